@@ -1,0 +1,170 @@
+#include "platform/Form.h"
+
+#include "platform/Forms.h"
+#include "platform/PictureBox.h"
+
+#include <QCloseEvent>
+#include <QPainter>
+
+namespace platform {
+
+ImageBox::ImageBox(QWidget *parent, const QString &name, const QString &resource, int left,
+                   int top, int width, int height, bool stretch, bool border)
+    : QWidget(parent), image_(resource), stretch_(stretch), border_(border) {
+    setObjectName(name);
+    setAccessibleName(name);
+    setGeometry(twipsRect(left, top, width, height));
+}
+
+void ImageBox::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    QRect area = rect();
+    if (border_) {
+        p.setPen(QPen(Qt::black, 1));
+        p.drawRect(area.adjusted(0, 0, -1, -1));
+        area = area.adjusted(1, 1, -1, -1);
+    }
+    if (image_.isNull()) return;
+    if (stretch_)
+        p.drawImage(area, image_);
+    else
+        p.drawImage(area.topLeft(), image_);
+}
+
+ShapeBox::ShapeBox(QWidget *parent, const QString &name, Kind kind, int a, int b, int c, int d,
+                   int borderWidth)
+    : QWidget(parent), kind_(kind), borderWidth_(std::max(1, borderWidth)) {
+    setObjectName(name);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    QRectF box;
+    if (kind == Line) {
+        box = QRectF(QPointF(std::min(a, c), std::min(b, d)), QPointF(std::max(a, c), std::max(b, d)));
+        from_ = QPointF(a, b);
+        to_ = QPointF(c, d);
+    } else {
+        box = QRectF(a, b, c, d);
+    }
+    // Widen the widget by the pen so that a horizontal line has a height.
+    const int pad = borderWidth_;
+    const QRect px = twipsRect(int(box.left()), int(box.top()), int(box.width()), int(box.height()));
+    setGeometry(px.adjusted(-pad, -pad, pad, pad));
+    from_ = (from_ - box.topLeft()) / kTwipsPerPixel + QPointF(pad, pad);
+    to_ = (to_ - box.topLeft()) / kTwipsPerPixel + QPointF(pad, pad);
+}
+
+void ShapeBox::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    p.setPen(QPen(Qt::black, borderWidth_, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    if (kind_ == Line) {
+        p.drawLine(from_, to_);
+    } else {
+        const double inset = borderWidth_ + borderWidth_ / 2.0;
+        p.drawRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+    }
+}
+
+Form::Form(const QString &name, const QString &caption, int clientWidth, int clientHeight) {
+    setObjectName(name);
+    setWindowTitle(caption);
+    setAccessibleName(caption);
+    setFixedSize(twipsToPixels(clientWidth), twipsToPixels(clientHeight));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setFont(makeFont(Face::Gothic, 9));
+}
+
+Form::~Form() = default;
+
+void Form::unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    for (Timer *t : findChildren<Timer *>()) t->setEnabled(false);
+    media_.setCommand(QStringLiteral("Close"));
+    hide();
+    deleteLater();
+    forms::unloaded(this);
+}
+
+void Form::closeEvent(QCloseEvent *event) {
+    // The close box unloads the window without any hand-over.
+    event->accept();
+    unload();
+}
+
+QPushButton *Form::addButton(const QString &name, const QString &caption, int left, int top,
+                             int width, int height, QWidget *parent) {
+    auto *b = new QPushButton(parent ? parent : this);
+    b->setObjectName(name);
+    setCaption(b, caption);
+    b->setGeometry(twipsRect(left, top, width, height));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel *Form::addLabel(const QString &name, const QString &caption, int left, int top, int width,
+                       int height, const QFont &font, QWidget *parent) {
+    auto *l = new QLabel(parent ? parent : this);
+    l->setObjectName(name);
+    l->setFont(font);
+    l->setGeometry(twipsRect(left, top, width, height));
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setCaption(l, caption);
+    return l;
+}
+
+PictureBox *Form::addPicture(const QString &name, int left, int top, int width, int height,
+                             const QFont &font) {
+    return new PictureBox(this, name, left, top, width, height, font);
+}
+
+ImageBox *Form::addImage(const QString &name, const QString &resource, int left, int top,
+                         int width, int height, bool stretch, bool border, QWidget *parent) {
+    return new ImageBox(parent ? parent : this, name, resource, left, top, width, height, stretch,
+                        border);
+}
+
+ShapeBox *Form::addLine(const QString &name, int x1, int y1, int x2, int y2, int borderWidth) {
+    auto *s = new ShapeBox(this, name, ShapeBox::Line, x1, y1, x2, y2, borderWidth);
+    s->lower();
+    return s;
+}
+
+ShapeBox *Form::addRectangle(const QString &name, int left, int top, int width, int height,
+                             int borderWidth) {
+    auto *s = new ShapeBox(this, name, ShapeBox::Rectangle, left, top, width, height, borderWidth);
+    s->lower();
+    return s;
+}
+
+Timer *Form::addTimer(const QString &name, int intervalMs, bool enabled) {
+    auto *t = new Timer(this, intervalMs, enabled);
+    t->setObjectName(name);
+    return t;
+}
+
+void Form::setTabOrder(const QList<QWidget *> &order) {
+    for (int i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void setCaption(QLabel *label, const QString &caption) {
+    label->setText(caption);
+    label->setAccessibleName(caption);
+}
+
+void setCaption(QPushButton *button, const QString &caption) {
+    button->setText(caption);
+    button->setAccessibleName(caption);
+}
+
+void setTextColor(QWidget *widget, const QColor &color) {
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::WindowText, color);
+    pal.setColor(QPalette::Text, color);
+    widget->setPalette(pal);
+}
+
+void setSingleBorder(QLabel *label) {
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setLineWidth(1);
+}
+
+}  // namespace platform

@@ -1,0 +1,111 @@
+#include "platform/Forms.h"
+
+#include "platform/Form.h"
+#include "platform/Services.h"
+
+#include <QCoreApplication>
+#include <QMap>
+#include <QPointer>
+#include <QTimer>
+
+namespace platform::forms {
+
+namespace {
+
+struct Registry {
+    QMap<QString, Factory> factories;
+    QList<QPointer<Form>> open;
+    QStringList log;
+    bool ended = false;
+    bool checkPending = false;
+};
+
+Registry &registry() {
+    static Registry r;
+    return r;
+}
+
+void prune() {
+    auto &open = registry().open;
+    open.removeIf([](const QPointer<Form> &f) { return f.isNull() || f->isUnloaded(); });
+}
+
+void checkForEnd() {
+    registry().checkPending = false;
+    prune();
+    if (registry().open.isEmpty() && !registry().ended) {
+        registry().ended = true;
+        QCoreApplication::quit();
+    }
+}
+
+}  // namespace
+
+void registerForm(const QString &name, Factory factory) { registry().factories[name] = std::move(factory); }
+
+Form *show(const QString &name) {
+    Registry &r = registry();
+    r.log << name;
+    if (r.ended) return nullptr;
+    auto it = r.factories.find(name);
+    if (it == r.factories.end()) return nullptr;
+    Form *form = (*it)();
+    r.open << form;
+    form->show();
+    form->activateWindow();
+    if (QWidget *focus = form->firstFocus()) focus->setFocus(Qt::OtherFocusReason);
+    QPointer<Form> guard(form);
+    form->activate();
+    return guard.isNull() || guard->isUnloaded() ? nullptr : form;
+}
+
+const QStringList &showLog() { return registry().log; }
+
+QList<Form *> open() {
+    prune();
+    QList<Form *> result;
+    for (const auto &f : registry().open) result << f.data();
+    return result;
+}
+
+Form *find(const QString &name) {
+    for (Form *f : open())
+        if (f->objectName() == name) return f;
+    return nullptr;
+}
+
+void unloaded(Form *) {
+    prune();
+    if (!registry().checkPending) {
+        registry().checkPending = true;
+        QTimer::singleShot(0, [] { checkForEnd(); });
+    }
+}
+
+void endProgram() {
+    Registry &r = registry();
+    r.ended = true;
+    const auto forms = r.open;
+    for (const auto &f : forms)
+        if (f) f->unload();
+    r.open.clear();
+    QCoreApplication::quit();
+}
+
+bool programEnded() { return registry().ended; }
+
+void resetForTests() {
+    Registry &r = registry();
+    for (const auto &f : r.open)
+        if (f) delete f.data();
+    r.open.clear();
+    r.log.clear();
+    r.ended = false;
+}
+
+void fail(const QString &what) {
+    dialogs().showError(nullptr, what, QStringLiteral("ぽむりん紀行20"));
+    endProgram();
+}
+
+}  // namespace platform::forms

@@ -1,0 +1,51 @@
+#include "platform/Media.h"
+
+#include "platform/Services.h"
+
+#include <QDir>
+
+namespace platform {
+
+bool parseMediaCommand(const QString &word, MediaCommand *out) {
+    static const struct {
+        const char *word;
+        MediaCommand command;
+    } kWords[] = {{"open", MediaCommand::Open},
+                  {"close", MediaCommand::Close},
+                  {"stop", MediaCommand::Stop},
+                  {"play", MediaCommand::Play},
+                  {"sound", MediaCommand::Sound}};
+    const QString w = word.trimmed();
+    for (const auto &k : kWords) {
+        if (w.compare(QLatin1String(k.word), Qt::CaseInsensitive) == 0) {
+            *out = k.command;
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+int nextControlId() {
+    static int next = 0;
+    return next++;
+}
+}  // namespace
+
+MMControl::MMControl() : id_(nextControlId()) {}
+
+MMControl::~MMControl() { media().command(id_, MediaCommand::Close, QString()); }
+
+void MMControl::setCommand(const QString &word) {
+    MediaCommand command;
+    if (!parseMediaCommand(word, &command)) return;
+    QString path;
+    if (command == MediaCommand::Open) {
+        // Bare names are looked up in the working directory, beside the
+        // progress files.
+        path = QDir::current().absoluteFilePath(fileName_);
+    }
+    media().command(id_, command, path);
+}
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+#pragma once
+// The multimedia player control and the sound back ends behind it.
+//
+// A screen drives its MMControl1 only through FileName and Command, as the
+// old media control was driven: "Open", "Close", "Stop", "Play" and
+// "Sound", in any case.  Every command returns at once; playback runs in
+// the back end.  A missing or unplayable file leaves the cue silent.
+
+#include <QString>
+
+namespace platform {
+
+enum class MediaCommand { Open, Close, Stop, Play, Sound };
+
+// Parses a command word in any case; false for an unknown word.
+bool parseMediaCommand(const QString &word, MediaCommand *out);
+
+// What plays the sounds.  Each control has its own id (its own channel).
+class MediaBackend {
+public:
+    virtual ~MediaBackend() = default;
+    // path: the file to open (Open only), looked up by the control.
+    virtual void command(int controlId, MediaCommand command, const QString &path) = 0;
+};
+
+class SilentMedia : public MediaBackend {
+public:
+    void command(int, MediaCommand, const QString &) override {}
+};
+
+class MMControl {
+public:
+    MMControl();
+    ~MMControl();  // closes the control: a tune stops when its screen goes
+    MMControl(const MMControl &) = delete;
+    MMControl &operator=(const MMControl &) = delete;
+
+    void setFileName(const QString &name) { fileName_ = name; }
+    const QString &fileName() const { return fileName_; }
+    // Runs a command at once; unknown words are ignored.
+    void setCommand(const QString &word);
+    int id() const { return id_; }
+
+private:
+    QString fileName_;
+    int id_;
+};
+
+}  // namespace platform

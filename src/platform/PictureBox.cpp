@@ -1,0 +1,81 @@
+#include "platform/PictureBox.h"
+
+#include "platform/Fonts.h"
+
+#include <QPainter>
+
+namespace platform {
+
+namespace {
+constexpr int kFrame = 2;  // the sunken 3D border of a picture box
+}
+
+PictureBox::PictureBox(QWidget *parent, const QString &name, int left, int top, int width,
+                       int height, const QFont &font)
+    : QFrame(parent),
+      ConsoleModel(font, width - 2 * kFrame * kTwipsPerPixel, height - 2 * kFrame * kTwipsPerPixel) {
+    setObjectName(name);
+    setAccessibleName(name);
+    setGeometry(twipsRect(left, top, width, height));
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(kFrame);
+    setFont(font);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);  // the system button-face colour
+    onChanged = [this] { refresh(); };
+}
+
+void PictureBox::refresh() {
+    // Keep the readable text in step with what is printed; graphics do not
+    // change it, so skip the join when only they changed.
+    if (printed().size() != textCount_) {
+        textCount_ = int(printed().size());
+        setAccessibleDescription(readableText());
+    }
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent *event) {
+    QFrame::paintEvent(event);
+    QPainter p(this);
+    const QRect inner = contentsRect();
+    p.setClipRect(inner);
+    p.translate(inner.topLeft());
+    p.setFont(ConsoleModel::font());
+    const QFontMetricsF fm(ConsoleModel::font());
+    const double ascent = fm.ascent();
+
+    const auto &items = printed();
+    for (int i = 0; i < items.size(); ++i) {
+        const PrintedText &item = items[i];
+        p.setPen(item.color);
+        const double top = item.y / kTwipsPerPixel;
+        if (isExponentLine(i)) {
+            for (const PlacedExponent &d : exponentPlacement(i))
+                p.drawText(QPointF(d.x / kTwipsPerPixel, top + ascent), d.digits);
+        } else {
+            p.drawText(QPointF(item.x / kTwipsPerPixel, top + ascent), item.text);
+        }
+    }
+
+    for (const Graphic &g : graphics()) {
+        p.setPen(QPen(g.color, 1));
+        const QPointF a = toTwips(g.x1, g.y1) / kTwipsPerPixel;
+        switch (g.kind) {
+        case Graphic::Point:
+            p.drawPoint(a);
+            break;
+        case Graphic::Line:
+            p.drawLine(a, toTwips(g.x2, g.y2) / kTwipsPerPixel);
+            break;
+        case Graphic::Circle: {
+            const QPointF edge = toTwips(g.x1 + g.x2, g.y1) / kTwipsPerPixel;
+            const double r = std::abs(edge.x() - a.x());
+            p.drawEllipse(a, r, r);
+            break;
+        }
+        }
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,93 @@
+#pragma once
+// The replaceable services of the platform: clock, random numbers, beep,
+// dialogs and the sound back end.  The program installs the real ones at
+// start; tests install fakes.  Every screen reaches them through
+// platform::services().
+
+#include <QString>
+
+class QWidget;
+
+namespace platform {
+
+class MediaBackend;
+
+// Seconds since local midnight, with fractions, in single precision.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual float secondsSinceMidnight() = 0;
+};
+
+// Uniform random numbers in [0, 1), seeded from a clock reading.
+class Random {
+public:
+    virtual ~Random() = default;
+    virtual void seed(float clockReading) = 0;
+    virtual double next() = 0;
+};
+
+class Beep {
+public:
+    virtual ~Beep() = default;
+    virtual void beep() = 0;
+};
+
+// Modal dialogs.  Every text the learner sees is Japanese, the buttons too.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Yes/No message box without icon; true for Yes.
+    virtual bool askYesNo(QWidget *parent, const QString &text, const QString &title) = 0;
+    // Input box with prompt, title, an empty field, OK and Cancel; Cancel
+    // gives the empty text.
+    virtual QString inputBox(QWidget *parent, const QString &prompt, const QString &title) = 0;
+    // A failure that ends the program, named to the learner.
+    virtual void showError(QWidget *parent, const QString &text, const QString &title) = 0;
+};
+
+struct Services {
+    Clock *clock = nullptr;
+    Random *random = nullptr;
+    Beep *beep = nullptr;
+    Dialogs *dialogs = nullptr;
+    MediaBackend *media = nullptr;
+};
+
+// The installed services.  Fields left null fall back to the real
+// implementations (and to silence for the media back end).
+Services &services();
+Clock &clock();
+Random &random();
+Beep &beep();
+Dialogs &dialogs();
+MediaBackend &media();
+
+// The real implementations.
+class SystemClock : public Clock {
+public:
+    float secondsSinceMidnight() override;
+};
+
+class SystemRandom : public Random {
+public:
+    void seed(float clockReading) override;
+    double next() override;
+
+private:
+    unsigned long long state_ = 0x9E3779B97F4A7C15ull;
+};
+
+class SystemBeep : public Beep {
+public:
+    void beep() override;
+};
+
+class QtDialogs : public Dialogs {
+public:
+    bool askYesNo(QWidget *parent, const QString &text, const QString &title) override;
+    QString inputBox(QWidget *parent, const QString &prompt, const QString &title) override;
+    void showError(QWidget *parent, const QString &text, const QString &title) override;
+};
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+#pragma once
+// The two ways a screen plays sound on its media control: a chime (a
+// one-shot WAV) and a tune (a MIDI file in the background).  Each sequence
+// closes the control first, so it cuts off whatever the control played.
+
+#include <QString>
+
+namespace platform {
+class MMControl;
+}
+
+namespace cues {
+
+// Stop, Close, FileName, Open, Sound: the buttons' chimes.
+void chime(platform::MMControl &mm, const QString &wav);
+// close, FileName, Open, Sound: the answer buttons' chimes (no Stop).
+void answerChime(platform::MMControl &mm, const QString &wav);
+// Close, FileName, Open, Play: a screen's tune.
+void tune(platform::MMControl &mm, const QString &midi);
+
+inline const QString kClick = QStringLiteral("pinpon.wav");
+inline const QString kQuit = QStringLiteral("endpinpon.wav");
+inline const QString kRight = QStringLiteral("Chimes.wav");
+inline const QString kWrong = QStringLiteral("Chimes2.wav");
+inline const QString kTitleTune = QStringLiteral("passport.mid");
+inline const QString kRouletteTune = QStringLiteral("Canyon.mid");
+inline const QString kHistoryTune = QStringLiteral("bahha.rmi");
+
+}  // namespace cues
