@@ -41,11 +41,13 @@ struct Graphic {
     QColor color;
 };
 
-// Where one exponent digit group is drawn: the digits and the x position
-// (twips) of their left edge; y is the exponent line's own y.
+// Where one exponent digit group is drawn: the digits, the x position
+// (twips) of their left edge and their drawn width (twips; exponents are
+// drawn in a smaller size of the box's font); y is the exponent line's own.
 struct PlacedExponent {
     QString digits;
-    double x = 0;  // twips
+    double x = 0;      // twips
+    double width = 0;  // twips
 };
 
 // The abstract console that screens and the tutor's script interpreter

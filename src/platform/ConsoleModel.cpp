@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 
 namespace platform {
@@ -37,7 +38,8 @@ bool looksLikeExponentLine(const QString &text) {
 
 QVector<PlacedExponent> placeExponentDigits(
     const QString &exponentLine, double exponentX, const QVector<PrintedText> &baseLine,
-    const std::function<double(const QString &)> &widthTwips) {
+    const std::function<double(const QString &)> &widthTwips,
+    const std::function<double(const QString &)> &digitWidthTwips) {
     // Digit groups of the exponent line with their literal positions.
     QVector<PlacedExponent> groups;
     for (int i = 0; i < exponentLine.size();) {
@@ -47,13 +49,17 @@ QVector<PlacedExponent> placeExponentDigits(
         }
         int j = i;
         while (j < exponentLine.size() && exponentLine[j].isDigit()) ++j;
-        groups.push_back({exponentLine.mid(i, j - i), exponentX + widthTwips(exponentLine.left(i))});
+        const QString digits = exponentLine.mid(i, j - i);
+        groups.push_back({digits, exponentX + widthTwips(exponentLine.left(i)), digitWidthTwips(digits)});
         i = j;
     }
 
     // Gaps of the base line: where each run of two or more ASCII blanks
     // that follows a visible character starts, across all its pieces.
-    QVector<double> gaps;
+    struct Gap {
+        double x, width;
+    };
+    QVector<Gap> gaps;
     QChar previous = QLatin1Char(' ');
     for (const PrintedText &piece : baseLine) {
         const QString &t = piece.text;
@@ -82,23 +88,36 @@ QVector<PlacedExponent> placeExponentDigits(
                         if (k < next.text.size()) break;
                     }
                 }
-                if (run >= 2) gaps.push_back(piece.x + widthTwips(t.left(i)));
+                if (run >= 2)
+                    gaps.push_back({piece.x + widthTwips(t.left(i)), widthTwips(QString(run, QLatin1Char(' ')))});
             }
             previous = c;
         }
     }
 
     if (gaps.size() == groups.size()) {
-        for (int k = 0; k < groups.size(); ++k) groups[k].x = gaps[k];
+        for (int k = 0; k < groups.size(); ++k) {
+            const double room = gaps[k].width - groups[k].width;
+            groups[k].x = gaps[k].x + std::clamp(room, 0.0, kTwipsPerPixel);
+        }
     }
     return groups;
 }
 
 ConsoleModel::ConsoleModel(const QFont &font, double widthTwips, double heightTwips)
-    : font_(font), metrics_(font), width_(widthTwips), height_(heightTwips) {
+    : font_(font), metrics_(font), exponentFont_(font), exponentMetrics_(font),
+      width_(widthTwips), height_(heightTwips) {
     int px = font_.pixelSize();
     if (px <= 0) px = static_cast<int>(std::lround(font_.pointSizeF() * 96.0 / 72.0));
     lineHeight_ = px * kTwipsPerPixel;
+    // Exponents at three quarters of the size: a full-size digit is wider
+    // than the two blanks that leave room for it in most base lines.
+    exponentFont_.setPixelSize(std::max(1, static_cast<int>(std::lround(px * 0.75))));
+    exponentMetrics_ = QFontMetricsF(exponentFont_);
+}
+
+double ConsoleModel::exponentWidth(const QString &digits) const {
+    return exponentMetrics_.horizontalAdvance(digits) * kTwipsPerPixel;
 }
 
 void ConsoleModel::changed() {
@@ -213,7 +232,9 @@ QVector<PlacedExponent> ConsoleModel::exponentPlacement(int index) const {
         if (i > index + 1 && printed_[i].x == 0) break;  // a new line at the same height
         base.push_back(printed_[i]);
     }
-    return placeExponentDigits(e.text, e.x, base, [this](const QString &t) { return textWidth(t); });
+    return placeExponentDigits(
+        e.text, e.x, base, [this](const QString &t) { return textWidth(t); },
+        [this](const QString &t) { return exponentWidth(t); });
 }
 
 }  // namespace platform

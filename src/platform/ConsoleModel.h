@@ -52,6 +52,9 @@ public:
     bool isClipped(const PrintedText &item) const;
     // Width of a text in twips in the box's font.
     double textWidth(const QString &text) const;
+    // The smaller font that exponent digits are drawn in, and their width.
+    const QFont &exponentFont() const { return exponentFont_; }
+    double exponentWidth(const QString &digits) const;
 
     // Graphics in the order drawn, in user coordinates.
     const QVector<Graphic> &graphics() const { return graphics_; }
@@ -74,6 +77,8 @@ private:
 
     QFont font_;
     QFontMetricsF metrics_;
+    QFont exponentFont_;
+    QFontMetricsF exponentMetrics_;
     double width_, height_;
     double lineHeight_;
     double x_ = 0, y_ = 0;
@@ -89,11 +94,13 @@ private:
 // returns each digit group's x.  The k-th group goes to the k-th gap of the
 // base line: a run of two or more ASCII blanks right after a character that
 // is neither an ASCII blank nor an ideographic space; the group's left edge
-// is the end of that character.  When the counts differ, every group keeps
-// its literal position in the exponent line.
+// is the end of that character, moved right by up to a pixel when the gap
+// leaves room.  When the counts differ, every group keeps its literal
+// position in the exponent line.
 QVector<PlacedExponent> placeExponentDigits(
     const QString &exponentLine, double exponentX, const QVector<PrintedText> &baseLine,
-    const std::function<double(const QString &)> &widthTwips);
+    const std::function<double(const QString &)> &widthTwips,
+    const std::function<double(const QString &)> &digitWidthTwips);
 
 // Whether a text holds only blanks (ASCII or ideographic) and digits, with
 // at least one digit.

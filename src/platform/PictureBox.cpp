@@ -51,8 +51,11 @@ void PictureBox::paintEvent(QPaintEvent *event) {
         p.setPen(item.color);
         const double top = item.y / kTwipsPerPixel;
         if (isExponentLine(i)) {
+            // Smaller digits on the exponent line's own baseline.
+            p.setFont(exponentFont());
             for (const PlacedExponent &d : exponentPlacement(i))
                 p.drawText(QPointF(d.x / kTwipsPerPixel, top + ascent), d.digits);
+            p.setFont(ConsoleModel::font());
         } else {
             p.drawText(QPointF(item.x / kTwipsPerPixel, top + ascent), item.text);
         }

@@ -1,0 +1,151 @@
+#include "state/ProgressFile.h"
+
+#include <QFile>
+#include <QList>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+
+#include <unistd.h>
+
+namespace state::progress {
+
+namespace {
+
+constexpr int kFields = 2 + 2 * kQuestions;
+constexpr qint64 kMaxRead = 1 << 20;  // more than any real file; a bound for hostile ones
+// QSaveFile writes "<name>.XXXXXX" beside the file before renaming it.
+constexpr int kTempSuffix = 7;
+
+// Rounds half to even, as integer fields were read by the old platform.
+bool toShort(double v, short *out) {
+    const double r = std::nearbyint(v);
+    if (!(r >= SHRT_MIN && r <= SHRT_MAX)) return false;
+    *out = static_cast<short>(r);
+    return true;
+}
+
+}  // namespace
+
+QString fileName(const QString &stem) { return stem + QStringLiteral(".ucd"); }
+
+QString formatNumber(double value, int significantDigits) {
+    if (!std::isfinite(value) || value == 0) return QStringLiteral("0");
+    if (value == std::trunc(value) && std::fabs(value) < 1e15)
+        return QString::number(static_cast<qlonglong>(value));
+    const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    int decimals = significantDigits - 1 - magnitude;
+    if (decimals <= 0) {
+        // Round away the digits beyond the significant ones, no point.
+        const double unit = std::pow(10.0, -decimals);
+        return QString::number(std::round(value / unit) * unit, 'f', 0);
+    }
+    QString text = QString::number(value, 'f', decimals);  // always "." and no grouping
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0'))) text.chop(1);
+        if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+    }
+    if (text == QLatin1String("-0")) text = QStringLiteral("0");
+    return text;
+}
+
+QByteArray render(const Module1 &m) {
+    QByteArray out;
+    auto line = [&out](const QString &a, const QString &b) {
+        out += a.toLatin1() + ',' + b.toLatin1() + "\r\n";
+    };
+    line(formatNumber(m.QuestionNo, 15), formatNumber(m.Score, 15));
+    for (int i = 1; i <= kQuestions; ++i)
+        line(formatNumber(m.MissCount[i], 7), formatNumber(m.AnswerTime[i], 7));
+    return out;
+}
+
+void parse(const QByteArray &content, Module1 &m) {
+    // Fields are separated by commas or line ends; blanks around a field
+    // are skipped; empty lines are skipped.
+    QList<QByteArray> fields;
+    QByteArray current;
+    bool inField = false;  // something (even an empty field) started on this line
+    for (char c : content) {
+        if (fields.size() == kFields) break;
+        if (c == ',') {
+            fields << current.trimmed();
+            current.clear();
+            inField = true;
+        } else if (c == '\r' || c == '\n') {
+            if (inField || !current.trimmed().isEmpty()) fields << current.trimmed();
+            current.clear();
+            inField = false;
+        } else {
+            current += c;
+            if (c != ' ' && c != '\t') inField = true;
+        }
+    }
+    if (fields.size() < kFields && (inField || !current.trimmed().isEmpty())) fields << current.trimmed();
+    if (fields.size() < kFields)
+        throw ProgressError("The progress file is too short: " + std::to_string(fields.size()) +
+                            " of 62 numbers.");
+
+    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    QList<double> values;
+    for (int i = 0; i < kFields; ++i) {
+        const QString text = QString::fromLatin1(fields[i]);
+        bool ok = number.match(text).hasMatch();
+        const double v = ok ? QLocale::c().toDouble(text, &ok) : 0;
+        if (!ok || !std::isfinite(v))
+            throw ProgressError("Field " + std::to_string(i + 1) + " of the progress file is not a number.");
+        values << v;
+    }
+
+    Module1 next = m;
+    bool fits = toShort(values[0], &next.QuestionNo);
+    next.Score = values[1];
+    for (int i = 1; fits && i <= kQuestions; ++i) {
+        fits = toShort(values[2 * i], &next.MissCount[i]);
+        const double t = values[2 * i + 1];
+        if (std::fabs(t) > FLT_MAX) fits = false;
+        next.AnswerTime[i] = static_cast<float>(t);
+    }
+    if (!fits) throw ProgressError("A number in the progress file is out of range.");
+    m = next;
+}
+
+void save(const Module1 &m) {
+    const QString name = fileName(m.UserFileStem);
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        throw ProgressError(("Cannot create " + name + ": " + file.errorString()).toStdString());
+    const QByteArray bytes = render(m);
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        throw ProgressError(("Cannot write " + name + ": " + file.errorString()).toStdString());
+    }
+    if (!file.commit())
+        throw ProgressError(("Cannot save " + name + ": " + file.errorString()).toStdString());
+}
+
+void load(Module1 &m) {
+    const QString name = fileName(m.UserFileStem);
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ProgressError(("Cannot open " + name + ": " + file.errorString()).toStdString());
+    parse(file.read(kMaxRead), m);
+}
+
+bool isAcceptableCode(const QString &code) {
+    if (code.isEmpty() || code == QLatin1String(".") || code == QLatin1String("..")) return false;
+    for (QChar c : code) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\')) return false;
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0)) return false;  // C0, DEL, C1 controls
+    }
+    long nameMax = ::pathconf(".", _PC_NAME_MAX);
+    if (nameMax <= 0) nameMax = 255;
+    return fileName(code).toUtf8().size() + kTempSuffix <= nameMax;
+}
+
+}  // namespace state::progress

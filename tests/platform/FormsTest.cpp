@@ -1,0 +1,143 @@
+// Forms: fresh instances on show, activation once, unloading, the close
+// box, the end of the program, timers, and the real program's end on
+// SIGTERM.
+#include "platform/Form.h"
+#include "platform/Forms.h"
+#include "platform/Timer.h"
+#include "support/Fakes.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+
+using namespace testing_support;
+
+namespace {
+
+int gCreated = 0;
+int gActivated = 0;
+
+class Sample : public platform::Form {
+public:
+    Sample() : Form("Sample", "サンプル", 1500, 750) {
+        ++gCreated;
+        next = addButton("Command1", "次へ", 0, 0, 735, 375);
+    }
+    void activate() override { ++gActivated; }
+    QPushButton *next;
+};
+
+class Forms : public ScreenTest {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        gCreated = gActivated = 0;
+        platform::forms::registerForm("Sample", [] { return new Sample; });
+    }
+};
+
+TEST_F(Forms, ShowMakesAFreshInstanceAndActivatesItOnce) {
+    auto *a = platform::forms::show("Sample");
+    ASSERT_NE(a, nullptr);
+    EXPECT_TRUE(a->isVisible());
+    EXPECT_EQ(a->size(), QSize(100, 50));  // 1500 x 750 twips
+    EXPECT_EQ(a->windowTitle(), "サンプル");
+    a->unload();
+    auto *b = platform::forms::show("Sample");
+    EXPECT_EQ(gCreated, 2);
+    EXPECT_EQ(gActivated, 2);
+    EXPECT_EQ(platform::forms::open(), QList<platform::Form *>{b});
+    EXPECT_EQ(platform::forms::showLog(), QStringList({"Sample", "Sample"}));
+}
+
+TEST_F(Forms, UnloadHidesAtOnceDeletesLaterAndEndsWhenNothingIsLeft) {
+    QPointer<platform::Form> a = platform::forms::show("Sample");
+    a->unload();
+    EXPECT_FALSE(a->isVisible());
+    EXPECT_FALSE(a.isNull());  // the handler may go on using it
+    EXPECT_FALSE(platform::forms::programEnded());
+    settle();
+    EXPECT_TRUE(a.isNull());
+    EXPECT_TRUE(platform::forms::programEnded());
+}
+
+TEST_F(Forms, HandOverWithinAHandlerKeepsTheProgramRunning) {
+    auto *a = platform::forms::show("Sample");
+    a->unload();
+    platform::forms::show("Sample");
+    settle();
+    EXPECT_FALSE(platform::forms::programEnded());
+    EXPECT_EQ(platform::forms::open().size(), 1);
+}
+
+TEST_F(Forms, CloseBoxUnloadsWithoutHandOverAndTheProgramEnds) {
+    auto *a = platform::forms::show("Sample");
+    a->close();
+    settle();
+    EXPECT_TRUE(platform::forms::open().isEmpty());
+    EXPECT_TRUE(platform::forms::programEnded());
+    EXPECT_EQ(platform::forms::showLog().size(), 1);
+}
+
+TEST_F(Forms, EndProgramDropsEveryWindowAndNothingShowsAfterwards) {
+    platform::forms::show("Sample");
+    platform::forms::show("Sample");
+    platform::forms::endProgram();
+    EXPECT_TRUE(platform::forms::open().isEmpty());
+    EXPECT_EQ(platform::forms::show("Sample"), nullptr);
+    EXPECT_EQ(gCreated, 2);
+}
+
+TEST_F(Forms, UnknownFormIsRecordedButShowsNothing) {
+    EXPECT_EQ(platform::forms::show("Form9"), nullptr);
+    EXPECT_EQ(platform::forms::showLog(), QStringList{"Form9"});
+}
+
+TEST_F(Forms, FailureOutsideATrapNamesItAndEnds) {
+    platform::forms::show("Sample");
+    platform::forms::fail("保存できません");
+    EXPECT_EQ(dialogs.calls, QStringList{"error|保存できません|ぽむりん紀行20"});
+    EXPECT_TRUE(platform::forms::programEnded());
+}
+
+TEST_F(Forms, TimersTickOnlyWhenEnabledAndStopWithTheirForm) {
+    auto *a = platform::forms::show("Sample");
+    auto *t = a->addTimer("Timer1", 500, true);
+    int ticks = 0;
+    t->onTick = [&] { ++ticks; };
+    t->fire();
+    t->setEnabled(false);
+    t->fire();
+    t->setEnabled(true);
+    a->unload();
+    t->fire();
+    EXPECT_EQ(ticks, 1);
+}
+
+TEST_F(Forms, ControlsArePlacedInTwipsAndNamed) {
+    auto *a = platform::forms::show("Sample");
+    auto *l = a->addLabel("Label2", "得点", 2280, 4320, 855, 255, platform::makeFont(platform::Face::Gothic, 11.25));
+    EXPECT_EQ(l->geometry(), QRect(152, 288, 57, 17));
+    EXPECT_EQ(l->accessibleName(), "得点");
+    EXPECT_EQ(l->font().pixelSize(), 15);
+    EXPECT_EQ(a->findChild<QPushButton *>("Command1")->accessibleName(), "次へ");
+}
+
+TEST(Program, EndsOnSigterm) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(QDir::currentPath());
+    p.start(QStringLiteral(POMURIN_PROGRAM), {});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    QTest::qWait(1500);  // long enough for the sound thread to set up SDL
+    ASSERT_EQ(p.state(), QProcess::Running);
+    ::kill(pid_t(p.processId()), SIGTERM);
+    EXPECT_TRUE(p.waitForFinished(5000));
+    if (p.state() != QProcess::NotRunning) p.kill();
+}
+
+}  // namespace

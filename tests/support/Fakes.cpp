@@ -1,0 +1,48 @@
+#include "support/Fakes.h"
+
+#include "platform/Timer.h"
+#include "screens/Screens.h"
+#include "state/Module1.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+namespace testing_support {
+
+void MediaRecorder::command(int, platform::MediaCommand c, const QString &path) {
+    switch (c) {
+    case platform::MediaCommand::Open: log << "Open " + QFileInfo(path).fileName(); break;
+    case platform::MediaCommand::Close: log << "Close"; break;
+    case platform::MediaCommand::Stop: log << "Stop"; break;
+    case platform::MediaCommand::Play: log << "Play"; break;
+    case platform::MediaCommand::Sound: log << "Sound"; break;
+    }
+}
+
+void ScreenTest::SetUp() {
+    platform::services() = {&clock, &random, &beep, &dialogs, &media};
+    platform::Timer::setManualMode(true);
+    platform::forms::resetForTests();
+    state::resetModule1();
+    screens::registerAll();
+}
+
+void ScreenTest::TearDown() {
+    platform::forms::resetForTests();
+    settle();
+    platform::services() = {};
+}
+
+void ScreenTest::settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+void ScreenTest::click(QPushButton *b) {
+    ASSERT_NE(b, nullptr);
+    // A real click: refused when the button is disabled.
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+}  // namespace testing_support

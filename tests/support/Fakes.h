@@ -1,0 +1,99 @@
+#pragma once
+// Fakes for the replaceable services, and a fixture that installs them:
+// a settable clock, scripted random numbers, a beep counter, scripted
+// dialogs and a recorder of the media commands.
+
+#include "platform/Form.h"
+#include "platform/Forms.h"
+#include "platform/Media.h"
+#include "platform/Services.h"
+
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace testing_support {
+
+class FakeClock : public platform::Clock {
+public:
+    float now = 0;
+    float secondsSinceMidnight() override { return now; }
+};
+
+class FakeRandom : public platform::Random {
+public:
+    std::deque<double> values;  // handed out in order; 0 when empty
+    QList<float> seeds;
+    void seed(float reading) override { seeds << reading; }
+    double next() override {
+        if (values.empty()) return 0;
+        double v = values.front();
+        values.pop_front();
+        return v;
+    }
+};
+
+class FakeBeep : public platform::Beep {
+public:
+    int count = 0;
+    void beep() override { ++count; }
+};
+
+class ScriptedDialogs : public platform::Dialogs {
+public:
+    std::deque<bool> yesNoAnswers;      // default No when empty
+    std::deque<QString> inputAnswers;   // default Cancel (empty) when empty
+    QStringList calls;                  // "yesno|text|title", "input|prompt|title", "error|text|title"
+    bool askYesNo(QWidget *, const QString &text, const QString &title) override {
+        calls << "yesno|" + text + "|" + title;
+        if (yesNoAnswers.empty()) return false;
+        bool a = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return a;
+    }
+    QString inputBox(QWidget *, const QString &prompt, const QString &title) override {
+        calls << "input|" + prompt + "|" + title;
+        if (inputAnswers.empty()) return QString();
+        QString a = inputAnswers.front();
+        inputAnswers.pop_front();
+        return a;
+    }
+    void showError(QWidget *, const QString &text, const QString &title) override {
+        calls << "error|" + text + "|" + title;
+    }
+};
+
+// Logs "Open <file name>", "Close", "Stop", "Play", "Sound".
+class MediaRecorder : public platform::MediaBackend {
+public:
+    QStringList log;
+    void command(int, platform::MediaCommand c, const QString &path) override;
+};
+
+// Installs the fakes, puts timers in manual mode, forgets every form and
+// registers the screens; resets the shared variables.
+class ScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Lets deferred deletions and the end-of-program check run.
+    static void settle();
+    // The open form of that name, or null.
+    template <class T>
+    T *open(const QString &name) {
+        return qobject_cast<T *>(platform::forms::find(name));
+    }
+    static void click(QPushButton *b);
+
+    FakeClock clock;
+    FakeRandom random;
+    FakeBeep beep;
+    ScriptedDialogs dialogs;
+    MediaRecorder media;
+};
+
+}  // namespace testing_support
