@@ -43,6 +43,8 @@ void checkForEnd() {
 
 void registerForm(const QString &name, Factory factory) { registry().factories[name] = std::move(factory); }
 
+bool isRegistered(const QString &name) { return registry().factories.contains(name); }
+
 Form *show(const QString &name) {
     Registry &r = registry();
     r.log << name;

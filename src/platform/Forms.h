@@ -19,6 +19,8 @@ using Factory = std::function<Form *()>;
 // Registers how to make the form called name (Form1 .. Form7).
 void registerForm(const QString &name, Factory factory);
 
+bool isRegistered(const QString &name);
+
 // Shows a fresh instance of the named form, not modal, and runs its
 // activation once.  Returns it, or nullptr if no such form is registered
 // (the request is still recorded) or the program has ended meanwhile.

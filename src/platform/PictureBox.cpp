@@ -8,6 +8,7 @@ namespace platform {
 
 namespace {
 constexpr int kFrame = 2;  // the sunken 3D border of a picture box
+constexpr double kMinSqueeze = 0.7;
 }
 
 PictureBox::PictureBox(QWidget *parent, const QString &name, int left, int top, int width,
@@ -57,7 +58,16 @@ void PictureBox::paintEvent(QPaintEvent *event) {
                 p.drawText(QPointF(d.x / kTwipsPerPixel, top + ascent), d.digits);
             p.setFont(ConsoleModel::font());
         } else {
-            p.drawText(QPointF(item.x / kTwipsPerPixel, top + ascent), item.text);
+            // A line a little too long for the box is drawn narrower, so
+            // that its end is not cut off; a much longer one is clipped.
+            const double room = widthTwips() - item.x;
+            const double width = textWidth(item.text);
+            const double squeeze = width > room && room > 0 ? room / width : 1.0;
+            p.save();
+            p.translate(item.x / kTwipsPerPixel, top + ascent);
+            if (squeeze >= kMinSqueeze) p.scale(squeeze, 1.0);
+            p.drawText(QPointF(0, 0), item.text);
+            p.restore();
         }
     }
 

@@ -24,7 +24,7 @@ Form1::Form1()
                       makeFont(Face::Mincho, 12, true));
     Label2 = addLabel(QStringLiteral("Label2"), QStringLiteral("（√、因数分解、２次方程式・関数の巻）"), 360,
                       2520, 5055, 255, makeFont(Face::Mincho, 12, true));
-    Label4 = addLabel(QStringLiteral("Label4"), QStringLiteral("作：ぽむりん学習室　絵と音も手作りです"), 1320,
+    Label4 = addLabel(QStringLiteral("Label4"), QStringLiteral("作・絵・音　ぽむりん学習室"), 1320,
                       3000, 3015, 255, makeFont(Face::Mincho, 9.75));
     Image1 = addImage(QStringLiteral("Image1"), QStringLiteral(":/pictures/A.xpm"), 2640, 1680, 615, 615);
     Image3 = addImage(QStringLiteral("Image3"), QStringLiteral(":/pictures/B.xpm"), 2640, 1680, 615, 615);
