@@ -8,10 +8,7 @@
 //
 // Run it under a real X server (xvfb-run) or, without one, on the
 // offscreen platform.
-#include "platform/Forms.h"
-#include "platform/SdlMedia.h"
-#include "platform/Services.h"
-#include "screens/Screens.h"
+#include "screens/Program.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,21 +31,19 @@ double cpuSeconds() {
     return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// Waits until the window is exposed on screen, then reports and ends.
-int reportWhenShown(QApplication &app, QWidget *w, const QElapsedTimer &clock) {
-    auto check = [&] {
+// Polls until the window is exposed on screen, then reports the time
+// since process start and ends the event loop.
+void reportWhenShown(QWidget *w, const QElapsedTimer &clock) {
+    auto *poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [w, poll, &clock] {
         if (w && w->windowHandle() && w->windowHandle()->isExposed()) {
+            poll->stop();
             std::printf("%.2f\n", clock.nsecsElapsed() / 1e6);
             std::fflush(stdout);
-            app.exit(0);
-            return true;
+            qApp->exit(0);
         }
-        return false;
-    };
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] { check(); });
-    poll.start(1);
-    return app.exec();
+    });
+    poll->start(1);
 }
 
 double median(std::vector<double> v) {
@@ -61,10 +56,13 @@ double runChild(const QString &self, const QString &mode) {
     QElapsedTimer t;
     t.start();
     p.start(self, {mode});
+    // From spawning to the report that the window is shown: this includes
+    // loading the program and its libraries, which a learner waits for too,
+    // but not the shutdown afterwards.
+    p.waitForReadyRead(60000);
+    const double ms = t.nsecsElapsed() / 1e6;
     p.waitForFinished(60000);
-    // The wall time from spawning to the report includes loading the
-    // program and its libraries, which is what a learner waits for.
-    return t.nsecsElapsed() / 1e6;
+    return ms;
 }
 
 }  // namespace
@@ -79,28 +77,25 @@ int main(int argc, char **argv) {
         QWidget w;
         w.resize(385, 264);
         w.show();
-        return reportWhenShown(app, &w, clock);
+        reportWhenShown(&w, clock);
+        return app.exec();
     }
-    if (mode == "game" || mode == "idle") {
-        // The same steps as the program's own start.
+    if (mode == "game") {
         QApplication app(argc, argv);
-        platform::SdlMedia media;
-        platform::services().media = &media;
-        screens::registerAll();
-        QWidget *first = platform::forms::show(QStringLiteral("Form1"));
-        if (mode == "game") {
-            const int rc = reportWhenShown(app, first, clock);
-            platform::services().media = nullptr;
-            return rc;
-        }
-        media.drain();  // let the sound engine finish loading first
-        const double before = cpuSeconds();
-        QTimer::singleShot(3000, &app, [&] { app.exit(0); });
-        app.exec();
-        std::printf("idle CPU on the title screen: %.3f s in 3 s (%.1f%%)\n", cpuSeconds() - before,
-                    (cpuSeconds() - before) / 3.0 * 100);
-        platform::services().media = nullptr;
-        return 0;
+        return screens::runProgram(app, [&clock](QWidget *title) { reportWhenShown(title, clock); });
+    }
+    if (mode == "idle") {
+        QApplication app(argc, argv);
+        double before = 0;
+        return screens::runProgram(app, [&](QWidget *) {
+            // Measure 3 s on the title screen once the sound engine is up.
+            QTimer::singleShot(2000, [&] { before = cpuSeconds(); });
+            QTimer::singleShot(5000, [&] {
+                const double used = cpuSeconds() - before;
+                std::printf("idle CPU on the title screen: %.3f s in 3 s (%.1f%%)\n", used, used / 3.0 * 100);
+                qApp->exit(0);
+            });
+        });
     }
 
     QCoreApplication app(argc, argv);

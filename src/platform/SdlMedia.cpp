@@ -6,11 +6,70 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <dlfcn.h>
+
 #include <map>
 
 namespace platform {
 
 namespace {
+
+// SDL2 and SDL2_mixer are opened on the sound thread rather than linked:
+// they pull in some fifty codec and audio-server libraries, and loading
+// those at program start would hold back the first window.
+struct SdlApi {
+    decltype(&::SDL_SetHint) SetHint = nullptr;
+    decltype(&::SDL_Init) Init = nullptr;
+    decltype(&::SDL_Quit) Quit = nullptr;
+    decltype(&::SDL_RWFromConstMem) RWFromConstMem = nullptr;
+    decltype(&::Mix_Init) MixInit = nullptr;
+    decltype(&::Mix_Quit) MixQuit = nullptr;
+    decltype(&::Mix_SetSoundFonts) SetSoundFonts = nullptr;
+    decltype(&::Mix_OpenAudio) OpenAudio = nullptr;
+    decltype(&::Mix_CloseAudio) CloseAudio = nullptr;
+    decltype(&::Mix_AllocateChannels) AllocateChannels = nullptr;
+    decltype(&::Mix_LoadWAV_RW) LoadWAV_RW = nullptr;
+    decltype(&::Mix_LoadMUS_RW) LoadMUS_RW = nullptr;
+    decltype(&::Mix_PlayChannelTimed) PlayChannelTimed = nullptr;
+    decltype(&::Mix_PlayMusic) PlayMusic = nullptr;
+    decltype(&::Mix_HaltChannel) HaltChannel = nullptr;
+    decltype(&::Mix_HaltMusic) HaltMusic = nullptr;
+    decltype(&::Mix_FreeChunk) FreeChunk = nullptr;
+    decltype(&::Mix_FreeMusic) FreeMusic = nullptr;
+
+    // Opens the libraries; false (and every cue silent) when they are missing.
+    bool load() {
+        void *sdl = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_GLOBAL);
+        void *mix = dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_GLOBAL);
+        if (!sdl || !mix) return false;
+        bool ok = true;
+        auto get = [&ok](void *lib, const char *name, auto &fn) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
+            ok = ok && fn;
+        };
+        get(sdl, "SDL_SetHint", SetHint);
+        get(sdl, "SDL_Init", Init);
+        get(sdl, "SDL_Quit", Quit);
+        get(sdl, "SDL_RWFromConstMem", RWFromConstMem);
+        get(mix, "Mix_Init", MixInit);
+        get(mix, "Mix_Quit", MixQuit);
+        get(mix, "Mix_SetSoundFonts", SetSoundFonts);
+        get(mix, "Mix_OpenAudio", OpenAudio);
+        get(mix, "Mix_CloseAudio", CloseAudio);
+        get(mix, "Mix_AllocateChannels", AllocateChannels);
+        get(mix, "Mix_LoadWAV_RW", LoadWAV_RW);
+        get(mix, "Mix_LoadMUS_RW", LoadMUS_RW);
+        get(mix, "Mix_PlayChannelTimed", PlayChannelTimed);
+        get(mix, "Mix_PlayMusic", PlayMusic);
+        get(mix, "Mix_HaltChannel", HaltChannel);
+        get(mix, "Mix_HaltMusic", HaltMusic);
+        get(mix, "Mix_FreeChunk", FreeChunk);
+        get(mix, "Mix_FreeMusic", FreeMusic);
+        return ok;
+    }
+};
+
+SdlApi sdl;
 
 constexpr int kChannels = 16;
 const char *const kSoundFonts[] = {
@@ -29,8 +88,8 @@ struct Slot {
 };
 
 void release(Slot &slot) {
-    if (slot.chunk) Mix_FreeChunk(slot.chunk);  // halts its channel first
-    if (slot.music) Mix_FreeMusic(slot.music);  // halts the music if playing
+    if (slot.chunk) sdl.FreeChunk(slot.chunk);  // halts its channel first
+    if (slot.music) sdl.FreeMusic(slot.music);  // halts the music if playing
     slot = Slot();
 }
 
@@ -50,9 +109,15 @@ QByteArray unwrapRmi(const QByteArray &bytes) {
     return {};
 }
 
-SdlMedia::SdlMedia() : worker_([this] { run(); }) {}
+SdlMedia::SdlMedia() = default;
+
+void SdlMedia::start() {
+    std::lock_guard lock(mutex_);
+    if (!worker_.joinable()) worker_ = std::thread([this] { run(); });
+}
 
 SdlMedia::~SdlMedia() {
+    if (!worker_.joinable()) return;
     {
         std::lock_guard lock(mutex_);
         queue_.push_back({0, MediaCommand::Close, QString(), true});
@@ -70,6 +135,7 @@ void SdlMedia::command(int controlId, MediaCommand command, const QString &path)
 }
 
 void SdlMedia::drain() {
+    start();
     std::unique_lock lock(mutex_);
     idle_.wait(lock, [this] { return queue_.empty() && !busy_; });
 }
@@ -82,18 +148,22 @@ bool SdlMedia::deviceOpen() const {
 void SdlMedia::run() {
     // SDL must not take over SIGINT/SIGTERM: it would only queue an SDL
     // event that nobody reads, and the program would ignore a logout.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    bool open = SDL_Init(SDL_INIT_AUDIO) == 0;
+    const bool loaded = sdl.load();
+    bool open = loaded;
     if (open) {
-        Mix_Init(MIX_INIT_MID);
+        sdl.SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        open = sdl.Init(SDL_INIT_AUDIO) == 0;
+    }
+    if (open) {
+        sdl.MixInit(MIX_INIT_MID);
         for (const char *font : kSoundFonts) {
             if (QFile::exists(QString::fromLatin1(font))) {
-                Mix_SetSoundFonts(font);
+                sdl.SetSoundFonts(font);
                 break;
             }
         }
-        open = Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) == 0;
-        if (open) Mix_AllocateChannels(kChannels);
+        open = sdl.OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) == 0;
+        if (open) sdl.AllocateChannels(kChannels);
     }
     {
         std::lock_guard lock(mutex_);
@@ -126,25 +196,25 @@ void SdlMedia::run() {
             if (!file.open(QIODevice::ReadOnly)) break;
             QByteArray bytes = file.readAll();
             if (bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WAVE") {
-                slot.chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.constData(), int(bytes.size())), 1);
+                slot.chunk = sdl.LoadWAV_RW(sdl.RWFromConstMem(bytes.constData(), int(bytes.size())), 1);
             } else {
                 QByteArray midi = bytes.startsWith("MThd") ? bytes : unwrapRmi(bytes);
                 if (midi.startsWith("MThd")) {
                     slot.midi = midi;
-                    slot.music = Mix_LoadMUS_RW(
-                        SDL_RWFromConstMem(slot.midi.constData(), int(slot.midi.size())), 1);
+                    slot.music = sdl.LoadMUS_RW(
+                        sdl.RWFromConstMem(slot.midi.constData(), int(slot.midi.size())), 1);
                 }
             }
             break;
         }
         case MediaCommand::Play:
         case MediaCommand::Sound:
-            if (slot.chunk) Mix_PlayChannel(channel, slot.chunk, 0);
-            if (slot.music && Mix_PlayMusic(slot.music, 0) == 0) playing = slot.music;
+            if (slot.chunk) sdl.PlayChannelTimed(channel, slot.chunk, 0, -1);
+            if (slot.music && sdl.PlayMusic(slot.music, 0) == 0) playing = slot.music;
             break;
         case MediaCommand::Stop:
-            if (slot.chunk) Mix_HaltChannel(channel);
-            if (slot.music && slot.music == playing) Mix_HaltMusic();
+            if (slot.chunk) sdl.HaltChannel(channel);
+            if (slot.music && slot.music == playing) sdl.HaltMusic();
             break;
         case MediaCommand::Close:
             if (slot.music && slot.music == playing) playing = nullptr;
@@ -155,9 +225,11 @@ void SdlMedia::run() {
     }
 
     for (auto &entry : controls) release(entry.second);
-    if (open) Mix_CloseAudio();
-    Mix_Quit();
-    SDL_Quit();
+    if (open) sdl.CloseAudio();
+    if (loaded) {
+        sdl.MixQuit();
+        sdl.Quit();
+    }
     std::lock_guard lock(mutex_);
     busy_ = false;
     idle_.notify_all();

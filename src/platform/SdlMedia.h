@@ -7,7 +7,9 @@
 // loading the synthesiser cost about as much as starting Qt, so they must
 // never hold back the first window, and every command must return at once.
 // Commands are queued and run in order.  If the device or a file cannot be
-// opened the cue stays silent.
+// opened the cue stays silent.  The thread starts with start() (or the
+// first drain()), so that a program can let its first window come up
+// before the sound engine competes for the processor and the loader.
 
 #include "platform/Media.h"
 
@@ -28,6 +30,9 @@ class SdlMedia : public MediaBackend {
 public:
     SdlMedia();
     ~SdlMedia() override;  // stops playback, closes the device, joins
+
+    // Starts the sound thread; commands given before it wait in the queue.
+    void start();
 
     void command(int controlId, MediaCommand command, const QString &path) override;
 

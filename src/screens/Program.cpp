@@ -1,0 +1,64 @@
+#include "screens/Program.h"
+
+#include "platform/Form.h"
+#include "platform/Forms.h"
+#include "platform/SdlMedia.h"
+#include "platform/Services.h"
+#include "screens/Screens.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTimer>
+#include <QTranslator>
+
+namespace screens {
+
+namespace {
+
+// Starts the sound engine once the title screen has been painted, so that
+// loading the synthesiser never holds back the first window.
+class StartOnFirstPaint : public QObject {
+public:
+    explicit StartOnFirstPaint(platform::SdlMedia *media) : media_(media) {}
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] { media_->start(); });  // after this paint
+        }
+        return false;
+    }
+
+private:
+    platform::SdlMedia *media_;
+};
+
+}  // namespace
+
+int runProgram(QApplication &app, const std::function<void(QWidget *)> &firstWindow) {
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    // Qt's own Japanese texts for the dialogs' buttons (はい / いいえ, キャンセル).
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTranslator);
+
+    platform::SdlMedia media;  // commands queue until it starts
+    platform::services().media = &media;
+    StartOnFirstPaint starter(&media);
+
+    registerAll();
+    QWidget *title = platform::forms::show(QStringLiteral("Form1"));
+    int rc = 0;
+    if (!platform::forms::programEnded()) {
+        if (title) title->installEventFilter(&starter);
+        QTimer::singleShot(1000, &starter, [&media] { media.start(); });  // if it is never painted
+        if (firstWindow) firstWindow(title);
+        rc = app.exec();
+    }
+    platform::services().media = nullptr;
+    return rc;
+}
+
+}  // namespace screens
