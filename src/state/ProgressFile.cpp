@@ -117,7 +117,9 @@ void parse(const QByteArray &content, Module1 &m) {
 void save(const Module1 &m) {
     const QString name = fileName(m.UserFileStem);
     QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (a full disk) is seen here rather
+    // than lost in a flush that reports success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw ProgressError(("Cannot create " + name + ": " + file.errorString()).toStdString());
     const QByteArray bytes = render(m);
     if (file.write(bytes) != bytes.size()) {

@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <csignal>
+
+#include <sys/resource.h>
 
 using namespace state;
 
@@ -178,16 +181,19 @@ TEST(ProgressFile, FailedSaveLeavesTheOldFileIntact) {
     Module1 m = workedExample();
     progress::save(m);
     const QByteArray before = readAll("abc123.ucd");
-    // A read-only directory: the temporary file cannot be made, so nothing
-    // may touch the old save.
-    QFile::setPermissions(".", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    // A disk that fills up halfway through the write (a file size limit
+    // stands in for it): the save fails and the old file stays as it was.
     m.Score = 99;
-    const bool writable = QFileInfo(".").isWritable();  // root ignores permissions
-    if (!writable) {
-        EXPECT_THROW(progress::save(m), ProgressError);
-    }
-    QFile::setPermissions(".", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    if (!writable) EXPECT_EQ(readAll("abc123.ucd"), before);
+    for (int i = 1; i <= 30; ++i) m.AnswerTime[i] = 86399.5f;  // a longer file than before
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 100;
+    setrlimit(RLIMIT_FSIZE, &small);
+    EXPECT_THROW(progress::save(m), ProgressError);
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(readAll("abc123.ucd"), before);
 
     // A directory where the file should be: the rename fails, whoever runs.
     Module1 blocked = workedExample();
