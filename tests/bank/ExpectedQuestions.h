@@ -3,7 +3,10 @@
 // written out on its own rather than read from the bank, so that a slip in
 // either copy shows up as a difference.
 
+#include <gtest/gtest.h>
+
 #include <ostream>
+#include <string>
 #include <vector>
 
 namespace expected {
@@ -234,5 +237,10 @@ inline const std::vector<VariantText> kVariants = {
       {"　　　　　１≦ｘ≦５", 1000}},
      "－５０≦ｙ≦－２", {{"ｘ", "2"}}},
 };
+
+// A test name for a variant: "Q12v3".
+inline std::string testName(const ::testing::TestParamInfo<VariantText> &info) {
+    return "Q" + std::to_string(info.param.n) + "v" + std::to_string(info.param.v);
+}
 
 }  // namespace expected

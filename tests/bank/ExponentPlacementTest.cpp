@@ -55,10 +55,6 @@ int digitGroups(const QString &exponentLine) {
     return count;
 }
 
-std::string variantName(const ::testing::TestParamInfo<expected::VariantText> &info) {
-    return "Q" + std::to_string(info.param.n) + "v" + std::to_string(info.param.v);
-}
-
 class RaisedExponent : public ::testing::TestWithParam<expected::VariantText> {};
 
 TEST_P(RaisedExponent, digitsStandAtTheUpperRightOfTheirGlyphs) {
@@ -100,6 +96,6 @@ TEST_P(RaisedExponent, digitsStandAtTheUpperRightOfTheirGlyphs) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllVariants, RaisedExponent, ::testing::ValuesIn(expected::kVariants),
-                         variantName);
+                         expected::testName);
 
 }  // namespace

@@ -71,10 +71,6 @@ std::vector<std::string> expectedOnActivation(const expected::VariantText &e) {
     return rows;
 }
 
-std::string variantName(const ::testing::TestParamInfo<expected::VariantText> &info) {
-    return "Q" + std::to_string(info.param.n) + "v" + std::to_string(info.param.v);
-}
-
 class DrawnQuestion : public ::testing::TestWithParam<expected::VariantText> {};
 
 TEST_P(DrawnQuestion, showsItsLinesInPlaceOnActivation) {
@@ -109,7 +105,7 @@ TEST_P(DrawnQuestion, nextPathDiffersOnlyWhereItMust) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllVariants, DrawnQuestion, ::testing::ValuesIn(expected::kVariants),
-                         variantName);
+                         expected::testName);
 
 TEST(DrawnQuestion, continuesFromThePrintPosition) {
     // The caller clears the area first; what is drawn starts where the print

@@ -129,7 +129,8 @@ TEST_P(AllVariants, AreDrawnAndJudgedWithTheirOwnKey) {
     EXPECT_EQ(m.MissCount[e.n], 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Questions, AllVariants, ::testing::ValuesIn(expected::kVariants));
+INSTANTIATE_TEST_SUITE_P(Questions, AllVariants, ::testing::ValuesIn(expected::kVariants),
+                         expected::testName);
 
 TEST_F(QuizTest, ButtonStatesThroughUnansweredRightAndWrong) {
     QuizScreen *f = start(2, 1);
