@@ -90,6 +90,9 @@ TEST_F(QuizTest, ActivationPrintsTheSpeechLinesAndTheScore) {
     EXPECT_EQ(lines(*f->Picture3), QStringList({"「解答群の ｘ^2 は、ｘの２乗を表しているぞ！」",
                                                 "「解答群から正解を選び、ｸﾘｯｸしろよ！」",
                                                 "「分からなかったら〔HELP〕をｸﾘｯｸするんだな！」"}));
+    // A screen reader reads the box as the learner sees it.
+    EXPECT_EQ(f->Picture3->accessibleDescription(), lines(*f->Picture3).join("\n"));
+    EXPECT_TRUE(f->Picture1->accessibleDescription().contains("　【問題３】"));
     EXPECT_EQ(f->Label2->text(), "-3000");
     EXPECT_FALSE(f->Command11->isEnabled());
     EXPECT_TRUE(f->Command9->isEnabled());
