@@ -87,8 +87,9 @@ void parse(const QByteArray &content, Module1 &m) {
     }
     if (fields.size() < kFields && (inField || !current.trimmed().isEmpty())) fields << current.trimmed();
     if (fields.size() < kFields)
-        throw ProgressError("The progress file is too short: " + std::to_string(fields.size()) +
-                            " of 62 numbers.");
+        throw ProgressError(QStringLiteral("進み具合のファイルが短すぎます（数が %1 個、62 個必要です）。")
+                                .arg(fields.size())
+                                .toStdString());
 
     static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
     QList<double> values;
@@ -97,7 +98,8 @@ void parse(const QByteArray &content, Module1 &m) {
         bool ok = number.match(text).hasMatch();
         const double v = ok ? QLocale::c().toDouble(text, &ok) : 0;
         if (!ok || !std::isfinite(v))
-            throw ProgressError("Field " + std::to_string(i + 1) + " of the progress file is not a number.");
+            throw ProgressError(
+                QStringLiteral("進み具合のファイルの %1 番目の値が数ではありません。").arg(i + 1).toStdString());
         values << v;
     }
 
@@ -110,7 +112,7 @@ void parse(const QByteArray &content, Module1 &m) {
         if (std::fabs(t) > FLT_MAX) fits = false;
         next.AnswerTime[i] = static_cast<float>(t);
     }
-    if (!fits) throw ProgressError("A number in the progress file is out of range.");
+    if (!fits) throw ProgressError(QStringLiteral("進み具合のファイルに範囲外の数があります。").toStdString());
     m = next;
 }
 
@@ -120,21 +122,25 @@ void save(const Module1 &m) {
     // Unbuffered, so that a short write (a full disk) is seen here rather
     // than lost in a flush that reports success.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw ProgressError(("Cannot create " + name + ": " + file.errorString()).toStdString());
+        throw ProgressError(
+            QStringLiteral("「%1」を作れません（%2）。").arg(name, file.errorString()).toStdString());
     const QByteArray bytes = render(m);
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
-        throw ProgressError(("Cannot write " + name + ": " + file.errorString()).toStdString());
+        throw ProgressError(
+            QStringLiteral("「%1」に書き込めません（%2）。").arg(name, file.errorString()).toStdString());
     }
     if (!file.commit())
-        throw ProgressError(("Cannot save " + name + ": " + file.errorString()).toStdString());
+        throw ProgressError(
+            QStringLiteral("「%1」を保存できません（%2）。").arg(name, file.errorString()).toStdString());
 }
 
 void load(Module1 &m) {
     const QString name = fileName(m.UserFileStem);
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
-        throw ProgressError(("Cannot open " + name + ": " + file.errorString()).toStdString());
+        throw ProgressError(
+            QStringLiteral("「%1」を開けません（%2）。").arg(name, file.errorString()).toStdString());
     parse(file.read(kMaxRead), m);
 }
 

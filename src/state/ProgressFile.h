@@ -12,6 +12,8 @@
 
 namespace state {
 
+// A failed read or write of the progress file; what() is a Japanese
+// sentence in UTF-8 that names the failure for the learner.
 class ProgressError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -182,7 +182,7 @@ void QuizScreen::handOver(const QString &screen) {
     try {
         state::progress::save(M());
     } catch (const std::exception &e) {
-        platform::forms::fail(QStringLiteral("進み具合を保存できませんでした。\n%1").arg(QString::fromLocal8Bit(e.what())));
+        platform::forms::fail(QStringLiteral("進み具合を保存できませんでした。\n%1").arg(QString::fromUtf8(e.what())));
         return;
     }
     // The screen stays up until the next screen can be shown.

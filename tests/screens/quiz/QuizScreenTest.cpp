@@ -355,7 +355,7 @@ TEST_F(QuizTest, FailedSaveOnHandOverIsReportedAndEnds) {
     QDir().mkdir("learner.ucd");  // the save cannot replace a directory
     click(f->Command11);
     ASSERT_EQ(dialogs.calls.size(), 1);
-    EXPECT_TRUE(dialogs.calls[0].startsWith("error|"));
+    EXPECT_TRUE(dialogs.calls[0].startsWith("error|進み具合を保存できませんでした。\n「learner.ucd」"));
     EXPECT_TRUE(platform::forms::programEnded());
 }
 
