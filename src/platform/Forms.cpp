@@ -4,6 +4,8 @@
 #include "platform/Services.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMap>
 #include <QPointer>
 #include <QTimer>
@@ -53,6 +55,10 @@ Form *show(const QString &name) {
     if (it == r.factories.end()) return nullptr;
     Form *form = (*it)();
     r.open << form;
+    // Every screen opens centred, so the learner finds each one in the
+    // same place.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        form->move(screen->availableGeometry().center() - form->rect().center());
     form->show();
     form->activateWindow();
     if (QWidget *focus = form->firstFocus()) focus->setFocus(Qt::OtherFocusReason);
