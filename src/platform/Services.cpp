@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QTime>
 
@@ -62,6 +65,17 @@ double SystemRandom::next() {
 }
 
 void SystemBeep::beep() { QApplication::beep(); }
+
+bool installJapaneseTranslations() {
+    static QTranslator translator;
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    if (!translator.isEmpty()) return true;
+    if (!translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(&translator);
+    return true;
+}
 
 bool QtDialogs::askYesNo(QWidget *parent, const QString &text, const QString &title) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);

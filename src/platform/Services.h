@@ -63,6 +63,10 @@ Beep &beep();
 Dialogs &dialogs();
 MediaBackend &media();
 
+// Loads Qt's own Japanese translation, so that the dialogs' buttons read
+// はい / いいえ and OK / キャンセル.  False when it is not installed.
+bool installJapaneseTranslations();
+
 // The real implementations.
 class SystemClock : public Clock {
 public:

@@ -8,10 +8,7 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 
 namespace screens {
 
@@ -37,12 +34,7 @@ private:
 }  // namespace
 
 int runProgram(QApplication &app, const std::function<void(QWidget *)> &firstWindow) {
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-    // Qt's own Japanese texts for the dialogs' buttons (はい / いいえ, キャンセル).
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtTranslator);
+    platform::installJapaneseTranslations();
 
     platform::SdlMedia media;  // commands queue until it starts
     platform::services().media = &media;

@@ -1,0 +1,96 @@
+// The real dialogs: Japanese buttons, no icon, the input box's empty field,
+// OK giving the text and Cancel the empty text.
+#include "platform/Services.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Runs `inspect` on the modal dialog once it is up.
+void whenDialogOpens(const std::function<void(QWidget *)> &inspect) {
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, inspect] {
+        if (QWidget *w = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
+            inspect(w);
+        }
+    });
+    poll->start(10);
+}
+
+QStringList buttonTexts(QWidget *dialog) {
+    QStringList texts;
+    for (auto *b : dialog->findChildren<QAbstractButton *>()) texts << b->text().remove('&');
+    texts.sort();
+    return texts;
+}
+
+QAbstractButton *buttonNamed(QWidget *dialog, const QString &prefix) {
+    for (auto *b : dialog->findChildren<QAbstractButton *>())
+        if (b->text().remove('&').startsWith(prefix)) return b;
+    return nullptr;
+}
+
+class RealDialogs : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(platform::installJapaneseTranslations()); }
+    platform::QtDialogs dialogs;
+};
+
+TEST_F(RealDialogs, YesNoBoxIsJapaneseWithoutIcon) {
+    QStringList texts;
+    QString title, text;
+    bool iconless = false;
+    whenDialogOpens([&](QWidget *w) {
+        auto *box = qobject_cast<QMessageBox *>(w);
+        ASSERT_NE(box, nullptr);
+        texts = buttonTexts(box);
+        title = box->windowTitle();
+        text = box->text();
+        iconless = box->icon() == QMessageBox::NoIcon;
+        buttonNamed(box, "いいえ")->click();
+    });
+    EXPECT_FALSE(dialogs.askYesNo(nullptr, "終了していいですか？", "ぽむりん紀行20"));
+    EXPECT_EQ(texts, QStringList({"いいえ(N)", "はい(Y)"}));
+    EXPECT_EQ(title, "ぽむりん紀行20");
+    EXPECT_EQ(text, "終了していいですか？");
+    EXPECT_TRUE(iconless);
+
+    whenDialogOpens([&](QWidget *w) { buttonNamed(w, "はい")->click(); });
+    EXPECT_TRUE(dialogs.askYesNo(nullptr, "終了していいですか？", "ぽむりん紀行20"));
+}
+
+TEST_F(RealDialogs, InputBoxGivesTheTextOnOkAndNothingOnCancel) {
+    QStringList texts;
+    QString initial = "not read";
+    whenDialogOpens([&](QWidget *w) {
+        texts = buttonTexts(w);
+        auto *edit = w->findChild<QLineEdit *>();
+        ASSERT_NE(edit, nullptr);
+        initial = edit->text();
+        edit->setText("はなこ");
+        buttonNamed(w, "OK")->click();
+    });
+    EXPECT_EQ(dialogs.inputBox(nullptr, "コードを入力", "ユーザーコード入力"), "はなこ");
+    EXPECT_TRUE(initial.isEmpty());
+    EXPECT_TRUE(texts.contains("キャンセル"));
+    EXPECT_TRUE(texts.contains("OK"));
+
+    whenDialogOpens([&](QWidget *w) {
+        w->findChild<QLineEdit *>()->setText("捨てる");
+        buttonNamed(w, "キャンセル")->click();
+    });
+    EXPECT_EQ(dialogs.inputBox(nullptr, "コードを入力", "ユーザーコード入力"), QString());
+}
+
+}  // namespace
