@@ -10,6 +10,12 @@
 #include <climits>
 #include <cmath>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace state::progress {
@@ -27,6 +33,27 @@ bool toShort(double v, short *out) {
     if (!(r >= SHRT_MIN && r <= SHRT_MAX)) return false;
     *out = static_cast<short>(r);
     return true;
+}
+
+// "<what>（<reason>）。" with the system's reason for errno in Japanese
+// where we know it.
+std::string osFailure(const QString &what, int err) {
+    QString reason;
+    switch (err) {
+    case ENOENT: reason = QStringLiteral("ファイルがありません"); break;
+    case EACCES:
+    case EPERM: reason = QStringLiteral("許可がありません"); break;
+    case ELOOP: reason = QStringLiteral("シンボリックリンクは使えません"); break;
+    case ENOSPC: reason = QStringLiteral("ディスクの空きがありません"); break;
+    case EDQUOT: reason = QStringLiteral("ディスクの割り当てを超えました"); break;
+    case EFBIG: reason = QStringLiteral("ファイルが大きすぎます"); break;
+    case EROFS: reason = QStringLiteral("書き込めない場所です"); break;
+    case EISDIR: reason = QStringLiteral("フォルダーです"); break;
+    case EIO: reason = QStringLiteral("入出力のエラーです"); break;
+    case ENAMETOOLONG: reason = QStringLiteral("名前が長すぎます"); break;
+    default: reason = QString::fromLocal8Bit(std::strerror(err)); break;
+    }
+    return QStringLiteral("%1（%2）。").arg(what, reason).toStdString();
 }
 
 }  // namespace
@@ -135,14 +162,36 @@ void save(const Module1 &m) {
             QStringLiteral("「%1」を保存できません（%2）。").arg(name, file.errorString()).toStdString());
 }
 
-void load(Module1 &m) {
-    const QString name = fileName(m.UserFileStem);
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ProgressError(
-            QStringLiteral("「%1」を開けません（%2）。").arg(name, file.errorString()).toStdString());
-    parse(file.read(kMaxRead), m);
+void loadFrom(const QString &path, Module1 &m) {
+    const QByteArray native = QFile::encodeName(path);
+    // O_NOFOLLOW: a link in the file's place is refused, not followed;
+    // O_NONBLOCK: opening a FIFO returns at once instead of waiting for a writer.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw ProgressError(osFailure(QStringLiteral("「%1」を開けません").arg(path), errno));
+    struct FdCloser {
+        int fd;
+        ~FdCloser() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(path), errno));
+    if (!S_ISREG(st.st_mode))
+        throw ProgressError(QStringLiteral("「%1」は普通のファイルではありません。").arg(path).toStdString());
+    QByteArray content(static_cast<qsizetype>(std::min<off_t>(st.st_size, kMaxRead)) + 1, Qt::Uninitialized);
+    qsizetype got = 0;
+    // Read up to the bound; a file that grows while being read is cut there.
+    while (got < kMaxRead) {
+        if (got == content.size()) content.resize(std::min<qsizetype>(content.size() * 2, kMaxRead));
+        const ssize_t n = ::read(fd, content.data() + got, static_cast<size_t>(content.size() - got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw ProgressError(osFailure(QStringLiteral("「%1」を読めません").arg(path), errno));
+        if (n == 0) break;
+        got += n;
+    }
+    content.truncate(got);
+    parse(content, m);
 }
+
+void load(Module1 &m) { loadFrom(fileName(m.UserFileStem), m); }
 
 bool isAcceptableCode(const QString &code) {
     if (code.isEmpty() || code == QLatin1String(".") || code == QLatin1String("..")) return false;

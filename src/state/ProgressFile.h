@@ -35,6 +35,12 @@ void save(const Module1 &m);
 // variable; the variables are then left unchanged.
 void load(Module1 &m);
 
+// Reads the progress file at path into m (QuestionNo, Score, MissCount,
+// AnswerTime).  Regular files only: a symbolic link, FIFO, device or folder
+// is refused without being followed or waited on, and the read is bounded.
+// Throws ProgressError (a Japanese reason) on failure; m is then unchanged.
+void loadFrom(const QString &path, Module1 &m);
+
 // The file's content for the given variables.
 QByteArray render(const Module1 &m);
 // Parses content into m (same rules as load).
