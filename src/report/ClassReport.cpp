@@ -1,0 +1,201 @@
+#include "report/ClassReport.h"
+
+#include "state/ProgressFile.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <utility>
+#include <cerrno>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace report {
+
+namespace {
+
+constexpr double kDay = 86400;
+
+// Interim reader until the game's own bounded reader of a path lands.
+void loadProgress(const QString &path, state::Module1 &m) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) throw state::ProgressError(std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw state::ProgressError("not a regular file");
+    }
+    QByteArray bytes(1 << 20, Qt::Uninitialized);
+    qsizetype have = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        have += n;
+        if (have == bytes.size()) break;
+    }
+    ::close(fd);
+    bytes.truncate(have);
+    state::progress::parse(bytes, m);
+}
+
+QString folderFailure(const QString &folder, int error) {
+    QString why;
+    switch (error) {
+    case ENOENT: why = QStringLiteral("見つかりません"); break;
+    case ENOTDIR: why = QStringLiteral("フォルダではありません"); break;
+    case EACCES: why = QStringLiteral("読む権限がありません"); break;
+    default: why = QString::fromLocal8Bit(std::strerror(error));
+    }
+    return QStringLiteral("フォルダ「%1」を読めません（%2）。").arg(folder, why);
+}
+
+// What the listing says an entry is, when it is not a regular file.
+QString kindOf(unsigned char type) {
+    switch (type) {
+    case DT_DIR: return QStringLiteral("フォルダです");
+    case DT_LNK: return QStringLiteral("シンボリックリンクです（たどりません）");
+    case DT_FIFO: return QStringLiteral("名前付きパイプ（FIFO）です");
+    case DT_CHR:
+    case DT_BLK: return QStringLiteral("デバイスです");
+    case DT_SOCK: return QStringLiteral("ソケットです");
+    default: return QString();
+    }
+}
+
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+}  // namespace
+
+int Pupil::reached() const {
+    if (!wasRead()) return 0;
+    return std::clamp<int>(questionNo, 0, state::kQuestions);
+}
+
+double Pupil::seconds(int q) const {
+    if (!finished(q)) return 0;
+    const double t = answerTime[q];
+    return (t < 0 && t >= -kDay) ? t + kDay : t;
+}
+
+long Pupil::missTotal() const {
+    long sum = 0;
+    for (int q = 1; q <= state::kQuestions; ++q) sum += missCount[q];
+    return sum;
+}
+
+double Pupil::secondsTotal() const {
+    double sum = 0;
+    for (int q = 1; q < reached(); ++q) sum += seconds(q);
+    return sum;
+}
+
+Pupil readPupil(const QString &path) {
+    Pupil p;
+    state::Module1 m;
+    try {
+        loadProgress(path, m);
+    } catch (const state::ProgressError &e) {
+        p.state = Pupil::State::Unreadable;
+        p.reason = QString::fromUtf8(e.what());
+        return p;
+    }
+    p.questionNo = m.QuestionNo;
+    p.score = m.Score;
+    p.missCount = m.MissCount;
+    p.answerTime = m.AnswerTime;
+    p.state = state::Module1::inRange(m.QuestionNo) ? Pupil::State::Readable : Pupil::State::OddQuestion;
+    return p;
+}
+
+ClassReport readFolder(const QString &folder) {
+    ClassReport report;
+    report.folder = folder;
+    report.readAt = QDateTime::currentDateTime();
+
+    const QByteArray encoded = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    DIR *dir = ::opendir(encoded.constData());
+    if (!dir) throw FolderError(folderFailure(folder, errno).toStdString());
+    const QString prefix = QFile::decodeName(encoded) + QLatin1Char('/');
+    const QLatin1StringView suffix(".ucd");
+    std::vector<std::pair<QString, unsigned char>> entries;  // name, type
+    errno = 0;
+    while (const dirent *entry = ::readdir(dir)) {
+        QString name = QFile::decodeName(entry->d_name);
+        if (name.endsWith(suffix)) entries.emplace_back(std::move(name), entry->d_type);
+    }
+    const int listError = errno;
+    ::closedir(dir);
+    if (listError != 0) throw FolderError(folderFailure(folder, listError).toStdString());
+
+    report.pupils.reserve(entries.size());
+    for (const auto &[name, type] : entries) {
+        const QString path = prefix + name;
+        Pupil p = readPupil(path);
+        p.code = name.chopped(suffix.size());
+        if (!p.wasRead()) {
+            // The reader refuses anything but a regular file; the listing
+            // can say what it was instead.  The row names the file, so the
+            // folder is left out of the reason.
+            const QString kind = kindOf(type);
+            p.reason = kind.isEmpty() ? p.reason.replace(path, name) : kind;
+        }
+        report.pupils.push_back(std::move(p));
+    }
+    std::sort(report.pupils.begin(), report.pupils.end(),
+              [](const Pupil &a, const Pupil &b) { return codeLess(a.code, b.code); });
+    return report;
+}
+
+ClassSummary summarise(const ClassReport &report) {
+    ClassSummary s;
+    std::array<long, state::kQuestions + 1> misses{};
+    for (const Pupil &p : report.pupils) {
+        ++s.files;
+        switch (p.state) {
+        case Pupil::State::Unreadable: ++s.unreadable; continue;
+        case Pupil::State::OddQuestion: ++s.odd; continue;
+        case Pupil::State::Readable: ++s.readable; break;
+        }
+        for (int q = 1; q <= p.reached(); ++q) {
+            ++s.reachedBy[q];
+            misses[q] += p.missCount[q];
+        }
+    }
+    for (int q = 1; q <= state::kQuestions; ++q)
+        s.averageMisses[q] = s.reachedBy[q] ? double(misses[q]) / s.reachedBy[q] : 0;
+    return s;
+}
+
+bool codeLess(const QString &a, const QString &b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && isDigit(a[ei])) ++ei;
+            while (ej < b.size() && isDigit(b[ej])) ++ej;
+            // Compare the runs' values without converting: drop leading
+            // zeros, then the longer run is larger, else digit by digit.
+            qsizetype si = i, sj = j;
+            while (si + 1 < ei && a[si] == QLatin1Char('0')) ++si;
+            while (sj + 1 < ej && b[sj] == QLatin1Char('0')) ++sj;
+            if (ei - si != ej - sj) return ei - si < ej - sj;
+            const int c = QStringView(a).sliced(si, ei - si).compare(QStringView(b).sliced(sj, ej - sj));
+            if (c != 0) return c < 0;
+            i = ei;
+            j = ej;
+        } else {
+            if (a[i] != b[j]) return a[i] < b[j];
+            ++i;
+            ++j;
+        }
+    }
+    if (a.size() - i != b.size() - j) return a.size() - i < b.size() - j;
+    return a < b;
+}
+
+}  // namespace report

@@ -1,0 +1,87 @@
+#pragma once
+// The class overview: every progress file of a folder read with the game's
+// own reader, one row a file, and the figures the teacher's page draws.
+// Reading never writes, renames or locks a file.
+
+#include "state/Module1.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <array>
+#include <stdexcept>
+#include <vector>
+
+namespace report {
+
+// The folder itself cannot be listed; what() is a Japanese sentence.
+class FolderError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One progress file of the folder.
+struct Pupil {
+    enum class State {
+        Readable,      // read, QuestionNo 1..30
+        OddQuestion,   // read, but QuestionNo outside 1..30: shown, left out of the charts
+        Unreadable,    // not read; reason says why
+    };
+
+    QString code;  // the file name without ".ucd"
+    State state = State::Unreadable;
+    QString reason;  // Japanese, for Unreadable
+
+    // The stored variables, valid unless Unreadable.
+    short questionNo = 0;
+    double score = 0;
+    std::array<short, state::kQuestions + 1> missCount{};
+    std::array<float, state::kQuestions + 1> answerTime{};
+
+    bool wasRead() const { return state != State::Unreadable; }
+    // How many questions were reached: QuestionNo held to 0..30.
+    int reached() const;
+    // Whether question q (1..30) is finished, so that its slot holds
+    // elapsed seconds: the questions before the one reached.  The slot of
+    // the question reached may hold a clock reading; after the last
+    // question the file cannot tell a finished run from one still on
+    // question 30, so question 30 never counts as finished.
+    bool finished(int q) const { return q >= 1 && q < reached(); }
+    // The seconds question q took, for a finished question.  A question
+    // started before midnight and finished after it is stored as a
+    // negative time; one day is added back.
+    double seconds(int q) const;
+    long missTotal() const;
+    double secondsTotal() const;
+};
+
+struct ClassReport {
+    QString folder;      // as given
+    QDateTime readAt;    // when the folder was read
+    std::vector<Pupil> pupils;  // sorted by code
+};
+
+// Figures over the readable pupils (Readable only) for the charts.
+struct ClassSummary {
+    int files = 0, readable = 0, odd = 0, unreadable = 0;
+    std::array<int, state::kQuestions + 1> reachedBy{};  // pupils who reached question q
+    // Misses on question q per pupil who reached it (0 when nobody did).
+    std::array<double, state::kQuestions + 1> averageMisses{};
+};
+
+// Reads every "<code>.ucd" directly in folder.  Anything in a file's
+// place that is not a readable progress file (a link, FIFO, device,
+// folder, a damaged or unreadable file) becomes an Unreadable row.
+// Throws FolderError when the folder cannot be listed.
+ClassReport readFolder(const QString &folder);
+
+// Reads one progress file into a row (the code is set by the caller).
+Pupil readPupil(const QString &path);
+
+ClassSummary summarise(const ClassReport &report);
+
+// Orders codes the way a class list runs: digit runs by their value
+// ("2" before "10"), everything else by character; ties by plain order.
+bool codeLess(const QString &a, const QString &b);
+
+}  // namespace report

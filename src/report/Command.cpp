@@ -1,0 +1,119 @@
+#include "report/Command.h"
+
+#include "report/ClassReport.h"
+#include "report/Writers.h"
+
+#include <QSaveFile>
+
+#include <optional>
+
+namespace report {
+
+namespace {
+
+struct Options {
+    QString folder, csvFile, htmlFile;
+    bool help = false;
+};
+
+const char *const kUsageText =
+    "使い方: pomurin20-report フォルダ [--csv ファイル] [--html ファイル]\n"
+    "フォルダの中の進み具合のファイル（*.ucd）をすべて読み、一覧を表示します。\n"
+    "  --csv ファイル   同じ一覧を表計算ソフト用の CSV（UTF-8）に書きます。\n"
+    "  --html ファイル  一覧とグラフを 1 つの HTML ページに書きます。\n"
+    "進み具合のファイルには書き込みません。\n";
+
+std::optional<Options> parse(const QStringList &args, QString *error) {
+    Options o;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (!optionsEnded && (a == QLatin1String("-h") || a == QLatin1String("--help"))) {
+            o.help = true;
+        } else if (!optionsEnded && a == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (!optionsEnded && a.startsWith(QLatin1String("--"))) {
+            const qsizetype eq = a.indexOf(QLatin1Char('='));
+            const QString name = a.left(eq);
+            QString *target = name == QLatin1String("--csv")    ? &o.csvFile
+                              : name == QLatin1String("--html") ? &o.htmlFile
+                                                                : nullptr;
+            if (!target) {
+                *error = QStringLiteral("知らないオプションです：%1").arg(a);
+                return std::nullopt;
+            }
+            if (eq >= 0) {
+                *target = a.mid(eq + 1);
+            } else if (i + 1 < args.size()) {
+                *target = args[++i];
+            } else {
+                *error = QStringLiteral("%1 のあとにファイル名が要ります。").arg(name);
+                return std::nullopt;
+            }
+            if (target->isEmpty()) {
+                *error = QStringLiteral("%1 のファイル名が空です。").arg(name);
+                return std::nullopt;
+            }
+        } else if (o.folder.isNull()) {
+            o.folder = a;
+        } else {
+            *error = QStringLiteral("フォルダは 1 つだけ指定してください。");
+            return std::nullopt;
+        }
+    }
+    if (!o.help && o.folder.isEmpty()) {
+        *error = QStringLiteral("フォルダを指定してください。");
+        return std::nullopt;
+    }
+    if (!o.csvFile.isEmpty() && o.csvFile == o.htmlFile) {
+        *error = QStringLiteral("CSV と HTML に同じファイルは使えません。");
+        return std::nullopt;
+    }
+    for (const QString &f : {o.csvFile, o.htmlFile}) {
+        if (f.endsWith(QLatin1String(".ucd"), Qt::CaseInsensitive)) {
+            *error = QStringLiteral("「%1」は進み具合のファイルの名前です。そこには書き込みません。").arg(f);
+            return std::nullopt;
+        }
+    }
+    return o;
+}
+
+// Replaces the file atomically, so a failed write leaves what was there.
+bool writeFile(const QString &name, const QByteArray &bytes, QTextStream &err) {
+    QSaveFile file(name);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) return true;
+    err << QStringLiteral("「%1」に書き込めません（%2）。\n").arg(name, file.errorString());
+    return false;
+}
+
+}  // namespace
+
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
+    QString error;
+    const std::optional<Options> options = parse(arguments, &error);
+    if (!options) {
+        err << error << '\n' << QString::fromUtf8(kUsageText);
+        return kUsage;
+    }
+    if (options->help) {
+        out << QString::fromUtf8(kUsageText);
+        return kDone;
+    }
+
+    ClassReport report;
+    try {
+        report = readFolder(options->folder);
+    } catch (const FolderError &e) {
+        err << QString::fromUtf8(e.what()) << '\n';
+        return kFailed;
+    }
+    out << table(report);
+    out.flush();
+
+    bool written = true;
+    if (!options->csvFile.isEmpty()) written = writeFile(options->csvFile, csv(report), err) && written;
+    if (!options->htmlFile.isEmpty()) written = writeFile(options->htmlFile, html(report), err) && written;
+    return written ? kDone : kFailed;
+}
+
+}  // namespace report

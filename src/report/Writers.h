@@ -1,0 +1,40 @@
+#pragma once
+// The three forms of the class overview: a table for the terminal, CSV for
+// a spreadsheet and a self-contained HTML page with two charts.
+
+#include "report/ClassReport.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace report {
+
+// The table for a terminal: one row a file, columns aligned for a
+// monospaced terminal font in which East Asian wide characters take two
+// columns; a closing line counts the files.
+QString table(const ClassReport &report);
+
+// CSV in UTF-8 with a byte-order mark, CR LF line ends: a heading row,
+// then code, question reached, score, sum of misses, total seconds,
+// state, the misses of questions 1..30 and the seconds of questions 1..30
+// (empty from the question reached on).
+QByteArray csv(const ClassReport &report);
+
+// One HTML page without scripts or outside files: the counts, a chart of
+// the average misses per question, a chart of how many pupils reached
+// each question, and the table.
+QByteArray html(const ClassReport &report);
+
+// The state column: "正常", a note on an odd question number, or
+// "読めません：" and the reason.
+QString stateText(const Pupil &p);
+
+// Columns the text takes in a terminal: 2 for East Asian wide and
+// full-width characters, 0 for combining marks, 1 otherwise.
+int displayWidth(QStringView text);
+
+// The text with control and invisible formatting characters (which could
+// move the cursor or reorder a line) written as visible "\u{…}" escapes.
+QString visible(const QString &text);
+
+}  // namespace report

@@ -1,0 +1,208 @@
+// Reading a class folder: every progress file becomes a row, sorted by
+// code, with the right totals; damaged files, links, FIFOs and folders are
+// listed as not readable, never followed, waited on or skipped.
+#include "ClassFolder.h"
+#include "report/ClassReport.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace report;
+using report_test::pupilOn;
+using report_test::writeBytes;
+using report_test::writePupil;
+
+namespace {
+
+// The learner of the file format's worked example: on question 3, one miss
+// and 42 s on question 1, none and 17 s on 2, two misses so far on 3.
+state::Module1 workedExample() {
+    state::Module1 m;
+    m.QuestionNo = 3;
+    m.Score = -3000;
+    m.MissCount = {0, 1, 0, 2};
+    m.AnswerTime = {0, 42, 17, 50412.5f};
+    return m;
+}
+
+const Pupil &row(const ClassReport &r, const QString &code) {
+    for (const Pupil &p : r.pupils)
+        if (p.code == code) return p;
+    ADD_FAILURE() << "no row " << code.toStdString();
+    static const Pupil none;
+    return none;
+}
+
+QStringList codes(const ClassReport &r) {
+    QStringList c;
+    for (const Pupil &p : r.pupils) c << p.code;
+    return c;
+}
+
+}  // namespace
+
+TEST(ClassFolder, EveryProgressFileIsARowSortedByCodeWithItsTotals) {
+    writePupil(".", "2", pupilOn(30, 87000));
+    writePupil(".", "10", workedExample());
+    writePupil(".", "a,b", pupilOn(1, 0));
+    writePupil(".", "say \"hi\"", pupilOn(16, 12000.5));
+    writePupil(".", "<b>", pupilOn(6, -6000));
+    writePupil(".", "太郎 1", pupilOn(5, 3000));
+    writeBytes("short.ucd", "3,100\r\n1,2\r\n");
+    writeBytes("letters.ucd", "3,abc\r\n" + state::progress::render(pupilOn(3, 0)).mid(8));
+    writeBytes("empty.ucd", "");
+    // Not progress files: other names, and the temporary file of a save.
+    writeBytes("notes.txt", "1,2");
+    writeBytes("x.ucd.AbC123", state::progress::render(pupilOn(3, 0)));
+
+    const ClassReport r = readFolder(".");
+    EXPECT_EQ(codes(r), QStringList({"2", "10", "<b>", "a,b", "empty", "letters", "say \"hi\"", "short", "太郎 1"}));
+
+    const Pupil &finished = row(r, "2");
+    EXPECT_EQ(finished.state, Pupil::State::Readable);
+    EXPECT_EQ(finished.questionNo, 30);
+    EXPECT_EQ(finished.score, 87000);
+    EXPECT_EQ(finished.missTotal(), 31);        // 30 on questions 1..29, 1 on question 30
+    EXPECT_EQ(finished.secondsTotal(), 725);    // 11 + 12 + ... + 39; question 30's slot left out
+
+    const Pupil &middle = row(r, "10");
+    EXPECT_EQ(middle.missTotal(), 3);
+    EXPECT_EQ(middle.secondsTotal(), 59);  // 42 + 17, not the clock reading of question 3
+    EXPECT_TRUE(middle.finished(2));
+    EXPECT_FALSE(middle.finished(3));
+
+    EXPECT_EQ(row(r, "a,b").secondsTotal(), 0);
+    EXPECT_EQ(row(r, "a,b").missTotal(), 1);
+    EXPECT_EQ(row(r, "say \"hi\"").score, 12000.5);
+    EXPECT_EQ(row(r, "<b>").score, -6000);
+    EXPECT_EQ(row(r, "太郎 1").questionNo, 5);
+
+    for (const QString code : {"short", "letters", "empty"}) {
+        const Pupil &p = row(r, code);
+        EXPECT_EQ(p.state, Pupil::State::Unreadable) << code.toStdString();
+        EXPECT_FALSE(p.reason.isEmpty()) << code.toStdString();
+        EXPECT_FALSE(p.reason.contains("./")) << "the reason names the file, not the folder again";
+        EXPECT_EQ(p.missTotal(), 0);
+    }
+}
+
+TEST(ClassFolder, CodesRunInClassListOrder) {
+    EXPECT_TRUE(codeLess("2", "10"));
+    EXPECT_FALSE(codeLess("10", "2"));
+    EXPECT_TRUE(codeLess("3-2", "3-10"));
+    EXPECT_TRUE(codeLess("a9", "b1"));
+    EXPECT_TRUE(codeLess("007", "7")) << "equal values fall back to plain order, so the order is total";
+    EXPECT_FALSE(codeLess("7", "007"));
+    EXPECT_FALSE(codeLess("x", "x"));
+    EXPECT_TRUE(codeLess("x", "x1"));
+    EXPECT_TRUE(codeLess("99999999999999999999998", "99999999999999999999999")) << "no overflow on long runs";
+}
+
+TEST(ClassFolder, LinksFifosAndFoldersAreListedWithoutBeingFollowedOrWaitedOn) {
+    QDir().mkdir("class");
+    writePupil("class", "real", pupilOn(4, 6000));
+    ASSERT_EQ(::symlink("real.ucd", "class/link.ucd"), 0);
+    ASSERT_EQ(::symlink("nowhere.ucd", "class/dangling.ucd"), 0);
+    ASSERT_EQ(::mkfifo("class/pipe.ucd", 0644), 0);
+    ASSERT_TRUE(QDir().mkdir("class/folder.ucd"));
+
+    auto reading = std::async(std::launch::async, [] { return readFolder("class"); });
+    if (reading.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        // Release a reader stuck on the FIFO so that the test can end.
+        ::close(::open("class/pipe.ucd", O_WRONLY | O_NONBLOCK));
+        FAIL() << "reading the folder waited on the FIFO";
+    }
+    const ClassReport r = reading.get();
+    EXPECT_EQ(codes(r), QStringList({"dangling", "folder", "link", "pipe", "real"}));
+    EXPECT_EQ(row(r, "real").state, Pupil::State::Readable);
+    const std::pair<const char *, const char *> refused[] = {
+        {"link", "シンボリックリンク"}, {"dangling", "シンボリックリンク"}, {"pipe", "FIFO"}, {"folder", "フォルダ"}};
+    for (const auto &[code, kind] : refused) {
+        const Pupil &p = row(r, code);
+        EXPECT_EQ(p.state, Pupil::State::Unreadable) << code;
+        EXPECT_TRUE(p.reason.contains(QString::fromUtf8(kind))) << code << ": " << p.reason.toStdString();
+        EXPECT_EQ(p.questionNo, 0) << code << ": the link's target must not be read";
+    }
+}
+
+TEST(ClassFolder, AFileLockedByTheGameIsStillRead) {
+    writePupil(".", "busy", pupilOn(2, 0));
+    const int fd = ::open("busy.ucd", O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(readFolder(".").pupils.at(0).state, Pupil::State::Readable);
+    ::close(fd);
+}
+
+TEST(ClassFolder, AFolderThatCannotBeListedIsAnError) {
+    try {
+        readFolder("missing");
+        FAIL() << "no error";
+    } catch (const FolderError &e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains("missing"));
+    }
+    writeBytes("plain", "x");
+    EXPECT_THROW(readFolder("plain"), FolderError);
+}
+
+TEST(ClassFolder, TimesAcrossMidnightAndOddQuestionNumbers) {
+    state::Module1 night = pupilOn(3, 0);
+    night.AnswerTime[1] = -86390;  // started at 23:59:55, answered at 00:00:05
+    writePupil(".", "night", night);
+    writePupil(".", "zero", pupilOn(0, 0));
+    state::Module1 beyond = pupilOn(30, 0);
+    beyond.QuestionNo = 31;
+    writePupil(".", "beyond", beyond);
+
+    const ClassReport r = readFolder(".");
+    EXPECT_EQ(row(r, "night").seconds(1), 10);
+    EXPECT_EQ(row(r, "night").secondsTotal(), 10 + 12);
+    EXPECT_EQ(row(r, "zero").state, Pupil::State::OddQuestion);
+    EXPECT_EQ(row(r, "zero").secondsTotal(), 0);
+    EXPECT_EQ(row(r, "beyond").state, Pupil::State::OddQuestion);
+    EXPECT_EQ(row(r, "beyond").reached(), 30);
+}
+
+TEST(ClassSummary, ChartsCountWhoReachedEachQuestionAndTheirAverageMisses) {
+    ClassReport r;
+    auto add = [&r](const QString &code, const state::Module1 &m, Pupil::State s = Pupil::State::Readable) {
+        Pupil p;
+        p.code = code;
+        p.state = s;
+        p.questionNo = m.QuestionNo;
+        p.missCount = m.MissCount;
+        r.pupils.push_back(p);
+    };
+    add("a", pupilOn(30, 0));  // misses: question i has i % 3, question 30 has 1
+    add("b", pupilOn(2, 0));   // one miss on question 1, one on 2
+    add("c", pupilOn(1, 0));   // one miss on question 1
+    add("odd", pupilOn(30, 0), Pupil::State::OddQuestion);
+    add("bad", state::Module1{}, Pupil::State::Unreadable);
+
+    const ClassSummary s = summarise(r);
+    EXPECT_EQ(s.files, 5);
+    EXPECT_EQ(s.readable, 3);
+    EXPECT_EQ(s.odd, 1);
+    EXPECT_EQ(s.unreadable, 1);
+    EXPECT_EQ(s.reachedBy[1], 3);
+    EXPECT_EQ(s.reachedBy[2], 2);
+    EXPECT_EQ(s.reachedBy[3], 1);
+    EXPECT_EQ(s.reachedBy[30], 1);
+    EXPECT_DOUBLE_EQ(s.averageMisses[1], (1 + 1 + 1) / 3.0);
+    EXPECT_DOUBLE_EQ(s.averageMisses[2], (2 + 1) / 2.0);
+    EXPECT_DOUBLE_EQ(s.averageMisses[3], 0);
+    EXPECT_DOUBLE_EQ(s.averageMisses[30], 1);
+    EXPECT_EQ(s.reachedBy[0], 0);
+
+    const ClassSummary none = summarise(ClassReport{});
+    EXPECT_EQ(none.files, 0);
+    EXPECT_DOUBLE_EQ(none.averageMisses[1], 0);
+}
