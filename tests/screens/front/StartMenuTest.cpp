@@ -71,24 +71,49 @@ TEST_F(StartMenu, BeginAnewResetsSavesAndOpensTheFirstQuizScreen) {
     EXPECT_EQ(open<Form2>("Form2"), nullptr);
 }
 
-TEST_F(StartMenu, EmptyCodeOrCancelUsesTheStemPm) {
+// Cancel, or OK on an empty field, in either box starts over at question 1
+// under the stem "pm" and overwrites its file; continuing keeps the timing
+// slots of this run and marks the run as continued.  Every round begins
+// from its own state, in which none of this is already so.
+TEST_F(StartMenu, EmptyCodeOrCancelStartsOverUnderTheStemPm) {
     for (int button = 1; button <= 2; ++button) {
-        SCOPED_TRACE(button);
-        saveExample("pm", 20, 5);
-        m.AnswerTime[7] = 12;
-        Form2 *f = showMenu();
-        dialogs.inputAnswers = {""};  // OK on an empty field is the same as Cancel
-        click(button == 1 ? f->Command1 : f->Command2);
-        settle();
-        EXPECT_EQ(m.UserFileStem, "pm");
-        EXPECT_EQ(m.QuestionNo, 1);
-        EXPECT_EQ(m.Score, 0);
-        EXPECT_EQ(m.MissCount[2], 0);
-        // Continuing with no code keeps the timing slots of this run.
-        EXPECT_EQ(m.AnswerTime[7], button == 1 ? 0.0f : 12.0f);
-        EXPECT_TRUE(file("pm.ucd").startsWith("1,0\r\n0,0\r\n0,0\r\n"));
-        EXPECT_EQ(platform::forms::showLog().last(), "Form3");
-        platform::forms::resetForTests();
+        for (bool cancel : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "button " << button << (cancel ? " Cancel" : " empty OK"));
+            platform::forms::resetForTests();
+            state::resetModule1();
+            saveExample("pm", 20, 4500);  // an older file of the stem "pm"
+            m.UserFileStem = "hana";
+            m.QuestionNo = 20;
+            m.Score = 4500;
+            for (int i = 1; i <= state::kQuestions; ++i) {
+                m.MissCount[i] = static_cast<short>(1 + i % 3);
+                m.AnswerTime[i] = i * 10 + 0.5f;
+            }
+            Form2 *f = showMenu();
+            dialogs.inputAnswers.clear();
+            if (!cancel) dialogs.inputAnswers = {""};  // Cancel gives the empty text as well
+            click(button == 1 ? f->Command1 : f->Command2);
+            settle();
+
+            const bool continued = button == 2;
+            // What the menu saved, before the quiz screen took over.
+            QByteArray expected = "1,0\r\n";
+            for (int i = 1; i <= state::kQuestions; ++i)
+                expected += continued ? "0," + QByteArray::number(i * 10) + ".5\r\n" : QByteArray("0,0\r\n");
+            EXPECT_EQ(file("pm.ucd"), expected);
+            EXPECT_FALSE(QFile::exists("hana.ucd"));
+            EXPECT_EQ(m.UserFileStem, "pm");
+            EXPECT_EQ(m.QuestionNo, 1);
+            EXPECT_EQ(m.Score, 0);
+            for (int i = 1; i <= state::kQuestions; ++i) EXPECT_EQ(m.MissCount[i], 0) << i;
+            // Slot 1 is the quiz screen's own start reading; the others are
+            // the menu's.
+            for (int i = 2; i <= state::kQuestions; ++i)
+                EXPECT_EQ(m.AnswerTime[i], continued ? i * 10 + 0.5f : 0.0f) << i;
+            EXPECT_EQ(m.ResumedRun, continued ? 1 : 0);
+            EXPECT_EQ(platform::forms::showLog().last(), "Form3");
+            EXPECT_EQ(open<Form2>("Form2"), nullptr);
+        }
     }
 }
 

@@ -2,7 +2,6 @@
 // checking, scoring, "次へ" and the twin screen for questions 16 to 30.
 #include "bank/ExpectedQuestions.h"
 #include "platform/PictureBox.h"
-#include "screens/quiz/QuestionText.h"
 #include "screens/quiz/QuizScreen.h"
 #include "state/Module1.h"
 #include "state/ProgressFile.h"
@@ -10,6 +9,9 @@
 
 #include <QDir>
 #include <QFile>
+
+#include <set>
+#include <vector>
 
 using namespace testing_support;
 using screens::QuizScreen;
@@ -42,9 +44,10 @@ protected:
         for (const auto &p : c.printed()) out << p.text;
         return out;
     }
+    // The right button of the question on screen, from the independent table.
     QPushButton *rightButton(QuizScreen *f) {
-        const int k = bank::rightButton(m.QuestionNo, m.VariantNo);
-        return k ? f->Command[k] : nullptr;
+        if (!state::Module1::inRange(m.QuestionNo) || m.VariantNo < 1 || m.VariantNo > 3) return nullptr;
+        return f->Command[expected::variant(m.QuestionNo, m.VariantNo).right];
     }
     QPushButton *wrongButton(QuizScreen *f) { return f->Command[8]; }
 };
@@ -100,36 +103,41 @@ TEST_F(QuizTest, ActivationPrintsTheSpeechLinesAndTheScore) {
     EXPECT_TRUE(media.log.isEmpty());  // the quiz screen has no tune
 }
 
-// Every variant of every question, on its own screen, drawn and judged.
+// Every variant of every question, on its own screen: drawn as the
+// independent table gives it, and judged button by button with its key.
 class AllVariants : public QuizTest, public ::testing::WithParamInterface<expected::VariantText> {};
 
-TEST_P(AllVariants, AreDrawnAndJudgedWithTheirOwnKey) {
+TEST_P(AllVariants, AreDrawnAndJudgedAsTheTableGives) {
     const expected::VariantText &e = GetParam();
     QuizScreen *f = start(e.n, e.v);
     ASSERT_NE(f, nullptr);
-    EXPECT_EQ(m.VariantNo, e.v);
-    // The question area holds exactly what the drawing routine prints from
-    // the top of a clean box.
-    platform::ConsoleModel reference(f->Picture1->ConsoleModel::font(), f->Picture1->widthTwips(), f->Picture1->heightTwips());
-    quiz::printQuestion(reference, e.n, e.v, bank::Path::Activation);
-    EXPECT_EQ(f->Picture1->printed(), reference.printed());
-    for (const expected::Line &l : e.problem) EXPECT_TRUE(lines(*f->Picture1).contains(QString::fromUtf8(l.text)));
+    ASSERT_EQ(m.VariantNo, e.v);
+    std::vector<expected::AreaLine> shown;
+    for (const platform::PrintedText &p : f->Picture1->printed()) {
+        EXPECT_EQ(p.x, 0) << p.text.toStdString();
+        const int palette = p.color == platform::paletteColor(12) ? 12 : p.color == platform::paletteColor(0) ? 0 : -1;
+        shown.push_back({p.text.toStdString(), static_cast<int>(p.y), palette});
+    }
+    EXPECT_EQ(shown, expected::questionArea(e, false));
+    EXPECT_EQ(lines(*f->Picture2), QStringList{"　解答群"});
+    for (int k = 1; k <= 7; ++k) EXPECT_EQ(f->Command[k]->text(), QString::fromUtf8(e.captions[k - 1])) << k;
     EXPECT_EQ(f->Command[8]->text(), "その他");
 
-    // Exactly the button with the right caption is right.
-    int withCaption = 0;
-    for (int k = 1; k <= 7; ++k)
-        if (f->Command[k]->text() == QString::fromUtf8(e.rightCaption)) ++withCaption;
-    ASSERT_EQ(withCaption, 1);
-    for (int k = 1; k <= 7; ++k) {
-        if (f->Command[k]->text() == QString::fromUtf8(e.rightCaption)) {
-            click(f->Command[k]);
-            break;
-        }
+    // Every other button, Command8 included, is wrong; each wrong click
+    // counts a miss and locks the buttons until they are enabled again.
+    int misses = 0;
+    for (int k = 1; k <= 8; ++k) {
+        if (k == e.right) continue;
+        click(f->Command[k]);
+        EXPECT_EQ(m.MissCount[e.n], ++misses) << "Command" << k;
+        EXPECT_EQ(f->Label4->text(), "違う") << "Command" << k;
+        f->EnableChoices();
     }
+    click(f->Command[e.right]);
     EXPECT_EQ(f->Label4->text(), "正解");
-    EXPECT_EQ(m.Score, 3000);
-    EXPECT_EQ(m.MissCount[e.n], 0);
+    EXPECT_EQ(m.AnsweredRight, 1);
+    EXPECT_EQ(m.MissCount[e.n], 7);
+    EXPECT_EQ(m.Score, 3000 - 7 * 3000);
 }
 
 INSTANTIATE_TEST_SUITE_P(Questions, AllVariants, ::testing::ValuesIn(expected::kVariants),
@@ -201,6 +209,34 @@ TEST_F(QuizTest, NextBeforeARightAnswerOnlyBeeps) {
     EXPECT_EQ(media.log, QStringList({"Stop", "Close", "Open pinpon.wav", "Sound"}));
 }
 
+// "次へ" inside a block sets the next question up unanswered on either
+// screen: "HELP" usable again, "次へ" locked, no verdict, and a right
+// answer to it scores again.
+TEST_F(QuizTest, NextOnTheOrdinaryPathLeavesTheNewQuestionUnanswered) {
+    for (int n : {2, 17}) {
+        SCOPED_TRACE(n);
+        QuizScreen *f = start(n, 1);
+        click(rightButton(f));
+        ASSERT_TRUE(f->Command11->isEnabled());
+        ASSERT_FALSE(f->Command9->isEnabled());
+        random.values = {0.9};
+        click(f->Command11);
+        EXPECT_EQ(m.QuestionNo, n + 1);
+        EXPECT_EQ(m.VariantNo, 3);
+        EXPECT_EQ(m.AnsweredRight, 0);
+        EXPECT_TRUE(f->Command9->isEnabled());
+        EXPECT_FALSE(f->Command11->isEnabled());
+        EXPECT_TRUE(f->Label4->text().isEmpty());
+        EXPECT_EQ(f->Command[1]->text(), QString::fromUtf8(expected::variant(n + 1, 3).captions[0]));
+        click(rightButton(f));
+        EXPECT_EQ(m.Score, 6000);
+        EXPECT_TRUE(f->Command11->isEnabled());
+        EXPECT_FALSE(f->Command9->isEnabled());
+        platform::forms::resetForTests();
+        state::resetModule1();
+    }
+}
+
 TEST_F(QuizTest, FirstQuestionActivationDoesNotResetTheScreen) {
     m.AnsweredRight = 1;
     start(1);
@@ -232,14 +268,43 @@ TEST_F(QuizTest, QuestionOutsideTheScreensRangeDrawsOnlyTheSpeech) {
     }
 }
 
-TEST_F(QuizTest, VariantIsKeptOnReturnAndDrawnAfreshInANewRun) {
-    start(7, 3);
-    EXPECT_EQ(m.VariantNo, 3);
-    EXPECT_EQ(random.seeds.size(), 1);
-    random.values = {0.0};  // would give variant 1
-    reopen();
-    EXPECT_EQ(m.VariantNo, 3);
-    EXPECT_EQ(random.seeds.size(), 1);  // no second draw
+// One draw per question per run, counted for the question it was drawn
+// for: a return to the screen keeps the variant without drawing again,
+// "次へ" draws once for the next question, and a new run draws afresh.
+TEST_F(QuizTest, EachQuestionDrawsItsVariantOncePerRun) {
+    for (int n : {7, 22}) {
+        SCOPED_TRACE(n);
+        platform::forms::resetForTests();
+        state::resetModule1();
+        random.seeds.clear();
+        QuizScreen *f = start(n, 3);
+        EXPECT_EQ(m.VariantNo, 3);
+        EXPECT_EQ(random.seeds.size(), 1);
+
+        // Back from the tutor: the same variant, no second draw.
+        random.values = {0.0};  // would give variant 1
+        f = reopen();
+        EXPECT_EQ(m.VariantNo, 3);
+        EXPECT_EQ(random.seeds.size(), 1);
+        EXPECT_EQ(f->Command[1]->text(), QString::fromUtf8(expected::variant(n, 3).captions[0]));
+
+        // "次へ" draws for the next question and counts the draw there.
+        click(rightButton(f));
+        random.values = {0.5};
+        click(f->Command11);
+        EXPECT_EQ(m.VariantNo, 2);
+        EXPECT_EQ(random.seeds.size(), 2);
+        for (int q = 1; q <= state::kQuestions; ++q)
+            EXPECT_EQ(m.VariantPicked[q], q == n || q == n + 1 ? 1 : 0) << "question " << q;
+
+        // A return to that question keeps its variant too.
+        state::progress::save(m);
+        random.values = {0.0};
+        f = reopen();
+        EXPECT_EQ(m.VariantNo, 2);
+        EXPECT_EQ(random.seeds.size(), 2);
+        EXPECT_EQ(f->Command[1]->text(), QString::fromUtf8(expected::variant(n + 1, 2).captions[0]));
+    }
     // A new run starts with no variant drawn.
     state::resetModule1();
     start(7, 1);
@@ -278,6 +343,36 @@ TEST_F(QuizTest, NewRunTimesBlockOpenersOnActivationAndOthersOnNext) {
     reopen();
     EXPECT_EQ(m.AnswerTime[2], 142.9f);
     EXPECT_EQ(m.TimerStarted[2], 0);
+}
+
+// Activation takes the start reading of a block's first question (1, 6,
+// 11, 16, 21, 26) in any run and of every other question only in a
+// continued run, counts it for that question, and never takes it twice.
+TEST_F(QuizTest, ActivationTimesBlockOpenersOrAnyQuestionOfAContinuedRun) {
+    const std::set<int> openers = {1, 6, 11, 16, 21, 26};
+    for (short resumed : {0, 1}) {
+        for (int n = 1; n <= state::kQuestions; ++n) {
+            SCOPED_TRACE(testing::Message() << "question " << n << " ResumedRun " << resumed);
+            platform::forms::resetForTests();
+            state::resetModule1();
+            m.ResumedRun = resumed;
+            m.AnswerTime[n] = 777;  // a start reading taken by "次へ", saved in the file
+            clock.now = 1000.0f + n;
+            start(n);
+            const bool takes = openers.count(n) || resumed == 1;
+            const float reading = takes ? 1000.0f + n : 777.0f;
+            EXPECT_EQ(m.AnswerTime[n], reading);
+            for (int q = 1; q <= state::kQuestions; ++q)
+                EXPECT_EQ(m.TimerStarted[q], q == n && takes ? 1 : 0) << "question " << q;
+
+            // Back from the tutor: the reading stands.
+            state::progress::save(m);
+            clock.now = 5000;
+            reopen();
+            EXPECT_EQ(m.AnswerTime[n], reading);
+            EXPECT_EQ(m.TimerStarted[n], takes ? 1 : 0);
+        }
+    }
 }
 
 TEST_F(QuizTest, ContinuedRunTakesAFreshStartOnceOnFirstActivation) {
