@@ -10,38 +10,12 @@
 #include <cstring>
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace report {
 
 namespace {
 
 constexpr double kDay = 86400;
-
-// Interim reader until the game's own bounded reader of a path lands.
-void loadProgress(const QString &path, state::Module1 &m) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) throw state::ProgressError(std::strerror(errno));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw state::ProgressError("not a regular file");
-    }
-    QByteArray bytes(1 << 20, Qt::Uninitialized);
-    qsizetype have = 0;
-    for (;;) {
-        const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        have += n;
-        if (have == bytes.size()) break;
-    }
-    ::close(fd);
-    bytes.truncate(have);
-    state::progress::parse(bytes, m);
-}
 
 QString folderFailure(const QString &folder, int error) {
     QString why;
@@ -98,7 +72,7 @@ Pupil readPupil(const QString &path) {
     Pupil p;
     state::Module1 m;
     try {
-        loadProgress(path, m);
+        state::progress::loadFrom(path, m);
     } catch (const state::ProgressError &e) {
         p.state = Pupil::State::Unreadable;
         p.reason = QString::fromUtf8(e.what());

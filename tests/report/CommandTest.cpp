@@ -1,0 +1,147 @@
+// The report program's command line: what it prints and writes, its exit
+// status, and that the class folder is exactly as it was afterwards.
+#include "ClassFolder.h"
+#include "report/Command.h"
+#include "report/Writers.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace report;
+using report_test::pupilOn;
+using report_test::writeBytes;
+using report_test::writePupil;
+
+namespace {
+
+struct Result {
+    int status;
+    QString out, err;
+};
+
+Result runReport(const QStringList &args) {
+    Result r;
+    QTextStream out(&r.out), err(&r.err);
+    r.status = run(args, out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+QByteArray readAll(const QString &name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every entry of the folder with its kind, mode, size, times, inode and,
+// for regular files, a hash of the content.
+QStringList snapshot(const QString &folder) {
+    QStringList s;
+    const QStringList names =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &name : names) {
+        const QString path = folder + "/" + name;
+        struct stat st {};
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0) {
+            s << name + " gone";
+            continue;
+        }
+        QString line = QString("%1 mode=%2 size=%3 ino=%4 mtime=%5.%6 ctime=%7.%8")
+                           .arg(name)
+                           .arg(st.st_mode, 0, 8)
+                           .arg(st.st_size)
+                           .arg(st.st_ino)
+                           .arg(st.st_mtim.tv_sec)
+                           .arg(st.st_mtim.tv_nsec)
+                           .arg(st.st_ctim.tv_sec)
+                           .arg(st.st_ctim.tv_nsec);
+        if (S_ISREG(st.st_mode))
+            line += " " + QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256).toHex();
+        s << line;
+    }
+    return s;
+}
+
+}  // namespace
+
+TEST(ReportCommand, TheFolderIsUnchangedAfterwards) {
+    QDir().mkdir("class");
+    writePupil("class", "1", pupilOn(30, 87000));
+    writePupil("class", "太郎", pupilOn(7, -3000));
+    writePupil("class", "a, \"b\"", pupilOn(2, 0));
+    writeBytes("class/broken.ucd", "3,x\r\n");
+    writeBytes("class/empty.ucd", "");
+    ASSERT_EQ(::chmod("class/1.ucd", 0444), 0);
+    ASSERT_EQ(::symlink("1.ucd", "class/link.ucd"), 0);
+    ASSERT_EQ(::mkfifo("class/pipe.ucd", 0600), 0);
+    QDir().mkdir("class/folder.ucd");
+    writeBytes("class/readme.txt", "notes");
+    const QStringList before = snapshot("class");
+    ASSERT_EQ(before.size(), 9);
+
+    const Result r = runReport({"class", "--csv", "out.csv", "--html=out.html"});
+    EXPECT_EQ(r.status, kDone) << r.err.toStdString();
+    EXPECT_EQ(snapshot("class"), before);
+    EXPECT_TRUE(r.out.contains("ファイル 8 件（読めた 3 件、読めない 5 件）")) << r.out.toStdString();
+    EXPECT_TRUE(r.err.isEmpty());
+    EXPECT_EQ(readAll("out.csv"), csv(readFolder("class")));
+    EXPECT_TRUE(readAll("out.html").startsWith("<!DOCTYPE html>"));
+}
+
+TEST(ReportCommand, WrongCommandLinesShowTheUsage) {
+    QDir().mkdir("class");
+    const QList<QStringList> wrong{{},
+                                   {"--csv", "a.csv"},
+                                   {"class", "--csv"},
+                                   {"class", "--csv="},
+                                   {"class", "other"},
+                                   {"class", "--pdf", "x"},
+                                   {"class", "--csv", "x", "--html", "x"}};
+    for (const QStringList &args : wrong) {
+        const Result r = runReport(args);
+        EXPECT_EQ(r.status, kUsage) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("使い方")) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    const Result help = runReport({"--help"});
+    EXPECT_EQ(help.status, kDone);
+    EXPECT_TRUE(help.out.startsWith("使い方"));
+    // A folder whose name starts with "-" after "--".
+    QDir().mkdir("-x");
+    EXPECT_EQ(runReport({"--", "-x"}).status, kDone);
+}
+
+TEST(ReportCommand, NeverWritesOverAProgressFile) {
+    QDir().mkdir("class");
+    writePupil("class", "taro", pupilOn(5, 0));
+    const QByteArray before = readAll("class/taro.ucd");
+    for (const QStringList &args : {QStringList{"class", "--csv", "class/taro.ucd"},
+                                    QStringList{"class", "--html", "class/TARO.UCD"}}) {
+        const Result r = runReport(args);
+        EXPECT_EQ(r.status, kUsage);
+        EXPECT_TRUE(r.err.contains("書き込みません")) << r.err.toStdString();
+    }
+    EXPECT_EQ(readAll("class/taro.ucd"), before);
+}
+
+TEST(ReportCommand, FailuresAreReportedAndNotSuccess) {
+    const Result missing = runReport({"nowhere"});
+    EXPECT_EQ(missing.status, kFailed);
+    EXPECT_TRUE(missing.err.contains("nowhere")) << missing.err.toStdString();
+    EXPECT_TRUE(missing.out.isEmpty());
+
+    // The table is still printed when an output file cannot be written,
+    // and the one that can be written is.
+    QDir().mkdir("class");
+    writePupil("class", "1", pupilOn(3, 0));
+    const Result unwritable = runReport({"class", "--csv", "no/such/dir/out.csv", "--html", "out.html"});
+    EXPECT_EQ(unwritable.status, kFailed);
+    EXPECT_TRUE(unwritable.err.contains("no/such/dir/out.csv")) << unwritable.err.toStdString();
+    EXPECT_TRUE(unwritable.out.contains("正常"));
+    EXPECT_TRUE(QFile::exists("out.html"));
+}

@@ -1,0 +1,178 @@
+// The three forms of the overview: the exact CSV bytes, a table that lines
+// up with Japanese codes, and an HTML page whose codes stay text.
+#include "ClassFolder.h"
+#include "report/Writers.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace report;
+using report_test::pupilOn;
+using report_test::writePupil;
+
+namespace {
+
+QString repeated(const QString &piece, int times) {
+    QString s;
+    for (int i = 0; i < times; ++i) s += piece;
+    return s;
+}
+
+// A small class: a pupil in the middle, a formula-like code, a code with a
+// comma, quotes and a blank on question 1, and a folder in a file's place.
+ClassReport smallClass() {
+    state::Module1 middle;
+    middle.QuestionNo = 3;
+    middle.Score = -3000;
+    middle.MissCount = {0, 1, 0, 2};
+    middle.AnswerTime = {0, 42, 17, 50412.5f};
+    writePupil(".", "1", middle);
+    writePupil(".", "=SUM(A1)", pupilOn(2, 3000.25));
+    writePupil(".", "a, \"b\"", pupilOn(1, 0));
+    QDir().mkdir("bad.ucd");
+    return readFolder(".");
+}
+
+}  // namespace
+
+TEST(Csv, ExactBytesOfASmallClass) {
+    QString heading = "コード,到達問題,得点,ミス合計,合計秒数,状態";
+    for (int q = 1; q <= 30; ++q) heading += QString(",問%1ミス").arg(q);
+    for (int q = 1; q <= 30; ++q) heading += QString(",問%1秒数").arg(q);
+    const QString expected =
+        heading + "\r\n" +
+        "1,3,-3000,3,59,正常,1,0,2" + repeated(",0", 27) + ",42,17" + repeated(",", 28) + "\r\n" +
+        "'=SUM(A1),2,3000.25,2,11,正常,1,1" + repeated(",0", 28) + ",11" + repeated(",", 29) + "\r\n" +
+        "\"a, \"\"b\"\"\",1,0,1,0,正常,1" + repeated(",0", 29) + repeated(",", 30) + "\r\n" +
+        "bad,,,,,読めません：フォルダです" + repeated(",", 60) + "\r\n";
+    EXPECT_EQ(csv(smallClass()), "\xEF\xBB\xBF" + expected.toUtf8());
+}
+
+TEST(Csv, EveryRowHasTheSameColumnsAndFormulaLikeCodesStayText) {
+    for (const QString code : {"+1", "-2", "@x", "a\nb", "x y", "Ｘ　Ｙ"}) writePupil(".", code, pupilOn(4, -3000));
+    const QByteArray bytes = csv(readFolder("."));
+    const QString text = QString::fromUtf8(bytes.mid(3));
+    // Split records by CR LF outside quotes and count the commas outside quotes.
+    QList<int> columns;
+    int commas = 0;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '"') quoted = !quoted;
+        else if (!quoted && text[i] == ',') ++commas;
+        else if (!quoted && text.mid(i, 2) == "\r\n") {
+            columns << commas + 1;
+            commas = 0;
+            ++i;
+        }
+    }
+    EXPECT_FALSE(quoted);
+    EXPECT_EQ(columns, QList<int>(7, 66));
+    EXPECT_TRUE(text.contains("\r\n'+1,4,-3000,"));
+    EXPECT_TRUE(text.contains("\r\n'-2,4,-3000,"));
+    EXPECT_TRUE(text.contains("\r\n'@x,"));
+    EXPECT_TRUE(text.contains("\r\n\"a\nb\",4,"));
+    EXPECT_TRUE(text.contains("\r\n\"x y\",4,"));
+    EXPECT_TRUE(text.contains("\r\n\"Ｘ　Ｙ\",4,"));
+}
+
+TEST(Table, WidthCountsWideCharactersTwice) {
+    EXPECT_EQ(displayWidth(u"abc"), 3);
+    EXPECT_EQ(displayWidth(u"太郎"), 4);
+    EXPECT_EQ(displayWidth(u"ｶﾅ"), 2);          // half-width katakana
+    EXPECT_EQ(displayWidth(u"ＡＢ１"), 6);      // full-width letters and digits
+    EXPECT_EQ(displayWidth(u"　"), 2);          // ideographic space
+    EXPECT_EQ(displayWidth(u"か\u3099"), 2);    // combining voiced mark
+    EXPECT_EQ(displayWidth(u"𠮷"), 2);          // outside the basic plane
+    EXPECT_EQ(displayWidth(u"😀"), 2);
+    EXPECT_EQ(displayWidth(u"é"), 1);
+}
+
+TEST(Table, ColumnsLineUpWithJapaneseAndControlCharactersAreShownNotSent) {
+    writePupil(".", "2", pupilOn(30, 87000));
+    writePupil(".", "10", pupilOn(3, -3000));
+    writePupil(".", "3年1組 山田", pupilOn(12, 123456.5));
+    writePupil(".", "ﾊﾅｺ", pupilOn(1, 0));
+    writePupil(".", "x\x1b[31m", pupilOn(4, 0));
+    QDir().mkdir("かぎ.ucd");
+    const QString out = table(readFolder("."));
+    EXPECT_FALSE(out.contains(QChar(0x1b)));
+    EXPECT_TRUE(out.contains("x\\u{001B}[31m"));
+
+    QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2 + 6 + 1);
+    EXPECT_EQ(lines.last(), "ファイル 6 件（読めた 5 件、読めない 1 件）");
+    lines.removeLast();
+    // The code column is left-aligned, the numbers right-aligned and the
+    // state starts in one column for every line.
+    const QStringList stateTexts{"状態", "----", "正常", "読めません：フォルダです"};
+    int stateColumn = -1, scoreEnd = -1;
+    for (const QString &line : lines) {
+        const qsizetype at = [&] {
+            for (const QString &s : stateTexts)
+                if (line.endsWith(s)) return line.size() - s.size();
+            return qsizetype(-1);
+        }();
+        ASSERT_GE(at, 0) << line.toStdString();
+        const int column = displayWidth(QStringView(line).left(at));
+        if (stateColumn < 0) stateColumn = column;
+        EXPECT_EQ(column, stateColumn) << line.toStdString();
+        if (line.startsWith("2 ")) scoreEnd = displayWidth(QStringView(line).left(line.indexOf("87000") + 5));
+        if (line.startsWith("3年1組")) {
+            EXPECT_EQ(displayWidth(QStringView(line).left(line.indexOf("123456.5") + 8)), scoreEnd);
+        }
+    }
+    EXPECT_GT(scoreEnd, 0);
+    EXPECT_TRUE(lines[2].startsWith("2 ")) << "sorted by code";
+}
+
+TEST(Table, AnEmptyFolderSaysSo) {
+    const QString out = table(readFolder("."));
+    EXPECT_TRUE(out.contains("コード"));
+    EXPECT_TRUE(out.endsWith("進み具合のファイル（*.ucd）がありません。\n"));
+}
+
+TEST(Html, CodesAreTextAndThePageStandsAlone) {
+    writePupil(".", "<b>", pupilOn(3, 0));
+    writePupil(".", "a&b\"c'", pupilOn(4, 0));
+    writePupil(".", "<script>alert(1)", pupilOn(5, 0));
+    writePupil(".", "花子", pupilOn(6, 0));
+    QDir().mkdir("<img src=x>.ucd");
+    const QString page = QString::fromUtf8(html(readFolder(".")));
+
+    EXPECT_TRUE(page.contains("<td>&lt;b&gt;</td>"));
+    EXPECT_TRUE(page.contains("<td>a&amp;b&quot;c&#39;</td>"));
+    EXPECT_TRUE(page.contains("<td>&lt;script&gt;alert(1)</td>"));
+    EXPECT_TRUE(page.contains("<td>花子</td>"));
+    EXPECT_FALSE(page.contains("<b>"));
+    EXPECT_FALSE(page.contains("<script", Qt::CaseInsensitive));
+    EXPECT_FALSE(page.contains("<img"));
+    // Nothing is fetched from elsewhere, and a policy forbids it anyway.
+    EXPECT_FALSE(page.contains(QRegularExpression("<[^>]*\\s(src|href)\\s*=|url\\(|@import")));
+    EXPECT_TRUE(page.contains("default-src 'none'"));
+    EXPECT_TRUE(page.contains("<meta charset=\"utf-8\">"));
+    EXPECT_EQ(page.count("<svg"), 2);
+    EXPECT_EQ(page.count("<tr"), 1 + 5);
+}
+
+TEST(Html, ChartsShowAverageMissesAndHowManyReachedEachQuestion) {
+    writePupil(".", "a", pupilOn(30, 0));  // question 2: 2 misses
+    writePupil(".", "b", pupilOn(3, 0));   // question 2: 2 misses, question 3: 1
+    writePupil(".", "c", pupilOn(1, 0));   // question 1: 1 miss
+    const QString page = QString::fromUtf8(html(readFolder(".")));
+    const qsizetype reachedChart = page.indexOf("<svg", page.indexOf("<svg") + 1);
+    const QString misses = page.left(reachedChart), reached = page.mid(reachedChart);
+
+    EXPECT_TRUE(misses.contains("<title>問1：1.0 回</title>"));
+    EXPECT_TRUE(misses.contains("<title>問2：2.0 回</title>"));
+    EXPECT_TRUE(misses.contains("<title>問3：0.5 回</title>"));
+    EXPECT_TRUE(misses.contains("<title>問30：1.0 回</title>"));
+    EXPECT_TRUE(reached.contains("<title>問1：3 人</title>"));
+    EXPECT_TRUE(reached.contains("<title>問3：2 人</title>"));
+    EXPECT_TRUE(reached.contains("<title>問4：1 人</title>"));
+    EXPECT_EQ(misses.count("<rect"), 30 - 8);  // no misses on 6, 9, ..., 27: no bar
+    EXPECT_EQ(reached.count("<rect"), 30);
+    // The tallest bar reaches the top of the scale and no bar leaves the chart.
+    for (const QRegularExpressionMatch &m : QRegularExpression("<rect [^>]*y=\"(-?[\\d.]+)\"").globalMatch(page))
+        EXPECT_GE(m.captured(1).toDouble(), 0);
+}
