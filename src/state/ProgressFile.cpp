@@ -1,17 +1,16 @@
 #include "state/ProgressFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
-#include <QLocale>
-#include <QRegularExpression>
-#include <QSaveFile>
-
-#include <cfloat>
-#include <climits>
-#include <cmath>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
+#include <cfloat>
+#include <charconv>
+#include <climits>
+#include <cmath>
 #include <cstring>
 
 #include <fcntl.h>
@@ -24,8 +23,69 @@ namespace {
 
 constexpr int kFields = 2 + 2 * kQuestions;
 constexpr qint64 kMaxRead = 1 << 20;  // more than any real file; a bound for hostile ones
-// QSaveFile writes "<name>.XXXXXX" beside the file before renaming it.
+// The longest number the writer can produce is the plain decimal of the
+// smallest double, about 340 characters; anything longer is not ours.
+constexpr qsizetype kMaxField = 400;
+// The save writes "<name>.XXXXXX" beside the file before renaming it.
 constexpr int kTempSuffix = 7;
+
+// "<what>（<reason>）。" with the system's reason for err, in Japanese where
+// the reason is one a learner or teacher may meet.
+std::string osFailure(const QString &what, int err) {
+    QString reason;
+    switch (err) {
+    case ENOENT: reason = QStringLiteral("ファイルがありません"); break;
+    case EACCES:
+    case EPERM: reason = QStringLiteral("許可がありません"); break;
+    case ELOOP: reason = QStringLiteral("シンボリックリンクは使えません"); break;
+    case ENOSPC: reason = QStringLiteral("ディスクの空きがありません"); break;
+    case EDQUOT: reason = QStringLiteral("ディスクの割り当てを使い切りました"); break;
+    case EFBIG: reason = QStringLiteral("ファイルが大きすぎます"); break;
+    case EROFS: reason = QStringLiteral("書き込めない場所です"); break;
+    case EISDIR: reason = QStringLiteral("同じ名前のフォルダーがあります"); break;
+    case EIO: reason = QStringLiteral("ディスクの読み書きに失敗しました"); break;
+    case ENAMETOOLONG: reason = QStringLiteral("名前が長すぎます"); break;
+    default: reason = QString::fromLocal8Bit(std::strerror(err)); break;
+    }
+    return QStringLiteral("%1（%2）。").arg(what, reason).toStdString();
+}
+
+std::string failure(const QString &sentence) { return sentence.toStdString(); }
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+
+// One field as a number: [+-]?(digits[.digits]|.digits)([eE][+-]?digits)?,
+// checked in a single pass over at most kMaxField characters.
+bool toNumber(const char *begin, const char *end, double *out) {
+    if (begin == end || end - begin > kMaxField) return false;
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const char *p = begin;
+    if (*p == '+' || *p == '-') ++p;
+    const char *digits = p;
+    while (p != end && isDigit(*p)) ++p;
+    bool any = p != digits;
+    if (p != end && *p == '.') {
+        const char *fraction = ++p;
+        while (p != end && isDigit(*p)) ++p;
+        any = any || p != fraction;
+    }
+    if (!any) return false;
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p != end && (*p == '+' || *p == '-')) ++p;
+        const char *exponent = p;
+        while (p != end && isDigit(*p)) ++p;
+        if (p == exponent) return false;
+    }
+    if (p != end) return false;
+    // from_chars reads the same grammar but without a leading "+", and
+    // always with "." as the decimal point.
+    double v = 0;
+    const auto [stop, ec] = std::from_chars(*begin == '+' ? begin + 1 : begin, end, v, std::chars_format::general);
+    if (ec != std::errc() || stop != end || !std::isfinite(v)) return false;
+    *out = v;
+    return true;
+}
 
 // Rounds half to even, as integer fields were read by the old platform.
 bool toShort(double v, short *out) {
@@ -35,25 +95,42 @@ bool toShort(double v, short *out) {
     return true;
 }
 
-// "<what>（<reason>）。" with the system's reason for errno in Japanese
-// where we know it.
-std::string osFailure(const QString &what, int err) {
-    QString reason;
-    switch (err) {
-    case ENOENT: reason = QStringLiteral("ファイルがありません"); break;
-    case EACCES:
-    case EPERM: reason = QStringLiteral("許可がありません"); break;
-    case ELOOP: reason = QStringLiteral("シンボリックリンクは使えません"); break;
-    case ENOSPC: reason = QStringLiteral("ディスクの空きがありません"); break;
-    case EDQUOT: reason = QStringLiteral("ディスクの割り当てを超えました"); break;
-    case EFBIG: reason = QStringLiteral("ファイルが大きすぎます"); break;
-    case EROFS: reason = QStringLiteral("書き込めない場所です"); break;
-    case EISDIR: reason = QStringLiteral("フォルダーです"); break;
-    case EIO: reason = QStringLiteral("入出力のエラーです"); break;
-    case ENAMETOOLONG: reason = QStringLiteral("名前が長すぎます"); break;
-    default: reason = QString::fromLocal8Bit(std::strerror(err)); break;
+// Whether v, written with the given significant digits, reads back as a
+// finite number of its kind (a float for the timing slots).
+bool writable(double v, int significantDigits, bool single) {
+    if (!std::isfinite(v)) return false;
+    const QByteArray text = formatNumber(v, significantDigits).toLatin1();
+    double back = 0;
+    return toNumber(text.constBegin(), text.constEnd(), &back) && (!single || std::fabs(back) <= FLT_MAX);
+}
+
+// Why the stored variables cannot make a file that reads back, or empty.
+// The reader and the writer share this check, so the writer never writes
+// a file that its reader refuses.
+QString whyNotStorable(const Module1 &m) {
+    if (!Module1::inRange(m.QuestionNo))
+        return QStringLiteral("問題の番号 %1 は 1 から %2 の外です").arg(m.QuestionNo).arg(kQuestions);
+    if (!writable(m.Score, 15, false)) return QStringLiteral("得点が書き表せない数です");
+    for (int i = 1; i <= kQuestions; ++i) {
+        if (m.MissCount[i] < 0) return QStringLiteral("問題 %1 の間違いの数が負です").arg(i);
+        if (!writable(m.AnswerTime[i], 7, true)) return QStringLiteral("問題 %1 の時間が書き表せない数です").arg(i);
     }
-    return QStringLiteral("%1（%2）。").arg(what, reason).toStdString();
+    return {};
+}
+
+// Closes a file descriptor when the scope ends.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+QByteArray randomSuffix() {
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray s(".");
+    for (int i = 1; i < kTempSuffix; ++i) s += kAlphabet[QRandomGenerator::global()->bounded(62)];
+    return s;
 }
 
 }  // namespace
@@ -64,20 +141,27 @@ QString formatNumber(double value, int significantDigits) {
     if (!std::isfinite(value) || value == 0) return QStringLiteral("0");
     if (value == std::trunc(value) && std::fabs(value) < 1e15)
         return QString::number(static_cast<qlonglong>(value));
-    const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
-    int decimals = significantDigits - 1 - magnitude;
-    if (decimals <= 0) {
-        // Round away the digits beyond the significant ones, no point.
-        const double unit = std::pow(10.0, -decimals);
-        return QString::number(std::round(value / unit) * unit, 'f', 0);
+    // Round to the significant digits in scientific form ("-d.ddde+XX"),
+    // which cannot overflow, then spell it out as a plain decimal.
+    const QString sci = QString::number(std::fabs(value), 'e', significantDigits - 1);
+    const qsizetype e = sci.indexOf(QLatin1Char('e'));
+    QString digits = sci.left(e);
+    digits.remove(QLatin1Char('.'));
+    const int exponent = sci.mid(e + 1).toInt();
+    QString text;
+    if (exponent >= digits.size() - 1) {
+        text = digits + QString(exponent - (digits.size() - 1), QLatin1Char('0'));
+    } else if (exponent < 0) {
+        text = QStringLiteral("0.") + QString(-exponent - 1, QLatin1Char('0')) + digits;
+    } else {
+        text = digits.left(exponent + 1) + QLatin1Char('.') + digits.mid(exponent + 1);
     }
-    QString text = QString::number(value, 'f', decimals);  // always "." and no grouping
     if (text.contains(QLatin1Char('.'))) {
         while (text.endsWith(QLatin1Char('0'))) text.chop(1);
         if (text.endsWith(QLatin1Char('.'))) text.chop(1);
     }
-    if (text == QLatin1String("-0")) text = QStringLiteral("0");
-    return text;
+    if (text == QLatin1String("0")) return text;
+    return value < 0 ? QLatin1Char('-') + text : text;
 }
 
 QByteArray render(const Module1 &m) {
@@ -93,10 +177,16 @@ QByteArray render(const Module1 &m) {
 
 void parse(const QByteArray &content, Module1 &m) {
     // Fields are separated by commas or line ends; blanks around a field
-    // are skipped; empty lines are skipped.
+    // are skipped; empty lines are skipped.  One pass, and no field grows
+    // beyond kMaxField, so any content takes time in proportion to its size.
     QList<QByteArray> fields;
+    fields.reserve(kFields);
     QByteArray current;
     bool inField = false;  // something (even an empty field) started on this line
+    auto tooLong = [&fields]() {
+        return ProgressError(failure(
+            QStringLiteral("進み具合のファイルの %1 番目の値が長すぎます。").arg(fields.size() + 1)));
+    };
     for (char c : content) {
         if (fields.size() == kFields) break;
         if (c == ',') {
@@ -104,29 +194,29 @@ void parse(const QByteArray &content, Module1 &m) {
             current.clear();
             inField = true;
         } else if (c == '\r' || c == '\n') {
-            if (inField || !current.trimmed().isEmpty()) fields << current.trimmed();
+            if (inField) fields << current.trimmed();
             current.clear();
             inField = false;
+        } else if (isBlank(c) && current.isEmpty()) {
+            // a blank before the field
         } else {
+            if (current.size() >= kMaxField) throw tooLong();
             current += c;
-            if (c != ' ' && c != '\t') inField = true;
+            inField = true;
         }
     }
-    if (fields.size() < kFields && (inField || !current.trimmed().isEmpty())) fields << current.trimmed();
+    if (fields.size() < kFields && inField) fields << current.trimmed();
     if (fields.size() < kFields)
-        throw ProgressError(QStringLiteral("進み具合のファイルが短すぎます（数が %1 個、62 個必要です）。")
-                                .arg(fields.size())
-                                .toStdString());
+        throw ProgressError(failure(QStringLiteral("進み具合のファイルが短すぎます（数が %1 個、%2 個必要です）。")
+                                        .arg(fields.size())
+                                        .arg(kFields)));
 
-    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
     QList<double> values;
     for (int i = 0; i < kFields; ++i) {
-        const QString text = QString::fromLatin1(fields[i]);
-        bool ok = number.match(text).hasMatch();
-        const double v = ok ? QLocale::c().toDouble(text, &ok) : 0;
-        if (!ok || !std::isfinite(v))
+        double v = 0;
+        if (!toNumber(fields[i].constBegin(), fields[i].constEnd(), &v))
             throw ProgressError(
-                QStringLiteral("進み具合のファイルの %1 番目の値が数ではありません。").arg(i + 1).toStdString());
+                failure(QStringLiteral("進み具合のファイルの %1 番目の値が数ではありません。").arg(i + 1)));
         values << v;
     }
 
@@ -139,49 +229,101 @@ void parse(const QByteArray &content, Module1 &m) {
         if (std::fabs(t) > FLT_MAX) fits = false;
         next.AnswerTime[i] = static_cast<float>(t);
     }
-    if (!fits) throw ProgressError(QStringLiteral("進み具合のファイルに範囲外の数があります。").toStdString());
+    if (!fits) throw ProgressError(failure(QStringLiteral("進み具合のファイルに範囲外の数があります。")));
+    // Values a quiz screen cannot show, or that could not be saved again,
+    // make the file as damaged as a word where a number should be.
+    const QString why = whyNotStorable(next);
+    if (!why.isEmpty()) throw ProgressError(failure(QStringLiteral("進み具合のファイルが壊れています（%1）。").arg(why)));
     m = next;
 }
 
 void save(const Module1 &m) {
     const QString name = fileName(m.UserFileStem);
-    QSaveFile file(name);
-    // Unbuffered, so that a short write (a full disk) is seen here rather
-    // than lost in a flush that reports success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw ProgressError(
-            QStringLiteral("「%1」を作れません（%2）。").arg(name, file.errorString()).toStdString());
+    const QString why = whyNotStorable(m);
+    if (!why.isEmpty()) throw ProgressError(failure(QStringLiteral("「%1」を保存できません（%2）。").arg(name, why)));
     const QByteArray bytes = render(m);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        throw ProgressError(
-            QStringLiteral("「%1」に書き込めません（%2）。").arg(name, file.errorString()).toStdString());
+    const QByteArray target = QFile::encodeName(name);
+
+    // Only a regular file may stand in the file's place: a link is never
+    // followed (the save would land where it points), and a FIFO, device
+    // or folder is refused.
+    struct stat old {};
+    bool exists = false;
+    if (::lstat(target.constData(), &old) == 0) {
+        if (!S_ISREG(old.st_mode))
+            throw ProgressError(
+                failure(QStringLiteral("「%1」は普通のファイルではないので、保存できません。").arg(name)));
+        exists = true;
+    } else if (errno != ENOENT) {
+        throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(name), errno));
     }
-    if (!file.commit())
-        throw ProgressError(
-            QStringLiteral("「%1」を保存できません（%2）。").arg(name, file.errorString()).toStdString());
+
+    // Write a temporary file beside it, flush it to the disk, then rename
+    // it over the old one: a crash or a full disk leaves the last save.
+    Descriptor file;
+    QByteArray temp;
+    for (int attempt = 0; attempt < 100 && file.fd < 0; ++attempt) {
+        temp = target + randomSuffix();
+        file.fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (file.fd < 0 && errno != EEXIST)
+            throw ProgressError(osFailure(QStringLiteral("「%1」を作れません").arg(name), errno));
+    }
+    if (file.fd < 0) throw ProgressError(osFailure(QStringLiteral("「%1」を作れません").arg(name), EEXIST));
+    auto fail = [&](const QString &what, int err) {
+        ::close(file.fd);
+        file.fd = -1;
+        ::unlink(temp.constData());
+        throw ProgressError(osFailure(what.arg(name), err));
+    };
+    if (exists && ::fchmod(file.fd, old.st_mode & 07777) != 0) fail(QStringLiteral("「%1」の許可を写せません"), errno);
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(file.fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) fail(QStringLiteral("「%1」に書き込めません"), errno);
+        done += n;
+    }
+    if (::fsync(file.fd) != 0) fail(QStringLiteral("「%1」を保存できません"), errno);
+    const int closed = ::close(file.fd);
+    file.fd = -1;
+    if (closed != 0) {
+        const int err = errno;
+        ::unlink(temp.constData());
+        throw ProgressError(osFailure(QStringLiteral("「%1」を保存できません").arg(name), err));
+    }
+    if (::rename(temp.constData(), target.constData()) != 0) {
+        const int err = errno;
+        ::unlink(temp.constData());
+        throw ProgressError(osFailure(QStringLiteral("「%1」を保存できません").arg(name), err));
+    }
+
+    // Sync the folder too, so that the rename itself survives a power cut.
+    // A folder that cannot be opened or does not support syncing (EINVAL)
+    // leaves the save as good as the file system makes it; a disk error
+    // is reported.
+    Descriptor folder;
+    folder.fd = ::open(QFile::encodeName(QFileInfo(name).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder.fd >= 0 && ::fsync(folder.fd) != 0 && errno == EIO)
+        throw ProgressError(osFailure(QStringLiteral("「%1」のフォルダーを保存できません").arg(name), EIO));
 }
 
 void loadFrom(const QString &path, Module1 &m) {
     const QByteArray native = QFile::encodeName(path);
     // O_NOFOLLOW: a link in the file's place is refused, not followed;
     // O_NONBLOCK: opening a FIFO returns at once instead of waiting for a writer.
-    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) throw ProgressError(osFailure(QStringLiteral("「%1」を開けません").arg(path), errno));
-    struct FdCloser {
-        int fd;
-        ~FdCloser() { ::close(fd); }
-    } closer{fd};
+    Descriptor file;
+    file.fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (file.fd < 0) throw ProgressError(osFailure(QStringLiteral("「%1」を開けません").arg(path), errno));
     struct stat st {};
-    if (::fstat(fd, &st) != 0) throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(path), errno));
+    if (::fstat(file.fd, &st) != 0)
+        throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(path), errno));
     if (!S_ISREG(st.st_mode))
-        throw ProgressError(QStringLiteral("「%1」は普通のファイルではありません。").arg(path).toStdString());
-    QByteArray content(static_cast<qsizetype>(std::min<off_t>(st.st_size, kMaxRead)) + 1, Qt::Uninitialized);
+        throw ProgressError(failure(QStringLiteral("「%1」は普通のファイルではありません。").arg(path)));
+    // Read at most kMaxRead bytes; a file that grows while it is read is cut there.
+    QByteArray content(static_cast<qsizetype>(std::min<qint64>(st.st_size, kMaxRead)) + 1, Qt::Uninitialized);
     qsizetype got = 0;
-    // Read up to the bound; a file that grows while being read is cut there.
     while (got < kMaxRead) {
         if (got == content.size()) content.resize(std::min<qsizetype>(content.size() * 2, kMaxRead));
-        const ssize_t n = ::read(fd, content.data() + got, static_cast<size_t>(content.size() - got));
+        const ssize_t n = ::read(file.fd, content.data() + got, static_cast<size_t>(content.size() - got));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw ProgressError(osFailure(QStringLiteral("「%1」を読めません").arg(path), errno));
         if (n == 0) break;
@@ -193,16 +335,36 @@ void loadFrom(const QString &path, Module1 &m) {
 
 void load(Module1 &m) { loadFrom(fileName(m.UserFileStem), m); }
 
+QString normalizedCode(const QString &code) { return code.normalized(QString::NormalizationForm_C); }
+
 bool isAcceptableCode(const QString &code) {
-    if (code.isEmpty() || code == QLatin1String(".") || code == QLatin1String("..")) return false;
-    for (QChar c : code) {
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\')) return false;
-        const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7F && u < 0xA0)) return false;  // C0, DEL, C1 controls
+    if (code.isEmpty()) return false;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        char32_t u = code[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < code.size() && code[i + 1].isLowSurrogate())
+        {
+            u = QChar::surrogateToUcs4(code[i], code[i + 1]);
+            ++i;
+        }
+        if (u == U'/' || u == U'\\') return false;
+        switch (QChar::category(u)) {
+        case QChar::Other_Control:       // C0, DEL, C1
+        case QChar::Other_Format:        // invisible: direction overrides, joiners, BOM
+        case QChar::Other_Surrogate:     // a lone half of a pair
+        case QChar::Other_PrivateUse:    // no agreed look
+        case QChar::Other_NotAssigned:   // unknown, and noncharacters
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            return false;
+        default:
+            break;
+        }
     }
+    const QString stem = normalizedCode(code);
+    if (stem == QLatin1String(".") || stem == QLatin1String("..")) return false;
     long nameMax = ::pathconf(".", _PC_NAME_MAX);
     if (nameMax <= 0) nameMax = 255;
-    return fileName(code).toUtf8().size() + kTempSuffix <= nameMax;
+    return fileName(stem).toUtf8().size() + kTempSuffix <= nameMax;
 }
 
 }  // namespace state::progress

@@ -24,15 +24,15 @@ namespace progress {
 QString fileName(const QString &stem);
 
 // Writes the file from the shared variables.  The file is replaced
-// atomically: a temporary file beside it is written, flushed and renamed
-// over the old one, so a failure leaves the last good save intact.
-// Throws ProgressError on failure.
+// atomically: a temporary file beside it is written, synced and renamed
+// over the old one, and the folder is synced after the rename, so a
+// failure or a crash leaves one complete save, old or new.  Only a regular
+// file is replaced: a link, FIFO, device or folder of that name is refused,
+// never followed.  Variables that would make a file its reader refuses
+// (see parse) are refused too.  Throws ProgressError on failure.
 void save(const Module1 &m);
 
-// Reads the file into QuestionNo, Score, MissCount(1..30) and
-// AnswerTime(1..30).  Throws ProgressError when the file is missing, too
-// short, or holds a field that is not a number or does not fit its
-// variable; the variables are then left unchanged.
+// Reads the file of m.UserFileStem, as loadFrom does.
 void load(Module1 &m);
 
 // Reads the progress file at path into m (QuestionNo, Score, MissCount,
@@ -43,7 +43,12 @@ void loadFrom(const QString &path, Module1 &m);
 
 // The file's content for the given variables.
 QByteArray render(const Module1 &m);
-// Parses content into m (same rules as load).
+// Parses content into m.  Throws ProgressError, leaving m unchanged, when
+// the content holds fewer than 62 fields, a field that is not a number (or
+// longer than any number the writer makes), an integer that does not fit
+// its variable, QuestionNo outside 1..30, a negative miss count, or a
+// number that could not be written back.  Anything after the 62 fields is
+// ignored.
 void parse(const QByteArray &content, Module1 &m);
 
 // A number as the file writes it: "-" for negatives, "." as the decimal
@@ -51,10 +56,17 @@ void parse(const QByteArray &content, Module1 &m);
 // significant digits with trailing zeros dropped, never an exponent.
 QString formatNumber(double value, int significantDigits);
 
-// Whether a user code may name a progress file: no "/" or "\", no control
-// character, not "." or "..", and short enough for the file system.  The
-// empty code is not acceptable here (it stands for "pm").
+// Whether a user code may name a progress file: no "/" or "\", no lone
+// surrogate, no control, format (invisible, such as direction overrides),
+// private-use or unassigned character, no line or paragraph separator, not
+// "." or "..", and short enough that the file name and its temporary twin
+// fit the file system's limit in UTF-8 bytes.  The empty code is not
+// acceptable here (it stands for "pm").
 bool isAcceptableCode(const QString &code);
+
+// The form of an accepted code that names its file: the composed form
+// (NFC), so that a word typed composed or decomposed names one file.
+QString normalizedCode(const QString &code);
 
 }  // namespace progress
 }  // namespace state

@@ -8,9 +8,17 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <csignal>
+#include <cstdio>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace state;
 
@@ -51,7 +59,7 @@ TEST(ProgressFile, WorkedExampleByteForByte) {
 
 TEST(ProgressFile, RoundTripsEveryStoredVariableAndNothingElse) {
     Module1 out = workedExample();
-    out.MissCount[30] = -2;
+    out.MissCount[30] = 32767;
     out.AnswerTime[30] = 86399.99f;
     out.Score = 123456789.25;
     out.VariantNo = 3;
@@ -139,7 +147,8 @@ TEST(ProgressFileReading, AcceptsBlanksLineSeparatedFieldsAndTrailingContent) {
 
 TEST(ProgressFileReading, FailuresLeaveTheVariablesUnchanged) {
     const QByteArray good = validBody();
-    QByteArray shortFile = good.left(good.lastIndexOf("30,"));
+    QByteArray shortFile = good.left(good.size() / 2);
+    ASSERT_GT(shortFile.size(), 40);  // a real file cut short, not an empty one
     QByteArray word = good;
     word.replace("5,1500", "5,abc");
     QByteArray empty = good;
@@ -152,7 +161,23 @@ TEST(ProgressFileReading, FailuresLeaveTheVariablesUnchanged) {
     bigTime.replace("\r\n1,1\r\n", "\r\n1,1e39\r\n");
     QByteArray infinite = good;
     infinite.replace("5,1500", "5,1e400");
-    for (const QByteArray &bad : {QByteArray(), shortFile, word, empty, bigCount, bigQuestion, bigTime, infinite}) {
+    // Values a quiz screen cannot act on, and a score that cannot be
+    // written back (it rounds past the largest double), are damage too.
+    QByteArray questionZero = good;
+    questionZero.replace("5,1500", "0,1500");
+    QByteArray questionPastEnd = good;
+    questionPastEnd.replace("5,1500", "31,1500");
+    QByteArray negativeMisses = good;
+    negativeMisses.replace("\r\n1,1\r\n", "\r\n-1,1\r\n");
+    QByteArray hugeScore = good;
+    hugeScore.replace("5,1500", "5,1.7976931348623157e308");
+    QByteArray hugeTime = good;
+    hugeTime.replace("\r\n1,1\r\n", "\r\n1,3.4028235e38\r\n");
+    // A field longer than any number the writer makes, whatever its value.
+    QByteArray longField = good;
+    longField.replace("5,1500", "5," + QByteArray(400, '0') + "1500");
+    for (const QByteArray &bad : {QByteArray(), shortFile, word, empty, bigCount, bigQuestion, bigTime, infinite,
+                                  questionZero, questionPastEnd, negativeMisses, hugeScore, hugeTime, longField}) {
         Module1 m;
         m.QuestionNo = 7;
         m.MissCount[1] = 9;
@@ -165,10 +190,76 @@ TEST(ProgressFileReading, FailuresLeaveTheVariablesUnchanged) {
 TEST(ProgressFileReading, IntegerFieldsRoundAndTheirLimitsFit) {
     QByteArray b = validBody();
     b.replace("5,1500", "2.5,1500");
-    b.replace("\r\n1,1\r\n", "\r\n-32768,1\r\n");
+    b.replace("\r\n1,1\r\n", "\r\n32767,1\r\n");
+    b.replace("\r\n0,30\r\n", "\r\n-0.4,30\r\n");
     const Module1 m = parsed(b);
     EXPECT_EQ(m.QuestionNo, 2);  // half to even
-    EXPECT_EQ(m.MissCount[1], -32768);
+    EXPECT_EQ(m.MissCount[1], 32767);
+    EXPECT_EQ(m.MissCount[30], 0);
+    b.replace("2.5,1500", "30.4,1500");
+    EXPECT_EQ(parsed(b).QuestionNo, 30);
+}
+
+// One field or two missing at the end: the file is damaged, not read with
+// the last slot left as it was.
+TEST(ProgressFileReading, SixtyOrSixtyOneFieldsAreDamaged) {
+    QByteArray sixty = validBody();
+    sixty.chop(QByteArray("0,30\r\n").size());
+    QByteArray sixtyOne = sixty + "0\r\n";
+    for (const QByteArray &bad : {sixty, sixtyOne}) {
+        Module1 m;
+        m.QuestionNo = 7;
+        EXPECT_THROW(progress::parse(bad, m), ProgressError) << bad.right(12).constData();
+        EXPECT_EQ(m.QuestionNo, 7);
+    }
+    EXPECT_EQ(parsed(sixtyOne + "0").AnswerTime[30], 0.0f);
+}
+
+// Hostile content of the largest size that is read: every kind is refused
+// in a single pass (the bench measures the time).  A field holding 200,000
+// digits and then a letter once took seconds.
+TEST(ProgressFileReading, MegabyteOfHostileContentIsRefused) {
+    const int size = 1 << 20;
+    QByteArray digits(size, '7');
+    QByteArray digitsThenLetter = QByteArray(200000, '1') + "x";
+    QByteArray commas(size, ',');
+    QByteArray blankLines = QByteArray(size / 2, ' ') + QByteArray(size / 2, '\n');
+    QByteArray points(size, '.');
+    for (const QByteArray &bad : {digits, digitsThenLetter, commas, blankLines, points}) {
+        Module1 m;
+        EXPECT_THROW(progress::parse(bad, m), ProgressError);
+    }
+}
+
+// The largest scores and times the file can hold read back; one that
+// would be written as something the reader refuses is not written at all.
+TEST(ProgressFile, WriterNeverWritesWhatItsReaderRefuses) {
+    for (double score : {1.79769313486231e308, -1.79769313486231e308, 4.9e-324, -1e-300, 1e15 + 0.5,
+                         123456789012345.67}) {
+        Module1 m = workedExample();
+        m.Score = score;
+        m.AnswerTime[2] = 3.402823e38f;
+        progress::save(m);
+        Module1 in;
+        in.UserFileStem = m.UserFileStem;
+        ASSERT_NO_THROW(progress::load(in)) << score;
+        EXPECT_EQ(progress::render(in), readAll("abc123.ucd")) << score;
+        EXPECT_FALSE(readAll("abc123.ucd").contains("inf"));
+    }
+    const QByteArray before = readAll("abc123.ucd");
+    for (double score : {1.7976931348623157e308, HUGE_VAL, std::nan("")}) {
+        Module1 m = workedExample();
+        m.Score = score;
+        EXPECT_THROW(progress::save(m), ProgressError) << score;
+    }
+    Module1 outOfRange = workedExample();
+    outOfRange.QuestionNo = 31;
+    EXPECT_THROW(progress::save(outOfRange), ProgressError);
+    outOfRange = workedExample();
+    outOfRange.MissCount[30] = -1;
+    EXPECT_THROW(progress::save(outOfRange), ProgressError);
+    EXPECT_EQ(readAll("abc123.ucd"), before);
+    EXPECT_EQ(progress::formatNumber(1.7976931348623157e308, 15), "179769313486232" + QString(294, '0'));
 }
 
 TEST(ProgressFile, MissingFileFails) {
@@ -191,7 +282,13 @@ TEST(ProgressFile, FailedSaveLeavesTheOldFileIntact) {
     rlimit small = old;
     small.rlim_cur = 100;
     setrlimit(RLIMIT_FSIZE, &small);
-    EXPECT_THROW(progress::save(m), ProgressError);
+    try {
+        progress::save(m);
+        ADD_FAILURE() << "a save beyond the file size limit succeeded";
+    } catch (const ProgressError &e) {
+        // The real cause, in Japanese.
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains("ファイルが大きすぎます")) << e.what();
+    }
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(readAll("abc123.ucd"), before);
 
@@ -212,20 +309,152 @@ TEST(ProgressFile, SaveOverwritesAnExistingFile) {
     EXPECT_EQ(readAll("abc123.ucd").count("\r\n"), 31);
 }
 
+QString utf16(std::initializer_list<char16_t> units) {
+    QString s;
+    for (char16_t u : units) s += QChar(u);
+    return s;
+}
+
 TEST(UserCodes, UnsafeCodesAreRefusedOthersUsedAsTyped) {
-    for (const QString &bad : {QString("../x"), QString("/tmp/x"), QString("a\\b"), QString("."), QString(".."),
-                               QString("a\nb"), QString("tab\there"), QString("del\x7f"),
-                               QString(300, QChar(0x3042)) /* 900 bytes in UTF-8 */, QString()}) {
-        EXPECT_FALSE(progress::isAcceptableCode(bad)) << bad.toStdString();
-    }
-    for (const QString &good : {QString("abc123"), QString("  "), QString("ぽむ　りん"), QString("...x"),
-                                QString(200, 'a'), QString("-rf"), QString("pm")}) {
-        EXPECT_TRUE(progress::isAcceptableCode(good)) << good.toStdString();
-        Module1 m;
-        m.UserFileStem = good;
+    const QStringList bad = {
+        "../x", "/tmp/x", "a\\b", ".", "..", "a\nb", "tab\there", "del\x7f", QString(),
+        utf16({u'a', 0xD800}), utf16({0xDC00, u'a'}), utf16({0xDBFF}),    // lone surrogates
+        utf16({u'a', 0x202E, u'b'}),                                       // right-to-left override
+        utf16({u'a', 0x2028}), utf16({0x2029}),                            // line and paragraph separators
+        utf16({u'a', 0x200B}), utf16({0xFEFF, u'a'}), utf16({0x00AD}),     // invisible format characters
+        utf16({0xE000}), utf16({0xFFFF}), utf16({0x0378}),                 // private use, unassigned
+        utf16({0x0085}),                                                   // a C1 control
+    };
+    for (const QString &code : bad) EXPECT_FALSE(progress::isAcceptableCode(code)) << code.toStdString();
+    const QStringList good = {"abc123", "  ", "ぽむ　りん", "...x", QString(200, 'a'), "-rf", "pm",
+                              utf16({0xD83D, 0xDE00}) /* a whole pair */, "か\u3099"};
+    for (const QString &code : good) {
+        EXPECT_TRUE(progress::isAcceptableCode(code)) << code.toStdString();
+        Module1 m = workedExample();
+        m.UserFileStem = code;
         progress::save(m);
-        EXPECT_TRUE(QFileInfo::exists(good + ".ucd")) << good.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(code + ".ucd")) << code.toStdString();
     }
+}
+
+// Two different lone surrogates once both became "?" in the file name and
+// so shared one file; now neither is taken, and the same word typed
+// composed or decomposed names one file.
+TEST(UserCodes, EveryAcceptedCodeNamesItsFileInComposedForm) {
+    EXPECT_EQ(progress::normalizedCode("か\u3099"), "が");
+    EXPECT_EQ(progress::normalizedCode("e\u0301cole"), "\u00e9cole");
+    EXPECT_EQ(progress::normalizedCode("abc"), "abc");
+    EXPECT_EQ(progress::normalizedCode(utf16({0xD83D, 0xDE00})), utf16({0xD83D, 0xDE00}));
+}
+
+// The file system's limit counts bytes, not characters: a hiragana takes
+// three in UTF-8, and the temporary ".XXXXXX" twin must fit as well.
+TEST(UserCodes, LengthLimitCountsUtf8BytesOfTheFileName) {
+    const QString hundred(100, QChar(0x3042));  // 100 characters, 300 bytes
+    EXPECT_FALSE(progress::isAcceptableCode(hundred));
+    const QString longest(81, QChar(0x3042));   // 243 + ".ucd" + 7 = 254 bytes
+    EXPECT_TRUE(progress::isAcceptableCode(longest));
+    EXPECT_FALSE(progress::isAcceptableCode(longest + QChar(0x3042)));  // 257 bytes
+    Module1 m = workedExample();
+    m.UserFileStem = longest;
+    progress::save(m);
+    Module1 in;
+    in.UserFileStem = longest;
+    progress::load(in);
+    EXPECT_EQ(in.Score, -3000);
+}
+
+// Things planted where the file should be: a link is never followed, a
+// FIFO never waited on; reading fails, and saving fails without touching
+// what the link points at.
+TEST(ProgressFilePlanted, LinksFifosDevicesAndFoldersAreRefused) {
+    QDir().mkdir("elsewhere");
+    writeFile("elsewhere/target", "precious");
+    progress::save(workedExample());
+    writeFile("elsewhere/good.ucd", readAll("abc123.ucd"));
+    ASSERT_EQ(::symlink("elsewhere/target", "link.ucd"), 0);
+    ASSERT_EQ(::symlink("elsewhere/good.ucd", "readable.ucd"), 0);  // a link to a good file
+    ASSERT_EQ(::mkfifo("fifo.ucd", 0600), 0);
+    QDir().mkdir("folder.ucd");
+    ASSERT_EQ(::symlink("/dev/zero", "device.ucd"), 0);
+
+    for (const char *stem : {"link", "readable", "fifo", "folder", "device"}) {
+        Module1 m;
+        m.UserFileStem = stem;
+        m.QuestionNo = 7;
+        EXPECT_THROW(progress::load(m), ProgressError) << stem;
+        EXPECT_EQ(m.QuestionNo, 7);
+        Module1 out = workedExample();
+        out.UserFileStem = stem;
+        EXPECT_THROW(progress::save(out), ProgressError) << stem;
+    }
+    EXPECT_EQ(readAll("elsewhere/target"), "precious");
+    EXPECT_TRUE(QFileInfo("link.ucd").isSymLink());
+    EXPECT_TRUE(QFileInfo("fifo.ucd").exists());
+    // A device or folder given by path is refused as well.
+    Module1 m;
+    EXPECT_THROW(progress::loadFrom("/dev/null", m), ProgressError);
+    EXPECT_THROW(progress::loadFrom(".", m), ProgressError);
+    progress::loadFrom("elsewhere/good.ucd", m);
+    EXPECT_EQ(m.QuestionNo, 3);
+    // No temporary file is left behind by the refused saves.
+    EXPECT_EQ(QDir(".").entryList({"*.ucd.*"}, QDir::AllEntries | QDir::System), QStringList());
+}
+
+// Puts this (single-threaded, forked) process in a mount namespace of its
+// own: directly as root, else inside a user namespace mapping our ids.
+bool privateMountNamespace() {
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    if (uid != 0 || ::unshare(CLONE_NEWNS) != 0) {
+        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+        auto put = [](const char *file, const QByteArray &text) {
+            const int fd = ::open(file, O_WRONLY);
+            const bool ok = fd >= 0 && ::write(fd, text.constData(), text.size()) == text.size();
+            if (fd >= 0) ::close(fd);
+            return ok;
+        };
+        put("/proc/self/setgroups", "deny");
+        if (!put("/proc/self/uid_map", "0 " + QByteArray::number(uid) + " 1") ||
+            !put("/proc/self/gid_map", "0 " + QByteArray::number(gid) + " 1"))
+            return false;
+    }
+    // Keep the mounts made here from spreading back to the parent.
+    return ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// A disk that is really full (a tiny file system of its own, mounted in a
+// private namespace of a child process): the message names the cause.
+TEST(ProgressFile, FullDiskMessageNamesTheCause) {
+    progress::save(workedExample());
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (!privateMountNamespace()) ::_exit(77);
+        ::mkdir("small", 0700);
+        if (::mount("none", "small", "tmpfs", 0, "size=8k") != 0 || ::chdir("small") != 0) ::_exit(77);
+        {
+            const int fd = ::open("filler", O_WRONLY | O_CREAT, 0600);
+            char block[1024] = {};
+            while (::write(fd, block, sizeof block) > 0) {
+            }
+            ::close(fd);
+        }
+        try {
+            progress::save(workedExample());
+        } catch (const ProgressError &e) {
+            const bool named = QString::fromUtf8(e.what()).contains("ディスクの空きがありません");
+            const bool clean = ::access("abc123.ucd", F_OK) != 0;
+            if (!named) std::fprintf(stderr, "message: %s\n", e.what());
+            ::_exit(named && clean ? 0 : 1);
+        }
+        ::_exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no private mount namespace here";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace

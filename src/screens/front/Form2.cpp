@@ -33,7 +33,7 @@ QString Form2::askCode(const QString &title) {
     // refused: the box comes back empty and nothing is read or written.
     for (;;) {
         const QString code = platform::dialogs().inputBox(this, kPrompt, title);
-        if (code.isEmpty() || state::progress::isAcceptableCode(code)) return code;
+        if (code.isEmpty() || state::progress::isAcceptableCode(code)) return state::progress::normalizedCode(code);
     }
 }
 
