@@ -2,6 +2,7 @@
 
 #include "state/ProgressFile.h"
 
+#include <QDir>
 #include <QStringList>
 
 #include <algorithm>
@@ -179,8 +180,8 @@ svg text { fill: #333; } svg .tick { text-anchor: end; } svg .q, svg .value, svg
 svg .value { font-size: 9px; fill: #1c3f80; }
 table { border-collapse: collapse; margin-top: 0.5em; }
 th, td { border: 1px solid #bbb; padding: 0.25em 0.6em; }
-th { background: #eef2f8; }
-td.num { text-align: right; font-variant-numeric: tabular-nums; }
+th { background: #eef2f8; white-space: nowrap; }
+td.num { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
 tr.odd td { background: #fff7d6; } tr.unreadable td { background: #fde4e4; }
 @media print { body { margin: 0; } }
 )";
@@ -215,7 +216,7 @@ QString visible(const QString &text) {
     forEachCodePoint(text, [&](char32_t u, qsizetype at, qsizetype n) {
         const auto cat = QChar::category(u);
         if (cat == QChar::Other_Control || cat == QChar::Other_Format || cat == QChar::Other_Surrogate)
-            out += QStringLiteral("\\u{%1}").arg(QString::number(uint(u), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+            out += QStringLiteral("<U+%1>").arg(QString::number(uint(u), 16).toUpper().rightJustified(4, QLatin1Char('0')));
         else
             out += QStringView(text).sliced(at, n);
     });
@@ -274,7 +275,7 @@ QByteArray html(const ClassReport &report) {
         "<title>クラスの進み具合</title>\n<style>");
     out += QString::fromUtf8(kStyle) + QStringLiteral("</style>\n</head>\n<body>\n<h1>クラスの進み具合</h1>\n");
     out += QStringLiteral("<p>フォルダ：%1　作成：%2</p>\n<p>%3</p>\n")
-               .arg(escaped(report.folder), report.readAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+               .arg(escaped(QDir(report.folder).absolutePath()), report.readAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
                     escaped(countsLine(s)));
 
     out += QStringLiteral("<h2>問題ごとの平均ミス数</h2>\n<p class=\"note\">その問題まで進んだ人の平均です。</p>\n");

@@ -34,7 +34,7 @@ QString stateText(const Pupil &p);
 int displayWidth(QStringView text);
 
 // The text with control and invisible formatting characters (which could
-// move the cursor or reorder a line) written as visible "\u{…}" escapes.
+// move the cursor or reorder a line) written as visible "<U+001B>" marks.
 QString visible(const QString &text);
 
 }  // namespace report
