@@ -4,6 +4,9 @@
 //   screenshot quiz <question> <variant> <out.png> [wrong]
 //   screenshot tutor <question> <clicks> <out.png>
 //   screenshot title <out.png>
+//   screenshot roulette <score> <ticks> <out.png>      (ticks: -1 fresh, N spin N ticks
+//                                                       and hold the ball, or "halt" with a number)
+//   screenshot history <question> <misses> <out.png>   (misses on each question so far)
 //
 // It runs in a fresh temporary working directory with a progress file made
 // for the purpose; nothing is played and no learner's file is touched.
@@ -11,7 +14,9 @@
 #include "platform/Forms.h"
 #include "platform/Timer.h"
 #include "screens/Screens.h"
+#include "screens/history/Form6.h"
 #include "screens/quiz/QuizScreen.h"
+#include "screens/roulette/Form4.h"
 #include "screens/tutor/Form5.h"
 #include "state/Module1.h"
 #include "state/ProgressFile.h"
@@ -51,6 +56,38 @@ int main(int argc, char **argv) {
         auto *tutor = qobject_cast<screens::Form5 *>(platform::forms::show("Form5"));
         for (int i = 0; tutor && i < args[2].toInt(); ++i) tutor->Command1Click();
         shown = tutor;
+    } else if (args[0] == "roulette" && args.size() >= 4) {
+        m.Score = args[1].toDouble();
+        auto *wheel = qobject_cast<screens::Form4 *>(platform::forms::show("Form4"));
+        const int ticks = args[2].toInt();
+        if (wheel && ticks >= 0) {
+            wheel->Command1Click();
+            for (int i = 0; i < ticks; ++i) {
+                wheel->Timer2->fire();
+                if (i + 1 < ticks) wheel->BallPause->fire();
+            }
+        } else if (wheel && ticks < -1) {
+            // Spin, stop, and run on to the halt.
+            wheel->Command1Click();
+            wheel->Timer2->fire();
+            wheel->BallPause->fire();
+            wheel->Command2Click();
+            while (wheel->Timer3->isEnabled()) {
+                wheel->Timer3->fire();
+                wheel->BallPause->fire();
+            }
+        }
+        shown = wheel;
+    } else if (args[0] == "history" && args.size() >= 4) {
+        m.QuestionNo = static_cast<short>(args[1].toInt());
+        for (int i = 1; i <= state::kQuestions; ++i) {
+            if (i < m.QuestionNo) {
+                m.MissCount[i] = static_cast<short>(args[2].toInt() * (i % 3));
+                m.AnswerTime[i] = static_cast<float>(7 + (i * 37) % 300);
+            }
+        }
+        m.Score = 3000.0 * (m.QuestionNo - 1) - 3000.0 * args[2].toInt() * m.QuestionNo;
+        shown = screens::history::showAndFill(QString::number(m.Score));
     } else if (args[0] == "title") {
         shown = platform::forms::show("Form1");
     }

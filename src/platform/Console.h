@@ -36,8 +36,8 @@ struct PrintedText {
 
 // A graphic in user coordinates (or twips when no scale is set).
 struct Graphic {
-    enum Kind { Point, Line, Circle } kind = Point;
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // Circle: centre (x1, y1), radius x2
+    enum Kind { Point, Line, Circle, Disc } kind = Point;
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // Circle, Disc: centre (x1, y1), radius x2
     QColor color;
 };
 

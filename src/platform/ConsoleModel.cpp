@@ -110,6 +110,7 @@ ConsoleModel::ConsoleModel(const QFont &font, double widthTwips, double heightTw
     int px = font_.pixelSize();
     if (px <= 0) px = static_cast<int>(std::lround(font_.pointSizeF() * 96.0 / 72.0));
     lineHeight_ = px * kTwipsPerPixel;
+    columnWidth_ = metrics_.averageCharWidth() * kTwipsPerPixel;
     // Exponents at three quarters of the size: a full-size digit is wider
     // than the two blanks that leave room for it in most base lines.
     exponentFont_.setPixelSize(std::max(1, static_cast<int>(std::lround(px * 0.75))));
@@ -157,7 +158,7 @@ void ConsoleModel::clear() {
 }
 
 void ConsoleModel::printAtColumn(int column, const QString &text) {
-    x_ = std::max(0, column - 1) * metrics_.averageCharWidth() * kTwipsPerPixel;
+    x_ = std::max(0, column - 1) * columnWidth_;
     emitText(text, true);
 }
 
@@ -187,6 +188,14 @@ void ConsoleModel::line(double x1, double y1, double x2, double y2, const QColor
 
 void ConsoleModel::circle(double x, double y, double radius, const QColor &color) {
     graphics_.push_back({Graphic::Circle, x, y, radius, 0, color});
+    changed();
+}
+
+void ConsoleModel::disc(double x, double y, double radius, const QColor &color) {
+    graphics_.removeIf([&](const Graphic &g) {
+        return g.kind == Graphic::Disc && g.x1 == x && g.y1 == y && g.x2 == radius;
+    });
+    graphics_.push_back({Graphic::Disc, x, y, radius, 0, color});
     changed();
 }
 

@@ -34,6 +34,15 @@ public:
     void point(double x, double y, const QColor &color) override;
     void line(double x1, double y1, double x2, double y2, const QColor &color) override;
     void circle(double x, double y, double radius, const QColor &color) override;
+    // A filled disc.  A disc drawn over an earlier one of the same centre
+    // and radius hides it completely, so the earlier one is dropped: a ball
+    // drawn and erased in place for a whole spin keeps the list short.
+    void disc(double x, double y, double radius, const QColor &color);
+
+    // The width of one print column, in twips: the font's average
+    // character width unless a box sets its own.
+    double columnWidth() const { return columnWidth_; }
+    void setColumnWidth(double twips) { columnWidth_ = twips; }
 
     const QFont &font() const { return font_; }
     // Line height in twips: the font's pixel size.
@@ -81,6 +90,7 @@ private:
     QFontMetricsF exponentMetrics_;
     double width_, height_;
     double lineHeight_;
+    double columnWidth_;
     double x_ = 0, y_ = 0;
     QColor color_ = Qt::black;
     QVector<PrintedText> printed_;

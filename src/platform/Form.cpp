@@ -90,12 +90,24 @@ void Form::closeEvent(QCloseEvent *event) {
     unload();
 }
 
+namespace {
+
+// A control inside a framed box (a picture box) is placed from the box's
+// client area, inside its border, as the screens' geometry is measured.
+QRect placeInParent(QWidget *parent, int left, int top, int width, int height) {
+    QRect r = twipsRect(left, top, width, height);
+    if (auto *frame = qobject_cast<QFrame *>(parent)) r.translate(frame->contentsRect().topLeft());
+    return r;
+}
+
+}  // namespace
+
 QPushButton *Form::addButton(const QString &name, const QString &caption, int left, int top,
                              int width, int height, QWidget *parent) {
     auto *b = new QPushButton(parent ? parent : this);
     b->setObjectName(name);
     setCaption(b, caption);
-    b->setGeometry(twipsRect(left, top, width, height));
+    b->setGeometry(placeInParent(parent, left, top, width, height));
     b->setAutoDefault(false);
     return b;
 }
@@ -118,8 +130,10 @@ PictureBox *Form::addPicture(const QString &name, int left, int top, int width, 
 
 ImageBox *Form::addImage(const QString &name, const QString &resource, int left, int top,
                          int width, int height, bool stretch, bool border, QWidget *parent) {
-    return new ImageBox(parent ? parent : this, name, resource, left, top, width, height, stretch,
-                        border);
+    auto *image = new ImageBox(parent ? parent : this, name, resource, left, top, width, height,
+                               stretch, border);
+    image->setGeometry(placeInParent(parent, left, top, width, height));
+    return image;
 }
 
 ShapeBox *Form::addLine(const QString &name, int x1, int y1, int x2, int y2, int borderWidth) {

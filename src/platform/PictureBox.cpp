@@ -81,10 +81,16 @@ void PictureBox::paintEvent(QPaintEvent *event) {
         case Graphic::Line:
             p.drawLine(a, toTwips(g.x2, g.y2) / kTwipsPerPixel);
             break;
-        case Graphic::Circle: {
+        case Graphic::Circle:
+        case Graphic::Disc: {
+            // The radius is measured along the x axis, as user scales do.
             const QPointF edge = toTwips(g.x1 + g.x2, g.y1) / kTwipsPerPixel;
             const double r = std::abs(edge.x() - a.x());
+            // No antialiasing: an erasing disc must cover every pixel
+            // of the disc it erases.
+            p.setBrush(g.kind == Graphic::Disc ? QBrush(g.color) : QBrush(Qt::NoBrush));
             p.drawEllipse(a, r, r);
+            p.setBrush(Qt::NoBrush);
             break;
         }
         }

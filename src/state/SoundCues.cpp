@@ -19,8 +19,8 @@ void answerChime(platform::MMControl &mm, const QString &wav) {
     mm.setCommand(QStringLiteral("Sound"));
 }
 
-void tune(platform::MMControl &mm, const QString &midi) {
-    mm.setCommand(QStringLiteral("Close"));
+void tune(platform::MMControl &mm, const QString &midi, const QString &close) {
+    mm.setCommand(close);
     mm.setFileName(midi);
     mm.setCommand(QStringLiteral("Open"));
     mm.setCommand(QStringLiteral("Play"));

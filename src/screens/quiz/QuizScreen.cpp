@@ -3,6 +3,8 @@
 #include "platform/Forms.h"
 #include "platform/PictureBox.h"
 #include "platform/Services.h"
+#include "screens/common/SaveProgress.h"
+#include "screens/history/Form6.h"
 #include "screens/quiz/QuestionText.h"
 #include "state/Module1.h"
 #include "state/ProgressFile.h"
@@ -28,6 +30,13 @@ bool contains(const std::array<int, 3> &list, int n) {
 // Whole seconds from a start reading to now, rounded down.
 float elapsedSince(float start) {
     return static_cast<float>(std::floor(double(platform::clock().secondsSinceMidnight()) - double(start)));
+}
+
+// The same for a question still in progress, for the history: a day is
+// added when midnight has passed since the reading.
+float secondsSoFar(float start) {
+    const float seconds = elapsedSince(start);
+    return seconds < 0 ? seconds + 86400 : seconds;
 }
 
 }  // namespace
@@ -74,11 +83,15 @@ QuizScreen::QuizScreen(const QuizLayout &layout)
     mascot_ = std::make_unique<MascotAnimation>(
         Timer1, QList<MascotAnimation::Pair>{{Image1, Image2}, {Image3, Image4}});
 
-    QList<QWidget *> order;
-    for (int k = 1; k <= 8; ++k) order << Command[k];
-    order << Command9 << Command10 << Command11;
+    // The three boxes take the focus like the buttons; each screen keeps
+    // its own tab order, and the first focus is the first control in it,
+    // so that no answer is given by a key pressed on arrival.
+    for (QWidget *box : {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(Picture2),
+                         static_cast<QWidget *>(Picture3)})
+        box->setFocusPolicy(Qt::StrongFocus);
+    const QList<QWidget *> order = layout.tabOrder(*this);
     setTabOrder(order);
-    setFirstFocus(Command[1]);
+    setFirstFocus(order.first());
 
     connect(Command11, &QPushButton::clicked, this, &QuizScreen::Command11Click);
     connect(Command9, &QPushButton::clicked, this, &QuizScreen::Command9Click);
@@ -159,7 +172,7 @@ void QuizScreen::Command11Click() {
         Command9->setEnabled(true);
         m.QuestionNo = static_cast<short>(std::min(n + 1, state::kQuestions));
         m.AnsweredRight = 0;
-        handOver(QStringLiteral("Form4"));
+        leaveFor(QStringLiteral("Form4"));
         return;
     }
     PickVariant(n + 1);
@@ -176,24 +189,39 @@ void QuizScreen::Command11Click() {
     ShowQuestion(n + 1, m.VariantNo, bank::Path::Next);
 }
 
-void QuizScreen::handOver(const QString &screen) {
+bool QuizScreen::leaveFor(const QString &screen) {
     // The progress is saved before the screen is left; a failed save here
     // is not trapped and ends the program with a message that names it.
-    try {
-        state::progress::save(M());
-    } catch (const std::exception &e) {
-        platform::forms::fail(QStringLiteral("進み具合を保存できませんでした。\n%1").arg(QString::fromUtf8(e.what())));
-        return;
-    }
-    // The screen stays up until the next screen can be shown.
-    if (!platform::forms::isRegistered(screen)) return;
+    if (!saveProgressOrFail()) return false;
     unload();
-    platform::forms::show(screen);
+    return platform::forms::show(screen) != nullptr;
 }
 
-void QuizScreen::Command9Click() { cues::chime(MMControl1(), cues::kClick); }
+void QuizScreen::Command9Click() {
+    cues::chime(MMControl1(), cues::kClick);
+    if (M().AnsweredRight == 1) {
+        platform::beep().beep();
+        return;
+    }
+    EnableChoices();
+    leaveFor(QStringLiteral("Form5"));
+}
 
-void QuizScreen::Command10Click() { cues::chime(MMControl1(), cues::kQuit); }
+void QuizScreen::Command10Click() {
+    cues::chime(MMControl1(), cues::kQuit);
+    if (!platform::dialogs().askYesNo(this, QStringLiteral("終了していいですか？"), QStringLiteral("ぽむりん紀行20")))
+        return;
+    if (!saveProgressOrFail()) return;
+    unload();
+    state::Module1 &m = M();
+    Form6 *form6 = history::showAndFill(state::progress::formatNumber(m.Score, 15));
+    // The current question's slot still holds the clock reading at its
+    // start; the history shows the seconds spent on it so far instead.
+    // The file keeps the reading, which a later continuation relies on.
+    const int q = m.QuestionNo;
+    if (form6 && state::Module1::inRange(q) && m.AnswerTime[q] != 0)
+        platform::setCaption(form6->zik[q], history::timeText(secondsSoFar(m.AnswerTime[q])));
+}
 
 void QuizScreen::AnswerClick(int k) {
     state::Module1 &m = M();
@@ -236,14 +264,25 @@ void QuizScreen::LockChoices() {
 }
 
 const QuizLayout &Form3::layoutOf() {
-    static const QuizLayout layout{QStringLiteral("Form3"), 6630, 0, 1, 15, {1, 6, 11}, {5, 10, 15}, false};
+    static const QuizLayout layout{QStringLiteral("Form3"), 6630, 0, 1, 15, {1, 6, 11}, {5, 10, 15}, false,
+                                   [](QuizScreen &f) {
+                                       QList<QWidget *> order{f.Picture2, f.Picture3};
+                                       for (int k = 1; k <= 8; ++k) order << f.Command[k];
+                                       return order << f.Command9 << f.Picture1 << f.Command10 << f.Command11;
+                                   }};
     return layout;
 }
 
 Form3::Form3() : QuizScreen(layoutOf()) {}
 
 const QuizLayout &Form7::layoutOf() {
-    static const QuizLayout layout{QStringLiteral("Form7"), 6375, -120, 16, 30, {16, 21, 26}, {20, 25, 30}, true};
+    static const QuizLayout layout{QStringLiteral("Form7"), 6375, -120, 16, 30, {16, 21, 26}, {20, 25, 30}, true,
+                                   [](QuizScreen &f) {
+                                       QList<QWidget *> order{f.Command11, f.Command10, f.Picture1, f.Command9,
+                                                              f.Picture3, f.Picture2};
+                                       for (int k = 8; k >= 1; --k) order << f.Command[k];
+                                       return order;
+                                   }};
     return layout;
 }
 

@@ -9,6 +9,7 @@
 #include "screens/common/Mascot.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -16,6 +17,8 @@ class PictureBox;
 }
 
 namespace screens {
+
+class QuizScreen;
 
 struct QuizLayout {
     QString name;
@@ -25,6 +28,9 @@ struct QuizLayout {
     std::array<int, 3> blockOpeners;  // questions timed on their first activation
     std::array<int, 3> handOvers;     // questions after which the roulette comes
     bool setUpFirstQuestion;          // whether activation resets the screen for the first question
+    // The controls that take the focus, in tab order; the first one has
+    // the focus when the screen opens.
+    std::function<QList<QWidget *>(QuizScreen &)> tabOrder;
 };
 
 class QuizScreen : public platform::Form {
@@ -56,7 +62,8 @@ private:
     bool inRange(int n) const { return n >= layout_.first && n <= layout_.last; }
     void questionBlock(int n);
     void showScore();
-    void handOver(const QString &screen);
+    // Saves, unloads this screen and shows the next one.
+    bool leaveFor(const QString &screen);
 
     QuizLayout layout_;
     std::unique_ptr<MascotAnimation> mascot_;

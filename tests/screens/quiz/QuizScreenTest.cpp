@@ -65,8 +65,11 @@ TEST_F(QuizTest, FirstScreenLayoutMatchesTheDesign) {
     EXPECT_EQ(f->Picture1->lineHeight(), 225);
     EXPECT_EQ(f->Picture2->geometry(), QRect(8, 168, 425, 97));
     EXPECT_EQ(f->Command[1]->parentWidget(), f->Picture2);
-    EXPECT_EQ(f->Command[1]->geometry(), QRect(16, 16, 193, 17));
-    EXPECT_EQ(f->Command[8]->geometry(), QRect(216, 64, 193, 17));
+    // Answer buttons stand at their twips from the answer area's client
+    // area, inside its 2-pixel sunken frame.
+    EXPECT_EQ(f->Picture2->contentsRect().topLeft(), QPoint(2, 2));
+    EXPECT_EQ(f->Command[1]->geometry(), QRect(18, 18, 193, 17));
+    EXPECT_EQ(f->Command[8]->geometry(), QRect(218, 66, 193, 17));
     EXPECT_EQ(f->Label1->text(), "ぽむりん得点");
     EXPECT_EQ(f->Label3->text(), "ぽむりん答え");
     EXPECT_EQ(f->Label2->palette().color(QPalette::WindowText), QColor(0, 64, 64));
@@ -84,7 +87,7 @@ TEST_F(QuizTest, SecondScreenStandsFurtherLeft) {
     EXPECT_EQ(f->size(), QSize(425, 385));
     EXPECT_EQ(f->Command10->geometry().x(), 0);
     EXPECT_EQ(f->Picture1->geometry().x(), 0);
-    EXPECT_EQ(f->Command[1]->geometry(), QRect(16, 16, 193, 17));  // inside Picture2, unmoved
+    EXPECT_EQ(f->Command[1]->geometry(), QRect(18, 18, 193, 17));  // inside Picture2, unmoved
     EXPECT_EQ(f->Image1->geometry().x(), 376);
 }
 
