@@ -68,12 +68,8 @@ TEST(Csv, EveryRowHasTheSameColumnsAndFormulaLikeCodesStayText) {
     }
     EXPECT_FALSE(quoted);
     EXPECT_EQ(columns, QList<int>(7, 66));
-    EXPECT_TRUE(text.contains("\r\n'+1,4,-3000,"));
-    EXPECT_TRUE(text.contains("\r\n'-2,4,-3000,"));
-    EXPECT_TRUE(text.contains("\r\n'@x,"));
-    EXPECT_TRUE(text.contains("\r\n\"a\nb\",4,"));
-    EXPECT_TRUE(text.contains("\r\n\"x y\",4,"));
-    EXPECT_TRUE(text.contains("\r\n\"Ｘ　Ｙ\",4,"));
+    for (const char *start : {"'+1,4,-3000,", "'-2,4,-3000,", "'@x,", "\"a\nb\",4,", "\"x y\",4,", "\"Ｘ　Ｙ\",4,"})
+        EXPECT_TRUE(text.contains("\r\n" + QString::fromUtf8(start))) << start;
 }
 
 TEST(Table, WidthCountsWideCharactersTwice) {
@@ -163,13 +159,10 @@ TEST(Html, ChartsShowAverageMissesAndHowManyReachedEachQuestion) {
     const qsizetype reachedChart = page.indexOf("<svg", page.indexOf("<svg") + 1);
     const QString misses = page.left(reachedChart), reached = page.mid(reachedChart);
 
-    EXPECT_TRUE(misses.contains("<title>問1：1.0 回</title>"));
-    EXPECT_TRUE(misses.contains("<title>問2：2.0 回</title>"));
-    EXPECT_TRUE(misses.contains("<title>問3：0.5 回</title>"));
-    EXPECT_TRUE(misses.contains("<title>問30：1.0 回</title>"));
-    EXPECT_TRUE(reached.contains("<title>問1：3 人</title>"));
-    EXPECT_TRUE(reached.contains("<title>問3：2 人</title>"));
-    EXPECT_TRUE(reached.contains("<title>問4：1 人</title>"));
+    for (const char *bar : {"問1：1.0 回", "問2：2.0 回", "問3：0.5 回", "問30：1.0 回"})
+        EXPECT_TRUE(misses.contains("<title>" + QString::fromUtf8(bar) + "</title>")) << bar;
+    for (const char *bar : {"問1：3 人", "問3：2 人", "問4：1 人"})
+        EXPECT_TRUE(reached.contains("<title>" + QString::fromUtf8(bar) + "</title>")) << bar;
     EXPECT_EQ(misses.count("<rect"), 30 - 8);  // no misses on 6, 9, ..., 27: no bar
     EXPECT_EQ(reached.count("<rect"), 30);
     // The tallest bar reaches the top of the scale and no bar leaves the chart.
