@@ -9,6 +9,7 @@ packages=(
   libsdl2-mixer-dev timgm6mb-soundfont
   fonts-ipafont-gothic fonts-ipafont-mincho
   libgtest-dev libbenchmark-dev
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

@@ -11,6 +11,11 @@ namespace platform {
 ImageBox::ImageBox(QWidget *parent, const QString &name, const QString &resource, int left,
                    int top, int width, int height, bool stretch, bool border)
     : QWidget(parent), image_(resource), stretch_(stretch), border_(border) {
+    // The double-resolution drawing, "A@2x.xpm" beside "A.xpm", for screens
+    // scaled by two; it covers the same logical size as the picture.
+    const qsizetype dot = resource.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0) image2x_ = QImage(resource.left(dot) + QStringLiteral("@2x") + resource.mid(dot));
+    if (!image2x_.isNull()) image2x_.setDevicePixelRatio(2.0);
     setObjectName(name);
     setAccessibleName(name);
     setGeometry(twipsRect(left, top, width, height));
@@ -24,11 +29,20 @@ void ImageBox::paintEvent(QPaintEvent *) {
         p.drawRect(area.adjusted(0, 0, -1, -1));
         area = area.adjusted(1, 1, -1, -1);
     }
-    if (image_.isNull()) return;
+    // The painter's scale to device pixels: the screen's ratio, or that of
+    // the image a grab renders into.
+    const QImage &picture = pictureFor(p.deviceTransform().m11());
+    if (picture.isNull()) return;
     if (stretch_)
-        p.drawImage(area, image_);
+        p.drawImage(area, picture);
     else
-        p.drawImage(area.topLeft(), image_);
+        p.drawImage(area.topLeft(), picture);
+}
+
+const QImage &ImageBox::pictureFor(qreal devicePixelRatio) const {
+    // Pixel art is drawn without smoothing, so each version is used where its
+    // pixels come closest to the screen's.
+    return devicePixelRatio >= 1.5 && !image2x_.isNull() ? image2x_ : image_;
 }
 
 ShapeBox::ShapeBox(QWidget *parent, const QString &name, Kind kind, int a, int b, int c, int d,

@@ -21,19 +21,23 @@ namespace platform {
 class PictureBox;
 
 // An image control: a picture stretched to the control, or shown at its
-// own size inside a single border.
+// own size inside a single border.  On a screen scaled by two it paints the
+// picture's double-resolution version, so the figures stay sharp.
 class ImageBox : public QWidget {
     Q_OBJECT
 public:
     ImageBox(QWidget *parent, const QString &name, const QString &resource, int left, int top,
              int width, int height, bool stretch, bool border);
     const QImage &image() const { return image_; }
+    // The picture painted on a screen of the given device pixel ratio: the
+    // double-resolution version from 1.5 up, where one exists.
+    const QImage &pictureFor(qreal devicePixelRatio) const;
 
 protected:
     void paintEvent(QPaintEvent *) override;
 
 private:
-    QImage image_;
+    QImage image_, image2x_;
     bool stretch_, border_;
 };
 

@@ -1,8 +1,7 @@
 #include "platform/Media.h"
 
+#include "platform/DataFolder.h"
 #include "platform/Services.h"
-
-#include <QDir>
 
 namespace platform {
 
@@ -42,8 +41,8 @@ void MMControl::setCommand(const QString &word) {
     QString path;
     if (command == MediaCommand::Open) {
         // Bare names are looked up in the working directory, beside the
-        // progress files.
-        path = QDir::current().absoluteFilePath(fileName_);
+        // progress files, and then in the installed data folder.
+        path = soundFile(fileName_);
     }
     media().command(id_, command, path);
 }

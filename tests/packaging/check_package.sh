@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build tree with CPack and checks it as
+# apt and a desktop would see it: control fields, the file list, the menu
+# entry, the AppStream metainfo, the icons, the manual page, and that the
+# unpacked program finds its own data folder.
+#
+#   check_package.sh <build-dir>
+set -uo pipefail
+
+build=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+ok() { echo "ok: $*"; }
+
+if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
+  cat "$work/cpack.log"
+  echo "FAIL: cpack could not make the package"
+  exit 1
+fi
+deb=$(ls "$work"/out/*.deb)
+echo "package: $(basename "$deb")"
+
+# Control fields.
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = pomurin20 ] && ok "Package" || fail "Package is '$(field Package)'"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] && ok "Architecture" || fail "Architecture is '$(field Architecture)'"
+[ "$(field Section)" = education ] && ok "Section" || fail "Section is '$(field Section)'"
+[ -n "$(field Maintainer)" ] && ok "Maintainer" || fail "no Maintainer"
+[ -n "$(field Installed-Size)" ] && ok "Installed-Size" || fail "no Installed-Size"
+field Description | head -1 | grep -qi "maths drill" && ok "Description" || fail "Description: $(field Description | head -1)"
+version=$(field Version)
+
+# Depends: every run-time need, one entry each (alternatives allowed).
+depends=$(field Depends)
+echo "Depends: $depends"
+IFS=',' read -ra entries <<<"$depends"
+has_dep() {
+  for e in "${entries[@]}"; do
+    for alt in ${e//|/ }; do
+      [ "${alt%%(*}" = "$1" ] && return 0
+    done
+  done
+  return 1
+}
+for need in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 \
+            libsdl2-2.0-0 libsdl2-mixer-2.0-0 timgm6mb-soundfont \
+            fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n; do
+  has_dep "$need" && ok "depends on $need" || fail "Depends lacks $need"
+done
+# Every entry is a package name Debian knows, not a left-over placeholder.
+for e in "${entries[@]}"; do
+  name=$(echo "$e" | sed 's/[|(].*//; s/ //g')
+  [[ "$name" =~ ^[a-z0-9][a-z0-9.+-]+$ ]] || fail "odd Depends entry '$e'"
+done
+
+# File list: what must be there, owned by root, nothing outside /usr.
+dpkg-deb -c "$deb" >"$work/list"
+files=$(awk '$1 !~ /^d/ {print $NF}' "$work/list" | sed 's|^\./|/|')
+expected=(
+  /usr/bin/pomurin20
+  /usr/bin/pomurin20-report
+  /usr/share/pomurin20/pinpon.wav /usr/share/pomurin20/endpinpon.wav
+  /usr/share/pomurin20/Chimes.wav /usr/share/pomurin20/Chimes2.wav
+  /usr/share/pomurin20/passport.mid /usr/share/pomurin20/Canyon.mid
+  /usr/share/pomurin20/bahha.rmi
+  /usr/share/applications/jp.pomurin.pomurin20.desktop
+  /usr/share/metainfo/jp.pomurin.pomurin20.metainfo.xml
+  /usr/share/icons/hicolor/48x48/apps/pomurin20.png
+  /usr/share/icons/hicolor/64x64/apps/pomurin20.png
+  /usr/share/icons/hicolor/128x128/apps/pomurin20.png
+  /usr/share/icons/hicolor/256x256/apps/pomurin20.png
+  /usr/share/man/man1/pomurin20.1.gz
+)
+for f in "${expected[@]}"; do
+  grep -qxF "$f" <<<"$files" && ok "ships $f" || fail "missing $f"
+done
+grep -v '^/usr/' <<<"$files" && fail "files outside /usr"
+awk '$2 != "root/root" {print}' "$work/list" | grep . && fail "files not owned by root"
+grep -E '^-rwxr-xr-x .* \./usr/bin/pomurin20$' "$work/list" >/dev/null && ok "program is executable" \
+  || fail "program mode: $(grep 'usr/bin/pomurin20$' "$work/list")"
+
+# The unpacked tree.
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+desktop="$root/usr/share/applications/jp.pomurin.pomurin20.desktop"
+metainfo="$root/usr/share/metainfo/jp.pomurin.pomurin20.metainfo.xml"
+# Not even a hint (a missing main category is only a hint, yet it drops
+# the entry into a catch-all menu).
+if dfv=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$dfv" ]; then
+  ok "desktop entry valid"
+else
+  fail "desktop-file-validate: $dfv"
+fi
+appstreamcli validate --no-net "$metainfo" && ok "metainfo valid" || fail "appstreamcli validate"
+appstreamcli validate-tree --no-net "$root" >"$work/tree.log" 2>&1 && ok "metainfo and desktop entry agree" \
+  || { cat "$work/tree.log"; fail "appstreamcli validate-tree"; }
+grep -qx 'Exec=pomurin20 --user-folder' "$desktop" && ok "menu starts the per-user folder" || fail "Exec line"
+grep -qx 'Icon=pomurin20' "$desktop" && ok "Icon" || fail "Icon line"
+grep -q '^Name\[ja\]=' "$desktop" && grep -q '^Comment\[ja\]=' "$desktop" && ok "Japanese name and comment" \
+  || fail "Japanese name or comment missing"
+grep -q 'id="money-gambling"' "$metainfo" && ok "content rating names the roulette" || fail "content rating"
+
+for n in 48 64 128 256; do
+  file "$root/usr/share/icons/hicolor/${n}x${n}/apps/pomurin20.png" | grep -q "PNG image data, $n x $n, 8-bit/color RGBA" \
+    && ok "icon ${n}x${n}" || fail "icon ${n}x${n}: $(file -b "$root/usr/share/icons/hicolor/${n}x${n}/apps/pomurin20.png")"
+done
+zcat "$root/usr/share/man/man1/pomurin20.1.gz" | grep -q '^\.TH POMURIN20 1' && ok "manual page" || fail "manual page"
+
+for s in pinpon.wav endpinpon.wav Chimes.wav Chimes2.wav passport.mid Canyon.mid bahha.rmi; do
+  cmp -s "$build/run/$s" "$root/usr/share/pomurin20/$s" || fail "$s differs from the built one"
+done
+
+# The unpacked program names its own data folder, wherever it lies, and
+# the version of the package.
+help=$("$root/usr/bin/pomurin20" --help)
+grep -qF "$(cd "$root" && pwd -P)/usr/share/pomurin20" <<<"$help" && ok "program finds its data folder" \
+  || fail "program does not name $root/usr/share/pomurin20: $help"
+[ "$("$root/usr/bin/pomurin20" --version)" = "pomurin20 $version" ] && ok "program version $version" \
+  || fail "version: $("$root/usr/bin/pomurin20" --version) vs $version"
+QT_QPA_PLATFORM=offscreen "$root/usr/bin/pomurin20" --no-such-option 2>/dev/null
+[ $? -eq 2 ] && ok "unknown argument refused" || fail "unknown argument not refused with 2"
+
+echo "$failures failures"
+[ "$failures" -eq 0 ]
