@@ -5,7 +5,6 @@
 #include <QFile>
 
 #include <algorithm>
-#include <utility>
 #include <cerrno>
 #include <cstring>
 
@@ -96,22 +95,39 @@ ClassReport readFolder(const QString &folder) {
     if (!dir) throw FolderError(folderFailure(folder, errno).toStdString());
     const QString prefix = QFile::decodeName(encoded) + QLatin1Char('/');
     const QLatin1StringView suffix(".ucd");
-    std::vector<std::pair<QString, unsigned char>> entries;  // name, type
-    errno = 0;
-    while (const dirent *entry = ::readdir(dir)) {
+    struct Entry {
+        QString name;
+        unsigned char type;
+        bool nameIsText;  // the name's bytes are UTF-8, so the path reaches the file
+    };
+    std::vector<Entry> entries;
+    int listError = 0;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir);
+        if (!entry) {
+            listError = errno;
+            break;
+        }
         QString name = QFile::decodeName(entry->d_name);
-        if (name.endsWith(suffix)) entries.emplace_back(std::move(name), entry->d_type);
+        if (!name.endsWith(suffix)) continue;
+        const bool nameIsText = QFile::encodeName(name) == entry->d_name;
+        entries.push_back({std::move(name), entry->d_type, nameIsText});
     }
-    const int listError = errno;
     ::closedir(dir);
     if (listError != 0) throw FolderError(folderFailure(folder, listError).toStdString());
 
     report.pupils.reserve(entries.size());
-    for (const auto &[name, type] : entries) {
+    for (const auto &[name, type, nameIsText] : entries) {
         const QString path = prefix + name;
-        Pupil p = readPupil(path);
+        Pupil p;
+        if (nameIsText) {
+            p = readPupil(path);
+        } else {
+            p.reason = QStringLiteral("ファイル名の文字が UTF-8 ではありません");
+        }
         p.code = name.chopped(suffix.size());
-        if (!p.wasRead()) {
+        if (!p.wasRead() && nameIsText) {
             // The reader refuses anything but a regular file; the listing
             // can say what it was instead.  The row names the file, so the
             // folder is left out of the reason.

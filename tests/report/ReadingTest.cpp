@@ -133,6 +133,21 @@ TEST(ClassFolder, LinksFifosAndFoldersAreListedWithoutBeingFollowedOrWaitedOn) {
     }
 }
 
+TEST(ClassFolder, ANameThatIsNotUtf8IsListedNotLost) {
+    writePupil(".", "ok", pupilOn(2, 0));
+    // Latin-1 bytes, as an old tool might name a file; Qt cannot spell this name.
+    const int fd = ::open("caf\xe9.ucd", O_WRONLY | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0);
+    const QByteArray bytes = state::progress::render(pupilOn(2, 0));
+    ASSERT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+    ::close(fd);
+    const ClassReport r = readFolder(".");
+    ASSERT_EQ(r.pupils.size(), 2u);
+    EXPECT_EQ(r.pupils[1].code, "ok");
+    EXPECT_EQ(r.pupils[0].state, Pupil::State::Unreadable);
+    EXPECT_TRUE(r.pupils[0].reason.contains("UTF-8"));
+}
+
 TEST(ClassFolder, AFileLockedByTheGameIsStillRead) {
     writePupil(".", "busy", pupilOn(2, 0));
     const int fd = ::open("busy.ucd", O_RDONLY);
