@@ -45,4 +45,14 @@ void ScreenTest::click(QPushButton *b) {
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
+QList<QWidget *> ScreenTest::focusChain(QWidget *first) {
+    QList<QWidget *> chain;
+    QWidget *w = first;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus) chain << w;
+        w = w->nextInFocusChain();
+    } while (w && w != first && chain.size() < 200);
+    return chain;
+}
+
 }  // namespace testing_support

@@ -88,6 +88,9 @@ protected:
         return qobject_cast<T *>(platform::forms::find(name));
     }
     static void click(QPushButton *b);
+    // The controls that take the focus by Tab, in the order Tab visits
+    // them from the given one.
+    static QList<QWidget *> focusChain(QWidget *first);
 
     FakeClock clock;
     FakeRandom random;
