@@ -253,21 +253,46 @@ TEST_F(QuizTest, FirstQuestionActivationDoesNotResetTheScreen) {
 }
 
 TEST_F(QuizTest, QuestionOutsideTheScreensRangeDrawsOnlyTheSpeech) {
-    for (int n : {0, 16, 31, -5, 32767}) {
-        SCOPED_TRACE(n);
+    const struct {
+        const char *screen;
+        int n;
+    } cases[] = {{"Form3", 16}, {"Form3", 30}, {"Form7", 1}, {"Form7", 15}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.screen << " question " << c.n);
         m.UserFileStem = "learner";
-        m.QuestionNo = static_cast<short>(n);
+        m.QuestionNo = static_cast<short>(c.n);
         state::progress::save(m);
-        platform::forms::show("Form3");
-        auto *f = open<QuizScreen>("Form3");
+        platform::forms::show(c.screen);
+        auto *f = open<QuizScreen>(c.screen);
         ASSERT_NE(f, nullptr);
         EXPECT_TRUE(f->Picture1->printed().isEmpty());
         EXPECT_EQ(f->Picture3->printed().size(), 3);
         EXPECT_TRUE(f->Command[1]->text().isEmpty());
         EXPECT_TRUE(f->Label2->text().isEmpty());
+        EXPECT_EQ(random.seeds.size(), 0);  // no variant drawn
         click(f->Command[3]);  // no question: nothing happens
         EXPECT_EQ(m.Score, 0);
         f->unload();
+    }
+}
+
+// A question number no screen can show makes the file damaged: the
+// activation's trap ends the program silently, with nothing drawn.
+TEST_F(QuizTest, FileWithAnImpossibleQuestionEndsTheProgramSilently) {
+    for (const char *n : {"0", "31", "-5", "32767"}) {
+        SCOPED_TRACE(n);
+        QFile file("learner.ucd");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(n) + ",0\r\n" + QByteArray("0,0\r\n").repeated(30));
+        file.close();
+        m.UserFileStem = "learner";
+        platform::forms::show("Form3");
+        settle();
+        EXPECT_TRUE(platform::forms::programEnded());
+        EXPECT_TRUE(platform::forms::open().isEmpty());
+        EXPECT_TRUE(dialogs.calls.isEmpty());
+        EXPECT_EQ(m.Score, 0);
+        platform::forms::resetForTests();
     }
 }
 
