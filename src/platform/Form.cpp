@@ -10,12 +10,7 @@ namespace platform {
 
 ImageBox::ImageBox(QWidget *parent, const QString &name, const QString &resource, int left,
                    int top, int width, int height, bool stretch, bool border)
-    : QWidget(parent), image_(resource), stretch_(stretch), border_(border) {
-    // The double-resolution drawing, "A@2x.xpm" beside "A.xpm", for screens
-    // scaled by two; it covers the same logical size as the picture.
-    const qsizetype dot = resource.lastIndexOf(QLatin1Char('.'));
-    if (dot > 0) image2x_ = QImage(resource.left(dot) + QStringLiteral("@2x") + resource.mid(dot));
-    if (!image2x_.isNull()) image2x_.setDevicePixelRatio(2.0);
+    : QWidget(parent), image_(resource), resource_(resource), stretch_(stretch), border_(border) {
     setObjectName(name);
     setAccessibleName(name);
     setGeometry(twipsRect(left, top, width, height));
@@ -42,7 +37,16 @@ void ImageBox::paintEvent(QPaintEvent *) {
 const QImage &ImageBox::pictureFor(qreal devicePixelRatio) const {
     // Pixel art is drawn without smoothing, so each version is used where its
     // pixels come closest to the screen's.
-    return devicePixelRatio >= 1.5 && !image2x_.isNull() ? image2x_ : image_;
+    if (devicePixelRatio < 1.5) return image_;
+    if (!looked2x_) {
+        // The double-resolution drawing, "A@2x.xpm" beside "A.xpm", read only
+        // when a scaled screen needs it; it covers the picture's logical size.
+        looked2x_ = true;
+        const qsizetype dot = resource_.lastIndexOf(QLatin1Char('.'));
+        if (dot > 0) image2x_ = QImage(resource_.left(dot) + QStringLiteral("@2x") + resource_.mid(dot));
+        if (!image2x_.isNull()) image2x_.setDevicePixelRatio(2.0);
+    }
+    return image2x_.isNull() ? image_ : image2x_;
 }
 
 ShapeBox::ShapeBox(QWidget *parent, const QString &name, Kind kind, int a, int b, int c, int d,

@@ -37,7 +37,10 @@ protected:
     void paintEvent(QPaintEvent *) override;
 
 private:
-    QImage image_, image2x_;
+    QImage image_;
+    QString resource_;
+    mutable QImage image2x_;  // read on first use
+    mutable bool looked2x_ = false;
     bool stretch_, border_;
 };
 
