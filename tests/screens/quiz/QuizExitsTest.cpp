@@ -273,14 +273,23 @@ TEST_F(QuizExitTest, EachScreenKeepsItsOwnTabOrder) {
 }
 
 // A key pressed on arrival never answers: the first screen opens with the
-// focus on the answer area, not on answer button 1.
+// focus on the answer area, the second on the first enabled control of its
+// tab order, not on an answer button.
 TEST_F(QuizExitTest, SpaceOnArrivalDoesNotAnswer) {
-    QuizScreen *f = start(2, 1);
-    EXPECT_EQ(f->focusWidget(), f->Picture2);
-    QTest::keyClick(f->focusWidget(), Qt::Key_Space);
-    EXPECT_EQ(m.Score, 0);
-    EXPECT_EQ(m.MissCount[2], 0);
-    EXPECT_TRUE(f->Label4->text().isEmpty());
+    for (int n : {2, 17}) {
+        SCOPED_TRACE(n);
+        state::resetModule1();
+        QuizScreen *f = start(n, 1);
+        QWidget *focus = f->focusWidget();
+        ASSERT_NE(focus, nullptr);
+        if (n == 2) EXPECT_EQ(focus, f->Picture2);
+        for (int k = 1; k <= 8; ++k) EXPECT_NE(focus, f->Command[k]) << k;
+        QTest::keyClick(focus, Qt::Key_Space);
+        EXPECT_EQ(m.Score, 0);
+        EXPECT_EQ(m.MissCount[n], 0);
+        EXPECT_TRUE(f->Label4->text().isEmpty());
+        platform::forms::resetForTests();
+    }
 }
 
 }  // namespace
