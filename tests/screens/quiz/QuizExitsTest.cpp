@@ -121,7 +121,7 @@ TEST_F(QuizExitTest, HelpAfterARightAnswerOnlyBeeps) {
 // saved, the quiz screen closes, and the history shows progress, misses,
 // times and the score; the current question shows its seconds so far.
 TEST_F(QuizExitTest, QuitOnQuestion12FillsTheHistory) {
-    const int misses[13] = {0, 1, 0, 2, 0, 0, 3, 0, 0, 1, 0, 0, 2};
+    const int misses[13] = {0, 1, 0, 2, 0, 0, 3, 0, 0, 1, 0, 0, 3};
     for (int i = 1; i <= 11; ++i) {
         m.MissCount[i] = static_cast<short>(misses[i]);
         m.AnswerTime[i] = static_cast<float>(10 * i);
@@ -132,6 +132,8 @@ TEST_F(QuizExitTest, QuitOnQuestion12FillsTheHistory) {
     clock.now = 36512.25f + 75.9f;
     QuizScreen *f = start(12, 1, -3000);
     ASSERT_NE(f, nullptr);
+    click(wrongButton(f));  // a third miss, not yet in the file
+    media.log.clear();
     dialogs.yesNoAnswers = {true};
 
     click(f->Command10);
@@ -151,7 +153,7 @@ TEST_F(QuizExitTest, QuitOnQuestion12FillsTheHistory) {
         EXPECT_EQ(h->Lab[i]->text(), "") << i;
         EXPECT_EQ(m.MissText[i], "") << i;
     }
-    EXPECT_EQ(h->Label4->text(), "-3000");
+    EXPECT_EQ(h->Label4->text(), "-6000");
     EXPECT_EQ(h->zik[1]->text(), " 10");
     EXPECT_EQ(h->zik[11]->text(), " 110");
     EXPECT_EQ(h->zik[5]->text(), "");   // 0 seconds: empty
@@ -161,9 +163,9 @@ TEST_F(QuizExitTest, QuitOnQuestion12FillsTheHistory) {
     // The file keeps the start reading, which a later continuation needs.
     const state::Module1 saved = fileState();
     EXPECT_EQ(saved.QuestionNo, 12);
-    EXPECT_EQ(saved.Score, -3000);
+    EXPECT_EQ(saved.Score, -6000);
     EXPECT_EQ(saved.AnswerTime[12], 36512.25f);
-    EXPECT_EQ(saved.MissCount[12], 2);
+    EXPECT_EQ(saved.MissCount[12], 3);
 }
 
 // Quitting on question 1 at once: one " 0" box, the rest empty, and no
