@@ -62,6 +62,15 @@ protected:
             if (g.kind == platform::Graphic::Disc && std::abs(g.x1 - x) < 1e-9 && std::abs(g.y1 - y) < 1e-9) c = g.color;
         return c;
     }
+    // The captions of the enabled buttons, and which wheel timer runs.
+    static QString state(Form4 *f) {
+        QStringList on;
+        for (QPushButton *b : {f->Command1, f->Command2, f->Command3})
+            if (b->isEnabled()) on << b->text();
+        if (f->Timer2->isEnabled()) on << "Timer2";
+        if (f->Timer3->isEnabled()) on << "Timer3";
+        return on.join(' ');
+    }
     static int countOf(const platform::ConsoleModel &box, platform::Graphic::Kind kind) {
         int n = 0;
         for (const auto &g : box.graphics()) n += g.kind == kind;
@@ -145,11 +154,10 @@ TEST_F(RouletteTest, SectorValuesReadInsideTheirSectors) {
 TEST_F(RouletteTest, OneSpinFromStartToTheHalt) {
     Form4 *f = show(12000);
     media.log.clear();
+    EXPECT_EQ(state(f), "Start");  // ready
     click(f->Command1);
     EXPECT_EQ(media.log, kClickChime);
-    EXPECT_FALSE(f->Command1->isEnabled());
-    EXPECT_TRUE(f->Command2->isEnabled());
-    EXPECT_TRUE(f->Timer2->isEnabled());
+    EXPECT_EQ(state(f), "Stop Timer2");  // spinning
     EXPECT_EQ(discAt(*f->Picture1, 480, 200), f->EraseColor);
 
     for (int n = 1; n <= 5; ++n) {
@@ -169,9 +177,7 @@ TEST_F(RouletteTest, OneSpinFromStartToTheHalt) {
     EXPECT_EQ(media.log, kClickChime);
     EXPECT_EQ(random.seeds, QList<float>{43210.5f});
     EXPECT_EQ(f->ExtraTurns, 0.5f);
-    EXPECT_FALSE(f->Command2->isEnabled());
-    EXPECT_FALSE(f->Timer2->isEnabled());
-    EXPECT_TRUE(f->Timer3->isEnabled());
+    EXPECT_EQ(state(f), "Timer3");  // running on
 
     int moving = 0;
     while (f->Timer3->isEnabled() && moving < 100) {
@@ -187,9 +193,7 @@ TEST_F(RouletteTest, OneSpinFromStartToTheHalt) {
     EXPECT_EQ(f->Label2->text(), " 42000");
     const QPointF rest = roulette::ballCentre(36 * roulette::kPi / 12);
     EXPECT_EQ(discAt(*f->Picture1, rest.x(), rest.y()), QColor(255, 0, 0));  // stays visible
-    EXPECT_TRUE(f->Command3->isEnabled());
-    EXPECT_FALSE(f->Command1->isEnabled());
-    EXPECT_FALSE(f->Command2->isEnabled());
+    EXPECT_EQ(state(f), "次へ");  // settled
 
     // One spin a visit: "Start" never comes back, and its handler's guard
     // keeps a stray click from spinning again.
