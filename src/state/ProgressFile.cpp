@@ -52,6 +52,16 @@ std::string osFailure(const QString &what, int err) {
 
 std::string failure(const QString &sentence) { return sentence.toStdString(); }
 
+// What stands in a progress file's place when it is not a regular file.
+QString kindOf(mode_t mode) {
+    if (S_ISLNK(mode)) return QStringLiteral("シンボリックリンク");
+    if (S_ISDIR(mode)) return QStringLiteral("フォルダー");
+    if (S_ISFIFO(mode)) return QStringLiteral("FIFO（名前付きパイプ）");
+    if (S_ISSOCK(mode)) return QStringLiteral("ソケット");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("デバイス");
+    return QStringLiteral("普通のファイルでないもの");
+}
+
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
 // One field as a number: [+-]?(digits[.digits]|.digits)([eE][+-]?digits)?,
@@ -251,8 +261,8 @@ void save(const Module1 &m) {
     bool exists = false;
     if (::lstat(target.constData(), &old) == 0) {
         if (!S_ISREG(old.st_mode))
-            throw ProgressError(
-                failure(QStringLiteral("「%1」は普通のファイルではないので、保存できません。").arg(name)));
+            throw ProgressError(failure(
+                QStringLiteral("「%1」は%2なので、保存できません。").arg(name, kindOf(old.st_mode))));
         exists = true;
     } else if (errno != ENOENT) {
         throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(name), errno));
@@ -317,7 +327,8 @@ void loadFrom(const QString &path, Module1 &m) {
     if (::fstat(file.fd, &st) != 0)
         throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(path), errno));
     if (!S_ISREG(st.st_mode))
-        throw ProgressError(failure(QStringLiteral("「%1」は普通のファイルではありません。").arg(path)));
+        throw ProgressError(
+            failure(QStringLiteral("「%1」は%2で、進み具合のファイルではありません。").arg(path, kindOf(st.st_mode))));
     // Read at most kMaxRead bytes; a file that grows while it is read is cut there.
     QByteArray content(static_cast<qsizetype>(std::min<qint64>(st.st_size, kMaxRead)) + 1, Qt::Uninitialized);
     qsizetype got = 0;

@@ -1,0 +1,163 @@
+// Without an audio device, without the sound files and without the
+// Japanese fonts the program still starts, plays a question and saves.
+//
+// Fonts are read once per process and the audio driver is chosen from the
+// environment, so each case runs this test program again as a child with
+// the environment of the case; the child (DegradedChild) starts the real
+// program, clicks its way from the title to a right answer, quits through
+// the history screen and checks the saved file.
+#include "bank/QuestionBank.h"
+#include "platform/DataFolder.h"
+#include "platform/Form.h"
+#include "platform/PictureBox.h"
+#include "platform/SdlMedia.h"
+#include "screens/Program.h"
+#include "screens/front/Form1.h"
+#include "screens/front/Form2.h"
+#include "screens/history/Form6.h"
+#include "screens/quiz/QuizScreen.h"
+#include "state/ProgressFile.h"
+#include "support/Fakes.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QProcess>
+#include <QTimer>
+
+using namespace testing_support;
+
+namespace {
+
+const char kChildFlag[] = "POMURIN_DEGRADED_CHILD";
+const char kFolder[] = "POMURIN_DEGRADED_FOLDER";
+
+class DegradedChild : public ScreenTest {
+protected:
+    // Paints every open window, so text is laid out with whatever fonts
+    // there are.
+    static void paintAll() {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->isVisible()) w->grab();
+    }
+    // The steps of a short run, each after the last has settled.
+    void play() {
+        auto *title = open<screens::Form1>("Form1");
+        ASSERT_NE(title, nullptr);
+        paintAll();
+        click(title->Command1);  // 次へ
+        settle();
+        auto *menu = open<screens::Form2>("Form2");
+        ASSERT_NE(menu, nullptr);
+        paintAll();
+        dialogs.inputAnswers = {"taro"};
+        click(menu->Command1);  // 初めからやる
+        settle();
+        auto *quiz = open<screens::QuizScreen>("Form3");
+        ASSERT_NE(quiz, nullptr);
+        paintAll();
+        ASSERT_FALSE(quiz->Picture1->printed().isEmpty());  // the question is on screen
+        state::Module1 &m = state::module1();
+        const int right = bank::rightButton(m.QuestionNo, m.VariantNo);
+        ASSERT_GE(right, 1);
+        click(quiz->Command[right]);
+        EXPECT_EQ(m.Score, 3000);
+        click(quiz->Command11);  // 次へ: question 2
+        settle();
+        paintAll();
+        dialogs.yesNoAnswers = {true, true};
+        click(quiz->Command10);  // 終了, saves and shows the history
+        settle();
+        auto *history = open<screens::Form6>("Form6");
+        ASSERT_NE(history, nullptr);
+        paintAll();
+        click(history->Command1);  // 終了: the program ends
+        settle();
+    }
+};
+
+TEST_F(DegradedChild, StartsPlaysAQuestionAndSaves) {
+    if (qgetenv(kChildFlag).isEmpty()) GTEST_SKIP() << "run as a child of the Degraded tests";
+    // The folder the parent prepared (with or without the sound files).
+    ASSERT_TRUE(QDir::setCurrent(QString::fromLocal8Bit(qgetenv(kFolder))));
+    bool played = false;
+    const int rc = screens::runProgram(*qApp, [&](QWidget *) {
+        QTimer::singleShot(0, [&] {
+            play();
+            played = true;
+        });
+    });
+    EXPECT_TRUE(played);
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(platform::forms::programEnded());
+    state::Module1 saved;
+    ASSERT_NO_THROW(state::progress::loadFrom("taro.ucd", saved));
+    EXPECT_EQ(saved.QuestionNo, 2);
+    EXPECT_EQ(saved.Score, 3000);
+
+    // The case really is as degraded as it claims.
+    const QByteArray missing = qgetenv(kChildFlag);
+    if (missing.contains("audio")) {
+        platform::SdlMedia sdl;
+        sdl.start();
+        sdl.drain();
+        EXPECT_FALSE(sdl.deviceOpen());
+    }
+    if (missing.contains("sounds")) EXPECT_FALSE(QFile::exists(platform::soundFile("pinpon.wav")));
+    else EXPECT_TRUE(QFile::exists(platform::soundFile("pinpon.wav")));
+    if (missing.contains("fonts")) {
+        EXPECT_FALSE(QFontDatabase::families().contains("IPAPGothic")) << QFontDatabase::families().join(",").toStdString();
+    }
+}
+
+// Runs the child with what the case takes away and returns its output.
+class Degraded : public ::testing::Test {
+protected:
+    static void runChild(const QString &missing) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(kChildFlag, missing);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("SDL_AUDIODRIVER", missing.contains("audio") ? "no-such-driver" : "dummy");
+        const QString work = QDir::currentPath();
+        env.insert(kFolder, work);
+        if (!missing.contains("sounds")) {
+            for (const char *name : {"pinpon.wav", "endpinpon.wav", "Chimes.wav", "Chimes2.wav", "passport.mid",
+                                     "Canyon.mid", "bahha.rmi"})
+                QFile::copy(QStringLiteral(POMURIN_SOUND_DIR "/") + name, QDir(work).filePath(name));
+        }
+        if (missing.contains("fonts")) {
+            // A fontconfig that knows one empty folder: no font at all.
+            QDir().mkdir("nofonts");
+            QDir().mkdir("fccache");
+            QFile conf("fonts.conf");
+            ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+            conf.write("<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig><dir>" +
+                       QDir("nofonts").absolutePath().toUtf8() + "</dir><cachedir>" +
+                       QDir("fccache").absolutePath().toUtf8() + "</cachedir></fontconfig>\n");
+            conf.close();
+            env.insert("FONTCONFIG_FILE", QDir(work).absoluteFilePath("fonts.conf"));
+            env.remove("FONTCONFIG_PATH");
+            env.insert("QT_QPA_FONTDIR", QDir("nofonts").absolutePath());
+        }
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setWorkingDirectory(work);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_filter=DegradedChild.StartsPlaysAQuestionAndSaves"});
+        ASSERT_TRUE(child.waitForFinished(120000)) << "the child hangs";
+        const QString out = QString::fromUtf8(child.readAll());
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << out.toStdString();
+        EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+        EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
+        EXPECT_FALSE(out.contains("SKIPPED")) << out.toStdString();
+    }
+};
+
+TEST_F(Degraded, NoAudioDevice) { runChild("audio"); }
+TEST_F(Degraded, NoSoundFiles) { runChild("sounds"); }
+TEST_F(Degraded, NoJapaneseFonts) { runChild("fonts"); }
+TEST_F(Degraded, NothingAtAll) { runChild("audio sounds fonts"); }
+
+}  // namespace
