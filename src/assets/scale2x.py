@@ -7,7 +7,8 @@ Each pixel becomes four, and along a diagonal edge the new corner pixels
 take the colour of the neighbours that meet there (the Scale2x rule), so
 the outlines come out as smooth steps instead of doubled blocks.  The
 result is plain XPM text like the originals, meant as a starting point for
-drawing finer detail by hand.
+drawing finer detail by hand; running it again overwrites such drawing
+(A@2x.xpm has its eyes redrawn round, with a large and a small glint).
 """
 import pathlib
 import re
