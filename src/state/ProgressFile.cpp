@@ -2,10 +2,11 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QList>
+#include <QByteArrayView>
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cfloat>
 #include <charconv>
@@ -189,45 +190,46 @@ void parse(const QByteArray &content, Module1 &m) {
     // Fields are separated by commas or line ends; blanks around a field
     // are skipped; empty lines are skipped.  One pass, and no field grows
     // beyond kMaxField, so any content takes time in proportion to its size.
-    QList<QByteArray> fields;
-    fields.reserve(kFields);
-    QByteArray current;
-    bool inField = false;  // something (even an empty field) started on this line
-    auto tooLong = [&fields]() {
-        return ProgressError(failure(
-            QStringLiteral("進み具合のファイルの %1 番目の値が長すぎます。").arg(fields.size() + 1)));
+    // Each field is a view of the content from its first to its last
+    // character that is not blank.
+    std::array<QByteArrayView, kFields> fields;
+    int count = 0;
+    const char *start = nullptr;  // first non-blank character of the field, if any yet
+    const char *last = nullptr;   // one past its last non-blank character
+    bool inField = false;         // something (even an empty field) started on this line
+    auto finish = [&] {
+        fields[count++] = start ? QByteArrayView(start, last - start) : QByteArrayView();
+        start = last = nullptr;
     };
-    for (char c : content) {
-        if (fields.size() == kFields) break;
+    for (const char *p = content.constBegin(), *end = content.constEnd(); p != end && count < kFields; ++p) {
+        const char c = *p;
         if (c == ',') {
-            fields << current.trimmed();
-            current.clear();
+            finish();
             inField = true;
         } else if (c == '\r' || c == '\n') {
-            if (inField) fields << current.trimmed();
-            current.clear();
+            if (inField) finish();
+            start = last = nullptr;
             inField = false;
-        } else if (isBlank(c) && current.isEmpty()) {
-            // a blank before the field
-        } else {
-            if (current.size() >= kMaxField) throw tooLong();
-            current += c;
+        } else if (!isBlank(c)) {
+            if (!start) start = p;
+            last = p + 1;
+            if (last - start > kMaxField)
+                throw ProgressError(
+                    failure(QStringLiteral("進み具合のファイルの %1 番目の値が長すぎます。").arg(count + 1)));
             inField = true;
         }
     }
-    if (fields.size() < kFields && inField) fields << current.trimmed();
-    if (fields.size() < kFields)
+    if (count < kFields && inField) finish();
+    if (count < kFields)
         throw ProgressError(failure(QStringLiteral("進み具合のファイルが短すぎます（数が %1 個、%2 個必要です）。")
-                                        .arg(fields.size())
+                                        .arg(count)
                                         .arg(kFields)));
 
-    QList<double> values;
+    std::array<double, kFields> values{};
     for (int i = 0; i < kFields; ++i) {
-        double v = 0;
-        if (!toNumber(fields[i].constBegin(), fields[i].constEnd(), &v))
+        if (!toNumber(fields[i].data(), fields[i].data() + fields[i].size(), &values[i]))
             throw ProgressError(
                 failure(QStringLiteral("進み具合のファイルの %1 番目の値が数ではありません。").arg(i + 1)));
-        values << v;
     }
 
     Module1 next = m;
