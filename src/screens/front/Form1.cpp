@@ -1,7 +1,7 @@
 #include "screens/front/Form1.h"
 
 #include "platform/Forms.h"
-#include "platform/Services.h"
+#include "screens/common/QuitBox.h"
 #include "state/SoundCues.h"
 
 namespace screens {
@@ -49,9 +49,7 @@ void Form1::Command1Click() {
 }
 
 void Form1::Command2Click() {
-    cues::chime(MMControl1(), cues::kQuit);
-    if (platform::dialogs().askYesNo(this, QStringLiteral("終了していいですか？"),
-                                     QStringLiteral("ぽむりん紀行20"))) {
+    if (askToQuit(*this)) {
         unload();
         platform::forms::endProgram();
     }

@@ -1,7 +1,7 @@
 #include "screens/history/Form6.h"
 
 #include "platform/Forms.h"
-#include "platform/Services.h"
+#include "screens/common/QuitBox.h"
 #include "screens/common/NumberText.h"
 #include "state/Module1.h"
 #include "state/SoundCues.h"
@@ -75,9 +75,7 @@ void Form6::activate() {
 }
 
 void Form6::Command1Click() {
-    cues::chime(MMControl1(), cues::kQuit);
-    if (platform::dialogs().askYesNo(this, QStringLiteral("終了していいですか？"),
-                                     QStringLiteral("ぽむりん紀行20"))) {
+    if (askToQuit(*this)) {
         unload();
         platform::forms::endProgram();
     }

@@ -1,6 +1,7 @@
 #include "screens/quiz/QuizScreen.h"
 
 #include "platform/Forms.h"
+#include "screens/common/QuitBox.h"
 #include "platform/PictureBox.h"
 #include "platform/Services.h"
 #include "screens/common/SaveProgress.h"
@@ -208,9 +209,7 @@ void QuizScreen::Command9Click() {
 }
 
 void QuizScreen::Command10Click() {
-    cues::chime(MMControl1(), cues::kQuit);
-    if (!platform::dialogs().askYesNo(this, QStringLiteral("終了していいですか？"), QStringLiteral("ぽむりん紀行20")))
-        return;
+    if (!askToQuit(*this)) return;
     if (!saveProgressOrFail()) return;
     unload();
     state::Module1 &m = M();
