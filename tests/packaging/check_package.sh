@@ -72,6 +72,7 @@ expected=(
   /usr/share/icons/hicolor/128x128/apps/pomurin20.png
   /usr/share/icons/hicolor/256x256/apps/pomurin20.png
   /usr/share/man/man1/pomurin20.1.gz
+  /usr/share/doc/pomurin20/changelog.gz
 )
 for f in "${expected[@]}"; do
   grep -qxF "$f" <<<"$files" && ok "ships $f" || fail "missing $f"
@@ -107,6 +108,8 @@ for n in 48 64 128 256; do
     && ok "icon ${n}x${n}" || fail "icon ${n}x${n}: $(file -b "$root/usr/share/icons/hicolor/${n}x${n}/apps/pomurin20.png")"
 done
 zcat "$root/usr/share/man/man1/pomurin20.1.gz" | grep -q '^\.TH POMURIN20 1' && ok "manual page" || fail "manual page"
+zcat "$root/usr/share/doc/pomurin20/changelog.gz" | head -1 | grep -qF "pomurin20 ($version) " \
+  && ok "changelog names the version" || fail "changelog: $(zcat "$root/usr/share/doc/pomurin20/changelog.gz" | head -1)"
 
 for s in pinpon.wav endpinpon.wav Chimes.wav Chimes2.wav passport.mid Canyon.mid bahha.rmi; do
   cmp -s "$build/run/$s" "$root/usr/share/pomurin20/$s" || fail "$s differs from the built one"
