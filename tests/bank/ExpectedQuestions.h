@@ -1,7 +1,8 @@
 #pragma once
-// What the question area must show for each of the 90 question variants,
-// written out on its own rather than read from the bank, so that a slip in
-// either copy shows up as a difference.
+// What the question area and the eight answer buttons must show for each of
+// the 90 question variants, and which button is right, written out on its
+// own rather than read from the bank, so that a slip in either copy shows up
+// as a difference.
 
 #include <gtest/gtest.h>
 
@@ -37,8 +38,6 @@ struct VariantText {
     int right;
     // The raised exponents of the problem, left to right.
     std::vector<Power> powers = {};
-
-    const char *rightCaption() const { return captions[right - 1]; }
 };
 
 // How a failing case names its variant.
