@@ -1,16 +1,10 @@
 // The ways out of the quiz screens: "HELP" to the tutor and back, "終了"
 // to the history screen, the roulette after every fifth question, and the
 // keyboard on arrival.
-#include "bank/ExpectedQuestions.h"
-#include "platform/PictureBox.h"
 #include "screens/history/Form6.h"
-#include "screens/quiz/QuizScreen.h"
+#include "screens/quiz/QuizFixture.h"
 #include "screens/tutor/Form5.h"
-#include "state/Module1.h"
-#include "state/ProgressFile.h"
-#include "support/Fakes.h"
 
-#include <QFile>
 #include <QPointer>
 #include <QTest>
 
@@ -25,38 +19,7 @@ const QStringList kClickChime{"Stop", "Close", "Open pinpon.wav", "Sound"};
 const QStringList kQuitChime{"Stop", "Close", "Open endpinpon.wav", "Sound"};
 const QStringList kHistoryTune{"Close", "Open bahha.rmi", "Play"};
 
-class QuizExitTest : public ScreenTest {
-protected:
-    state::Module1 &m = state::module1();
-
-    QString screenFor(int n) const { return n <= 15 ? "Form3" : "Form7"; }
-
-    // Saves a progress file on question n (with whatever m holds) and shows
-    // its quiz screen drawing variant v.
-    QuizScreen *start(int n, int v = 1, double score = 0) {
-        m.UserFileStem = "learner";
-        m.QuestionNo = static_cast<short>(n);
-        m.Score = score;
-        state::progress::save(m);
-        random.values = {(v - 1) / 3.0 + 0.1};
-        platform::forms::show(screenFor(n));
-        media.log.clear();
-        return open<QuizScreen>(screenFor(n));
-    }
-    static QByteArray fileBytes() {
-        QFile f("learner.ucd");
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    static state::Module1 fileState() {
-        state::Module1 saved;
-        state::progress::parse(fileBytes(), saved);
-        return saved;
-    }
-    QPushButton *rightButton(QuizScreen *f) { return f->Command[bank::rightButton(m.QuestionNo, m.VariantNo)]; }
-    QPushButton *wrongButton(QuizScreen *f) {
-        return f->Command[bank::rightButton(m.QuestionNo, m.VariantNo) == 1 ? 2 : 1];
-    }
-};
+using QuizExitTest = QuizFixture;
 
 // After a wrong answer "HELP" saves the miss and the lowered score, opens
 // the tutor, and the tutor's EXIT brings back a fresh quiz screen on the

@@ -1,11 +1,6 @@
 // The quiz screens: activation, variants, start times, drawing, answer
 // checking, scoring, "次へ" and the twin screen for questions 16 to 30.
-#include "bank/ExpectedQuestions.h"
-#include "platform/PictureBox.h"
-#include "screens/quiz/QuizScreen.h"
-#include "state/Module1.h"
-#include "state/ProgressFile.h"
-#include "support/Fakes.h"
+#include "screens/quiz/QuizFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,39 +13,7 @@ using screens::QuizScreen;
 
 namespace {
 
-class QuizTest : public ScreenTest {
-protected:
-    state::Module1 &m = state::module1();
-
-    // Saves a progress file on question n and shows its quiz screen with
-    // the random source set to draw variant v.
-    QuizScreen *start(int n, int v = 1, double score = 0) {
-        m.UserFileStem = "learner";
-        m.QuestionNo = static_cast<short>(n);
-        m.Score = score;
-        state::progress::save(m);
-        random.values = {(v - 1) / 3.0 + 0.1};
-        return reopen();
-    }
-    QuizScreen *reopen() {
-        const QString name = m.QuestionNo <= 15 ? "Form3" : "Form7";
-        if (auto *old = platform::forms::find(name)) old->unload();
-        platform::forms::show(name);
-        media.log.clear();
-        return open<QuizScreen>(name);
-    }
-    static QStringList lines(const platform::ConsoleModel &c) {
-        QStringList out;
-        for (const auto &p : c.printed()) out << p.text;
-        return out;
-    }
-    // The right button of the question on screen, from the independent table.
-    QPushButton *rightButton(QuizScreen *f) {
-        if (!state::Module1::inRange(m.QuestionNo) || m.VariantNo < 1 || m.VariantNo > 3) return nullptr;
-        return f->Command[expected::variant(m.QuestionNo, m.VariantNo).right];
-    }
-    QPushButton *wrongButton(QuizScreen *f) { return f->Command[8]; }
-};
+using QuizTest = QuizFixture;
 
 TEST_F(QuizTest, FirstScreenLayoutMatchesTheDesign) {
     QuizScreen *f = start(1);
