@@ -24,6 +24,12 @@ const QColor kCheek(0xFF, 0x4F, 0x6E);
 const QColor kLeaf(0x5D, 0xC7, 0x5A);
 const QColor kLeafDark(0x2F, 0x8F, 0x3C);
 
+// An ellipse and its mirror image across the figure's middle (x = 128).
+void mirrored(QPainter &p, double x, double y, double rx, double ry) {
+    p.drawEllipse(QPointF(x, y), rx, ry);
+    p.drawEllipse(QPointF(256 - x, y), rx, ry);
+}
+
 QPainterPath leaf(QPointF base, QPointF tip, double bulge) {
     const QPointF mid = (base + tip) / 2;
     const QPointF along = tip - base;
@@ -40,11 +46,9 @@ void drawMascot(QPainter &p, double stroke) {
 
     // Feet and arms sit behind the body.
     p.setBrush(kShade);
-    p.drawEllipse(QPointF(86, 232), 32, 16);
-    p.drawEllipse(QPointF(170, 232), 32, 16);
+    mirrored(p, 86, 232, 32, 16);
     p.setBrush(kPink);
-    p.drawEllipse(QPointF(26, 168), 18, 24);
-    p.drawEllipse(QPointF(230, 168), 18, 24);
+    mirrored(p, 26, 168, 18, 24);
 
     // Sprout: a stem and two leaves.
     p.setPen(QPen(kOutline, stroke * 1.4, Qt::SolidLine, Qt::RoundCap));
@@ -84,14 +88,12 @@ void drawMascot(QPainter &p, double stroke) {
     // Face.
     p.setPen(Qt::NoPen);
     p.setBrush(kOutline);
-    p.drawEllipse(QPointF(94, 146), 15, 20);
-    p.drawEllipse(QPointF(162, 146), 15, 20);
+    mirrored(p, 94, 146, 15, 20);
     p.setBrush(Qt::white);
     p.drawEllipse(QPointF(89, 138), 6.5, 7.5);
     p.drawEllipse(QPointF(157, 138), 6.5, 7.5);
     p.setBrush(kCheek);
-    p.drawEllipse(QPointF(60, 182), 20, 11);
-    p.drawEllipse(QPointF(196, 182), 20, 11);
+    mirrored(p, 60, 182, 20, 11);
     p.setPen(QPen(kOutline, stroke * 0.9, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(112, 160, 32, 24), 200 * 16, 140 * 16);
