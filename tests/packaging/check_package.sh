@@ -101,7 +101,7 @@ grep -qx 'Exec=pomurin20 --user-folder' "$desktop" && ok "menu starts the per-us
 grep -qx 'Icon=pomurin20' "$desktop" && ok "Icon" || fail "Icon line"
 grep -q '^Name\[ja\]=' "$desktop" && grep -q '^Comment\[ja\]=' "$desktop" && ok "Japanese name and comment" \
   || fail "Japanese name or comment missing"
-grep -q 'id="money-gambling"' "$metainfo" && ok "content rating names the roulette" || fail "content rating"
+grep -q 'id="money-gambling">none<' "$metainfo" && ok "content rating: the points roulette is no gambling" || fail "content rating"
 
 for n in 48 64 128 256; do
   file "$root/usr/share/icons/hicolor/${n}x${n}/apps/pomurin20.png" | grep -q "PNG image data, $n x $n, 8-bit/color RGBA" \
