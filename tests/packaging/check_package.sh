@@ -72,6 +72,7 @@ expected=(
   /usr/share/icons/hicolor/128x128/apps/pomurin20.png
   /usr/share/icons/hicolor/256x256/apps/pomurin20.png
   /usr/share/man/man1/pomurin20.1.gz
+  /usr/share/man/man1/pomurin20-report.1.gz
   /usr/share/doc/pomurin20/changelog.gz
 )
 for f in "${expected[@]}"; do
@@ -108,6 +109,8 @@ for n in 48 64 128 256; do
     && ok "icon ${n}x${n}" || fail "icon ${n}x${n}: $(file -b "$root/usr/share/icons/hicolor/${n}x${n}/apps/pomurin20.png")"
 done
 zcat "$root/usr/share/man/man1/pomurin20.1.gz" | grep -q '^\.TH POMURIN20 1' && ok "manual page" || fail "manual page"
+zcat "$root/usr/share/man/man1/pomurin20-report.1.gz" | grep -q '^\.TH POMURIN20-REPORT 1' && ok "report's manual page" \
+  || fail "report's manual page"
 zcat "$root/usr/share/doc/pomurin20/changelog.gz" | head -1 | grep -qF "pomurin20 ($version) " \
   && ok "changelog names the version" || fail "changelog: $(zcat "$root/usr/share/doc/pomurin20/changelog.gz" | head -1)"
 
