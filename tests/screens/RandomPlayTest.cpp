@@ -8,6 +8,7 @@
 #include "support/RandomPlay.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <iostream>
@@ -37,7 +38,10 @@ bool playUntilAQuizWithAFile(RandomPlay &play) {
 TEST(RandomPlayTest, TenThousandEventsKeepEveryInvariantOnEveryScreen) {
     const std::uint32_t seed = seedFromEnvironment();
     RandomPlay play(seed);
+    QElapsedTimer clock;
+    clock.start();
     const QString failure = play.play(10000);
+    const double seconds = clock.elapsed() / 1000.0;
     ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
 
     // The run must have gone everywhere and done everything, or its
@@ -53,7 +57,8 @@ TEST(RandomPlayTest, TenThousandEventsKeepEveryInvariantOnEveryScreen) {
     EXPECT_GT(f.codesRefused, 10);
     EXPECT_GT(f.saves, 50);
 
-    std::cout << "seed " << seed << ": " << f.events << " events, " << f.restarts << " restarts, " << f.checks
+    std::cout << "seed " << seed << ": " << f.events << " events in " << seconds << " s ("
+              << static_cast<long>(f.events / seconds) << "/s), " << f.restarts << " restarts, " << f.checks
               << " invariant checks, " << f.rightAnswers << " right and " << f.wrongAnswers << " wrong answers, "
               << f.wheelsHalted << " wheels halted, " << f.saves << " saves, " << f.continued << " runs continued, "
               << f.codesRefused << " codes refused; screens:";

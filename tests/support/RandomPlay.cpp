@@ -5,6 +5,7 @@
 #include "platform/Timer.h"
 #include "screens/Screens.h"
 #include "screens/front/Form2.h"
+#include "screens/history/Form6.h"
 #include "screens/quiz/QuizScreen.h"
 #include "screens/roulette/Form4.h"
 #include "screens/roulette/Wheel.h"
@@ -61,6 +62,22 @@ int weightOf(const Form *form, const QPushButton *button) {
     if (button->text() == QStringLiteral("終了")) return 1;
     if (qobject_cast<const Form2 *>(form) && button->objectName() == QStringLiteral("Command2")) return 40;
     return 8;
+}
+
+// The mascot's Timer1 comes a third as often as any other timer.
+int weightOf(const platform::Timer *timer) { return timer->objectName() == QStringLiteral("Timer1") ? 1 : 3; }
+
+// One of items (not empty), each as likely as its weight.
+template <class T, class Weight>
+T *weightedPick(std::mt19937 &rng, const QList<T *> &items, Weight weight) {
+    int total = 0;
+    for (T *item : items) total += weight(item);
+    int r = std::uniform_int_distribution<int>(0, total - 1)(rng);
+    for (T *item : items) {
+        r -= weight(item);
+        if (r < 0) return item;
+    }
+    return items.last();
 }
 
 QuizScreen *openQuiz() { return qobject_cast<QuizScreen *>(platform::forms::open().value(0)); }
@@ -166,31 +183,19 @@ void RandomPlay::step() {
         queueCodes();
     } else if (roll < 115) {
         queueYesNo();
-    } else if (roll >= (wheelRunning(form) ? 800 : 250) || !tickTimer(form)) {
-        clickButton(form);
+    } else if (roll < (wheelRunning(form) ? 800 : 250)) {
+        if (!tickTimer(form)) clickButton(form);
+    } else if (!clickButton(form)) {
+        tickTimer(form);
     }
 }
 
-void RandomPlay::clickButton(Form *form) {
+bool RandomPlay::clickButton(Form *form) {
     QList<QPushButton *> buttons;
-    int total = 0;
-    for (QPushButton *b : form->findChildren<QPushButton *>()) {
-        if (!b->isEnabled() || !b->isVisible()) continue;
-        buttons << b;
-        total += weightOf(form, b);
-    }
-    if (buttons.isEmpty()) {
-        log(form->objectName() + QStringLiteral(": no button to click"));
-        return;
-    }
-    QPushButton *button = buttons.last();
-    for (int r = pick(total); QPushButton *b : buttons) {
-        r -= weightOf(form, b);
-        if (r < 0) {
-            button = b;
-            break;
-        }
-    }
+    for (QPushButton *b : form->findChildren<QPushButton *>())
+        if (b->isEnabled() && b->isVisible()) buttons << b;
+    if (buttons.isEmpty()) return false;
+    QPushButton *button = weightedPick(rng_, buttons, [form](const QPushButton *b) { return weightOf(form, b); });
     if (auto *quiz = qobject_cast<QuizScreen *>(form)) {
         // Half the time a learner who knows the answer, and mostly goes on
         // after it: a wrong click after a right one leaves only "終了".
@@ -206,13 +211,20 @@ void RandomPlay::clickButton(Form *form) {
                 button = quiz->Command9;  // locked after a wrong answer: off to the tutor
         }
         for (int k = 1; k <= 8; ++k)
-            if (button == quiz->Command[k]) return answer(quiz, k);
+            if (button == quiz->Command[k]) {
+                answer(quiz, k);
+                return true;
+            }
     }
-    if (auto *menu = qobject_cast<Form2 *>(form)) return startMenu(menu, button);
+    if (auto *menu = qobject_cast<Form2 *>(form)) {
+        startMenu(menu, button);
+        return true;
+    }
     // Asked whether to quit, a learner mostly answers then and there.
     if (button->text() == QStringLiteral("終了") && dialogs_.yesNoAnswers.empty() && chance(0.5)) queueYesNo();
     log(QStringLiteral("%1: click %2 \"%3\"").arg(form->objectName(), button->objectName(), button->text()));
     QTest::mouseClick(button, Qt::LeftButton);
+    return true;
 }
 
 void RandomPlay::answer(QuizScreen *quiz, int k) {
@@ -308,7 +320,7 @@ bool RandomPlay::tickTimer(Form *form) {
     for (platform::Timer *t : form->findChildren<platform::Timer *>())
         if (t->isEnabled()) timers << t;
     if (timers.isEmpty()) return false;
-    platform::Timer *timer = timers[pick(static_cast<int>(timers.size()))];
+    platform::Timer *timer = weightedPick(rng_, timers, [](const platform::Timer *t) { return weightOf(t); });
     log(form->objectName() + QStringLiteral(": tick ") + timer->objectName());
     timer->fire();
     return true;
@@ -455,6 +467,17 @@ void RandomPlay::checkScreen() {
             if (!holds(quiz->Label2->text() == shown, [&] {
                     return QStringLiteral("%1 shows the score \"%2\", the score is %3")
                         .arg(name, quiz->Label2->text(), shown);
+                }))
+                return;
+        }
+        if (auto *history = qobject_cast<screens::Form6 *>(form)) {
+            // Filled by the screen that opened it: the quiz writes the score
+            // plainly, the roulette with its leading blank.
+            const QString shown = history->Label4->text();
+            if (!holds(shown == state::progress::formatNumber(m.Score, 15) || shown == roulette::scoreText(m.Score), [&] {
+                    return QStringLiteral("the history shows the score \"%1\", the score is %2")
+                        .arg(shown)
+                        .arg(m.Score, 0, 'f', 0);
                 }))
                 return;
         }

@@ -99,7 +99,7 @@ private:
     void start();
     void restart();
     void step();
-    void clickButton(platform::Form *form);
+    bool clickButton(platform::Form *form);
     void answer(screens::QuizScreen *quiz, int k);
     void startMenu(screens::Form2 *menu, QPushButton *button);
     bool tickTimer(platform::Form *form);
