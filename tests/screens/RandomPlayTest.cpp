@@ -113,7 +113,7 @@ TEST(RandomPlayTest, TheSameSeedPlaysTheSameEvents) {
         QString events;
         {
             RandomPlay play(99);
-            EXPECT_TRUE(play.play(600).isEmpty());
+            EXPECT_TRUE(play.play(300).isEmpty());
             events = play.recentEvents() + QString::number(play.figures().checks);
         }
         QDir::setCurrent(home);
