@@ -56,18 +56,20 @@ Form4::Form4() : Form(QStringLiteral("Form4"), QStringLiteral("  ぽむりん紀
 
     setTabOrder({Picture1, Command1, Command2, Command3});
     setFirstFocus(Picture1);
-    // A click that comes while a tick shows the ball waits for its erase.
-    connect(Command1, &QPushButton::clicked, this, [this] {
-        whenBallErased([this] { if (Command1->isEnabled()) Command1Click(); });
-    });
-    connect(Command2, &QPushButton::clicked, this, [this] {
-        whenBallErased([this] { if (Command2->isEnabled()) Command2Click(); });
-    });
-    connect(Command3, &QPushButton::clicked, this, [this] {
-        whenBallErased([this] { if (Command3->isEnabled()) Command3Click(); });
-    });
-    Timer2->onTick = [this] { whenBallErased([this] { if (Timer2->isEnabled()) Timer2Tick(); }); };
-    Timer3->onTick = [this] { whenBallErased([this] { if (Timer3->isEnabled()) Timer3Tick(); }); };
+    // A click or tick that comes while a tick shows the ball waits for its
+    // erase; when it runs, its button or timer must still be on.
+    const auto queued = [this](auto *source, void (Form4::*handler)()) {
+        return [this, source, handler] {
+            whenBallErased([this, source, handler] {
+                if (source->isEnabled()) (this->*handler)();
+            });
+        };
+    };
+    connect(Command1, &QPushButton::clicked, this, queued(Command1, &Form4::Command1Click));
+    connect(Command2, &QPushButton::clicked, this, queued(Command2, &Form4::Command2Click));
+    connect(Command3, &QPushButton::clicked, this, queued(Command3, &Form4::Command3Click));
+    Timer2->onTick = queued(Timer2, &Form4::Timer2Tick);
+    Timer3->onTick = queued(Timer3, &Form4::Timer3Tick);
     BallPause->onTick = [this] { endOfPause(); };
 }
 
