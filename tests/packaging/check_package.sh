@@ -29,7 +29,11 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = education ] && ok "Section" || fail "Section is '$(field Section)'"
 [ -n "$(field Maintainer)" ] && ok "Maintainer" || fail "no Maintainer"
 [ -n "$(field Installed-Size)" ] && ok "Installed-Size" || fail "no Installed-Size"
-field Description | head -1 | grep -qi "maths drill" && ok "Description" || fail "Description: $(field Description | head -1)"
+# Pipelines whose reader stops early (head, grep -q) would fail under
+# pipefail when the writer gets SIGPIPE, so each text is read whole first.
+first_line() { printf '%s\n' "${1%%$'\n'*}"; }
+description=$(first_line "$(field Description)")
+grep -qi "maths drill" <<<"$description" && ok "Description" || fail "Description: $description"
 version=$(field Version)
 
 # Depends: every run-time need, one entry each (alternatives allowed).
@@ -105,14 +109,15 @@ grep -q '^Name\[ja\]=' "$desktop" && grep -q '^Comment\[ja\]=' "$desktop" && ok 
 grep -q 'id="money-gambling">none<' "$metainfo" && ok "content rating: the points roulette is no gambling" || fail "content rating"
 
 for n in 48 64 128 256; do
-  file "$root/usr/share/icons/hicolor/${n}x${n}/apps/pomurin20.png" | grep -q "PNG image data, $n x $n, 8-bit/color RGBA" \
-    && ok "icon ${n}x${n}" || fail "icon ${n}x${n}: $(file -b "$root/usr/share/icons/hicolor/${n}x${n}/apps/pomurin20.png")"
+  kind=$(file -b "$root/usr/share/icons/hicolor/${n}x${n}/apps/pomurin20.png")
+  grep -q "PNG image data, $n x $n, 8-bit/color RGBA" <<<"$kind" && ok "icon ${n}x${n}" || fail "icon ${n}x${n}: $kind"
 done
-zcat "$root/usr/share/man/man1/pomurin20.1.gz" | grep -q '^\.TH POMURIN20 1' && ok "manual page" || fail "manual page"
-zcat "$root/usr/share/man/man1/pomurin20-report.1.gz" | grep -q '^\.TH POMURIN20-REPORT 1' && ok "report's manual page" \
-  || fail "report's manual page"
-zcat "$root/usr/share/doc/pomurin20/changelog.gz" | head -1 | grep -qF "pomurin20 ($version) " \
-  && ok "changelog names the version" || fail "changelog: $(zcat "$root/usr/share/doc/pomurin20/changelog.gz" | head -1)"
+grep -q '^\.TH POMURIN20 1' <<<"$(zcat "$root/usr/share/man/man1/pomurin20.1.gz")" && ok "manual page" \
+  || fail "manual page"
+grep -q '^\.TH POMURIN20-REPORT 1' <<<"$(zcat "$root/usr/share/man/man1/pomurin20-report.1.gz")" \
+  && ok "report's manual page" || fail "report's manual page"
+changes=$(first_line "$(zcat "$root/usr/share/doc/pomurin20/changelog.gz")")
+grep -qF "pomurin20 ($version) " <<<"$changes" && ok "changelog names the version" || fail "changelog: $changes"
 
 for s in pinpon.wav endpinpon.wav Chimes.wav Chimes2.wav passport.mid Canyon.mid bahha.rmi; do
   cmp -s "$build/run/$s" "$root/usr/share/pomurin20/$s" || fail "$s differs from the built one"
