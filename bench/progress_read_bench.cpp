@@ -39,7 +39,7 @@ int main(int argc, char **argv) {
         const auto start = std::chrono::steady_clock::now();
         int refused = 0;
         for (int r = 0; r < reps; ++r) {
-            state::Module1 m;
+            state::Session m;
             try {
                 state::progress::parse(c.content, m);
             } catch (const state::ProgressError &) {

@@ -30,12 +30,12 @@ void makeClass(const QString &folder, int files) {
         if (n % 97 == 0) {
             bytes = "3,12\r\n1,";  // damaged: too short
         } else {
-            state::Module1 m;
-            m.QuestionNo = static_cast<short>(random.bounded(1, 31));
-            for (int q = 1; q <= m.QuestionNo; ++q) {
-                m.MissCount[q] = static_cast<short>(random.bounded(4));
-                m.AnswerTime[q] = static_cast<float>(q < m.QuestionNo ? random.bounded(5, 200) : 50412.5);
-                m.Score += 3000.0 * (1 - m.MissCount[q]);
+            state::Session m;
+            m.question = static_cast<short>(random.bounded(1, 31));
+            for (int q = 1; q <= m.question; ++q) {
+                m.misses[q] = static_cast<short>(random.bounded(4));
+                m.answerTimes[q] = static_cast<float>(q < m.question ? random.bounded(5, 200) : 50412.5);
+                m.score += 3000.0 * (1 - m.misses[q]);
             }
             bytes = state::progress::render(m);
         }

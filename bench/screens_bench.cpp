@@ -15,13 +15,13 @@
 #include "platform/Services.h"
 #include "platform/Timer.h"
 #include "screens/Screens.h"
-#include "screens/front/Form1.h"
-#include "screens/front/Form2.h"
-#include "screens/history/Form6.h"
+#include "screens/front/TitleScreen.h"
+#include "screens/front/StartMenu.h"
+#include "screens/history/HistoryScreen.h"
 #include "screens/quiz/QuizScreen.h"
-#include "screens/roulette/Form4.h"
-#include "screens/tutor/Form5.h"
-#include "state/Module1.h"
+#include "screens/roulette/RouletteScreen.h"
+#include "screens/tutor/TutorScreen.h"
+#include "state/Session.h"
 #include "state/ProgressFile.h"
 
 #include <QApplication>
@@ -69,45 +69,45 @@ void wait(int ms) {
 }
 
 template <class T>
-T *openForm(const char *name) {
-    return qobject_cast<T *>(platform::forms::find(QString::fromLatin1(name)));
+T *openForm(screens::ScreenId id) {
+    return qobject_cast<T *>(screens::findScreen(id));
 }
 
 void fresh(int questionNo, double score = 0) {
     platform::forms::resetForTests();
     settle();
-    state::resetModule1();
-    state::Module1 &m = state::module1();
-    m.UserFileStem = QStringLiteral("bench");
-    m.QuestionNo = static_cast<short>(questionNo);
-    m.Score = score;
+    state::resetSession();
+    state::Session &m = state::session();
+    m.userCode = QStringLiteral("bench");
+    m.question = static_cast<short>(questionNo);
+    m.score = score;
     state::progress::save(m);
 }
 
 screens::QuizScreen *showQuiz(int questionNo) {
     fresh(questionNo);
-    const char *name = questionNo <= 15 ? "Form3" : "Form7";
-    platform::forms::show(QString::fromLatin1(name));
+    const screens::ScreenId id = screens::quizScreenFor(questionNo);
+    screens::showScreen(id);
     settle();
-    return openForm<screens::QuizScreen>(name);
+    return openForm<screens::QuizScreen>(id);
 }
 
 void wheel() {
     fresh(6, 0);
     platform::Timer::setManualMode(false);
-    auto *f = qobject_cast<screens::Form4 *>(platform::forms::show(QStringLiteral("Form4")));
+    auto *f = qobject_cast<screens::RouletteScreen *>(screens::showScreen(screens::ScreenId::Roulette));
     wait(500);
     QElapsedTimer wall;
     wall.start();
     const double cpu0 = cpuSeconds();
-    f->Command1->click();
+    f->startButton->click();
     wait(10000);
     const double spinCpu = cpuSeconds() - cpu0;
     const double spinWall = wall.nsecsElapsed() / 1e9;
-    f->Command2->click();
+    f->stopButton->click();
     QElapsedTimer runOn;
     runOn.start();
-    while (!f->Command3->isEnabled() && runOn.elapsed() < 20000) wait(20);
+    while (!f->nextButton->isEnabled() && runOn.elapsed() < 20000) wait(20);
     const double cpu = cpuSeconds() - cpu0;
     const double seconds = wall.nsecsElapsed() / 1e9;
     std::printf("wheel: spinning %.1f s: %.3f s CPU (%.2f%% of one core); spin and run-on %.1f s: %.3f s CPU (%.2f%%)\n",
@@ -145,43 +145,43 @@ void handovers() {
                                 {"quiz -> history", {}},      {"roulette -> history", {}}};
     timeIt(samples[0], [] {
         fresh(1);
-        platform::forms::show(QStringLiteral("Form1"));
-        return openForm<Form1>("Form1")->Command1;
+        screens::showScreen(screens::ScreenId::Title);
+        return openForm<TitleScreen>(ScreenId::Title)->nextButton;
     });
     timeIt(samples[1], [] {
         fresh(1);
-        platform::forms::show(QStringLiteral("Form2"));
-        return openForm<Form2>("Form2")->Command1;
+        screens::showScreen(screens::ScreenId::StartMenu);
+        return openForm<StartMenu>(ScreenId::StartMenu)->newRunButton;
     });
     timeIt(samples[2], []() -> QAbstractButton * {
         QuizScreen *q = showQuiz(5);
-        const state::Module1 &m = state::module1();
-        q->Command[bank::rightButton(m.QuestionNo, m.VariantNo)]->click();
-        return q->Command11;
+        const state::Session &m = state::session();
+        q->answerButtons[bank::rightButton(m.question, m.variant)]->click();
+        return q->nextButton;
     });
     timeIt(samples[3], [] {
         fresh(11);
-        auto *f = qobject_cast<Form4 *>(platform::forms::show(QStringLiteral("Form4")));
-        f->Command3->setEnabled(true);  // as after the halt
-        return f->Command3;
+        auto *f = qobject_cast<RouletteScreen *>(screens::showScreen(screens::ScreenId::Roulette));
+        f->nextButton->setEnabled(true);  // as after the halt
+        return f->nextButton;
     });
     timeIt(samples[4], []() -> QAbstractButton * {
         QuizScreen *q = showQuiz(12);
-        const state::Module1 &m = state::module1();
-        q->Command[bank::rightButton(m.QuestionNo, m.VariantNo) == 8 ? 1 : 8]->click();
-        return q->Command9;
+        const state::Session &m = state::session();
+        q->answerButtons[bank::rightButton(m.question, m.variant) == 8 ? 1 : 8]->click();
+        return q->helpButton;
     });
     timeIt(samples[5], [] {
         fresh(12);
-        platform::forms::show(QStringLiteral("Form5"));
-        return openForm<Form5>("Form5")->Command2;
+        screens::showScreen(screens::ScreenId::Tutor);
+        return openForm<TutorScreen>(ScreenId::Tutor)->exitButton;
     });
-    timeIt(samples[6], [] { return showQuiz(23)->Command10; });
+    timeIt(samples[6], [] { return showQuiz(23)->quitButton; });
     timeIt(samples[7], [] {
         fresh(30);
-        auto *f = qobject_cast<Form4 *>(platform::forms::show(QStringLiteral("Form4")));
-        f->Command3->setEnabled(true);
-        return f->Command3;
+        auto *f = qobject_cast<RouletteScreen *>(screens::showScreen(screens::ScreenId::Roulette));
+        f->nextButton->setEnabled(true);
+        return f->nextButton;
     });
     // The save that most hand-overs begin with: write, flush to disk,
     // rename, flush the folder.
@@ -190,7 +190,7 @@ void handovers() {
     for (int i = 0; i < 30; ++i) {
         QElapsedTimer t;
         t.start();
-        state::progress::save(state::module1());
+        state::progress::save(state::session());
         save.ms.push_back(t.nsecsElapsed() / 1e6);
     }
     samples.push_back(save);
@@ -212,7 +212,6 @@ int main(int argc, char **argv) {
     AnsweringDialogs dialogs;
     platform::services().dialogs = &dialogs;
     platform::Timer::setManualMode(true);
-    screens::registerAll();
     std::printf("platform: %s\n", QGuiApplication::platformName().toUtf8().constData());
     if (mode.isEmpty() || mode == "handover") handovers();
     if (mode.isEmpty() || mode == "wheel") wheel();

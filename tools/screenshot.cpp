@@ -14,11 +14,11 @@
 #include "platform/Forms.h"
 #include "platform/Timer.h"
 #include "screens/Screens.h"
-#include "screens/history/Form6.h"
+#include "screens/history/HistoryScreen.h"
 #include "screens/quiz/QuizScreen.h"
-#include "screens/roulette/Form4.h"
-#include "screens/tutor/Form5.h"
-#include "state/Module1.h"
+#include "screens/roulette/RouletteScreen.h"
+#include "screens/tutor/TutorScreen.h"
+#include "state/Session.h"
 #include "state/ProgressFile.h"
 
 #include <QApplication>
@@ -38,58 +38,57 @@ int main(int argc, char **argv) {
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
     platform::Timer::setManualMode(true);
-    screens::registerAll();
 
-    state::Module1 &m = state::module1();
-    m.UserFileStem = "shot";
+    state::Session &m = state::session();
+    m.userCode = "shot";
     QWidget *shown = nullptr;
     if (args[0] == "quiz" && args.size() >= 4) {
-        m.QuestionNo = static_cast<short>(args[1].toInt());
-        m.VariantNo = static_cast<short>(args[2].toInt());
-        if (state::Module1::inRange(m.QuestionNo)) m.VariantPicked[m.QuestionNo] = 1;
+        m.question = static_cast<short>(args[1].toInt());
+        m.variant = static_cast<short>(args[2].toInt());
+        if (state::Session::inRange(m.question)) m.variantDrawn[m.question] = true;
         state::progress::save(m);
-        auto *quiz = qobject_cast<screens::QuizScreen *>(platform::forms::show(m.QuestionNo <= 15 ? "Form3" : "Form7"));
-        if (quiz && args.last() == "wrong") quiz->AnswerClick(8);
+        auto *quiz = qobject_cast<screens::QuizScreen *>(screens::showScreen(screens::quizScreenFor(m.question)));
+        if (quiz && args.last() == "wrong") quiz->answerClicked(8);
         shown = quiz;
     } else if (args[0] == "tutor" && args.size() >= 4) {
-        m.QuestionNo = static_cast<short>(args[1].toInt());
-        auto *tutor = qobject_cast<screens::Form5 *>(platform::forms::show("Form5"));
-        for (int i = 0; tutor && i < args[2].toInt(); ++i) tutor->Command1Click();
+        m.question = static_cast<short>(args[1].toInt());
+        auto *tutor = qobject_cast<screens::TutorScreen *>(screens::showScreen(screens::ScreenId::Tutor));
+        for (int i = 0; tutor && i < args[2].toInt(); ++i) tutor->nextClicked();
         shown = tutor;
     } else if (args[0] == "roulette" && args.size() >= 4) {
-        m.Score = args[1].toDouble();
-        auto *wheel = qobject_cast<screens::Form4 *>(platform::forms::show("Form4"));
+        m.score = args[1].toDouble();
+        auto *wheel = qobject_cast<screens::RouletteScreen *>(screens::showScreen(screens::ScreenId::Roulette));
         const int ticks = args[2].toInt();
         if (wheel && ticks >= 0) {
-            wheel->Command1Click();
+            wheel->startClicked();
             for (int i = 0; i < ticks; ++i) {
-                wheel->Timer2->fire();
-                if (i + 1 < ticks) wheel->BallPause->fire();
+                wheel->spinTimer->fire();
+                if (i + 1 < ticks) wheel->ballPauseTimer->fire();
             }
         } else if (wheel && ticks < -1) {
             // Spin, stop, and run on to the halt.
-            wheel->Command1Click();
-            wheel->Timer2->fire();
-            wheel->BallPause->fire();
-            wheel->Command2Click();
-            while (wheel->Timer3->isEnabled()) {
-                wheel->Timer3->fire();
-                wheel->BallPause->fire();
+            wheel->startClicked();
+            wheel->spinTimer->fire();
+            wheel->ballPauseTimer->fire();
+            wheel->stopClicked();
+            while (wheel->runOnTimer->isEnabled()) {
+                wheel->runOnTimer->fire();
+                wheel->ballPauseTimer->fire();
             }
         }
         shown = wheel;
     } else if (args[0] == "history" && args.size() >= 4) {
-        m.QuestionNo = static_cast<short>(args[1].toInt());
+        m.question = static_cast<short>(args[1].toInt());
         for (int i = 1; i <= state::kQuestions; ++i) {
-            if (i < m.QuestionNo) {
-                m.MissCount[i] = static_cast<short>(args[2].toInt() * (i % 3));
-                m.AnswerTime[i] = static_cast<float>(7 + (i * 37) % 300);
+            if (i < m.question) {
+                m.misses[i] = static_cast<short>(args[2].toInt() * (i % 3));
+                m.answerTimes[i] = static_cast<float>(7 + (i * 37) % 300);
             }
         }
-        m.Score = 3000.0 * (m.QuestionNo - 1) - 3000.0 * args[2].toInt() * m.QuestionNo;
-        shown = screens::history::showAndFill(QString::number(m.Score));
+        m.score = 3000.0 * (m.question - 1) - 3000.0 * args[2].toInt() * m.question;
+        shown = screens::history::showAndFill(QString::number(m.score));
     } else if (args[0] == "title") {
-        shown = platform::forms::show("Form1");
+        shown = screens::showScreen(screens::ScreenId::Title);
     }
     if (!shown) {
         std::fprintf(stderr, "nothing to show\n");

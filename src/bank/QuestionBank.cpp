@@ -10,7 +10,7 @@
 // exponent line is the fourth drawn line, at 675; 550 for questions 28 to
 // 30, whose exponent line is the third, at 450).
 //
-// Answer captions write a power with a caret ("ｘ^2"); Command8 is always
+// Answer captions write a power with a caret ("ｘ^2"); the last button, "その他", is always
 // kOtherCaption and never right, so it is not stored.
 
 #include "bank/QuestionBank.h"
@@ -652,7 +652,7 @@ int rightButton(int n, int v) {
 }
 
 bool isRight(int n, int v, int k) {
-    // Command8 ("その他") is never right; rightButton is 0 when n or v is out
+    // The eighth button ("その他") is never right; rightButton is 0 when n or v is out
     // of range, which no button number matches.
     if (k < 1 || k > 7) return false;
     return rightButton(n, v) == k;

@@ -27,7 +27,7 @@ struct Variant {
     const char *instruction = nullptr;
     // Up to four problem lines, drawn after the instruction.
     std::array<ProblemLine, 4> problem{};
-    // Captions of Command1..Command7 (Command8 is always "その他").
+    // Captions of answer buttons 1..7 (button 8 is always "その他").
     std::array<const char *, 7> captions{};
     // The one right button, 1..7.
     int right = 0;
@@ -58,7 +58,7 @@ const Question *question(int n);
 int rightButton(int n, int v);
 
 // Whether answer button k (1..8) is right for question n, variant v.
-// Command8 and anything out of range is never right.
+// Button 8 and anything out of range is never right.
 bool isRight(int n, int v, int k);
 
 }  // namespace bank

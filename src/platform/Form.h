@@ -74,7 +74,7 @@ public:
     void unload();
     bool isUnloaded() const { return unloaded_; }
 
-    MMControl &MMControl1() { return media_; }
+    MediaPlayer &player() { return media_; }
 
     // Control factories; geometry in twips, relative to the parent (the
     // form itself when parent is null).
@@ -102,7 +102,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    MMControl media_;
+    MediaPlayer media_;
     QWidget *firstFocus_ = nullptr;
     bool unloaded_ = false;
 };

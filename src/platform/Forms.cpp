@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QMap>
 #include <QPointer>
 #include <QTimer>
 
@@ -15,7 +14,6 @@ namespace platform::forms {
 namespace {
 
 struct Registry {
-    QMap<QString, Factory> factories;
     QList<QPointer<Form>> open;
     QStringList log;
     bool ended = false;
@@ -43,17 +41,11 @@ void checkForEnd() {
 
 }  // namespace
 
-void registerForm(const QString &name, Factory factory) { registry().factories[name] = std::move(factory); }
-
-bool isRegistered(const QString &name) { return registry().factories.contains(name); }
-
-Form *show(const QString &name) {
+Form *show(const QString &name, const Factory &make) {
     Registry &r = registry();
     r.log << name;
     if (r.ended) return nullptr;
-    auto it = r.factories.find(name);
-    if (it == r.factories.end()) return nullptr;
-    Form *form = (*it)();
+    Form *form = make();
     r.open << form;
     // Every screen opens centred, so the learner finds each one in the
     // same place.

@@ -1,6 +1,7 @@
 #pragma once
-// The set of screens: a registry of form factories by name, the forms that
-// are open, showing a fresh instance, and ending the program.
+// The windows of the program: showing a fresh instance, the forms that are
+// open, and ending the program.  Which forms exist is the screens' own
+// business (screens/Screens.h); this layer only shows what it is given.
 
 #include <QList>
 #include <QString>
@@ -16,21 +17,18 @@ namespace forms {
 
 using Factory = std::function<Form *()>;
 
-// Registers how to make the form called name (Form1 .. Form7).
-void registerForm(const QString &name, Factory factory);
+// Records a request to show the form called name, and unless the program
+// has ended makes a fresh instance with make, shows it, not modal, and
+// runs its activation once.  Returns it, or nullptr when the program has
+// ended (before or during the activation) or the activation unloaded it.
+Form *show(const QString &name, const Factory &make);
 
-bool isRegistered(const QString &name);
-
-// Shows a fresh instance of the named form, not modal, and runs its
-// activation once.  Returns it, or nullptr if no such form is registered
-// (the request is still recorded) or the program has ended meanwhile.
-Form *show(const QString &name);
-
-// Every show request in order, for tests.
+// The object names of every show request in order, for tests.
 const QStringList &showLog();
 
 // The forms that are open (shown and not unloaded).
 QList<Form *> open();
+// The open form with that object name, or null.
 Form *find(const QString &name);
 
 // Called by a form when it unloads; ends the program once no window is

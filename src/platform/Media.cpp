@@ -31,11 +31,11 @@ int nextControlId() {
 }
 }  // namespace
 
-MMControl::MMControl() : id_(nextControlId()) {}
+MediaPlayer::MediaPlayer() : id_(nextControlId()) {}
 
-MMControl::~MMControl() { media().command(id_, MediaCommand::Close, QString()); }
+MediaPlayer::~MediaPlayer() { media().command(id_, MediaCommand::Close, QString()); }
 
-void MMControl::setCommand(const QString &word) {
+void MediaPlayer::setCommand(const QString &word) {
     MediaCommand command;
     if (!parseMediaCommand(word, &command)) return;
     QString path;

@@ -1,7 +1,7 @@
 #pragma once
 // The multimedia player control and the sound back ends behind it.
 //
-// A screen drives its MMControl1 only through FileName and Command, as the
+// A screen drives its media player only through a file name and a command, as the
 // old media control was driven: "Open", "Close", "Stop", "Play" and
 // "Sound", in any case.  Every command returns at once; playback runs in
 // the back end.  A missing or unplayable file leaves the cue silent.
@@ -28,12 +28,12 @@ public:
     void command(int, MediaCommand, const QString &) override {}
 };
 
-class MMControl {
+class MediaPlayer {
 public:
-    MMControl();
-    ~MMControl();  // closes the control: a tune stops when its screen goes
-    MMControl(const MMControl &) = delete;
-    MMControl &operator=(const MMControl &) = delete;
+    MediaPlayer();
+    ~MediaPlayer();  // closes the control: a tune stops when its screen goes
+    MediaPlayer(const MediaPlayer &) = delete;
+    MediaPlayer &operator=(const MediaPlayer &) = delete;
 
     void setFileName(const QString &name) { fileName_ = name; }
     const QString &fileName() const { return fileName_; }

@@ -69,7 +69,7 @@ double Pupil::secondsTotal() const {
 
 Pupil readPupil(const QString &path) {
     Pupil p;
-    state::Module1 m;
+    state::Session m;
     try {
         state::progress::loadFrom(path, m);
     } catch (const state::ProgressError &e) {
@@ -77,11 +77,11 @@ Pupil readPupil(const QString &path) {
         p.reason = QString::fromUtf8(e.what());
         return p;
     }
-    p.questionNo = m.QuestionNo;
-    p.score = m.Score;
-    p.missCount = m.MissCount;
-    p.answerTime = m.AnswerTime;
-    p.state = state::Module1::inRange(m.QuestionNo) ? Pupil::State::Readable : Pupil::State::OddQuestion;
+    p.questionNo = m.question;
+    p.score = m.score;
+    p.missCount = m.misses;
+    p.answerTime = m.answerTimes;
+    p.state = state::Session::inRange(m.question) ? Pupil::State::Readable : Pupil::State::OddQuestion;
     return p;
 }
 

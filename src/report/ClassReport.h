@@ -3,7 +3,7 @@
 // own reader, one row a file, and the figures the teacher's page draws.
 // Reading never writes, renames or locks a file.
 
-#include "state/Module1.h"
+#include "state/Session.h"
 
 #include <QDateTime>
 #include <QString>
@@ -23,8 +23,8 @@ public:
 // One progress file of the folder.
 struct Pupil {
     enum class State {
-        Readable,      // read, QuestionNo 1..30
-        OddQuestion,   // read, but QuestionNo outside 1..30: shown, left out of the charts
+        Readable,      // read, on a question 1..30
+        OddQuestion,   // read, but on a question outside 1..30: shown, left out of the charts
         Unreadable,    // not read; reason says why
     };
 
@@ -39,7 +39,7 @@ struct Pupil {
     std::array<float, state::kQuestions + 1> answerTime{};
 
     bool wasRead() const { return state != State::Unreadable; }
-    // How many questions were reached: QuestionNo held to 0..30.
+    // How many questions were reached: the question held to 0..30.
     int reached() const;
     // Whether question q (1..30) is finished, so that its slot holds
     // elapsed seconds: the questions before the one reached.  The slot of

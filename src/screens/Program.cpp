@@ -40,8 +40,7 @@ int runProgram(QApplication &app, const std::function<void(QWidget *)> &firstWin
     platform::services().media = &media;
     StartOnFirstPaint starter(&media);
 
-    registerAll();
-    QWidget *title = platform::forms::show(QStringLiteral("Form1"));
+    QWidget *title = screens::showScreen(screens::ScreenId::Title);
     int rc = 0;
     if (!platform::forms::programEnded()) {
         if (title) title->installEventFilter(&starter);

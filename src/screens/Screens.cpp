@@ -1,24 +1,51 @@
 #include "screens/Screens.h"
 
 #include "platform/Forms.h"
-#include "screens/front/Form1.h"
-#include "screens/front/Form2.h"
-#include "screens/history/Form6.h"
+#include "screens/front/StartMenu.h"
+#include "screens/front/TitleScreen.h"
+#include "screens/history/HistoryScreen.h"
 #include "screens/quiz/QuizScreen.h"
-#include "screens/roulette/Form4.h"
-#include "screens/tutor/Form5.h"
+#include "screens/roulette/RouletteScreen.h"
+#include "screens/tutor/TutorScreen.h"
 
 namespace screens {
 
-void registerAll() {
-    using platform::forms::registerForm;
-    registerForm(QStringLiteral("Form1"), [] { return new Form1; });
-    registerForm(QStringLiteral("Form2"), [] { return new Form2; });
-    registerForm(QStringLiteral("Form3"), [] { return new Form3; });
-    registerForm(QStringLiteral("Form4"), [] { return new Form4; });
-    registerForm(QStringLiteral("Form5"), [] { return new Form5; });
-    registerForm(QStringLiteral("Form6"), [] { return new Form6; });
-    registerForm(QStringLiteral("Form7"), [] { return new Form7; });
+namespace {
+
+platform::Form *create(ScreenId id) {
+    switch (id) {
+    case ScreenId::Title: return new TitleScreen;
+    case ScreenId::StartMenu: return new StartMenu;
+    case ScreenId::FirstQuiz: return new FirstQuizScreen;
+    case ScreenId::SecondQuiz: return new SecondQuizScreen;
+    case ScreenId::Roulette: return new RouletteScreen;
+    case ScreenId::Tutor: return new TutorScreen;
+    case ScreenId::History: return new HistoryScreen;
+    }
+    return nullptr;
 }
+
+}  // namespace
+
+QString objectNameOf(ScreenId id) {
+    switch (id) {
+    case ScreenId::Title: return QStringLiteral("titleScreen");
+    case ScreenId::StartMenu: return QStringLiteral("startMenu");
+    case ScreenId::FirstQuiz: return QStringLiteral("firstQuizScreen");
+    case ScreenId::SecondQuiz: return QStringLiteral("secondQuizScreen");
+    case ScreenId::Roulette: return QStringLiteral("rouletteScreen");
+    case ScreenId::Tutor: return QStringLiteral("tutorScreen");
+    case ScreenId::History: return QStringLiteral("historyScreen");
+    }
+    return QString();
+}
+
+platform::Form *showScreen(ScreenId id) {
+    return platform::forms::show(objectNameOf(id), [id] { return create(id); });
+}
+
+platform::Form *findScreen(ScreenId id) { return platform::forms::find(objectNameOf(id)); }
+
+ScreenId quizScreenFor(int question) { return question <= 15 ? ScreenId::FirstQuiz : ScreenId::SecondQuiz; }
 
 }  // namespace screens

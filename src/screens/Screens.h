@@ -1,5 +1,36 @@
 #pragma once
-// Registers every screen with the form registry, by name.
-namespace screens {
-void registerAll();
+// The game's seven windows by a typed id: showing a fresh one and finding
+// the open one.
+
+#include <QString>
+
+namespace platform {
+class Form;
 }
+
+namespace screens {
+
+enum class ScreenId {
+    Title,       // the title screen
+    StartMenu,   // new run or continue, and the user code
+    FirstQuiz,   // the quiz screen for questions 1..15
+    SecondQuiz,  // the quiz screen for questions 16..30
+    Roulette,    // the bonus wheel after every fifth question
+    Tutor,       // the math doctor's step-by-step help
+    History,     // the learning history, the last screen of a run
+};
+
+// The object name of the screen's window ("titleScreen", "firstQuizScreen").
+QString objectNameOf(ScreenId id);
+
+// Shows a fresh instance of the screen and runs its activation; the
+// window, or null when the program has ended or the activation unloaded it.
+platform::Form *showScreen(ScreenId id);
+
+// The open window of that screen, or null.
+platform::Form *findScreen(ScreenId id);
+
+// The quiz screen that shows the given question.
+ScreenId quizScreenFor(int question);
+
+}  // namespace screens

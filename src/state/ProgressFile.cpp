@@ -118,13 +118,13 @@ bool writable(double v, int significantDigits, bool single) {
 // Why the stored variables cannot make a file that reads back, or empty.
 // The reader and the writer share this check, so the writer never writes
 // a file that its reader refuses.
-QString whyNotStorable(const Module1 &m) {
-    if (!Module1::inRange(m.QuestionNo))
-        return QStringLiteral("問題の番号 %1 は 1 から %2 の外です").arg(m.QuestionNo).arg(kQuestions);
-    if (!writable(m.Score, 15, false)) return QStringLiteral("得点が書き表せない数です");
+QString whyNotStorable(const Session &m) {
+    if (!Session::inRange(m.question))
+        return QStringLiteral("問題の番号 %1 は 1 から %2 の外です").arg(m.question).arg(kQuestions);
+    if (!writable(m.score, 15, false)) return QStringLiteral("得点が書き表せない数です");
     for (int i = 1; i <= kQuestions; ++i) {
-        if (m.MissCount[i] < 0) return QStringLiteral("問題 %1 の間違いの数が負です").arg(i);
-        if (!writable(m.AnswerTime[i], 7, true)) return QStringLiteral("問題 %1 の時間が書き表せない数です").arg(i);
+        if (m.misses[i] < 0) return QStringLiteral("問題 %1 の間違いの数が負です").arg(i);
+        if (!writable(m.answerTimes[i], 7, true)) return QStringLiteral("問題 %1 の時間が書き表せない数です").arg(i);
     }
     return {};
 }
@@ -175,18 +175,18 @@ QString formatNumber(double value, int significantDigits) {
     return value < 0 ? QLatin1Char('-') + text : text;
 }
 
-QByteArray render(const Module1 &m) {
+QByteArray render(const Session &m) {
     QByteArray out;
     auto line = [&out](const QString &a, const QString &b) {
         out += a.toLatin1() + ',' + b.toLatin1() + "\r\n";
     };
-    line(formatNumber(m.QuestionNo, 15), formatNumber(m.Score, 15));
+    line(formatNumber(m.question, 15), formatNumber(m.score, 15));
     for (int i = 1; i <= kQuestions; ++i)
-        line(formatNumber(m.MissCount[i], 7), formatNumber(m.AnswerTime[i], 7));
+        line(formatNumber(m.misses[i], 7), formatNumber(m.answerTimes[i], 7));
     return out;
 }
 
-void parse(const QByteArray &content, Module1 &m) {
+void parse(const QByteArray &content, Session &m) {
     // Fields are separated by commas or line ends; blanks around a field
     // are skipped; empty lines are skipped.  One pass, and no field grows
     // beyond kMaxField, so any content takes time in proportion to its size.
@@ -232,14 +232,14 @@ void parse(const QByteArray &content, Module1 &m) {
                 failure(QStringLiteral("進み具合のファイルの %1 番目の値が数ではありません。").arg(i + 1)));
     }
 
-    Module1 next = m;
-    bool fits = toShort(values[0], &next.QuestionNo);
-    next.Score = values[1];
+    Session next = m;
+    bool fits = toShort(values[0], &next.question);
+    next.score = values[1];
     for (int i = 1; fits && i <= kQuestions; ++i) {
-        fits = toShort(values[2 * i], &next.MissCount[i]);
+        fits = toShort(values[2 * i], &next.misses[i]);
         const double t = values[2 * i + 1];
         if (std::fabs(t) > FLT_MAX) fits = false;
-        next.AnswerTime[i] = static_cast<float>(t);
+        next.answerTimes[i] = static_cast<float>(t);
     }
     if (!fits) throw ProgressError(failure(QStringLiteral("進み具合のファイルに範囲外の数があります。")));
     // Values a quiz screen cannot show, or that could not be saved again,
@@ -249,8 +249,8 @@ void parse(const QByteArray &content, Module1 &m) {
     m = next;
 }
 
-void save(const Module1 &m) {
-    const QString name = fileName(m.UserFileStem);
+void save(const Session &m) {
+    const QString name = fileName(m.userCode);
     const QString why = whyNotStorable(m);
     if (!why.isEmpty()) throw ProgressError(failure(QStringLiteral("「%1」を保存できません（%2）。").arg(name, why)));
     const QByteArray bytes = render(m);
@@ -318,7 +318,7 @@ void save(const Module1 &m) {
         throw ProgressError(osFailure(QStringLiteral("「%1」のフォルダーを保存できません").arg(name), EIO));
 }
 
-void loadFrom(const QString &path, Module1 &m) {
+void loadFrom(const QString &path, Session &m) {
     const QByteArray native = QFile::encodeName(path);
     // O_NOFOLLOW: a link in the file's place is refused, not followed;
     // O_NONBLOCK: opening a FIFO returns at once instead of waiting for a writer.
@@ -346,7 +346,7 @@ void loadFrom(const QString &path, Module1 &m) {
     parse(content, m);
 }
 
-void load(Module1 &m) { loadFrom(fileName(m.UserFileStem), m); }
+void load(Session &m) { loadFrom(fileName(m.userCode), m); }
 
 QString normalizedCode(const QString &code) { return code.normalized(QString::NormalizationForm_C); }
 

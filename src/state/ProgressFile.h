@@ -1,9 +1,9 @@
 #pragma once
 // The per-user progress file: <stem>.ucd in the working directory, 31 lines
-// of comma-separated numbers ending in CR LF.  Line 1 holds QuestionNo and
-// Score, lines 2..31 MissCount(i) and AnswerTime(i).
+// of comma-separated numbers ending in CR LF.  Line 1 holds the question
+// and the score, lines 2..31 the misses and the time of question 1..30.
 
-#include "state/Module1.h"
+#include "state/Session.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,26 +30,26 @@ QString fileName(const QString &stem);
 // file is replaced: a link, FIFO, device or folder of that name is refused,
 // never followed.  Variables that would make a file its reader refuses
 // (see parse) are refused too.  Throws ProgressError on failure.
-void save(const Module1 &m);
+void save(const Session &m);
 
-// Reads the file of m.UserFileStem, as loadFrom does.
-void load(Module1 &m);
+// Reads the file of m.userCode, as loadFrom does.
+void load(Session &m);
 
-// Reads the progress file at path into m (QuestionNo, Score, MissCount,
-// AnswerTime).  Regular files only: a symbolic link, FIFO, device or folder
+// Reads the progress file at path into m (question, score, misses,
+// answerTimes).  Regular files only: a symbolic link, FIFO, device or folder
 // is refused without being followed or waited on, and the read is bounded.
 // Throws ProgressError (a Japanese reason) on failure; m is then unchanged.
-void loadFrom(const QString &path, Module1 &m);
+void loadFrom(const QString &path, Session &m);
 
 // The file's content for the given variables.
-QByteArray render(const Module1 &m);
+QByteArray render(const Session &m);
 // Parses content into m.  Throws ProgressError, leaving m unchanged, when
 // the content holds fewer than 62 fields, a field that is not a number (or
 // longer than any number the writer makes), an integer that does not fit
-// its variable, QuestionNo outside 1..30, a negative miss count, or a
+// its field, a question outside 1..30, a negative miss count, or a
 // number that could not be written back.  Anything after the 62 fields is
 // ignored.
-void parse(const QByteArray &content, Module1 &m);
+void parse(const QByteArray &content, Session &m);
 
 // A number as the file writes it: "-" for negatives, "." as the decimal
 // point, integral values without a point, fractions rounded to the given

@@ -4,7 +4,7 @@
 
 namespace cues {
 
-void chime(platform::MMControl &mm, const QString &wav) {
+void chime(platform::MediaPlayer &mm, const QString &wav) {
     mm.setCommand(QStringLiteral("Stop"));
     mm.setCommand(QStringLiteral("Close"));
     mm.setFileName(wav);
@@ -12,14 +12,14 @@ void chime(platform::MMControl &mm, const QString &wav) {
     mm.setCommand(QStringLiteral("Sound"));
 }
 
-void answerChime(platform::MMControl &mm, const QString &wav) {
+void answerChime(platform::MediaPlayer &mm, const QString &wav) {
     mm.setCommand(QStringLiteral("close"));
     mm.setFileName(wav);
     mm.setCommand(QStringLiteral("Open"));
     mm.setCommand(QStringLiteral("Sound"));
 }
 
-void tune(platform::MMControl &mm, const QString &midi, const QString &close) {
+void tune(platform::MediaPlayer &mm, const QString &midi, const QString &close) {
     mm.setCommand(close);
     mm.setFileName(midi);
     mm.setCommand(QStringLiteral("Open"));

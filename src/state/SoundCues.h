@@ -6,19 +6,19 @@
 #include <QString>
 
 namespace platform {
-class MMControl;
+class MediaPlayer;
 }
 
 namespace cues {
 
 // Stop, Close, FileName, Open, Sound: the buttons' chimes.
-void chime(platform::MMControl &mm, const QString &wav);
+void chime(platform::MediaPlayer &mm, const QString &wav);
 // close, FileName, Open, Sound: the answer buttons' chimes (no Stop).
-void answerChime(platform::MMControl &mm, const QString &wav);
+void answerChime(platform::MediaPlayer &mm, const QString &wav);
 // Close, FileName, Open, Play: a screen's tune.  The title screen spells
 // the first command "Close", the roulette and the history screen "close";
 // the player takes either.
-void tune(platform::MMControl &mm, const QString &midi, const QString &close = QStringLiteral("Close"));
+void tune(platform::MediaPlayer &mm, const QString &midi, const QString &close = QStringLiteral("Close"));
 
 inline const QString kClick = QStringLiteral("pinpon.wav");
 inline const QString kQuit = QStringLiteral("endpinpon.wav");

@@ -32,7 +32,7 @@ struct VariantText {
     // For questions 1 to 4 the instruction is the problem and is listed
     // here; for the others it comes from kInstruction.
     std::vector<Line> problem;
-    // The captions of Command1..Command7, in button order.
+    // The captions of answer buttons 1..7, in button order.
     std::array<const char *, 7> captions;
     // The one right button, 1..7; every other button is wrong.
     int right;

@@ -62,7 +62,7 @@ int singlePixelRuns(const QImage &img) {
 TEST(Pictures2x, StretchedControlPaintsTheDoubleVersionOnAScreenScaledByTwo) {
     QWidget parent;
     // The figure controls are 615 twips (41 pixels) square.
-    platform::ImageBox box(&parent, "Image1", ":/pictures/A.xpm", 0, 0, 615, 615, true, false);
+    platform::ImageBox box(&parent, "mascotPose1", ":/pictures/A.xpm", 0, 0, 615, 615, true, false);
     EXPECT_EQ(&box.pictureFor(1.0), &box.image());
     EXPECT_EQ(box.pictureFor(2.0).size(), box.image().size() * 2);
 
@@ -80,7 +80,7 @@ TEST(Pictures2x, StretchedControlPaintsTheDoubleVersionOnAScreenScaledByTwo) {
 TEST(Pictures2x, UnstretchedPictureKeepsItsSizeAndShowsEveryFinePixel) {
     QWidget parent;
     // The title screen's still picture, shown at its own size in a border.
-    platform::ImageBox box(&parent, "Image2", ":/pictures/G.xpm", 0, 0, 600, 600, false, true);
+    platform::ImageBox box(&parent, "titlePicture", ":/pictures/G.xpm", 0, 0, 600, 600, false, true);
     const QImage at2 = paint(box, 2.0);
     const QImage g2 = load("G@2x");
     // Inside the one-pixel border (two device pixels) the double picture

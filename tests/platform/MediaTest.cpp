@@ -20,7 +20,7 @@ class MediaControl : public ScreenTest {};
 
 TEST_F(MediaControl, CommandsInAnyCaseReachTheBackEndInOrder) {
     {
-        platform::MMControl mm;
+        platform::MediaPlayer mm;
         mm.setCommand("Stop");
         mm.setCommand("close");
         mm.setFileName("pinpon.wav");
@@ -42,7 +42,7 @@ TEST_F(MediaControl, FilesAreLookedUpInTheWorkingDirectory) {
         }
     } rec;
     platform::services().media = &rec;
-    platform::MMControl mm;
+    platform::MediaPlayer mm;
     mm.setFileName("Chimes.wav");
     mm.setCommand("Open");
     EXPECT_EQ(rec.path, QDir::current().absoluteFilePath("Chimes.wav"));
@@ -81,7 +81,7 @@ int peakOfPlayback(const QString &file, int milliseconds) {
         platform::SdlMedia sdl;
         platform::services().media = &sdl;
         {
-            platform::MMControl mm;
+            platform::MediaPlayer mm;
             mm.setFileName(file);
             mm.setCommand("Open");
             mm.setCommand("Play");

@@ -13,16 +13,16 @@ namespace report_test {
 
 // A pupil on question `on`, who took 10 + i seconds and i % 3 misses on
 // each finished question i, with a clock reading in the current slot.
-inline state::Module1 pupilOn(int on, double score) {
-    state::Module1 m;
-    m.QuestionNo = static_cast<short>(on);
-    m.Score = score;
+inline state::Session pupilOn(int on, double score) {
+    state::Session m;
+    m.question = static_cast<short>(on);
+    m.score = score;
     for (int i = 1; i < on; ++i) {
-        m.MissCount[i] = static_cast<short>(i % 3);
-        m.AnswerTime[i] = static_cast<float>(10 + i);
+        m.misses[i] = static_cast<short>(i % 3);
+        m.answerTimes[i] = static_cast<float>(10 + i);
     }
-    m.MissCount[on] = 1;
-    m.AnswerTime[on] = 50412.5f;
+    m.misses[on] = 1;
+    m.answerTimes[on] = 50412.5f;
     return m;
 }
 
@@ -32,7 +32,7 @@ inline void writeBytes(const QString &path, const QByteArray &bytes) {
     ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
-inline void writePupil(const QString &folder, const QString &code, const state::Module1 &m) {
+inline void writePupil(const QString &folder, const QString &code, const state::Session &m) {
     writeBytes(folder + "/" + code + ".ucd", state::progress::render(m));
 }
 

@@ -24,12 +24,12 @@ namespace {
 
 // The learner of the file format's worked example: on question 3, one miss
 // and 42 s on question 1, none and 17 s on 2, two misses so far on 3.
-state::Module1 workedExample() {
-    state::Module1 m;
-    m.QuestionNo = 3;
-    m.Score = -3000;
-    m.MissCount = {0, 1, 0, 2};
-    m.AnswerTime = {0, 42, 17, 50412.5f};
+state::Session workedExample() {
+    state::Session m;
+    m.question = 3;
+    m.score = -3000;
+    m.misses = {0, 1, 0, 2};
+    m.answerTimes = {0, 42, 17, 50412.5f};
     return m;
 }
 
@@ -169,12 +169,12 @@ TEST(ClassFolder, AFolderThatCannotBeListedIsAnError) {
 }
 
 TEST(ClassFolder, TimesAcrossMidnightAndOddQuestionNumbers) {
-    state::Module1 night = pupilOn(3, 0);
-    night.AnswerTime[1] = -86390;  // started at 23:59:55, answered at 00:00:05
+    state::Session night = pupilOn(3, 0);
+    night.answerTimes[1] = -86390;  // started at 23:59:55, answered at 00:00:05
     writePupil(".", "night", night);
     writePupil(".", "zero", pupilOn(0, 0));
-    state::Module1 beyond = pupilOn(30, 0);
-    beyond.QuestionNo = 31;
+    state::Session beyond = pupilOn(30, 0);
+    beyond.question = 31;
     writePupil(".", "beyond", beyond);
 
     const ClassReport r = readFolder(".");
@@ -190,19 +190,19 @@ TEST(ClassFolder, TimesAcrossMidnightAndOddQuestionNumbers) {
 
 TEST(ClassSummary, ChartsCountWhoReachedEachQuestionAndTheirAverageMisses) {
     ClassReport r;
-    auto add = [&r](const QString &code, const state::Module1 &m, Pupil::State s = Pupil::State::Readable) {
+    auto add = [&r](const QString &code, const state::Session &m, Pupil::State s = Pupil::State::Readable) {
         Pupil p;
         p.code = code;
         p.state = s;
-        p.questionNo = m.QuestionNo;
-        p.missCount = m.MissCount;
+        p.questionNo = m.question;
+        p.missCount = m.misses;
         r.pupils.push_back(p);
     };
     add("a", pupilOn(30, 0));  // misses: question i has i % 3, question 30 has 1
     add("b", pupilOn(2, 0));   // one miss on question 1, one on 2
     add("c", pupilOn(1, 0));   // one miss on question 1
     add("odd", pupilOn(30, 0), Pupil::State::OddQuestion);
-    add("bad", state::Module1{}, Pupil::State::Unreadable);
+    add("bad", state::Session{}, Pupil::State::Unreadable);
 
     const ClassSummary s = summarise(r);
     EXPECT_EQ(s.files, 5);

@@ -22,11 +22,11 @@ QString repeated(const QString &piece, int times) {
 // A small class: a pupil in the middle, a formula-like code, a code with a
 // comma, quotes and a blank on question 1, and a folder in a file's place.
 ClassReport smallClass() {
-    state::Module1 middle;
-    middle.QuestionNo = 3;
-    middle.Score = -3000;
-    middle.MissCount = {0, 1, 0, 2};
-    middle.AnswerTime = {0, 42, 17, 50412.5f};
+    state::Session middle;
+    middle.question = 3;
+    middle.score = -3000;
+    middle.misses = {0, 1, 0, 2};
+    middle.answerTimes = {0, 42, 17, 50412.5f};
     writePupil(".", "1", middle);
     writePupil(".", "=SUM(A1)", pupilOn(2, 3000.25));
     writePupil(".", "a, \"b\"", pupilOn(1, 0));

@@ -12,9 +12,9 @@
 #include "platform/PictureBox.h"
 #include "platform/SdlMedia.h"
 #include "screens/Program.h"
-#include "screens/front/Form1.h"
-#include "screens/front/Form2.h"
-#include "screens/history/Form6.h"
+#include "screens/front/TitleScreen.h"
+#include "screens/front/StartMenu.h"
+#include "screens/history/HistoryScreen.h"
 #include "screens/quiz/QuizScreen.h"
 #include "state/ProgressFile.h"
 #include "support/Fakes.h"
@@ -43,36 +43,36 @@ protected:
     }
     // The steps of a short run, each after the last has settled.
     void play() {
-        auto *title = open<screens::Form1>("Form1");
+        auto *title = open<screens::TitleScreen>(ScreenId::Title);
         ASSERT_NE(title, nullptr);
         paintAll();
-        click(title->Command1);  // 次へ
+        click(title->nextButton);  // 次へ
         settle();
-        auto *menu = open<screens::Form2>("Form2");
+        auto *menu = open<screens::StartMenu>(ScreenId::StartMenu);
         ASSERT_NE(menu, nullptr);
         paintAll();
         dialogs.inputAnswers = {"taro"};
-        click(menu->Command1);  // 初めからやる
+        click(menu->newRunButton);  // 初めからやる
         settle();
-        auto *quiz = open<screens::QuizScreen>("Form3");
+        auto *quiz = open<screens::QuizScreen>(screens::ScreenId::FirstQuiz);
         ASSERT_NE(quiz, nullptr);
         paintAll();
-        ASSERT_FALSE(quiz->Picture1->printed().isEmpty());  // the question is on screen
-        state::Module1 &m = state::module1();
-        const int right = bank::rightButton(m.QuestionNo, m.VariantNo);
+        ASSERT_FALSE(quiz->questionBox->printed().isEmpty());  // the question is on screen
+        state::Session &m = state::session();
+        const int right = bank::rightButton(m.question, m.variant);
         ASSERT_GE(right, 1);
-        click(quiz->Command[right]);
-        EXPECT_EQ(m.Score, 3000);
-        click(quiz->Command11);  // 次へ: question 2
+        click(quiz->answerButtons[right]);
+        EXPECT_EQ(m.score, 3000);
+        click(quiz->nextButton);  // 次へ: question 2
         settle();
         paintAll();
         dialogs.yesNoAnswers = {true, true};
-        click(quiz->Command10);  // 終了, saves and shows the history
+        click(quiz->quitButton);  // 終了, saves and shows the history
         settle();
-        auto *history = open<screens::Form6>("Form6");
+        auto *history = open<screens::HistoryScreen>(ScreenId::History);
         ASSERT_NE(history, nullptr);
         paintAll();
-        click(history->Command1);  // 終了: the program ends
+        click(history->quitButton);  // 終了: the program ends
         settle();
     }
 };
@@ -91,10 +91,10 @@ TEST_F(DegradedChild, StartsPlaysAQuestionAndSaves) {
     EXPECT_TRUE(played);
     EXPECT_EQ(rc, 0);
     EXPECT_TRUE(platform::forms::programEnded());
-    state::Module1 saved;
+    state::Session saved;
     ASSERT_NO_THROW(state::progress::loadFrom("taro.ucd", saved));
-    EXPECT_EQ(saved.QuestionNo, 2);
-    EXPECT_EQ(saved.Score, 3000);
+    EXPECT_EQ(saved.question, 2);
+    EXPECT_EQ(saved.score, 3000);
 
     // The case really is as degraded as it claims.
     const QByteArray missing = qgetenv(kChildFlag);

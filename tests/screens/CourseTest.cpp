@@ -1,13 +1,13 @@
 // The whole course through the real screens, as a learner plays it: from
 // the title through thirty questions and six roulettes to the history,
 // and a run continued from a file in the middle of the second half.
-#include "screens/front/Form1.h"
-#include "screens/front/Form2.h"
-#include "screens/history/Form6.h"
+#include "screens/front/TitleScreen.h"
+#include "screens/front/StartMenu.h"
+#include "screens/history/HistoryScreen.h"
 #include "screens/quiz/QuizScreen.h"
-#include "screens/roulette/Form4.h"
-#include "screens/tutor/Form5.h"
-#include "state/Module1.h"
+#include "screens/roulette/RouletteScreen.h"
+#include "screens/tutor/TutorScreen.h"
+#include "state/Session.h"
 #include "state/ProgressFile.h"
 #include "support/Fakes.h"
 
@@ -20,61 +20,61 @@ namespace {
 
 class CourseTest : public ScreenTest {
 protected:
-    state::Module1 &m = state::module1();
+    state::Session &m = state::session();
     double wheelPoints = 0;
     int roulettes = 0;
 
     // Spins the wheel once, stopping with the given ExtraTurns, and goes on.
-    void playRoulette(Form4 *f, double extraTurns) {
+    void playRoulette(RouletteScreen *f, double extraTurns) {
         ++roulettes;
-        const double before = m.Score;
-        click(f->Command1);
+        const double before = m.score;
+        click(f->startButton);
         for (int i = 0; i < 3; ++i) {
-            f->Timer2->fire();
-            f->BallPause->fire();
+            f->spinTimer->fire();
+            f->ballPauseTimer->fire();
         }
         random.values = {extraTurns};
-        click(f->Command2);
-        for (int guard = 0; f->Timer3->isEnabled() && guard < 100; ++guard) {
-            f->Timer3->fire();
-            if (f->ballShowing()) f->BallPause->fire();
+        click(f->stopButton);
+        for (int guard = 0; f->runOnTimer->isEnabled() && guard < 100; ++guard) {
+            f->runOnTimer->fire();
+            if (f->ballShowing()) f->ballPauseTimer->fire();
         }
-        ASSERT_TRUE(f->Command3->isEnabled());
-        wheelPoints += m.Score - before;
-        click(f->Command3);
+        ASSERT_TRUE(f->nextButton->isEnabled());
+        wheelPoints += m.score - before;
+        click(f->nextButton);
         settle();
     }
 
     // Answers right and goes on, screen after screen, until the history
     // shows; each question takes 10 seconds.  Returns the history screen.
-    Form6 *playToTheEnd(const std::vector<double> &wheels) {
+    HistoryScreen *playToTheEnd(const std::vector<double> &wheels) {
         size_t wheel = 0;
         for (int step = 0; step < 200; ++step) {
-            if (auto *h = open<Form6>("Form6")) return h;
-            if (auto *f = open<Form4>("Form4")) {
+            if (auto *h = open<HistoryScreen>(ScreenId::History)) return h;
+            if (auto *f = open<RouletteScreen>(ScreenId::Roulette)) {
                 playRoulette(f, wheels[wheel++ % wheels.size()]);
                 continue;
             }
-            auto *q = open<QuizScreen>(m.QuestionNo <= 15 ? "Form3" : "Form7");
+            auto *q = open<QuizScreen>(screens::quizScreenFor(m.question));
             if (!q) {
-                ADD_FAILURE() << "no screen open on question " << m.QuestionNo;
+                ADD_FAILURE() << "no screen open on question " << m.question;
                 return nullptr;
             }
-            EXPECT_EQ(q->objectName(), m.QuestionNo <= 15 ? "Form3" : "Form7");
+            EXPECT_EQ(q->objectName(), m.question <= 15 ? "firstQuizScreen" : "secondQuizScreen");
             clock.now += 10;
-            click(q->Command[bank::rightButton(m.QuestionNo, m.VariantNo)]);
-            EXPECT_EQ(q->Label4->text(), "正解");
-            click(q->Command11);
+            click(q->answerButtons[bank::rightButton(m.question, m.variant)]);
+            EXPECT_EQ(q->verdictLabel->text(), "正解");
+            click(q->nextButton);
             settle();
         }
         ADD_FAILURE() << "the course never ended";
         return nullptr;
     }
 
-    static state::Module1 fileState(const QString &name) {
+    static state::Session fileState(const QString &name) {
         QFile f(name);
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        state::Module1 saved;
+        state::Session saved;
         state::progress::parse(f.readAll(), saved);
         return saved;
     }
@@ -82,41 +82,41 @@ protected:
 
 TEST_F(CourseTest, AllThirtyRightWithSixRoulettesEndsOnTheHistory) {
     clock.now = 30000;
-    platform::forms::show("Form1");
-    click(open<Form1>("Form1")->Command1);
+    screens::showScreen(screens::ScreenId::Title);
+    click(open<TitleScreen>(ScreenId::Title)->nextButton);
     settle();
     dialogs.inputAnswers = {"ゆうき"};
-    click(open<Form2>("Form2")->Command1);
+    click(open<StartMenu>(ScreenId::StartMenu)->newRunButton);
     settle();
-    ASSERT_NE(open<QuizScreen>("Form3"), nullptr);
+    ASSERT_NE(open<QuizScreen>(screens::ScreenId::FirstQuiz), nullptr);
 
     // Each wheel stops on a different sector: +30000, -10000, 0, +5000,
     // +8000, +10000 (cell 0).
-    Form6 *h = playToTheEnd({0.5, 0.41, 0.15, 0.26, 0.8, 0.0});
+    HistoryScreen *h = playToTheEnd({0.5, 0.41, 0.15, 0.26, 0.8, 0.0});
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(roulettes, 6);
     EXPECT_EQ(wheelPoints, 30000 - 10000 + 0 + 5000 + 8000 + 10000);
-    EXPECT_EQ(m.Score, 90000 + wheelPoints);
-    EXPECT_EQ(h->Label3->text(), "あなたは、問題 30 番まで進んでいます。");
+    EXPECT_EQ(m.score, 90000 + wheelPoints);
+    EXPECT_EQ(h->progressLabel->text(), "あなたは、問題 30 番まで進んでいます。");
     for (int i = 1; i <= 30; ++i) {
-        EXPECT_EQ(h->Lab[i]->text(), " 0") << i;
-        EXPECT_EQ(h->zik[i]->text(), " 10") << i;
+        EXPECT_EQ(h->missLabels[i]->text(), " 0") << i;
+        EXPECT_EQ(h->timeLabels[i]->text(), " 10") << i;
     }
-    EXPECT_EQ(h->Label4->text(), " " + QString::number(90000 + wheelPoints));
+    EXPECT_EQ(h->scoreLabel->text(), " " + QString::number(90000 + wheelPoints));
 
-    const state::Module1 saved = fileState("ゆうき.ucd");
-    EXPECT_EQ(saved.QuestionNo, 30);
-    EXPECT_EQ(saved.Score, 90000 + wheelPoints);
-    for (int i = 1; i <= 30; ++i) EXPECT_EQ(saved.AnswerTime[i], 10.0f) << i;
+    const state::Session saved = fileState("ゆうき.ucd");
+    EXPECT_EQ(saved.question, 30);
+    EXPECT_EQ(saved.score, 90000 + wheelPoints);
+    for (int i = 1; i <= 30; ++i) EXPECT_EQ(saved.answerTimes[i], 10.0f) << i;
 
     // The screens in the order the learner saw them.
-    QStringList expected{"Form1", "Form2"};
-    for (int block = 0; block < 6; ++block) expected << (block < 3 ? "Form3" : "Form7") << "Form4";
-    expected << "Form6";
+    QStringList expected{"titleScreen", "startMenu"};
+    for (int block = 0; block < 6; ++block) expected << (block < 3 ? "firstQuizScreen" : "secondQuizScreen") << "rouletteScreen";
+    expected << "historyScreen";
     EXPECT_EQ(platform::forms::showLog(), expected);
 
     dialogs.yesNoAnswers = {true};
-    click(h->Command1);
+    click(h->quitButton);
     settle();
     EXPECT_TRUE(platform::forms::programEnded());
 }
@@ -125,49 +125,49 @@ TEST_F(CourseTest, AllThirtyRightWithSixRoulettesEndsOnTheHistory) {
 // screen opens on 23, a wrong answer goes through the tutor, and the run
 // ends after the roulettes of 25 and 30.
 TEST_F(CourseTest, ContinuedRunFromTheSecondHalfReachesTheHistory) {
-    state::Module1 before;
-    before.UserFileStem = "hana";
-    before.QuestionNo = 23;
-    before.Score = 51000;
+    state::Session before;
+    before.userCode = "hana";
+    before.question = 23;
+    before.score = 51000;
     for (int i = 1; i <= 22; ++i) {
-        before.MissCount[i] = static_cast<short>(i % 3);
-        before.AnswerTime[i] = static_cast<float>(20 + i);
+        before.misses[i] = static_cast<short>(i % 3);
+        before.answerTimes[i] = static_cast<float>(20 + i);
     }
-    before.AnswerTime[23] = 70000;  // a reading from the last session
+    before.answerTimes[23] = 70000;  // a reading from the last session
     state::progress::save(before);
 
     clock.now = 40000;
-    platform::forms::show("Form2");
+    screens::showScreen(screens::ScreenId::StartMenu);
     dialogs.inputAnswers = {"hana"};
-    click(open<Form2>("Form2")->Command2);
+    click(open<StartMenu>(ScreenId::StartMenu)->continueButton);
     settle();
-    auto *q = open<QuizScreen>("Form7");
+    auto *q = open<QuizScreen>(screens::ScreenId::SecondQuiz);
     ASSERT_NE(q, nullptr);
-    EXPECT_EQ(m.QuestionNo, 23);
-    EXPECT_EQ(m.ResumedRun, 1);
-    EXPECT_EQ(m.AnswerTime[23], 40000);  // timed afresh in this run
+    EXPECT_EQ(m.question, 23);
+    EXPECT_TRUE(m.resumed);
+    EXPECT_EQ(m.answerTimes[23], 40000);  // timed afresh in this run
 
     // A wrong answer, the tutor, and back.
-    const int right = bank::rightButton(23, m.VariantNo);
-    click(q->Command[right == 8 ? 1 : (right % 8) + 1]);
-    click(q->Command9);
+    const int right = bank::rightButton(23, m.variant);
+    click(q->answerButtons[right == 8 ? 1 : (right % 8) + 1]);
+    click(q->helpButton);
     settle();
-    click(open<Form5>("Form5")->Command2);
+    click(open<TutorScreen>(ScreenId::Tutor)->exitButton);
     settle();
-    ASSERT_NE(open<QuizScreen>("Form7"), nullptr);
+    ASSERT_NE(open<QuizScreen>(screens::ScreenId::SecondQuiz), nullptr);
 
-    Form6 *h = playToTheEnd({0.5, 0.26});
+    HistoryScreen *h = playToTheEnd({0.5, 0.26});
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(roulettes, 2);
     EXPECT_EQ(wheelPoints, 35000);
-    EXPECT_EQ(m.Score, 51000 - 3000 + 8 * 3000 + 35000);
+    EXPECT_EQ(m.score, 51000 - 3000 + 8 * 3000 + 35000);
     for (int i = 1; i <= 22; ++i) {
-        EXPECT_EQ(h->Lab[i]->text(), " " + QString::number(i % 3)) << i;
-        EXPECT_EQ(h->zik[i]->text(), " " + QString::number(20 + i)) << i;
+        EXPECT_EQ(h->missLabels[i]->text(), " " + QString::number(i % 3)) << i;
+        EXPECT_EQ(h->timeLabels[i]->text(), " " + QString::number(20 + i)) << i;
     }
-    EXPECT_EQ(h->Lab[23]->text(), " 1");
-    for (int i = 24; i <= 30; ++i) EXPECT_EQ(h->Lab[i]->text(), " 0") << i;
-    EXPECT_EQ(fileState("hana.ucd").QuestionNo, 30);
+    EXPECT_EQ(h->missLabels[23]->text(), " 1");
+    for (int i = 24; i <= 30; ++i) EXPECT_EQ(h->missLabels[i]->text(), " 0") << i;
+    EXPECT_EQ(fileState("hana.ucd").question, 30);
 }
 
 }  // namespace

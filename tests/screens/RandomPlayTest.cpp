@@ -3,7 +3,7 @@
 // RandomPlay checked after each one.  The seed is fixed so that the run is
 // the same every time; POMURIN_RANDOM_PLAY_SEED plays another one.
 #include "screens/quiz/QuizScreen.h"
-#include "state/Module1.h"
+#include "state/Session.h"
 #include "state/ProgressFile.h"
 #include "support/RandomPlay.h"
 
@@ -28,7 +28,7 @@ std::uint32_t seedFromEnvironment() {
 bool playUntilAQuizWithAFile(RandomPlay &play) {
     for (int i = 0; i < 5000; ++i) {
         if (!play.play(1).isEmpty()) return false;
-        const QString name = state::progress::fileName(state::module1().UserFileStem);
+        const QString name = state::progress::fileName(state::session().userCode);
         const auto open = platform::forms::open();
         if (!open.isEmpty() && qobject_cast<screens::QuizScreen *>(open.first()) && QFile::exists(name)) return true;
     }
@@ -47,7 +47,7 @@ TEST(RandomPlayTest, TenThousandEventsKeepEveryInvariantOnEveryScreen) {
     // The run must have gone everywhere and done everything, or its
     // invariants would have held over little.
     const auto &f = play.figures();
-    for (const char *screen : {"Form1", "Form2", "Form3", "Form4", "Form5", "Form6", "Form7"})
+    for (const char *screen : {"titleScreen", "startMenu", "firstQuizScreen", "rouletteScreen", "tutorScreen", "historyScreen", "secondQuizScreen"})
         EXPECT_GT(f.screens.value(QString::fromLatin1(screen)), 0) << screen << " never opened, seed " << seed;
     EXPECT_GT(f.restarts, 10);
     EXPECT_GT(f.rightAnswers, 30);
@@ -76,7 +76,7 @@ TEST(RandomPlayTest, TenThousandEventsKeepEveryInvariantOnEveryScreen) {
 TEST(RandomPlayTest, TheDriverCatchesAScoreThatDisagreesWithTheAnswers) {
     RandomPlay play(7);
     ASSERT_TRUE(playUntilAQuizWithAFile(play)) << play.recentEvents().toStdString();
-    state::module1().Score += 1000;
+    state::session().score += 1000;
     const QString failure = play.play(1);
     EXPECT_TRUE(failure.contains(QStringLiteral("the score is"))) << failure.toStdString();
     EXPECT_TRUE(failure.contains(QStringLiteral("seed 7,"))) << failure.toStdString();
@@ -85,7 +85,7 @@ TEST(RandomPlayTest, TheDriverCatchesAScoreThatDisagreesWithTheAnswers) {
 TEST(RandomPlayTest, TheDriverCatchesAProgressFileThatDoesNotReadBack) {
     RandomPlay play(11);
     ASSERT_TRUE(playUntilAQuizWithAFile(play)) << play.recentEvents().toStdString();
-    QFile file(state::progress::fileName(state::module1().UserFileStem));
+    QFile file(state::progress::fileName(state::session().userCode));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write("1,x\r\n");
     file.close();

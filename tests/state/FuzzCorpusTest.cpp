@@ -20,7 +20,7 @@ TEST(FuzzCorpus, EveryFileKeepsTheReaderProperty) {
         const QByteArray content = f.readAll();
         EXPECT_EQ(fuzzcheck::checkReader(content), QString()) << name.toStdString();
         try {
-            state::Module1 m;
+            state::Session m;
             state::progress::parse(content, m);
             ++accepted;
         } catch (const state::ProgressError &) {

@@ -31,9 +31,9 @@ extern "C" int fsync(int fd) {
 namespace {
 
 TEST(ProgressDurability, FileThenFolderAreSyncedOnEverySave) {
-    state::Module1 m;
-    m.UserFileStem = "abc123";
-    m.QuestionNo = 4;
+    state::Session m;
+    m.userCode = "abc123";
+    m.question = 4;
     for (int round = 0; round < 2; ++round) {  // a new file, then a replaced one
         syncs.clear();
         state::progress::save(m);

@@ -37,16 +37,16 @@ void writeFile(const QString &name, const QByteArray &bytes) {
 
 // The learner on question 3 after one miss on 1, none on 2, two on 3,
 // question 3 started at 14:00:12.5.
-Module1 workedExample() {
-    Module1 m;
-    m.UserFileStem = "abc123";
-    m.QuestionNo = 3;
-    m.Score = -3000;
-    m.MissCount[1] = 1;
-    m.AnswerTime[1] = 42;
-    m.AnswerTime[2] = 17;
-    m.MissCount[3] = 2;
-    m.AnswerTime[3] = 50412.5f;
+Session workedExample() {
+    Session m;
+    m.userCode = "abc123";
+    m.question = 3;
+    m.score = -3000;
+    m.misses[1] = 1;
+    m.answerTimes[1] = 42;
+    m.answerTimes[2] = 17;
+    m.misses[3] = 2;
+    m.answerTimes[3] = 50412.5f;
     return m;
 }
 
@@ -58,22 +58,22 @@ TEST(ProgressFile, WorkedExampleByteForByte) {
 }
 
 TEST(ProgressFile, RoundTripsEveryStoredVariableAndNothingElse) {
-    Module1 out = workedExample();
-    out.MissCount[30] = 32767;
-    out.AnswerTime[30] = 86399.99f;
-    out.Score = 123456789.25;
-    out.VariantNo = 3;
+    Session out = workedExample();
+    out.misses[30] = 32767;
+    out.answerTimes[30] = 86399.99f;
+    out.score = 123456789.25;
+    out.variant = 3;
     progress::save(out);
-    Module1 in;
-    in.UserFileStem = "abc123";
-    in.VariantNo = 1;
+    Session in;
+    in.userCode = "abc123";
+    in.variant = 1;
     progress::load(in);
-    EXPECT_EQ(in.QuestionNo, 3);
-    EXPECT_EQ(in.Score, 123456789.25);
-    EXPECT_EQ(in.MissCount, out.MissCount);
-    EXPECT_EQ(in.AnswerTime[3], 50412.5f);
-    EXPECT_EQ(in.AnswerTime[30], 86399.99f);
-    EXPECT_EQ(in.VariantNo, 1);  // not stored
+    EXPECT_EQ(in.question, 3);
+    EXPECT_EQ(in.score, 123456789.25);
+    EXPECT_EQ(in.misses, out.misses);
+    EXPECT_EQ(in.answerTimes[3], 50412.5f);
+    EXPECT_EQ(in.answerTimes[30], 86399.99f);
+    EXPECT_EQ(in.variant, 1);  // not stored
 }
 
 struct NumberCase {
@@ -103,20 +103,20 @@ TEST(ProgressFile, DecimalPointIsAPointWhateverTheLocale) {
     // A locale with a decimal comma must not change the file.
     const char *set = std::setlocale(LC_ALL, "de_DE.UTF-8");
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    Module1 m = workedExample();
-    m.Score = -2999.5;
+    Session m = workedExample();
+    m.score = -2999.5;
     progress::save(m);
     EXPECT_TRUE(readAll("abc123.ucd").startsWith("3,-2999.5\r\n"));
-    Module1 in;
-    in.UserFileStem = "abc123";
+    Session in;
+    in.userCode = "abc123";
     progress::load(in);
-    EXPECT_EQ(in.Score, -2999.5);
+    EXPECT_EQ(in.score, -2999.5);
     QLocale::setDefault(QLocale::c());
     if (set) std::setlocale(LC_ALL, "C");
 }
 
-Module1 parsed(const QByteArray &content) {
-    Module1 m;
+Session parsed(const QByteArray &content) {
+    Session m;
     progress::parse(content, m);
     return m;
 }
@@ -131,18 +131,18 @@ TEST(ProgressFileReading, AcceptsBlanksLineSeparatedFieldsAndTrailingContent) {
     QByteArray loose = " 5 ,\t1500 \n";
     for (int i = 1; i <= 30; ++i) loose += QByteArray::number(i % 3) + "\n" + QByteArray::number(i) + "\n";
     loose += "garbage, that is ignored\n";
-    const Module1 a = parsed(loose);
-    const Module1 b = parsed(validBody(3));
-    for (const Module1 &m : {a, b}) {
-        EXPECT_EQ(m.QuestionNo, 5);
-        EXPECT_EQ(m.Score, 1500);
-        EXPECT_EQ(m.MissCount[4], 1);
-        EXPECT_EQ(m.AnswerTime[30], 30.0f);
+    const Session a = parsed(loose);
+    const Session b = parsed(validBody(3));
+    for (const Session &m : {a, b}) {
+        EXPECT_EQ(m.question, 5);
+        EXPECT_EQ(m.score, 1500);
+        EXPECT_EQ(m.misses[4], 1);
+        EXPECT_EQ(m.answerTimes[30], 30.0f);
     }
     // No line end after the last field.
     QByteArray noEnd = validBody();
     noEnd.chop(2);
-    EXPECT_EQ(parsed(noEnd).AnswerTime[30], 30.0f);
+    EXPECT_EQ(parsed(noEnd).answerTimes[30], 30.0f);
 }
 
 TEST(ProgressFileReading, FailuresLeaveTheVariablesUnchanged) {
@@ -178,12 +178,12 @@ TEST(ProgressFileReading, FailuresLeaveTheVariablesUnchanged) {
     longField.replace("5,1500", "5," + QByteArray(400, '0') + "1500");
     for (const QByteArray &bad : {QByteArray(), shortFile, word, empty, bigCount, bigQuestion, bigTime, infinite,
                                   questionZero, questionPastEnd, negativeMisses, hugeScore, hugeTime, longField}) {
-        Module1 m;
-        m.QuestionNo = 7;
-        m.MissCount[1] = 9;
+        Session m;
+        m.question = 7;
+        m.misses[1] = 9;
         EXPECT_THROW(progress::parse(bad, m), ProgressError) << bad.left(40).constData();
-        EXPECT_EQ(m.QuestionNo, 7);
-        EXPECT_EQ(m.MissCount[1], 9);
+        EXPECT_EQ(m.question, 7);
+        EXPECT_EQ(m.misses[1], 9);
     }
 }
 
@@ -192,12 +192,12 @@ TEST(ProgressFileReading, IntegerFieldsRoundAndTheirLimitsFit) {
     b.replace("5,1500", "2.5,1500");
     b.replace("\r\n1,1\r\n", "\r\n32767,1\r\n");
     b.replace("\r\n0,30\r\n", "\r\n-0.4,30\r\n");
-    const Module1 m = parsed(b);
-    EXPECT_EQ(m.QuestionNo, 2);  // half to even
-    EXPECT_EQ(m.MissCount[1], 32767);
-    EXPECT_EQ(m.MissCount[30], 0);
+    const Session m = parsed(b);
+    EXPECT_EQ(m.question, 2);  // half to even
+    EXPECT_EQ(m.misses[1], 32767);
+    EXPECT_EQ(m.misses[30], 0);
     b.replace("2.5,1500", "30.4,1500");
-    EXPECT_EQ(parsed(b).QuestionNo, 30);
+    EXPECT_EQ(parsed(b).question, 30);
 }
 
 // One field or two missing at the end: the file is damaged, not read with
@@ -207,12 +207,12 @@ TEST(ProgressFileReading, SixtyOrSixtyOneFieldsAreDamaged) {
     sixty.chop(QByteArray("0,30\r\n").size());
     QByteArray sixtyOne = sixty + "0\r\n";
     for (const QByteArray &bad : {sixty, sixtyOne}) {
-        Module1 m;
-        m.QuestionNo = 7;
+        Session m;
+        m.question = 7;
         EXPECT_THROW(progress::parse(bad, m), ProgressError) << bad.right(12).constData();
-        EXPECT_EQ(m.QuestionNo, 7);
+        EXPECT_EQ(m.question, 7);
     }
-    EXPECT_EQ(parsed(sixtyOne + "0").AnswerTime[30], 0.0f);
+    EXPECT_EQ(parsed(sixtyOne + "0").answerTimes[30], 0.0f);
 }
 
 // Hostile content up to the largest size that is read: every kind is
@@ -231,10 +231,10 @@ TEST(ProgressFileReading, HugeFieldsAndMegabyteFilesAreRefused) {
         QByteArray(size, '.'),
     };
     for (const QByteArray &bad : hostile) {
-        Module1 m;
-        m.QuestionNo = 7;
+        Session m;
+        m.question = 7;
         EXPECT_THROW(progress::parse(bad, m), ProgressError) << bad.left(20).constData();
-        EXPECT_EQ(m.QuestionNo, 7);
+        EXPECT_EQ(m.question, 7);
     }
 }
 
@@ -243,46 +243,46 @@ TEST(ProgressFileReading, HugeFieldsAndMegabyteFilesAreRefused) {
 TEST(ProgressFile, WriterNeverWritesWhatItsReaderRefuses) {
     for (double score : {1.79769313486231e308, -1.79769313486231e308, 4.9e-324, -1e-300, 1e15 + 0.5,
                          123456789012345.67}) {
-        Module1 m = workedExample();
-        m.Score = score;
-        m.AnswerTime[2] = 3.402823e38f;
+        Session m = workedExample();
+        m.score = score;
+        m.answerTimes[2] = 3.402823e38f;
         progress::save(m);
-        Module1 in;
-        in.UserFileStem = m.UserFileStem;
+        Session in;
+        in.userCode = m.userCode;
         ASSERT_NO_THROW(progress::load(in)) << score;
         EXPECT_EQ(progress::render(in), readAll("abc123.ucd")) << score;
         EXPECT_FALSE(readAll("abc123.ucd").contains("inf"));
     }
     const QByteArray before = readAll("abc123.ucd");
     for (double score : {1.7976931348623157e308, HUGE_VAL, std::nan("")}) {
-        Module1 m = workedExample();
-        m.Score = score;
+        Session m = workedExample();
+        m.score = score;
         EXPECT_THROW(progress::save(m), ProgressError) << score;
     }
-    Module1 outOfRange = workedExample();
-    outOfRange.QuestionNo = 31;
+    Session outOfRange = workedExample();
+    outOfRange.question = 31;
     EXPECT_THROW(progress::save(outOfRange), ProgressError);
     outOfRange = workedExample();
-    outOfRange.MissCount[30] = -1;
+    outOfRange.misses[30] = -1;
     EXPECT_THROW(progress::save(outOfRange), ProgressError);
     EXPECT_EQ(readAll("abc123.ucd"), before);
     EXPECT_EQ(progress::formatNumber(1.7976931348623157e308, 15), "179769313486232" + QString(294, '0'));
 }
 
 TEST(ProgressFile, MissingFileFails) {
-    Module1 m;
-    m.UserFileStem = "nobody";
+    Session m;
+    m.userCode = "nobody";
     EXPECT_THROW(progress::load(m), ProgressError);
 }
 
 TEST(ProgressFile, FailedSaveLeavesTheOldFileIntact) {
-    Module1 m = workedExample();
+    Session m = workedExample();
     progress::save(m);
     const QByteArray before = readAll("abc123.ucd");
     // A disk that fills up halfway through the write (a file size limit
     // stands in for it): the save fails and the old file stays as it was.
-    m.Score = 99;
-    for (int i = 1; i <= 30; ++i) m.AnswerTime[i] = 86399.5f;  // a longer file than before
+    m.score = 99;
+    for (int i = 1; i <= 30; ++i) m.answerTimes[i] = 86399.5f;  // a longer file than before
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
@@ -300,8 +300,8 @@ TEST(ProgressFile, FailedSaveLeavesTheOldFileIntact) {
     EXPECT_EQ(readAll("abc123.ucd"), before);
 
     // A directory where the file should be: the rename fails, whoever runs.
-    Module1 blocked = workedExample();
-    blocked.UserFileStem = "taken";
+    Session blocked = workedExample();
+    blocked.userCode = "taken";
     QDir().mkdir("taken.ucd");
     EXPECT_THROW(progress::save(blocked), ProgressError);
     EXPECT_TRUE(QFileInfo("taken.ucd").isDir());
@@ -337,8 +337,8 @@ TEST(UserCodes, UnsafeCodesAreRefusedOthersUsedAsTyped) {
                               utf16({0xD83D, 0xDE00}) /* a whole pair */, "か\u3099"};
     for (const QString &code : good) {
         EXPECT_TRUE(progress::isAcceptableCode(code)) << code.toStdString();
-        Module1 m = workedExample();
-        m.UserFileStem = code;
+        Session m = workedExample();
+        m.userCode = code;
         progress::save(m);
         EXPECT_TRUE(QFileInfo::exists(code + ".ucd")) << code.toStdString();
     }
@@ -362,13 +362,13 @@ TEST(UserCodes, LengthLimitCountsUtf8BytesOfTheFileName) {
     const QString longest(81, QChar(0x3042));   // 243 + ".ucd" + 7 = 254 bytes
     EXPECT_TRUE(progress::isAcceptableCode(longest));
     EXPECT_FALSE(progress::isAcceptableCode(longest + QChar(0x3042)));  // 257 bytes
-    Module1 m = workedExample();
-    m.UserFileStem = longest;
+    Session m = workedExample();
+    m.userCode = longest;
     progress::save(m);
-    Module1 in;
-    in.UserFileStem = longest;
+    Session in;
+    in.userCode = longest;
     progress::load(in);
-    EXPECT_EQ(in.Score, -3000);
+    EXPECT_EQ(in.score, -3000);
 }
 
 // Things planted where the file should be: a link is never followed, a
@@ -392,18 +392,18 @@ TEST(ProgressFilePlanted, LinksFifosDevicesAndFoldersAreRefused) {
                                                              {"folder", "フォルダー"},
                                                              {"device", "シンボリックリンク"}};
     for (const auto &[stem, kind] : planted) {
-        Module1 m;
-        m.UserFileStem = stem;
-        m.QuestionNo = 7;
+        Session m;
+        m.userCode = stem;
+        m.question = 7;
         try {
             progress::load(m);
             ADD_FAILURE() << stem << " was read";
         } catch (const ProgressError &e) {
             EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QString::fromUtf8(kind))) << e.what();
         }
-        EXPECT_EQ(m.QuestionNo, 7);
-        Module1 out = workedExample();
-        out.UserFileStem = stem;
+        EXPECT_EQ(m.question, 7);
+        Session out = workedExample();
+        out.userCode = stem;
         try {
             progress::save(out);
             ADD_FAILURE() << stem << " was written";
@@ -415,7 +415,7 @@ TEST(ProgressFilePlanted, LinksFifosDevicesAndFoldersAreRefused) {
     EXPECT_TRUE(QFileInfo("link.ucd").isSymLink());
     EXPECT_TRUE(QFileInfo("fifo.ucd").exists());
     // A device or folder given by path is refused as well.
-    Module1 m;
+    Session m;
     try {
         progress::loadFrom("/dev/null", m);
         ADD_FAILURE() << "a device was read";
@@ -424,7 +424,7 @@ TEST(ProgressFilePlanted, LinksFifosDevicesAndFoldersAreRefused) {
     }
     EXPECT_THROW(progress::loadFrom(".", m), ProgressError);
     progress::loadFrom("elsewhere/good.ucd", m);
-    EXPECT_EQ(m.QuestionNo, 3);
+    EXPECT_EQ(m.question, 3);
     // No temporary file is left behind by the refused saves.
     EXPECT_EQ(QDir(".").entryList({"*.ucd.*"}, QDir::AllEntries | QDir::System), QStringList());
 }

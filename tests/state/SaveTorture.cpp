@@ -15,26 +15,26 @@ namespace {
 const QString kStem = QStringLiteral("torture");
 }
 
-state::Module1 stateFor(const QString &stem, long n) {
-    state::Module1 m;
-    m.UserFileStem = stem;
-    m.QuestionNo = static_cast<short>(n % state::kQuestions + 1);
-    m.Score = 3000.0 * n;
+state::Session stateFor(const QString &stem, long n) {
+    state::Session m;
+    m.userCode = stem;
+    m.question = static_cast<short>(n % state::kQuestions + 1);
+    m.score = 3000.0 * n;
     for (int i = 1; i <= state::kQuestions; ++i) {
-        m.MissCount[i] = static_cast<short>((n + i) % 30000);
+        m.misses[i] = static_cast<short>((n + i) % 30000);
         // Odd saves are longer than even ones, so a file cut short or
         // mixed from two saves cannot pass for either.
-        m.AnswerTime[i] = n % 2 ? static_cast<float>((n * 7 + i) % 86400) + 0.25f : 0.0f;
+        m.answerTimes[i] = n % 2 ? static_cast<float>((n * 7 + i) % 86400) + 0.25f : 0.0f;
     }
     return m;
 }
 
-long saveNumber(const state::Module1 &m) {
-    const double n = m.Score / 3000.0;
+long saveNumber(const state::Session &m) {
+    const double n = m.score / 3000.0;
     if (!(n >= 0 && n < 1e12) || n != static_cast<double>(static_cast<long>(n))) return -1;
-    const state::Module1 expected = stateFor(m.UserFileStem, static_cast<long>(n));
-    if (m.QuestionNo != expected.QuestionNo || m.MissCount != expected.MissCount ||
-        m.AnswerTime != expected.AnswerTime)
+    const state::Session expected = stateFor(m.userCode, static_cast<long>(n));
+    if (m.question != expected.question || m.misses != expected.misses ||
+        m.answerTimes != expected.answerTimes)
         return -1;
     return static_cast<long>(n);
 }
@@ -63,8 +63,8 @@ Result run(const QString &helper, int kills, int maxPauseMs, unsigned seed) {
         p.waitForFinished(10000);
         ++r.kills;
 
-        state::Module1 m;
-        m.UserFileStem = kStem;
+        state::Session m;
+        m.userCode = kStem;
         QString problem;
         try {
             state::progress::load(m);

@@ -6,16 +6,16 @@
 // Every save holds values derived from one counter n, so a file read back
 // tells which save it is, and a torn or mixed file is seen at once.
 
-#include "state/Module1.h"
+#include "state/Session.h"
 
 #include <QString>
 
 namespace torture {
 
 // The variables of the n-th save of stem.
-state::Module1 stateFor(const QString &stem, long n);
+state::Session stateFor(const QString &stem, long n);
 // Which save m holds, or -1 when it is not exactly one of them.
-long saveNumber(const state::Module1 &m);
+long saveNumber(const state::Session &m);
 
 // The helper's loop: saves stem for n = first, first + 1, ... until killed.
 // Writes "ready" to standard output before the first save.

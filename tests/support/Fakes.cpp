@@ -2,7 +2,7 @@
 
 #include "platform/Timer.h"
 #include "screens/Screens.h"
-#include "state/Module1.h"
+#include "state/Session.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -23,8 +23,7 @@ void ScreenTest::SetUp() {
     platform::services() = {&clock, &random, &beep, &dialogs, &media};
     platform::Timer::setManualMode(true);
     platform::forms::resetForTests();
-    state::resetModule1();
-    screens::registerAll();
+    state::resetSession();
 }
 
 void ScreenTest::TearDown() {

@@ -7,6 +7,7 @@
 #include "platform/Forms.h"
 #include "platform/Media.h"
 #include "platform/Services.h"
+#include "screens/Screens.h"
 
 #include <QCoreApplication>
 #include <QPushButton>
@@ -16,6 +17,8 @@
 #include <deque>
 
 namespace testing_support {
+
+using screens::ScreenId;
 
 class FakeClock : public platform::Clock {
 public:
@@ -82,10 +85,10 @@ protected:
 
     // Lets deferred deletions and the end-of-program check run.
     static void settle();
-    // The open form of that name, or null.
+    // The open window of that screen, or null.
     template <class T>
-    T *open(const QString &name) {
-        return qobject_cast<T *>(platform::forms::find(name));
+    T *open(ScreenId id) {
+        return qobject_cast<T *>(screens::findScreen(id));
     }
     static void click(QPushButton *b);
     // The controls that take the focus by Tab, in the order Tab visits

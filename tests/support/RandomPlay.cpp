@@ -4,12 +4,12 @@
 #include "platform/Forms.h"
 #include "platform/Timer.h"
 #include "screens/Screens.h"
-#include "screens/front/Form2.h"
-#include "screens/history/Form6.h"
+#include "screens/front/StartMenu.h"
+#include "screens/history/HistoryScreen.h"
 #include "screens/quiz/QuizScreen.h"
-#include "screens/roulette/Form4.h"
+#include "screens/roulette/RouletteScreen.h"
 #include "screens/roulette/Wheel.h"
-#include "state/Module1.h"
+#include "state/Session.h"
 #include "state/ProgressFile.h"
 
 #include <QCoreApplication>
@@ -26,8 +26,8 @@ namespace testing_support {
 namespace {
 
 using platform::Form;
-using screens::Form2;
-using screens::Form4;
+using screens::StartMenu;
+using screens::RouletteScreen;
 using screens::QuizScreen;
 
 constexpr double kDay = 86400;
@@ -60,12 +60,12 @@ QString fileNameOf(const QString &stem) { return stem + QStringLiteral(".ucd"); 
 // far enough into the course to reach every screen.
 int weightOf(const Form *form, const QPushButton *button) {
     if (button->text() == QStringLiteral("終了")) return 1;
-    if (qobject_cast<const Form2 *>(form) && button->objectName() == QStringLiteral("Command2")) return 40;
+    if (qobject_cast<const StartMenu *>(form) && button->objectName() == QStringLiteral("continueButton")) return 40;
     return 8;
 }
 
-// The mascot's Timer1 comes a third as often as any other timer.
-int weightOf(const platform::Timer *timer) { return timer->objectName() == QStringLiteral("Timer1") ? 1 : 3; }
+// The mascot timer comes a third as often as any other timer.
+int weightOf(const platform::Timer *timer) { return timer->objectName() == QStringLiteral("mascotTimer") ? 1 : 3; }
 
 // One of items (not empty), each as likely as its weight.
 template <class T, class Weight>
@@ -89,7 +89,6 @@ RandomPlay::RandomPlay(std::uint32_t seed) : seed_(seed), rng_(seed) {
     platform::services() = {&clock_, &random_, &beep_, &dialogs_, &media_};
     wasManual_ = platform::Timer::manualMode();
     platform::Timer::setManualMode(true);
-    screens::registerAll();
 
     validCodes_ = {QStringLiteral("taro"),  QStringLiteral("hana"),    QStringLiteral("ゆうき"),
                    QStringLiteral("pm"),    QStringLiteral("が"),      QStringLiteral("か\u3099"),
@@ -121,7 +120,7 @@ RandomPlay::RandomPlay(std::uint32_t seed) : seed_(seed), rng_(seed) {
 RandomPlay::~RandomPlay() {
     platform::forms::resetForTests();
     settle();
-    state::resetModule1();
+    state::resetSession();
     platform::Timer::setManualMode(wasManual_);
     platform::services() = saved_;
 }
@@ -131,12 +130,12 @@ void RandomPlay::start() {
     settle();
     // A new process: fresh shared variables, no answers typed ahead; the
     // files on disk stay.
-    state::resetModule1();
+    state::resetSession();
     dialogs_.inputAnswers.clear();
     dialogs_.yesNoAnswers.clear();
     expect_ = Expected{};
     lastSeen_ = nullptr;
-    platform::forms::show(QStringLiteral("Form1"));
+    screens::showScreen(screens::ScreenId::Title);
     settle();
 }
 
@@ -199,24 +198,24 @@ bool RandomPlay::clickButton(Form *form) {
     if (auto *quiz = qobject_cast<QuizScreen *>(form)) {
         // Half the time a learner who knows the answer, and mostly goes on
         // after it: a wrong click after a right one leaves only "終了".
-        const state::Module1 &m = state::module1();
-        const int right = bank::rightButton(m.QuestionNo, m.VariantNo);
-        const bool answered = expect_.rightScoredOn == m.QuestionNo;
+        const state::Session &m = state::session();
+        const int right = bank::rightButton(m.question, m.variant);
+        const bool answered = expect_.rightScoredOn == m.question;
         if (chance(answered ? 0.85 : 0.5)) {
-            if (answered && quiz->Command11->isEnabled())
-                button = quiz->Command11;
-            else if (right >= 1 && quiz->Command[right]->isEnabled())
-                button = quiz->Command[right];
-            else if (quiz->Command9->isEnabled())
-                button = quiz->Command9;  // locked after a wrong answer: off to the tutor
+            if (answered && quiz->nextButton->isEnabled())
+                button = quiz->nextButton;
+            else if (right >= 1 && quiz->answerButtons[right]->isEnabled())
+                button = quiz->answerButtons[right];
+            else if (quiz->helpButton->isEnabled())
+                button = quiz->helpButton;  // locked after a wrong answer: off to the tutor
         }
         for (int k = 1; k <= 8; ++k)
-            if (button == quiz->Command[k]) {
+            if (button == quiz->answerButtons[k]) {
                 answer(quiz, k);
                 return true;
             }
     }
-    if (auto *menu = qobject_cast<Form2 *>(form)) {
+    if (auto *menu = qobject_cast<StartMenu *>(form)) {
         startMenu(menu, button);
         return true;
     }
@@ -228,17 +227,17 @@ bool RandomPlay::clickButton(Form *form) {
 }
 
 void RandomPlay::answer(QuizScreen *quiz, int k) {
-    const state::Module1 &m = state::module1();
-    const int n = m.QuestionNo;
-    if (!state::Module1::inRange(n)) return fail(QStringLiteral("an answer button is enabled on question %1").arg(n));
-    const int right = bank::rightButton(n, m.VariantNo);
-    log(QStringLiteral("%1: answer Command%2 on question %3 variant %4 (right: Command%5)")
+    const state::Session &m = state::session();
+    const int n = m.question;
+    if (!state::Session::inRange(n)) return fail(QStringLiteral("an answer button is enabled on question %1").arg(n));
+    const int right = bank::rightButton(n, m.variant);
+    log(QStringLiteral("%1: answer button %2 on question %3 variant %4 (right: button %5)")
             .arg(quiz->objectName())
             .arg(k)
             .arg(n)
-            .arg(m.VariantNo)
+            .arg(m.variant)
             .arg(right));
-    QTest::mouseClick(quiz->Command[k], Qt::LeftButton);
+    QTest::mouseClick(quiz->answerButtons[k], Qt::LeftButton);
     if (k == right) {
         // A right answer scores once; clicked again, it scores nothing.
         if (expect_.rightScoredOn != n) {
@@ -254,8 +253,8 @@ void RandomPlay::answer(QuizScreen *quiz, int k) {
     }
 }
 
-void RandomPlay::startMenu(Form2 *menu, QPushButton *button) {
-    const bool anew = button == menu->Command1;
+void RandomPlay::startMenu(StartMenu *menu, QPushButton *button) {
+    const bool anew = button == menu->newRunButton;
     // Asked for a code, a learner mostly types something.
     if (dialogs_.inputAnswers.empty() && chance(0.85)) queueCodes();
     const std::deque<QString> queued = dialogs_.inputAnswers;
@@ -273,7 +272,7 @@ void RandomPlay::startMenu(Form2 *menu, QPushButton *button) {
     const long refused = static_cast<long>(take) - (take > 0 && !hostile_.contains(queued[take - 1]) ? 1 : 0);
     QStringList shown;
     for (size_t i = 0; i < queued.size() && i < 6; ++i) shown << QLatin1Char('"') + visible(queued[i]) + QLatin1Char('"');
-    log(QStringLiteral("Form2: click %1 \"%2\" with input answers [%3]")
+    log(QStringLiteral("StartMenu: click %1 \"%2\" with input answers [%3]")
             .arg(button->objectName(), button->text(), shown.join(QStringLiteral(", "))));
     QTest::mouseClick(button, Qt::LeftButton);
 
@@ -309,9 +308,9 @@ void RandomPlay::startMenu(Form2 *menu, QPushButton *button) {
                          .arg(visible(code)));
             return;
         }
-        if (state::module1().UserFileStem != stem)
+        if (state::session().userCode != stem)
             fail(QStringLiteral("the run keeps its progress under \"%1\", not \"%2\"")
-                     .arg(visible(state::module1().UserFileStem), visible(stem)));
+                     .arg(visible(state::session().userCode), visible(stem)));
     };
 }
 
@@ -371,24 +370,24 @@ void RandomPlay::topUpRandom() {
 bool RandomPlay::wheelRunning(Form *form) {
     // The roulette moves only by ticks: while it turns, ticks come oftener
     // than the mascot's alone would call for.
-    auto *roulette = qobject_cast<Form4 *>(form);
-    return roulette && (roulette->Timer2->isEnabled() || roulette->Timer3->isEnabled());
+    auto *roulette = qobject_cast<RouletteScreen *>(form);
+    return roulette && (roulette->spinTimer->isEnabled() || roulette->runOnTimer->isEnabled());
 }
 
 void RandomPlay::watchWheel(Form *form) {
     wheel_ = WheelWatch{};
-    auto *roulette = qobject_cast<Form4 *>(form);
+    auto *roulette = qobject_cast<RouletteScreen *>(form);
     if (!roulette) return;
     wheel_.form = roulette;
-    wheel_.haltDue = roulette->Timer3->isEnabled() && !roulette::runsOn(roulette->WheelAngle, roulette->ExtraTurns);
-    wheel_.points = roulette::halt(roulette->WheelAngle).points;
-    wheel_.nextEnabled = roulette->Command3->isEnabled();
+    wheel_.haltDue = roulette->runOnTimer->isEnabled() && !roulette::runsOn(roulette->wheelAngle, roulette->extraTurns);
+    wheel_.points = roulette::halt(roulette->wheelAngle).points;
+    wheel_.nextEnabled = roulette->nextButton->isEnabled();
 }
 
 void RandomPlay::accountWheel() {
     // "次へ" comes on only when the ball halts: that is when the wheel scores.
-    Form4 *roulette = wheel_.form;
-    if (!roulette || roulette->isUnloaded() || wheel_.nextEnabled || !roulette->Command3->isEnabled()) return;
+    RouletteScreen *roulette = wheel_.form;
+    if (!roulette || roulette->isUnloaded() || wheel_.nextEnabled || !roulette->nextButton->isEnabled()) return;
     if (!wheel_.haltDue) return fail(QStringLiteral("the wheel halted while the ball had still to run on"));
     expect_.score += wheel_.points;
     ++figures_.wheelsHalted;
@@ -417,7 +416,7 @@ void RandomPlay::check() {
 void RandomPlay::checkScreen() {
     const QList<Form *> open = platform::forms::open();
     if (!holds(open.size() <= 1, [&] { return QStringLiteral("%1 screens open at once").arg(open.size()); })) return;
-    const state::Module1 &m = state::module1();
+    const state::Session &m = state::session();
     if (!open.isEmpty()) {
         Form *form = open.first();
         const QString name = form->objectName();
@@ -426,90 +425,90 @@ void RandomPlay::checkScreen() {
             lastScreen_ = name;
             ++figures_.screens[name];
         }
-        if (name != QStringLiteral("Form1") && name != QStringLiteral("Form2")) {
-            if (!holds(state::Module1::inRange(m.QuestionNo),
-                       [&] { return QStringLiteral("QuestionNo is %1 on %2").arg(m.QuestionNo).arg(name); }))
+        if (name != QStringLiteral("titleScreen") && name != QStringLiteral("startMenu")) {
+            if (!holds(state::Session::inRange(m.question),
+                       [&] { return QStringLiteral("question is %1 on %2").arg(m.question).arg(name); }))
                 return;
-            if (!holds(m.QuestionNo >= expect_.lowestQuestion, [&] {
-                    return QStringLiteral("QuestionNo went back from %1 to %2 on %3")
+            if (!holds(m.question >= expect_.lowestQuestion, [&] {
+                    return QStringLiteral("question went back from %1 to %2 on %3")
                         .arg(expect_.lowestQuestion)
-                        .arg(m.QuestionNo)
+                        .arg(m.question)
                         .arg(name);
                 }))
                 return;
-            expect_.lowestQuestion = m.QuestionNo;
+            expect_.lowestQuestion = m.question;
         }
         if (auto *quiz = qobject_cast<QuizScreen *>(form)) {
-            const QString owner = m.QuestionNo <= 15 ? QStringLiteral("Form3") : QStringLiteral("Form7");
+            const QString owner = m.question <= 15 ? QStringLiteral("firstQuizScreen") : QStringLiteral("secondQuizScreen");
             if (!holds(name == owner, [&] {
-                    return QStringLiteral("question %1 is on %2, not on %3").arg(m.QuestionNo).arg(name, owner);
+                    return QStringLiteral("question %1 is on %2, not on %3").arg(m.question).arg(name, owner);
                 }))
                 return;
             // The buttons show the variant that the answer key judges.
-            const bank::Question *q = bank::question(m.QuestionNo);
-            if (!holds(q && m.VariantNo >= 1 && m.VariantNo <= 3,
-                       [&] { return QStringLiteral("VariantNo is %1 on %2").arg(m.VariantNo).arg(name); }))
+            const bank::Question *q = bank::question(m.question);
+            if (!holds(q && m.variant >= 1 && m.variant <= 3,
+                       [&] { return QStringLiteral("variant is %1 on %2").arg(m.variant).arg(name); }))
                 return;
             for (int k = 1; k <= 8; ++k) {
-                const QString caption = QString::fromUtf8(k <= 7 ? q->variants[m.VariantNo - 1].captions[k - 1]
+                const QString caption = QString::fromUtf8(k <= 7 ? q->variants[m.variant - 1].captions[k - 1]
                                                                  : bank::kOtherCaption);
-                if (!holds(quiz->Command[k]->text() == caption, [&] {
-                        return QStringLiteral("Command%1 reads \"%2\", but question %3 variant %4 has \"%5\"")
+                if (!holds(quiz->answerButtons[k]->text() == caption, [&] {
+                        return QStringLiteral("answer button %1 reads \"%2\", but question %3 variant %4 has \"%5\"")
                             .arg(k)
-                            .arg(quiz->Command[k]->text())
-                            .arg(m.QuestionNo)
-                            .arg(m.VariantNo)
+                            .arg(quiz->answerButtons[k]->text())
+                            .arg(m.question)
+                            .arg(m.variant)
                             .arg(caption);
                     }))
                     return;
             }
-            const QString shown = state::progress::formatNumber(m.Score, 15);
-            if (!holds(quiz->Label2->text() == shown, [&] {
+            const QString shown = state::progress::formatNumber(m.score, 15);
+            if (!holds(quiz->scoreLabel->text() == shown, [&] {
                     return QStringLiteral("%1 shows the score \"%2\", the score is %3")
-                        .arg(name, quiz->Label2->text(), shown);
+                        .arg(name, quiz->scoreLabel->text(), shown);
                 }))
                 return;
         }
-        if (auto *history = qobject_cast<screens::Form6 *>(form)) {
+        if (auto *history = qobject_cast<screens::HistoryScreen *>(form)) {
             // Filled by the screen that opened it: the quiz writes the score
             // plainly, the roulette with its leading blank.
-            const QString shown = history->Label4->text();
-            if (!holds(shown == state::progress::formatNumber(m.Score, 15) || shown == roulette::scoreText(m.Score), [&] {
+            const QString shown = history->scoreLabel->text();
+            if (!holds(shown == state::progress::formatNumber(m.score, 15) || shown == roulette::scoreText(m.score), [&] {
                     return QStringLiteral("the history shows the score \"%1\", the score is %2")
                         .arg(shown)
-                        .arg(m.Score, 0, 'f', 0);
+                        .arg(m.score, 0, 'f', 0);
                 }))
                 return;
         }
-        if (auto *roulette = qobject_cast<Form4 *>(form)) {
-            if (!holds(roulette->Label2->text() == roulette::scoreText(m.Score), [&] {
+        if (auto *roulette = qobject_cast<RouletteScreen *>(form)) {
+            if (!holds(roulette->scoreLabel->text() == roulette::scoreText(m.score), [&] {
                     return QStringLiteral("the roulette shows the score \"%1\", the score is %2")
-                        .arg(roulette->Label2->text())
-                        .arg(m.Score, 0, 'f', 0);
+                        .arg(roulette->scoreLabel->text())
+                        .arg(m.score, 0, 'f', 0);
                 }))
                 return;
         }
     }
-    if (!holds(m.Score == expect_.score, [&] {
+    if (!holds(m.score == expect_.score, [&] {
             return QStringLiteral("the score is %1, but right and wrong answers and the wheels give %2")
-                .arg(m.Score, 0, 'f', 0)
+                .arg(m.score, 0, 'f', 0)
                 .arg(expect_.score, 0, 'f', 0);
         }))
         return;
     for (int i = 1; i <= state::kQuestions; ++i)
-        if (!holds(m.MissCount[i] == expect_.misses[i], [&] {
+        if (!holds(m.misses[i] == expect_.misses[i], [&] {
                 return QStringLiteral("question %1 counts %2 misses, %3 wrong answers were given")
                     .arg(i)
-                    .arg(m.MissCount[i])
+                    .arg(m.misses[i])
                     .arg(expect_.misses[i]);
             }))
             return;
 }
 
 void RandomPlay::checkProgressFile() {
-    const state::Module1 &m = state::module1();
-    if (!failure_.isEmpty() || m.UserFileStem.isEmpty()) return;
-    const QString name = fileNameOf(m.UserFileStem);
+    const state::Session &m = state::session();
+    if (!failure_.isEmpty() || m.userCode.isEmpty()) return;
+    const QString name = fileNameOf(m.userCode);
     QFile file(name);
     if (!file.exists()) {
         holds(!files_.contains(name), [&] { return QStringLiteral("the progress file %1 vanished").arg(visible(name)); });
@@ -519,7 +518,7 @@ void RandomPlay::checkProgressFile() {
                [&] { return QStringLiteral("the progress file %1 cannot be opened").arg(visible(name)); }))
         return;
     const QByteArray bytes = file.readAll();
-    state::Module1 back;
+    state::Session back;
     QString error;
     try {
         state::progress::loadFrom(name, back);
@@ -535,33 +534,33 @@ void RandomPlay::checkProgressFile() {
     if (bytes == seen.bytes) return;
     // A save: it holds the run's score and misses as the driver counts them.
     ++figures_.saves;
-    if (!holds(back.Score == expect_.score, [&] {
+    if (!holds(back.score == expect_.score, [&] {
             return QStringLiteral("%1 was saved with the score %2, expected %3")
                 .arg(visible(name))
-                .arg(back.Score, 0, 'f', 0)
+                .arg(back.score, 0, 'f', 0)
                 .arg(expect_.score, 0, 'f', 0);
         }))
         return;
     for (int i = 1; i <= state::kQuestions; ++i)
-        if (!holds(back.MissCount[i] == expect_.misses[i], [&] {
+        if (!holds(back.misses[i] == expect_.misses[i], [&] {
                 return QStringLiteral("%1 was saved with %2 misses on question %3, expected %4")
                     .arg(visible(name))
-                    .arg(back.MissCount[i])
+                    .arg(back.misses[i])
                     .arg(i)
                     .arg(expect_.misses[i]);
             }))
             return;
-    if (!holds(back.QuestionNo == m.QuestionNo, [&] {
+    if (!holds(back.question == m.question, [&] {
             return QStringLiteral("%1 was saved on question %2 while the run is on question %3")
                 .arg(visible(name))
-                .arg(back.QuestionNo)
-                .arg(m.QuestionNo);
+                .arg(back.question)
+                .arg(m.question);
         }))
         return;
     seen.bytes = bytes;
-    seen.score = back.Score;
-    for (int i = 1; i <= state::kQuestions; ++i) seen.misses[i] = back.MissCount[i];
-    seen.questionNo = back.QuestionNo;
+    seen.score = back.score;
+    for (int i = 1; i <= state::kQuestions; ++i) seen.misses[i] = back.misses[i];
+    seen.questionNo = back.question;
 }
 
 void RandomPlay::checkFolder() {

@@ -9,7 +9,7 @@
 //
 // After every event it checks what must hold whatever the learner does:
 // the progress file of the current code reads back and every save holds
-// the expected score and misses; QuestionNo stays within 1..30 and never
+// the expected score and misses; question stays within 1..30 and never
 // goes back within a run; the score is 3000 for each right answer minus
 // 3000 for each wrong one plus what the wheels gave, counted by the driver
 // itself from the answer key and the roulette's arithmetic; the start menu
@@ -32,8 +32,8 @@
 #include <random>
 
 namespace screens {
-class Form2;
-class Form4;
+class StartMenu;
+class RouletteScreen;
 class QuizScreen;
 }  // namespace screens
 
@@ -79,7 +79,7 @@ private:
         double score = 0;
         std::array<int, 31> misses{};
         int rightScoredOn = 0;  // question whose right answer has scored; 0: none
-        int lowestQuestion = 1;  // QuestionNo never goes back within a run
+        int lowestQuestion = 1;  // question never goes back within a run
     };
     // The last content seen of a progress file, and what it held.
     struct Saved {
@@ -90,8 +90,8 @@ private:
     };
     // The roulette as it stood before an event.
     struct WheelWatch {
-        QPointer<screens::Form4> form;
-        bool haltDue = false;  // the next run of Timer3's tick halts the ball
+        QPointer<screens::RouletteScreen> form;
+        bool haltDue = false;  // the next run of the run-on timer's tick halts the ball
         int points = 0;        // and scores this
         bool nextEnabled = false;
     };
@@ -101,7 +101,7 @@ private:
     void step();
     bool clickButton(platform::Form *form);
     void answer(screens::QuizScreen *quiz, int k);
-    void startMenu(screens::Form2 *menu, QPushButton *button);
+    void startMenu(screens::StartMenu *menu, QPushButton *button);
     bool tickTimer(platform::Form *form);
     void moveClock();
     void queueCodes();

@@ -1,6 +1,6 @@
 #pragma once
 // The blinking figures: pairs of stacked image controls holding two poses
-// of one character.  Each tick of the screen's Timer1 swaps which control
+// of one character.  Each tick of the screen's mascot timer swaps which control
 // of every pair is visible, so each pose stays up for one interval.
 
 #include <QList>

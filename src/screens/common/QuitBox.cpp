@@ -7,7 +7,7 @@
 namespace screens {
 
 bool askToQuit(platform::Form &form) {
-    cues::chime(form.MMControl1(), cues::kQuit);
+    cues::chime(form.player(), cues::kQuit);
     return platform::dialogs().askYesNo(&form, QStringLiteral("終了していいですか？"), QStringLiteral("ぽむりん紀行20"));
 }
 

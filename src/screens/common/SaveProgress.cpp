@@ -1,14 +1,14 @@
 #include "screens/common/SaveProgress.h"
 
 #include "platform/Forms.h"
-#include "state/Module1.h"
+#include "state/Session.h"
 #include "state/ProgressFile.h"
 
 namespace screens {
 
 bool saveProgressOrFail() {
     try {
-        state::progress::save(state::module1());
+        state::progress::save(state::session());
         return true;
     } catch (const std::exception &e) {
         platform::forms::fail(

@@ -1,5 +1,5 @@
 #pragma once
-// Drawing a question's text into the question area (Picture1).
+// Drawing a question's text into the question box.
 
 #include "bank/QuestionBank.h"
 #include "platform/Console.h"

@@ -5,9 +5,9 @@
 #include "platform/PictureBox.h"
 #include "platform/Services.h"
 #include "screens/common/SaveProgress.h"
-#include "screens/history/Form6.h"
+#include "screens/history/HistoryScreen.h"
 #include "screens/quiz/QuestionText.h"
-#include "state/Module1.h"
+#include "state/Session.h"
 #include "state/ProgressFile.h"
 #include "state/SoundCues.h"
 
@@ -22,7 +22,7 @@ using platform::makeFont;
 
 namespace {
 
-state::Module1 &M() { return state::module1(); }
+state::Session &M() { return state::session(); }
 
 bool contains(const std::array<int, 3> &list, int n) {
     return std::find(list.begin(), list.end(), n) != list.end();
@@ -50,65 +50,65 @@ QuizScreen::QuizScreen(const QuizLayout &layout)
     const QFont gothic = makeFont(Face::Gothic, 11.25);
     const QFont mincho = makeFont(Face::Mincho, 9);
 
-    Command10 = addButton(QStringLiteral("Command10"), QStringLiteral("終了"), 120 + dx, 0, 855, 375);
-    Command9 = addButton(QStringLiteral("Command9"), QStringLiteral("HELP"), 960 + dx, 0, 855, 375);
-    Command11 = addButton(QStringLiteral("Command11"), QStringLiteral("次へ"), 5640 + dx, 0, 855, 375);
-    Picture1 = addPicture(QStringLiteral("Picture1"), 120 + dx, 360, 6375, 1935, gothic);
-    Picture2 = addPicture(QStringLiteral("Picture2"), 120 + dx, 2520, 6375, 1455, mincho);
+    quitButton = addButton(QStringLiteral("quitButton"), QStringLiteral("終了"), 120 + dx, 0, 855, 375);
+    helpButton = addButton(QStringLiteral("helpButton"), QStringLiteral("HELP"), 960 + dx, 0, 855, 375);
+    nextButton = addButton(QStringLiteral("nextButton"), QStringLiteral("次へ"), 5640 + dx, 0, 855, 375);
+    questionBox = addPicture(QStringLiteral("questionBox"), 120 + dx, 360, 6375, 1935, gothic);
+    choicesBox = addPicture(QStringLiteral("choicesBox"), 120 + dx, 2520, 6375, 1455, mincho);
     for (int k = 1; k <= 8; ++k) {
         const int left = k <= 4 ? 240 : 3240;
         const int top = 240 * (1 + (k - 1) % 4);
-        Command[k] = addButton(QStringLiteral("Command%1").arg(k), QString(), left, top, 2895, 255, Picture2);
-        Command[k]->setFont(mincho);
-        connect(Command[k], &QPushButton::clicked, this, [this, k] { AnswerClick(k); });
+        answerButtons[k] = addButton(QStringLiteral("answerButton%1").arg(k), QString(), left, top, 2895, 255, choicesBox);
+        answerButtons[k]->setFont(mincho);
+        connect(answerButtons[k], &QPushButton::clicked, this, [this, k] { answerClicked(k); });
     }
-    addLine(QStringLiteral("Line1"), 840 + dx, 4200, 5760 + dx, 4200);
-    Label1 = addLabel(QStringLiteral("Label1"), QStringLiteral("ぽむりん得点"), 960 + dx, 4320, 1335, 255,
+    addLine(QStringLiteral("upperRule"), 840 + dx, 4200, 5760 + dx, 4200);
+    scoreCaption = addLabel(QStringLiteral("scoreCaption"), QStringLiteral("ぽむりん得点"), 960 + dx, 4320, 1335, 255,
                       makeFont(Face::Gothic, 11.25, true));
-    Label2 = addLabel(QStringLiteral("Label2"), QString(), 2280 + dx, 4320, 855, 255, font());
-    platform::setTextColor(Label2, QColor(0, 64, 64));
-    platform::setSingleBorder(Label2);
-    Label2->setAlignment(Qt::AlignCenter);
-    Label3 = addLabel(QStringLiteral("Label3"), QStringLiteral("ぽむりん答え"), 3480 + dx, 4320, 1335, 255,
+    scoreLabel = addLabel(QStringLiteral("scoreLabel"), QString(), 2280 + dx, 4320, 855, 255, font());
+    platform::setTextColor(scoreLabel, QColor(0, 64, 64));
+    platform::setSingleBorder(scoreLabel);
+    scoreLabel->setAlignment(Qt::AlignCenter);
+    verdictCaption = addLabel(QStringLiteral("verdictCaption"), QStringLiteral("ぽむりん答え"), 3480 + dx, 4320, 1335, 255,
                       makeFont(Face::Gothic, 11.25, true));
-    Label4 = addLabel(QStringLiteral("Label4"), QString(), 4800 + dx, 4320, 855, 255, mincho);
-    platform::setSingleBorder(Label4);
-    Label4->setAlignment(Qt::AlignCenter);
-    addLine(QStringLiteral("Line2"), 840 + dx, 4680, 5760 + dx, 4680);
-    Picture3 = addPicture(QStringLiteral("Picture3"), 1200 + dx, 4920, 4215, 615, mincho);
-    Image1 = addImage(QStringLiteral("Image1"), QStringLiteral(":/pictures/A.xpm"), 5760 + dx, 4920, 615, 615);
-    Image2 = addImage(QStringLiteral("Image2"), QStringLiteral(":/pictures/B.xpm"), 5760 + dx, 4920, 615, 615);
-    Image3 = addImage(QStringLiteral("Image3"), QStringLiteral(":/pictures/C.xpm"), 240 + dx, 4920, 615, 615);
-    Image4 = addImage(QStringLiteral("Image4"), QStringLiteral(":/pictures/D.xpm"), 240 + dx, 4920, 615, 615);
-    Timer1 = addTimer(QStringLiteral("Timer1"), 500, true);
+    verdictLabel = addLabel(QStringLiteral("verdictLabel"), QString(), 4800 + dx, 4320, 855, 255, mincho);
+    platform::setSingleBorder(verdictLabel);
+    verdictLabel->setAlignment(Qt::AlignCenter);
+    addLine(QStringLiteral("lowerRule"), 840 + dx, 4680, 5760 + dx, 4680);
+    speechBox = addPicture(QStringLiteral("speechBox"), 1200 + dx, 4920, 4215, 615, mincho);
+    mascotPose1 = addImage(QStringLiteral("mascotPose1"), QStringLiteral(":/pictures/A.xpm"), 5760 + dx, 4920, 615, 615);
+    mascotPose2 = addImage(QStringLiteral("mascotPose2"), QStringLiteral(":/pictures/B.xpm"), 5760 + dx, 4920, 615, 615);
+    friendPose1 = addImage(QStringLiteral("friendPose1"), QStringLiteral(":/pictures/C.xpm"), 240 + dx, 4920, 615, 615);
+    friendPose2 = addImage(QStringLiteral("friendPose2"), QStringLiteral(":/pictures/D.xpm"), 240 + dx, 4920, 615, 615);
+    mascotTimer = addTimer(QStringLiteral("mascotTimer"), 500, true);
     mascot_ = std::make_unique<MascotAnimation>(
-        Timer1, QList<MascotAnimation::Pair>{{Image1, Image2}, {Image3, Image4}});
+        mascotTimer, QList<MascotAnimation::Pair>{{mascotPose1, mascotPose2}, {friendPose1, friendPose2}});
 
     // The three boxes take the focus like the buttons; each screen keeps
     // its own tab order, and the first focus is the first control in it,
     // so that no answer is given by a key pressed on arrival.
-    for (QWidget *box : {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(Picture2),
-                         static_cast<QWidget *>(Picture3)})
+    for (QWidget *box : {static_cast<QWidget *>(questionBox), static_cast<QWidget *>(choicesBox),
+                         static_cast<QWidget *>(speechBox)})
         box->setFocusPolicy(Qt::StrongFocus);
     const QList<QWidget *> order = layout.tabOrder(*this);
     setTabOrder(order);
     setFirstFocus(order.first());
 
-    connect(Command11, &QPushButton::clicked, this, &QuizScreen::Command11Click);
-    connect(Command9, &QPushButton::clicked, this, &QuizScreen::Command9Click);
-    connect(Command10, &QPushButton::clicked, this, &QuizScreen::Command10Click);
+    connect(nextButton, &QPushButton::clicked, this, &QuizScreen::nextClicked);
+    connect(helpButton, &QPushButton::clicked, this, &QuizScreen::helpClicked);
+    connect(quitButton, &QPushButton::clicked, this, &QuizScreen::quitClicked);
 }
 
 void QuizScreen::activate() {
     // Everything here runs under one trap: any failure (a missing or
     // damaged progress file above all) ends the program at once, silently.
     try {
-        Command11->setEnabled(false);
+        nextButton->setEnabled(false);
         state::progress::load(M());
-        Picture3->print(QStringLiteral("「解答群の ｘ^2 は、ｘの２乗を表しているぞ！」"));
-        Picture3->print(QStringLiteral("「解答群から正解を選び、ｸﾘｯｸしろよ！」"));
-        Picture3->print(QStringLiteral("「分からなかったら〔HELP〕をｸﾘｯｸするんだな！」"));
-        if (inRange(M().QuestionNo)) questionBlock(M().QuestionNo);
+        speechBox->print(QStringLiteral("「解答群の ｘ^2 は、ｘの２乗を表しているぞ！」"));
+        speechBox->print(QStringLiteral("「解答群から正解を選び、ｸﾘｯｸしろよ！」"));
+        speechBox->print(QStringLiteral("「分からなかったら〔HELP〕をｸﾘｯｸするんだな！」"));
+        if (inRange(M().question)) questionBlock(M().question);
     } catch (const std::exception &) {
         unload();
         platform::forms::endProgram();
@@ -116,175 +116,175 @@ void QuizScreen::activate() {
 }
 
 void QuizScreen::questionBlock(int n) {
-    state::Module1 &m = M();
-    PickVariant(n);
-    if (m.VariantNo < 1 || m.VariantNo > 3) return;
-    if (m.TimerStarted[n] == 0 && (contains(layout_.blockOpeners, n) || m.ResumedRun == 1)) {
-        m.AnswerTime[n] = platform::clock().secondsSinceMidnight();
-        m.TimerStarted[n] += 1;
+    state::Session &m = M();
+    pickVariant(n);
+    if (m.variant < 1 || m.variant > 3) return;
+    if (!m.clockStarted[n] && (contains(layout_.blockOpeners, n) || m.resumed)) {
+        m.answerTimes[n] = platform::clock().secondsSinceMidnight();
+        m.clockStarted[n] = true;
     }
-    Command11->setEnabled(false);
-    Command9->setEnabled(true);
+    nextButton->setEnabled(false);
+    helpButton->setEnabled(true);
     if (n != layout_.first || layout_.setUpFirstQuestion) {
-        m.QuestionNo = static_cast<short>(n);
-        m.AnsweredRight = 0;
-        platform::setCaption(Label4, QString());
-        Picture1->clear();
-        Picture2->clear();
+        m.question = static_cast<short>(n);
+        m.answeredRight = false;
+        platform::setCaption(verdictLabel, QString());
+        questionBox->clear();
+        choicesBox->clear();
     }
-    ShowQuestion(n, m.VariantNo, bank::Path::Activation);
+    showQuestion(n, m.variant, bank::Path::Activation);
     showScore();
 }
 
-void QuizScreen::PickVariant(int n) {
-    state::Module1 &m = M();
-    if (!state::Module1::inRange(n) || m.VariantPicked[n] != 0) return;
+void QuizScreen::pickVariant(int n) {
+    state::Session &m = M();
+    if (!state::Session::inRange(n) || m.variantDrawn[n]) return;
     platform::Random &rnd = platform::random();
     rnd.seed(platform::clock().secondsSinceMidnight());
     // Int(R * 3) + 1, kept within 1..3 even for a generator that returns 1.
-    m.VariantNo = static_cast<short>(std::clamp(static_cast<int>(rnd.next() * 3) + 1, 1, 3));
-    m.VariantPicked[n] += 1;
+    m.variant = static_cast<short>(std::clamp(static_cast<int>(rnd.next() * 3) + 1, 1, 3));
+    m.variantDrawn[n] = true;
 }
 
-void QuizScreen::ShowQuestion(int n, int v, bank::Path path) {
-    quiz::printQuestion(*Picture1, n, v, path);
-    Picture2->print(QStringLiteral("　解答群"));
+void QuizScreen::showQuestion(int n, int v, bank::Path path) {
+    quiz::printQuestion(*questionBox, n, v, path);
+    choicesBox->print(QStringLiteral("　解答群"));
     const bank::Question *q = bank::question(n);
     if (!q || v < 1 || v > 3) return;
     const bank::Variant &variant = q->variants[v - 1];
-    for (int k = 1; k <= 7; ++k) platform::setCaption(Command[k], QString::fromUtf8(variant.captions[k - 1]));
-    platform::setCaption(Command[8], QString::fromUtf8(bank::kOtherCaption));
+    for (int k = 1; k <= 7; ++k) platform::setCaption(answerButtons[k], QString::fromUtf8(variant.captions[k - 1]));
+    platform::setCaption(answerButtons[8], QString::fromUtf8(bank::kOtherCaption));
 }
 
-void QuizScreen::showScore() { platform::setCaption(Label2, state::progress::formatNumber(M().Score, 15)); }
+void QuizScreen::showScore() { platform::setCaption(scoreLabel, state::progress::formatNumber(M().score, 15)); }
 
-void QuizScreen::Command11Click() {
-    state::Module1 &m = M();
-    cues::chime(MMControl1(), cues::kClick);
-    if (m.AnsweredRight != 1) {
+void QuizScreen::nextClicked() {
+    state::Session &m = M();
+    cues::chime(player(), cues::kClick);
+    if (!m.answeredRight) {
         platform::beep().beep();
         return;
     }
-    const int n = m.QuestionNo;
+    const int n = m.question;
     if (!inRange(n)) return;
     if (contains(layout_.handOvers, n)) {
-        m.AnswerTime[n] = elapsedSince(m.AnswerTime[n]);
-        Command11->setEnabled(false);
-        Command9->setEnabled(true);
-        m.QuestionNo = static_cast<short>(std::min(n + 1, state::kQuestions));
-        m.AnsweredRight = 0;
-        leaveFor(QStringLiteral("Form4"));
+        m.answerTimes[n] = elapsedSince(m.answerTimes[n]);
+        nextButton->setEnabled(false);
+        helpButton->setEnabled(true);
+        m.question = static_cast<short>(std::min(n + 1, state::kQuestions));
+        m.answeredRight = false;
+        leaveFor(ScreenId::Roulette);
         return;
     }
-    PickVariant(n + 1);
-    if (m.VariantNo < 1 || m.VariantNo > 3) return;
-    m.AnswerTime[n] = elapsedSince(m.AnswerTime[n]);
-    m.AnswerTime[n + 1] = platform::clock().secondsSinceMidnight();
-    Command11->setEnabled(false);
-    Command9->setEnabled(true);
-    m.QuestionNo = static_cast<short>(n + 1);
-    m.AnsweredRight = 0;
-    platform::setCaption(Label4, QString());
-    Picture1->clear();
-    Picture2->clear();
-    ShowQuestion(n + 1, m.VariantNo, bank::Path::Next);
+    pickVariant(n + 1);
+    if (m.variant < 1 || m.variant > 3) return;
+    m.answerTimes[n] = elapsedSince(m.answerTimes[n]);
+    m.answerTimes[n + 1] = platform::clock().secondsSinceMidnight();
+    nextButton->setEnabled(false);
+    helpButton->setEnabled(true);
+    m.question = static_cast<short>(n + 1);
+    m.answeredRight = false;
+    platform::setCaption(verdictLabel, QString());
+    questionBox->clear();
+    choicesBox->clear();
+    showQuestion(n + 1, m.variant, bank::Path::Next);
 }
 
-bool QuizScreen::leaveFor(const QString &screen) {
+bool QuizScreen::leaveFor(ScreenId screen) {
     // The progress is saved before the screen is left; a failed save here
     // is not trapped and ends the program with a message that names it.
     if (!saveProgressOrFail()) return false;
     unload();
-    return platform::forms::show(screen) != nullptr;
+    return showScreen(screen) != nullptr;
 }
 
-void QuizScreen::Command9Click() {
-    cues::chime(MMControl1(), cues::kClick);
-    if (M().AnsweredRight == 1) {
+void QuizScreen::helpClicked() {
+    cues::chime(player(), cues::kClick);
+    if (M().answeredRight) {
         platform::beep().beep();
         return;
     }
-    EnableChoices();
-    leaveFor(QStringLiteral("Form5"));
+    enableChoices();
+    leaveFor(ScreenId::Tutor);
 }
 
-void QuizScreen::Command10Click() {
+void QuizScreen::quitClicked() {
     if (!askToQuit(*this)) return;
     if (!saveProgressOrFail()) return;
     unload();
-    state::Module1 &m = M();
-    Form6 *form6 = history::showAndFill(state::progress::formatNumber(m.Score, 15));
+    state::Session &m = M();
+    HistoryScreen *historyScreen = history::showAndFill(state::progress::formatNumber(m.score, 15));
     // The current question's slot still holds the clock reading at its
     // start; the history shows the seconds spent on it so far instead.
     // The file keeps the reading, which a later continuation relies on.
-    const int q = m.QuestionNo;
-    if (form6 && state::Module1::inRange(q) && m.AnswerTime[q] != 0)
-        platform::setCaption(form6->zik[q], history::timeText(secondsSoFar(m.AnswerTime[q])));
+    const int q = m.question;
+    if (historyScreen && state::Session::inRange(q) && m.answerTimes[q] != 0)
+        platform::setCaption(historyScreen->timeLabels[q], history::timeText(secondsSoFar(m.answerTimes[q])));
 }
 
-void QuizScreen::AnswerClick(int k) {
-    state::Module1 &m = M();
-    const int n = m.QuestionNo;
-    const int v = m.VariantNo;
-    if (v < 1 || v > 3 || !state::Module1::inRange(n)) return;
+void QuizScreen::answerClicked(int k) {
+    state::Session &m = M();
+    const int n = m.question;
+    const int v = m.variant;
+    if (v < 1 || v > 3 || !state::Session::inRange(n)) return;
     if (bank::isRight(n, v, k)) {
-        if (m.AnsweredRight == 1) return;  // a right answer is scored once
-        cues::answerChime(MMControl1(), cues::kRight);
-        Command11->setEnabled(true);
-        Command9->setEnabled(false);
-        platform::setTextColor(Label4, platform::paletteColor(1));
-        platform::setCaption(Label4, QStringLiteral("正解"));
-        m.AnsweredRight = 1;
-        m.Score += 3000;
+        if (m.answeredRight) return;  // a right answer is scored once
+        cues::answerChime(player(), cues::kRight);
+        nextButton->setEnabled(true);
+        helpButton->setEnabled(false);
+        platform::setTextColor(verdictLabel, platform::paletteColor(1));
+        platform::setCaption(verdictLabel, QStringLiteral("正解"));
+        m.answeredRight = true;
+        m.score += 3000;
         showScore();
     } else {
-        if (m.MissCount[n] < SHRT_MAX) m.MissCount[n] += 1;
-        cues::answerChime(MMControl1(), cues::kWrong);
-        platform::setCaption(Label4, QStringLiteral("違う"));
-        platform::setTextColor(Label4, platform::paletteColor(4));
-        m.AnsweredRight = 0;
-        m.Score -= 3000;
+        if (m.misses[n] < SHRT_MAX) m.misses[n] += 1;
+        cues::answerChime(player(), cues::kWrong);
+        platform::setCaption(verdictLabel, QStringLiteral("違う"));
+        platform::setTextColor(verdictLabel, platform::paletteColor(4));
+        m.answeredRight = false;
+        m.score -= 3000;
         showScore();
-        LockChoices();
+        lockChoices();
     }
 }
 
-void QuizScreen::EnableChoices() {
-    for (int k = 1; k <= 8; ++k) Command[k]->setEnabled(true);
+void QuizScreen::enableChoices() {
+    for (int k = 1; k <= 8; ++k) answerButtons[k]->setEnabled(true);
 }
 
-void QuizScreen::LockChoices() {
-    for (int k = 1; k <= 8; ++k) Command[k]->setEnabled(false);
-    Picture3->clear();
-    Picture3->setColor(platform::paletteColor(4));
-    Picture3->print(QStringLiteral(" 間違いだぞ!!"));
-    Picture3->print(QStringLiteral(" [HELP]をクリックするんだ!!"));
-    Picture3->print(QStringLiteral(" [次へ]をクリックしても無駄だぞ!!"));
+void QuizScreen::lockChoices() {
+    for (int k = 1; k <= 8; ++k) answerButtons[k]->setEnabled(false);
+    speechBox->clear();
+    speechBox->setColor(platform::paletteColor(4));
+    speechBox->print(QStringLiteral(" 間違いだぞ!!"));
+    speechBox->print(QStringLiteral(" [HELP]をクリックするんだ!!"));
+    speechBox->print(QStringLiteral(" [次へ]をクリックしても無駄だぞ!!"));
 }
 
-const QuizLayout &Form3::layoutOf() {
-    static const QuizLayout layout{QStringLiteral("Form3"), 6630, 0, 1, 15, {1, 6, 11}, {5, 10, 15}, false,
+const QuizLayout &FirstQuizScreen::layoutOf() {
+    static const QuizLayout layout{QStringLiteral("firstQuizScreen"), 6630, 0, 1, 15, {1, 6, 11}, {5, 10, 15}, false,
                                    [](QuizScreen &f) {
-                                       QList<QWidget *> order{f.Picture2, f.Picture3};
-                                       for (int k = 1; k <= 8; ++k) order << f.Command[k];
-                                       return order << f.Command9 << f.Picture1 << f.Command10 << f.Command11;
+                                       QList<QWidget *> order{f.choicesBox, f.speechBox};
+                                       for (int k = 1; k <= 8; ++k) order << f.answerButtons[k];
+                                       return order << f.helpButton << f.questionBox << f.quitButton << f.nextButton;
                                    }};
     return layout;
 }
 
-Form3::Form3() : QuizScreen(layoutOf()) {}
+FirstQuizScreen::FirstQuizScreen() : QuizScreen(layoutOf()) {}
 
-const QuizLayout &Form7::layoutOf() {
-    static const QuizLayout layout{QStringLiteral("Form7"), 6375, -120, 16, 30, {16, 21, 26}, {20, 25, 30}, true,
+const QuizLayout &SecondQuizScreen::layoutOf() {
+    static const QuizLayout layout{QStringLiteral("secondQuizScreen"), 6375, -120, 16, 30, {16, 21, 26}, {20, 25, 30}, true,
                                    [](QuizScreen &f) {
-                                       QList<QWidget *> order{f.Command11, f.Command10, f.Picture1, f.Command9,
-                                                              f.Picture3, f.Picture2};
-                                       for (int k = 8; k >= 1; --k) order << f.Command[k];
+                                       QList<QWidget *> order{f.nextButton, f.quitButton, f.questionBox, f.helpButton,
+                                                              f.speechBox, f.choicesBox};
+                                       for (int k = 8; k >= 1; --k) order << f.answerButtons[k];
                                        return order;
                                    }};
     return layout;
 }
 
-Form7::Form7() : QuizScreen(layoutOf()) {}
+SecondQuizScreen::SecondQuizScreen() : QuizScreen(layoutOf()) {}
 
 }  // namespace screens

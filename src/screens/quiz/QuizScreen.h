@@ -1,11 +1,12 @@
 #pragma once
-// The quiz screen, once for both screens: Form3 shows questions 1 to 15,
-// Form7 questions 16 to 30.  The layout is the same, 120 twips further
-// left on the second screen; the few differences in behaviour are in
-// QuizLayout.
+// The quiz screen, once for both screens: FirstQuizScreen shows questions
+// 1 to 15, SecondQuizScreen questions 16 to 30.  The layout is the same,
+// 120 twips further left on the second screen; the few differences in
+// behaviour are in QuizLayout.
 
 #include "bank/QuestionBank.h"
 #include "platform/Form.h"
+#include "screens/Screens.h"
 #include "screens/common/Mascot.h"
 
 #include <array>
@@ -21,7 +22,7 @@ namespace screens {
 class QuizScreen;
 
 struct QuizLayout {
-    QString name;
+    QString name;  // the window's object name
     int clientWidth;
     int shift;  // added to every control's left edge (twips)
     int first, last;
@@ -39,23 +40,28 @@ public:
     explicit QuizScreen(const QuizLayout &layout);
 
     void activate() override;
-    void Command11Click();             // 次へ
-    void Command9Click();              // HELP
-    void Command10Click();             // 終了
-    void AnswerClick(int k);           // Command1..Command8
-    void Timer1Tick() { mascot_->tick(); }
+    void nextClicked();         // 次へ
+    void helpClicked();         // HELP
+    void quitClicked();         // 終了
+    void answerClicked(int k);  // answer button k, 1..8
+    void mascotTicked() { mascot_->tick(); }
 
-    void PickVariant(int n);
-    void ShowQuestion(int n, int v, bank::Path path);
-    void EnableChoices();
-    void LockChoices();
+    // Draws question n's variant once per run (into the session).
+    void pickVariant(int n);
+    // Prints question n in variant v and puts the captions on the answer buttons.
+    void showQuestion(int n, int v, bank::Path path);
+    void enableChoices();
+    // After a wrong answer: no answer button works until the tutor was seen.
+    void lockChoices();
 
-    std::array<QPushButton *, 9> Command{};  // Command[1..8]: the answer buttons
-    QPushButton *Command9, *Command10, *Command11;
-    platform::PictureBox *Picture1, *Picture2, *Picture3;
-    QLabel *Label1, *Label2, *Label3, *Label4;
-    platform::ImageBox *Image1, *Image2, *Image3, *Image4;
-    platform::Timer *Timer1;
+    std::array<QPushButton *, 9> answerButtons{};  // [1..8]; [8] is "その他"
+    QPushButton *helpButton, *quitButton, *nextButton;
+    platform::PictureBox *questionBox;  // the question's text
+    platform::PictureBox *choicesBox;   // "解答群" and the answer buttons
+    platform::PictureBox *speechBox;    // what the mascot says
+    QLabel *scoreCaption, *scoreLabel, *verdictCaption, *verdictLabel;
+    platform::ImageBox *mascotPose1, *mascotPose2, *friendPose1, *friendPose2;
+    platform::Timer *mascotTimer;
     const QuizLayout &layout() const { return layout_; }
 
 private:
@@ -63,24 +69,24 @@ private:
     void questionBlock(int n);
     void showScore();
     // Saves, unloads this screen and shows the next one.
-    bool leaveFor(const QString &screen);
+    bool leaveFor(ScreenId screen);
 
     QuizLayout layout_;
     std::unique_ptr<MascotAnimation> mascot_;
 };
 
-class Form3 : public QuizScreen {
+class FirstQuizScreen : public QuizScreen {
     Q_OBJECT
 public:
-    Form3();
+    FirstQuizScreen();
     static const QuizLayout &layoutOf();
 };
 
 // The second quiz screen, for questions 16 to 30.
-class Form7 : public QuizScreen {
+class SecondQuizScreen : public QuizScreen {
     Q_OBJECT
 public:
-    Form7();
+    SecondQuizScreen();
     static const QuizLayout &layoutOf();
 };
 

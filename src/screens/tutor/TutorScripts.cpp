@@ -65,7 +65,7 @@ constexpr QRgb kRedRgb = qRgb(255, 0, 0);
 constexpr QRgb kBlueRgb = qRgb(0, 0, 255);
 constexpr QRgb kBlackRgb = qRgb(0, 0, 0);
 
-enum class Box { Explanation, Working };  // Picture1, Picture2
+enum class Box { Explanation, Working };  // the left and the right box
 
 // One click of "次へ": print steps on one box.
 struct Step {

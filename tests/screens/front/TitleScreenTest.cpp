@@ -1,103 +1,103 @@
 // The title screen: layout, tune, animation, focus, "次へ" and "終了".
-#include "screens/front/Form1.h"
+#include "screens/front/TitleScreen.h"
 #include "support/Fakes.h"
 
 #include <QApplication>
 
 using namespace testing_support;
-using screens::Form1;
+using screens::TitleScreen;
 
 namespace {
 
-class TitleScreen : public ScreenTest {
+class TitleTest : public ScreenTest {
 protected:
-    Form1 *showTitle() {
-        platform::forms::show("Form1");
-        return open<Form1>("Form1");
+    TitleScreen *showTitle() {
+        screens::showScreen(screens::ScreenId::Title);
+        return open<TitleScreen>(ScreenId::Title);
     }
 };
 
-TEST_F(TitleScreen, LayoutMatchesTheDesign) {
-    Form1 *f = showTitle();
+TEST_F(TitleTest, LayoutMatchesTheDesign) {
+    TitleScreen *f = showTitle();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->windowTitle(), " ぽむりん紀行20（√、因数分解、2次方程式・関数の巻）");
     EXPECT_EQ(f->size(), QSize(385, 264));  // 5775 x 3960 twips
-    EXPECT_EQ(f->Command1->text(), "次へ");
-    EXPECT_EQ(f->Command1->geometry(), QRect(328, 0, 49, 25));
-    EXPECT_EQ(f->Command2->text(), "終了");
-    EXPECT_EQ(f->Command2->geometry(), QRect(8, 0, 49, 25));
-    EXPECT_EQ(f->Label1->text(), "ぽむりん紀行20");
-    EXPECT_EQ(f->Label1->font().family(), "IPAMincho");
-    EXPECT_EQ(f->Label1->font().pixelSize(), 21);
-    EXPECT_TRUE(f->Label1->font().bold());
-    EXPECT_EQ(f->Label2->text(), "（√、因数分解、２次方程式・関数の巻）");
-    EXPECT_EQ(f->Label3->text(), "for Windows");
-    EXPECT_FALSE(f->Label4->text().isEmpty());
-    EXPECT_EQ(f->Image2->geometry(), QRect(304, 184, 40, 40));
-    EXPECT_EQ(f->Image1->image().size(), QSize(34, 37));
-    EXPECT_EQ(f->Image3->image().size(), QSize(34, 37));
-    EXPECT_EQ(f->Image2->image().size(), QSize(36, 36));
-    EXPECT_EQ(f->Timer1->interval(), 500);
-    EXPECT_TRUE(f->Timer1->isEnabled());
+    EXPECT_EQ(f->nextButton->text(), "次へ");
+    EXPECT_EQ(f->nextButton->geometry(), QRect(328, 0, 49, 25));
+    EXPECT_EQ(f->quitButton->text(), "終了");
+    EXPECT_EQ(f->quitButton->geometry(), QRect(8, 0, 49, 25));
+    EXPECT_EQ(f->titleLabel->text(), "ぽむりん紀行20");
+    EXPECT_EQ(f->titleLabel->font().family(), "IPAMincho");
+    EXPECT_EQ(f->titleLabel->font().pixelSize(), 21);
+    EXPECT_TRUE(f->titleLabel->font().bold());
+    EXPECT_EQ(f->subtitleLabel->text(), "（√、因数分解、２次方程式・関数の巻）");
+    EXPECT_EQ(f->platformLabel->text(), "for Windows");
+    EXPECT_FALSE(f->creditLabel->text().isEmpty());
+    EXPECT_EQ(f->titlePicture->geometry(), QRect(304, 184, 40, 40));
+    EXPECT_EQ(f->mascotPose1->image().size(), QSize(34, 37));
+    EXPECT_EQ(f->mascotPose2->image().size(), QSize(34, 37));
+    EXPECT_EQ(f->titlePicture->image().size(), QSize(36, 36));
+    EXPECT_EQ(f->mascotTimer->interval(), 500);
+    EXPECT_TRUE(f->mascotTimer->isEnabled());
 }
 
-TEST_F(TitleScreen, PlaysTheTuneAndFocusesNext) {
-    Form1 *f = showTitle();
+TEST_F(TitleTest, PlaysTheTuneAndFocusesNext) {
+    TitleScreen *f = showTitle();
     EXPECT_EQ(media.log, QStringList({"Close", "Open passport.mid", "Play"}));
-    EXPECT_EQ(f->focusWidget(), f->Command1);
+    EXPECT_EQ(f->focusWidget(), f->nextButton);
 }
 
-TEST_F(TitleScreen, FigureBlinksBetweenTwoPoses) {
-    Form1 *f = showTitle();
-    EXPECT_TRUE(f->Image1->isVisible());
-    EXPECT_TRUE(f->Image3->isVisible());  // both up before the first tick
+TEST_F(TitleTest, FigureBlinksBetweenTwoPoses) {
+    TitleScreen *f = showTitle();
+    EXPECT_TRUE(f->mascotPose1->isVisible());
+    EXPECT_TRUE(f->mascotPose2->isVisible());  // both up before the first tick
     const bool expectSecond[] = {true, false, true, false};
     const short expectFlag[] = {-1, 0, -1, 0};
     for (int i = 0; i < 4; ++i) {
-        f->Timer1->fire();
-        EXPECT_EQ(f->Image3->isVisible(), expectSecond[i]) << "tick " << i;
-        EXPECT_EQ(f->Image1->isVisible(), !expectSecond[i]) << "tick " << i;
+        f->mascotTimer->fire();
+        EXPECT_EQ(f->mascotPose2->isVisible(), expectSecond[i]) << "tick " << i;
+        EXPECT_EQ(f->mascotPose1->isVisible(), !expectSecond[i]) << "tick " << i;
         EXPECT_EQ(f->mascot().flag(), expectFlag[i]);
     }
-    EXPECT_TRUE(f->Image2->isVisible());  // the still picture never moves
+    EXPECT_TRUE(f->titlePicture->isVisible());  // the still picture never moves
 }
 
-TEST_F(TitleScreen, NextChimesAndOpensTheStartMenu) {
-    Form1 *f = showTitle();
+TEST_F(TitleTest, NextChimesAndOpensTheStartMenu) {
+    TitleScreen *f = showTitle();
     media.log.clear();
-    click(f->Command1);
+    click(f->nextButton);
     settle();
     EXPECT_EQ(media.log.mid(0, 4), QStringList({"Stop", "Close", "Open pinpon.wav", "Sound"}));
-    EXPECT_EQ(open<Form1>("Form1"), nullptr);
-    EXPECT_NE(platform::forms::find("Form2"), nullptr);
+    EXPECT_EQ(open<TitleScreen>(ScreenId::Title), nullptr);
+    EXPECT_NE(screens::findScreen(screens::ScreenId::StartMenu), nullptr);
     EXPECT_FALSE(platform::forms::programEnded());
 }
 
-TEST_F(TitleScreen, QuitYesEndsTheProgram) {
-    Form1 *f = showTitle();
+TEST_F(TitleTest, QuitYesEndsTheProgram) {
+    TitleScreen *f = showTitle();
     media.log.clear();
     dialogs.yesNoAnswers = {true};
-    click(f->Command2);
+    click(f->quitButton);
     settle();
     EXPECT_EQ(media.log.mid(0, 4), QStringList({"Stop", "Close", "Open endpinpon.wav", "Sound"}));
     EXPECT_EQ(dialogs.calls, QStringList{"yesno|終了していいですか？|ぽむりん紀行20"});
     EXPECT_TRUE(platform::forms::programEnded());
     EXPECT_TRUE(platform::forms::open().isEmpty());
-    EXPECT_EQ(platform::forms::showLog(), QStringList{"Form1"});
+    EXPECT_EQ(platform::forms::showLog(), QStringList{"titleScreen"});
 }
 
-TEST_F(TitleScreen, QuitNoLeavesTheScreenSilent) {
-    Form1 *f = showTitle();
+TEST_F(TitleTest, QuitNoLeavesTheScreenSilent) {
+    TitleScreen *f = showTitle();
     media.log.clear();
     dialogs.yesNoAnswers = {false};
-    click(f->Command2);
+    click(f->quitButton);
     settle();
-    EXPECT_EQ(open<Form1>("Form1"), f);
+    EXPECT_EQ(open<TitleScreen>(ScreenId::Title), f);
     EXPECT_FALSE(platform::forms::programEnded());
     // The chime stopped the tune and nothing plays it again.
     EXPECT_EQ(media.log, QStringList({"Stop", "Close", "Open endpinpon.wav", "Sound"}));
-    EXPECT_TRUE(f->Command1->isEnabled());
-    EXPECT_TRUE(f->Command2->isEnabled());
+    EXPECT_TRUE(f->nextButton->isEnabled());
+    EXPECT_TRUE(f->quitButton->isEnabled());
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "bank/ExpectedQuestions.h"
 #include "platform/PictureBox.h"
 #include "screens/quiz/QuizScreen.h"
-#include "state/Module1.h"
+#include "state/Session.h"
 #include "state/ProgressFile.h"
 #include "support/Fakes.h"
 
@@ -16,26 +16,26 @@ namespace testing_support {
 
 class QuizFixture : public ScreenTest {
 protected:
-    state::Module1 &m = state::module1();
+    state::Session &m = state::session();
 
-    static QString screenFor(int n) { return n <= 15 ? "Form3" : "Form7"; }
+    static ScreenId screenFor(int n) { return screens::quizScreenFor(n); }
 
     // Saves a progress file on question n and shows its quiz screen with
     // the random source set to draw variant v.
     screens::QuizScreen *start(int n, int v = 1, double score = 0) {
-        m.UserFileStem = "learner";
-        m.QuestionNo = static_cast<short>(n);
-        m.Score = score;
+        m.userCode = "learner";
+        m.question = static_cast<short>(n);
+        m.score = score;
         state::progress::save(m);
         random.values = {(v - 1) / 3.0 + 0.1};
         return reopen();
     }
     screens::QuizScreen *reopen() {
-        const QString name = screenFor(m.QuestionNo);
-        if (auto *old = platform::forms::find(name)) old->unload();
-        platform::forms::show(name);
+        const ScreenId id = screenFor(m.question);
+        if (auto *old = screens::findScreen(id)) old->unload();
+        screens::showScreen(id);
         media.log.clear();
-        return open<screens::QuizScreen>(name);
+        return open<screens::QuizScreen>(id);
     }
     static QStringList lines(const platform::ConsoleModel &c) {
         QStringList out;
@@ -44,18 +44,18 @@ protected:
     }
     // The right button of the question on screen, from the independent table.
     QPushButton *rightButton(screens::QuizScreen *f) {
-        if (!state::Module1::inRange(m.QuestionNo) || m.VariantNo < 1 || m.VariantNo > 3) return nullptr;
-        return f->Command[expected::variant(m.QuestionNo, m.VariantNo).right];
+        if (!state::Session::inRange(m.question) || m.variant < 1 || m.variant > 3) return nullptr;
+        return f->answerButtons[expected::variant(m.question, m.variant).right];
     }
     // "その他" is wrong in every question.
-    QPushButton *wrongButton(screens::QuizScreen *f) { return f->Command[8]; }
+    QPushButton *wrongButton(screens::QuizScreen *f) { return f->answerButtons[8]; }
 
     static QByteArray fileBytes() {
         QFile f("learner.ucd");
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    static state::Module1 fileState() {
-        state::Module1 saved;
+    static state::Session fileState() {
+        state::Session saved;
         state::progress::parse(fileBytes(), saved);
         return saved;
     }

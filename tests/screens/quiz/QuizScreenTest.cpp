@@ -20,52 +20,52 @@ TEST_F(QuizTest, FirstScreenLayoutMatchesTheDesign) {
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->windowTitle(), "  ぽむりん紀行20（√、因数分解、２次方程式・関数の巻） for Win");
     EXPECT_EQ(f->size(), QSize(442, 385));
-    EXPECT_EQ(f->Command10->geometry(), QRect(8, 0, 57, 25));
-    EXPECT_EQ(f->Command9->text(), "HELP");
-    EXPECT_EQ(f->Command11->geometry(), QRect(376, 0, 57, 25));
-    EXPECT_EQ(f->Picture1->geometry(), QRect(8, 24, 425, 129));
-    EXPECT_EQ(f->Picture1->ConsoleModel::font().family(), "IPAPGothic");
-    EXPECT_EQ(f->Picture1->lineHeight(), 225);
-    EXPECT_EQ(f->Picture2->geometry(), QRect(8, 168, 425, 97));
-    EXPECT_EQ(f->Command[1]->parentWidget(), f->Picture2);
+    EXPECT_EQ(f->quitButton->geometry(), QRect(8, 0, 57, 25));
+    EXPECT_EQ(f->helpButton->text(), "HELP");
+    EXPECT_EQ(f->nextButton->geometry(), QRect(376, 0, 57, 25));
+    EXPECT_EQ(f->questionBox->geometry(), QRect(8, 24, 425, 129));
+    EXPECT_EQ(f->questionBox->ConsoleModel::font().family(), "IPAPGothic");
+    EXPECT_EQ(f->questionBox->lineHeight(), 225);
+    EXPECT_EQ(f->choicesBox->geometry(), QRect(8, 168, 425, 97));
+    EXPECT_EQ(f->answerButtons[1]->parentWidget(), f->choicesBox);
     // Answer buttons stand at their twips from the answer area's client
     // area, inside its 2-pixel sunken frame.
-    EXPECT_EQ(f->Picture2->contentsRect().topLeft(), QPoint(2, 2));
-    EXPECT_EQ(f->Command[1]->geometry(), QRect(18, 18, 193, 17));
-    EXPECT_EQ(f->Command[8]->geometry(), QRect(218, 66, 193, 17));
-    EXPECT_EQ(f->Label1->text(), "ぽむりん得点");
-    EXPECT_EQ(f->Label3->text(), "ぽむりん答え");
-    EXPECT_EQ(f->Label2->palette().color(QPalette::WindowText), QColor(0, 64, 64));
-    EXPECT_EQ(f->Label2->alignment(), Qt::AlignCenter);
-    EXPECT_EQ(f->Picture3->geometry(), QRect(80, 328, 281, 41));
-    EXPECT_EQ(f->Image1->geometry(), QRect(384, 328, 41, 41));
-    EXPECT_EQ(f->Image3->geometry(), QRect(16, 328, 41, 41));
-    EXPECT_EQ(f->Timer1->interval(), 500);
+    EXPECT_EQ(f->choicesBox->contentsRect().topLeft(), QPoint(2, 2));
+    EXPECT_EQ(f->answerButtons[1]->geometry(), QRect(18, 18, 193, 17));
+    EXPECT_EQ(f->answerButtons[8]->geometry(), QRect(218, 66, 193, 17));
+    EXPECT_EQ(f->scoreCaption->text(), "ぽむりん得点");
+    EXPECT_EQ(f->verdictCaption->text(), "ぽむりん答え");
+    EXPECT_EQ(f->scoreLabel->palette().color(QPalette::WindowText), QColor(0, 64, 64));
+    EXPECT_EQ(f->scoreLabel->alignment(), Qt::AlignCenter);
+    EXPECT_EQ(f->speechBox->geometry(), QRect(80, 328, 281, 41));
+    EXPECT_EQ(f->mascotPose1->geometry(), QRect(384, 328, 41, 41));
+    EXPECT_EQ(f->friendPose1->geometry(), QRect(16, 328, 41, 41));
+    EXPECT_EQ(f->mascotTimer->interval(), 500);
 }
 
 TEST_F(QuizTest, SecondScreenStandsFurtherLeft) {
     QuizScreen *f = start(16);
     ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->objectName(), "Form7");
+    EXPECT_EQ(f->objectName(), "secondQuizScreen");
     EXPECT_EQ(f->size(), QSize(425, 385));
-    EXPECT_EQ(f->Command10->geometry().x(), 0);
-    EXPECT_EQ(f->Picture1->geometry().x(), 0);
-    EXPECT_EQ(f->Command[1]->geometry(), QRect(18, 18, 193, 17));  // inside Picture2, unmoved
-    EXPECT_EQ(f->Image1->geometry().x(), 376);
+    EXPECT_EQ(f->quitButton->geometry().x(), 0);
+    EXPECT_EQ(f->questionBox->geometry().x(), 0);
+    EXPECT_EQ(f->answerButtons[1]->geometry(), QRect(18, 18, 193, 17));  // inside choicesBox, unmoved
+    EXPECT_EQ(f->mascotPose1->geometry().x(), 376);
 }
 
 TEST_F(QuizTest, ActivationPrintsTheSpeechLinesAndTheScore) {
     QuizScreen *f = start(3, 1, -3000);
-    EXPECT_EQ(lines(*f->Picture3), QStringList({"「解答群の ｘ^2 は、ｘの２乗を表しているぞ！」",
+    EXPECT_EQ(lines(*f->speechBox), QStringList({"「解答群の ｘ^2 は、ｘの２乗を表しているぞ！」",
                                                 "「解答群から正解を選び、ｸﾘｯｸしろよ！」",
                                                 "「分からなかったら〔HELP〕をｸﾘｯｸするんだな！」"}));
     // A screen reader reads the box as the learner sees it.
-    EXPECT_EQ(f->Picture3->accessibleDescription(), lines(*f->Picture3).join("\n"));
-    EXPECT_TRUE(f->Picture1->accessibleDescription().contains("　【問題３】"));
-    EXPECT_EQ(f->Label2->text(), "-3000");
-    EXPECT_FALSE(f->Command11->isEnabled());
-    EXPECT_TRUE(f->Command9->isEnabled());
-    EXPECT_EQ(lines(*f->Picture2), QStringList{"　解答群"});
+    EXPECT_EQ(f->speechBox->accessibleDescription(), lines(*f->speechBox).join("\n"));
+    EXPECT_TRUE(f->questionBox->accessibleDescription().contains("　【問題３】"));
+    EXPECT_EQ(f->scoreLabel->text(), "-3000");
+    EXPECT_FALSE(f->nextButton->isEnabled());
+    EXPECT_TRUE(f->helpButton->isEnabled());
+    EXPECT_EQ(lines(*f->choicesBox), QStringList{"　解答群"});
     EXPECT_TRUE(media.log.isEmpty());  // the quiz screen has no tune
 }
 
@@ -77,33 +77,33 @@ TEST_P(AllVariants, AreDrawnAndJudgedAsTheTableGives) {
     const expected::VariantText &e = GetParam();
     QuizScreen *f = start(e.n, e.v);
     ASSERT_NE(f, nullptr);
-    ASSERT_EQ(m.VariantNo, e.v);
+    ASSERT_EQ(m.variant, e.v);
     std::vector<expected::AreaLine> shown;
-    for (const platform::PrintedText &p : f->Picture1->printed()) {
+    for (const platform::PrintedText &p : f->questionBox->printed()) {
         EXPECT_EQ(p.x, 0) << p.text.toStdString();
         const int palette = p.color == platform::paletteColor(12) ? 12 : p.color == platform::paletteColor(0) ? 0 : -1;
         shown.push_back({p.text.toStdString(), static_cast<int>(p.y), palette});
     }
     EXPECT_EQ(shown, expected::questionArea(e, false));
-    EXPECT_EQ(lines(*f->Picture2), QStringList{"　解答群"});
-    for (int k = 1; k <= 7; ++k) EXPECT_EQ(f->Command[k]->text(), QString::fromUtf8(e.captions[k - 1])) << k;
-    EXPECT_EQ(f->Command[8]->text(), "その他");
+    EXPECT_EQ(lines(*f->choicesBox), QStringList{"　解答群"});
+    for (int k = 1; k <= 7; ++k) EXPECT_EQ(f->answerButtons[k]->text(), QString::fromUtf8(e.captions[k - 1])) << k;
+    EXPECT_EQ(f->answerButtons[8]->text(), "その他");
 
-    // Every other button, Command8 included, is wrong; each wrong click
+    // Every other button, answerButton8 included, is wrong; each wrong click
     // counts a miss and locks the buttons until they are enabled again.
     int misses = 0;
     for (int k = 1; k <= 8; ++k) {
         if (k == e.right) continue;
-        click(f->Command[k]);
-        EXPECT_EQ(m.MissCount[e.n], ++misses) << "Command" << k;
-        EXPECT_EQ(f->Label4->text(), "違う") << "Command" << k;
-        f->EnableChoices();
+        click(f->answerButtons[k]);
+        EXPECT_EQ(m.misses[e.n], ++misses) << "Command" << k;
+        EXPECT_EQ(f->verdictLabel->text(), "違う") << "Command" << k;
+        f->enableChoices();
     }
-    click(f->Command[e.right]);
-    EXPECT_EQ(f->Label4->text(), "正解");
-    EXPECT_EQ(m.AnsweredRight, 1);
-    EXPECT_EQ(m.MissCount[e.n], 7);
-    EXPECT_EQ(m.Score, 3000 - 7 * 3000);
+    click(f->answerButtons[e.right]);
+    EXPECT_EQ(f->verdictLabel->text(), "正解");
+    EXPECT_TRUE(m.answeredRight);
+    EXPECT_EQ(m.misses[e.n], 7);
+    EXPECT_EQ(m.score, 3000 - 7 * 3000);
 }
 
 INSTANTIATE_TEST_SUITE_P(Questions, AllVariants, ::testing::ValuesIn(expected::kVariants),
@@ -112,66 +112,66 @@ INSTANTIATE_TEST_SUITE_P(Questions, AllVariants, ::testing::ValuesIn(expected::k
 TEST_F(QuizTest, ButtonStatesThroughUnansweredRightAndWrong) {
     QuizScreen *f = start(2, 1);
     // Unanswered.
-    EXPECT_FALSE(f->Command11->isEnabled());
-    EXPECT_TRUE(f->Command9->isEnabled());
-    EXPECT_TRUE(f->Label4->text().isEmpty());
+    EXPECT_FALSE(f->nextButton->isEnabled());
+    EXPECT_TRUE(f->helpButton->isEnabled());
+    EXPECT_TRUE(f->verdictLabel->text().isEmpty());
 
     // Right: once only.
     click(rightButton(f));
     EXPECT_EQ(media.log, QStringList({"Close", "Open Chimes.wav", "Sound"}));
-    EXPECT_TRUE(f->Command11->isEnabled());
-    EXPECT_FALSE(f->Command9->isEnabled());
-    EXPECT_EQ(f->Label4->text(), "正解");
-    EXPECT_EQ(f->Label4->palette().color(QPalette::WindowText), QColor(0, 0, 128));
-    EXPECT_EQ(f->Label2->text(), "3000");
+    EXPECT_TRUE(f->nextButton->isEnabled());
+    EXPECT_FALSE(f->helpButton->isEnabled());
+    EXPECT_EQ(f->verdictLabel->text(), "正解");
+    EXPECT_EQ(f->verdictLabel->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    EXPECT_EQ(f->scoreLabel->text(), "3000");
     media.log.clear();
     click(rightButton(f));
     EXPECT_TRUE(media.log.isEmpty());
-    EXPECT_EQ(m.Score, 3000);
+    EXPECT_EQ(m.score, 3000);
 
     // A wrong click after the right one takes the question back.
     click(wrongButton(f));
     EXPECT_EQ(media.log, QStringList({"Close", "Open Chimes2.wav", "Sound"}));
-    EXPECT_EQ(m.AnsweredRight, 0);
-    EXPECT_EQ(m.Score, 0);
-    EXPECT_EQ(m.MissCount[2], 1);
-    EXPECT_EQ(f->Label4->text(), "違う");
-    EXPECT_EQ(f->Label4->palette().color(QPalette::WindowText), QColor(128, 0, 0));
-    for (int k = 1; k <= 8; ++k) EXPECT_FALSE(f->Command[k]->isEnabled());
-    EXPECT_TRUE(f->Command11->isEnabled());  // enabled, but only beeps now
-    EXPECT_FALSE(f->Command9->isEnabled());
+    EXPECT_FALSE(m.answeredRight);
+    EXPECT_EQ(m.score, 0);
+    EXPECT_EQ(m.misses[2], 1);
+    EXPECT_EQ(f->verdictLabel->text(), "違う");
+    EXPECT_EQ(f->verdictLabel->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+    for (int k = 1; k <= 8; ++k) EXPECT_FALSE(f->answerButtons[k]->isEnabled());
+    EXPECT_TRUE(f->nextButton->isEnabled());  // enabled, but only beeps now
+    EXPECT_FALSE(f->helpButton->isEnabled());
     media.log.clear();
-    click(f->Command11);
+    click(f->nextButton);
     EXPECT_EQ(beep.count, 1);
     EXPECT_EQ(media.log, QStringList({"Stop", "Close", "Open pinpon.wav", "Sound"}));
-    EXPECT_EQ(m.QuestionNo, 2);
+    EXPECT_EQ(m.question, 2);
 }
 
 TEST_F(QuizTest, WrongAnswerLocksChoicesCountsMissAndScolds) {
     QuizScreen *f = start(4, 2);
     click(wrongButton(f));
-    EXPECT_EQ(m.Score, -3000);
-    EXPECT_EQ(f->Label2->text(), "-3000");
-    EXPECT_EQ(m.MissCount[4], 1);
-    EXPECT_EQ(lines(*f->Picture3), QStringList({" 間違いだぞ!!", " [HELP]をクリックするんだ!!",
+    EXPECT_EQ(m.score, -3000);
+    EXPECT_EQ(f->scoreLabel->text(), "-3000");
+    EXPECT_EQ(m.misses[4], 1);
+    EXPECT_EQ(lines(*f->speechBox), QStringList({" 間違いだぞ!!", " [HELP]をクリックするんだ!!",
                                                 " [次へ]をクリックしても無駄だぞ!!"}));
-    for (const auto &p : f->Picture3->printed()) EXPECT_EQ(p.color, QColor(128, 0, 0));
+    for (const auto &p : f->speechBox->printed()) EXPECT_EQ(p.color, QColor(128, 0, 0));
     click(rightButton(f));  // locked: a click on a disabled button does nothing
-    EXPECT_EQ(m.Score, -3000);
-    EXPECT_FALSE(f->Command11->isEnabled());
-    EXPECT_TRUE(f->Command9->isEnabled());
-    f->EnableChoices();
-    for (int k = 1; k <= 8; ++k) EXPECT_TRUE(f->Command[k]->isEnabled());
+    EXPECT_EQ(m.score, -3000);
+    EXPECT_FALSE(f->nextButton->isEnabled());
+    EXPECT_TRUE(f->helpButton->isEnabled());
+    f->enableChoices();
+    for (int k = 1; k <= 8; ++k) EXPECT_TRUE(f->answerButtons[k]->isEnabled());
     click(wrongButton(f));
-    EXPECT_EQ(m.MissCount[4], 2);
-    EXPECT_EQ(m.Score, -6000);
+    EXPECT_EQ(m.misses[4], 2);
+    EXPECT_EQ(m.score, -6000);
 }
 
 TEST_F(QuizTest, NextBeforeARightAnswerOnlyBeeps) {
     QuizScreen *f = start(3);
-    f->Command11Click();  // the button is disabled: call the handler as a guard test
+    f->nextClicked();  // the button is disabled: call the handler as a guard test
     EXPECT_EQ(beep.count, 1);
-    EXPECT_EQ(m.QuestionNo, 3);
+    EXPECT_EQ(m.question, 3);
     EXPECT_EQ(media.log, QStringList({"Stop", "Close", "Open pinpon.wav", "Sound"}));
 }
 
@@ -183,58 +183,58 @@ TEST_F(QuizTest, NextOnTheOrdinaryPathLeavesTheNewQuestionUnanswered) {
         SCOPED_TRACE(n);
         QuizScreen *f = start(n, 1);
         click(rightButton(f));
-        ASSERT_TRUE(f->Command11->isEnabled());
-        ASSERT_FALSE(f->Command9->isEnabled());
+        ASSERT_TRUE(f->nextButton->isEnabled());
+        ASSERT_FALSE(f->helpButton->isEnabled());
         random.values = {0.9};
-        click(f->Command11);
-        EXPECT_EQ(m.QuestionNo, n + 1);
-        EXPECT_EQ(m.VariantNo, 3);
-        EXPECT_EQ(m.AnsweredRight, 0);
-        EXPECT_TRUE(f->Command9->isEnabled());
-        EXPECT_FALSE(f->Command11->isEnabled());
-        EXPECT_TRUE(f->Label4->text().isEmpty());
-        EXPECT_EQ(f->Command[1]->text(), QString::fromUtf8(expected::variant(n + 1, 3).captions[0]));
+        click(f->nextButton);
+        EXPECT_EQ(m.question, n + 1);
+        EXPECT_EQ(m.variant, 3);
+        EXPECT_FALSE(m.answeredRight);
+        EXPECT_TRUE(f->helpButton->isEnabled());
+        EXPECT_FALSE(f->nextButton->isEnabled());
+        EXPECT_TRUE(f->verdictLabel->text().isEmpty());
+        EXPECT_EQ(f->answerButtons[1]->text(), QString::fromUtf8(expected::variant(n + 1, 3).captions[0]));
         click(rightButton(f));
-        EXPECT_EQ(m.Score, 6000);
-        EXPECT_TRUE(f->Command11->isEnabled());
-        EXPECT_FALSE(f->Command9->isEnabled());
+        EXPECT_EQ(m.score, 6000);
+        EXPECT_TRUE(f->nextButton->isEnabled());
+        EXPECT_FALSE(f->helpButton->isEnabled());
         platform::forms::resetForTests();
-        state::resetModule1();
+        state::resetSession();
     }
 }
 
 TEST_F(QuizTest, FirstQuestionActivationDoesNotResetTheScreen) {
-    m.AnsweredRight = 1;
+    m.answeredRight = true;
     start(1);
-    EXPECT_EQ(m.AnsweredRight, 1);
-    m.AnsweredRight = 1;
+    EXPECT_TRUE(m.answeredRight);
+    m.answeredRight = true;
     start(2);
-    EXPECT_EQ(m.AnsweredRight, 0);
-    m.AnsweredRight = 1;
+    EXPECT_FALSE(m.answeredRight);
+    m.answeredRight = true;
     start(16);  // on the second screen every question is set up
-    EXPECT_EQ(m.AnsweredRight, 0);
+    EXPECT_FALSE(m.answeredRight);
 }
 
 TEST_F(QuizTest, QuestionOutsideTheScreensRangeDrawsOnlyTheSpeech) {
     const struct {
-        const char *screen;
+        ScreenId screen;
         int n;
-    } cases[] = {{"Form3", 16}, {"Form3", 30}, {"Form7", 1}, {"Form7", 15}};
+    } cases[] = {{ScreenId::FirstQuiz, 16}, {ScreenId::FirstQuiz, 30}, {ScreenId::SecondQuiz, 1}, {ScreenId::SecondQuiz, 15}};
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.screen << " question " << c.n);
-        m.UserFileStem = "learner";
-        m.QuestionNo = static_cast<short>(c.n);
+        SCOPED_TRACE(testing::Message() << screens::objectNameOf(c.screen).toStdString() << " question " << c.n);
+        m.userCode = "learner";
+        m.question = static_cast<short>(c.n);
         state::progress::save(m);
-        platform::forms::show(c.screen);
+        screens::showScreen(c.screen);
         auto *f = open<QuizScreen>(c.screen);
         ASSERT_NE(f, nullptr);
-        EXPECT_TRUE(f->Picture1->printed().isEmpty());
-        EXPECT_EQ(f->Picture3->printed().size(), 3);
-        EXPECT_TRUE(f->Command[1]->text().isEmpty());
-        EXPECT_TRUE(f->Label2->text().isEmpty());
+        EXPECT_TRUE(f->questionBox->printed().isEmpty());
+        EXPECT_EQ(f->speechBox->printed().size(), 3);
+        EXPECT_TRUE(f->answerButtons[1]->text().isEmpty());
+        EXPECT_TRUE(f->scoreLabel->text().isEmpty());
         EXPECT_EQ(random.seeds.size(), 0);  // no variant drawn
-        click(f->Command[3]);  // no question: nothing happens
-        EXPECT_EQ(m.Score, 0);
+        click(f->answerButtons[3]);  // no question: nothing happens
+        EXPECT_EQ(m.score, 0);
         f->unload();
     }
 }
@@ -248,13 +248,13 @@ TEST_F(QuizTest, FileWithAnImpossibleQuestionEndsTheProgramSilently) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(n) + ",0\r\n" + QByteArray("0,0\r\n").repeated(30));
         file.close();
-        m.UserFileStem = "learner";
-        platform::forms::show("Form3");
+        m.userCode = "learner";
+        screens::showScreen(screens::ScreenId::FirstQuiz);
         settle();
         EXPECT_TRUE(platform::forms::programEnded());
         EXPECT_TRUE(platform::forms::open().isEmpty());
         EXPECT_TRUE(dialogs.calls.isEmpty());
-        EXPECT_EQ(m.Score, 0);
+        EXPECT_EQ(m.score, 0);
         platform::forms::resetForTests();
     }
 }
@@ -266,40 +266,40 @@ TEST_F(QuizTest, EachQuestionDrawsItsVariantOncePerRun) {
     for (int n : {7, 22}) {
         SCOPED_TRACE(n);
         platform::forms::resetForTests();
-        state::resetModule1();
+        state::resetSession();
         random.seeds.clear();
         QuizScreen *f = start(n, 3);
-        EXPECT_EQ(m.VariantNo, 3);
+        EXPECT_EQ(m.variant, 3);
         EXPECT_EQ(random.seeds.size(), 1);
 
         // Back from the tutor: the same variant, no second draw.
         random.values = {0.0};  // would give variant 1
         f = reopen();
-        EXPECT_EQ(m.VariantNo, 3);
+        EXPECT_EQ(m.variant, 3);
         EXPECT_EQ(random.seeds.size(), 1);
-        EXPECT_EQ(f->Command[1]->text(), QString::fromUtf8(expected::variant(n, 3).captions[0]));
+        EXPECT_EQ(f->answerButtons[1]->text(), QString::fromUtf8(expected::variant(n, 3).captions[0]));
 
         // "次へ" draws for the next question and counts the draw there.
         click(rightButton(f));
         random.values = {0.5};
-        click(f->Command11);
-        EXPECT_EQ(m.VariantNo, 2);
+        click(f->nextButton);
+        EXPECT_EQ(m.variant, 2);
         EXPECT_EQ(random.seeds.size(), 2);
         for (int q = 1; q <= state::kQuestions; ++q)
-            EXPECT_EQ(m.VariantPicked[q], q == n || q == n + 1 ? 1 : 0) << "question " << q;
+            EXPECT_EQ(m.variantDrawn[q], q == n || q == n + 1) << "question " << q;
 
         // A return to that question keeps its variant too.
         state::progress::save(m);
         random.values = {0.0};
         f = reopen();
-        EXPECT_EQ(m.VariantNo, 2);
+        EXPECT_EQ(m.variant, 2);
         EXPECT_EQ(random.seeds.size(), 2);
-        EXPECT_EQ(f->Command[1]->text(), QString::fromUtf8(expected::variant(n + 1, 2).captions[0]));
+        EXPECT_EQ(f->answerButtons[1]->text(), QString::fromUtf8(expected::variant(n + 1, 2).captions[0]));
     }
     // A new run starts with no variant drawn.
-    state::resetModule1();
+    state::resetSession();
     start(7, 1);
-    EXPECT_EQ(m.VariantNo, 1);
+    EXPECT_EQ(m.variant, 1);
 }
 
 TEST_F(QuizTest, VariantDrawIsSeededFromTheClock) {
@@ -311,29 +311,29 @@ TEST_F(QuizTest, VariantDrawIsSeededFromTheClock) {
 TEST_F(QuizTest, NewRunTimesBlockOpenersOnActivationAndOthersOnNext) {
     clock.now = 100;
     QuizScreen *f = start(1);
-    EXPECT_EQ(m.AnswerTime[1], 100.0f);
-    EXPECT_EQ(m.TimerStarted[1], 1);
+    EXPECT_EQ(m.answerTimes[1], 100.0f);
+    EXPECT_TRUE(m.clockStarted[1]);
     click(rightButton(f));
     clock.now = 142.9f;
     random.values = {0.5};
-    click(f->Command11);
-    EXPECT_EQ(m.AnswerTime[1], 42.0f);  // whole seconds, rounded down
-    EXPECT_EQ(m.AnswerTime[2], 142.9f);
-    EXPECT_EQ(m.QuestionNo, 2);
-    EXPECT_EQ(m.VariantNo, 2);
-    EXPECT_TRUE(f->Label4->text().isEmpty());
-    EXPECT_FALSE(f->Command11->isEnabled());
+    click(f->nextButton);
+    EXPECT_EQ(m.answerTimes[1], 42.0f);  // whole seconds, rounded down
+    EXPECT_EQ(m.answerTimes[2], 142.9f);
+    EXPECT_EQ(m.question, 2);
+    EXPECT_EQ(m.variant, 2);
+    EXPECT_TRUE(f->verdictLabel->text().isEmpty());
+    EXPECT_FALSE(f->nextButton->isEnabled());
     // Drawn on the next path, from a cleared box.
-    EXPECT_EQ(f->Picture1->printed()[0].text, "　【問題２】");
-    EXPECT_EQ(f->Picture1->printed()[0].y, 225);
-    EXPECT_EQ(lines(*f->Picture2), QStringList{"　解答群"});
+    EXPECT_EQ(f->questionBox->printed()[0].text, "　【問題２】");
+    EXPECT_EQ(f->questionBox->printed()[0].y, 225);
+    EXPECT_EQ(lines(*f->choicesBox), QStringList{"　解答群"});
 
     // Back from the tutor: question 2 is no block opener, the start stays.
     state::progress::save(m);
     clock.now = 200;
     reopen();
-    EXPECT_EQ(m.AnswerTime[2], 142.9f);
-    EXPECT_EQ(m.TimerStarted[2], 0);
+    EXPECT_EQ(m.answerTimes[2], 142.9f);
+    EXPECT_FALSE(m.clockStarted[2]);
 }
 
 // Activation takes the start reading of a block's first question (1, 6,
@@ -341,42 +341,42 @@ TEST_F(QuizTest, NewRunTimesBlockOpenersOnActivationAndOthersOnNext) {
 // continued run, counts it for that question, and never takes it twice.
 TEST_F(QuizTest, ActivationTimesBlockOpenersOrAnyQuestionOfAContinuedRun) {
     const std::set<int> openers = {1, 6, 11, 16, 21, 26};
-    for (short resumed : {0, 1}) {
+    for (bool resumed : {false, true}) {
         for (int n = 1; n <= state::kQuestions; ++n) {
-            SCOPED_TRACE(testing::Message() << "question " << n << " ResumedRun " << resumed);
+            SCOPED_TRACE(testing::Message() << "question " << n << " resumed " << resumed);
             platform::forms::resetForTests();
-            state::resetModule1();
-            m.ResumedRun = resumed;
-            m.AnswerTime[n] = 777;  // a start reading taken by "次へ", saved in the file
+            state::resetSession();
+            m.resumed = resumed;
+            m.answerTimes[n] = 777;  // a start reading taken by "次へ", saved in the file
             clock.now = 1000.0f + n;
             start(n);
-            const bool takes = openers.count(n) || resumed == 1;
+            const bool takes = openers.count(n) || resumed;
             const float reading = takes ? 1000.0f + n : 777.0f;
-            EXPECT_EQ(m.AnswerTime[n], reading);
+            EXPECT_EQ(m.answerTimes[n], reading);
             for (int q = 1; q <= state::kQuestions; ++q)
-                EXPECT_EQ(m.TimerStarted[q], q == n && takes ? 1 : 0) << "question " << q;
+                EXPECT_EQ(m.clockStarted[q], q == n && takes) << "question " << q;
 
             // Back from the tutor: the reading stands.
             state::progress::save(m);
             clock.now = 5000;
             reopen();
-            EXPECT_EQ(m.AnswerTime[n], reading);
-            EXPECT_EQ(m.TimerStarted[n], takes ? 1 : 0);
+            EXPECT_EQ(m.answerTimes[n], reading);
+            EXPECT_EQ(m.clockStarted[n], takes);
         }
     }
 }
 
 TEST_F(QuizTest, ContinuedRunTakesAFreshStartOnceOnFirstActivation) {
-    m.ResumedRun = 1;
-    m.AnswerTime[4] = 5000;  // left by an earlier run
+    m.resumed = true;
+    m.answerTimes[4] = 5000;  // left by an earlier run
     clock.now = 300;
     start(4);
-    EXPECT_EQ(m.AnswerTime[4], 300.0f);
-    EXPECT_EQ(m.TimerStarted[4], 1);
+    EXPECT_EQ(m.answerTimes[4], 300.0f);
+    EXPECT_TRUE(m.clockStarted[4]);
     state::progress::save(m);
     clock.now = 400;
     reopen();
-    EXPECT_EQ(m.AnswerTime[4], 300.0f);
+    EXPECT_EQ(m.answerTimes[4], 300.0f);
 }
 
 TEST_F(QuizTest, NegativeElapsedTimeAcrossMidnightIsKept) {
@@ -384,31 +384,31 @@ TEST_F(QuizTest, NegativeElapsedTimeAcrossMidnightIsKept) {
     QuizScreen *f = start(6);
     click(rightButton(f));
     clock.now = 5;
-    click(f->Command11);
-    EXPECT_EQ(m.AnswerTime[6], -86385.0f);
+    click(f->nextButton);
+    EXPECT_EQ(m.answerTimes[6], -86385.0f);
 }
 
 TEST_F(QuizTest, InstructionOfQuestionsNineAndTenDependsOnThePath) {
     QuizScreen *f = start(9);
-    EXPECT_EQ(f->Picture1->printed()[1].text, "　　　　分母にルートがない形にせよ。");
+    EXPECT_EQ(f->questionBox->printed()[1].text, "　　　　分母にルートがない形にせよ。");
     click(rightButton(f));
-    click(f->Command11);
-    EXPECT_EQ(f->Picture1->printed()[1].text, "　　　　分母に√がない形にせよ。");
-    EXPECT_EQ(m.QuestionNo, 10);
+    click(f->nextButton);
+    EXPECT_EQ(f->questionBox->printed()[1].text, "　　　　分母に√がない形にせよ。");
+    EXPECT_EQ(m.question, 10);
 }
 
 TEST_F(QuizTest, NextAfterTheFifthQuestionSavesTheAdvancedState) {
     clock.now = 1000;
-    m.ResumedRun = 1;
+    m.resumed = true;
     QuizScreen *f = start(5);
     click(rightButton(f));
     clock.now = 1061.5f;
-    click(f->Command11);
-    EXPECT_EQ(m.QuestionNo, 6);
-    EXPECT_EQ(m.AnsweredRight, 0);
-    EXPECT_EQ(m.AnswerTime[5], 61.0f);
-    EXPECT_FALSE(f->Command11->isEnabled());
-    EXPECT_TRUE(f->Command9->isEnabled());
+    click(f->nextButton);
+    EXPECT_EQ(m.question, 6);
+    EXPECT_FALSE(m.answeredRight);
+    EXPECT_EQ(m.answerTimes[5], 61.0f);
+    EXPECT_FALSE(f->nextButton->isEnabled());
+    EXPECT_TRUE(f->helpButton->isEnabled());
     QFile file("learner.ucd");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().startsWith("6,3000\r\n0,0\r\n0,0\r\n0,0\r\n0,0\r\n0,61\r\n"));
@@ -416,19 +416,19 @@ TEST_F(QuizTest, NextAfterTheFifthQuestionSavesTheAdvancedState) {
 
 TEST_F(QuizTest, LastQuestionKeepsQuestionNumberThirty) {
     clock.now = 10;
-    m.ResumedRun = 1;
+    m.resumed = true;
     QuizScreen *f = start(30, 2);
     click(rightButton(f));
     clock.now = 20;
-    click(f->Command11);
-    EXPECT_EQ(m.QuestionNo, 30);
-    EXPECT_EQ(m.AnswerTime[30], 10.0f);
+    click(f->nextButton);
+    EXPECT_EQ(m.question, 30);
+    EXPECT_EQ(m.answerTimes[30], 10.0f);
 }
 
 TEST_F(QuizTest, MissingProgressFileEndsTheProgramSilently) {
-    m.UserFileStem = "gone";
-    m.QuestionNo = 3;
-    platform::forms::show("Form3");
+    m.userCode = "gone";
+    m.question = 3;
+    screens::showScreen(screens::ScreenId::FirstQuiz);
     settle();
     EXPECT_TRUE(platform::forms::programEnded());
     EXPECT_TRUE(dialogs.calls.isEmpty());
@@ -439,28 +439,28 @@ TEST_F(QuizTest, FailedSaveOnHandOverIsReportedAndEnds) {
     click(rightButton(f));
     QFile::remove("learner.ucd");
     QDir().mkdir("learner.ucd");  // the save cannot replace a directory
-    click(f->Command11);
+    click(f->nextButton);
     ASSERT_EQ(dialogs.calls.size(), 1);
     EXPECT_TRUE(dialogs.calls[0].startsWith("error|進み具合を保存できませんでした。\n「learner.ucd」"));
     EXPECT_TRUE(platform::forms::programEnded());
 }
 
 TEST_F(QuizTest, MissCountStopsAtItsLimit) {
-    m.MissCount[2] = 32767;
+    m.misses[2] = 32767;
     QuizScreen *f = start(2);
     click(wrongButton(f));
-    EXPECT_EQ(m.MissCount[2], 32767);
-    EXPECT_EQ(m.Score, -3000);
+    EXPECT_EQ(m.misses[2], 32767);
+    EXPECT_EQ(m.score, -3000);
 }
 
 TEST_F(QuizTest, MascotPairsBlinkTogether) {
     QuizScreen *f = start(1);
-    f->Timer1->fire();
-    EXPECT_TRUE(f->Image2->isVisible() && f->Image4->isVisible());
-    EXPECT_FALSE(f->Image1->isVisible() || f->Image3->isVisible());
-    f->Timer1->fire();
-    EXPECT_TRUE(f->Image1->isVisible() && f->Image3->isVisible());
-    EXPECT_FALSE(f->Image2->isVisible() || f->Image4->isVisible());
+    f->mascotTimer->fire();
+    EXPECT_TRUE(f->mascotPose2->isVisible() && f->friendPose2->isVisible());
+    EXPECT_FALSE(f->mascotPose1->isVisible() || f->friendPose1->isVisible());
+    f->mascotTimer->fire();
+    EXPECT_TRUE(f->mascotPose1->isVisible() && f->friendPose1->isVisible());
+    EXPECT_FALSE(f->mascotPose2->isVisible() || f->friendPose2->isVisible());
 }
 
 }  // namespace

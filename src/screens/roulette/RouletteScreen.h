@@ -16,32 +16,32 @@ class PictureBox;
 
 namespace screens {
 
-class Form4 : public platform::Form {
+class RouletteScreen : public platform::Form {
     Q_OBJECT
 public:
-    Form4();
+    RouletteScreen();
     void activate() override;
 
-    void Command1Click();  // Start
-    void Command2Click();  // Stop
-    void Command3Click();  // 次へ
-    void Timer1Tick() { mascot_->tick(); }
-    void Timer2Tick();  // spinning
-    void Timer3Tick();  // running on after "Stop"
+    void startClicked();  // Start
+    void stopClicked();   // Stop
+    void nextClicked();   // 次へ
+    void mascotTicked() { mascot_->tick(); }
+    void spinTicked();   // the ball goes round while the wheel spins
+    void runOnTicked();  // the ball runs on after "Stop", then halts and scores
 
-    QPushButton *Command1, *Command2, *Command3;
-    platform::PictureBox *Picture1;
-    QLabel *Label1, *Label2;
-    platform::ImageBox *Image1, *Image2, *Image3, *Image4;
-    platform::Timer *Timer1, *Timer2, *Timer3;
+    QPushButton *startButton, *stopButton, *nextButton;
+    platform::PictureBox *wheelBox;
+    QLabel *scoreCaption, *scoreLabel;
+    platform::ImageBox *mascotPose1, *mascotPose2, *friendPose1, *friendPose2;
+    platform::Timer *mascotTimer, *spinTimer, *runOnTimer;
     // Holds the ball visible for a moment during a tick, then erases it.
-    platform::Timer *BallPause;
+    platform::Timer *ballPauseTimer;
     static constexpr int kBallPauseMs = 60;
 
-    double WheelAngle = 0;
-    double BallX = 0, BallY = 0;
-    float ExtraTurns = 0;
-    QColor EraseColor;
+    double wheelAngle = 0;     // the ball's angle on the ring, radians
+    double ballX = 0, ballY = 0;  // the ball's centre, in the wheel box's units
+    float extraTurns = 0;      // drawn at "Stop": how far the ball runs on
+    QColor eraseColor;         // the wheel box's background, to erase the ball
 
     // Whether a tick is holding the ball visible right now.
     bool ballShowing() const { return ballShowing_; }
@@ -50,7 +50,7 @@ public:
 private:
     void drawWheel();
     void drawBall(const QColor &color);
-    void moveBall();  // BallX, BallY from WheelAngle
+    void moveBall();  // ballX, ballY from wheelAngle
     void showBallForAMoment();
     void endOfPause();
     // Runs an event now, or, while a tick shows the ball, right after that

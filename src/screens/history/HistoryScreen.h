@@ -11,22 +11,23 @@
 
 namespace screens {
 
-class Form6 : public platform::Form {
+class HistoryScreen : public platform::Form {
     Q_OBJECT
 public:
-    Form6();
+    HistoryScreen();
     void activate() override;
 
-    void Command1Click();  // 終了
-    void Timer1Tick() { mascot_->tick(); }
+    void quitClicked();  // 終了
+    void mascotTicked() { mascot_->tick(); }
 
-    QPushButton *Command1;
-    QLabel *Label1, *Label2, *Label3, *Label4, *Label5;
-    std::array<QLabel *, 31> QuestionName{};  // Label6..Label35 for questions 1..30
-    std::array<QLabel *, 31> Lab{};           // Lab(1..30): misses
-    std::array<QLabel *, 31> zik{};           // zik(1..30): seconds
-    platform::ImageBox *Image1, *Image2;
-    platform::Timer *Timer1;
+    QPushButton *quitButton;
+    QLabel *headingLabel, *scoreCaption, *progressLabel, *scoreLabel, *legendLabel;
+    // Per question 1..30: its name, its misses and its seconds.
+    std::array<QLabel *, 31> questionLabels{};
+    std::array<QLabel *, 31> missLabels{};
+    std::array<QLabel *, 31> timeLabels{};
+    platform::ImageBox *mascotPose1, *mascotPose2;
+    platform::Timer *mascotTimer;
     MascotAnimation &mascot() { return *mascot_; }
 
 private:
@@ -44,11 +45,11 @@ QString missText(int count);
 QString timeText(double seconds);
 
 // Shows the history screen and fills what the screen that opens it fills:
-// the progress line from QuestionNo, the miss texts (MissText) of
-// questions 1..QuestionNo and empty after, the thirty miss boxes, and the
+// the progress line from the session's question, the session's miss texts
+// of questions 1..question and empty after, the thirty miss boxes, and the
 // score label with the given text.  Returns the screen, or null when it
 // could not be shown.
-Form6 *showAndFill(const QString &scoreText);
+HistoryScreen *showAndFill(const QString &scoreText);
 
 }  // namespace history
 }  // namespace screens

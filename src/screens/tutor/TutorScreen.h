@@ -14,22 +14,22 @@ class PictureBox;
 
 namespace screens {
 
-class Form5 : public platform::Form {
+class TutorScreen : public platform::Form {
     Q_OBJECT
 public:
-    Form5();
+    TutorScreen();
     void activate() override;
 
-    void Command1Click();  // 次へ
-    void Command2Click();  // EXIT
-    void Timer1Tick() { mascot_->tick(); }
+    void nextClicked();  // 次へ
+    void exitClicked();  // EXIT
+    void mascotTicked() { mascot_->tick(); }
 
-    QPushButton *Command1, *Command2;
-    platform::PictureBox *Picture1, *Picture2, *Picture3;
-    platform::ImageBox *Image1, *Image2, *Image3, *Image4;
-    platform::Timer *Timer1;
+    QPushButton *nextButton, *exitButton;
+    platform::PictureBox *explanationBox, *workingBox, *speechBox;
+    platform::ImageBox *mascotPose1, *mascotPose2, *doctorPose1, *doctorPose2;
+    platform::Timer *mascotTimer;
     // The explanation step that the next click shows.
-    short PageNo = 0;
+    short step = 0;
 
 private:
     void backToQuiz();

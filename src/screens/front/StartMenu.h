@@ -7,18 +7,15 @@
 
 namespace screens {
 
-class Form2 : public platform::Form {
+class StartMenu : public platform::Form {
     Q_OBJECT
 public:
-    Form2();
+    StartMenu();
 
-    void Command1Click();  // 初めからやる
-    void Command2Click();  // 前の続きからやる
+    void newRunClicked();  // 初めからやる
+    void continueClicked();  // 前の続きからやる
 
-    QPushButton *Command1, *Command2;
-
-    // The quiz screen that shows question q.
-    static QString quizScreenFor(int questionNo);
+    QPushButton *newRunButton, *continueButton;
 
 private:
     // Shows the input box until the code is empty or can name a file.

@@ -9,20 +9,20 @@
 
 namespace screens {
 
-class Form1 : public platform::Form {
+class TitleScreen : public platform::Form {
     Q_OBJECT
 public:
-    Form1();
+    TitleScreen();
     void activate() override;
 
-    void Command1Click();  // 次へ
-    void Command2Click();  // 終了
-    void Timer1Tick() { mascot_->tick(); }
+    void nextClicked();  // 次へ
+    void quitClicked();  // 終了
+    void mascotTicked() { mascot_->tick(); }
 
-    QPushButton *Command1, *Command2;
-    QLabel *Label1, *Label2, *Label3, *Label4;
-    platform::ImageBox *Image1, *Image2, *Image3;
-    platform::Timer *Timer1;
+    QPushButton *nextButton, *quitButton;
+    QLabel *titleLabel, *subtitleLabel, *platformLabel, *creditLabel;
+    platform::ImageBox *mascotPose1, *titlePicture, *mascotPose2;
+    platform::Timer *mascotTimer;
     MascotAnimation &mascot() { return *mascot_; }
 
 private:

@@ -1,0 +1,89 @@
+#include "screens/front/StartMenu.h"
+
+#include "platform/Forms.h"
+#include "screens/Screens.h"
+#include "platform/Services.h"
+#include "state/Session.h"
+#include "state/ProgressFile.h"
+#include "state/SoundCues.h"
+
+namespace screens {
+
+namespace {
+const QString kPrompt = QStringLiteral("半角８文字以内で、ユーザーコードを入力してください・・・");
+const QString kDefaultStem = QStringLiteral("pm");
+}  // namespace
+
+StartMenu::StartMenu()
+    : Form(QStringLiteral("startMenu"), QStringLiteral(" ぽむりん紀行20(√、因数分解、2次方程式・関数の巻) "),
+           5685, 870) {
+    newRunButton = addButton(QStringLiteral("newRunButton"), QStringLiteral("初めからやる"), 960, 240, 1575, 375);
+    continueButton = addButton(QStringLiteral("continueButton"), QStringLiteral("前の続きからやる"), 3120, 240, 1575, 375);
+    setTabOrder({newRunButton, continueButton});
+    setFirstFocus(newRunButton);
+    connect(newRunButton, &QPushButton::clicked, this, &StartMenu::newRunClicked);
+    connect(continueButton, &QPushButton::clicked, this, &StartMenu::continueClicked);
+}
+
+QString StartMenu::askCode(const QString &title) {
+    // A code that cannot safely name a file in the working directory is
+    // refused: the box comes back empty and nothing is read or written.
+    for (;;) {
+        const QString code = platform::dialogs().inputBox(this, kPrompt, title);
+        if (code.isEmpty() || state::progress::isAcceptableCode(code)) return state::progress::normalizedCode(code);
+    }
+}
+
+void StartMenu::handOver() {
+    unload();  // before the quiz screen shows: one window at a time
+    showScreen(quizScreenFor(state::session().question));
+}
+
+void StartMenu::trapped() {
+    // Any failure ends the program at once, without a message.
+    unload();
+    platform::forms::endProgram();
+}
+
+void StartMenu::newRunClicked() {
+    cues::chime(player(), cues::kClick);
+    state::Session &m = state::session();
+    try {
+        m.question = 1;
+        m.score = 0;
+        for (int i = 1; i <= state::kQuestions; ++i) {
+            m.misses[i] = 0;
+            m.answerTimes[i] = 0;
+        }
+        const QString code = askCode(QStringLiteral("ユーザーコード入力"));
+        m.userCode = code.isEmpty() ? kDefaultStem : code;
+        state::progress::save(m);  // before the hand-over: the quiz screen reads the file on opening
+        handOver();
+    } catch (const std::exception &) {
+        trapped();
+    }
+}
+
+void StartMenu::continueClicked() {
+    cues::chime(player(), cues::kClick);
+    state::Session &m = state::session();
+    m.resumed = true;
+    try {
+        const QString code = askCode(QStringLiteral("  ユーザーコード入力"));
+        if (!code.isEmpty()) {
+            m.userCode = code;
+            state::progress::load(m);
+        } else {
+            m.question = 1;
+            m.score = 0;
+            for (int i = 1; i <= state::kQuestions; ++i) m.misses[i] = 0;
+            m.userCode = kDefaultStem;
+            state::progress::save(m);
+        }
+        handOver();
+    } catch (const std::exception &) {
+        trapped();
+    }
+}
+
+}  // namespace screens

@@ -1,0 +1,12 @@
+#include "state/Session.h"
+
+namespace state {
+
+Session &session() {
+    static Session shared;
+    return shared;
+}
+
+void resetSession() { session() = Session(); }
+
+}  // namespace state
