@@ -29,7 +29,10 @@ QString fileName(const QString &stem);
 // failure or a crash leaves one complete save, old or new.  Only a regular
 // file is replaced: a link, FIFO, device or folder of that name is refused,
 // never followed.  Variables that would make a file its reader refuses
-// (see parse) are refused too.  Throws ProgressError on failure.
+// (see parse) are refused too.  An existing file's mode and group are
+// kept; a new one in a class folder is made 0660 (see files::setGroupShared).
+// Temporaries that earlier saves of this file left behind are removed once
+// stale (files::removeStaleTemporaries).  Throws ProgressError on failure.
 void save(const Module1 &m);
 
 // Reads the file of m.UserFileStem, as loadFrom does.
