@@ -45,6 +45,12 @@ std::string osFailure(const QString &what, int err) {
     case EISDIR: reason = QStringLiteral("同じ名前のフォルダーがあります"); break;
     case EIO: reason = QStringLiteral("ディスクの読み書きに失敗しました"); break;
     case ENAMETOOLONG: reason = QStringLiteral("名前が長すぎます"); break;
+    case ENOTCONN:
+    case ESTALE:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case ETIMEDOUT: reason = QStringLiteral("ファイルサーバーにつながりません"); break;
     default: reason = QString::fromLocal8Bit(std::strerror(err)); break;
     }
     return QStringLiteral("%1（%2）。").arg(what, reason).toStdString();
