@@ -233,7 +233,13 @@ void CodeHold::release() {
 
 CodeHold &codeHold() {
     static QPointer<CodeHold> hold;
-    if (!hold) hold = new CodeHold(QCoreApplication::instance());
+    if (!hold) {
+        hold = new CodeHold(QCoreApplication::instance());
+        // Released when the event loop ends, while timers can still be
+        // stopped; the application's end deletes it too.
+        if (auto *app = QCoreApplication::instance())
+            QObject::connect(app, &QCoreApplication::aboutToQuit, hold.data(), [] { codeHold().release(); });
+    }
     return *hold;
 }
 
