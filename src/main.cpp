@@ -1,17 +1,23 @@
 // The program: the title screen first; the run ends when no window is left.
 //
 //   pomurin20                 works in the folder it is started in
-//   pomurin20 --user-folder   works in the learner's own folder (the menu
-//                             entry starts it this way)
+//   pomurin20 --user-folder   works in the class folder when the
+//                             configuration names one, else in the
+//                             learner's own folder (the menu entry starts
+//                             it this way)
+//   pomurin20 --folder DIR    works in DIR, as in a class folder
 //   pomurin20 --help | --version
+#include "platform/ClassFolder.h"
 #include "platform/DataFolder.h"
 #include "platform/Services.h"
 #include "screens/Program.h"
+#include "state/SaveFiles.h"
 
 #include <QApplication>
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #ifndef POMURIN_VERSION
 #define POMURIN_VERSION "unknown"
@@ -25,14 +31,19 @@ namespace {
 void printHelp() {
     const QStringList data = platform::installedDataFolders();
     std::printf(
-        "Usage: pomurin20 [--user-folder]\n"
+        "Usage: pomurin20 [--user-folder | --folder DIR]\n"
         "A maths drill game in Japanese.\n\n"
-        "  --user-folder  work in %s\n"
+        "  --user-folder  work in the class folder named in pomurin20/pomurin20.conf\n"
+        "                 of the XDG configuration folders (section [class], key\n"
+        "                 folder; searched: %s),\n"
+        "                 else in %s\n"
         "                 (created if missing) instead of the current folder\n"
+        "  --folder DIR   work in DIR, a class folder, whatever the setting says\n"
         "  --help         show this help and exit\n"
         "  --version      show the version and exit\n\n"
         "Progress files (<code>.ucd) are written in the working folder.  Sound files\n"
         "missing from it are taken from: %s\n",
+        qPrintable(platform::classFolderSettingFiles().join(QStringLiteral(", "))),
         qPrintable(platform::userFolderPath()),
         data.isEmpty() ? "(no installed data folder found)" : qPrintable(data.join(QStringLiteral(", "))));
 }
@@ -58,16 +69,41 @@ int main(int argc, char **argv) {
     // Qt has taken its own options (-platform, -display, ...); what is left
     // is ours.
     bool userFolder = false;
-    for (const QString &arg : app.arguments().mid(1)) {
+    std::optional<QString> folderOption;
+    const QStringList args = app.arguments().mid(1);
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
         if (arg == QLatin1String("--user-folder")) {
             userFolder = true;
+        } else if (arg == QLatin1String("--folder") || arg.startsWith(QLatin1String("--folder="))) {
+            const bool joined = arg.startsWith(QLatin1String("--folder="));
+            if (!joined && i + 1 == args.size()) {
+                std::fprintf(stderr, "pomurin20: --folder needs a folder (try --help)\n");
+                return 2;
+            }
+            folderOption = joined ? arg.mid(9) : args[++i];
         } else {
             std::fprintf(stderr, "pomurin20: unknown argument '%s' (try --help)\n", qPrintable(arg));
             return 2;
         }
     }
 
-    if (userFolder) {
+    // The class folder, when one is named: used as it is, or the start ends
+    // with a message for the teacher; never a silent fall-back elsewhere.
+    QString source;
+    const QString classFolder =
+        platform::classFolderFor(userFolder, folderOption ? &*folderOption : nullptr, &source);
+    if (folderOption || !classFolder.isEmpty()) {
+        QString message;
+        if (!platform::enterClassFolder(classFolder, source, &message)) {
+            std::fprintf(stderr, "pomurin20: cannot use the class folder %s\n%s\n", qPrintable(classFolder),
+                         qPrintable(message));
+            platform::installJapaneseTranslations();
+            platform::dialogs().showError(nullptr, message, QStringLiteral("ぽむりん紀行20"));
+            return 1;
+        }
+        state::files::setGroupShared(true);
+    } else if (userFolder) {
         QString error;
         if (!platform::enterUserFolder(&error)) {
             std::fprintf(stderr, "pomurin20: cannot use the folder %s\n",

@@ -1,9 +1,10 @@
 #include "state/ProgressFile.h"
 
+#include "state/SaveFiles.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QByteArrayView>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <array>
@@ -27,8 +28,6 @@ constexpr qint64 kMaxRead = 1 << 20;  // more than any real file; a bound for ho
 // The longest number the writer can produce is the plain decimal of the
 // smallest double, about 340 characters; anything longer is not ours.
 constexpr qsizetype kMaxField = 400;
-// The save writes "<name>.XXXXXX" beside the file before renaming it.
-constexpr int kTempSuffix = 7;
 
 // "<what>（<reason>）。" with the system's reason for err, in Japanese where
 // the reason is one a learner or teacher may meet.
@@ -46,6 +45,12 @@ std::string osFailure(const QString &what, int err) {
     case EISDIR: reason = QStringLiteral("同じ名前のフォルダーがあります"); break;
     case EIO: reason = QStringLiteral("ディスクの読み書きに失敗しました"); break;
     case ENAMETOOLONG: reason = QStringLiteral("名前が長すぎます"); break;
+    case ENOTCONN:
+    case ESTALE:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case ETIMEDOUT: reason = QStringLiteral("ファイルサーバーにつながりません"); break;
     default: reason = QString::fromLocal8Bit(std::strerror(err)); break;
     }
     return QStringLiteral("%1（%2）。").arg(what, reason).toStdString();
@@ -136,13 +141,6 @@ struct Descriptor {
         if (fd >= 0) ::close(fd);
     }
 };
-
-QByteArray randomSuffix() {
-    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray s(".");
-    for (int i = 1; i < kTempSuffix; ++i) s += kAlphabet[QRandomGenerator::global()->bounded(62)];
-    return s;
-}
 
 }  // namespace
 
@@ -275,7 +273,7 @@ void save(const Session &m) {
     Descriptor file;
     QByteArray temp;
     for (int attempt = 0; attempt < 100 && file.fd < 0; ++attempt) {
-        temp = target + randomSuffix();
+        temp = files::tempNameFor(target);
         file.fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (file.fd < 0 && errno != EEXIST)
             throw ProgressError(osFailure(QStringLiteral("「%1」を作れません").arg(name), errno));
@@ -287,7 +285,18 @@ void save(const Session &m) {
         ::unlink(temp.constData());
         throw ProgressError(osFailure(what.arg(name), err));
     };
-    if (exists && ::fchmod(file.fd, old.st_mode & 07777) != 0) fail(QStringLiteral("「%1」の許可を写せません"), errno);
+    // A save keeps the file's group (where this account may give it) and
+    // mode: in a shared folder another pupil's account may write the file
+    // next.  The group first, since changing it may clear the set-group-ID
+    // bit.  A new file in a class folder is the group's (0660) whatever
+    // the umask; with a set-group-ID folder it has the folder's group.
+    if (exists) {
+        struct stat made {};
+        if (::fstat(file.fd, &made) == 0 && made.st_gid != old.st_gid) (void)::fchown(file.fd, (uid_t)-1, old.st_gid);
+        if (::fchmod(file.fd, old.st_mode & 07777) != 0) fail(QStringLiteral("「%1」の許可を写せません"), errno);
+    } else if (files::groupShared() && ::fchmod(file.fd, files::kSharedFileMode) != 0) {
+        fail(QStringLiteral("「%1」の許可を決められません"), errno);
+    }
     for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t n = ::write(file.fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
         if (n < 0 && errno == EINTR) continue;
@@ -295,6 +304,10 @@ void save(const Session &m) {
         done += n;
     }
     if (::fsync(file.fd) != 0) fail(QStringLiteral("「%1」を保存できません"), errno);
+    // The time of this write on the folder's own clock, against which
+    // other temporaries are judged stale.
+    struct stat written {};
+    const bool haveNow = ::fstat(file.fd, &written) == 0;
     const int closed = ::close(file.fd);
     file.fd = -1;
     if (closed != 0) {
@@ -308,12 +321,20 @@ void save(const Session &m) {
         throw ProgressError(osFailure(QStringLiteral("「%1」を保存できません").arg(name), err));
     }
 
+    // Temporaries that a save killed mid-way (here or on another machine)
+    // left beside the file go once they are clearly stale.
+    const QFileInfo info(name);
+    const QByteArray base = QFile::encodeName(info.fileName());
+    if (haveNow)
+        files::removeStaleTemporaries(QFile::encodeName(info.path()), {base, base + files::kHoldEnding},
+                                      written.st_mtim);
+
     // Sync the folder too, so that the rename itself survives a power cut.
     // A folder that cannot be opened or does not support syncing (EINVAL)
     // leaves the save as good as the file system makes it; a disk error
     // is reported.
     Descriptor folder;
-    folder.fd = ::open(QFile::encodeName(QFileInfo(name).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    folder.fd = ::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder.fd >= 0 && ::fsync(folder.fd) != 0 && errno == EIO)
         throw ProgressError(osFailure(QStringLiteral("「%1」のフォルダーを保存できません").arg(name), EIO));
 }
@@ -377,7 +398,7 @@ bool isAcceptableCode(const QString &code) {
     if (stem == QLatin1String(".") || stem == QLatin1String("..")) return false;
     long nameMax = ::pathconf(".", _PC_NAME_MAX);
     if (nameMax <= 0) nameMax = 255;
-    return fileName(stem).toUtf8().size() + kTempSuffix <= nameMax;
+    return fileName(stem).toUtf8().size() + files::kLongestEnding <= nameMax;
 }
 
 }  // namespace state::progress

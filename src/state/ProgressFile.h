@@ -1,7 +1,7 @@
 #pragma once
 // The per-user progress file: <stem>.ucd in the working directory, 31 lines
-// of comma-separated numbers ending in CR LF.  Line 1 holds the question
-// and the score, lines 2..31 the misses and the time of question 1..30.
+// of comma-separated numbers ending in CR LF.  Line 1 holds question and
+// Score, lines 2..31 misses(i) and answerTimes(i).
 
 #include "state/Session.h"
 
@@ -29,13 +29,16 @@ QString fileName(const QString &stem);
 // failure or a crash leaves one complete save, old or new.  Only a regular
 // file is replaced: a link, FIFO, device or folder of that name is refused,
 // never followed.  Variables that would make a file its reader refuses
-// (see parse) are refused too.  Throws ProgressError on failure.
+// (see parse) are refused too.  An existing file's mode and group are
+// kept; a new one in a class folder is made 0660 (see files::setGroupShared).
+// Temporaries that earlier saves of this file left behind are removed once
+// stale (files::removeStaleTemporaries).  Throws ProgressError on failure.
 void save(const Session &m);
 
 // Reads the file of m.userCode, as loadFrom does.
 void load(Session &m);
 
-// Reads the progress file at path into m (question, score, misses,
+// Reads the progress file at path into m (question, Score, misses,
 // answerTimes).  Regular files only: a symbolic link, FIFO, device or folder
 // is refused without being followed or waited on, and the read is bounded.
 // Throws ProgressError (a Japanese reason) on failure; m is then unchanged.
@@ -46,7 +49,7 @@ QByteArray render(const Session &m);
 // Parses content into m.  Throws ProgressError, leaving m unchanged, when
 // the content holds fewer than 62 fields, a field that is not a number (or
 // longer than any number the writer makes), an integer that does not fit
-// its field, a question outside 1..30, a negative miss count, or a
+// its variable, question outside 1..30, a negative miss count, or a
 // number that could not be written back.  Anything after the 62 fields is
 // ignored.
 void parse(const QByteArray &content, Session &m);

@@ -78,6 +78,7 @@ expected=(
   /usr/share/man/man1/pomurin20.1.gz
   /usr/share/man/man1/pomurin20-report.1.gz
   /usr/share/doc/pomurin20/changelog.gz
+  /usr/share/doc/pomurin20/examples/pomurin20.conf
 )
 for f in "${expected[@]}"; do
   grep -qxF "$f" <<<"$files" && ok "ships $f" || fail "missing $f"
@@ -118,6 +119,13 @@ grep -q '^\.TH POMURIN20-REPORT 1' <<<"$(zcat "$root/usr/share/man/man1/pomurin2
   && ok "report's manual page" || fail "report's manual page"
 changes=$(first_line "$(zcat "$root/usr/share/doc/pomurin20/changelog.gz")")
 grep -qF "pomurin20 ($version) " <<<"$changes" && ok "changelog names the version" || fail "changelog: $changes"
+
+# The example setting names no folder until an administrator edits it,
+# and nothing is installed where the game would read it.
+example="$root/usr/share/doc/pomurin20/examples/pomurin20.conf"
+grep -qx '\[class\]' "$example" && ! grep -Eq '^[[:space:]]*folder[[:space:]]*=' "$example" \
+  && ok "example setting, inactive" || fail "example setting"
+[ ! -e "$root/etc/xdg/pomurin20" ] && [ ! -e "$root/usr/etc" ] && ok "no active setting shipped" || fail "a setting is shipped active"
 
 for s in pinpon.wav endpinpon.wav Chimes.wav Chimes2.wav passport.mid Canyon.mid bahha.rmi; do
   cmp -s "$build/run/$s" "$root/usr/share/pomurin20/$s" || fail "$s differs from the built one"

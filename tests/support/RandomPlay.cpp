@@ -9,6 +9,7 @@
 #include "screens/quiz/QuizScreen.h"
 #include "screens/roulette/RouletteScreen.h"
 #include "screens/roulette/Wheel.h"
+#include "state/CodeHold.h"
 #include "state/Session.h"
 #include "state/ProgressFile.h"
 
@@ -566,11 +567,14 @@ void RandomPlay::checkProgressFile() {
 void RandomPlay::checkFolder() {
     if (!failure_.isEmpty()) return;
     // Only the progress files of codes that were taken: no leftover
-    // temporary file, nothing made by a refused code.
+    // temporary file, nothing made by a refused code;
     const QStringList entries = QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
                                                           QDir::NoDotAndDotDot);
+    // and the hold of the code in play (one at most: taking a code gives
+    // up the one before).
+    const QString held = state::codeHold().holdPath();
     for (const QString &entry : entries)
-        if (!holds(files_.contains(entry),
+        if (!holds(files_.contains(entry) || QDir::current().absoluteFilePath(entry) == held,
                    [&] { return QStringLiteral("a stray entry in the working folder: %1").arg(visible(entry)); }))
             return;
     const QString escaped = QStringLiteral("../") + fileNameOf(escapeName_);

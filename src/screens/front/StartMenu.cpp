@@ -3,6 +3,7 @@
 #include "platform/Forms.h"
 #include "screens/Screens.h"
 #include "platform/Services.h"
+#include "screens/common/ClaimCode.h"
 #include "state/Session.h"
 #include "state/ProgressFile.h"
 #include "state/SoundCues.h"
@@ -30,7 +31,10 @@ QString StartMenu::askCode(const QString &title) {
     // refused: the box comes back empty and nothing is read or written.
     for (;;) {
         const QString code = platform::dialogs().inputBox(this, kPrompt, title);
-        if (code.isEmpty() || state::progress::isAcceptableCode(code)) return state::progress::normalizedCode(code);
+        if (!code.isEmpty() && !state::progress::isAcceptableCode(code)) continue;
+        // One code, one player: a code another running program holds is asked again.
+        const QString stem = state::progress::normalizedCode(code);
+        if (claimCode(this, stem.isEmpty() ? kDefaultStem : stem)) return stem;
     }
 }
 

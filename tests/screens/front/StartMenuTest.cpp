@@ -183,7 +183,8 @@ TEST_F(StartMenuTest, UnsafeCodesAreAskedForAgainAndTouchNothing) {
     // refused codes read and wrote nothing.
     EXPECT_EQ(m.userCode, "ok code");
     EXPECT_TRUE(platform::forms::programEnded());
-    EXPECT_EQ(QDir(".").entryList(QDir::Files), QStringList());
+    // The accepted code is held while the program runs.
+    EXPECT_EQ(QDir(".").entryList(QDir::Files), QStringList{"ok code.ucd.hold"});
     QDir::setCurrent("..");
 }
 

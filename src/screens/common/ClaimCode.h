@@ -1,0 +1,17 @@
+#pragma once
+// The start menu's check that nobody else is playing a code.
+
+#include <QString>
+
+class QWidget;
+
+namespace screens {
+
+// Takes the hold of the progress file of stem for this program (see
+// state::CodeHold).  When another running program holds it, tells the
+// learner in a message box and returns false, so that the start menu asks
+// for another code.  A hold that cannot be written (a read-only folder)
+// does not stop the game: the save then says what is wrong.
+bool claimCode(QWidget *parent, const QString &stem);
+
+}  // namespace screens

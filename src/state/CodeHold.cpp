@@ -1,0 +1,246 @@
+#include "state/CodeHold.h"
+
+#include "state/SaveFiles.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QRandomGenerator>
+#include <QSysInfo>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace state {
+
+namespace {
+
+constexpr qsizetype kMaxHoldFile = 4096;
+
+QString thisHost() { return QSysInfo::machineHostName(); }
+
+QByteArray newToken() {
+    QByteArray raw(16, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(raw.data()), 4);
+    return raw.toHex();
+}
+
+QByteArray content(const QByteArray &token) {
+    return "pomurin20 hold\nhost " + thisHost().toUtf8() + "\npid " + QByteArray::number(::getpid()) + "\ntoken " +
+           token + "\ntime " + QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
+}
+
+// The holder named by a hold file's content; unknown lines are ignored.
+CodeHold::Holder parseHolder(const QByteArray &text) {
+    CodeHold::Holder h;
+    for (const QByteArray &line : text.split('\n')) {
+        const qsizetype space = line.indexOf(' ');
+        if (space < 0) continue;
+        const QByteArray key = line.left(space), value = line.mid(space + 1);
+        if (key == "host") h.host = QString::fromUtf8(value);
+        else if (key == "pid") h.pid = value.toLongLong();
+        else if (key == "token") h.token = value;
+    }
+    return h;
+}
+
+// Reads a hold file without following a link or waiting on a FIFO.
+// Returns false when there is no regular file to read (errno says why).
+bool readHold(const QByteArray &path, CodeHold::Holder *holder, struct stat *st) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fstat(fd, st) == 0 && S_ISREG(st->st_mode);
+    if (ok) {
+        QByteArray text(kMaxHoldFile, Qt::Uninitialized);
+        const ssize_t n = ::read(fd, text.data(), static_cast<size_t>(text.size()));
+        ok = n >= 0;
+        if (ok) *holder = parseHolder(text.left(n));
+    } else {
+        errno = EINVAL;
+    }
+    ::close(fd);
+    return ok;
+}
+
+// Writes the hold's content to a fresh temporary beside path.  Returns its
+// name, with the time of the write on the folder's clock in *now, or an
+// empty name when it cannot be written.
+QByteArray writeTemp(const QByteArray &path, const QByteArray &token, timespec *now) {
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
+        temp = files::tempNameFor(path);
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return {};
+    }
+    if (fd < 0) return {};
+    const QByteArray bytes = content(token);
+    bool ok = !files::groupShared() || ::fchmod(fd, files::kSharedFileMode) == 0;
+    ok = ok && ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) == bytes.size();
+    struct stat st {};
+    ok = ok && ::fstat(fd, &st) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+        ::unlink(temp.constData());
+        return {};
+    }
+    *now = st.st_mtim;
+    return temp;
+}
+
+// Whether the hold described by holder and st still stands at now.
+bool isLive(const CodeHold::Holder &holder, const struct stat &st, const timespec &now) {
+    if (holder.host == thisHost() && holder.pid > 0) {
+        // A hold of this program itself is a leftover; one of a process
+        // that has ended on this machine is stale at once.
+        if (holder.pid == ::getpid()) return false;
+        if (::kill(static_cast<pid_t>(holder.pid), 0) != 0 && errno == ESRCH) return false;
+    }
+    return static_cast<long long>(now.tv_sec) - static_cast<long long>(st.st_mtim.tv_sec) <= CodeHold::kExpirySeconds;
+}
+
+// Puts temp in the hold file's place only if no hold stands there.  A hard
+// link is refused atomically when the name exists; where the folder has no
+// hard links (some network file systems), a rename after a look is the
+// best there is.  Returns 0, or the errno (EEXIST when a hold stands).
+int placeExclusively(const QByteArray &temp, const QByteArray &path) {
+    if (::link(temp.constData(), path.constData()) == 0) {
+        ::unlink(temp.constData());
+        return 0;
+    }
+    const int err = errno;
+    if (err != EPERM && err != ENOSYS && err != EOPNOTSUPP && err != EMLINK) return err;
+    struct stat st {};
+    if (::lstat(path.constData(), &st) == 0) return EEXIST;
+    if (errno != ENOENT) return errno;
+    return ::rename(temp.constData(), path.constData()) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+CodeHold::CodeHold(QObject *parent) : QObject(parent), timer_(this, kRenewSeconds * 1000, false) {
+    timer_.onTick = [this] { renew(); };
+}
+
+CodeHold::~CodeHold() { release(); }
+
+QString CodeHold::holdPathFor(const QString &progressPath) {
+    return QDir::cleanPath(QDir::current().absoluteFilePath(progressPath)) + QLatin1String(files::kHoldEnding);
+}
+
+CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder) {
+    const QString wanted = holdPathFor(progressPath);
+    if (holding() && wanted == path_) {
+        renew();
+        if (holding()) return Outcome::Held;
+    }
+    release();
+    const QByteArray path = QFile::encodeName(wanted);
+    const QByteArray token = newToken();
+    // A few rounds: a stale hold is moved aside and the round starts again;
+    // another program taking the same stale hold at the same moment makes
+    // one of the two see the other's fresh hold in the next round.
+    for (int round = 0; round < 4; ++round) {
+        timespec now {};
+        const QByteArray temp = writeTemp(path, token, &now);
+        if (temp.isEmpty()) return Outcome::Unavailable;
+        const int placed = placeExclusively(temp, path);
+        if (placed == 0) {
+            // Where the rename fallback was used two programs may both
+            // have placed theirs; the file says who won.
+            Holder back;
+            struct stat st {};
+            if (!readHold(path, &back, &st) || back.token != token) {
+                if (holder) *holder = back;
+                return Outcome::InUse;
+            }
+            path_ = wanted;
+            token_ = token;
+            timer_.setEnabled(true);
+            return Outcome::Held;
+        }
+        ::unlink(temp.constData());
+        if (placed != EEXIST) return Outcome::Unavailable;
+
+        Holder current;
+        struct stat st {};
+        if (!readHold(path, &current, &st)) {
+            if (errno == ENOENT) continue;  // released meanwhile
+            return Outcome::Unavailable;    // a link, folder or FIFO in its place
+        }
+        if (isLive(current, st, now)) {
+            if (holder) *holder = current;
+            return Outcome::InUse;
+        }
+        // Stale: move it aside under a name of our own; only one program
+        // can move it.  If what was moved is not the hold judged stale
+        // (someone took it over in between), it goes back.
+        const QByteArray aside = files::tempNameFor(path);
+        if (::rename(path.constData(), aside.constData()) != 0) {
+            if (errno == ENOENT) continue;
+            return Outcome::Unavailable;
+        }
+        Holder moved;
+        struct stat movedSt {};
+        if (readHold(aside, &moved, &movedSt) && moved.token != current.token)
+            (void)::link(aside.constData(), path.constData());
+        ::unlink(aside.constData());
+    }
+    return Outcome::Unavailable;
+}
+
+void CodeHold::renew() {
+    if (!holding()) return;
+    const QByteArray path = QFile::encodeName(path_);
+    Holder current;
+    struct stat st {};
+    if (!readHold(path, &current, &st)) {
+        // Gone (a teacher tidied the folder) or unreadable for a moment (the
+        // network): write it again, the code is still ours.
+        if (errno != ENOENT && errno != EINVAL) return;
+    } else if (current.token != token_) {
+        std::fprintf(stderr, "pomurin20: the hold %s was taken over by %s (process %lld)\n", path.constData(),
+                     qPrintable(current.host), static_cast<long long>(current.pid));
+        timer_.setEnabled(false);
+        path_.clear();
+        token_.clear();
+        return;
+    }
+    timespec now {};
+    const QByteArray temp = writeTemp(path, token_, &now);
+    if (temp.isEmpty()) return;  // the next tick tries again
+    if (::rename(temp.constData(), path.constData()) != 0) ::unlink(temp.constData());
+}
+
+void CodeHold::release() {
+    timer_.setEnabled(false);
+    if (!holding()) return;
+    const QByteArray path = QFile::encodeName(path_);
+    Holder current;
+    struct stat st {};
+    if (readHold(path, &current, &st) && current.token == token_) ::unlink(path.constData());
+    path_.clear();
+    token_.clear();
+}
+
+CodeHold &codeHold() {
+    static QPointer<CodeHold> hold;
+    if (!hold) {
+        hold = new CodeHold(QCoreApplication::instance());
+        // Released when the event loop ends, while timers can still be
+        // stopped; the application's end deletes it too.
+        if (auto *app = QCoreApplication::instance())
+            QObject::connect(app, &QCoreApplication::aboutToQuit, hold.data(), [] { codeHold().release(); });
+    }
+    return *hold;
+}
+
+}  // namespace state

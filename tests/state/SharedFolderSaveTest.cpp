@@ -1,0 +1,197 @@
+// Saving into a folder that many accounts share: the mode and group of a
+// new file and of a saved-again one, the temporaries a killed save left
+// behind, and a folder that disappears during a lesson.
+#include "state/ProgressFile.h"
+#include "state/SaveFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace state;
+
+namespace {
+
+Session pupil(const QString &stem, double score = 105000) {
+    Session m;
+    m.userCode = stem;
+    m.question = 12;
+    m.score = score;
+    return m;
+}
+
+struct stat statOf(const char *path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path, &st), 0) << path;
+    return st;
+}
+
+// Sets the umask (and the class-folder mode) for one test and puts them back.
+class Umask {
+public:
+    explicit Umask(mode_t mask, bool shared) : old_(::umask(mask)) { files::setGroupShared(shared); }
+    ~Umask() {
+        ::umask(old_);
+        files::setGroupShared(false);
+    }
+
+private:
+    mode_t old_;
+};
+
+// A group other than the process's own that this process may give files:
+// any group for root, else a supplementary one; 0 when there is none.
+gid_t otherGroup(gid_t besides) {
+    if (::geteuid() == 0) return besides == 4242 ? 4243 : 4242;
+    gid_t groups[64];
+    const int n = ::getgroups(64, groups);
+    for (int i = 0; i < n; ++i)
+        if (groups[i] != besides) return groups[i];
+    return 0;
+}
+
+TEST(SharedFolderSave, NewFileModeDependsOnTheFolderKindNotTheUmask) {
+    struct Case {
+        mode_t umask;
+        bool classFolder;
+        mode_t expected;
+    };
+    // A class folder's files are the group's, 0660, whatever the umask; a
+    // per-user or working folder keeps what the umask gives, private where
+    // the account is.
+    for (const Case c : {Case{0077, true, 0660}, Case{0000, true, 0660}, Case{0022, true, 0660},
+                         Case{0077, false, 0600}, Case{0022, false, 0644}}) {
+        const Umask mask(c.umask, c.classFolder);
+        const QString stem = QStringLiteral("new%1%2").arg(c.umask, 0, 8).arg(c.classFolder);
+        progress::save(pupil(stem));
+        const struct stat st = statOf(QFile::encodeName(stem + ".ucd").constData());
+        EXPECT_EQ(st.st_mode & 07777, c.expected) << "umask " << std::oct << c.umask << " class " << c.classFolder;
+    }
+}
+
+TEST(SharedFolderSave, SavingAgainKeepsTheFilesModeEvenAPrivateOne) {
+    for (const mode_t mode : {0600, 0640, 0660, 0644}) {
+        for (const bool classFolder : {false, true}) {
+            const Umask mask(0, classFolder);
+            progress::save(pupil("kept"));
+            ASSERT_EQ(::chmod("kept.ucd", mode), 0);
+            progress::save(pupil("kept", 40000));
+            EXPECT_EQ(statOf("kept.ucd").st_mode & 07777, mode) << std::oct << mode << " class " << classFolder;
+            Session back = pupil("kept", 0);
+            progress::load(back);
+            EXPECT_EQ(back.score, 40000);
+        }
+    }
+}
+
+TEST(SharedFolderSave, SetGroupIdFolderGivesItsGroupAndASaveKeepsTheFilesGroup) {
+    const gid_t own = ::getegid();
+    const gid_t classGroup = otherGroup(own);
+    if (classGroup == 0) GTEST_SKIP() << "SKIPPED: this account has no second group to test with (CI runs as root)";
+    const gid_t anotherGroup = ::geteuid() == 0 ? classGroup + 1 : own;
+
+    // The set-up the README describes: a folder of the class's group, 2770.
+    ASSERT_TRUE(QDir().mkdir("class"));
+    ASSERT_EQ(::chown("class", (uid_t)-1, classGroup), 0);
+    ASSERT_EQ(::chmod("class", 02770), 0);
+    ASSERT_TRUE(QDir::setCurrent("class"));
+    const Umask mask(0022, true);
+    progress::save(pupil("3101"));
+    struct stat st = statOf("3101.ucd");
+    EXPECT_EQ(st.st_gid, classGroup);
+    EXPECT_EQ(st.st_mode & 07777, 0660u);
+
+    // A file someone gave another group and mode keeps both when saved again.
+    ASSERT_EQ(::chown("3101.ucd", (uid_t)-1, anotherGroup), 0);
+    ASSERT_EQ(::chmod("3101.ucd", 0640), 0);
+    progress::save(pupil("3101", 40000));
+    st = statOf("3101.ucd");
+    EXPECT_EQ(st.st_gid, anotherGroup);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    QDir::setCurrent("..");
+}
+
+// Makes a file with the given content whose last change was ago seconds back.
+void plant(const QByteArray &name, int ago, bool folder = false) {
+    if (folder) {
+        ASSERT_EQ(::mkdir(name.constData(), 0700), 0) << name.constData();
+    } else {
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        ASSERT_GE(fd, 0) << name.constData();
+        ASSERT_EQ(::write(fd, "3,-3", 4), 4);  // a save cut short
+        ::close(fd);
+    }
+    const timespec then{std::time(nullptr) - ago, 0};
+    const timespec times[2] = {then, then};
+    ASSERT_EQ(::utimensat(AT_FDCWD, name.constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+TEST(SharedFolderSave, OnlyClearlyStaleTemporariesOfTheSameFileAreRemoved) {
+    const int stale = files::kStaleTempSeconds + 60, young = files::kStaleTempSeconds - 60;
+    const QStringList removed = {
+        "abc.ucd.0000a1b2Qx9Zk3",       // a save killed 11 minutes ago
+        "abc.ucd.Qx9Zk3",               // the same from an earlier version
+        "abc.ucd.hold.0000a1b2Hd5Tm2",  // a hold being renewed when the machine died
+    };
+    const QStringList kept = {
+        "abc.ucd.0000a1b2Yng001",  // 9 minutes: another machine may still be writing it
+        "abc.ucd.notes",           // not a temporary's name
+        "abc.ucd.bak1",
+        "abc.ucd.hold",            // a hold is not a temporary
+        "xyz.ucd.0000a1b2Qx9Zk3",  // another code's, left to its own saves
+        "abc.ucd.x.ucd",           // the progress file of the code "abc.ucd.x"
+    };
+    for (const QString &name : removed) plant(QFile::encodeName(name), stale);
+    for (const QString &name : kept) plant(QFile::encodeName(name), name.contains("Yng") ? young : stale);
+    plant("abc.ucd.0000a1b2Fldr01", stale, true);  // a folder is never removed
+    progress::save(pupil("abc"));
+
+    QStringList expected = kept;
+    expected << "abc.ucd" << "abc.ucd.0000a1b2Fldr01";
+    expected.sort();
+    EXPECT_EQ(QDir(".").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name), expected);
+}
+
+TEST(SharedFolderSave, TemporaryNamesDifferPerProcessAndAreRecognised) {
+    const QByteArray a = files::tempNameFor("p.ucd"), b = files::tempNameFor("p.ucd");
+    EXPECT_NE(a, b);
+    char pid[9];
+    std::snprintf(pid, sizeof pid, "%08x", static_cast<unsigned>(::getpid()));
+    EXPECT_TRUE(a.startsWith(QByteArray("p.ucd.") + pid)) << a.constData();
+    EXPECT_EQ(a.size(), QByteArray("p.ucd").size() + files::kTempSuffix);
+    EXPECT_TRUE(files::isTempOf(a, "p.ucd"));
+    EXPECT_FALSE(files::isTempOf(a, "p.uc"));
+}
+
+// The file server drops during a lesson: the working folder is gone (here
+// removed under the program, its file kept by a second link standing for
+// the server's copy).  The save fails with a reason that names the file,
+// and the last good save is untouched.
+TEST(SharedFolderSave, FolderGoneMidLessonFailsAndKeepsTheLastGoodSave) {
+    ASSERT_TRUE(QDir().mkdir("mount"));
+    ASSERT_TRUE(QDir::setCurrent("mount"));
+    progress::save(pupil("3102", 45000));
+    ASSERT_EQ(::link("3102.ucd", "../server-copy.ucd"), 0);
+    ASSERT_EQ(::unlink("3102.ucd"), 0);
+    ASSERT_EQ(::rmdir("../mount"), 0);
+    try {
+        progress::save(pupil("3102", 15000));
+        ADD_FAILURE() << "a save into a folder that is gone succeeded";
+    } catch (const ProgressError &e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains("3102.ucd")) << e.what();
+    }
+    ASSERT_EQ(::chdir(".."), 0);
+    Session back = pupil("3102", 0);
+    progress::loadFrom("server-copy.ucd", back);
+    EXPECT_EQ(back.score, 45000);
+}
+
+}  // namespace
