@@ -188,16 +188,23 @@ TEST(ProgressFileReading, FailuresLeaveTheVariablesUnchanged) {
 }
 
 TEST(ProgressFileReading, IntegerFieldsRoundAndTheirLimitsFit) {
-    QByteArray b = validBody();
-    b.replace("5,1500", "2.5,1500");
-    b.replace("\r\n1,1\r\n", "\r\n32767,1\r\n");
-    b.replace("\r\n0,30\r\n", "\r\n-0.4,30\r\n");
-    const Module1 m = parsed(b);
-    EXPECT_EQ(m.QuestionNo, 2);  // half to even
-    EXPECT_EQ(m.MissCount[1], 32767);
-    EXPECT_EQ(m.MissCount[30], 0);
-    b.replace("2.5,1500", "30.4,1500");
-    EXPECT_EQ(parsed(b).QuestionNo, 30);
+    // Values that round up (15.7, 2.7, 0.7) would read one less if the
+    // reader truncated; halves go to the even neighbour.
+    struct Case {
+        const char *question, *miss2;
+        short wantQuestion, wantMiss2;
+    };
+    for (const Case &c : {Case{"2.5", "2.7", 2, 3}, Case{"15.7", "-0.4", 16, 0}, Case{"30.4", "0.7", 30, 1},
+                          Case{"3.5", "1.5", 4, 2}}) {
+        QByteArray b = validBody();
+        b.replace("5,1500", QByteArray(c.question) + ",1500");
+        b.replace("\r\n1,1\r\n", "\r\n32767,1\r\n");
+        b.replace("\r\n2,2\r\n", "\r\n" + QByteArray(c.miss2) + ",2\r\n");
+        const Module1 m = parsed(b);
+        EXPECT_EQ(m.QuestionNo, c.wantQuestion) << c.question;
+        EXPECT_EQ(m.MissCount[2], c.wantMiss2) << c.miss2;
+        EXPECT_EQ(m.MissCount[1], 32767);
+    }
 }
 
 // One field or two missing at the end: the file is damaged, not read with
