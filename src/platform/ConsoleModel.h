@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The retained content of a text box: what was printed where, in which
 // colour, and the graphics drawn.  PictureBox paints it; tests and the

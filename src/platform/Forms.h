@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The set of screens: a registry of form factories by name, the forms that
 // are open, showing a fresh instance, and ending the program.

@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The report program's command line: pomurin20-report FOLDER [--csv FILE] [--html FILE].
 

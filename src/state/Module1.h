@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The variables that every screen shares, one set for the whole run.
 // Arrays run 0..30 and are indexed by question number; element 0 is never

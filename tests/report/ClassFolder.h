@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds progress files for the report's tests: runs as the game writes
 // them, and damaged content written byte for byte.

@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 // The fuzz target's corpus, replayed through the reader in every build:
 // each file is refused cleanly or read, written and read back the same.
 #include "ReaderCheck.h"

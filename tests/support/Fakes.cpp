@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/Fakes.h"
 
 #include "platform/Timer.h"

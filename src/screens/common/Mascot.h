@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The blinking figures: pairs of stacked image controls holding two poses
 // of one character.  Each tick of the screen's Timer1 swaps which control

@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/history/Form6.h"
 
 #include "platform/Forms.h"

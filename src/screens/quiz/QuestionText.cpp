@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/quiz/QuestionText.h"
 
 namespace quiz {

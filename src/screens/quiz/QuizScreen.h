@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The quiz screen, once for both screens: Form3 shows questions 1 to 15,
 // Form7 questions 16 to 30.  The layout is the same, 120 twips further

@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/roulette/Wheel.h"
 
 #include "screens/common/NumberText.h"

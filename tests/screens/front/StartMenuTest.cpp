@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 // The start menu: the two buttons, the user code, the progress file and
 // the hand-over to the quiz screen.
 #include "screens/front/Form2.h"

@@ -1,4 +1,3 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 // The title screen: layout, tune, animation, focus, "次へ" and "終了".
 #include "screens/front/Form1.h"
 #include "support/Fakes.h"
