@@ -10,8 +10,16 @@
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
-    const int status = report::run(app.arguments().mid(1), out, err);
+    int status = report::run(app.arguments().mid(1), out, err);
     out.flush();
+    // Output that did not arrive (a full disk, a failed device) is no
+    // success, whether the stream or the C library's buffer saw it fail;
+    // run() has already said so when the table itself failed.
+    const bool arrived = out.status() == QTextStream::Ok && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!arrived && status == report::kDone) {
+        err << QStringLiteral("標準出力に書き込めません。\n");
+        status = report::kFailed;
+    }
     err.flush();
     return status;
 }

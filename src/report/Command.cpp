@@ -1,9 +1,8 @@
 #include "report/Command.h"
 
 #include "report/ClassReport.h"
+#include "report/OutputFile.h"
 #include "report/Writers.h"
-
-#include <QSaveFile>
 
 #include <optional>
 
@@ -80,9 +79,9 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
 
 // Replaces the file atomically, so a failed write leaves what was there.
 bool writeFile(const QString &name, const QByteArray &bytes, QTextStream &err) {
-    QSaveFile file(name);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) return true;
-    err << QStringLiteral("「%1」に書き込めません（%2）。\n").arg(name, file.errorString());
+    const QString failure = writeOutputFile(name, bytes);
+    if (failure.isEmpty()) return true;
+    err << failure << '\n';
     return false;
 }
 
@@ -100,6 +99,13 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
         return kDone;
     }
 
+    if (!options->csvFile.isEmpty() && !options->htmlFile.isEmpty() &&
+        sameOutputFile(options->csvFile, options->htmlFile)) {
+        err << QStringLiteral("「%1」と「%2」は同じファイルです。CSV と HTML には別のファイルを指定してください。\n")
+                   .arg(options->csvFile, options->htmlFile);
+        return kUsage;
+    }
+
     ClassReport report;
     try {
         report = readFolder(options->folder);
@@ -109,8 +115,10 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     }
     out << table(report);
     out.flush();
-
-    bool written = true;
+    // A table that did not reach its reader (a full disk, a closed pipe)
+    // is a failure; the files asked for are still written.
+    bool written = out.status() == QTextStream::Ok;
+    if (!written) err << QStringLiteral("一覧を書き出せません（標準出力に書き込めません）。\n");
     if (!options->csvFile.isEmpty()) written = writeFile(options->csvFile, csv(report), err) && written;
     if (!options->htmlFile.isEmpty()) written = writeFile(options->htmlFile, html(report), err) && written;
     return written ? kDone : kFailed;

@@ -12,7 +12,9 @@ enum ExitStatus { kDone = 0, kFailed = 1, kUsage = 2 };
 // files asked for; messages go to err.  arguments are those after the
 // program's name.  Returns kDone when the overview was made (files that
 // could not be read are listed in it), kFailed when the folder could not
-// be listed or an output file not written, kUsage for a wrong command line.
+// be listed, the table not written to out or an output file not written
+// (see writeOutputFile), kUsage for a wrong command line, one file named
+// for both outputs among them.
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
 }  // namespace report

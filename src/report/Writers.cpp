@@ -257,7 +257,8 @@ QByteArray csv(const ClassReport &report) {
 
     QString out = head.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     for (const Pupil &p : report.pupils) {
-        const QStringList c = cells(p);
+        QStringList c = cells(p);
+        c[Code] = visible(c[Code]);  // as in the table: a terminal showing the file runs no escapes
         QStringList fields;
         for (int i = 0; i < kColumns; ++i) fields << csvField(c[i], i == Code || i == State);
         for (int q = 1; q <= kQuestions; ++q) fields << (p.wasRead() ? QString::number(p.missCount[q]) : QString());

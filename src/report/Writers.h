@@ -17,7 +17,8 @@ QString table(const ClassReport &report);
 // CSV in UTF-8 with a byte-order mark, CR LF line ends: a heading row,
 // then code, question reached, score, sum of misses, total seconds,
 // state, the misses of questions 1..30 and the seconds of questions 1..30
-// (empty from the question reached on).
+// (empty from the question reached on).  Codes show control and format
+// characters as the table does (see visible).
 QByteArray csv(const ClassReport &report);
 
 // One HTML page without scripts or outside files: the counts, a chart of

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a build tree with CPack and checks it as
 # apt and a desktop would see it: control fields, the file list, the menu
 # entry, the AppStream metainfo, the icons, the manual page, and that the
@@ -27,7 +28,10 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = pomurin20 ] && ok "Package" || fail "Package is '$(field Package)'"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] && ok "Architecture" || fail "Architecture is '$(field Architecture)'"
 [ "$(field Section)" = education ] && ok "Section" || fail "Section is '$(field Section)'"
-[ -n "$(field Maintainer)" ] && ok "Maintainer" || fail "no Maintainer"
+maintainer=$(field Maintainer)
+[ "$maintainer" = "ぽむりん紀行20 developers <pomurin20@developers.invalid>" ] && ok "Maintainer" \
+  || fail "Maintainer is '$maintainer'"
+[ "$(field Homepage)" = "https://pomurin20.invalid/" ] && ok "Homepage" || fail "Homepage is '$(field Homepage)'"
 [ -n "$(field Installed-Size)" ] && ok "Installed-Size" || fail "no Installed-Size"
 # Pipelines whose reader stops early (head, grep -q) would fail under
 # pipefail when the writer gets SIGPIPE, so each text is read whole first.
@@ -79,6 +83,7 @@ expected=(
   /usr/share/man/man1/pomurin20-report.1.gz
   /usr/share/doc/pomurin20/changelog.gz
   /usr/share/doc/pomurin20/examples/pomurin20.conf
+  /usr/share/doc/pomurin20/copyright
 )
 for f in "${expected[@]}"; do
   grep -qxF "$f" <<<"$files" && ok "ships $f" || fail "missing $f"
@@ -108,6 +113,53 @@ grep -qx 'Icon=pomurin20' "$desktop" && ok "Icon" || fail "Icon line"
 grep -q '^Name\[ja\]=' "$desktop" && grep -q '^Comment\[ja\]=' "$desktop" && ok "Japanese name and comment" \
   || fail "Japanese name or comment missing"
 grep -q 'id="money-gambling">none<' "$metainfo" && ok "content rating: the points roulette is no gambling" || fail "content rating"
+meta=$(<"$metainfo")
+grep -qF '<project_license>GPL-3.0-or-later</project_license>' <<<"$meta" \
+  && grep -qF '<metadata_license>FSFAP</metadata_license>' <<<"$meta" && ok "metainfo licences" \
+  || fail "metainfo: project_license GPL-3.0-or-later and metadata_license FSFAP"
+grep -qF '<developer_name>ぽむりん紀行20 developers</developer_name>' <<<"$meta" \
+  && grep -qF '<update_contact>pomurin20@developers.invalid</update_contact>' <<<"$meta" && ok "metainfo developer" \
+  || fail "metainfo developer name or contact"
+# Every address in the metainfo is one the project has, or reserved.
+urls=$(grep -oE 'https?://[^<"]+' <<<"$meta" | grep -vE '^https?://[^/]+\.invalid(/|$)')
+[ -z "$urls" ] && ok "metainfo points nowhere else" || fail "metainfo addresses: $urls"
+
+# The copyright file: machine-readable (DEP-5), every licence of a Files
+# paragraph given in full or by a stand-alone paragraph, GPL-3 or later.
+copyright="$root/usr/share/doc/pomurin20/copyright"
+grep -E '^-rw-r--r-- .* \./usr/share/doc/pomurin20/copyright$' "$work/list" >/dev/null && ok "copyright file mode" \
+  || fail "copyright file mode"
+if [ -f "$copyright" ]; then
+  dep5=$(awk -v RS= -v FS='\n' '
+    # The fields of one paragraph: value[name] and how many continuation
+    # lines (the text of a licence) follow it in more[name].
+    function parse(   i, name) {
+      split("", value); split("", more)
+      for (i = 1; i <= NF; i++) {
+        if ($i ~ /^[ \t]/) { more[name]++; continue }
+        name = substr($i, 1, index($i, ":") - 1)
+        value[name] = substr($i, index($i, ":") + 1); sub(/^[ \t]+/, "", value[name])
+      }
+    }
+    { parse() }
+    NR == 1 { if (value["Format"] != "https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/") print "Format"
+              if (value["Upstream-Name"] != "pomurin20") print "Upstream-Name"
+              if (value["Upstream-Contact"] !~ /^.+ <[^@ ]+@[^> ]+\.invalid>$/) print "Upstream-Contact"; next }
+    ("Files" in value) { files++
+              if (value["Copyright"] == "") print "no Copyright for " value["Files"]
+              if (value["License"] == "") print "no License for " value["Files"]
+              if (!more["License"]) used[value["License"]] = 1
+              if (value["Files"] == "*") star = value["License"]; next }
+    ("License" in value) { if (more["License"]) given[value["License"]] = 1; next }
+    { print "paragraph " NR " is neither Files nor License" }
+    END { if (!files) print "no Files paragraph"; if (star != "GPL-3+") print "Files: * is not GPL-3+"
+          for (l in used) if (!(l in given)) print "no text for " l }' "$copyright")
+  [ -z "$dep5" ] && ok "copyright file is DEP-5" || fail "copyright file: $dep5"
+  grep -qF '/usr/share/common-licenses/GPL-3' "$copyright" && grep -q 'either version 3 of the License, or' "$copyright" \
+    && ok "copyright names GPL version 3 or later" || fail "copyright file lacks the GPL-3+ grant"
+else
+  fail "no copyright file"
+fi
 
 for n in 48 64 128 256; do
   kind=$(file -b "$root/usr/share/icons/hicolor/${n}x${n}/apps/pomurin20.png")

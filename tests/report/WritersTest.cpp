@@ -68,8 +68,29 @@ TEST(Csv, EveryRowHasTheSameColumnsAndFormulaLikeCodesStayText) {
     }
     EXPECT_FALSE(quoted);
     EXPECT_EQ(columns, QList<int>(7, 66));
-    for (const char *start : {"'+1,4,-3000,", "'-2,4,-3000,", "'@x,", "\"a\nb\",4,", "\"x y\",4,", "\"Ｘ　Ｙ\",4,"})
+    for (const char *start : {"'+1,4,-3000,", "'-2,4,-3000,", "'@x,", "a<U+000A>b,4,", "\"x y\",4,", "\"Ｘ　Ｙ\",4,"})
         EXPECT_TRUE(text.contains("\r\n" + QString::fromUtf8(start))) << start;
+}
+
+TEST(Csv, ControlCharactersInCodesAreShownAsInTheTable) {
+    // ESC, DEL, a C1 control, a direction override, a tab before a formula.
+    const QStringList codes{"x\x1b[31m", "d\x7f", QString("c") + QChar(0x85) + "d", QString("r") + QChar(0x202E) + "lt",
+                            "\t=1+1"};
+    for (const QString &code : codes) writePupil(".", code, pupilOn(4, 0));
+    const ClassReport report = readFolder(".");
+    const QString text = QString::fromUtf8(csv(report).mid(3));
+    const QString shown = table(report);
+    for (const QString &code : codes) {
+        EXPECT_TRUE(text.contains("\r\n" + visible(code) + ",4,")) << visible(code).toStdString();
+        EXPECT_TRUE(shown.contains(visible(code) + " ")) << visible(code).toStdString();
+    }
+    EXPECT_TRUE(text.contains("\r\nx<U+001B>[31m,4,"));
+    // No control or format character but the line ends.
+    for (QChar c : text) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format) {
+            EXPECT_TRUE(c == '\r' || c == '\n') << "U+" << std::hex << int(c.unicode());
+        }
+    }
 }
 
 TEST(Table, WidthCountsWideCharactersTwice) {

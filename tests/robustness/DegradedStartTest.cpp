@@ -26,12 +26,20 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
+
+#include <unistd.h>
+
 using namespace testing_support;
 
 namespace {
 
 const char kChildFlag[] = "POMURIN_DEGRADED_CHILD";
 const char kFolder[] = "POMURIN_DEGRADED_FOLDER";
+// A child's run takes about a second (a few under sanitizers on a busy
+// machine); the child gives up after this.
+constexpr int kChildSeconds = 30;
 
 class DegradedChild : public ScreenTest {
 protected:
@@ -81,13 +89,29 @@ TEST_F(DegradedChild, StartsPlaysAQuestionAndSaves) {
     if (qgetenv(kChildFlag).isEmpty()) GTEST_SKIP() << "run as a child of the Degraded tests";
     // The folder the parent prepared (with or without the sound files).
     ASSERT_TRUE(QDir::setCurrent(QString::fromLocal8Bit(qgetenv(kFolder))));
+    // The child's own watchdogs, so that a fault fails in seconds: a step
+    // that fails leaves the event loop at once; a run that hangs in an
+    // event loop is ended by the timer, one blocked outside any by SIGALRM.
+    ::alarm(kChildSeconds + 10);
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        std::fprintf(stderr, "watchdog: the child still runs after %d s\n", kChildSeconds);
+        std::_Exit(3);
+    });
+    watchdog.start(kChildSeconds * 1000);
     bool played = false;
     const int rc = screens::runProgram(*qApp, [&](QWidget *) {
         QTimer::singleShot(0, [&] {
             play();
             played = true;
+            if (!platform::forms::programEnded()) {
+                ADD_FAILURE() << "the program still runs after the last step";
+                QCoreApplication::exit(1);
+            }
         });
     });
+    ::alarm(0);
     EXPECT_TRUE(played);
     EXPECT_EQ(rc, 0);
     EXPECT_TRUE(platform::forms::programEnded());
@@ -146,7 +170,12 @@ protected:
         child.setProcessChannelMode(QProcess::MergedChannels);
         child.start(QCoreApplication::applicationFilePath(),
                     {"--gtest_filter=DegradedChild.StartsPlaysAQuestionAndSaves"});
-        ASSERT_TRUE(child.waitForFinished(120000)) << "the child hangs";
+        // The parent's watchdog, beyond the child's own.
+        if (!child.waitForFinished((kChildSeconds + 20) * 1000)) {
+            child.kill();
+            child.waitForFinished(5000);
+            FAIL() << "the child hangs: " << child.readAll().toStdString();
+        }
         const QString out = QString::fromUtf8(child.readAll());
         EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << out.toStdString();
         EXPECT_EQ(child.exitCode(), 0) << out.toStdString();

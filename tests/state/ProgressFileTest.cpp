@@ -188,16 +188,23 @@ TEST(ProgressFileReading, FailuresLeaveTheVariablesUnchanged) {
 }
 
 TEST(ProgressFileReading, IntegerFieldsRoundAndTheirLimitsFit) {
-    QByteArray b = validBody();
-    b.replace("5,1500", "2.5,1500");
-    b.replace("\r\n1,1\r\n", "\r\n32767,1\r\n");
-    b.replace("\r\n0,30\r\n", "\r\n-0.4,30\r\n");
-    const Session m = parsed(b);
-    EXPECT_EQ(m.question, 2);  // half to even
-    EXPECT_EQ(m.misses[1], 32767);
-    EXPECT_EQ(m.misses[30], 0);
-    b.replace("2.5,1500", "30.4,1500");
-    EXPECT_EQ(parsed(b).question, 30);
+    // Values that round up (15.7, 2.7, 0.7) would read one less if the
+    // reader truncated; halves go to the even neighbour.
+    struct Case {
+        const char *question, *miss2;
+        short wantQuestion, wantMiss2;
+    };
+    for (const Case &c : {Case{"2.5", "2.7", 2, 3}, Case{"15.7", "-0.4", 16, 0}, Case{"30.4", "0.7", 30, 1},
+                          Case{"3.5", "1.5", 4, 2}}) {
+        QByteArray b = validBody();
+        b.replace("5,1500", QByteArray(c.question) + ",1500");
+        b.replace("\r\n1,1\r\n", "\r\n32767,1\r\n");
+        b.replace("\r\n2,2\r\n", "\r\n" + QByteArray(c.miss2) + ",2\r\n");
+        const Session m = parsed(b);
+        EXPECT_EQ(m.question, c.wantQuestion) << c.question;
+        EXPECT_EQ(m.misses[2], c.wantMiss2) << c.miss2;
+        EXPECT_EQ(m.misses[1], 32767);
+    }
 }
 
 // One field or two missing at the end: the file is damaged, not read with
@@ -431,6 +438,12 @@ TEST(ProgressFilePlanted, LinksFifosDevicesAndFoldersAreRefused) {
     EXPECT_EQ(QDir(".").entryList({"*.ucd.*"}, QDir::AllEntries | QDir::System), QStringList());
 }
 
+// Whether this is a CI run: CI set to anything but empty, "0" or "false".
+bool ciRun() {
+    const QByteArray ci = qgetenv("CI").trimmed().toLower();
+    return !ci.isEmpty() && ci != "0" && ci != "false";
+}
+
 // Puts this (single-threaded, forked) process in a mount namespace of its
 // own: directly as root, else inside a user namespace mapping our ids.
 bool privateMountNamespace() {
@@ -460,6 +473,7 @@ TEST(ProgressFile, FullDiskMessageNamesTheCause) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        ::alarm(20);  // the child's own watchdog: a hang ends it by SIGALRM
         if (!privateMountNamespace()) ::_exit(77);
         ::mkdir("small", 0700);
         if (::mount("none", "small", "tmpfs", 0, "size=8k") != 0 || ::chdir("small") != 0) ::_exit(77);
@@ -482,8 +496,14 @@ TEST(ProgressFile, FullDiskMessageNamesTheCause) {
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no private mount namespace here";
+    ASSERT_TRUE(WIFEXITED(status)) << "child ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    if (WEXITSTATUS(status) == 77) {
+        // CI runs as root with mount namespaces, so there a missing one is
+        // a broken setup; elsewhere the skip is printed where it is seen.
+        if (ciRun()) FAIL() << "CI is set, but no private mount namespace could be made";
+        std::fprintf(stderr, "\n*** SKIPPED: FullDiskMessageNamesTheCause (no private mount namespace here) ***\n\n");
+        GTEST_SKIP() << "no private mount namespace here";
+    }
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 

@@ -186,7 +186,7 @@ TEST_F(QuizExitTest, NoInTheQuitBoxChangesNothing) {
         click(f->quitButton);
         EXPECT_EQ(media.log, kQuitChime);
         ScreenTest::settle();
-        EXPECT_EQ(open<QuizScreen>(screenFor(n)), f);
+        ASSERT_EQ(open<QuizScreen>(screenFor(n)), f);  // f is used below
         EXPECT_EQ(screens::findScreen(screens::ScreenId::History), nullptr);
         EXPECT_EQ(fileBytes(), before);
         EXPECT_EQ(m.score, score);

@@ -241,7 +241,8 @@ TEST_F(RouletteTest, ClicksDuringATickWaitForItsErase) {
 // "次へ" chimes, closes the wheel, saves with the wheel's points and opens
 // the next question's screen, or the history after the last question.
 TEST_F(RouletteTest, NextGoesOnToTheRightScreenAfterSaving) {
-    const QMap<int, QString> target{{6, "firstQuizScreen"}, {11, "firstQuizScreen"}, {16, "secondQuizScreen"}, {21, "secondQuizScreen"}, {26, "secondQuizScreen"}, {30, "historyScreen"}};
+    const QMap<int, ScreenId> target{{6, ScreenId::FirstQuiz},   {11, ScreenId::FirstQuiz},  {16, ScreenId::SecondQuiz},
+                                     {21, ScreenId::SecondQuiz}, {26, ScreenId::SecondQuiz}, {30, ScreenId::History}};
     for (auto it = target.begin(); it != target.end(); ++it) {
         SCOPED_TRACE(it.key());
         state::resetSession();
@@ -252,8 +253,8 @@ TEST_F(RouletteTest, NextGoesOnToTheRightScreenAfterSaving) {
         click(f->nextButton);
         EXPECT_EQ(media.log.mid(0, 4), kClickChime);
         ScreenTest::settle();
-        EXPECT_EQ(screens::findScreen(screens::ScreenId::Roulette), nullptr);
-        EXPECT_NE(platform::forms::find(it.value()), nullptr);
+        EXPECT_EQ(screens::findScreen(ScreenId::Roulette), nullptr);
+        ASSERT_NE(screens::findScreen(it.value()), nullptr);
         state::Session saved;
         QFile file("learner.ucd");
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -262,6 +263,7 @@ TEST_F(RouletteTest, NextGoesOnToTheRightScreenAfterSaving) {
         EXPECT_EQ(saved.score, 8000);
         if (it.key() == 30) {
             auto *h = open<HistoryScreen>(ScreenId::History);
+            ASSERT_NE(h, nullptr);
             EXPECT_EQ(h->progressLabel->text(), "あなたは、問題 30 番まで進んでいます。");
             for (int i = 1; i <= 30; ++i) EXPECT_EQ(h->missLabels[i]->text(), " 0") << i;
             EXPECT_EQ(h->scoreLabel->text(), " 8000");
