@@ -18,6 +18,7 @@ struct Registry {
     QStringList log;
     bool ended = false;
     bool checkPending = false;
+    int failureMessages = 0;  // failure messages showing now
 };
 
 Registry &registry() {
@@ -32,6 +33,9 @@ void prune() {
 
 void checkForEnd() {
     registry().checkPending = false;
+    // A failure's message may stand alone after its window unloaded; the
+    // program ends once it is dismissed (fail), never under it.
+    if (registry().failureMessages > 0) return;
     prune();
     if (registry().open.isEmpty() && !registry().ended) {
         registry().ended = true;
@@ -104,7 +108,9 @@ void resetForTests() {
 }
 
 void fail(const QString &what) {
+    ++registry().failureMessages;
     dialogs().showError(nullptr, what, QStringLiteral("ぽむりん紀行20"));
+    --registry().failureMessages;
     endProgram();
 }
 

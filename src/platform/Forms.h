@@ -43,7 +43,8 @@ bool programEnded();
 void resetForTests();
 
 // Error reporting outside the trapped handlers: shows a message box that
-// names the failure, then ends the program.
+// names the failure, then ends the program.  The message stays until it is
+// dismissed even when no window is left behind it.
 void fail(const QString &what);
 
 }  // namespace forms

@@ -64,8 +64,14 @@ public:
         inputAnswers.pop_front();
         return a;
     }
+    // A real message box runs an event loop until it is dismissed: what
+    // waits meanwhile runs here too, and whether the program had already
+    // ended under the message is noted, once per message.
+    QList<bool> endedUnderMessage;
     void showError(QWidget *, const QString &text, const QString &title) override {
         calls << "error|" + text + "|" + title;
+        QCoreApplication::processEvents();
+        endedUnderMessage << platform::forms::programEnded();
     }
 };
 

@@ -4,6 +4,7 @@
 #include "screens/Screens.h"
 #include "platform/Services.h"
 #include "screens/common/ClaimCode.h"
+#include "screens/common/SaveProgress.h"
 #include "state/Session.h"
 #include "state/ProgressFile.h"
 #include "state/SoundCues.h"
@@ -61,7 +62,10 @@ void StartMenu::newRunClicked() {
         }
         const QString code = askCode(QStringLiteral("ユーザーコード入力"));
         m.userCode = code.isEmpty() ? kDefaultStem : code;
-        state::progress::save(m);  // before the hand-over: the quiz screen reads the file on opening
+        // Before the hand-over: the quiz screen reads the file on opening.
+        // A failed save is named, not trapped silently, so the learner
+        // knows the progress is not kept.
+        if (!saveProgressOrFail()) return;
         handOver();
     } catch (const std::exception &) {
         trapped();
@@ -82,7 +86,7 @@ void StartMenu::continueClicked() {
             m.score = 0;
             for (int i = 1; i <= state::kQuestions; ++i) m.misses[i] = 0;
             m.userCode = kDefaultStem;
-            state::progress::save(m);
+            if (!saveProgressOrFail()) return;
         }
         handOver();
     } catch (const std::exception &) {

@@ -201,8 +201,10 @@ void RouletteScreen::runOnTicked() {
 
 void RouletteScreen::nextClicked() {
     cues::chime(player(), cues::kClick);
+    // The wheel goes before the save; a failed save's message then stands
+    // alone and the program ends only once it is dismissed.
     unload();
-    if (!saveProgressOrFail()) return;
+    if (!saveProgressOrFail()) return;  // saved with the wheel's points before the next screen reads it
     const state::Session &m = state::session();
     if (m.question <= 15)
         showScreen(ScreenId::FirstQuiz);
