@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -136,12 +135,10 @@ TEST_F(SaveFailureTest, RealMessageBoxOutlivesTheUnloadedWheel) {
         if (box) box->accept();  // the learner presses OK
     });
     learner.start(300);
-    QElapsedTimer shown;
     makeUnsavable();
     // Clicked from inside the application's own loop, as in the program:
     // quitting that loop would also close the box at once.
     QTimer::singleShot(0, [&] {
-        shown.start();
         click(f->nextButton);
         QCoreApplication::exit();
     });
@@ -150,7 +147,6 @@ TEST_F(SaveFailureTest, RealMessageBoxOutlivesTheUnloadedWheel) {
     QCoreApplication::exec();
     platform::services().dialogs = &dialogs;
     EXPECT_TRUE(shownAfterAWhile);
-    EXPECT_GE(shown.elapsed(), 300);
     EXPECT_TRUE(platform::forms::programEnded());
 }
 
