@@ -2,6 +2,7 @@
 
 #include "report/ClassReport.h"
 #include "report/Writers.h"
+#include "report/window/ClassWindow.h"
 
 #include <QSaveFile>
 
@@ -14,13 +15,17 @@ namespace {
 struct Options {
     QString folder, csvFile, htmlFile;
     bool help = false;
+    bool window = false;  // --window: the teacher's window instead of the table
 };
 
 const char *const kUsageText =
     "使い方: pomurin20-report フォルダ [--csv ファイル] [--html ファイル]\n"
+    "        pomurin20-report --window [フォルダ]\n"
     "フォルダの中の進み具合のファイル（*.ucd）をすべて読み、一覧を表示します。\n"
     "  --csv ファイル   同じ一覧を表計算ソフト用の CSV（UTF-8）に書きます。\n"
     "  --html ファイル  一覧とグラフを 1 つの HTML ページに書きます。\n"
+    "  --window         一覧をウィンドウで開き、フォルダの変化を追って表示します。\n"
+    "                   フォルダを省くと、クラスのフォルダか前回のフォルダを開きます。\n"
     "進み具合のファイルには書き込みません。\n";
 
 std::optional<Options> parse(const QStringList &args, QString *error) {
@@ -30,6 +35,8 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
         const QString &a = args[i];
         if (!optionsEnded && (a == QLatin1String("-h") || a == QLatin1String("--help"))) {
             o.help = true;
+        } else if (!optionsEnded && a == QLatin1String("--window")) {
+            o.window = true;
         } else if (!optionsEnded && a == QLatin1String("--")) {
             optionsEnded = true;
         } else if (!optionsEnded && a.startsWith(QLatin1String("--"))) {
@@ -61,7 +68,11 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
             return std::nullopt;
         }
     }
-    if (!o.help && o.folder.isEmpty()) {
+    if (o.window && !(o.csvFile.isEmpty() && o.htmlFile.isEmpty())) {
+        *error = QStringLiteral("--window は --csv や --html と一緒には使えません（ウィンドウのボタンで書けます）。");
+        return std::nullopt;
+    }
+    if (!o.help && !o.window && o.folder.isEmpty()) {
         *error = QStringLiteral("フォルダを指定してください。");
         return std::nullopt;
     }
@@ -100,6 +111,8 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
         return kDone;
     }
 
+    if (options->window) return window::runWindow(options->folder);
+
     ClassReport report;
     try {
         report = readFolder(options->folder);
@@ -114,6 +127,21 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     if (!options->csvFile.isEmpty()) written = writeFile(options->csvFile, csv(report), err) && written;
     if (!options->htmlFile.isEmpty()) written = writeFile(options->htmlFile, html(report), err) && written;
     return written ? kDone : kFailed;
+}
+
+bool wantsWindow(const QStringList &arguments) {
+    QString error;
+    const std::optional<Options> options = parse(arguments, &error);
+    return options && options->window && !options->help;
+}
+
+bool writeOutputFile(const QString &name, const QByteArray &bytes, QString *error) {
+    QString message;
+    QTextStream err(&message);
+    const bool written = writeFile(name, bytes, err);
+    err.flush();
+    if (!written && error) *error = message.trimmed();
+    return written;
 }
 
 }  // namespace report

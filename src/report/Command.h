@@ -1,5 +1,6 @@
 #pragma once
-// The report program's command line: pomurin20-report FOLDER [--csv FILE] [--html FILE].
+// The report program's command line: pomurin20-report FOLDER [--csv FILE] [--html FILE],
+// or pomurin20-report --window [FOLDER] for the teacher's window.
 
 #include <QStringList>
 #include <QTextStream>
@@ -14,5 +15,13 @@ enum ExitStatus { kDone = 0, kFailed = 1, kUsage = 2 };
 // could not be read are listed in it), kFailed when the folder could not
 // be listed or an output file not written, kUsage for a wrong command line.
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// Whether the command line asks for the teacher's window, which needs a
+// QApplication (run then opens it and returns when it is closed).
+bool wantsWindow(const QStringList &arguments);
+
+// Writes an output file (the CSV file, the page) the way --csv and --html
+// do.  On failure returns false with a Japanese message in *error.
+bool writeOutputFile(const QString &name, const QByteArray &bytes, QString *error);
 
 }  // namespace report

@@ -1,0 +1,102 @@
+#include "report/window/LiveFolder.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+
+namespace report::window {
+
+void FolderReader::read(const QString &folder, quint64 generation) {
+    // Progress is reported at most every 50 ms, so a large folder does not
+    // flood the interface thread.
+    QElapsedTimer sinceReport;
+    sinceReport.start();
+    auto delta = std::make_shared<ScanDelta>(scanner_.scan(folder, [&](int done, int total) {
+        if (current_->load() != generation) return false;
+        if (sinceReport.elapsed() >= 50) {
+            emit progressed(generation, done, total);
+            sinceReport.restart();
+        }
+        return true;
+    }));
+    emit finished(generation, std::move(delta));
+}
+
+LiveFolder::LiveFolder(QObject *parent)
+    : QObject(parent),
+      generation_(std::make_shared<std::atomic<quint64>>(0)),
+      reader_(new FolderReader(generation_)),
+      watcher_(new QFileSystemWatcher(this)) {
+    qRegisterMetaType<report::window::DeltaPtr>();
+    reader_->moveToThread(&thread_);
+    connect(&thread_, &QThread::finished, reader_, &QObject::deleteLater);
+    connect(reader_, &FolderReader::finished, this, &LiveFolder::readerFinished);
+    connect(reader_, &FolderReader::progressed, this, [this](quint64 generation, int done, int total) {
+        if (generation == generation_->load()) emit progress(done, total);
+    });
+    thread_.setObjectName(QStringLiteral("folder reader"));
+    thread_.start();
+
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    connect(&settle_, &QTimer::timeout, this, &LiveFolder::rescan);
+    periodic_.setInterval(kDefaultRescanMs);
+    connect(&periodic_, &QTimer::timeout, this, &LiveFolder::rescan);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { settle_.start(); });
+}
+
+LiveFolder::~LiveFolder() {
+    ++*generation_;  // a running look gives up at its next file
+    thread_.quit();
+    thread_.wait();
+}
+
+void LiveFolder::open(const QString &folder) {
+    if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
+    folder_ = folder;
+    again_ = false;
+    ++*generation_;  // the look at the old folder is no longer wanted
+    busy_ = false;
+    start();
+    periodic_.start();
+}
+
+void LiveFolder::rescan() {
+    if (folder_.isNull()) return;
+    if (busy_) {
+        again_ = true;
+        return;
+    }
+    start();
+}
+
+void LiveFolder::start() {
+    const quint64 generation = ++*generation_;
+    if (!busy_) {
+        busy_ = true;
+        emit busyChanged(true);
+    }
+    QMetaObject::invokeMethod(reader_, [reader = reader_, folder = folder_, generation] {
+        reader->read(folder, generation);
+    });
+}
+
+void LiveFolder::readerFinished(quint64 generation, const DeltaPtr &delta) {
+    if (generation != generation_->load()) return;  // an older look, overtaken
+    busy_ = false;
+    if (delta->error.isEmpty()) watch();
+    emit updated(delta);
+    if (again_) {
+        again_ = false;
+        start();
+    } else {
+        emit busyChanged(false);
+    }
+}
+
+// A folder that was missing or replaced is watched again once it can be read.
+void LiveFolder::watch() {
+    if (watcher_->directories().isEmpty() && QFileInfo(folder_).isDir()) watcher_->addPath(folder_);
+}
+
+}  // namespace report::window
