@@ -10,7 +10,7 @@ namespace report::window {
 
 namespace {
 
-constexpr int kLeft = 44, kRight = 10, kTop = 14, kBottom = 40;
+constexpr int kLeft = 44, kRight = 10, kTop = 20, kBottom = 40;
 const QColor kBar(0x4a, 0x7b, 0xd0), kValue(0x1c, 0x3f, 0x80), kGrid(0xdd, 0xdd, 0xdd), kAxis(0x44, 0x44, 0x44),
     kText(0x33, 0x33, 0x33);
 

@@ -86,8 +86,8 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
 
     const QString prefix = QFile::decodeName(encoded) + QLatin1Char('/');
     const int dirFd = ::dirfd(listing.dir);
-    QHash<QByteArray, Cached> next;
-    next.reserve(total);
+    ++look_;
+    cache_.reserve(total);
     for (int i = 0; i < total; ++i) {
         if (keepGoing && i % kProgressEvery == 0 && !keepGoing(i, total)) {
             delta.aborted = true;
@@ -104,32 +104,36 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
                         qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
                         qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec,
                         quint32(st.st_mode)};
-        const auto old = cache_.constFind(name);
-        if (old != cache_.cend() && old->seen == seen) {
-            next.insert(name, *old);
-            continue;
-        }
+        Cached &cached = cache_[name];
+        cached.look = look_;
+        if (cached.read && cached.seen == seen) continue;
         // The listing's own type for the reason of a row that is not a
         // regular file, taken from lstat because it was called anyway.
         const QString decoded = QFile::decodeName(name);
         const bool nameIsText = QFile::encodeName(decoded) == name;
-        Pupil p = readEntry(prefix, decoded, static_cast<unsigned char>(IFTODT(st.st_mode)), nameIsText);
+        cached.pupil = readEntry(prefix, decoded, static_cast<unsigned char>(IFTODT(st.st_mode)), nameIsText);
+        cached.seen = seen;
+        cached.read = true;
         ++delta.read;
-        if (!delta.complete) delta.changed.push_back(Row{name, p});
-        next.insert(name, Cached{seen, std::move(p)});
+        if (!delta.complete) delta.changed.push_back(Row{name, cached.pupil});
     }
     if (keepGoing) keepGoing(total, total);
 
+    // Files not seen in this look are gone.
+    for (auto it = cache_.begin(); it != cache_.end();) {
+        if (it->look == look_) {
+            ++it;
+        } else {
+            if (!delta.complete) delta.removed << it.key();
+            it = cache_.erase(it);
+        }
+    }
     if (delta.complete) {
         // Every row, in the report's order, sorted here off the interface thread.
-        delta.changed.reserve(next.size());
-        for (auto it = next.cbegin(); it != next.cend(); ++it) delta.changed.push_back(Row{it.key(), it->pupil});
+        delta.changed.reserve(cache_.size());
+        for (auto it = cache_.cbegin(); it != cache_.cend(); ++it) delta.changed.push_back(Row{it.key(), it->pupil});
         std::sort(delta.changed.begin(), delta.changed.end(), rowLess);
-    } else {
-        for (auto it = cache_.cbegin(); it != cache_.cend(); ++it)
-            if (!next.contains(it.key())) delta.removed << it.key();
     }
-    cache_ = std::move(next);
     listedOnce_ = true;
     return delta;
 }

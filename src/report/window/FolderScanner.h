@@ -66,9 +66,12 @@ private:
     struct Cached {
         Seen seen;
         Pupil pupil;
+        quint64 look = 0;   // the last look that saw the file
+        bool read = false;  // pupil holds what the file said when it was as seen
     };
     QString folder_;
     bool listedOnce_ = false;
+    quint64 look_ = 0;
     QHash<QByteArray, Cached> cache_;
 };
 
