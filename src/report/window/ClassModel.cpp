@@ -42,7 +42,9 @@ double numberOf(const Pupil &p, int column) {
 
 }  // namespace
 
-int ClassModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+int ClassModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(report_.pupils.size());
+}
 
 int ClassModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : kColumns; }
 
@@ -116,10 +118,18 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
 
 void ClassModel::apply(const ScanDelta &delta) {
     if (delta.aborted) return;
-    if (delta.complete || delta.folder != folder_) {
+    std::vector<Pupil> &pupils = report_.pupils;
+    if (delta.complete || delta.folder != report_.folder) {
         beginResetModel();
-        folder_ = delta.folder;
-        rows_ = delta.changed;
+        report_.folder = delta.folder;
+        pupils.clear();
+        keys_.clear();
+        pupils.reserve(delta.changed.size());
+        keys_.reserve(delta.changed.size());
+        for (const Row &row : delta.changed) {
+            keys_.push_back(row.key);
+            pupils.push_back(row.pupil);
+        }
         reindex();
         endResetModel();
     } else {
@@ -131,15 +141,33 @@ void ClassModel::apply(const ScanDelta &delta) {
                 continue;
             }
             // The same file name keeps its code, so the row keeps its place.
-            rows_[size_t(*at)] = row;
+            pupils[size_t(*at)] = row.pupil;
             emit dataChanged(index(*at, 0), index(*at, kColumns - 1));
         }
+        const auto placeOf = [this](const Row &row) {
+            qsizetype low = 0, high = qsizetype(keys_.size());
+            while (low < high) {
+                const qsizetype mid = (low + high) / 2;
+                if (rowLess(Row{keys_[size_t(mid)], report_.pupils[size_t(mid)]}, row)) low = mid + 1;
+                else high = mid;
+            }
+            return int(low);
+        };
         if (qsizetype(added.size()) + delta.removed.size() > kRowByRowLimit) {
             beginResetModel();
+            std::vector<Row> rows;
+            rows.reserve(pupils.size() + added.size());
             for (const QByteArray &key : delta.removed) rowOfKey_.remove(key);
-            std::erase_if(rows_, [this](const Row &r) { return !rowOfKey_.contains(r.key); });
-            for (const Row *row : added) rows_.push_back(*row);
-            std::sort(rows_.begin(), rows_.end(), rowLess);
+            for (size_t r = 0; r < pupils.size(); ++r)
+                if (rowOfKey_.contains(keys_[r])) rows.push_back(Row{std::move(keys_[r]), std::move(pupils[r])});
+            for (const Row *row : added) rows.push_back(*row);
+            std::sort(rows.begin(), rows.end(), rowLess);
+            pupils.clear();
+            keys_.clear();
+            for (Row &row : rows) {
+                keys_.push_back(std::move(row.key));
+                pupils.push_back(std::move(row.pupil));
+            }
             reindex();
             endResetModel();
         } else {
@@ -147,50 +175,36 @@ void ClassModel::apply(const ScanDelta &delta) {
                 const int r = rowOfKey_.value(key, -1);
                 if (r < 0) continue;
                 beginRemoveRows({}, r, r);
-                rows_.erase(rows_.begin() + r);
+                pupils.erase(pupils.begin() + r);
+                keys_.erase(keys_.begin() + r);
                 reindex();
                 endRemoveRows();
             }
             for (const Row *row : added) {
-                const int r = int(std::lower_bound(rows_.begin(), rows_.end(), *row, rowLess) - rows_.begin());
+                const int r = placeOf(*row);
                 beginInsertRows({}, r, r);
-                rows_.insert(rows_.begin() + r, *row);
+                pupils.insert(pupils.begin() + r, row->pupil);
+                keys_.insert(keys_.begin() + r, row->key);
                 reindex();
                 endInsertRows();
             }
         }
     }
-    readAt_ = delta.readAt;
-    summarise();
+    report_.readAt = delta.readAt;
+    summary_ = report::summarise(report_);
+    emit summaryChanged();
 }
 
 int ClassModel::rowOfCode(const QString &code) const {
-    for (size_t r = 0; r < rows_.size(); ++r)
-        if (rows_[r].pupil.code == code) return int(r);
+    for (size_t r = 0; r < report_.pupils.size(); ++r)
+        if (report_.pupils[r].code == code) return int(r);
     return -1;
-}
-
-ClassReport ClassModel::report() const {
-    ClassReport r;
-    r.folder = folder_;
-    r.readAt = readAt_;
-    r.pupils.reserve(rows_.size());
-    for (const Row &row : rows_) r.pupils.push_back(row.pupil);
-    return r;
 }
 
 void ClassModel::reindex() {
     rowOfKey_.clear();
-    rowOfKey_.reserve(qsizetype(rows_.size()));
-    for (size_t r = 0; r < rows_.size(); ++r) rowOfKey_.insert(rows_[r].key, int(r));
-}
-
-void ClassModel::summarise() {
-    ClassReport counted;
-    counted.pupils.reserve(rows_.size());
-    for (const Row &row : rows_) counted.pupils.push_back(row.pupil);
-    summary_ = report::summarise(counted);
-    emit summaryChanged();
+    rowOfKey_.reserve(qsizetype(keys_.size()));
+    for (size_t r = 0; r < keys_.size(); ++r) rowOfKey_.insert(keys_[r], int(r));
 }
 
 ClassSortProxy::ClassSortProxy(QObject *parent) : QSortFilterProxyModel(parent) {
@@ -201,7 +215,8 @@ bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right)
     const auto *model = static_cast<const ClassModel *>(sourceModel());
     const Pupil &a = model->pupil(left.row()), &b = model->pupil(right.row());
     const int column = left.column();
-    if (column == ClassModel::Code) return codeLess(a.code, b.code);
+    // The model's rows are in code order already.
+    if (column == ClassModel::Code) return left.row() < right.row();
     const auto key = [column](const Pupil &p) {
         return column == ClassModel::State ? std::tuple(int(p.state), p.reason, 0.0)
                                            : std::tuple(0, QString(), numberOf(p, column));

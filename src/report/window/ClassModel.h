@@ -32,14 +32,14 @@ public:
     // inserted in code order and removed ones dropped.
     void apply(const ScanDelta &delta);
 
-    const Pupil &pupil(int row) const { return rows_[size_t(row)].pupil; }
+    const Pupil &pupil(int row) const { return report_.pupils[size_t(row)]; }
     // The row of a code, or -1.
     int rowOfCode(const QString &code) const;
     const ClassSummary &summary() const { return summary_; }
     // The rows as the report's writers take them.
-    ClassReport report() const;
-    QString folder() const { return folder_; }
-    QDateTime readAt() const { return readAt_; }
+    const ClassReport &report() const { return report_; }
+    QString folder() const { return report_.folder; }
+    QDateTime readAt() const { return report_.readAt; }
 
     static int question(int column) { return column - FirstQuestion + 1; }
 
@@ -49,11 +49,9 @@ signals:
 
 private:
     void reindex();
-    void summarise();
 
-    QString folder_;
-    QDateTime readAt_;
-    std::vector<Row> rows_;  // in the report's order (code, then key)
+    ClassReport report_;             // the rows, in code order (then by key)
+    std::vector<QByteArray> keys_;   // the key of each row
     QHash<QByteArray, int> rowOfKey_;
     ClassSummary summary_;
 };
