@@ -2,6 +2,8 @@
 // its tabs, for looking at it without clicking:
 //
 //   report_window_shot <folder> <out-prefix>    writes <out-prefix>-0.png .. -2.png
+//   report_window_shot <folder> <out.png> <ms>  the window <ms> after opening the
+//                                               folder, read or not (a long read's progress)
 //
 // The folder is only read.  With QT_SCALE_FACTOR=2 the pictures show the
 // window scaled by two.
@@ -31,14 +33,22 @@ struct NoDialogs : report::window::WindowDialogs {
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: report_window_shot <folder> <out-prefix>\n");
+    if (args.size() != 2 && args.size() != 3) {
+        std::fprintf(stderr, "usage: report_window_shot <folder> <out-prefix> | <folder> <out.png> <ms>\n");
         return 2;
     }
     NoDialogs dialogs;
     QTemporaryDir pages;
     report::window::ClassWindow window(dialogs, pages.path());
     window.show();
+    if (args.size() == 3) {
+        QTimer::singleShot(args[2].toInt(), &app, [&] {
+            QApplication::quit();
+        });
+        window.openFolder(args[0]);
+        QApplication::exec();
+        return window.grab().save(args[1]) ? 0 : 1;
+    }
     QEventLoop loop;
     bool refreshed = false;
     QObject::connect(&window, &report::window::ClassWindow::refreshed, &loop, [&] {

@@ -55,40 +55,47 @@ void BarChart::paintEvent(QPaintEvent *) {
 
     const int base = height() - kBottom;
     const double plotHeight = std::max(20, base - kTop);
-    const double slot = double(width() - kLeft - kRight) / state::kQuestions;
     const double highest = *std::max_element(values_.begin() + 1, values_.end());
     const double step = niceStep(std::max(highest, decimals_ ? 0.5 : 1.0) / 4);
     const double ceiling = step * std::ceil(std::max(highest, step) / step - 1e-9);
     const auto y = [&](double v) { return base - v / ceiling * plotHeight; };
+    const auto tick = [&](double t) { return QString::number(t, 'f', step < 1 ? 1 : 0); };
+    // Room on the left for the longest scale label (a large class counts in thousands).
+    const int left = std::max(kLeft, painter.fontMetrics().horizontalAdvance(tick(ceiling)) + 12);
+    const double slot = double(width() - left - kRight) / state::kQuestions;
 
     for (double t = 0; t <= ceiling + step / 2; t += step) {
         painter.setPen(kGrid);
-        painter.drawLine(QPointF(kLeft, y(t)), QPointF(width() - kRight, y(t)));
+        painter.drawLine(QPointF(left, y(t)), QPointF(width() - kRight, y(t)));
         painter.setPen(kText);
-        painter.drawText(QRectF(0, y(t) - 8, kLeft - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
-                         QString::number(t, 'f', step < 1 ? 1 : 0));
+        painter.drawText(QRectF(0, y(t) - 8, left - 6, 16), Qt::AlignRight | Qt::AlignVCenter, tick(t));
     }
     QFont tiny = small;
     tiny.setPixelSize(9);
+    const QFontMetrics tinyMetrics(tiny);
     for (int q = 1; q <= state::kQuestions; ++q) {
-        const double x = kLeft + (q - 1) * slot;
+        const double x = left + (q - 1) * slot;
         const double v = values_[q];
         if (v > 0) {
             const double barWidth = slot * 0.66;
             painter.fillRect(QRectF(x + (slot - barWidth) / 2, y(v), barWidth, base - y(v)), kBar);
-            painter.setFont(tiny);
-            painter.setPen(kValue);
-            painter.drawText(QRectF(x - 4, y(v) - 13, slot + 8, 12), Qt::AlignHCenter | Qt::AlignBottom,
-                             QString::number(v, 'f', decimals_));
-            painter.setFont(small);
+            // A value wider than its bar's room would run into the next
+            // one; it is left to the accessible description.
+            const QString value = QString::number(v, 'f', decimals_);
+            if (tinyMetrics.horizontalAdvance(value) <= slot) {
+                painter.setFont(tiny);
+                painter.setPen(kValue);
+                painter.drawText(QRectF(x - 4, y(v) - 13, slot + 8, 12), Qt::AlignHCenter | Qt::AlignBottom, value);
+                painter.setFont(small);
+            }
         }
         painter.setPen(kText);
         painter.drawText(QRectF(x, base + 2, slot, 16), Qt::AlignCenter, QString::number(q));
     }
     painter.setPen(kAxis);
-    painter.drawLine(QPointF(kLeft, base), QPointF(width() - kRight, base));
+    painter.drawLine(QPointF(left, base), QPointF(width() - kRight, base));
     painter.setPen(kText);
-    painter.drawText(QRectF(kLeft, base + 18, width() - kLeft - kRight, 18), Qt::AlignCenter, QStringLiteral("問題"));
+    painter.drawText(QRectF(left, base + 18, width() - left - kRight, 18), Qt::AlignCenter, QStringLiteral("問題"));
 }
 
 }  // namespace report::window

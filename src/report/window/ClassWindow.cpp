@@ -91,6 +91,13 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setAccessibleName(QStringLiteral("読み込みの進み具合"));
     progress_->setFormat(QStringLiteral("%v / %m 件"));
+    progress_->setMinimumWidth(progress_->fontMetrics().horizontalAdvance(QStringLiteral("000000 / 000000 件")) + 48);
+    {
+        // The status line keeps its height whether the bar shows or not.
+        QSizePolicy policy = progress_->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        progress_->setSizePolicy(policy);
+    }
     progress_->hide();
     progressDelay_ = new QTimer(this);
     progressDelay_->setSingleShot(true);
@@ -282,7 +289,13 @@ void ClassWindow::setBusy(bool busy) {
         if (!progressDelay_->isActive() && progress_->isHidden()) progressDelay_->start();
     } else {
         progressDelay_->stop();
-        progress_->hide();
+        {
+        // The status line keeps its height whether the bar shows or not.
+        QSizePolicy policy = progress_->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        progress_->setSizePolicy(policy);
+    }
+    progress_->hide();
         progress_->setRange(0, 0);
     }
 }

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 
+#include <utility>
+
 namespace report::window {
 
 void FolderReader::read(const QString &folder, quint64 generation) {
@@ -41,7 +43,11 @@ LiveFolder::LiveFolder(QObject *parent)
     settle_.setInterval(kSettleMs);
     connect(&settle_, &QTimer::timeout, this, &LiveFolder::rescan);
     periodic_.setInterval(kDefaultRescanMs);
-    connect(&periodic_, &QTimer::timeout, this, &LiveFolder::rescan);
+    // A regular look due while one is running is not needed: the running
+    // look is as recent.  A reported change during a look asks for another.
+    connect(&periodic_, &QTimer::timeout, this, [this] {
+        if (!busy_) rescan();
+    });
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { settle_.start(); });
 }
 
@@ -85,13 +91,13 @@ void LiveFolder::readerFinished(quint64 generation, const DeltaPtr &delta) {
     if (generation != generation_->load()) return;  // an older look, overtaken
     busy_ = false;
     if (delta->error.isEmpty()) watch();
+    // The next regular look counts from the end of this one, so a folder
+    // that takes long to read is not read back to back.
+    if (periodic_.isActive()) periodic_.start();
+    const bool again = std::exchange(again_, false);
+    if (!again) emit busyChanged(false);  // before the rows, so a view of them shows no progress
     emit updated(delta);
-    if (again_) {
-        again_ = false;
-        start();
-    } else {
-        emit busyChanged(false);
-    }
+    if (again) start();
 }
 
 // A folder that was missing or replaced is watched again once it can be read.
