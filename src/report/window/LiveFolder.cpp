@@ -27,17 +27,18 @@ void FolderReader::read(const QString &folder, quint64 generation) {
 LiveFolder::LiveFolder(QObject *parent)
     : QObject(parent),
       generation_(std::make_shared<std::atomic<quint64>>(0)),
+      thread_(new QThread),
       reader_(new FolderReader(generation_)),
       watcher_(new QFileSystemWatcher(this)) {
     qRegisterMetaType<report::window::DeltaPtr>();
-    reader_->moveToThread(&thread_);
-    connect(&thread_, &QThread::finished, reader_, &QObject::deleteLater);
+    reader_->moveToThread(thread_);
+    connect(thread_, &QThread::finished, reader_, &QObject::deleteLater);
     connect(reader_, &FolderReader::finished, this, &LiveFolder::readerFinished);
     connect(reader_, &FolderReader::progressed, this, [this](quint64 generation, int done, int total) {
         if (generation == generation_->load()) emit progress(done, total);
     });
-    thread_.setObjectName(QStringLiteral("folder reader"));
-    thread_.start();
+    thread_->setObjectName(QStringLiteral("folder reader"));
+    thread_->start();
 
     settle_.setSingleShot(true);
     settle_.setInterval(kSettleMs);
@@ -53,8 +54,12 @@ LiveFolder::LiveFolder(QObject *parent)
 
 LiveFolder::~LiveFolder() {
     ++*generation_;  // a running look gives up at its next file
-    thread_.quit();
-    thread_.wait();
+    thread_->quit();
+    // A look gives up within a few files; only a file-system call that
+    // never returns (a network folder that went away) holds it longer.
+    // Then the thread is left to the end of the program rather than
+    // holding the window open.
+    if (thread_->wait(kStopWaitMs)) delete thread_;
 }
 
 void LiveFolder::open(const QString &folder) {

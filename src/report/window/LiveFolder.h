@@ -46,6 +46,7 @@ class LiveFolder : public QObject {
 public:
     static constexpr int kDefaultRescanMs = 5000;  // a network folder's change shows within ten seconds
     static constexpr int kSettleMs = 200;          // after a reported change
+    static constexpr int kStopWaitMs = 3000;       // for the reader to stop when the window closes
 
     explicit LiveFolder(QObject *parent = nullptr);
     ~LiveFolder() override;
@@ -74,7 +75,7 @@ private:
 
     QString folder_;
     std::shared_ptr<std::atomic<quint64>> generation_;
-    QThread thread_;
+    QThread *thread_;  // not a member object: see the destructor
     FolderReader *reader_;
     QFileSystemWatcher *watcher_;
     QTimer settle_, periodic_;
