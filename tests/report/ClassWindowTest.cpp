@@ -6,10 +6,13 @@
 #include "report/Writers.h"
 #include "report/window/ClassWindow.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabBar>
+#include <QTest>
 #include <QTableView>
 #include <gtest/gtest.h>
 
@@ -211,6 +214,30 @@ TEST_F(ClassWindowTest, ChoosingAnotherFolderShowsItsRows) {
     ASSERT_EQ(window->model().rowCount(), 1);
     EXPECT_EQ(window->model().pupil(0).code, "9");
     EXPECT_TRUE(readAll("config/pomurin20/pomurin20-report.conf").contains("other"));
+}
+
+TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->openFolder("class");
+    ASSERT_TRUE(refreshed());
+    button("chooseButton")->setFocus();
+    QStringList order;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        const QWidget *w = QApplication::focusWidget();
+        order << (w->objectName().startsWith("qt_") ? QString(w->metaObject()->className()) : w->objectName());
+    }
+    EXPECT_EQ(order, QStringList({"csvButton", "pageButton", "QTabBar", "classTable"}));
+    // The tab bar's arrow keys bring the grid; Tab goes into it.
+    auto *bar = window->findChild<QTabBar *>();
+    ASSERT_TRUE(bar);
+    bar->setFocus();
+    QTest::keyClick(bar, Qt::Key_Right);
+    QTest::keyClick(bar, Qt::Key_Tab);
+    ASSERT_TRUE(QApplication::focusWidget());
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "missGrid");
 }
 
 TEST(ReportCommandWindow, WindowOptionIsRecognisedAndNotMixedWithFiles) {
