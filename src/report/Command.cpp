@@ -4,6 +4,7 @@
 #include "report/Writers.h"
 #include "report/window/ClassWindow.h"
 
+#include <QApplication>
 #include <QSaveFile>
 
 #include <optional>
@@ -111,7 +112,14 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
         return kDone;
     }
 
-    if (options->window) return window::runWindow(options->folder);
+    if (options->window) {
+        // The window needs the QApplication that main makes when wantsWindow says so.
+        if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+            err << QStringLiteral("ウィンドウを開けません。") << '\n';
+            return kFailed;
+        }
+        return window::runWindow(options->folder);
+    }
 
     ClassReport report;
     try {
