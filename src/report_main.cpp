@@ -1,16 +1,28 @@
 // The class overview for the teacher: reads every progress file of a
 // folder and prints a table; --csv and --html write a spreadsheet file and
-// a page with charts.  No window is opened.
+// a page with charts.  --window opens the teacher's window instead.
 #include "report/Command.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
+    // Only the window needs a display; the table, CSV and page do not.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    std::unique_ptr<QCoreApplication> app;
+    if (report::wantsWindow(arguments)) {
+        app = std::make_unique<QApplication>(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("pomurin20-report"));
+        QGuiApplication::setDesktopFileName(QStringLiteral("jp.pomurin.pomurin20.report"));
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QTextStream out(stdout), err(stderr);
-    int status = report::run(app.arguments().mid(1), out, err);
+    int status = report::run(QCoreApplication::arguments().mid(1), out, err);
     out.flush();
     // Output that did not arrive (a full disk, a failed device) is no
     // success, whether the stream or the C library's buffer saw it fail;

@@ -85,6 +85,25 @@ Pupil readPupil(const QString &path) {
     return p;
 }
 
+Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, bool nameIsText) {
+    const QString path = prefix + name;
+    Pupil p;
+    if (nameIsText) {
+        p = readPupil(path);
+    } else {
+        p.reason = QStringLiteral("ファイル名の文字が UTF-8 ではありません");
+    }
+    p.code = name.chopped(4);  // ".ucd"
+    if (!p.wasRead() && nameIsText) {
+        // The reader refuses anything but a regular file; the listing
+        // can say what it was instead.  The row names the file, so the
+        // folder is left out of the reason.
+        const QString kind = kindOf(type);
+        p.reason = kind.isEmpty() ? p.reason.replace(path, name) : kind;
+    }
+    return p;
+}
+
 ClassReport readFolder(const QString &folder) {
     ClassReport report;
     report.folder = folder;
@@ -118,24 +137,7 @@ ClassReport readFolder(const QString &folder) {
     if (listError != 0) throw FolderError(folderFailure(folder, listError).toStdString());
 
     report.pupils.reserve(entries.size());
-    for (const auto &[name, type, nameIsText] : entries) {
-        const QString path = prefix + name;
-        Pupil p;
-        if (nameIsText) {
-            p = readPupil(path);
-        } else {
-            p.reason = QStringLiteral("ファイル名の文字が UTF-8 ではありません");
-        }
-        p.code = name.chopped(suffix.size());
-        if (!p.wasRead() && nameIsText) {
-            // The reader refuses anything but a regular file; the listing
-            // can say what it was instead.  The row names the file, so the
-            // folder is left out of the reason.
-            const QString kind = kindOf(type);
-            p.reason = kind.isEmpty() ? p.reason.replace(path, name) : kind;
-        }
-        report.pupils.push_back(std::move(p));
-    }
+    for (const auto &[name, type, nameIsText] : entries) report.pupils.push_back(readEntry(prefix, name, type, nameIsText));
     std::sort(report.pupils.begin(), report.pupils.end(),
               [](const Pupil &a, const Pupil &b) { return codeLess(a.code, b.code); });
     return report;

@@ -78,6 +78,12 @@ ClassReport readFolder(const QString &folder);
 // Reads one progress file into a row (the code is set by the caller).
 Pupil readPupil(const QString &path);
 
+// Reads one entry of a folder listing into a row, as readFolder does:
+// prefix is the folder with a trailing "/", name ends in ".ucd", type is
+// the listing's d_type (DT_REG, DT_LNK, ...), nameIsText false when the
+// name's bytes are not UTF-8 (the row then says so without a read).
+Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, bool nameIsText);
+
 ClassSummary summarise(const ClassReport &report);
 
 // Orders codes the way a class list runs: digit runs by their value

@@ -3,6 +3,9 @@
 #include "report/ClassReport.h"
 #include "report/OutputFile.h"
 #include "report/Writers.h"
+#include "report/window/ClassWindow.h"
+
+#include <QApplication>
 
 #include <optional>
 
@@ -13,13 +16,17 @@ namespace {
 struct Options {
     QString folder, csvFile, htmlFile;
     bool help = false;
+    bool window = false;  // --window: the teacher's window instead of the table
 };
 
 const char *const kUsageText =
     "使い方: pomurin20-report フォルダ [--csv ファイル] [--html ファイル]\n"
+    "        pomurin20-report --window [フォルダ]\n"
     "フォルダの中の進み具合のファイル（*.ucd）をすべて読み、一覧を表示します。\n"
     "  --csv ファイル   同じ一覧を表計算ソフト用の CSV（UTF-8）に書きます。\n"
     "  --html ファイル  一覧とグラフを 1 つの HTML ページに書きます。\n"
+    "  --window         一覧をウィンドウで開き、フォルダの変化を追って表示します。\n"
+    "                   フォルダを省くと、クラスのフォルダか前回のフォルダを開きます。\n"
     "進み具合のファイルには書き込みません。\n";
 
 std::optional<Options> parse(const QStringList &args, QString *error) {
@@ -29,6 +36,8 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
         const QString &a = args[i];
         if (!optionsEnded && (a == QLatin1String("-h") || a == QLatin1String("--help"))) {
             o.help = true;
+        } else if (!optionsEnded && a == QLatin1String("--window")) {
+            o.window = true;
         } else if (!optionsEnded && a == QLatin1String("--")) {
             optionsEnded = true;
         } else if (!optionsEnded && a.startsWith(QLatin1String("--"))) {
@@ -60,7 +69,11 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
             return std::nullopt;
         }
     }
-    if (!o.help && o.folder.isEmpty()) {
+    if (o.window && !(o.csvFile.isEmpty() && o.htmlFile.isEmpty())) {
+        *error = QStringLiteral("--window は --csv や --html と一緒には使えません（ウィンドウのボタンで書けます）。");
+        return std::nullopt;
+    }
+    if (!o.help && !o.window && o.folder.isEmpty()) {
         *error = QStringLiteral("フォルダを指定してください。");
         return std::nullopt;
     }
@@ -99,6 +112,15 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
         return kDone;
     }
 
+    if (options->window) {
+        // The window needs the QApplication that main makes when wantsWindow says so.
+        if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+            err << QStringLiteral("ウィンドウを開けません。") << '\n';
+            return kFailed;
+        }
+        return window::runWindow(options->folder);
+    }
+
     if (!options->csvFile.isEmpty() && !options->htmlFile.isEmpty() &&
         sameOutputFile(options->csvFile, options->htmlFile)) {
         err << QStringLiteral("「%1」と「%2」は同じファイルです。CSV と HTML には別のファイルを指定してください。\n")
@@ -122,6 +144,12 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     if (!options->csvFile.isEmpty()) written = writeFile(options->csvFile, csv(report), err) && written;
     if (!options->htmlFile.isEmpty()) written = writeFile(options->htmlFile, html(report), err) && written;
     return written ? kDone : kFailed;
+}
+
+bool wantsWindow(const QStringList &arguments) {
+    QString error;
+    const std::optional<Options> options = parse(arguments, &error);
+    return options && options->window && !options->help;
 }
 
 }  // namespace report

@@ -1,5 +1,6 @@
 #pragma once
-// The report program's command line: pomurin20-report FOLDER [--csv FILE] [--html FILE].
+// The report program's command line: pomurin20-report FOLDER [--csv FILE] [--html FILE],
+// or pomurin20-report --window [FOLDER] for the teacher's window.
 
 #include <QStringList>
 #include <QTextStream>
@@ -13,8 +14,12 @@ enum ExitStatus { kDone = 0, kFailed = 1, kUsage = 2 };
 // program's name.  Returns kDone when the overview was made (files that
 // could not be read are listed in it), kFailed when the folder could not
 // be listed, the table not written to out or an output file not written
-// (see writeOutputFile), kUsage for a wrong command line, one file named
+// (see OutputFile.h), kUsage for a wrong command line, one file named
 // for both outputs among them.
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// Whether the command line asks for the teacher's window, which needs a
+// QApplication (run then opens it and returns when it is closed).
+bool wantsWindow(const QStringList &arguments);
 
 }  // namespace report

@@ -1,5 +1,6 @@
 #include "report/Writers.h"
 
+#include "report/MissSteps.h"
 #include "state/ProgressFile.h"
 
 #include <QDir>
@@ -186,6 +187,46 @@ tr.odd td { background: #fff7d6; } tr.unreadable td { background: #fde4e4; }
 @media print { body { margin: 0; } }
 )";
 
+// The misses grid: one row a pupil, one cell a question, coloured by the
+// step of the pupil's misses there and holding their number, empty where
+// the pupil has not got to.  Its own style sheet comes with it.
+QString missGridHtml(const ClassReport &report) {
+    QString out = QStringLiteral("<h2>一人ひとりの問題ごとのミス</h2>\n<style>\n"
+                                 ".misses { font-size: 0.8em; border-collapse: separate; border-spacing: 1px; }\n"
+                                 ".misses th, .misses td { border: none; padding: 0.1em 0.25em; text-align: center; }\n"
+                                 ".misses th { background: #eef2f8; } .misses tbody th { text-align: left; }\n"
+                                 ".misses td { min-width: 1.6em; background: #fff; outline: 1px solid #e4e4e4; }\n"
+                                 ".misses td, .key span { -webkit-print-color-adjust: exact; print-color-adjust: exact; }\n"
+                                 ".key span { display: inline-block; min-width: 1.6em; text-align: center; margin: 0 0.2em 0 0.8em;"
+                                 " outline: 1px solid #e4e4e4; }\n");
+    QString key;
+    for (int step = 0; step < kMissSteps; ++step) {
+        const StepColours &c = stepColours(step);
+        out += QStringLiteral(".misses td.m%1, .key .m%1 { background: %2; color: %3; }\n")
+                   .arg(step)
+                   .arg(QLatin1String(c.fill), QLatin1String(c.text));
+        key += QStringLiteral("<span class=\"m%1\">%2</span>%3")
+                   .arg(step)
+                   .arg(step == kMissSteps - 1 ? QStringLiteral("3+") : QString::number(step), stepLabel(step));
+    }
+    out += QStringLiteral("</style>\n<p class=\"key\">%1<span></span>まだ進んでいない</p>\n").arg(key);
+    out += QStringLiteral("<table class=\"misses\">\n<caption class=\"note\">数はその問題でのミスの回数です。"
+                          "空のますは、まだその問題まで進んでいないか、ファイルを読めなかったことを表します。</caption>\n"
+                          "<thead><tr><th scope=\"col\">コード</th>");
+    for (int q = 1; q <= kQuestions; ++q) out += QStringLiteral("<th scope=\"col\"><abbr title=\"問%1\">%1</abbr></th>").arg(q);
+    out += QStringLiteral("</tr></thead>\n<tbody>\n");
+    for (const Pupil &p : report.pupils) {
+        out += QStringLiteral("<tr><th scope=\"row\">%1</th>").arg(escaped(p.code));
+        for (int q = 1; q <= kQuestions; ++q) {
+            const int step = missStep(p, q);
+            out += step == kNotReached ? QStringLiteral("<td></td>")
+                                       : QStringLiteral("<td class=\"m%1\">%2</td>").arg(step).arg(p.missCount[q]);
+        }
+        out += QStringLiteral("</tr>\n");
+    }
+    return out + QStringLiteral("</tbody>\n</table>\n");
+}
+
 }  // namespace
 
 QString stateText(const Pupil &p) {
@@ -288,6 +329,7 @@ QByteArray html(const ClassReport &report) {
     if (s.odd || s.unreadable)
         out += QStringLiteral("<p class=\"note\">グラフには、読めたファイルのうち到達問題が 1〜30 のものだけを数えています。</p>\n");
 
+    out += missGridHtml(report);
     out += QStringLiteral("<h2>一覧</h2>\n<table>\n<thead><tr>");
     for (const QString &h : headings()) out += QStringLiteral("<th>%1</th>").arg(h);
     out += QStringLiteral("</tr></thead>\n<tbody>\n");

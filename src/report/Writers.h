@@ -23,7 +23,8 @@ QByteArray csv(const ClassReport &report);
 
 // One HTML page without scripts or outside files: the counts, a chart of
 // the average misses per question, a chart of how many pupils reached
-// each question, and the table.
+// each question, the grid of each pupil's misses on each question, and
+// the table.
 QByteArray html(const ClassReport &report);
 
 // The state column: "正常", a note on an odd question number, or

@@ -74,6 +74,7 @@ expected=(
   /usr/share/pomurin20/passport.mid /usr/share/pomurin20/Canyon.mid
   /usr/share/pomurin20/bahha.rmi
   /usr/share/applications/jp.pomurin.pomurin20.desktop
+  /usr/share/applications/jp.pomurin.pomurin20.report.desktop
   /usr/share/metainfo/jp.pomurin.pomurin20.metainfo.xml
   /usr/share/icons/hicolor/48x48/apps/pomurin20.png
   /usr/share/icons/hicolor/64x64/apps/pomurin20.png
@@ -105,6 +106,21 @@ if dfv=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$dfv" ]; then
 else
   fail "desktop-file-validate: $dfv"
 fi
+report_desktop="$root/usr/share/applications/jp.pomurin.pomurin20.report.desktop"
+if dfv=$(desktop-file-validate "$report_desktop" 2>&1) && [ -z "$dfv" ]; then
+  ok "teacher's desktop entry valid"
+else
+  fail "desktop-file-validate (teacher's entry): $dfv"
+fi
+grep -qx 'Exec=pomurin20-report --window' "$report_desktop" && ok "teacher's entry opens the window" \
+  || fail "teacher's Exec line"
+grep -qx 'Name\[ja\]=ぽむりん紀行20 クラスの記録' "$report_desktop" && ok "teacher's entry named in Japanese" \
+  || fail "teacher's Name[ja]"
+grep -q '^Categories=Education;' "$report_desktop" && ok "teacher's entry under Education" \
+  || fail "teacher's Categories"
+grep -qF '<binary>pomurin20-report</binary>' "$metainfo" \
+  && grep -qF '<launchable type="desktop-id">jp.pomurin.pomurin20.report.desktop</launchable>' "$metainfo" \
+  && ok "metainfo names the teacher's window" || fail "metainfo lacks the teacher's window"
 appstreamcli validate --no-net "$metainfo" && ok "metainfo valid" || fail "appstreamcli validate"
 appstreamcli validate-tree --no-net "$root" >"$work/tree.log" 2>&1 && ok "metainfo and desktop entry agree" \
   || { cat "$work/tree.log"; fail "appstreamcli validate-tree"; }
@@ -169,6 +185,11 @@ grep -q '^\.TH POMURIN20 1' <<<"$(zcat "$root/usr/share/man/man1/pomurin20.1.gz"
   || fail "manual page"
 grep -q '^\.TH POMURIN20-REPORT 1' <<<"$(zcat "$root/usr/share/man/man1/pomurin20-report.1.gz")" \
   && ok "report's manual page" || fail "report's manual page"
+grep -q '^\.BR \\-\\-window' <<<"$(zcat "$root/usr/share/man/man1/pomurin20-report.1.gz")" \
+  && ok "report's manual page describes --window" || fail "report's manual page lacks --window"
+# The installed report program knows --window; its help needs no display.
+grep -qF -- '--window' <<<"$("$root/usr/bin/pomurin20-report" --help)" && ok "report's help names --window" \
+  || fail "report's help lacks --window"
 changes=$(first_line "$(zcat "$root/usr/share/doc/pomurin20/changelog.gz")")
 grep -qF "pomurin20 ($version) " <<<"$changes" && ok "changelog names the version" || fail "changelog: $changes"
 

@@ -169,7 +169,8 @@ TEST(Html, CodesAreTextAndThePageStandsAlone) {
     EXPECT_TRUE(page.contains("default-src 'none'"));
     EXPECT_TRUE(page.contains("<meta charset=\"utf-8\">"));
     EXPECT_EQ(page.count("<svg"), 2);
-    EXPECT_EQ(page.count("<tr"), 1 + 5);
+    // The table and the misses grid: a heading row and a row a file each.
+    EXPECT_EQ(page.count("<tr"), 2 * (1 + 5));
 }
 
 TEST(Html, ChartsShowAverageMissesAndHowManyReachedEachQuestion) {
@@ -189,4 +190,34 @@ TEST(Html, ChartsShowAverageMissesAndHowManyReachedEachQuestion) {
     // The tallest bar reaches the top of the scale and no bar leaves the chart.
     for (const QRegularExpressionMatch &m : QRegularExpression("<rect [^>]*y=\"(-?[\\d.]+)\"").globalMatch(page))
         EXPECT_GE(m.captured(1).toDouble(), 0);
+}
+
+TEST(Html, MissesGridHasACellPerQuestionReachedInItsStep) {
+    state::Session m;
+    m.question = 5;
+    m.misses = {0, 0, 1, 2, 7, 1};  // question 5 is the one being worked on
+    m.answerTimes = {0, 5, 5, 5, 5, 50412.5f};
+    writePupil(".", "a", m);
+    writePupil(".", "<b>", pupilOn(30, 0));
+    QDir().mkdir("c.ucd");
+    const QString page = QString::fromUtf8(html(readFolder(".")));
+    const qsizetype grid = page.indexOf("<table class=\"misses\">");
+    ASSERT_GE(grid, 0);
+    const QString rows = page.mid(grid, page.indexOf("</table>", grid) - grid);
+
+    const auto rowOf = [&](const QString &code) {
+        const qsizetype at = rows.indexOf("<tr><th scope=\"row\">" + code + "</th>");
+        return at < 0 ? QString() : rows.mid(at, rows.indexOf("</tr>", at) - at);
+    };
+    const QString a = rowOf("a");
+    EXPECT_TRUE(a.contains("<td class=\"m0\">0</td><td class=\"m1\">1</td><td class=\"m2\">2</td>"
+                           "<td class=\"m3\">7</td><td class=\"m1\">1</td><td></td>"))
+        << a.toStdString();
+    EXPECT_EQ(a.count("<td></td>"), 25);
+    EXPECT_EQ(rowOf("&lt;b&gt;").count("<td class=\"m"), 30);
+    EXPECT_EQ(rowOf("c").count("<td></td>"), 30);  // not read: no cell
+    EXPECT_EQ(rows.count("<th scope=\"col\">"), 31);
+    // Each step's colour is in the page's style, with the legend.
+    for (const char *step : {"td.m0", "td.m1", "td.m2", "td.m3"}) EXPECT_TRUE(page.contains(step)) << step;
+    EXPECT_TRUE(page.contains("ミス 3 回以上"));
 }

@@ -1,0 +1,172 @@
+// Teacher's window benchmark: a folder of 10,000 progress files opened in
+// the window to a full table, and one pupil's save in that folder shown.
+// Prints the best and median of several rounds, on the clock and, for the
+// parts, in processor time:
+//
+//   report_window_bench [files] [rounds]     defaults: 10000 files, 7 rounds
+//
+// "open" runs from openFolder() until the window has taken in the rows
+// (the read on the worker thread, the model, the sorted view, the charts
+// and one paint).  "one change" runs from the look that the folder's
+// notification would start until the changed row is shown.  The parts
+// are the scanner alone (the worker's share) and the model's update (the
+// interface thread's share).
+#include "report/window/ClassModel.h"
+#include "report/window/ClassWindow.h"
+#include "report/window/FolderScanner.h"
+#include "state/ProgressFile.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+QByteArray pupil(QRandomGenerator &random, int n) {
+    if (n % 97 == 0) return "3,12\r\n1,";  // damaged: too short
+    state::Session m;
+    m.question = static_cast<short>(random.bounded(1, 31));
+    for (int q = 1; q <= m.question; ++q) {
+        m.misses[q] = static_cast<short>(random.bounded(4));
+        m.answerTimes[q] = static_cast<float>(q < m.question ? random.bounded(5, 200) : 50412.5);
+        m.score += 3000.0 * (1 - m.misses[q]);
+    }
+    return state::progress::render(m);
+}
+
+QString fileOf(const QString &folder, int n) {
+    return QStringLiteral("%1/%2年%3組-%4.ucd").arg(folder).arg(n % 3 + 1).arg(n % 7 + 1).arg(n);
+}
+
+void write(const QString &name, const QByteArray &bytes) {
+    QFile f(name);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
+        std::exit(1);
+    }
+}
+
+// The game's save: a new file renamed over the old one.
+void save(const QString &name, const QByteArray &bytes) {
+    write(name + QStringLiteral(".tmp"), bytes);
+    if (!QFile::remove(name) || !QFile::rename(name + QStringLiteral(".tmp"), name)) std::exit(1);
+}
+
+double cpuMs() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+struct Step {
+    const char *name;
+    std::vector<double> ms;
+};
+
+void print(const Step &s) {
+    std::vector<double> v = s.ms;
+    std::sort(v.begin(), v.end());
+    std::printf("%-34s best %8.1f ms   median %8.1f ms\n", s.name, v.front(), v[v.size() / 2]);
+}
+
+struct NoDialogs : report::window::WindowDialogs {
+    QString chooseFolder(QWidget *, const QString &) override { return {}; }
+    QString chooseCsvFile(QWidget *, const QString &) override { return {}; }
+    bool openPage(const QUrl &) override { return false; }
+    void showError(QWidget *, const QString &) override {}
+};
+
+// Runs the event loop until the window has taken in a look, then lets it paint.
+bool waitRefreshed(report::window::ClassWindow &window) {
+    QEventLoop loop;
+    bool done = false;
+    QObject::connect(&window, &report::window::ClassWindow::refreshed, &loop, [&] {
+        done = true;
+        loop.quit();
+    });
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    loop.exec();
+    window.repaint();
+    return done;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int files = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
+    QTemporaryDir dir, pages;
+    if (!dir.isValid()) return 1;
+    QRandomGenerator random(20);
+    for (int n = 0; n < files; ++n) write(fileOf(dir.path(), n), pupil(random, n));
+
+    Step open{"open: folder to full table", {}}, openCpu{"open, CPU", {}}, change{"one change: save to row shown", {}},
+        changeCpu{"one change, CPU", {}}, scanAll{"  scanner, every file", {}}, scanOne{"  scanner, one changed file", {}},
+        applyAll{"  model and sorted view, all rows", {}}, applyOne{"  model and sorted view, one row", {}};
+    for (int r = 0; r < rounds; ++r) {
+        // The whole window.
+        NoDialogs dialogs;
+        report::window::ClassWindow window(dialogs, pages.path());
+        window.live().setRescanInterval(3600 * 1000);
+        window.show();
+        QApplication::processEvents();
+        QElapsedTimer t;
+        double cpu = cpuMs();
+        t.start();
+        window.openFolder(dir.path());
+        if (!waitRefreshed(window) || window.model().rowCount() != files) {
+            std::fprintf(stderr, "the window shows %d rows of %d files\n", window.model().rowCount(), files);
+            return 1;
+        }
+        open.ms.push_back(t.nsecsElapsed() / 1e6);
+        openCpu.ms.push_back(cpuMs() - cpu);
+
+        const int n = (r * 7919 + 1) % files;
+        save(fileOf(dir.path(), n), pupil(random, n + 1));
+        cpu = cpuMs();
+        t.restart();
+        window.live().rescan();
+        if (!waitRefreshed(window)) return 1;
+        change.ms.push_back(t.nsecsElapsed() / 1e6);
+        changeCpu.ms.push_back(cpuMs() - cpu);
+
+        // The parts, without the window.
+        report::window::FolderScanner scanner;
+        report::window::ClassModel model;
+        report::window::ClassSortProxy proxy;
+        proxy.setSourceModel(&model);
+        proxy.sort(report::window::ClassModel::Code);
+        t.restart();
+        const report::window::ScanDelta all = scanner.scan(dir.path());
+        scanAll.ms.push_back(t.nsecsElapsed() / 1e6);
+        t.restart();
+        model.apply(all);
+        applyAll.ms.push_back(t.nsecsElapsed() / 1e6);
+        save(fileOf(dir.path(), n), pupil(random, n + 2));
+        t.restart();
+        const report::window::ScanDelta one = scanner.scan(dir.path());
+        scanOne.ms.push_back(t.nsecsElapsed() / 1e6);
+        t.restart();
+        model.apply(one);
+        applyOne.ms.push_back(t.nsecsElapsed() / 1e6);
+        if (one.read != 1) {
+            std::fprintf(stderr, "the second look read %d files\n", one.read);
+            return 1;
+        }
+    }
+    std::printf("%d progress files, %d rounds\n", files, rounds);
+    for (const Step *s : {&open, &openCpu, &scanAll, &applyAll, &change, &changeCpu, &scanOne, &applyOne}) print(*s);
+    return 0;
+}

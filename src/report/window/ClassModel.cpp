@@ -1,0 +1,231 @@
+#include "report/window/ClassModel.h"
+
+#include "report/MissSteps.h"
+#include "report/Writers.h"
+#include "state/ProgressFile.h"
+
+#include <QBrush>
+#include <QColor>
+
+#include <algorithm>
+#include <limits>
+#include <tuple>
+
+namespace report::window {
+
+namespace {
+
+using state::progress::formatNumber;
+
+// More rows than this added or removed at once are taken in by one reset
+// rather than row by row.
+constexpr qsizetype kRowByRowLimit = 64;
+
+const QColor kUnreadableBackground(0xfd, 0xe4, 0xe4);
+const QColor kUnreadableText(0x22, 0x22, 0x22);
+
+// The value a numeric column sorts by; a file that was not read has none
+// and sorts before every number.
+double numberOf(const Pupil &p, int column) {
+    if (!p.wasRead()) return -std::numeric_limits<double>::infinity();
+    switch (column) {
+    case ClassModel::Reached: return p.questionNo;
+    case ClassModel::Score: return p.score;
+    case ClassModel::Misses: return double(p.missTotal());
+    case ClassModel::Seconds: return p.secondsTotal();
+    default: {
+        const int q = ClassModel::question(column);
+        return missStep(p, q) == kNotReached ? -1 : p.missCount[q];
+    }
+    }
+}
+
+}  // namespace
+
+int ClassModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(report_.pupils.size());
+}
+
+int ClassModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : kColumns; }
+
+QVariant ClassModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumns) return {};
+    const Pupil &p = pupil(index.row());
+    const int column = index.column();
+    if (column >= FirstQuestion) {
+        const int q = question(column);
+        const int step = missStep(p, q);
+        switch (role) {
+        case Qt::DisplayRole: return step == kNotReached ? QString() : QString::number(p.missCount[q]);
+        case StepRole: return step;
+        case Qt::BackgroundRole:
+            return step == kNotReached ? QVariant() : QVariant(QBrush(QColor(QLatin1String(stepColours(step).fill))));
+        case Qt::ForegroundRole:
+            return step == kNotReached ? QVariant() : QVariant(QBrush(QColor(QLatin1String(stepColours(step).text))));
+        case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
+        case Qt::ToolTipRole:
+        case Qt::AccessibleTextRole:
+            return QStringLiteral("%1 問%2：%3")
+                .arg(visible(p.code))
+                .arg(q)
+                .arg(step == kNotReached ? QStringLiteral("まだ進んでいません")
+                                         : QStringLiteral("ミス %1 回").arg(p.missCount[q]));
+        default: return {};
+        }
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        switch (column) {
+        case Code: return visible(p.code);
+        case State: return stateText(p);
+        default: break;
+        }
+        if (!p.wasRead()) return QString();
+        switch (column) {
+        case Reached: return QString::number(p.questionNo);
+        case Score: return formatNumber(p.score, 15);
+        case Misses: return QString::number(p.missTotal());
+        case Seconds: return formatNumber(p.secondsTotal(), 15);
+        default: return {};
+        }
+    case Qt::ToolTipRole:
+        return column == State || column == Code ? data(index, Qt::DisplayRole) : QVariant();
+    case Qt::TextAlignmentRole:
+        return column == Code || column == State ? int(Qt::AlignLeft | Qt::AlignVCenter)
+                                                 : int(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::BackgroundRole:
+        return p.wasRead() ? QVariant() : QVariant(QBrush(kUnreadableBackground));
+    case Qt::ForegroundRole:
+        return p.wasRead() ? QVariant() : QVariant(QBrush(kUnreadableText));
+    default: return {};
+    }
+}
+
+QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns) return {};
+    static const QString headings[FirstQuestion] = {QStringLiteral("コード"),   QStringLiteral("到達問題"),
+                                                    QStringLiteral("得点"),     QStringLiteral("ミス合計"),
+                                                    QStringLiteral("合計秒数"), QStringLiteral("状態")};
+    if (section < FirstQuestion) return role == Qt::DisplayRole ? QVariant(headings[section]) : QVariant();
+    switch (role) {
+    case Qt::DisplayRole: return QString::number(question(section));
+    case Qt::ToolTipRole:
+    case Qt::AccessibleTextRole: return QStringLiteral("問%1").arg(question(section));
+    default: return {};
+    }
+}
+
+void ClassModel::apply(const ScanDelta &delta) {
+    if (delta.aborted) return;
+    std::vector<Pupil> &pupils = report_.pupils;
+    if (delta.complete || delta.folder != report_.folder) {
+        beginResetModel();
+        report_.folder = delta.folder;
+        pupils.clear();
+        keys_.clear();
+        pupils.reserve(delta.changed.size());
+        keys_.reserve(delta.changed.size());
+        for (const Row &row : delta.changed) {
+            keys_.push_back(row.key);
+            pupils.push_back(row.pupil);
+        }
+        reindex();
+        endResetModel();
+    } else {
+        std::vector<const Row *> added;
+        for (const Row &row : delta.changed) {
+            const auto at = rowOfKey_.constFind(row.key);
+            if (at == rowOfKey_.cend()) {
+                added.push_back(&row);
+                continue;
+            }
+            // The same file name keeps its code, so the row keeps its place.
+            pupils[size_t(*at)] = row.pupil;
+            emit dataChanged(index(*at, 0), index(*at, kColumns - 1));
+        }
+        const auto placeOf = [this](const Row &row) {
+            qsizetype low = 0, high = qsizetype(keys_.size());
+            while (low < high) {
+                const qsizetype mid = (low + high) / 2;
+                if (rowLess(Row{keys_[size_t(mid)], report_.pupils[size_t(mid)]}, row)) low = mid + 1;
+                else high = mid;
+            }
+            return int(low);
+        };
+        if (qsizetype(added.size()) + delta.removed.size() > kRowByRowLimit) {
+            beginResetModel();
+            std::vector<Row> rows;
+            rows.reserve(pupils.size() + added.size());
+            for (const QByteArray &key : delta.removed) rowOfKey_.remove(key);
+            for (size_t r = 0; r < pupils.size(); ++r)
+                if (rowOfKey_.contains(keys_[r])) rows.push_back(Row{std::move(keys_[r]), std::move(pupils[r])});
+            for (const Row *row : added) rows.push_back(*row);
+            std::sort(rows.begin(), rows.end(), rowLess);
+            pupils.clear();
+            keys_.clear();
+            for (Row &row : rows) {
+                keys_.push_back(std::move(row.key));
+                pupils.push_back(std::move(row.pupil));
+            }
+            reindex();
+            endResetModel();
+        } else {
+            for (const QByteArray &key : delta.removed) {
+                const int r = rowOfKey_.value(key, -1);
+                if (r < 0) continue;
+                beginRemoveRows({}, r, r);
+                pupils.erase(pupils.begin() + r);
+                keys_.erase(keys_.begin() + r);
+                reindex();
+                endRemoveRows();
+            }
+            for (const Row *row : added) {
+                const int r = placeOf(*row);
+                beginInsertRows({}, r, r);
+                pupils.insert(pupils.begin() + r, row->pupil);
+                keys_.insert(keys_.begin() + r, row->key);
+                reindex();
+                endInsertRows();
+            }
+        }
+    }
+    report_.readAt = delta.readAt;
+    summary_ = report::summarise(report_);
+    emit summaryChanged();
+}
+
+int ClassModel::rowOfCode(const QString &code) const {
+    for (size_t r = 0; r < report_.pupils.size(); ++r)
+        if (report_.pupils[r].code == code) return int(r);
+    return -1;
+}
+
+void ClassModel::reindex() {
+    rowOfKey_.clear();
+    rowOfKey_.reserve(qsizetype(keys_.size()));
+    for (size_t r = 0; r < keys_.size(); ++r) rowOfKey_.insert(keys_[r], int(r));
+}
+
+ClassSortProxy::ClassSortProxy(QObject *parent) : QSortFilterProxyModel(parent) {
+    setDynamicSortFilter(true);
+}
+
+bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right) const {
+    const auto *model = static_cast<const ClassModel *>(sourceModel());
+    const Pupil &a = model->pupil(left.row()), &b = model->pupil(right.row());
+    const int column = left.column();
+    // The model's rows are in code order already.
+    if (column == ClassModel::Code) return left.row() < right.row();
+    const auto key = [column](const Pupil &p) {
+        return column == ClassModel::State ? std::tuple(int(p.state), p.reason, 0.0)
+                                           : std::tuple(0, QString(), numberOf(p, column));
+    };
+    const auto ka = key(a), kb = key(b);
+    if (ka != kb) return ka < kb;
+    // Equal values keep the code order (the source's order) both ways up:
+    // a descending sort asks lessThan(right, left).
+    return sortOrder() == Qt::AscendingOrder ? left.row() < right.row() : left.row() > right.row();
+}
+
+}  // namespace report::window

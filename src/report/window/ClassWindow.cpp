@@ -1,0 +1,317 @@
+#include "report/window/ClassWindow.h"
+
+#include "report/Command.h"
+#include "report/OutputFile.h"
+#include "report/Writers.h"
+#include "report/window/BarChart.h"
+#include "report/window/MissGrid.h"
+#include "report/window/StartFolder.h"
+#include "platform/Services.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace report::window {
+
+namespace {
+
+const QString kTitle = QStringLiteral("ぽむりん紀行20 クラスの記録");
+constexpr int kProgressDelayMs = 300;  // a read shorter than this shows no progress bar
+
+QString countsText(const ClassSummary &s) {
+    if (s.files == 0) return QStringLiteral("進み具合のファイル（*.ucd）がありません。");
+    QStringList parts{QStringLiteral("読めた %1 件").arg(s.readable)};
+    if (s.odd) parts << QStringLiteral("要確認 %1 件").arg(s.odd);
+    if (s.unreadable) parts << QStringLiteral("読めない %1 件").arg(s.unreadable);
+    return QStringLiteral("ファイル %1 件（%2）").arg(s.files).arg(parts.join(QStringLiteral("、")));
+}
+
+QLabel *heading(const QString &text, QWidget *parent) {
+    auto *label = new QLabel(text, parent);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    return label;
+}
+
+}  // namespace
+
+QString QtWindowDialogs::chooseFolder(QWidget *parent, const QString &start) {
+    return QFileDialog::getExistingDirectory(parent, QStringLiteral("進み具合のファイルがあるフォルダを選んでください"), start);
+}
+
+QString QtWindowDialogs::chooseCsvFile(QWidget *parent, const QString &suggested) {
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("CSV ファイルに保存"), suggested,
+                                        QStringLiteral("CSV ファイル (*.csv)"));
+}
+
+bool QtWindowDialogs::openPage(const QUrl &page) { return QDesktopServices::openUrl(page); }
+
+void QtWindowDialogs::showError(QWidget *parent, const QString &text) { QMessageBox::warning(parent, kTitle, text); }
+
+ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWidget *parent)
+    : QWidget(parent), dialogs_(dialogs), pageFolder_(pageFolder) {
+    setWindowTitle(kTitle);
+    proxy_.setSourceModel(&model_);
+
+    folderLabel_ = new QLabel(this);
+    folderLabel_->setObjectName(QStringLiteral("folderLabel"));
+    folderLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    folderLabel_->setWordWrap(true);
+    chooseButton_ = new QPushButton(QStringLiteral("フォルダを選ぶ…"), this);
+    chooseButton_->setObjectName(QStringLiteral("chooseButton"));
+    chooseButton_->setToolTip(QStringLiteral("ほかのフォルダを開きます（Ctrl+O）"));
+    csvButton_ = new QPushButton(QStringLiteral("CSVで保存"), this);
+    csvButton_->setObjectName(QStringLiteral("csvButton"));
+    csvButton_->setToolTip(QStringLiteral("一覧と問題ごとのミス・秒数を表計算ソフト用のファイルに書きます（Ctrl+S）"));
+    pageButton_ = new QPushButton(QStringLiteral("ページを開く"), this);
+    pageButton_->setObjectName(QStringLiteral("pageButton"));
+    pageButton_->setToolTip(QStringLiteral("一覧とグラフのページを作り、ブラウザで開きます（印刷にも使えます）"));
+    csvButton_->setEnabled(false);
+    pageButton_->setEnabled(false);
+    statusLabel_ = new QLabel(this);
+    statusLabel_->setObjectName(QStringLiteral("statusLabel"));
+    statusLabel_->setWordWrap(true);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setAccessibleName(QStringLiteral("読み込みの進み具合"));
+    progress_->setFormat(QStringLiteral("%v / %m 件"));
+    progress_->setMinimumWidth(progress_->fontMetrics().horizontalAdvance(QStringLiteral("000000 / 000000 件")) + 48);
+    {
+        // The status line keeps its height whether the bar shows or not.
+        QSizePolicy policy = progress_->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        progress_->setSizePolicy(policy);
+    }
+    progress_->hide();
+    progressDelay_ = new QTimer(this);
+    progressDelay_->setSingleShot(true);
+    progressDelay_->setInterval(kProgressDelayMs);
+    connect(progressDelay_, &QTimer::timeout, progress_, &QWidget::show);
+
+    // The table.
+    table_ = new QTableView(this);
+    table_->setObjectName(QStringLiteral("classTable"));
+    table_->setAccessibleName(QStringLiteral("一覧"));
+    table_->setModel(&proxy_);
+    for (int c = ClassModel::FirstQuestion; c < ClassModel::kColumns; ++c) table_->setColumnHidden(c, true);
+    table_->setSortingEnabled(true);
+    table_->sortByColumn(ClassModel::Code, Qt::AscendingOrder);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setAlternatingRowColors(true);
+    table_->setWordWrap(false);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    {
+        const QFontMetrics fm = table_->fontMetrics();
+        const int number = fm.horizontalAdvance(QStringLiteral("合計秒数")) + 28;
+        table_->setColumnWidth(ClassModel::Code, fm.horizontalAdvance(QStringLiteral("あいうえおかきく")) + 16);
+        for (int c = ClassModel::Reached; c < ClassModel::State; ++c) table_->setColumnWidth(c, number);
+    }
+
+    // The grid and its legend.
+    grid_ = new MissGrid(this);
+    grid_->setModel(&proxy_);
+    auto *gridPage = new QWidget(this);
+    auto *gridLayout = new QVBoxLayout(gridPage);
+    auto *gridNote = new QLabel(QStringLiteral("ますの数はその問題でのミスの回数です。列の見出しを押すと、その問題でミスの多い順などに並べかえます。"),
+                                gridPage);
+    gridNote->setWordWrap(true);
+    gridLayout->addWidget(gridNote);
+    gridLayout->addWidget(makeMissLegend(gridPage));
+    gridLayout->addWidget(grid_, 1);
+    // One order for both views: a click on either's heading sorts both.
+    const auto followSort = [](QTableView *other) {
+        return [other](int section, Qt::SortOrder order) {
+            QSignalBlocker block(other->horizontalHeader());
+            other->horizontalHeader()->setSortIndicator(section, order);
+        };
+    };
+    connect(table_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, grid_, followSort(grid_));
+    connect(grid_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, table_, followSort(table_));
+    grid_->horizontalHeader()->setSortIndicator(ClassModel::Code, Qt::AscendingOrder);
+
+    // The charts.
+    missChart_ = new BarChart(QStringLiteral("問題ごとの平均ミス数"), QStringLiteral(" 回"), 1, this);
+    reachedChart_ = new BarChart(QStringLiteral("各問題まで進んだ人数"), QStringLiteral(" 人"), 0, this);
+    auto *charts = new QWidget(this);
+    auto *chartsLayout = new QVBoxLayout(charts);
+    chartsLayout->addWidget(heading(QStringLiteral("問題ごとの平均ミス数"), charts));
+    chartsLayout->addWidget(new QLabel(QStringLiteral("その問題まで進んだ人の平均です。"), charts));
+    chartsLayout->addWidget(missChart_);
+    chartsLayout->addWidget(heading(QStringLiteral("各問題まで進んだ人数"), charts));
+    chartsLayout->addWidget(reachedChart_);
+    chartsLayout->addStretch();
+    auto *chartsScroll = new QScrollArea(this);
+    chartsScroll->setWidget(charts);
+    chartsScroll->setWidgetResizable(true);
+    chartsScroll->setFocusPolicy(Qt::NoFocus);
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("tabs"));
+    tabs_->addTab(table_, QStringLiteral("一覧"));
+    tabs_->addTab(gridPage, QStringLiteral("問題ごとのミス"));
+    tabs_->addTab(chartsScroll, QStringLiteral("グラフ"));
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(folderLabel_, 1);
+    top->addWidget(chooseButton_);
+    top->addWidget(csvButton_);
+    top->addWidget(pageButton_);
+    auto *status = new QHBoxLayout;
+    status->addWidget(statusLabel_, 1);
+    status->addWidget(progress_);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(status);
+    layout->addWidget(tabs_, 1);
+    setTabOrder(chooseButton_, csvButton_);
+    setTabOrder(csvButton_, pageButton_);
+    setTabOrder(pageButton_, tabs_);
+    resize(1040, 720);
+
+    connect(chooseButton_, &QPushButton::clicked, this, &ClassWindow::chooseFolder);
+    connect(csvButton_, &QPushButton::clicked, this, &ClassWindow::saveCsv);
+    connect(pageButton_, &QPushButton::clicked, this, &ClassWindow::openPage);
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, &ClassWindow::chooseFolder);
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, csvButton_, &QPushButton::click);
+    connect(new QShortcut(QKeySequence::Refresh, this), &QShortcut::activated, &live_, &LiveFolder::rescan);
+    connect(&live_, &LiveFolder::updated, this, &ClassWindow::updated);
+    connect(&live_, &LiveFolder::busyChanged, this, &ClassWindow::setBusy);
+    connect(&live_, &LiveFolder::progress, this, [this](int done, int total) {
+        progress_->setRange(0, total);
+        progress_->setValue(done);
+    });
+    connect(&model_, &ClassModel::summaryChanged, this, [this] {
+        const ClassSummary &s = model_.summary();
+        missChart_->setValues(s.averageMisses);
+        BarChart::Values reached{};
+        std::copy(s.reachedBy.begin(), s.reachedBy.end(), reached.begin());
+        reachedChart_->setValues(reached);
+    });
+    folderLabel_->setText(QStringLiteral("フォルダ：（まだ選ばれていません）"));
+}
+
+void ClassWindow::openFolder(const QString &folder) {
+    const QString absolute = QDir(folder).absolutePath();
+    folderLabel_->setText(QStringLiteral("フォルダ：%1").arg(QDir::toNativeSeparators(absolute)));
+    folderLabel_->setToolTip(absolute);
+    setWindowTitle(QStringLiteral("%1 — %2").arg(kTitle, QDir(absolute).dirName()));
+    error_.clear();
+    statusLabel_->setText(QStringLiteral("読んでいます…"));
+    progress_->setRange(0, 0);
+    live_.open(absolute);
+}
+
+QString ClassWindow::pageFile() const { return pageFolder_ + QStringLiteral("/クラスの記録.html"); }
+
+void ClassWindow::chooseFolder() {
+    const QString start = live_.folder().isEmpty() ? QDir::homePath() : live_.folder();
+    const QString folder = dialogs_.chooseFolder(this, start);
+    if (folder.isEmpty()) return;
+    rememberChosenFolder(QDir(folder).absolutePath());
+    openFolder(folder);
+}
+
+void ClassWindow::saveCsv() {
+    if (model_.folder().isEmpty()) return;
+    const QString suggested =
+        QDir::home().filePath(QStringLiteral("%1の記録.csv").arg(QDir(model_.folder()).dirName()));
+    const QString file = dialogs_.chooseCsvFile(this, suggested);
+    if (file.isEmpty()) return;
+    // The same safe writer as --csv: never through a link, never over a
+    // progress file, the old file kept when the write fails.
+    const QString error = writeOutputFile(file, csv(model_.report()));
+    if (!error.isEmpty()) {
+        dialogs_.showError(this, error);
+        return;
+    }
+    statusLabel_->setText(QStringLiteral("「%1」に保存しました。").arg(QDir::toNativeSeparators(file)));
+}
+
+void ClassWindow::openPage() {
+    if (model_.folder().isEmpty()) return;
+    if (!QDir().mkpath(pageFolder_)) {
+        dialogs_.showError(this, QStringLiteral("フォルダ「%1」を作れません。").arg(pageFolder_));
+        return;
+    }
+    const QString error = writeOutputFile(pageFile(), html(model_.report()));
+    if (!error.isEmpty()) {
+        dialogs_.showError(this, error);
+        return;
+    }
+    if (!dialogs_.openPage(QUrl::fromLocalFile(pageFile())))
+        dialogs_.showError(this, QStringLiteral("ブラウザでページを開けませんでした。ページは「%1」にあります。").arg(pageFile()));
+}
+
+void ClassWindow::updated(const DeltaPtr &delta) {
+    model_.apply(*delta);
+    error_ = delta->error;
+    const bool shown = !model_.folder().isEmpty();
+    csvButton_->setEnabled(shown);
+    pageButton_->setEnabled(shown);
+    showStatus();
+    emit refreshed();
+}
+
+void ClassWindow::showStatus() {
+    QString text = countsText(model_.summary());
+    if (model_.readAt().isValid())
+        text += QStringLiteral("　%1 に読みました").arg(model_.readAt().toString(QStringLiteral("HH:mm:ss")));
+    if (!error_.isEmpty()) text = error_ + QStringLiteral("　") + (model_.rowCount() ? text : QString());
+    statusLabel_->setText(text);
+    statusLabel_->setStyleSheet(error_.isEmpty() ? QString() : QStringLiteral("color: #b00020;"));
+}
+
+void ClassWindow::setBusy(bool busy) {
+    if (busy) {
+        if (!progressDelay_->isActive() && progress_->isHidden()) progressDelay_->start();
+    } else {
+        progressDelay_->stop();
+        {
+        // The status line keeps its height whether the bar shows or not.
+        QSizePolicy policy = progress_->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        progress_->setSizePolicy(policy);
+    }
+    progress_->hide();
+        progress_->setRange(0, 0);
+    }
+}
+
+int runWindow(const QString &givenFolder) {
+    platform::installJapaneseTranslations();  // the file dialogs' own buttons in Japanese
+    QtWindowDialogs dialogs;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    ClassWindow window(dialogs, cache + QStringLiteral("/pomurin20-report"));
+    window.show();
+    if (!givenFolder.isEmpty()) rememberChosenFolder(QDir(givenFolder).absolutePath());
+    const QString folder = startFolder(givenFolder);
+    if (folder.isEmpty())
+        QTimer::singleShot(0, &window, &ClassWindow::chooseFolder);
+    else
+        window.openFolder(folder);
+    return QApplication::exec();
+}
+
+}  // namespace report::window

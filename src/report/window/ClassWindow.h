@@ -1,0 +1,100 @@
+#pragma once
+// The teacher's window: the class overview of a folder, followed live.
+// The table (sortable by any column), the misses grid and the two charts,
+// with buttons to choose another folder, save the CSV file and open the
+// page in the browser.
+
+#include "report/window/ClassModel.h"
+#include "report/window/LiveFolder.h"
+
+#include <QUrl>
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+
+namespace report::window {
+
+class BarChart;
+class MissGrid;
+
+// The window's dialogs and the browser, behind one interface so that
+// tests answer them without a real dialog.
+class WindowDialogs {
+public:
+    virtual ~WindowDialogs() = default;
+    // A folder to open, or empty when the teacher cancels.
+    virtual QString chooseFolder(QWidget *parent, const QString &start) = 0;
+    // The CSV file to write, or empty when the teacher cancels.
+    virtual QString chooseCsvFile(QWidget *parent, const QString &suggested) = 0;
+    // Opens a page in the default browser; false when none could.
+    virtual bool openPage(const QUrl &page) = 0;
+    virtual void showError(QWidget *parent, const QString &text) = 0;
+};
+
+// Qt's dialogs and QDesktopServices.
+class QtWindowDialogs : public WindowDialogs {
+public:
+    QString chooseFolder(QWidget *parent, const QString &start) override;
+    QString chooseCsvFile(QWidget *parent, const QString &suggested) override;
+    bool openPage(const QUrl &page) override;
+    void showError(QWidget *parent, const QString &text) override;
+};
+
+class ClassWindow : public QWidget {
+    Q_OBJECT
+public:
+    // pageFolder: where "ページを開く" writes the page (created when missing).
+    ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWidget *parent = nullptr);
+
+    // Shows folder and follows it; the rows arrive when it has been read.
+    void openFolder(const QString &folder);
+
+    // The page file that "ページを開く" writes.
+    QString pageFile() const;
+
+    ClassModel &model() { return model_; }
+    ClassSortProxy &sorted() { return proxy_; }
+    LiveFolder &live() { return live_; }
+
+public slots:
+    void chooseFolder();  // "フォルダを選ぶ…"
+    void saveCsv();       // "CSVで保存"
+    void openPage();      // "ページを開く"
+
+signals:
+    // A look at the folder has been taken in (rows, charts and status).
+    void refreshed();
+
+private:
+    void updated(const DeltaPtr &delta);
+    void showStatus();
+    void setBusy(bool busy);
+
+    WindowDialogs &dialogs_;
+    QString pageFolder_;
+    ClassModel model_;
+    ClassSortProxy proxy_;
+    LiveFolder live_;
+    QString error_;  // the last look's failure, if any
+
+    QLabel *folderLabel_;
+    QLabel *statusLabel_;
+    QProgressBar *progress_;
+    QTimer *progressDelay_;
+    QPushButton *chooseButton_, *csvButton_, *pageButton_;
+    QTabWidget *tabs_;
+    QTableView *table_;
+    MissGrid *grid_;
+    BarChart *missChart_, *reachedChart_;
+};
+
+// The window as the program runs it: the folder given, else the class
+// folder, else the one chosen last time, else the chooser.  Needs a
+// QApplication; returns the event loop's status.
+int runWindow(const QString &givenFolder);
+
+}  // namespace report::window

@@ -1,0 +1,141 @@
+#include "report/window/FolderScanner.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace report::window {
+
+namespace {
+
+QString folderFailure(const QString &folder, int error) {
+    QString why;
+    switch (error) {
+    case ENOENT: why = QStringLiteral("見つかりません"); break;
+    case ENOTDIR: why = QStringLiteral("フォルダではありません"); break;
+    case EACCES: why = QStringLiteral("読む権限がありません"); break;
+    default: why = QString::fromLocal8Bit(std::strerror(error));
+    }
+    return QStringLiteral("フォルダ「%1」を読めません（%2）。").arg(folder, why);
+}
+
+// Closes the listing however the look ends.
+struct Listing {
+    DIR *dir = nullptr;
+    ~Listing() {
+        if (dir) ::closedir(dir);
+    }
+};
+
+constexpr int kProgressEvery = 128;
+
+}  // namespace
+
+bool rowLess(const Row &a, const Row &b) {
+    if (codeLess(a.pupil.code, b.pupil.code)) return true;
+    if (codeLess(b.pupil.code, a.pupil.code)) return false;
+    return a.key < b.key;
+}
+
+void FolderScanner::reset() {
+    cache_.clear();
+    listedOnce_ = false;
+}
+
+ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing) {
+    if (folder != folder_) {
+        reset();
+        folder_ = folder;
+    }
+    ScanDelta delta;
+    delta.folder = folder;
+    delta.readAt = QDateTime::currentDateTime();
+    delta.complete = !listedOnce_;
+
+    const QByteArray encoded = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    Listing listing;
+    listing.dir = ::opendir(encoded.constData());
+    if (!listing.dir) {
+        delta.error = folderFailure(folder, errno);
+        return delta;  // rows stay as they were: a network folder may come back
+    }
+    // The names first, so that progress can say how many there are.
+    std::vector<QByteArray> names;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(listing.dir);
+        if (!entry) {
+            if (errno != 0) {
+                delta.error = folderFailure(folder, errno);
+                return delta;
+            }
+            break;
+        }
+        const size_t length = std::strlen(entry->d_name);
+        if (length >= 4 && std::memcmp(entry->d_name + length - 4, ".ucd", 4) == 0)
+            names.emplace_back(entry->d_name, qsizetype(length));
+    }
+    const int total = int(names.size());
+    delta.files = total;
+
+    const QString prefix = QFile::decodeName(encoded) + QLatin1Char('/');
+    const int dirFd = ::dirfd(listing.dir);
+    ++look_;
+    cache_.reserve(total);
+    for (int i = 0; i < total; ++i) {
+        if (keepGoing && i % kProgressEvery == 0 && !keepGoing(i, total)) {
+            delta.aborted = true;
+            reset();  // part of the folder was looked at: start afresh next time
+            return delta;
+        }
+        const QByteArray &name = names[i];
+        struct stat st {};
+        // Never follows a link: a link is a row of its own ("not followed").
+        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
+        const Seen seen{quint64(st.st_dev),
+                        quint64(st.st_ino),
+                        qint64(st.st_size),
+                        qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                        qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec,
+                        quint32(st.st_mode)};
+        Cached &cached = cache_[name];
+        cached.look = look_;
+        if (cached.read && cached.seen == seen) continue;
+        // The listing's own type for the reason of a row that is not a
+        // regular file, taken from lstat because it was called anyway.
+        const QString decoded = QFile::decodeName(name);
+        const bool nameIsText = QFile::encodeName(decoded) == name;
+        cached.pupil = readEntry(prefix, decoded, static_cast<unsigned char>(IFTODT(st.st_mode)), nameIsText);
+        cached.seen = seen;
+        cached.read = true;
+        ++delta.read;
+        if (!delta.complete) delta.changed.push_back(Row{name, cached.pupil});
+    }
+    if (keepGoing) keepGoing(total, total);
+
+    // Files not seen in this look are gone.
+    for (auto it = cache_.begin(); it != cache_.end();) {
+        if (it->look == look_) {
+            ++it;
+        } else {
+            if (!delta.complete) delta.removed << it.key();
+            it = cache_.erase(it);
+        }
+    }
+    if (delta.complete) {
+        // Every row, in the report's order, sorted here off the interface thread.
+        delta.changed.reserve(cache_.size());
+        for (auto it = cache_.cbegin(); it != cache_.cend(); ++it) delta.changed.push_back(Row{it.key(), it->pupil});
+        std::sort(delta.changed.begin(), delta.changed.end(), rowLess);
+    }
+    listedOnce_ = true;
+    return delta;
+}
+
+}  // namespace report::window

@@ -1,0 +1,87 @@
+#pragma once
+// Follows a folder of progress files while the window is open: every look
+// runs the scanner on a worker thread, so a slow, huge or hostile folder
+// never stops the window.  A look starts when the file system reports a
+// change in the folder (shortly after, so that a burst of saves is one
+// look) and every few seconds in any case, for network folders whose
+// changes are never reported.
+
+#include "report/window/FolderScanner.h"
+
+#include <QObject>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <memory>
+
+class QFileSystemWatcher;
+
+namespace report::window {
+
+using DeltaPtr = std::shared_ptr<const ScanDelta>;
+
+// Runs the scanner on the worker thread.
+class FolderReader : public QObject {
+    Q_OBJECT
+public:
+    explicit FolderReader(std::shared_ptr<std::atomic<quint64>> current) : current_(std::move(current)) {}
+
+public slots:
+    // Looks at folder for look number generation; gives up as soon as a
+    // newer look has been asked for (another folder, the window closing).
+    void read(const QString &folder, quint64 generation);
+
+signals:
+    void progressed(quint64 generation, int done, int total);
+    void finished(quint64 generation, report::window::DeltaPtr delta);
+
+private:
+    std::shared_ptr<std::atomic<quint64>> current_;
+    FolderScanner scanner_;
+};
+
+class LiveFolder : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kDefaultRescanMs = 5000;  // a network folder's change shows within ten seconds
+    static constexpr int kSettleMs = 200;          // after a reported change
+    static constexpr int kStopWaitMs = 3000;       // for the reader to stop when the window closes
+
+    explicit LiveFolder(QObject *parent = nullptr);
+    ~LiveFolder() override;
+
+    // Reads folder afresh and follows it from now on.
+    void open(const QString &folder);
+    QString folder() const { return folder_; }
+    bool busy() const { return busy_; }
+    void setRescanInterval(int ms) { periodic_.setInterval(ms); }
+    int rescanInterval() const { return periodic_.interval(); }
+
+public slots:
+    // Looks at the folder now (after the running look, if one runs).  The
+    // timers and the file-system watcher call it; tests call it directly.
+    void rescan();
+
+signals:
+    void updated(report::window::DeltaPtr delta);
+    void progress(int done, int total);
+    void busyChanged(bool busy);
+
+private:
+    void start();
+    void readerFinished(quint64 generation, const report::window::DeltaPtr &delta);
+    void watch();
+
+    QString folder_;
+    std::shared_ptr<std::atomic<quint64>> generation_;
+    QThread *thread_;  // not a member object: see the destructor
+    FolderReader *reader_;
+    QFileSystemWatcher *watcher_;
+    QTimer settle_, periodic_;
+    bool busy_ = false, again_ = false;
+};
+
+}  // namespace report::window
+
+Q_DECLARE_METATYPE(report::window::DeltaPtr)

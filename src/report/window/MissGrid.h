@@ -1,0 +1,29 @@
+#pragma once
+// The misses grid in the window: pupils by questions over the class
+// model's sorted rows (the code, then one narrow column per question),
+// each cell in the colour of its step with the number of misses in it.
+// A table view, so it is walked by keyboard and read by a screen reader
+// cell by cell; sorting by a question's column puts who struggled there
+// on top.
+
+#include <QTableView>
+#include <QWidget>
+
+class QAbstractItemModel;
+
+namespace report::window {
+
+class MissGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit MissGrid(QWidget *parent = nullptr);
+    // model: the class model or a proxy of it; the columns between the
+    // code and the first question are hidden.
+    void setModel(QAbstractItemModel *model) override;
+};
+
+// The legend: the four steps and the empty cell, each a swatch with its
+// words.
+QWidget *makeMissLegend(QWidget *parent);
+
+}  // namespace report::window

@@ -1,0 +1,26 @@
+#pragma once
+// Which folder the teacher's window opens first: the folder given on the
+// command line, else the class folder named in the configuration, else the
+// folder chosen last time; with none of them the window asks.
+
+#include <QString>
+
+namespace report::window {
+
+// The class folder named in pomurin20/pomurin20.conf (section [class], key
+// folder) of the XDG configuration folders: $XDG_CONFIG_HOME (default
+// ~/.config) first, then each of $XDG_CONFIG_DIRS (default /etc/xdg).  The
+// first file that names one wins.  "~/" at the start stands for the home
+// folder; a relative path names nothing.  Empty when none is set.
+QString configuredClassFolder();
+
+// The folder the teacher chose in the window last time (kept in
+// pomurin20/pomurin20-report.conf under $XDG_CONFIG_HOME); empty if none.
+QString lastChosenFolder();
+void rememberChosenFolder(const QString &folder);
+
+// given when not empty, else configuredClassFolder(), else
+// lastChosenFolder(); empty when the window has to ask.
+QString startFolder(const QString &given);
+
+}  // namespace report::window
