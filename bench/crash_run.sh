@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Crash run of the progress-file save: a helper saves in a loop and is
 # killed with SIGKILL at random moments, a thousand times by default; after
 # every kill the file must be one complete save, old or new.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading hostile progress files of 1 MiB (the most the reader takes):
 // prints the milliseconds each kind of content takes to be refused or read.
 // Run by hand: progress_read_bench [repetitions]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random play through the real screens, headless, for as long as asked:
 // prints events per second, restarts, the screens visited and the
 // invariant checks made.  Run by hand:

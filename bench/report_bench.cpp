@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Class overview benchmark: a folder of 10,000 progress files (runs at every
 // stage, some damaged) read and reported as table, CSV and HTML.  Prints the
 // best and median of several rounds for each step and for the whole report.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Teacher's window benchmark: a folder of 10,000 progress files opened in
 // the window to a full table, and one pupil's save in that folder shown.
 // Prints the best and median of several rounds, on the clock and, for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screen benchmarks: the CPU the roulette uses while its ball spins and
 // runs on, and the time of every hand-over between screens.
 //

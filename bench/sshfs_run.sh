@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A class folder on a real network file system: a folder is served by an
 # SSH server on this machine (127.0.0.1 only) and mounted with sshfs; two
 # writers save the same progress file into the mount at once and are both

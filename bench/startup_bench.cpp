@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up benchmark: time from process start to the first shown window,
 // for the real game start-up against an empty Qt window built the same way,
 // as a ratio in one run; and the CPU the title screen uses while idle.

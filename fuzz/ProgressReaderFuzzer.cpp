@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the progress-file reader: any input must be refused
 // cleanly or read, written and read back the same (see ReaderCheck.h).
 #include "ReaderCheck.h"

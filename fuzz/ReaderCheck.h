@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The property the progress-file reader must keep for any content: it
 // either refuses the content with ProgressError and leaves the variables

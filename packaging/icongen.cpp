@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the program icon, the pink mascot with its sprout, from vector
 // shapes at each requested size, so that every size is sharp:
 //

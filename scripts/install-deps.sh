@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages that building, playing and testing need,
 # when any of them is missing.  Run as root (or with sudo available).
 set -euo pipefail

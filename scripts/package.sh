@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package: installs what is missing, builds a Release in
 # build-pkg and makes the .deb with CPack.  The last line printed is
 # the path of the .deb; install it with

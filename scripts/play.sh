@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the game and starts it in build/run,
 # the folder that holds the sound files and the learners' progress files.
 set -euo pipefail

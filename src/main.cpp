@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program: the title screen first; the run ends when no window is left.
 //
 //   pomurin20                 works in the folder it is started in

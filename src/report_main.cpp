@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The class overview for the teacher: reads every progress file of a
 // folder and prints a table; --csv and --html write a spreadsheet file and
 // a page with charts.  --window opens the teacher's window instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the teacher's window on a folder to PNG files, one for each of
 // its tabs, for looking at it without clicking:
 //

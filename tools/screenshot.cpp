@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders one screen in a given state to a PNG file, for looking at the
 // screens without clicking through the course:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // soundgen <output-dir>: writes the game's chimes and tunes into the folder.
 #include "soundgen_lib.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Generator of the game's chimes and tunes.
 //
 // Everything here is pure: the functions build byte images in memory, and

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Makes the double-resolution pictures (X@2x.xpm) from the pictures X.xpm.
 
     src/assets/scale2x.py A B C D E F G

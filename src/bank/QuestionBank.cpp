@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The thirty questions, three variants each, and the answer key.
 //
 // Every text is stored exactly as it is drawn.  Problem lines are whole

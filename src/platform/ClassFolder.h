@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The class folder: one folder on the school's file server, mounted at the
 // same place on every machine, where every pupil's progress files are kept

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The retained content of a text box: what was printed where, in which
 // colour, and the graphics drawn.  PictureBox paints it; tests and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one place where the screens' font names meet the fonts we ship
 // with: IPAPGothic stands for "ＭＳ Ｐゴシック", IPAMincho for "ＭＳ 明朝".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A screen: a top-level window with a caption and a fixed client size in
 // twips, its controls placed in twips, and its media player control.

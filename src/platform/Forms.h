@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The windows of the program: showing a fresh instance, the forms that are
 // open, and ending the program.  Which forms exist is the screens' own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A picture box used as a text console: a retained canvas that prints line
 // by line (ConsoleModel) and paints what it holds, so the drawing survives

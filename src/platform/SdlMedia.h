@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sound through SDL2_mixer: WAV files as chunks on the control's own
 // channel, standard MIDI files (and RMI, MIDI in a RIFF "RMID" wrapper) as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The replaceable services of the platform: clock, random numbers, beep,
 // dialogs and the sound back end.  The program installs the real ones at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A form's timer: interval in milliseconds, enabled, a tick handler.  In
 // manual mode (tests) no real timer runs and ticks are fired directly.

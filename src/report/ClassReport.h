@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The class overview: every progress file of a folder read with the game's
 // own reader, one row a file, and the figures the teacher's page draws.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The report program's command line: pomurin20-report FOLDER [--csv FILE] [--html FILE],
 // or pomurin20-report --window [FOLDER] for the teacher's window.

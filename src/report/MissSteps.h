@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The misses grid: pupils by questions, each cell one of four steps of a
 // pupil's misses on a question, shared by the teacher's window and page.

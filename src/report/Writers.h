@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The three forms of the class overview: a table for the terminal, CSV for
 // a spreadsheet and a self-contained HTML page with two charts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's start: Japanese dialog texts, the sound engine, the
 // screens, and the title screen; then the event loop until no window is

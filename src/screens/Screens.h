@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's seven windows by a typed id: showing a fresh one and finding
 // the open one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One code, one player: while a program plays a user code it holds the
 // code's hold file, "<code>.ucd.hold" beside the progress file.  The file

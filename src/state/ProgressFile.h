@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The per-user progress file: <stem>.ucd in the working directory, 31 lines
 // of comma-separated numbers ending in CR LF.  Line 1 holds question and

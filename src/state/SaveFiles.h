@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every file written beside a progress file shares: the names of the
 // temporaries that are renamed into place, the sweep that removes the

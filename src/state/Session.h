@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The learner's run: where the learner is in the course, the score, the
 // misses and times of each question, and the run's once-only flags.  One

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two ways a screen plays sound on its media control: a chime (a
 // one-shot WAV) and a tune (a MIDI file in the background).  Each sequence

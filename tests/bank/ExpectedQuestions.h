@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the question area and the eight answer buttons must show for each of
 // the 90 question variants, and which button is right, written out on its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Raised exponents: every digit of an exponent line must land at the upper
 // right of the glyph it belongs to, whatever the width of a blank in the
 // question area's font.

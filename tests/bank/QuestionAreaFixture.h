@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A console with the question area's size and font, for drawing questions
 // without a window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The answer key and the records' lookup.
 
 #include "ExpectedQuestions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing a question into the question area: the lines, where they stand,
 // their colours, and what changes with the path.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The class folder: where the setting is read, --folder, and each way a
 // folder can be unusable, with the message the teacher hears of and
 // nothing written anywhere.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user folder a menu start works in, and where sound files are
 // found: the working folder first, then the installed data folders.
 #include "platform/DataFolder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The double-resolution pictures: the same drawings at twice the pixels,
 // with finer steps along the outlines, and painted by the image controls
 // on screens scaled by two.

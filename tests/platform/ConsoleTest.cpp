@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text-box console: line-by-line printing, positions, colours,
 // clearing, clipping, columns, user coordinates, and where raised exponent
 // digits are drawn.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real dialogs: Japanese buttons, no icon, the input box's empty field,
 // OK giving the text and Cancel the empty text.
 #include "platform/Services.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Forms: fresh instances on show, activation once, unloading, the close
 // box, the end of the program, timers, and the real program's end on
 // SIGTERM.

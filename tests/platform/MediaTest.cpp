@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The media player control: command words, file lookup, closing with the
 // screen, the RMI wrapper, and real playback through SDL_mixer's disk
 // audio driver.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds progress files for the report's tests: runs as the game writes
 // them, and damaged content written byte for byte.

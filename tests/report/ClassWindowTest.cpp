@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The teacher's window on the offscreen platform: it reads a folder off
 // the interface thread, follows a pupil's save, and what its two buttons
 // write.  Dialogs and the browser are answered by a fake.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report program's command line: what it prints and writes, its exit
 // status, and that the class folder is exactly as it was afterwards.
 #include "ClassFolder.h"

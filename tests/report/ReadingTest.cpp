@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a class folder: every progress file becomes a row, sorted by
 // code, with the right totals; damaged files, links, FIFOs and folders are
 // listed as not readable, never followed, waited on or skipped.

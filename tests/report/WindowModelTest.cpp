@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The teacher's window without a window: the folder scanner and the class
 // model over a generated folder (rows, order, sorting, the grid's steps),
 // one changed file changing one row, and where the window starts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three forms of the overview: the exact CSV bytes, a table that lines
 // up with Japanese codes, and an HTML page whose codes stay text.
 #include "ClassFolder.h"

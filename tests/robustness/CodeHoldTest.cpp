@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One code, one player: the hold file beside a progress file, judged live
 // or stale, renewed, released, and the start menu that asks for another
 // code while another program plays the one typed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Without an audio device, without the sound files and without the
 // Japanese fonts the program still starts, plays a question and saves.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // User codes through the real start menu: the same word typed composed or
 // decomposed names one file, and invisible or broken codes are asked again.
 #include "screens/Screens.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole course through the real screens, as a learner plays it: from
 // the title through thirty questions and six roulettes to the history,
 // and a run continued from a file in the middle of the second half.

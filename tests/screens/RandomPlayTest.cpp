@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random play through the real screens: ten thousand events of clicks,
 // ticks, close boxes, clock moves and typed answers, with the invariants of
 // RandomPlay checked after each one.  The seed is fixed so that the run is

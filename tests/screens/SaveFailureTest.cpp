@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A save that fails on any hand-over: its message stays up until the
 // learner dismisses it (the program has not ended under it), the program
 // then ends, and the last good save is left as it was.

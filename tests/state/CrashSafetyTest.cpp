@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A save killed at any moment leaves one complete save on disk, old or new.
 #include "SaveTorture.h"
 

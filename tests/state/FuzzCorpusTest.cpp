@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fuzz target's corpus, replayed through the reader in every build:
 // each file is refused cleanly or read, written and read back the same.
 #include "ReaderCheck.h"

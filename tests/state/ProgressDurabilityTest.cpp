@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save reaches the disk: the new file's bytes are synced before the
 // rename, and the folder after it, so that the rename itself survives a
 // power cut.  fsync is replaced in this program by a recorder that then

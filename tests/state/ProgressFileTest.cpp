@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress file: the exact bytes written, number texts, reading rules,
 // failures, and the atomic replacement of the old file.
 #include "state/ProgressFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Crash safety of the save: a helper process saves in a loop while it is
 // killed with SIGKILL at random moments; after every kill the file on disk

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // save_torture_helper save <stem> <first>: saves in a loop until killed.
 // save_torture_helper run <kills> [max pause ms]: kills a child of this
 // program that many times in the current folder and prints the figures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving into a folder that many accounts share: the mode and group of a
 // new file and of a saved-again one, the temporaries a killed save left
 // behind, and a folder that disappears during a lesson.

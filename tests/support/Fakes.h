@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fakes for the replaceable services, and a fixture that installs them:
 // a settable clock, scripted random numbers, a beep counter, scripted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A random-play run through the real screens.  A generator of its own,
 // seeded, picks one event at a time on whatever screen is open: a click on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main: one offscreen QApplication for the whole program, and a fresh
 // temporary working directory for every test, so that progress files and
 // sound lookups never leak from one test into the next.

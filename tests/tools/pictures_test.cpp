@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seven figure pictures come from the resource, at their exact sizes,
 // opaque, drawn with a dark outline, and the two poses of each animated
 // figure are different enough to be seen blinking.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generated chimes and tunes are read back with independent little
 // parsers: a WAV reader, a MIDI reader and an RMI unwrapper written here,
 // not borrowed from the generator.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A bar chart of one value per question, the window's form of the page's
 // two charts.  Drawn with QPainter at any scale, so it stays sharp at 2x;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's model of a class: one row a progress file, the six columns
 // of the report's table, then one column per question holding the misses

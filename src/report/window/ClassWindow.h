@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The teacher's window: the class overview of a folder, followed live.
 // The table (sortable by any column), the misses grid and the two charts,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads a folder of progress files again and again, reading only the
 // files whose size, times or identity changed since the last look.  Plain

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Follows a folder of progress files while the window is open: every look
 // runs the scanner on a worker thread, so a slow, huge or hostile folder

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The misses grid in the window: pupils by questions over the class
 // model's sorted rows (the code, then one narrow column per question),

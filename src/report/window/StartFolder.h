@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which folder the teacher's window opens first: the folder given on the
 // command line, else the class folder named in the configuration, else the

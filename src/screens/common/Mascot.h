@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The blinking figures: pairs of stacked image controls holding two poses
 // of one character.  Each tick of the screen's mascot timer swaps which control

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Quitting is always confirmed: the quit chime, then a Yes/No box without
 // an icon, "終了していいですか？" titled "ぽむりん紀行20".

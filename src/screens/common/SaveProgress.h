@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Saving the progress file on a hand-over outside the trapped handlers: a
 // failure is not caught there, so it ends the program with a message box

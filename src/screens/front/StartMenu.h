@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The start menu: asks for the user code, which names the progress file,
 // then starts the course anew or continues a saved one, and hands over to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The title screen: the title, a blinking figure, the title tune, and two
 // buttons, "次へ" to the start menu and "終了" to leave the program.

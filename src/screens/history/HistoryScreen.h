@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The learning history: the last screen of a run.  For each of the thirty
 // questions it shows the misses and the seconds taken, with how far the

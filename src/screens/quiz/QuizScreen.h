@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The quiz screen, once for both screens: FirstQuizScreen shows questions
 // 1 to 15, SecondQuizScreen questions 16 to 30.  The layout is the same,

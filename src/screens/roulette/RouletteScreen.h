@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bonus roulette: a wheel of eight sectors with points, a red ball on
 // its ring, "Start", "Stop" and "次へ".  One spin a visit; the sector where

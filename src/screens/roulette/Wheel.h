@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The roulette's arithmetic, without a window: where the ball stands for
 // an angle, how the angle moves while the wheel spins and while it runs on

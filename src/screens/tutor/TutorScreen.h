@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The help tutor: the math doctor works an example of the current
 // question's kind through, one step per click of "次へ", then hands back

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tutor's example problems and explanation scripts as constant data,
 // and the one routine that plays a list of print steps into a console.
 //

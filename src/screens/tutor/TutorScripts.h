@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The math doctor's worked examples: for each question 1..30 an example
 // problem and a script of explanation steps, one per click of "次へ",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start menu: the two buttons, the user code, the progress file and
 // the hand-over to the quiz screen.
 #include "screens/front/StartMenu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title screen: layout, tune, animation, focus, "次へ" and "終了".
 #include "screens/front/TitleScreen.h"
 #include "support/Fakes.h"

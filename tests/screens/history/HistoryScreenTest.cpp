@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history screen: its layout, the times it shows on activation, its
 // tune, and its own "終了".
 #include "screens/history/HistoryScreen.h"

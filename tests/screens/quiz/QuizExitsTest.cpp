@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ways out of the quiz screens: "HELP" to the tutor and back, "終了"
 // to the history screen, the roulette after every fifth question, and the
 // keyboard on arrival.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixture of the quiz-screen tests: a progress file on a chosen
 // question, the screen shown with a chosen variant, the buttons the

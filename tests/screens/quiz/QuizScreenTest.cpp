@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quiz screens: activation, variants, start times, drawing, answer
 // checking, scoring, "次へ" and the twin screen for questions 16 to 30.
 #include "screens/quiz/QuizFixture.h"

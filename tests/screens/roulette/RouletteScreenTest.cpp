@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The roulette screen: the fresh wheel, one spin with Start, Stop and the
 // run-on, the score, the order of clicks during a tick, and the ways out.
 #include "platform/PictureBox.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The roulette's arithmetic: the spin, the run-on after "Stop", where the
 // ball halts and what it scores.
 #include "screens/roulette/Wheel.h"

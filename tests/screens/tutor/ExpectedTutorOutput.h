@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the tutor prints, piece by piece, for the example (click 0) and every
 // explanation click of all thirty questions, in print order.  The y values

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tutor window: layout, the click sequence of every question and the
 // screen it returns to, EXIT, reopening, and question numbers it has no
 // explanation for.

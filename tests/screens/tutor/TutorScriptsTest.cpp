@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays the tutor's example problems and explanation scripts into console
 // models and checks what lands where: texts, positions, colours, graphics.
 #include "screens/tutor/ExpectedTutorOutput.h"
