@@ -273,18 +273,6 @@ protected:
     QList<QByteArray> saved_;
 };
 
-TEST_F(StartFolderTest, ClassFolderFromTheFirstConfigurationThatNamesOne) {
-    EXPECT_EQ(configuredClassFolder(), QString());
-    writeConfig("etc2", "[class]\nfolder=/srv/class,2\n");
-    EXPECT_EQ(configuredClassFolder(), "/srv/class,2");
-    writeConfig("etc1", "# school machines\n[other]\nfolder=/wrong\n[class]\n  folder = /srv/組 1 \n");
-    EXPECT_EQ(configuredClassFolder(), "/srv/組 1");
-    writeConfig("home-config", "[class]\nfolder=~/クラス\n");
-    EXPECT_EQ(configuredClassFolder(), QDir::homePath() + "/クラス");
-    writeConfig("home-config", "[class]\nfolder=relative/path\n");  // names nothing: the next file counts
-    EXPECT_EQ(configuredClassFolder(), "/srv/組 1");
-}
-
 TEST_F(StartFolderTest, GivenThenClassFolderThenLastChosen) {
     EXPECT_EQ(startFolder(QString()), QString());  // the window asks
     rememberChosenFolder("/last/time");

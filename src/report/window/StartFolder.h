@@ -8,11 +8,8 @@
 
 namespace report::window {
 
-// The class folder named in pomurin20/pomurin20.conf (section [class], key
-// folder) of the XDG configuration folders: $XDG_CONFIG_HOME (default
-// ~/.config) first, then each of $XDG_CONFIG_DIRS (default /etc/xdg).  The
-// first file that names one wins.  "~/" at the start stands for the home
-// folder; a relative path names nothing.  Empty when none is set.
+// The class folder named in the configuration, as the game reads it
+// (platform::configuredClassFolder); empty when none is set.
 QString configuredClassFolder();
 
 // The folder the teacher chose in the window last time (kept in
