@@ -17,17 +17,6 @@ namespace {
 
 constexpr double kDay = 86400;
 
-QString folderFailure(const QString &folder, int error) {
-    QString why;
-    switch (error) {
-    case ENOENT: why = QStringLiteral("見つかりません"); break;
-    case ENOTDIR: why = QStringLiteral("フォルダではありません"); break;
-    case EACCES: why = QStringLiteral("読む権限がありません"); break;
-    default: why = QString::fromLocal8Bit(std::strerror(error));
-    }
-    return QStringLiteral("フォルダ「%1」を読めません（%2）。").arg(folder, why);
-}
-
 // What the listing says an entry is, when it is not a regular file.
 QString kindOf(unsigned char type) {
     switch (type) {
@@ -44,6 +33,17 @@ QString kindOf(unsigned char type) {
 bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 }  // namespace
+
+QString folderFailure(const QString &folder, int error) {
+    QString why;
+    switch (error) {
+    case ENOENT: why = QStringLiteral("見つかりません"); break;
+    case ENOTDIR: why = QStringLiteral("フォルダではありません"); break;
+    case EACCES: why = QStringLiteral("読む権限がありません"); break;
+    default: why = QString::fromLocal8Bit(std::strerror(error));
+    }
+    return QStringLiteral("フォルダ「%1」を読めません（%2）。").arg(folder, why);
+}
 
 int Pupil::reached() const {
     if (!wasRead()) return 0;

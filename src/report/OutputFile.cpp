@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/OutputFile.h"
 
+#include "state/ProgressFile.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -25,15 +27,6 @@ struct Descriptor {
     }
 };
 
-// What stands at the name when it is not a regular file.
-QString kindOf(mode_t mode) {
-    if (S_ISLNK(mode)) return QStringLiteral("シンボリックリンク");
-    if (S_ISDIR(mode)) return QStringLiteral("フォルダー");
-    if (S_ISFIFO(mode)) return QStringLiteral("FIFO（名前付きパイプ）");
-    if (S_ISSOCK(mode)) return QStringLiteral("ソケット");
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("デバイス");
-    return QStringLiteral("普通のファイルでないもの");
-}
 
 // The folder part and the last part of a name, as the system sees them:
 // "a/b.csv" -> "a", "b.csv"; "b.csv" -> ".", "b.csv"; "a/" -> "a", "".
@@ -97,7 +90,7 @@ QString writeOutputFile(const QString &name, const QByteArray &bytes) {
     bool exists = false;
     if (::fstatat(folder.fd, place.base.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
         if (!S_ISREG(old.st_mode))
-            return QStringLiteral("「%1」は%2なので、書き込みません。").arg(name, kindOf(old.st_mode));
+            return QStringLiteral("「%1」は%2なので、書き込みません。").arg(name, state::progress::kindOf(old.st_mode));
         exists = true;
     } else if (errno != ENOENT) {
         return QStringLiteral("「%1」を調べられません（%2）。").arg(name, systemReason(errno));
@@ -141,7 +134,7 @@ QString writeOutputFile(const QString &name, const QByteArray &bytes) {
     if (::fstatat(folder.fd, place.base.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0) {
         if (!S_ISREG(now.st_mode)) {
             ::unlinkat(folder.fd, temp.constData(), 0);
-            return QStringLiteral("「%1」は%2なので、書き込みません。").arg(name, kindOf(now.st_mode));
+            return QStringLiteral("「%1」は%2なので、書き込みません。").arg(name, state::progress::kindOf(now.st_mode));
         }
     } else if (errno != ENOENT) {
         return fail(QStringLiteral("を調べられません"), errno);

@@ -59,15 +59,6 @@ std::string osFailure(const QString &what, int err) {
 
 std::string failure(const QString &sentence) { return sentence.toStdString(); }
 
-// What stands in a progress file's place when it is not a regular file.
-QString kindOf(mode_t mode) {
-    if (S_ISLNK(mode)) return QStringLiteral("シンボリックリンク");
-    if (S_ISDIR(mode)) return QStringLiteral("フォルダー");
-    if (S_ISFIFO(mode)) return QStringLiteral("FIFO（名前付きパイプ）");
-    if (S_ISSOCK(mode)) return QStringLiteral("ソケット");
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("デバイス");
-    return QStringLiteral("普通のファイルでないもの");
-}
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
@@ -144,6 +135,15 @@ struct Descriptor {
 };
 
 }  // namespace
+
+QString kindOf(mode_t mode) {
+    if (S_ISLNK(mode)) return QStringLiteral("シンボリックリンク");
+    if (S_ISDIR(mode)) return QStringLiteral("フォルダー");
+    if (S_ISFIFO(mode)) return QStringLiteral("FIFO（名前付きパイプ）");
+    if (S_ISSOCK(mode)) return QStringLiteral("ソケット");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("デバイス");
+    return QStringLiteral("普通のファイルでないもの");
+}
 
 QString fileName(const QString &stem) { return stem + QStringLiteral(".ucd"); }
 

@@ -7,6 +7,8 @@
 #include "state/Session.h"
 
 #include <QByteArray>
+
+#include <sys/types.h>
 #include <QString>
 
 #include <stdexcept>
@@ -71,6 +73,10 @@ bool isAcceptableCode(const QString &code);
 // The form of an accepted code that names its file: the composed form
 // (NFC), so that a word typed composed or decomposed names one file.
 QString normalizedCode(const QString &code);
+
+// What a file-system entry of the given mode is, in Japanese, when it is
+// not a regular file ("シンボリックリンク", "フォルダー", ...).
+QString kindOf(mode_t mode);
 
 }  // namespace progress
 }  // namespace state

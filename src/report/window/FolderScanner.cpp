@@ -15,17 +15,6 @@ namespace report::window {
 
 namespace {
 
-QString folderFailure(const QString &folder, int error) {
-    QString why;
-    switch (error) {
-    case ENOENT: why = QStringLiteral("見つかりません"); break;
-    case ENOTDIR: why = QStringLiteral("フォルダではありません"); break;
-    case EACCES: why = QStringLiteral("読む権限がありません"); break;
-    default: why = QString::fromLocal8Bit(std::strerror(error));
-    }
-    return QStringLiteral("フォルダ「%1」を読めません（%2）。").arg(folder, why);
-}
-
 // Closes the listing however the look ends.
 struct Listing {
     DIR *dir = nullptr;
