@@ -2,6 +2,7 @@
 // The per-user folder a menu start works in, and where sound files are
 // found: the working folder first, then the installed data folders.
 #include "platform/DataFolder.h"
+#include "support/EnvVar.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,28 +15,7 @@
 
 namespace {
 
-// Sets an environment variable for one test and puts the old value back.
-class EnvVar {
-public:
-    EnvVar(const char *name, const QByteArray &value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~EnvVar() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char *name_;
-    bool had_;
-    QByteArray old_;
-};
+using testing_support::EnvVar;
 
 void touch(const QString &path) {
     QFile f(path);

@@ -3,35 +3,25 @@
 // the interface thread, follows a pupil's save, and what its two buttons
 // write.  Dialogs and the browser are answered by a fake.
 #include "ClassFolder.h"
-#include "report/Command.h"
 #include "report/Writers.h"
 #include "report/window/ClassWindow.h"
+#include "support/EnvVar.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabBar>
-#include <QTest>
 #include <QTableView>
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QTest>
 
 using namespace report;
 using namespace report::window;
-using report_test::pupilOn;
-using report_test::writeBytes;
-using report_test::writePupil;
+using namespace report_test;
 
 namespace {
 
 struct FakeDialogs : WindowDialogs {
-    QString folderAnswer, csvAnswer;
-    QString csvSuggested;
+    QString folderAnswer, csvAnswer, csvSuggested;
     QList<QUrl> opened;
     QStringList errors;
     bool browserOpens = true;
@@ -47,33 +37,12 @@ struct FakeDialogs : WindowDialogs {
     void showError(QWidget *, const QString &text) override { errors << text; }
 };
 
-QByteArray readAll(const QString &name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Every entry of the folder with what writing, renaming or locking would change.
-QStringList snapshot(const QString &folder) {
-    QStringList s;
-    for (const QString &name : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        struct stat st {};
-        ::lstat(QFile::encodeName(folder + "/" + name).constData(), &st);
-        s << QString("%1 %2 %3 %4 %5.%6").arg(name).arg(st.st_mode).arg(st.st_ino).arg(st.st_size)
-                 .arg(st.st_mtim.tv_sec).arg(st.st_mtim.tv_nsec);
-    }
-    return s;
-}
-
+// The class of ClassFolder.h and a 4 GiB file that takes no room (the
+// reader's bound, not the file's size, decides), opened in a window.
 class ClassWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        QDir().mkdir("class");
-        writePupil("class", "1", pupilOn(3, 3000));
-        writePupil("class", "2", pupilOn(12, 9000));
-        writePupil("class", "山田", pupilOn(30, 60000));
-        writeBytes("class/broken.ucd", "1,");
-        ASSERT_EQ(::mkfifo("class/pipe.ucd", 0600), 0);
-        // 4 GiB that take no room: the reader's bound, not the file's size, decides.
+        makeClass();
         const int huge = ::open("class/huge.ucd", O_WRONLY | O_CREAT, 0600);
         ASSERT_GE(huge, 0);
         ASSERT_EQ(::ftruncate(huge, off_t(1) << 32), 0);
@@ -83,10 +52,11 @@ protected:
         window->live().setRescanInterval(3600 * 1000);
     }
 
-    // Waits (on the event loop, for the reader thread) until the window
-    // has taken in a look at the folder.
-    bool refreshed() {
+    // Opens the class folder and waits (on the event loop, for the reader
+    // thread) until the window has taken it in.
+    bool opened(const QString &folder = "class") {
         QSignalSpy spy(window.get(), &ClassWindow::refreshed);
+        window->openFolder(folder);
         return spy.wait(10000);
     }
 
@@ -95,8 +65,7 @@ protected:
         for (int i = 0; i < 100; ++i) {
             const int row = window->model().rowOfCode(code);
             if (row >= 0 && window->model().index(row, column).data().toString() == text) return true;
-            QSignalSpy spy(window.get(), &ClassWindow::refreshed);
-            spy.wait(100);
+            QSignalSpy(window.get(), &ClassWindow::refreshed).wait(100);
         }
         return false;
     }
@@ -109,22 +78,19 @@ protected:
 
 }  // namespace
 
-TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThread) {
+TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing) {
     const QStringList before = snapshot("class");
     window->show();
     EXPECT_FALSE(button("csvButton")->isEnabled());  // nothing to save yet
-    window->openFolder("class");
-    ASSERT_TRUE(refreshed());
-    ASSERT_EQ(window->model().rowCount(), 6);
+    ASSERT_TRUE(opened());
     auto *table = window->findChild<QTableView *>("classTable");
     ASSERT_TRUE(table);
-    EXPECT_EQ(table->model()->index(0, ClassModel::Code).data().toString(), "1");
-    EXPECT_EQ(table->model()->index(5, ClassModel::Code).data().toString(), "山田");
+    ASSERT_EQ(table->model()->rowCount(), 9);
+    EXPECT_EQ(table->model()->index(8, ClassModel::Code).data().toString(), "山田");
     const int huge = window->model().rowOfCode("huge");
     ASSERT_GE(huge, 0);
     EXPECT_TRUE(window->model().index(huge, ClassModel::State).data().toString().startsWith("読めません"));
     EXPECT_TRUE(button("csvButton")->isEnabled());
-    EXPECT_TRUE(button("pageButton")->isEnabled());
     // The table names its columns and cells for a screen reader.
     EXPECT_EQ(table->model()->headerData(ClassModel::Misses, Qt::Horizontal).toString(), "ミス合計");
     EXPECT_EQ(table->accessibleName(), "一覧");
@@ -132,37 +98,27 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThread) {
 }
 
 TEST_F(ClassWindowTest, APupilsSaveShowsByNotificationAndByTheRegularLook) {
-    window->openFolder("class");
-    ASSERT_TRUE(refreshed());
-    const QString untouched = window->model().index(5, ClassModel::Score).data().toString();
-
-    // The game saves by renaming a new file over the old one: the folder
-    // reports it, with no call from the test.
-    writeBytes("class/2.ucd.tmp", state::progress::render(pupilOn(13, 12000)));
-    ASSERT_EQ(::rename("class/2.ucd.tmp", "class/2.ucd"), 0);
+    ASSERT_TRUE(opened());
+    // The folder reports the game's save, with no call from the test.
+    saveLikeTheGame("class", "2", pupilOn(13, 12000));
     EXPECT_TRUE(rowShows("2", ClassModel::Reached, "13"));
-
     // Written in place, as on a network folder that reports nothing: the
     // regular look (called here at once) finds it.
-    writeBytes("class/1.ucd", state::progress::render(pupilOn(4, 5000)));
-    const timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 60, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, "class/1.ucd", later, 0), 0);
+    writePupil("class", "1", pupilOn(4, 5000));
+    dateAhead("class/1.ucd");
     window->live().rescan();
     EXPECT_TRUE(rowShows("1", ClassModel::Score, "5000"));
-    EXPECT_EQ(window->model().index(5, ClassModel::Score).data().toString(), untouched);
-    EXPECT_EQ(window->model().rowCount(), 6);
 }
 
 TEST_F(ClassWindowTest, CsvButtonWritesTheWritersCsvWhereTheTeacherChose) {
-    window->openFolder("class");
-    ASSERT_TRUE(refreshed());
+    ASSERT_TRUE(opened());
     dialogs.csvAnswer = QDir::current().filePath("out.csv");
     button("csvButton")->click();
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
     EXPECT_EQ(readAll("out.csv"), csv(readFolder("class")));
     EXPECT_TRUE(dialogs.csvSuggested.endsWith("classの記録.csv")) << dialogs.csvSuggested.toStdString();
 
-    // Cancelled: nothing written.  A progress file's name: refused.
+    // Cancelled: nothing said.  A progress file's name: refused, the file kept.
     dialogs.csvAnswer.clear();
     button("csvButton")->click();
     dialogs.csvAnswer = "class/1.ucd";
@@ -170,27 +126,18 @@ TEST_F(ClassWindowTest, CsvButtonWritesTheWritersCsvWhereTheTeacherChose) {
     button("csvButton")->click();
     EXPECT_EQ(readAll("class/1.ucd"), progress);
     ASSERT_EQ(dialogs.errors.size(), 1);
-    EXPECT_TRUE(dialogs.errors[0].contains("書き込みません"));
-    // A folder that cannot be written to: the writer's message is shown.
-    dialogs.csvAnswer = "no/such/folder/out.csv";
-    button("csvButton")->click();
-    ASSERT_EQ(dialogs.errors.size(), 2);
-    EXPECT_TRUE(dialogs.errors[1].contains("no/such/folder/out.csv")) << dialogs.errors[1].toStdString();
+    EXPECT_TRUE(dialogs.errors[0].contains("書き込みません")) << dialogs.errors[0].toStdString();
 }
 
 TEST_F(ClassWindowTest, PageButtonWritesThePageAndOpensItInTheBrowser) {
-    window->openFolder("class");
-    ASSERT_TRUE(refreshed());
+    ASSERT_TRUE(opened());
     button("pageButton")->click();
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
     ASSERT_EQ(dialogs.opened.size(), 1);
     EXPECT_EQ(dialogs.opened[0], QUrl::fromLocalFile(window->pageFile()));
-    EXPECT_TRUE(window->pageFile().startsWith(QDir::current().filePath("pages/")));
     const QString page = QString::fromUtf8(readAll(window->pageFile()));
-    EXPECT_TRUE(page.startsWith("<!DOCTYPE html>"));
     EXPECT_TRUE(page.contains(QDir::current().filePath("class")));
-    EXPECT_TRUE(page.contains("<table class=\"misses\">"));
-    EXPECT_TRUE(page.contains("<th scope=\"row\">山田</th>"));
+    EXPECT_TRUE(page.contains("<th scope=\"row\">山田</th>"));  // a row of the misses grid
     EXPECT_EQ(page.count("<svg"), 2);
 
     // No browser: the teacher is told where the page is.
@@ -200,18 +147,15 @@ TEST_F(ClassWindowTest, PageButtonWritesThePageAndOpensItInTheBrowser) {
     EXPECT_TRUE(dialogs.errors[0].contains(window->pageFile()));
 }
 
-TEST_F(ClassWindowTest, ChoosingAnotherFolderShowsItsRows) {
-    window->openFolder("class");
-    ASSERT_TRUE(refreshed());
+TEST_F(ClassWindowTest, ChoosingAnotherFolderShowsItsRowsAndIsRemembered) {
+    ASSERT_TRUE(opened());
     QDir().mkdir("other");
     writePupil("other", "9", pupilOn(2, 0));
-    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QDir::current().filePath("config").toUtf8());
+    const testing_support::EnvVar config("XDG_CONFIG_HOME", QDir::current().filePath("config").toUtf8());
     dialogs.folderAnswer = QDir::current().filePath("other");
+    QSignalSpy refreshed(window.get(), &ClassWindow::refreshed);
     button("chooseButton")->click();
-    const bool took = refreshed();
-    qputenv("XDG_CONFIG_HOME", savedConfig);
-    ASSERT_TRUE(took);
+    ASSERT_TRUE(refreshed.wait(10000));
     ASSERT_EQ(window->model().rowCount(), 1);
     EXPECT_EQ(window->model().pupil(0).code, "9");
     EXPECT_TRUE(readAll("config/pomurin20/pomurin20-report.conf").contains("other"));
@@ -221,8 +165,7 @@ TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    window->openFolder("class");
-    ASSERT_TRUE(refreshed());
+    ASSERT_TRUE(opened());
     button("chooseButton")->setFocus();
     QStringList order;
     for (int i = 0; i < 4; ++i) {
@@ -242,15 +185,13 @@ TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
 }
 
 TEST(ReportCommandWindow, WindowOptionIsRecognisedAndNotMixedWithFiles) {
-    EXPECT_TRUE(wantsWindow({"--window"}));
-    EXPECT_TRUE(wantsWindow({"--window", "class"}));
-    EXPECT_TRUE(wantsWindow({"class", "--window"}));
-    EXPECT_FALSE(wantsWindow({"class"}));
-    EXPECT_FALSE(wantsWindow({"--", "--window"}));  // a folder of that name
-    EXPECT_FALSE(wantsWindow({"--window", "--csv", "a.csv"}));
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    EXPECT_EQ(run({"--window", "--html", "a.html"}, o, e), kUsage);
-    e.flush();
-    EXPECT_TRUE(err.contains("--window")) << err.toStdString();
+    const std::pair<QStringList, bool> cases[] = {
+        {{"--window"}, true}, {{"--window", "class"}, true}, {{"class", "--window"}, true}, {{"class"}, false},
+        {{"--", "--window"}, false},  // a folder of that name
+        {{"--window", "--csv", "a.csv"}, false},
+    };
+    for (const auto &[args, window] : cases) EXPECT_EQ(wantsWindow(args), window) << args.join(' ').toStdString();
+    const Result r = runReport({"--window", "--html", "a.html"});
+    EXPECT_EQ(r.status, kUsage);
+    EXPECT_TRUE(r.err.contains("--window")) << r.err.toStdString();
 }

@@ -5,7 +5,6 @@
 #include "report/Command.h"
 #include "report/Writers.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -15,60 +14,12 @@
 
 using namespace report;
 using report_test::pupilOn;
+using report_test::readAll;
+using report_test::Result;
+using report_test::runReport;
+using report_test::snapshot;
 using report_test::writeBytes;
 using report_test::writePupil;
-
-namespace {
-
-struct Result {
-    int status;
-    QString out, err;
-};
-
-Result runReport(const QStringList &args) {
-    Result r;
-    QTextStream out(&r.out), err(&r.err);
-    r.status = run(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
-
-QByteArray readAll(const QString &name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Every entry of the folder with its kind, mode, size, times, inode and,
-// for regular files, a hash of the content.
-QStringList snapshot(const QString &folder) {
-    QStringList s;
-    const QStringList names =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString &name : names) {
-        const QString path = folder + "/" + name;
-        struct stat st {};
-        if (::lstat(QFile::encodeName(path).constData(), &st) != 0) {
-            s << name + " gone";
-            continue;
-        }
-        QString line = QString("%1 mode=%2 size=%3 ino=%4 mtime=%5.%6 ctime=%7.%8")
-                           .arg(name)
-                           .arg(st.st_mode, 0, 8)
-                           .arg(st.st_size)
-                           .arg(st.st_ino)
-                           .arg(st.st_mtim.tv_sec)
-                           .arg(st.st_mtim.tv_nsec)
-                           .arg(st.st_ctim.tv_sec)
-                           .arg(st.st_ctim.tv_nsec);
-        if (S_ISREG(st.st_mode))
-            line += " " + QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256).toHex();
-        s << line;
-    }
-    return s;
-}
-
-}  // namespace
 
 TEST(ReportCommand, TheFolderIsUnchangedAfterwards) {
     QDir().mkdir("class");

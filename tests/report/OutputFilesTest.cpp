@@ -3,58 +3,26 @@
 // only when it is a regular file, a failed write keeps the previous
 // report, and one file named twice is refused.
 #include "ClassFolder.h"
-#include "report/Command.h"
 #include "report/Writers.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstring>
 
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 using namespace report;
-using report_test::pupilOn;
-using report_test::writeBytes;
-using report_test::writePupil;
+using namespace report_test;
 
 namespace {
 
-struct Result {
-    int status;
-    QString out, err;
-};
-
-Result runReport(const QStringList &args) {
-    Result r;
-    QTextStream out(&r.out), err(&r.err);
-    r.status = run(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
-
-QByteArray readAll(const QString &name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-mode_t typeOf(const QString &name) {
+mode_t modeOf(const QString &name) {
     struct stat st {};
-    return ::lstat(QFile::encodeName(name).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
-}
-
-mode_t permissionsOf(const QString &name) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(name).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+    return ::lstat(QFile::encodeName(name).constData(), &st) == 0 ? st.st_mode : 0;
 }
 
 // Everything in the working folder but the class folder: no temporary
@@ -65,54 +33,47 @@ QStringList entriesHere() {
     return e;
 }
 
-void makeClass() {
-    QDir().mkdir("class");
-    writePupil("class", "1", pupilOn(3, 3000));
-}
-
-// Limits the size of every file this process writes, so that a write
-// fails part-way as on a full disk (EFBIG instead of ENOSPC).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        ok_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+class ReportOutput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDir().mkdir("class");
+        writePupil("class", "1", pupilOn(3, 3000));
     }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    bool ok() const { return ok_; }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-    bool ok_ = false;
 };
+
+// Runs the report with every file this process writes limited in size, so
+// that a write fails part-way as on a full disk (EFBIG instead of ENOSPC).
+Result runWithFileSizeLimit(rlim_t bytes, const QStringList &args) {
+    rlimit old{};
+    EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit limit = old;
+    limit.rlim_cur = bytes;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const Result r = runReport(args);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    return r;
+}
 
 }  // namespace
 
-TEST(ReportOutput, OnlyARegularFileIsReplacedAndItsModeKept) {
-    makeClass();
+TEST_F(ReportOutput, OnlyARegularFileIsReplacedAndItsModeKept) {
     writeBytes("old.csv", "previous report");
     ASSERT_EQ(::chmod("old.csv", 0640), 0);
     ASSERT_EQ(::link("old.csv", "hardlink.txt"), 0);
     const Result r = runReport({"class", "--csv", "old.csv", "--html", "new.html"});
     ASSERT_EQ(r.status, kDone) << r.err.toStdString();
     EXPECT_EQ(readAll("old.csv"), csv(readFolder("class")));
-    EXPECT_EQ(permissionsOf("old.csv"), 0640u);
+    EXPECT_EQ(modeOf("old.csv") & 07777, 0640u);
     EXPECT_EQ(readAll("hardlink.txt"), "previous report") << "the file is replaced, not written through";
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    EXPECT_EQ(permissionsOf("new.html"), 0666u & ~mask);
+    EXPECT_EQ(modeOf("new.html") & 07777, 0666u & ~mask);
     EXPECT_EQ(entriesHere(), QStringList({"hardlink.txt", "new.html", "old.csv"}));
 }
 
-TEST(ReportOutput, LinksFifosDevicesSocketsAndFoldersAreRefusedAndLeftAlone) {
-    makeClass();
+TEST_F(ReportOutput, LinksFifosDevicesSocketsAndFoldersAreRefusedAndLeftAlone) {
     writeBytes("precious", "another pupil's file");
     ASSERT_EQ(::symlink("precious", "link.csv"), 0);
     ASSERT_EQ(::symlink("nowhere-yet", "dangling.html"), 0);
@@ -136,29 +97,22 @@ TEST(ReportOutput, LinksFifosDevicesSocketsAndFoldersAreRefusedAndLeftAlone) {
                           Case{"--csv", "fifo.csv", "名前付きパイプ"}, Case{"--csv", "folder.csv", "フォルダー"},
                           Case{"--html", "folder.csv/", "フォルダー"}, Case{"--csv", device, "デバイス"},
                           Case{"--csv", "socket.csv", "ソケット"}}) {
-        const mode_t type = typeOf(c.name);
+        const mode_t type = modeOf(c.name) & S_IFMT;
         const Result r = runReport({"class", c.option, c.name});
         EXPECT_EQ(r.status, kFailed) << c.name.toStdString();
         EXPECT_TRUE(r.err.contains("「" + c.name + "」") && r.err.contains(c.says)) << r.err.toStdString();
         EXPECT_TRUE(r.out.contains("正常")) << "the table is still shown";
-        EXPECT_EQ(typeOf(c.name), type) << c.name.toStdString();
+        EXPECT_EQ(modeOf(c.name) & S_IFMT, type) << c.name.toStdString();
     }
     EXPECT_EQ(readAll("precious"), "another pupil's file");
-    EXPECT_FALSE(QFile::exists("nowhere-yet"));
-    EXPECT_EQ(entriesHere(), before) << "nothing made, nothing left behind";
+    EXPECT_EQ(entriesHere(), before) << "nothing made (not even the link's target), nothing left behind";
 }
 
-TEST(ReportOutput, AFailedWriteKeepsThePreviousReportAndSaysSo) {
-    makeClass();
+TEST_F(ReportOutput, AFailedWriteKeepsThePreviousReportAndSaysSo) {
     writeBytes("class.csv", "previous csv");
     writeBytes("class.html", "previous html");
-    Result r;
-    {
-        // Smaller than either output: each write fails part-way.
-        const FileSizeLimit limit(100);
-        ASSERT_TRUE(limit.ok());
-        r = runReport({"class", "--csv", "class.csv", "--html", "class.html"});
-    }
+    // A limit smaller than either output.
+    const Result r = runWithFileSizeLimit(100, {"class", "--csv", "class.csv", "--html", "class.html"});
     EXPECT_EQ(r.status, kFailed);
     EXPECT_TRUE(r.err.contains("「class.csv」に書き込めません（ファイルが大きすぎます）")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("「class.html」に書き込めません")) << r.err.toStdString();
@@ -168,8 +122,7 @@ TEST(ReportOutput, AFailedWriteKeepsThePreviousReportAndSaysSo) {
     EXPECT_EQ(entriesHere(), QStringList({"class.csv", "class.html"}));
 }
 
-TEST(ReportOutput, AFailedTableIsReportedAndNotSuccess) {
-    makeClass();
+TEST_F(ReportOutput, AFailedTableIsReportedAndNotSuccess) {
     // The stream the table goes to cannot be written (a full device).
     QFile full("/dev/full");
     ASSERT_TRUE(full.open(QIODevice::WriteOnly));
@@ -197,8 +150,7 @@ TEST(ReportOutput, AFailedTableIsReportedAndNotSuccess) {
     }
 }
 
-TEST(ReportOutput, OneFileNamedForBothOutputsIsRefused) {
-    makeClass();
+TEST_F(ReportOutput, OneFileNamedForBothOutputsIsRefused) {
     QDir().mkdir("x");
     writeBytes("kept.csv", "previous");
     ASSERT_EQ(::link("kept.csv", "kept.html"), 0);

@@ -25,8 +25,8 @@ protected:
     // A score no file can hold: the save refuses it and writes nothing.
     void makeUnsavable() { m.score = std::nan(""); }
 
-    // The roulette on question q after a spin, the next screen's file saved.
-    RouletteScreen *spunRoulette(int q) {
+    // The roulette's 次へ on question q after a spin, the next screen's file saved.
+    QPushButton *spunRouletteNext(int q) {
         m.userCode = "learner";
         m.question = static_cast<short>(q);
         m.score = 9000;
@@ -43,41 +43,28 @@ protected:
             f->runOnTimer->fire();
             if (f->ballShowing()) f->ballPauseTimer->fire();
         }
-        return f->nextButton->isEnabled() ? f : nullptr;
+        return f->nextButton->isEnabled() ? f->nextButton : nullptr;
+    }
+
+    // A button of the quiz on question q, after a right (+1), wrong (-1) or no answer.
+    QPushButton *quizButton(int q, int answer, QPushButton *QuizScreen::*button) {
+        QuizScreen *f = start(q);
+        if (!f) return nullptr;
+        if (answer != 0) click(answer > 0 ? rightButton(f) : wrongButton(f));
+        return f->*button;
     }
 };
 
 TEST_F(SaveFailureTest, MessageStaysUntilDismissedAndTheLastGoodSaveIsKept) {
-    struct Case {
-        const char *path;
-        // Sets the screen up and gives the button whose hand-over saves.
-        std::function<QPushButton *()> prepare;
-    };
-    const Case cases[] = {
-        {"roulette 次へ before question 30", [this]() -> QPushButton * {
-             RouletteScreen *f = spunRoulette(11);
-             return f ? f->nextButton : nullptr;
-         }},
-        {"roulette 次へ at the end", [this]() -> QPushButton * {
-             RouletteScreen *f = spunRoulette(30);
-             return f ? f->nextButton : nullptr;
-         }},
-        {"quiz 次へ after question 5", [this]() -> QPushButton * {
-             QuizScreen *f = start(5);
-             if (!f) return nullptr;
-             click(rightButton(f));
-             return f->nextButton;
-         }},
-        {"HELP", [this]() -> QPushButton * {
-             QuizScreen *f = start(17);
-             if (!f) return nullptr;
-             click(wrongButton(f));
-             return f->helpButton;
-         }},
-        {"終了", [this]() -> QPushButton * {
-             QuizScreen *f = start(8);
+    // Each path that saves: the screen set up, the button whose hand-over saves.
+    const std::pair<const char *, std::function<QPushButton *()>> cases[] = {
+        {"roulette 次へ before question 30", [this] { return spunRouletteNext(11); }},
+        {"roulette 次へ at the end", [this] { return spunRouletteNext(30); }},
+        {"quiz 次へ after question 5", [this] { return quizButton(5, +1, &QuizScreen::nextButton); }},
+        {"HELP", [this] { return quizButton(17, -1, &QuizScreen::helpButton); }},
+        {"終了", [this] {
              dialogs.yesNoAnswers = {true};
-             return f ? f->quitButton : nullptr;
+             return quizButton(8, 0, &QuizScreen::quitButton);
          }},
         {"start menu 初めからやる", [this]() -> QPushButton * {
              screens::showScreen(ScreenId::StartMenu);
@@ -86,15 +73,15 @@ TEST_F(SaveFailureTest, MessageStaysUntilDismissedAndTheLastGoodSaveIsKept) {
              return menu ? menu->newRunButton : nullptr;
          }},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.path);
+    for (const auto &[path, prepare] : cases) {
+        SCOPED_TRACE(path);
         platform::forms::resetForTests();
         state::resetSession();
         QFile::remove("learner.ucd");
         dialogs.calls.clear();
         dialogs.endedUnderMessage.clear();
 
-        QPushButton *button = c.prepare();
+        QPushButton *button = prepare();
         ASSERT_NE(button, nullptr);
         const bool startMenu = !QFile::exists("learner.ucd");
         const QByteArray lastGood = fileBytes();
@@ -122,29 +109,25 @@ TEST_F(SaveFailureTest, MessageStaysUntilDismissedAndTheLastGoodSaveIsKept) {
 // The same with the real message box, which runs its own event loop: it
 // is still up after the wheel unloaded, until the learner presses OK.
 TEST_F(SaveFailureTest, RealMessageBoxOutlivesTheUnloadedWheel) {
-    RouletteScreen *f = spunRoulette(16);
-    ASSERT_NE(f, nullptr);
+    QPushButton *next = spunRouletteNext(16);
+    ASSERT_NE(next, nullptr);
     platform::QtDialogs real;
     platform::services().dialogs = &real;
     bool shownAfterAWhile = false;
-    QTimer learner, watchdog;  // on the stack: neither outlives the test
-    learner.setSingleShot(true);
-    watchdog.setSingleShot(true);
-    QObject::connect(&learner, &QTimer::timeout, [&] {
+    QObject timers;  // the timers below end with it, and so with the test
+    QTimer::singleShot(300, &timers, [&] {  // the learner comes to press OK
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         shownAfterAWhile = box && box->isVisible();
-        if (box) box->accept();  // the learner presses OK
+        if (box) box->accept();
     });
-    learner.start(300);
+    QTimer::singleShot(10000, &timers, [] { QCoreApplication::exit(1); });  // the watchdog
     makeUnsavable();
     // Clicked from inside the application's own loop, as in the program:
     // quitting that loop would also close the box at once.
-    QTimer::singleShot(0, [&] {
-        click(f->nextButton);
+    QTimer::singleShot(0, &timers, [&] {
+        click(next);
         QCoreApplication::exit();
     });
-    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-    watchdog.start(10000);
     QCoreApplication::exec();
     platform::services().dialogs = &dialogs;
     EXPECT_TRUE(shownAfterAWhile);
