@@ -111,7 +111,7 @@ int main(int argc, char **argv) {
                          qPrintable(error));
             platform::installJapaneseTranslations();
             platform::dialogs().showError(
-                nullptr, QStringLiteral("学習記録のフォルダを用意できません。\n%1").arg(error),
+                nullptr, QStringLiteral("学習記録のフォルダーを用意できません。\n%1").arg(error),
                 QStringLiteral("ぽむりん紀行20"));
             return 1;
         }

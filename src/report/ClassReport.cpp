@@ -20,7 +20,7 @@ constexpr double kDay = 86400;
 // What the listing says an entry is, when it is not a regular file.
 QString kindOf(unsigned char type) {
     switch (type) {
-    case DT_DIR: return QStringLiteral("フォルダです");
+    case DT_DIR: return QStringLiteral("フォルダーです");
     case DT_LNK: return QStringLiteral("シンボリックリンクです（たどりません）");
     case DT_FIFO: return QStringLiteral("名前付きパイプ（FIFO）です");
     case DT_CHR:
@@ -38,11 +38,11 @@ QString folderFailure(const QString &folder, int error) {
     QString why;
     switch (error) {
     case ENOENT: why = QStringLiteral("見つかりません"); break;
-    case ENOTDIR: why = QStringLiteral("フォルダではありません"); break;
+    case ENOTDIR: why = QStringLiteral("フォルダーではありません"); break;
     case EACCES: why = QStringLiteral("読む権限がありません"); break;
     default: why = QString::fromLocal8Bit(std::strerror(error));
     }
-    return QStringLiteral("フォルダ「%1」を読めません（%2）。").arg(folder, why);
+    return QStringLiteral("フォルダー「%1」を読めません（%2）。").arg(folder, why);
 }
 
 int Pupil::reached() const {

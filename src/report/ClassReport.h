@@ -91,7 +91,7 @@ ClassSummary summarise(const ClassReport &report);
 // ("2" before "10"), everything else by character; ties by plain order.
 bool codeLess(const QString &a, const QString &b);
 
-// "フォルダ「…」を読めません（理由）。" for a folder that could not be listed
+// "フォルダー「…」を読めません（理由）。" for a folder that could not be listed
 // (errno error).
 QString folderFailure(const QString &folder, int error);
 

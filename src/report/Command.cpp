@@ -21,13 +21,13 @@ struct Options {
 };
 
 const char *const kUsageText =
-    "使い方: pomurin20-report フォルダ [--csv ファイル] [--html ファイル]\n"
-    "        pomurin20-report --window [フォルダ]\n"
-    "フォルダの中の進み具合のファイル（*.ucd）をすべて読み、一覧を表示します。\n"
+    "使い方: pomurin20-report フォルダー [--csv ファイル] [--html ファイル]\n"
+    "        pomurin20-report --window [フォルダー]\n"
+    "フォルダーの中の進み具合のファイル（*.ucd）をすべて読み、一覧を表示します。\n"
     "  --csv ファイル   同じ一覧を表計算ソフト用の CSV（UTF-8）に書きます。\n"
     "  --html ファイル  一覧とグラフを 1 つの HTML ページに書きます。\n"
-    "  --window         一覧をウィンドウで開き、フォルダの変化を追って表示します。\n"
-    "                   フォルダを省くと、クラスのフォルダか前回のフォルダを開きます。\n"
+    "  --window         一覧をウィンドウで開き、フォルダーの変化を追って表示します。\n"
+    "                   フォルダーを省くと、クラスのフォルダーか前回のフォルダーを開きます。\n"
     "進み具合のファイルには書き込みません。\n";
 
 std::optional<Options> parse(const QStringList &args, QString *error) {
@@ -66,7 +66,7 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
         } else if (o.folder.isNull()) {
             o.folder = a;
         } else {
-            *error = QStringLiteral("フォルダは 1 つだけ指定してください。");
+            *error = QStringLiteral("フォルダーは 1 つだけ指定してください。");
             return std::nullopt;
         }
     }
@@ -75,7 +75,7 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
         return std::nullopt;
     }
     if (!o.help && !o.window && o.folder.isEmpty()) {
-        *error = QStringLiteral("フォルダを指定してください。");
+        *error = QStringLiteral("フォルダーを指定してください。");
         return std::nullopt;
     }
     if (!o.csvFile.isEmpty() && o.csvFile == o.htmlFile) {

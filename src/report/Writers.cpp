@@ -317,7 +317,7 @@ QByteArray html(const ClassReport &report) {
         "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">\n"
         "<title>クラスの進み具合</title>\n<style>");
     out += QString::fromUtf8(kStyle) + QStringLiteral("</style>\n</head>\n<body>\n<h1>クラスの進み具合</h1>\n");
-    out += QStringLiteral("<p>フォルダ：%1　作成：%2</p>\n<p>%3</p>\n")
+    out += QStringLiteral("<p>フォルダー：%1　作成：%2</p>\n<p>%3</p>\n")
                .arg(escaped(QDir(report.folder).absolutePath()), report.readAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
                     escaped(countsLine(s)));
 

@@ -125,7 +125,7 @@ TEST(ClassFolder, LinksFifosAndFoldersAreListedWithoutBeingFollowedOrWaitedOn) {
     EXPECT_EQ(codes(r), QStringList({"dangling", "folder", "link", "pipe", "real"}));
     EXPECT_EQ(row(r, "real").state, Pupil::State::Readable);
     const std::pair<const char *, const char *> refused[] = {
-        {"link", "シンボリックリンク"}, {"dangling", "シンボリックリンク"}, {"pipe", "FIFO"}, {"folder", "フォルダ"}};
+        {"link", "シンボリックリンク"}, {"dangling", "シンボリックリンク"}, {"pipe", "FIFO"}, {"folder", "フォルダー"}};
     for (const auto &[code, kind] : refused) {
         const Pupil &p = row(r, code);
         EXPECT_EQ(p.state, Pupil::State::Unreadable) << code;

@@ -46,7 +46,7 @@ TEST(Csv, ExactBytesOfASmallClass) {
         "1,3,-3000,3,59,正常,1,0,2" + repeated(",0", 27) + ",42,17" + repeated(",", 28) + "\r\n" +
         "'=SUM(A1),2,3000.25,2,11,正常,1,1" + repeated(",0", 28) + ",11" + repeated(",", 29) + "\r\n" +
         "\"a, \"\"b\"\"\",1,0,1,0,正常,1" + repeated(",0", 29) + repeated(",", 30) + "\r\n" +
-        "bad,,,,,読めません：フォルダです" + repeated(",", 60) + "\r\n";
+        "bad,,,,,読めません：フォルダーです" + repeated(",", 60) + "\r\n";
     EXPECT_EQ(csv(smallClass()), "\xEF\xBB\xBF" + expected.toUtf8());
 }
 
@@ -123,7 +123,7 @@ TEST(Table, ColumnsLineUpWithJapaneseAndControlCharactersAreShownNotSent) {
     lines.removeLast();
     // The code column is left-aligned, the numbers right-aligned and the
     // state starts in one column for every line.
-    const QStringList stateTexts{"状態", "----", "正常", "読めません：フォルダです"};
+    const QStringList stateTexts{"状態", "----", "正常", "読めません：フォルダーです"};
     int stateColumn = -1, scoreEnd = -1;
     for (const QString &line : lines) {
         const qsizetype at = [&] {

@@ -54,7 +54,7 @@ QLabel *heading(const QString &text, QWidget *parent) {
 }  // namespace
 
 QString QtWindowDialogs::chooseFolder(QWidget *parent, const QString &start) {
-    return QFileDialog::getExistingDirectory(parent, QStringLiteral("進み具合のファイルがあるフォルダを選んでください"), start);
+    return QFileDialog::getExistingDirectory(parent, QStringLiteral("進み具合のファイルがあるフォルダーを選んでください"), start);
 }
 
 QString QtWindowDialogs::chooseCsvFile(QWidget *parent, const QString &suggested) {
@@ -75,9 +75,9 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     folderLabel_->setObjectName(QStringLiteral("folderLabel"));
     folderLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     folderLabel_->setWordWrap(true);
-    chooseButton_ = new QPushButton(QStringLiteral("フォルダを選ぶ…"), this);
+    chooseButton_ = new QPushButton(QStringLiteral("フォルダーを選ぶ…"), this);
     chooseButton_->setObjectName(QStringLiteral("chooseButton"));
-    chooseButton_->setToolTip(QStringLiteral("ほかのフォルダを開きます（Ctrl+O）"));
+    chooseButton_->setToolTip(QStringLiteral("ほかのフォルダーを開きます（Ctrl+O）"));
     csvButton_ = new QPushButton(QStringLiteral("CSVで保存"), this);
     csvButton_->setObjectName(QStringLiteral("csvButton"));
     csvButton_->setToolTip(QStringLiteral("一覧と問題ごとのミス・秒数を表計算ソフト用のファイルに書きます（Ctrl+S）"));
@@ -210,12 +210,12 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         std::copy(s.reachedBy.begin(), s.reachedBy.end(), reached.begin());
         reachedChart_->setValues(reached);
     });
-    folderLabel_->setText(QStringLiteral("フォルダ：（まだ選ばれていません）"));
+    folderLabel_->setText(QStringLiteral("フォルダー：（まだ選ばれていません）"));
 }
 
 void ClassWindow::openFolder(const QString &folder) {
     const QString absolute = QDir(folder).absolutePath();
-    folderLabel_->setText(QStringLiteral("フォルダ：%1").arg(QDir::toNativeSeparators(absolute)));
+    folderLabel_->setText(QStringLiteral("フォルダー：%1").arg(QDir::toNativeSeparators(absolute)));
     folderLabel_->setToolTip(absolute);
     setWindowTitle(QStringLiteral("%1 — %2").arg(kTitle, QDir(absolute).dirName()));
     error_.clear();
@@ -253,7 +253,7 @@ void ClassWindow::saveCsv() {
 void ClassWindow::openPage() {
     if (model_.folder().isEmpty()) return;
     if (!QDir().mkpath(pageFolder_)) {
-        dialogs_.showError(this, QStringLiteral("フォルダ「%1」を作れません。").arg(pageFolder_));
+        dialogs_.showError(this, QStringLiteral("フォルダー「%1」を作れません。").arg(pageFolder_));
         return;
     }
     const QString error = writeOutputFile(pageFile(), html(model_.report()));

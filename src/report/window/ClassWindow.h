@@ -62,7 +62,7 @@ public:
     LiveFolder &live() { return live_; }
 
 public slots:
-    void chooseFolder();  // "フォルダを選ぶ…"
+    void chooseFolder();  // "フォルダーを選ぶ…"
     void saveCsv();       // "CSVで保存"
     void openPage();      // "ページを開く"
 
