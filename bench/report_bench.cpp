@@ -22,52 +22,9 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
+#include "ClassFolderBench.h"
 
-void makeClass(const QString &folder, int files) {
-    QRandomGenerator random(20);
-    for (int n = 0; n < files; ++n) {
-        QByteArray bytes;
-        if (n % 97 == 0) {
-            bytes = "3,12\r\n1,";  // damaged: too short
-        } else {
-            state::Session m;
-            m.question = static_cast<short>(random.bounded(1, 31));
-            for (int q = 1; q <= m.question; ++q) {
-                m.misses[q] = static_cast<short>(random.bounded(4));
-                m.answerTimes[q] = static_cast<float>(q < m.question ? random.bounded(5, 200) : 50412.5);
-                m.score += 3000.0 * (1 - m.misses[q]);
-            }
-            bytes = state::progress::render(m);
-        }
-        QFile f(QStringLiteral("%1/%2年%3組-%4.ucd").arg(folder).arg(n % 3 + 1).arg(n % 7 + 1).arg(n));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
-            std::exit(1);
-        }
-    }
-}
-
-// CPU seconds of this process: on a busy shared machine the wall time
-// includes waiting for a core, the CPU time does not.
-double cpuMs() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
-}
-
-struct Step {
-    const char *name;
-    std::vector<double> ms;
-};
-
-void print(const Step &s) {
-    std::vector<double> v = s.ms;
-    std::sort(v.begin(), v.end());
-    std::printf("%-22s best %8.1f ms   median %8.1f ms\n", s.name, v.front(), v[v.size() / 2]);
-}
-
-}  // namespace
+using namespace bench;
 
 int main(int argc, char **argv) {
     const int files = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
@@ -104,6 +61,6 @@ int main(int argc, char **argv) {
     }
     std::printf("%d progress files, %d rounds, %lld bytes of output per round\n", files, rounds,
                 static_cast<long long>(bytes));
-    for (const Step *s : {&read, &table, &csv, &html, &total, &cpu}) print(*s);
+    for (const Step *s : {&read, &table, &csv, &html, &total, &cpu}) print(*s, 22);
     return 0;
 }

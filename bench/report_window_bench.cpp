@@ -31,53 +31,16 @@
 #include <cstdio>
 #include <vector>
 
+#include "ClassFolderBench.h"
+
+using namespace bench;
+
 namespace {
-
-QByteArray pupil(QRandomGenerator &random, int n) {
-    if (n % 97 == 0) return "3,12\r\n1,";  // damaged: too short
-    state::Session m;
-    m.question = static_cast<short>(random.bounded(1, 31));
-    for (int q = 1; q <= m.question; ++q) {
-        m.misses[q] = static_cast<short>(random.bounded(4));
-        m.answerTimes[q] = static_cast<float>(q < m.question ? random.bounded(5, 200) : 50412.5);
-        m.score += 3000.0 * (1 - m.misses[q]);
-    }
-    return state::progress::render(m);
-}
-
-QString fileOf(const QString &folder, int n) {
-    return QStringLiteral("%1/%2年%3組-%4.ucd").arg(folder).arg(n % 3 + 1).arg(n % 7 + 1).arg(n);
-}
-
-void write(const QString &name, const QByteArray &bytes) {
-    QFile f(name);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
-        std::exit(1);
-    }
-}
 
 // The game's save: a new file renamed over the old one.
 void save(const QString &name, const QByteArray &bytes) {
     write(name + QStringLiteral(".tmp"), bytes);
     if (!QFile::remove(name) || !QFile::rename(name + QStringLiteral(".tmp"), name)) std::exit(1);
-}
-
-double cpuMs() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
-}
-
-struct Step {
-    const char *name;
-    std::vector<double> ms;
-};
-
-void print(const Step &s) {
-    std::vector<double> v = s.ms;
-    std::sort(v.begin(), v.end());
-    std::printf("%-34s best %8.1f ms   median %8.1f ms\n", s.name, v.front(), v[v.size() / 2]);
 }
 
 struct NoDialogs : report::window::WindowDialogs {
@@ -110,8 +73,8 @@ int main(int argc, char **argv) {
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
     QTemporaryDir dir, pages;
     if (!dir.isValid()) return 1;
-    QRandomGenerator random(20);
-    for (int n = 0; n < files; ++n) write(fileOf(dir.path(), n), pupil(random, n));
+    makeClass(dir.path(), files);
+    QRandomGenerator random(21);  // for the changes
 
     Step open{"open: folder to full table", {}}, openCpu{"open, CPU", {}}, change{"one change: save to row shown", {}},
         changeCpu{"one change, CPU", {}}, scanAll{"  scanner, every file", {}}, scanOne{"  scanner, one changed file", {}},
@@ -168,6 +131,6 @@ int main(int argc, char **argv) {
         }
     }
     std::printf("%d progress files, %d rounds\n", files, rounds);
-    for (const Step *s : {&open, &openCpu, &scanAll, &applyAll, &change, &changeCpu, &scanOne, &applyOne}) print(*s);
+    for (const Step *s : {&open, &openCpu, &scanAll, &applyAll, &change, &changeCpu, &scanOne, &applyOne}) print(*s, 34);
     return 0;
 }
