@@ -19,6 +19,9 @@ public:
     int interval() const { return interval_; }
     void setEnabled(bool enabled);
     bool isEnabled() const { return enabled_; }
+    // Whether a real clock is counting toward the next tick (never in
+    // manual mode).
+    bool running() const { return timer_.isActive(); }
     // Runs the tick handler once, as a real tick would.
     void fire();
 

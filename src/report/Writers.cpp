@@ -43,14 +43,6 @@ QStringList cells(const Pupil &p) {
     return c;
 }
 
-QString countsLine(const ClassSummary &s) {
-    if (s.files == 0) return QStringLiteral("進み具合のファイル（*.ucd）がありません。");
-    QStringList parts{QStringLiteral("読めた %1 件").arg(s.readable)};
-    if (s.odd) parts << QStringLiteral("要確認 %1 件").arg(s.odd);
-    if (s.unreadable) parts << QStringLiteral("読めない %1 件").arg(s.unreadable);
-    return QStringLiteral("ファイル %1 件（%2）").arg(s.files).arg(parts.join(QStringLiteral("、")));
-}
-
 bool isWide(char32_t u) {
     // The wide (W) and full-width (F) ranges of Unicode's East Asian Width.
     static constexpr std::pair<char32_t, char32_t> ranges[] = {
@@ -229,6 +221,14 @@ QString missGridHtml(const ClassReport &report) {
 }
 
 }  // namespace
+
+QString countsLine(const ClassSummary &s) {
+    if (s.files == 0) return QStringLiteral("進み具合のファイル（*.ucd）がありません。");
+    QStringList parts{QStringLiteral("読めた %1 件").arg(s.readable)};
+    if (s.odd) parts << QStringLiteral("要確認 %1 件").arg(s.odd);
+    if (s.unreadable) parts << QStringLiteral("読めない %1 件").arg(s.unreadable);
+    return QStringLiteral("ファイル %1 件（%2）").arg(s.files).arg(parts.join(QStringLiteral("、")));
+}
 
 QString stateText(const Pupil &p) {
     switch (p.state) {

@@ -28,6 +28,10 @@ QByteArray csv(const ClassReport &report);
 // the table.
 QByteArray html(const ClassReport &report);
 
+// The line that counts the files: how many were read, need checking and
+// could not be read, or that there are none.
+QString countsLine(const ClassSummary &s);
+
 // The state column: "正常", a note on an odd question number, or
 // "読めません：" and the reason.
 QString stateText(const Pupil &p);

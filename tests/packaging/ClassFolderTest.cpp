@@ -60,6 +60,11 @@ TEST_F(ClassFolderSetting, SearchesTheUsersConfigurationThenEachSystemFolder) {
         EXPECT_EQ(platform::classFolderSettingFiles(),
                   QStringList({root + "/cfg/pomurin20/pomurin20.conf", "/etc/xdg/pomurin20/pomurin20.conf"}));
     }
+    {
+        // A relative value is no configuration folder: ~/.config is read.
+        const EnvVar relative("XDG_CONFIG_HOME", "cfg");
+        EXPECT_EQ(platform::classFolderSettingFiles(), QStringList({user, system1, system2}));
+    }
 
     QString from;
     EXPECT_EQ(platform::configuredClassFolder(&from), QString());  // nothing named: nothing changes
@@ -93,11 +98,15 @@ TEST_F(ClassFolderSetting, FolderOptionWinsTheSettingOnlyForAMenuStart) {
 
 TEST_F(ClassFolderSetting, AUsableFolderBecomesTheWorkingFolderWithNothingLeftInIt) {
     ASSERT_TRUE(QDir().mkdir("class"));
-    QString message;
-    ASSERT_TRUE(platform::enterClassFolder(root + "/class", "--folder", &message)) << qPrintable(message);
-    EXPECT_EQ(QDir::currentPath(), root + "/class");
-    EXPECT_EQ(QDir(".").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
-    QDir::setCurrent(root);
+    // A link to it, as a school's share is often mounted, is used too.
+    ASSERT_EQ(::symlink("class", "share"), 0);
+    for (const QString name : {"class", "share"}) {
+        QString message;
+        ASSERT_TRUE(platform::enterClassFolder(root + "/" + name, "--folder", &message)) << qPrintable(message);
+        EXPECT_EQ(QDir::current().canonicalPath(), root + "/class");
+        EXPECT_EQ(QDir(".").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        QDir::setCurrent(root);
+    }
 }
 
 // The problem with dir as another account (nobody) sees it, found in a
@@ -138,13 +147,18 @@ TEST_F(ClassFolderSetting, UnusableFoldersAreNamedWithTheReasonAndNothingIsWritt
         ASSERT_EQ(::chmod(qPrintable(root), 0755), 0);
     }
 
+    ASSERT_EQ(::symlink("a-file", "link-to-file"), 0);
+
     struct Case {
         QString dir, reason;
         bool forAnotherAccount = false;
+        QString source = "";  // the setting file, else the start option
     };
     const Case cases[] = {
         {root + "/missing", "フォルダーがありません"},
+        {root + "/missing", "フォルダーがありません", false, "--folder"},
         {root + "/a-file", "フォルダーではありません"},
+        {root + "/link-to-file", "フォルダーではありません"},
         {"relative/class", "「/」から始まる場所ではありません"},
         {QString(), "フォルダーが指定されていません"},
         {root + "/locked/inner", "使う許可がありません", true},  // another account's folder
@@ -158,10 +172,13 @@ TEST_F(ClassFolderSetting, UnusableFoldersAreNamedWithTheReasonAndNothingIsWritt
             continue;
         }
         QString message;
-        EXPECT_FALSE(platform::enterClassFolder(c.dir, system1, &message));
-        EXPECT_EQ(message, QStringLiteral("学習記録を入れるクラスのフォルダー\n%1\nが使えません：%2。\n"
-                                          "（設定ファイル %3 で指定されたフォルダーです。）\n先生に知らせてください。")
-                               .arg(c.dir, c.reason, system1));
+        EXPECT_FALSE(platform::enterClassFolder(c.dir, c.source.isEmpty() ? system1 : c.source, &message));
+        const QString where = c.source.isEmpty()
+                                  ? QStringLiteral("（設定ファイル %1 で指定されたフォルダーです。）").arg(system1)
+                                  : QStringLiteral("（起動のときに --folder で指定されたフォルダーです。）");
+        EXPECT_EQ(message, QStringLiteral("学習記録を入れるクラスのフォルダー\n%1\nが使えません：%2。\n%3\n"
+                                          "先生に知らせてください。")
+                               .arg(c.dir, c.reason, where));
         EXPECT_EQ(QDir::currentPath(), root);
     }
     EXPECT_EQ(tree(), before);  // no probe left, no per-user folder made

@@ -100,6 +100,10 @@ TEST(SoundLookup, WorkingFolderFirstThenDataFoldersInOrder) {
     QDir(first.path()).mkdir("Chimes.wav");
     touch(second.path() + "/Chimes.wav");
     EXPECT_EQ(platform::findSoundFile("Chimes.wav", work.path(), data), second.path() + "/Chimes.wav");
+    // Nor is one in the working folder: the installed copy plays.
+    QDir(work.path()).mkdir("endpinpon.wav");
+    touch(first.path() + "/endpinpon.wav");
+    EXPECT_EQ(platform::findSoundFile("endpinpon.wav", work.path(), data), first.path() + "/endpinpon.wav");
 }
 
 }  // namespace

@@ -114,6 +114,20 @@ TEST_F(Forms, TimersTickOnlyWhenEnabledAndStopWithTheirForm) {
     EXPECT_EQ(ticks, 1);
 }
 
+// Every other test fires ticks by hand; this one lets a timer made enabled,
+// as the mascots' blinking is on every screen, run on the real clock.
+TEST_F(Forms, ATimerMadeEnabledStartsByItselfAndTicksInTheEventLoop) {
+    platform::Timer::setManualMode(false);
+    auto *t = showSample()->addTimer("mascotTimer", 20, true);
+    int ticks = 0;
+    t->onTick = [&] { ++ticks; };
+    EXPECT_TRUE(t->running());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 2; }, 5000));
+    t->setEnabled(false);
+    EXPECT_FALSE(t->running());
+    platform::Timer::setManualMode(true);
+}
+
 TEST_F(Forms, ControlsArePlacedInTwipsAndNamed) {
     auto *a = showSample();
     auto *l = a->addLabel("scoreLabel", "得点", 2280, 4320, 855, 255, platform::makeFont(platform::Face::Gothic, 11.25));

@@ -78,8 +78,13 @@ TEST(ClassModel, SortsByAnyColumnUnreadableFirstAndTiesInCodeOrder) {
         {ClassModel::Misses, Qt::AscendingOrder, {"broken", "link", "pipe", "1", "2", "3", "山田", "10"}},
         {ClassModel::Score, Qt::AscendingOrder, {"broken", "link", "pipe", "3", "1", "山田", "2", "10"}},
         {ClassModel::Code, Qt::DescendingOrder, {"山田", "pipe", "link", "broken", "10", "3", "2", "1"}},
-        // Misses on question 2 (2 each where reached), not reached before reached.
-        {ClassModel::FirstQuestion + 1, Qt::AscendingOrder, {"broken", "link", "pipe", "1", "2", "3", "10", "山田"}},
+        // Misses on a question: those who have not reached it (1 and the
+        // unreadable files on question 3, also 2 on question 5) after those
+        // who did, with 0 misses or more, either way up.
+        {ClassModel::FirstQuestion + 2, Qt::AscendingOrder, {"2", "3", "10", "山田", "1", "broken", "link", "pipe"}},
+        {ClassModel::FirstQuestion + 2, Qt::DescendingOrder, {"2", "3", "10", "山田", "1", "broken", "link", "pipe"}},
+        {ClassModel::FirstQuestion + 4, Qt::AscendingOrder, {"3", "山田", "10", "1", "2", "broken", "link", "pipe"}},
+        {ClassModel::FirstQuestion + 4, Qt::DescendingOrder, {"10", "3", "山田", "1", "2", "broken", "link", "pipe"}},
         // By state: the readable files first, in code order, then by reason.
         {ClassModel::State, Qt::AscendingOrder, {"1", "2", "3", "10", "山田", "link", "pipe", "broken"}},
     };

@@ -10,6 +10,7 @@
 
 using namespace report;
 using report_test::pupilOn;
+using report_test::writeBytes;
 using report_test::writePupil;
 
 namespace {
@@ -78,14 +79,26 @@ TEST(Csv, ControlCharactersInCodesAreShownAsInTheTable) {
     const QStringList codes{"x\x1b[31m", "d\x7f", QString("c") + QChar(0x85) + "d", QString("r") + QChar(0x202E) + "lt",
                             "\t=1+1"};
     for (const QString &code : codes) writePupil(".", code, pupilOn(4, 0));
-    const ClassReport report = readFolder(".");
+    ClassReport report = readFolder(".");
+    // A file that could not be opened: the reason names it.
+    Pupil unreadable;
+    unreadable.code = "y\x1b[2J";
+    unreadable.reason = "「y\x1b[2J.ucd」を開けません（許可がありません）。";
+    report.pupils.push_back(unreadable);
     const QString text = QString::fromUtf8(csv(report).mid(3));
-    const QString shown = table(report);
+    const QString shown = table(report), page = QString::fromUtf8(html(report));
     for (const QString &code : codes) {
         EXPECT_TRUE(text.contains("\r\n" + visible(code) + ",4,")) << visible(code).toStdString();
         EXPECT_TRUE(shown.contains(visible(code) + " ")) << visible(code).toStdString();
     }
     EXPECT_TRUE(text.contains("\r\nx<U+001B>[31m,4,"));
+    // The reason, as the table, the page and the window show it.
+    const QString reason = stateText(unreadable);
+    EXPECT_EQ(reason, "読めません：「y<U+001B>[2J.ucd」を開けません（許可がありません）。");
+    EXPECT_TRUE(text.contains(reason)) << text.toStdString();
+    EXPECT_TRUE(shown.contains(reason)) << shown.toStdString();
+    EXPECT_TRUE(page.contains(reason.toHtmlEscaped())) << page.toStdString();
+    EXPECT_FALSE(shown.contains(QChar(0x1b)) || page.contains(QChar(0x1b)));
     // No control or format character but the line ends.
     for (QChar c : text) {
         if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format) {

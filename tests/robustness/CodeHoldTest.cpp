@@ -14,8 +14,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
+#include <QTest>
 
 #include <ctime>
+#include <memory>
+#include <string_view>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -108,8 +111,8 @@ TEST(CodeHoldFile, LiveHoldsRefuseStaleOnesAreTakenOver) {
     const QString here = QSysInfo::machineHostName();
     const Case cases[] = {
         {"another machine, renewed just now", "pc-12", 4711, 0, Outcome::InUse},
-        {"another machine, last renewed 100 s ago", "pc-12", 4711, 100, Outcome::InUse},
-        {"another machine that stopped renewing 3 min ago", "pc-12", 4711, 180, Outcome::Held},
+        {"another machine, last renewed 115 s ago", "pc-12", 4711, 115, Outcome::InUse},
+        {"another machine that stopped renewing 125 s ago", "pc-12", 4711, 125, Outcome::Held},
         {"another program on this machine that runs", here, ::getppid(), 0, Outcome::InUse},
         {"a program on this machine that has ended", here, endedProcess(), 0, Outcome::Held},
         {"a damaged hold, fresh", "", 0, 0, Outcome::InUse},
@@ -136,28 +139,45 @@ TEST(CodeHoldFile, LiveHoldsRefuseStaleOnesAreTakenOver) {
 }
 
 TEST(CodeHoldFile, RenewalKeepsTheHoldFreshAndGivesUpOneTakenOver) {
+    platform::Timer::setManualMode(false);
     CodeHold hold;
     ASSERT_EQ(hold.acquire("3103.ucd"), Outcome::Held);
-    ASSERT_TRUE(hold.renewTimer().isEnabled());
+    // Renewed every 30 s on the real clock from the moment the code is taken.
+    EXPECT_EQ(hold.renewTimer().interval(), 30 * 1000);
+    EXPECT_TRUE(hold.renewTimer().running());
 
-    // Past its expiry without a tick, then a tick: the hold is fresh again,
-    // and a second program is refused.
-    age("3103.ucd.hold", CodeHold::kExpirySeconds + 30);
-    hold.renewTimer().fire();
-    EXPECT_LE(QFileInfo("3103.ucd.hold").lastModified().secsTo(QDateTime::currentDateTime()), 5);
+    // Past its expiry, then renewed by the event loop (at a short interval
+    // here): the hold is fresh again, and a second program is refused.
+    age("3103.ucd.hold", 150);
+    hold.renewTimer().setInterval(20);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [] { return QFileInfo("3103.ucd.hold").lastModified().secsTo(QDateTime::currentDateTime()) <= 5; }, 5000));
+    hold.renewTimer().setInterval(3600 * 1000);
     EXPECT_EQ(acquireInAnotherProgram("3103.ucd"), static_cast<int>(Outcome::InUse));
     EXPECT_TRUE(ownsHold("3103"));
-
-    // Lost for minutes (the network dropped) and taken over meanwhile: the
-    // tick finds another's hold and leaves it alone, and the end of the
-    // program does not remove it.
-    plantHold("3103", "pc-07", 99, 0);
-    const QByteArray theirs = readAll("3103.ucd.hold");
-    hold.renewTimer().fire();
-    EXPECT_FALSE(hold.holding());
-    EXPECT_FALSE(hold.renewTimer().isEnabled());
     hold.release();
-    EXPECT_EQ(readAll("3103.ucd.hold"), theirs);
+
+    // Lost for minutes (the network dropped) and taken over meanwhile by
+    // another machine: nothing this program does afterwards touches the
+    // newcomer's hold, not taking another code, not its renewal, not its end.
+    for (const char *next : {"another code", "a renewal", "the end"}) {
+        SCOPED_TRACE(next);
+        auto mine = std::make_unique<CodeHold>();
+        ASSERT_EQ(mine->acquire("3103.ucd"), Outcome::Held);
+        plantHold("3103", "pc-07", 99, 0);
+        const QByteArray theirs = readAll("3103.ucd.hold");
+        if (next == std::string_view("another code")) {
+            EXPECT_EQ(mine->acquire("3199.ucd"), Outcome::Held);
+        } else if (next == std::string_view("a renewal")) {
+            mine->renewTimer().fire();
+            EXPECT_FALSE(mine->holding());
+            EXPECT_FALSE(mine->renewTimer().running());
+        }
+        mine.reset();
+        EXPECT_EQ(readAll("3103.ucd.hold"), theirs);
+        EXPECT_EQ(entriesHere(), QStringList{"3103.ucd.hold"});
+        QFile::remove("3103.ucd.hold");
+    }
 }
 
 TEST(CodeHoldFile, AHoldThatCannotBeWrittenDoesNotStopTheGame) {
@@ -187,17 +207,20 @@ TEST_F(HeldCodeAtTheStartMenu, ACodeInPlayElsewhereIsAskedAgainAndAStaleHoldOnPm
     state::progress::save(saved);
     const QByteArray progress = readAll("3104.ucd");
     plantHold("3104", "pc-12", 4711, 10);
-    plantHold("pm", "pc-03", 12, CodeHold::kExpirySeconds + 30);  // the empty code's
+    plantHold("3105", "", 0, 10);                // damaged: names no machine
+    plantHold("pm", "pc-03", 12, 150);          // the empty code's, stale
     screens::showScreen(screens::ScreenId::StartMenu);
     auto *menu = open<screens::StartMenu>(ScreenId::StartMenu);
     ASSERT_TRUE(menu);
-    dialogs.inputAnswers = {"3104", ""};
+    dialogs.inputAnswers = {"3104", "3105", ""};
     click(menu->newRunButton);  // 初めからやる: would reset 3104 to question 1
     settle();
 
-    ASSERT_EQ(dialogs.calls.size(), 3);  // asked, refused, asked again
+    ASSERT_EQ(dialogs.calls.size(), 5);  // asked, refused, asked, refused, asked again
     EXPECT_EQ(dialogs.calls[1],
               "error|このコードは今ほかのコンピューター（pc-12）で使われています。\n別のコードを入れてください。|ぽむりん紀行20");
+    EXPECT_EQ(dialogs.calls[3],
+              "error|このコードは今ほかのところで使われています。\n別のコードを入れてください。|ぽむりん紀行20");
     // The other pupil's save is untouched; this one plays pm.
     EXPECT_EQ(readAll("3104.ucd"), progress);
     EXPECT_EQ(state::session().userCode, "pm");

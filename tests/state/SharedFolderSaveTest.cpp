@@ -118,7 +118,7 @@ void plant(const QByteArray &name, int ago, bool folder = false) {
 }
 
 TEST(SharedFolderSave, OnlyClearlyStaleTemporariesOfTheSameFileAreRemoved) {
-    const int stale = files::kStaleTempSeconds + 60, young = files::kStaleTempSeconds - 60;
+    const int stale = 11 * 60, young = 9 * 60;
     // Each save names its temporary afresh, so two saves never share one.
     EXPECT_NE(files::tempNameFor("abc.ucd"), files::tempNameFor("abc.ucd"));
     const QList<QByteArray> removed = {
@@ -128,6 +128,8 @@ TEST(SharedFolderSave, OnlyClearlyStaleTemporariesOfTheSameFileAreRemoved) {
     };
     QStringList kept = {
         "abc.ucd.0000a1b2Yng001",  // 9 minutes: another machine may still be writing it
+        "abc.ucd.0000a1b2Now001",  // being written by a slow save right now
+        "abc.ucd.0000a1b2Ahead1",  // written by a machine whose clock runs a minute ahead
         "abc.ucd.notes",           // not a temporary's name
         "abc.ucd.bak1",
         "abc.ucd.hold",            // a hold is not a temporary
@@ -135,7 +137,9 @@ TEST(SharedFolderSave, OnlyClearlyStaleTemporariesOfTheSameFileAreRemoved) {
         "abc.ucd.x.ucd",           // the progress file of the code "abc.ucd.x"
     };
     for (const QByteArray &name : removed) plant(name, stale);
-    for (const QString &name : kept) plant(QFile::encodeName(name), name.contains("Yng") ? young : stale);
+    for (const QString &name : kept)
+        plant(QFile::encodeName(name), name.contains("Yng") ? young : name.contains("Now") ? 0
+                                                               : name.contains("Ahead") ? -60 : stale);
     plant("abc.ucd.0000a1b2Fldr01", stale, true);  // a folder is never removed
     progress::save(pupil("abc"));
 

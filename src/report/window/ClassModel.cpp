@@ -25,19 +25,23 @@ constexpr qsizetype kRowByRowLimit = 64;
 const QColor kUnreadableBackground(0xfd, 0xe4, 0xe4);
 const QColor kUnreadableText(0x22, 0x22, 0x22);
 
+// Whether a question column has a value for the pupil: the question was
+// reached (a file that was not read reached none).
+bool reachedIn(const Pupil &p, int column) {
+    return column < ClassModel::FirstQuestion || missStep(p, ClassModel::question(column)) != kNotReached;
+}
+
 // The value a numeric column sorts by; a file that was not read has none
-// and sorts before every number.
+// and sorts before every number.  In a question column only the rows that
+// reached it have one (see ClassSortProxy::lessThan).
 double numberOf(const Pupil &p, int column) {
+    if (column >= ClassModel::FirstQuestion) return reachedIn(p, column) ? p.missCount[ClassModel::question(column)] : 0;
     if (!p.wasRead()) return -std::numeric_limits<double>::infinity();
     switch (column) {
     case ClassModel::Reached: return p.questionNo;
     case ClassModel::Score: return p.score;
     case ClassModel::Misses: return double(p.missTotal());
-    case ClassModel::Seconds: return p.secondsTotal();
-    default: {
-        const int q = ClassModel::question(column);
-        return missStep(p, q) == kNotReached ? -1 : p.missCount[q];
-    }
+    default: return p.secondsTotal();
     }
 }
 
@@ -218,6 +222,10 @@ bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right)
     const int column = left.column();
     // The model's rows are in code order already.
     if (column == ClassModel::Code) return left.row() < right.row();
+    // Pupils who have not reached a question stay after those who did, with
+    // 0 misses or more, both ways up (a descending sort asks lessThan(right, left)).
+    if (const bool reachedA = reachedIn(a, column); reachedA != reachedIn(b, column))
+        return reachedA == (sortOrder() == Qt::AscendingOrder);
     const auto key = [column](const Pupil &p) {
         return column == ClassModel::State ? std::tuple(int(p.state), p.reason, 0.0)
                                            : std::tuple(0, QString(), numberOf(p, column));

@@ -35,14 +35,6 @@ namespace {
 const QString kTitle = QStringLiteral("ぽむりん紀行20 クラスの記録");
 constexpr int kProgressDelayMs = 300;  // a read shorter than this shows no progress bar
 
-QString countsText(const ClassSummary &s) {
-    if (s.files == 0) return QStringLiteral("進み具合のファイル（*.ucd）がありません。");
-    QStringList parts{QStringLiteral("読めた %1 件").arg(s.readable)};
-    if (s.odd) parts << QStringLiteral("要確認 %1 件").arg(s.odd);
-    if (s.unreadable) parts << QStringLiteral("読めない %1 件").arg(s.unreadable);
-    return QStringLiteral("ファイル %1 件（%2）").arg(s.files).arg(parts.join(QStringLiteral("、")));
-}
-
 QLabel *heading(const QString &text, QWidget *parent) {
     auto *label = new QLabel(text, parent);
     QFont f = label->font();
@@ -276,7 +268,7 @@ void ClassWindow::updated(const DeltaPtr &delta) {
 }
 
 void ClassWindow::showStatus() {
-    QString text = countsText(model_.summary());
+    QString text = countsLine(model_.summary());
     if (model_.readAt().isValid())
         text += QStringLiteral("　%1 に読みました").arg(model_.readAt().toString(QStringLiteral("HH:mm:ss")));
     if (!error_.isEmpty()) text = error_ + QStringLiteral("　") + (model_.rowCount() ? text : QString());

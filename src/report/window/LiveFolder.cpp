@@ -106,9 +106,15 @@ void LiveFolder::readerFinished(quint64 generation, const DeltaPtr &delta) {
     if (again) start();
 }
 
+void LiveFolder::setNotifications(bool on) {
+    notifications_ = on;
+    if (!on && !watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
+    if (on && !folder_.isNull()) watch();
+}
+
 // A folder that was missing or replaced is watched again once it can be read.
 void LiveFolder::watch() {
-    if (watcher_->directories().isEmpty() && QFileInfo(folder_).isDir()) watcher_->addPath(folder_);
+    if (notifications_ && watcher_->directories().isEmpty() && QFileInfo(folder_).isDir()) watcher_->addPath(folder_);
 }
 
 }  // namespace report::window

@@ -58,6 +58,10 @@ public:
     bool busy() const { return busy_; }
     void setRescanInterval(int ms) { periodic_.setInterval(ms); }
     int rescanInterval() const { return periodic_.interval(); }
+    // Whether the file system's change notifications are followed (on by
+    // default); off, only the regular look sees changes, as on a network
+    // folder whose server sends none.
+    void setNotifications(bool on);
 
 public slots:
     // Looks at the folder now (after the running look, if one runs).  The
@@ -80,7 +84,7 @@ private:
     FolderReader *reader_;
     QFileSystemWatcher *watcher_;
     QTimer settle_, periodic_;
-    bool busy_ = false, again_ = false;
+    bool busy_ = false, again_ = false, notifications_ = true;
 };
 
 }  // namespace report::window

@@ -13,9 +13,12 @@ bool claimCode(QWidget *parent, const QString &stem) {
     state::CodeHold::Holder holder;
     const auto outcome = state::codeHold().acquire(state::progress::fileName(stem), &holder);
     if (outcome != state::CodeHold::Outcome::InUse) return true;
-    const QString where = holder.host.isEmpty() || holder.host == QSysInfo::machineHostName()
-                              ? QStringLiteral("このコードは今このコンピューターのほかの画面で使われています。")
-                              : QStringLiteral("このコードは今ほかのコンピューター（%1）で使われています。").arg(holder.host);
+    // A damaged hold names no machine: say only that the code is in use.
+    const QString where =
+        holder.host.isEmpty() ? QStringLiteral("このコードは今ほかのところで使われています。")
+        : holder.host == QSysInfo::machineHostName()
+            ? QStringLiteral("このコードは今このコンピューターのほかの画面で使われています。")
+            : QStringLiteral("このコードは今ほかのコンピューター（%1）で使われています。").arg(holder.host);
     platform::dialogs().showError(parent, where + QStringLiteral("\n別のコードを入れてください。"),
                                   QStringLiteral("ぽむりん紀行20"));
     return false;
