@@ -233,5 +233,7 @@ TEST(Html, MissesGridHasACellPerQuestionReachedInItsStep) {
     EXPECT_EQ(rows.count("<th scope=\"col\">"), 31);
     // Each step's colour is in the page's style, with the legend.
     for (const char *step : {"td.m0", "td.m1", "td.m2", "td.m3"}) EXPECT_TRUE(page.contains(step)) << step;
-    EXPECT_TRUE(page.contains("ミス 3 回以上"));
+    EXPECT_TRUE(page.contains("<p class=\"key\"><span class=\"m0\">0</span>ミスなし<span class=\"m1\">1</span>ミス 1 回"
+                              "<span class=\"m2\">2</span>ミス 2 回<span class=\"m3\">3+</span>ミス 3 回以上"
+                              "<span></span>まだ進んでいない</p>"));
 }
