@@ -4,10 +4,20 @@
 // write.  Dialogs and the browser are answered by a fake.
 #include "ClassFolder.h"
 #include "report/Writers.h"
+#include "platform/Forms.h"
+#include "platform/PictureBox.h"
 #include "report/window/ClassWindow.h"
+#include "report/window/Explanation.h"
+#include "screens/tutor/ExpectedTutorOutput.h"
+#include "screens/tutor/TutorScreen.h"
+#include "screens/tutor/TutorScripts.h"
+#include "state/Session.h"
 #include "support/EnvVar.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QGraphicsView>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -93,6 +103,12 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     EXPECT_TRUE(button("csvButton")->isEnabled());
     // The table names its columns and cells for a screen reader.
     EXPECT_EQ(table->model()->headerData(ClassModel::Misses, Qt::Horizontal).toString(), "ミス合計");
+    EXPECT_EQ(table->model()->headerData(ClassModel::Seconds, Qt::Horizontal).toString(), "合計時間");
+    // A question's heading: its title read with its number, what it asks shown.
+    const int q12 = ClassModel::FirstQuestion + 11;
+    EXPECT_EQ(table->model()->headerData(q12, Qt::Horizontal, Qt::AccessibleTextRole).toString(), "問12　√をふくむ式の展開");
+    EXPECT_EQ(table->model()->headerData(q12, Qt::Horizontal, Qt::ToolTipRole).toString(),
+              "問12　√をふくむ式の展開（√をふくむ式の計算）\n次の計算をせよ。\n(２ ＋ ４√３)(３ － √３)");
     EXPECT_EQ(table->accessibleName(), "一覧");
     EXPECT_EQ(snapshot("class"), before);
 }
@@ -168,12 +184,12 @@ TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
     ASSERT_TRUE(opened());
     button("chooseButton")->setFocus();
     QStringList order;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 6; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         const QWidget *w = QApplication::focusWidget();
         order << (w->objectName().startsWith("qt_") ? QString(w->metaObject()->className()) : w->objectName());
     }
-    EXPECT_EQ(order, QStringList({"csvButton", "pageButton", "QTabBar", "classTable"}));
+    EXPECT_EQ(order, QStringList({"csvButton", "pageButton", "questionList", "explainButton", "QTabBar", "classTable"}));
     // The tab bar's arrow keys bring the grid; Tab goes into it.
     auto *bar = window->findChild<QTabBar *>();
     ASSERT_TRUE(bar);
@@ -182,6 +198,117 @@ TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
     QTest::keyClick(bar, Qt::Key_Tab);
     ASSERT_TRUE(QApplication::focusWidget());
     EXPECT_EQ(QApplication::focusWidget()->objectName(), "missGrid");
+}
+
+namespace {
+
+// The texts printed in a tutor box by the example and the first `clicks`
+// explanation steps of question q, as the tutor's own tests expect them.
+QStringList expectedPieces(int q, int box, int clicks) {
+    QStringList pieces;
+    for (const tutor_test::ExpectedPiece &p : tutor_test::kExpectedOutput) {
+        if (p.question != q || p.box != box || p.click > clicks) continue;
+        if (p.color == tutor_test::kCleared) pieces.clear();
+        else pieces << QString::fromUtf8(p.text);
+    }
+    return pieces;
+}
+
+QStringList printedPieces(const platform::PictureBox *box) {
+    QStringList pieces;
+    for (const platform::PrintedText &t : box->printed()) pieces << t.text;
+    return pieces;
+}
+
+ExplanationWindow *openExplanation() {
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *e = qobject_cast<ExplanationWindow *>(w); e && e->isVisible()) return e;
+    return nullptr;
+}
+
+// Lets a queued close and the deletion it leads to happen.
+void settle() {
+    QTest::qWait(10);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+
+// A question chosen in the grid, its explanation opened: the game's tutor
+// and script for that question, scaled to fill the window, stepped forward
+// by click and key and back, closed by Esc, 終了, EXIT or its last step;
+// and no file anywhere changed, no game screen shown, the game's run untouched.
+TEST_F(ClassWindowTest, ExplanationOfAChosenQuestionIsTheTutorsOwnAndTouchesNoFile) {
+    const QStringList before = snapshot("class");
+    const QStringList here = QDir(".").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    window->show();
+    ASSERT_TRUE(opened());
+    auto *grid = window->findChild<QTableView *>("missGrid");
+    ASSERT_TRUE(grid);
+    grid->setCurrentIndex(grid->model()->index(0, ClassModel::FirstQuestion + 28));
+    EXPECT_EQ(window->chosenQuestion(), 29);
+    button("explainButton")->click();
+    QPointer<ExplanationWindow> shown = openExplanation();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->question(), 29);
+    EXPECT_EQ(shown->stepCount(), tutor::clickCount(29) - 1);
+    screens::TutorScreen *tutor = shown->tutor();
+    EXPECT_EQ(printedPieces(tutor->explanationBox), expectedPieces(29, 1, 0));
+    EXPECT_EQ(tutor->speechBox->printed().size(), 3);
+    // The tutor screen fills the window's width or height, whole.
+    auto *view = shown->findChild<QGraphicsView *>("explanationView");
+    const QRect page = view->mapFromScene(view->sceneRect()).boundingRect();
+    const QSize room = view->viewport()->size();
+    EXPECT_LE(page.width(), room.width() + 2);
+    EXPECT_LE(page.height(), room.height() + 2);
+    EXPECT_TRUE(page.width() >= room.width() - 2 || page.height() >= room.height() - 2) << page.width() << "x" << page.height();
+    EXPECT_GT(shown->scale(), 1.0);
+
+    // A real click on the scaled 次へ reaches the tutor's button; → and ← step.
+    const QPoint next = view->mapFromScene(
+        QPointF(tutor->nextButton->mapTo(tutor->parentWidget(), tutor->nextButton->rect().center())));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, next);
+    EXPECT_EQ(shown->stepsShown(), 1);
+    EXPECT_EQ(printedPieces(shown->tutor()->explanationBox), expectedPieces(29, 1, 1));
+    shown->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
+    QTest::keyClick(shown, Qt::Key_Right);
+    EXPECT_EQ(shown->stepsShown(), 2);
+    QTest::keyClick(shown, Qt::Key_Left);
+    EXPECT_EQ(shown->stepsShown(), 1);
+    EXPECT_EQ(printedPieces(shown->tutor()->explanationBox), expectedPieces(29, 1, 1));
+    EXPECT_EQ(printedPieces(shown->tutor()->workingBox), expectedPieces(29, 2, 1));
+    shown->back();
+    EXPECT_EQ(printedPieces(shown->tutor()->explanationBox), expectedPieces(29, 1, 0));
+    QTest::keyClick(shown, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(shown);
+
+    // From the list: every step, then the closing click, as for a pupil.
+    window->findChild<QComboBox *>("questionList")->setCurrentIndex(16);
+    shown = window->explain();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->question(), 17);
+    for (int k = 1; k <= shown->stepCount(); ++k) shown->next();
+    EXPECT_EQ(printedPieces(shown->tutor()->workingBox), expectedPieces(17, 2, shown->stepCount()));
+    shown->next();
+    settle();
+    EXPECT_FALSE(shown);
+    // The tutor's EXIT and 終了 close it too.
+    shown = window->explain();
+    shown->tutor()->exitButton->click();
+    settle();
+    EXPECT_FALSE(shown);
+    shown = window->explain();
+    shown->page()->findChild<QPushButton *>("closeButton")->click();
+    settle();
+    EXPECT_FALSE(shown);
+
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(platform::forms::showLog().isEmpty());
+    EXPECT_EQ(state::session().question, 0);
+    EXPECT_EQ(snapshot("class"), before);
+    EXPECT_EQ(QDir(".").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), here);
 }
 
 TEST(ReportCommandWindow, WindowOptionIsRecognisedAndNotMixedWithFiles) {

@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 
 #include <cmath>
+#include <ctime>
 
 using namespace report;
 using namespace report::window;
@@ -53,7 +54,7 @@ TEST(ClassModel, RowsOfAFolderInClassListOrderWithTheTablesCells) {
     EXPECT_EQ(column(l.model, ClassModel::Reached), QStringList({"1", "4", "5", "30", "", "", "", "5"}));
     EXPECT_EQ(column(l.model, ClassModel::Score), QStringList({"0", "3000", "-3000", "87000", "", "", "", "0"}));
     // Seconds of the questions before the one reached: 11 + 12 + 13 for "2".
-    EXPECT_EQ(l.model.index(1, ClassModel::Seconds).data().toString(), "36");
+    EXPECT_EQ(l.model.index(1, ClassModel::Seconds).data().toString(), "36秒");
     const QStringList states = column(l.model, ClassModel::State);
     EXPECT_EQ(states[0], "正常");
     EXPECT_TRUE(states[4].startsWith("読めません：")) << states[4].toStdString();
@@ -203,4 +204,54 @@ TEST(StartFolder, GivenThenClassFolderThenLastChosen) {
     // game's configuration and not in it.
     EXPECT_TRUE(QFile::exists("home-config/pomurin20/pomurin20-report.conf"));
     EXPECT_FALSE(QFile::exists("home-config/pomurin20/pomurin20.conf"));
+}
+
+namespace {
+
+// A hold beside code's file as a playing program writes it (empty host:
+// damaged text), last renewed ago seconds back.
+void plantHold(const QString &code, const QString &host, qint64 pid, int ago) {
+    writeBytes("class/" + code + ".ucd.hold",
+               host.isEmpty() ? QByteArray("\x01\x02 garbage")
+                              : "pomurin20 hold\nhost " + host.toUtf8() + "\npid " + QByteArray::number(pid) +
+                                    "\ntoken 0123456789abcdef0123456789abcdef\ntime 2026-01-01T00:00:00Z\n");
+    const timespec then{std::time(nullptr) - ago, 0};
+    const timespec times[2] = {then, then};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName("class/" + code + ".ucd.hold").constData(), times, 0), 0);
+}
+
+}  // namespace
+
+TEST(ClassModel, PlayingNowFromLiveHoldsOnlyAndFollowedAtEachLook) {
+    QDir().mkdir("class");
+    for (const char *code : {"live", "old", "garbled", "stale garbage", "folder", "fifo", "link", "none"})
+        writePupil("class", code, pupilOn(3, 0));
+    plantHold("live", "pc-12", 4711, 100);      // renewed within two minutes
+    plantHold("old", "pc-07", 4711, 180);       // stopped renewing three minutes ago
+    plantHold("garbled", "", 0, 0);             // damaged, fresh: the code is held, by nobody named
+    plantHold("stale garbage", "", 0, 600);
+    QDir().mkdir("class/folder.ucd.hold");
+    ASSERT_EQ(::mkfifo("class/fifo.ucd.hold", 0600), 0);
+    ASSERT_EQ(::symlink("live.ucd.hold", "class/link.ucd.hold"), 0);
+    writeBytes("class/ghost.ucd.hold", "pomurin20 hold\nhost pc-01\n");  // no progress file: no row
+    Loaded l;
+    l.look();
+    ASSERT_EQ(l.model.rowCount(), 8);
+    EXPECT_EQ(column(l.model, ClassModel::Code),
+              QStringList({"fifo", "folder", "garbled", "link", "live", "none", "old", "stale garbage"}));
+    EXPECT_EQ(column(l.model, ClassModel::Playing), QStringList({"", "", "（端末名のない記録）", "", "pc-12", "", "", ""}));
+
+    // A hold renewed, one gone stale, one removed: those rows change at the
+    // next look, and no progress file is read again.
+    plantHold("old", "pc-07", 4711, 0);
+    plantHold("live", "pc-12", 4711, 200);
+    ASSERT_TRUE(QFile::remove("class/garbled.ucd.hold"));
+    const ScanDelta d = l.look();
+    EXPECT_EQ(d.read, 0);
+    QStringList changed;
+    for (const Row &row : d.changed) changed << row.pupil.code;
+    changed.sort();
+    EXPECT_EQ(changed, QStringList({"garbled", "live", "old"}));
+    EXPECT_EQ(column(l.model, ClassModel::Playing), QStringList({"", "", "", "", "", "", "pc-07", ""}));
+    EXPECT_EQ(l.model.index(6, ClassModel::Playing).data(Qt::ToolTipRole).toString(), "<p>pc-07 でプレイ中</p>");
 }
