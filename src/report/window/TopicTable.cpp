@@ -13,7 +13,7 @@ namespace report::window {
 
 namespace {
 
-// An average with a bar behind its number, as long as its share of the largest.
+// A bar as long as its share of the largest average.
 class BarDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -33,16 +33,17 @@ TopicTable::TopicTable(QWidget *parent) : QTableWidget(int(bank::topics().size()
     setObjectName(QStringLiteral("topicTable"));
     setAccessibleName(QStringLiteral("分野ごとの平均ミス数"));
     setHorizontalHeaderLabels({QStringLiteral("分野"), QStringLiteral("問題"), QStringLiteral("進んだ人数"),
-                               QStringLiteral("1 問あたりの平均ミス")});
+                               QStringLiteral("1 問あたりの平均ミス"), QString()});
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
     verticalHeader()->hide();
     horizontalHeader()->setStretchLastSection(true);
-    setItemDelegateForColumn(Average, new BarDelegate(this));
+    setItemDelegateForColumn(Bar, new BarDelegate(this));
     const QFontMetrics fm = fontMetrics();
     setColumnWidth(Name, fm.horizontalAdvance(QStringLiteral("√をふくむ式の計算")) + 24);
     setColumnWidth(Questions, fm.horizontalAdvance(QStringLiteral("問00〜問00")) + 24);
     setColumnWidth(Pupils, fm.horizontalAdvance(QStringLiteral("進んだ人数")) + 32);
+    setColumnWidth(Average, fm.horizontalAdvance(QStringLiteral("1 問あたりの平均ミス")) + 24);
     for (int r = 0; r < rowCount(); ++r)
         for (int c = 0; c < kColumns; ++c) {
             auto *item = new QTableWidgetItem;
@@ -68,7 +69,7 @@ void TopicTable::setSummary(const ClassSummary &summary) {
         item(r, Questions)->setText(QStringLiteral("問%1〜問%2").arg(t.first).arg(t.last));
         item(r, Pupils)->setText(QStringLiteral("%1 人").arg(f.pupils));
         item(r, Average)->setText(average);
-        item(r, Average)->setData(ShareRole, most > 0 ? f.averageMisses / most : 0.0);
+        item(r, Bar)->setData(ShareRole, most > 0 ? f.averageMisses / most : 0.0);
         const bool weakest = most > 0 && f.averageMisses == most;
         for (int c = 0; c < kColumns; ++c) {
             QFont font = this->font();

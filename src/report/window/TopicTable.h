@@ -14,8 +14,8 @@ namespace report::window {
 class TopicTable : public QTableWidget {
     Q_OBJECT
 public:
-    enum Column { Name, Questions, Pupils, Average, kColumns };
-    // The bar's share (0..1) of an average cell.
+    enum Column { Name, Questions, Pupils, Average, Bar, kColumns };
+    // The bar's share (0..1) of the largest average.
     static constexpr int ShareRole = Qt::UserRole + 1;
 
     explicit TopicTable(QWidget *parent = nullptr);
