@@ -190,6 +190,7 @@ TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
         order << (w->objectName().startsWith("qt_") ? QString(w->metaObject()->className()) : w->objectName());
     }
     EXPECT_EQ(order, QStringList({"csvButton", "pageButton", "questionList", "explainButton", "QTabBar", "classTable"}));
+    EXPECT_EQ(window->findChild<QWidget *>("questionList")->accessibleName(), "説明する問題");
     // The tab bar's arrow keys bring the grid; Tab goes into it.
     auto *bar = window->findChild<QTabBar *>();
     ASSERT_TRUE(bar);
@@ -263,6 +264,14 @@ TEST_F(ClassWindowTest, ExplanationOfAChosenQuestionIsTheTutorsOwnAndTouchesNoFi
     EXPECT_LE(page.height(), room.height() + 2);
     EXPECT_TRUE(page.width() >= room.width() - 2 || page.height() >= room.height() - 2) << page.width() << "x" << page.height();
     EXPECT_GT(shown->scale(), 1.0);
+    // In a small window it is made smaller, still whole.
+    shown->setWindowState(Qt::WindowNoState);
+    shown->resize(300, 240);
+    QCoreApplication::processEvents();
+    const QRect small = view->mapFromScene(view->sceneRect()).boundingRect();
+    EXPECT_LE(small.width(), view->viewport()->width() + 2);
+    EXPECT_LE(small.height(), view->viewport()->height() + 2);
+    EXPECT_LT(shown->scale(), 1.0);
 
     // A real click on the scaled 次へ reaches the tutor's button; → and ← step.
     const QPoint next = view->mapFromScene(

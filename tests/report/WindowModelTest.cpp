@@ -7,6 +7,7 @@
 #include "report/window/ClassModel.h"
 #include "report/window/FolderScanner.h"
 #include "report/window/StartFolder.h"
+#include "report/window/TopicTable.h"
 #include "support/EnvVar.h"
 
 #include <QColor>
@@ -254,4 +255,50 @@ TEST(ClassModel, PlayingNowFromLiveHoldsOnlyAndFollowedAtEachLook) {
     EXPECT_EQ(changed, QStringList({"garbled", "live", "old"}));
     EXPECT_EQ(column(l.model, ClassModel::Playing), QStringList({"", "", "", "", "", "", "pc-07", ""}));
     EXPECT_EQ(l.model.index(6, ClassModel::Playing).data(Qt::ToolTipRole).toString(), "<p>pc-07 でプレイ中</p>");
+}
+
+// Tooltips are rich text made with the code escaped: a code is never markup.
+TEST(ClassModel, TooltipsShowCodesAsTextAndNameTheQuestion) {
+    QDir().mkdir("class");
+    writePupil("class", "<b>x", pupilOn(3, 0));
+    Loaded l;
+    l.look();
+    ASSERT_EQ(l.model.rowCount(), 1);
+    EXPECT_EQ(l.model.index(0, ClassModel::Code).data(Qt::ToolTipRole).toString(),
+              "<p style='white-space:pre'>&lt;b&gt;x</p>");
+    EXPECT_EQ(l.model.index(0, ClassModel::State).data(Qt::ToolTipRole).toString(), "<p style='white-space:pre'>正常</p>");
+    EXPECT_EQ(l.model.index(0, ClassModel::FirstQuestion + 1).data(Qt::ToolTipRole).toString(),
+              "<p style='white-space:pre'>&lt;b&gt;x<br>問2　√をはずす（√１６＝４）：ミス 2 回</p>");
+    EXPECT_FALSE(l.model.index(0, ClassModel::Score).data(Qt::ToolTipRole).isValid());
+}
+
+// The window's topic summary, whole: each topic's pupils and misses per
+// question reached, the one with the most in bold and named so.
+TEST(TopicTable, ShowsEachTopicsFiguresAndMarksTheMost) {
+    state::Session a = pupilOn(30, 0), b = pupilOn(3, 0);
+    a.misses = {};
+    a.misses[2] = 1;
+    a.misses[25] = 2;
+    b.misses = {};
+    b.misses[1] = 1;
+    QDir().mkdir("class");
+    writePupil("class", "a", a);
+    writePupil("class", "b", b);
+    TopicTable table;
+    table.setSummary(summarise(readFolder("class")));
+    QStringList rows;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < TopicTable::Bar; ++c) cells << table.item(r, c)->text();
+        cells << QString::number(table.item(r, TopicTable::Bar)->data(TopicTable::ShareRole).toDouble(), 'f', 2)
+              << (table.item(r, TopicTable::Name)->font().bold() ? "bold" : "");
+        rows << cells.join('|');
+    }
+    EXPECT_EQ(rows, QStringList({"平方根|問1〜問4|2 人|0.29 回|0.71|",  // 2 misses over 4 + 3 questions reached
+                                 "√の変形と乗除|問5〜問10|1 人|0.00 回|0.00|",
+                                 "√をふくむ式の計算|問11〜問16|1 人|0.00 回|0.00|",
+                                 "因数分解|問17〜問21|1 人|0.00 回|0.00|",
+                                 "２次方程式|問22〜問26|1 人|0.40 回|1.00|bold",  // 2 over 5
+                                 "関数ｙ＝ａｘ²|問27〜問30|1 人|0.00 回|0.00|"}));
+    EXPECT_EQ(table.item(4, TopicTable::Name)->data(Qt::AccessibleTextRole).toString(), "２次方程式（いちばんミスが多い分野）");
 }

@@ -98,7 +98,8 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         default: return {};
         }
     case Qt::ToolTipRole:
-        // Plain text: a code or a machine's name is never taken for markup.
+        // Rich text made here with the text escaped, so that a code or a
+        // machine's name is never taken for markup.
         if (column == Playing && !p.playingOn.isEmpty())
             return QStringLiteral("<p>%1 でプレイ中</p>").arg(visible(p.playingOn).toHtmlEscaped());
         if (column == State || column == Code)
@@ -127,7 +128,6 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
     case Qt::DisplayRole: return QString::number(q);
     case Qt::ToolTipRole: return questionDescription(q);
     case Qt::AccessibleTextRole: return questionLabel(q);
-    case TopicRole: return int(bank::topicOf(q) - bank::topics().data());
     default: return {};
     }
 }

@@ -20,8 +20,6 @@ public:
     static constexpr int kColumns = FirstQuestion + state::kQuestions;
     // For a question column: the step of the misses (kNotReached, 0..3).
     static constexpr int StepRole = Qt::UserRole + 1;
-    // For a question column's heading: the index of its topic in bank::topics().
-    static constexpr int TopicRole = Qt::UserRole + 2;
 
     using QAbstractTableModel::QAbstractTableModel;
 
