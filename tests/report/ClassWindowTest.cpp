@@ -6,6 +6,7 @@
 #include "report/Writers.h"
 #include "platform/Forms.h"
 #include "platform/PictureBox.h"
+#include "report/window/BarChart.h"
 #include "report/window/ClassWindow.h"
 #include "report/window/Explanation.h"
 #include "screens/tutor/ExpectedTutorOutput.h"
@@ -18,9 +19,13 @@
 #include <QComboBox>
 #include <QGraphicsView>
 #include <QPointer>
+#include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <QTableView>
 #include <QTest>
 
@@ -201,6 +206,34 @@ TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
     EXPECT_EQ(QApplication::focusWidget()->objectName(), "missGrid");
 }
 
+// A bar tells what its question asks; a click chooses the question for the
+// explanation, in the list and on both charts; the tooltip of a grid's
+// heading does the same.
+TEST_F(ClassWindowTest, ABarsTooltipAndClickNameAndChooseItsQuestion) {
+    window->resize(1040, 720);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(opened());
+    window->findChild<QTabWidget *>("tabs")->setCurrentIndex(2);
+    const QList<BarChart *> charts = window->findChildren<BarChart *>();
+    ASSERT_EQ(charts.size(), 2);
+    BarChart *chart = charts[0];
+    int x = 0;
+    while (x < chart->width() && chart->questionAt(x) != 21) ++x;
+    const QPoint bar(x + 3, chart->height() / 2);
+    ASSERT_EQ(chart->questionAt(bar.x()), 21);
+    QHelpEvent help(QEvent::ToolTip, bar, chart->mapToGlobal(bar));
+    QApplication::sendEvent(chart, &help);
+    EXPECT_TRUE(QToolTip::text().startsWith("問21　共通因数をくくって公式（因数分解）\n次の式を因数分解したときの１つのカッコの中を求めよ。\n"
+                                            "ａ² ｂ － ４ａｂ ＋ ４ｂ\n"))
+        << QToolTip::text().toStdString();
+    QTest::mouseClick(chart, Qt::LeftButton, {}, bar);
+    EXPECT_EQ(window->chosenQuestion(), 21);
+    EXPECT_EQ(window->findChild<QComboBox *>("questionList")->currentText(), "問21　共通因数をくくって公式");
+    for (BarChart *c : charts) EXPECT_EQ(c->chosen(), 21);
+}
+
 namespace {
 
 // The texts printed in a tutor box by the example and the first `clicks`
@@ -253,6 +286,12 @@ TEST_F(ClassWindowTest, ExplanationOfAChosenQuestionIsTheTutorsOwnAndTouchesNoFi
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown->question(), 29);
     EXPECT_EQ(shown->stepCount(), tutor::clickCount(29) - 1);
+    // The bar names the question beside 戻る, left of the step and 終了.
+    const auto *title = shown->page()->findChild<QLabel *>("questionTitle");
+    EXPECT_EQ(title->text(), "問29　ｙの変域（ｘが０をふくむ）");
+    EXPECT_GE(title->x(), shown->page()->findChild<QPushButton *>("backButton")->geometry().right());
+    EXPECT_LE(title->geometry().right(), shown->page()->findChild<QLabel *>("stepLabel")->x());
+    EXPECT_EQ(shown->page()->findChild<QLabel *>("stepLabel")->text(), "説明 0 / 5");
     screens::TutorScreen *tutor = shown->tutor();
     EXPECT_EQ(printedPieces(tutor->explanationBox), expectedPieces(29, 1, 0));
     EXPECT_EQ(tutor->speechBox->printed().size(), 3);

@@ -241,6 +241,9 @@ TEST(ClassModel, PlayingNowFromLiveHoldsOnlyAndFollowedAtEachLook) {
     EXPECT_EQ(column(l.model, ClassModel::Code),
               QStringList({"fifo", "folder", "garbled", "link", "live", "none", "old", "stale garbage"}));
     EXPECT_EQ(column(l.model, ClassModel::Playing), QStringList({"", "", "（端末名のない記録）", "", "pc-12", "", "", ""}));
+    // Sorted by it, the codes in play come together, by machine.
+    l.proxy.sort(ClassModel::Playing, Qt::DescendingOrder);
+    EXPECT_EQ(column(l.proxy, ClassModel::Code).mid(0, 2), QStringList({"garbled", "live"}));
 
     // A hold renewed, one gone stale, one removed: those rows change at the
     // next look, and no progress file is read again.

@@ -26,7 +26,7 @@ constexpr int kBarHeight = 30;  // pixels of the tutor screen
 
 }  // namespace
 
-ExplanationWindow::ExplanationWindow(int q, QWidget *parent) : QWidget(parent) {
+ExplanationWindow::ExplanationWindow(int q, QWidget *parent) : QWidget(parent, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("explanationWindow"));
     run_.question = static_cast<short>(q);
@@ -154,7 +154,8 @@ void ExplanationWindow::showEvent(QShowEvent *event) {
 
 ExplanationWindow *showExplanation(int q, QWidget *near) {
     if (q < 1 || q > state::kQuestions) return nullptr;
-    auto *window = new ExplanationWindow(q);
+    // A window of its own, closed with the teacher's window.
+    auto *window = new ExplanationWindow(q, near ? near->window() : nullptr);
     QScreen *screen = near ? near->screen() : QGuiApplication::primaryScreen();
     if (screen) window->setGeometry(screen->availableGeometry());
     window->showMaximized();

@@ -72,7 +72,7 @@ private:
 
 // Opens the explanation of question q on the screen where near is (the
 // main screen without it), filling it; the window deletes itself when it
-// is closed.  Nothing for q outside 1..30.
+// is closed, and closes with near's window.  Nothing for q outside 1..30.
 ExplanationWindow *showExplanation(int q, QWidget *near);
 
 }  // namespace report::window
