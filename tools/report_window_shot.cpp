@@ -2,16 +2,28 @@
 // Renders the teacher's window on a folder to PNG files, one for each of
 // its tabs, for looking at it without clicking:
 //
-//   report_window_shot <folder> <out-prefix>    writes <out-prefix>-0.png .. -2.png
+//   report_window_shot <folder> <out-prefix>    writes <out-prefix>-0.png .. -3.png
 //   report_window_shot <folder> <out.png> <ms>  the window <ms> after opening the
 //                                               folder, read or not (a long read's progress)
+//   report_window_shot <folder> <out.png> tooltip <q>
+//                                               the whole screen: the grid with the
+//                                               tooltip of question q's heading
+//   report_window_shot <folder> <out.png> explain <q> <steps>
+//                                               the whole screen: question q's
+//                                               explanation after <steps> clicks of 次へ
 //
 // The folder is only read.  With QT_SCALE_FACTOR=2 the pictures show the
-// window scaled by two.
+// window scaled by two.  The whole-screen pictures need a real display (Xvfb).
+#include "report/window/ClassModel.h"
 #include "report/window/ClassWindow.h"
+#include "report/window/Explanation.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTableView>
+#include <QCursor>
 #include <QEventLoop>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -29,20 +41,29 @@ struct NoDialogs : report::window::WindowDialogs {
     void showError(QWidget *, const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
 };
 
+// Runs the event loop for ms milliseconds.
+void wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.size() != 2 && args.size() != 3) {
-        std::fprintf(stderr, "usage: report_window_shot <folder> <out-prefix> | <folder> <out.png> <ms>\n");
+    const bool scene = args.size() >= 4 && (args[2] == "tooltip" || args[2] == "explain");
+    if (args.size() != 2 && args.size() != 3 && !scene) {
+        std::fprintf(stderr, "usage: report_window_shot <folder> <out-prefix> | <folder> <out.png> <ms>\n"
+                             "       | <folder> <out.png> tooltip <q> | <folder> <out.png> explain <q> <steps>\n");
         return 2;
     }
     NoDialogs dialogs;
     QTemporaryDir pages;
     report::window::ClassWindow window(dialogs, pages.path());
     window.show();
-    if (args.size() == 3) {
+    if (args.size() == 3 && !scene) {
         QTimer::singleShot(args[2].toInt(), &app, [&] {
             QApplication::quit();
         });
@@ -64,6 +85,37 @@ int main(int argc, char **argv) {
         return 1;
     }
     auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("tabs"));
+    if (scene) {
+        // The window as the teacher has it, then the scene, then the screen.
+        QScreen *screen = QGuiApplication::primaryScreen();
+        window.setGeometry(screen->availableGeometry().adjusted(0, 0, -screen->availableGeometry().width() / 4, 0));
+        const int q = args[3].toInt();
+        window.chooseQuestion(q);
+        if (args[2] == "tooltip") {
+            tabs->setCurrentIndex(1);
+            auto *grid = window.findChild<QTableView *>(QStringLiteral("missGrid"));
+            QHeaderView *header = grid->horizontalHeader();
+            const int section = report::window::ClassModel::FirstQuestion + q - 1;
+            wait(300);
+            const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                            header->height() - 6);
+            // The pointer rests on the heading; the tooltip comes as for a teacher.
+            window.activateWindow();
+            wait(200);
+            QCursor::setPos(header->viewport()->mapToGlobal(at) - QPoint(4, 0));
+            wait(100);
+            QCursor::setPos(header->viewport()->mapToGlobal(at));
+            wait(1500);
+        } else {
+            report::window::ExplanationWindow *shown = window.explain();
+            if (!shown) return 1;
+            for (int k = 0; k < args[4].toInt(); ++k) shown->next();
+        }
+        wait(800);
+        if (!screen->grabWindow(0).save(args[1])) return 1;
+        std::printf("%s\n", qPrintable(args[1]));
+        return 0;
+    }
     for (int i = 0; i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
         QApplication::processEvents();

@@ -161,7 +161,23 @@ ClassSummary summarise(const ClassReport &report) {
     }
     for (int q = 1; q <= state::kQuestions; ++q)
         s.averageMisses[q] = s.reachedBy[q] ? double(misses[q]) / s.reachedBy[q] : 0;
+    s.missesOn = misses;
     return s;
+}
+
+TopicFigures topicFigures(const ClassSummary &s, int first, int last) {
+    TopicFigures f;
+    first = std::max(first, 1);
+    last = std::min(last, state::kQuestions);
+    if (first > last) return f;
+    f.pupils = s.reachedBy[first];
+    long misses = 0, reached = 0;
+    for (int q = first; q <= last; ++q) {
+        misses += s.missesOn[q];
+        reached += s.reachedBy[q];
+    }
+    f.averageMisses = reached ? double(misses) / double(reached) : 0;
+    return f;
 }
 
 bool codeLess(const QString &a, const QString &b) {

@@ -38,6 +38,9 @@ struct Pupil {
     double score = 0;
     std::array<short, state::kQuestions + 1> missCount{};
     std::array<float, state::kQuestions + 1> answerTime{};
+    // The machine playing this code at the moment (a live hold beside the
+    // file), empty when nobody is.  Only the teacher's window looks.
+    QString playingOn;
 
     bool wasRead() const { return state != State::Unreadable; }
     // How many questions were reached: the question held to 0..30.
@@ -68,7 +71,17 @@ struct ClassSummary {
     std::array<int, state::kQuestions + 1> reachedBy{};  // pupils who reached question q
     // Misses on question q per pupil who reached it (0 when nobody did).
     std::array<double, state::kQuestions + 1> averageMisses{};
+    std::array<long, state::kQuestions + 1> missesOn{};  // their sum
 };
+
+// A topic's figures: how many pupils got to its first question, and its
+// misses per question over the pupils who reached each question (the
+// misses on its questions over the number of questions reached there).
+struct TopicFigures {
+    int pupils = 0;
+    double averageMisses = 0;
+};
+TopicFigures topicFigures(const ClassSummary &s, int first, int last);
 
 // Reads every "<code>.ucd" directly in folder.  Anything in a file's
 // place that is not a readable progress file (a link, FIFO, device,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/Writers.h"
 
+#include "bank/Topics.h"
 #include "report/MissSteps.h"
 #include "state/ProgressFile.h"
 
@@ -97,6 +98,14 @@ QString csvField(QString field, bool isText) {
 
 QString escaped(const QString &text) { return visible(text).toHtmlEscaped().replace(QLatin1Char('\''), "&#39;"); }
 
+// Our own text (titles, problems) in an attribute or element; its line
+// breaks are kept.
+QString ours(const QString &text) { return text.toHtmlEscaped().replace(QLatin1Char('\''), "&#39;"); }
+
+QString topicName(const bank::Topic &t) { return QString::fromUtf8(t.name); }
+
+bool startsTopic(int q) { return q > 1 && bank::topicOf(q) && bank::topicOf(q)->first == q; }
+
 // The smallest of 1, 2, 5 times a power of ten that is at least x.
 double niceStep(double x) {
     const double unit = std::pow(10.0, std::floor(std::log10(x)));
@@ -136,7 +145,8 @@ QString barChart(const QString &label, const std::array<double, kQuestions + 1> 
         const double v = values[q];
         const int x = left + (q - 1) * slot;
         const QString value = QString::number(v, 'f', decimals);
-        svg += QStringLiteral("<g><title>問%1：%2%3</title>").arg(q).arg(value, unit);
+        svg += QStringLiteral("<g><title>%1：%2%3\n%4</title>")
+                   .arg(ours(questionLabel(q)), value, unit, ours(bank::problemText(q, 1)));
         if (v > 0)
             svg += QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\"/>"
                                   "<text class=\"value\" x=\"%5\" y=\"%6\">%7</text>")
@@ -152,13 +162,26 @@ QString barChart(const QString &label, const std::array<double, kQuestions + 1> 
                    .arg(base + 15)
                    .arg(q);
     }
+    // The topics under the question numbers: a bracket over each one's
+    // questions and its name.
+    for (const bank::Topic &t : bank::topics()) {
+        const int x1 = left + (t.first - 1) * slot + 2, x2 = left + t.last * slot - 2;
+        svg += QStringLiteral("<path class=\"topic\" d=\"M%1 %2v5H%3v-5\"/>"
+                              "<text class=\"caption\" x=\"%4\" y=\"%5\">%6</text>\n")
+                   .arg(x1)
+                   .arg(base + 20)
+                   .arg(x2)
+                   .arg((x1 + x2) / 2)
+                   .arg(base + 38)
+                   .arg(ours(topicName(t)));
+    }
     svg += QStringLiteral("<line class=\"axis\" x1=\"%1\" x2=\"%2\" y1=\"%3\" y2=\"%3\"/>"
-                          "<text class=\"caption\" x=\"%4\" y=\"%5\">問題</text>\n</svg>\n")
+                          "<text class=\"tick\" x=\"%4\" y=\"%5\">問</text>\n</svg>\n")
                .arg(left)
                .arg(width - right)
                .arg(base)
-               .arg(left + kQuestions * slot / 2)
-               .arg(base + 36);
+               .arg(left - 6)
+               .arg(base + 15);
     return svg;
 }
 
@@ -169,7 +192,7 @@ h1 { font-size: 1.5em; } h2 { font-size: 1.15em; margin-top: 1.6em; }
 .note { color: #555; font-size: 0.9em; }
 svg { max-width: 100%; height: auto; font-size: 11px; }
 svg rect { fill: #4a7bd0; }
-svg .grid { stroke: #ddd; } svg .axis { stroke: #444; }
+svg .grid { stroke: #ddd; } svg .axis { stroke: #444; } svg .topic { stroke: #667; fill: none; }
 svg text { fill: #333; } svg .tick { text-anchor: end; } svg .q, svg .value, svg .caption { text-anchor: middle; }
 svg .value { font-size: 9px; fill: #1c3f80; }
 table { border-collapse: collapse; margin-top: 0.5em; }
@@ -177,6 +200,9 @@ th, td { border: 1px solid #bbb; padding: 0.25em 0.6em; }
 th { background: #eef2f8; white-space: nowrap; }
 td.num { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
 tr.odd td { background: #fff7d6; } tr.unreadable td { background: #fde4e4; }
+td.problem { white-space: pre-line; }
+.topics td.bar { width: 16em; } .topics td.bar span { display: block; height: 0.9em; background: #4a7bd0; }
+.topics tr.weakest td { font-weight: bold; background: #fff2e0; }
 @media print { body { margin: 0; } }
 )";
 
@@ -189,9 +215,15 @@ QString missGridHtml(const ClassReport &report) {
                                  ".misses th, .misses td { border: none; padding: 0.1em 0.25em; text-align: center; }\n"
                                  ".misses th { background: #eef2f8; } .misses tbody th { text-align: left; }\n"
                                  ".misses td { min-width: 1.6em; background: #fff; outline: 1px solid #e4e4e4; }\n"
+                                 ".misses .topic { border-left: 2px solid #7a8699; } .misses thead th.topic { white-space: nowrap; }\n"
                                  ".misses td, .key span { -webkit-print-color-adjust: exact; print-color-adjust: exact; }\n"
                                  ".key span { display: inline-block; min-width: 1.6em; text-align: center; margin: 0 0.2em 0 0.8em;"
                                  " outline: 1px solid #e4e4e4; }\n");
+    // A topic's first column is ruled off in every row (the code is cell 1).
+    QStringList firstCells;
+    for (const bank::Topic &t : bank::topics())
+        if (t.first > 1) firstCells << QStringLiteral(".misses tbody td:nth-child(%1)").arg(t.first + 1);
+    out += firstCells.join(QStringLiteral(", ")) + QStringLiteral(" { border-left: 2px solid #7a8699; }\n");
     QString key;
     for (int step = 0; step < kMissSteps; ++step) {
         const StepColours &c = stepColours(step);
@@ -205,8 +237,18 @@ QString missGridHtml(const ClassReport &report) {
     out += QStringLiteral("</style>\n<p class=\"key\">%1<span></span>まだ進んでいない</p>\n").arg(key);
     out += QStringLiteral("<table class=\"misses\">\n<caption class=\"note\">数はその問題でのミスの回数です。"
                           "空のますは、まだその問題まで進んでいないか、ファイルを読めなかったことを表します。</caption>\n"
-                          "<thead><tr><th scope=\"col\">コード</th>");
-    for (int q = 1; q <= kQuestions; ++q) out += QStringLiteral("<th scope=\"col\"><abbr title=\"問%1\">%1</abbr></th>").arg(q);
+                          "<thead><tr><th scope=\"col\" rowspan=\"2\">コード</th>");
+    // The topics over their questions, then the questions, each titled
+    // with what it asks; a topic's first column is ruled off.
+    for (const bank::Topic &t : bank::topics())
+        out += QStringLiteral("<th scope=\"colgroup\" colspan=\"%1\" class=\"topic\">%2</th>")
+                   .arg(t.last - t.first + 1)
+                   .arg(ours(topicName(t)));
+    out += QStringLiteral("</tr>\n<tr>");
+    for (int q = 1; q <= kQuestions; ++q)
+        out += QStringLiteral("<th scope=\"col\"%1 title=\"%2\">%3</th>")
+                   .arg(startsTopic(q) ? QStringLiteral(" class=\"topic\"") : QString(), ours(questionDescription(q)))
+                   .arg(q);
     out += QStringLiteral("</tr></thead>\n<tbody>\n");
     for (const Pupil &p : report.pupils) {
         out += QStringLiteral("<tr><th scope=\"row\">%1</th>").arg(escaped(p.code));
@@ -216,6 +258,44 @@ QString missGridHtml(const ClassReport &report) {
                                        : QStringLiteral("<td class=\"m%1\">%2</td>").arg(step).arg(p.missCount[q]);
         }
         out += QStringLiteral("</tr>\n");
+    }
+    out += QStringLiteral("</tbody>\n</table>\n");
+
+    // The key: what each question asks.
+    out += QStringLiteral("<h3>問題の内容</h3>\n<table class=\"key-table\">\n<thead><tr><th>問</th><th>分野</th><th>内容</th>"
+                          "<th>問題（1つ目の型）</th></tr></thead>\n<tbody>\n");
+    for (int q = 1; q <= kQuestions; ++q)
+        out += QStringLiteral("<tr><td class=\"num\">%1</td><td>%2</td><td>%3</td><td class=\"problem\">%4</td></tr>\n")
+                   .arg(q)
+                   .arg(ours(topicName(*bank::topicOf(q))), ours(QString::fromUtf8(bank::titleOf(q))),
+                        ours(bank::problemText(q, 1)));
+    return out + QStringLiteral("</tbody>\n</table>\n");
+}
+
+// Each topic's misses per question reached, as a number and a bar; the
+// topic with the most is marked.
+QString topicsHtml(const ClassSummary &s) {
+    std::vector<TopicFigures> figures;
+    double most = 0;
+    for (const bank::Topic &t : bank::topics()) {
+        figures.push_back(topicFigures(s, t.first, t.last));
+        most = std::max(most, figures.back().averageMisses);
+    }
+    QString out = QStringLiteral("<h2>分野ごとの平均ミス数</h2>\n<p class=\"note\">その分野の問題まで進んだ人の、"
+                                 "1 問あたりの平均です。</p>\n<table class=\"topics\">\n<thead><tr><th>分野</th><th>問題</th>"
+                                 "<th>進んだ人数</th><th colspan=\"2\">1 問あたりの平均ミス</th></tr></thead>\n<tbody>\n");
+    for (size_t i = 0; i < figures.size(); ++i) {
+        const bank::Topic &t = bank::topics()[i];
+        const TopicFigures &f = figures[i];
+        const bool weakest = most > 0 && f.averageMisses == most;
+        out += QStringLiteral("<tr%1><td>%2</td><td class=\"num\">%3〜%4</td><td class=\"num\">%5 人</td>"
+                              "<td class=\"num\">%6 回</td><td class=\"bar\"><span style=\"width: %7%\"></span></td></tr>\n")
+                   .arg(weakest ? QStringLiteral(" class=\"weakest\"") : QString(), ours(topicName(t)))
+                   .arg(t.first)
+                   .arg(t.last)
+                   .arg(f.pupils)
+                   .arg(QString::number(f.averageMisses, 'f', 2))
+                   .arg(most > 0 ? QString::number(100 * f.averageMisses / most, 'f', 0) : QStringLiteral("0"));
     }
     return out + QStringLiteral("</tbody>\n</table>\n");
 }
@@ -228,6 +308,27 @@ QString countsLine(const ClassSummary &s) {
     if (s.odd) parts << QStringLiteral("要確認 %1 件").arg(s.odd);
     if (s.unreadable) parts << QStringLiteral("読めない %1 件").arg(s.unreadable);
     return QStringLiteral("ファイル %1 件（%2）").arg(s.files).arg(parts.join(QStringLiteral("、")));
+}
+
+QString durationText(double seconds) {
+    if (!std::isfinite(seconds)) return QStringLiteral("—");
+    if (seconds < 0 || seconds >= 365.0 * 86400) return formatNumber(seconds, 15) + QStringLiteral("秒");
+    const long whole = long(seconds);
+    const long h = whole / 3600, m = whole / 60 % 60, sec = whole % 60;
+    if (h > 0) return QStringLiteral("%1時間%2分%3秒").arg(h).arg(m).arg(sec);
+    if (m > 0) return QStringLiteral("%1分%2秒").arg(m).arg(sec);
+    return QStringLiteral("%1秒").arg(sec);
+}
+
+QString questionLabel(int q) {
+    const char *title = bank::titleOf(q);
+    return title ? QStringLiteral("問%1　%2").arg(q).arg(QString::fromUtf8(title)) : QStringLiteral("問%1").arg(q);
+}
+
+QString questionDescription(int q) {
+    const bank::Topic *topic = bank::topicOf(q);
+    if (!topic) return questionLabel(q);
+    return QStringLiteral("%1（%2）\n%3").arg(questionLabel(q), topicName(*topic), bank::problemText(q, 1));
 }
 
 QString stateText(const Pupil &p) {
@@ -321,6 +422,7 @@ QByteArray html(const ClassReport &report) {
                .arg(escaped(QDir(report.folder).absolutePath()), report.readAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
                     escaped(countsLine(s)));
 
+    out += topicsHtml(s);
     out += QStringLiteral("<h2>問題ごとの平均ミス数</h2>\n<p class=\"note\">その問題まで進んだ人の平均です。</p>\n");
     out += barChart(QStringLiteral("問題ごとの平均ミス数"), s.averageMisses, 1, QStringLiteral(" 回"));
     std::array<double, kQuestions + 1> reached{};
@@ -332,18 +434,21 @@ QByteArray html(const ClassReport &report) {
 
     out += missGridHtml(report);
     out += QStringLiteral("<h2>一覧</h2>\n<table>\n<thead><tr>");
-    for (const QString &h : headings()) out += QStringLiteral("<th>%1</th>").arg(h);
+    QStringList head = headings();
+    head[Seconds] = QStringLiteral("合計時間");
+    for (const QString &h : head) out += QStringLiteral("<th>%1</th>").arg(h);
     out += QStringLiteral("</tr></thead>\n<tbody>\n");
     for (const Pupil &p : report.pupils) {
         static const char *const rowClass[] = {"", " class=\"odd\"", " class=\"unreadable\""};
         out += QStringLiteral("<tr%1>").arg(QLatin1String(rowClass[int(p.state)]));
-        const QStringList c = cells(p);
+        QStringList c = cells(p);
+        if (p.wasRead()) c[Seconds] = durationText(p.secondsTotal());
         for (int i = 0; i < kColumns; ++i)
             out += (i == Code || i == State ? QStringLiteral("<td>%1</td>") : QStringLiteral("<td class=\"num\">%1</td>"))
                        .arg(escaped(c[i]));
         out += QStringLiteral("</tr>\n");
     }
-    out += QStringLiteral("</tbody>\n</table>\n<p class=\"note\">合計秒数は、到達した問題より前の問題にかかった秒数の合計です"
+    out += QStringLiteral("</tbody>\n</table>\n<p class=\"note\">合計時間は、到達した問題より前の問題にかかった時間の合計です"
                           "（到達した問題の記録は開始時刻のことがあるため含めません）。</p>\n</body>\n</html>\n");
     return out.toUtf8();
 }

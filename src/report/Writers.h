@@ -36,6 +36,17 @@ QString countsLine(const ClassSummary &s);
 // "読めません：" and the reason.
 QString stateText(const Pupil &p);
 
+// Seconds for people: "36秒", "27分36秒", "1時間2分3秒", counted in whole
+// seconds (rounded down).  A time no course can take (negative, a year or
+// more) is written as its seconds, "-5秒"; not a number as "—".
+QString durationText(double seconds);
+
+// A question for the teacher: "問12　√をふくむ式の展開".
+QString questionLabel(int q);
+// The label, its topic, and the first variant's problem as drawn, one
+// line each: what a column heading's or a bar's tooltip shows.
+QString questionDescription(int q);
+
 // Columns the text takes in a terminal: 2 for East Asian wide and
 // full-width characters, 0 for combining marks, 1 otherwise.
 int displayWidth(QStringView text);

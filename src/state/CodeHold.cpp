@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include <fcntl.h>
+#include <time.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -135,6 +136,17 @@ CodeHold::~CodeHold() { release(); }
 
 QString CodeHold::holdPathFor(const QString &progressPath) {
     return QDir::cleanPath(QDir::current().absoluteFilePath(progressPath)) + QLatin1String(files::kHoldEnding);
+}
+
+bool CodeHold::isLiveHold(const QString &holdPath, Holder *holder) {
+    Holder current;
+    struct stat st {};
+    if (!readHold(QFile::encodeName(holdPath), &current, &st)) return false;
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    if (!isLive(current, st, now)) return false;
+    if (holder) *holder = current;
+    return true;
 }
 
 CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder) {

@@ -63,6 +63,14 @@ public:
     // The hold file of a progress file.
     static QString holdPathFor(const QString &progressPath);
 
+    // Whether the hold file at holdPath stands for a program playing now,
+    // by the same rule a program taking a code applies, and who holds it
+    // (a damaged hold names nobody).  Only reads, never waits: no file, a
+    // link, folder or FIFO in its place and a stale hold are not live.  A
+    // reader has no clock of the folder's own, so the age is measured on
+    // this machine's clock.
+    static bool isLiveHold(const QString &holdPath, Holder *holder = nullptr);
+
 private:
     QString path_;
     QByteArray token_;

@@ -4,13 +4,28 @@
 // write.  Dialogs and the browser are answered by a fake.
 #include "ClassFolder.h"
 #include "report/Writers.h"
+#include "platform/Forms.h"
+#include "platform/PictureBox.h"
+#include "report/window/BarChart.h"
 #include "report/window/ClassWindow.h"
+#include "report/window/Explanation.h"
+#include "screens/tutor/ExpectedTutorOutput.h"
+#include "screens/tutor/TutorScreen.h"
+#include "screens/tutor/TutorScripts.h"
+#include "state/Session.h"
 #include "support/EnvVar.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QGraphicsView>
+#include <QPointer>
+#include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <QTableView>
 #include <QTest>
 
@@ -103,8 +118,14 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     // The headings shown over the table, and over the grid one column a question.
     QStringList questions;
     for (int q = 1; q <= 30; ++q) questions << QString::number(q);
-    EXPECT_EQ(shownHeadings(table), QStringList({"コード", "到達問題", "得点", "ミス合計", "合計秒数", "状態"}));
+    EXPECT_EQ(shownHeadings(table),
+              QStringList({"コード", "到達問題", "得点", "ミス合計", "合計時間", "プレイ中の端末", "状態"}));
     EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("missGrid")), QStringList{"コード"} + questions);
+    // A question's heading: its title read with its number, what it asks shown.
+    const int q12 = ClassModel::FirstQuestion + 11;
+    EXPECT_EQ(table->model()->headerData(q12, Qt::Horizontal, Qt::AccessibleTextRole).toString(), "問12　√をふくむ式の展開");
+    EXPECT_EQ(table->model()->headerData(q12, Qt::Horizontal, Qt::ToolTipRole).toString(),
+              "問12　√をふくむ式の展開（√をふくむ式の計算）\n次の計算をせよ。\n(２ ＋ ４√３)(３ － √３)");
     EXPECT_EQ(table->accessibleName(), "一覧");
     EXPECT_EQ(snapshot("class"), before);
 }
@@ -188,12 +209,13 @@ TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
     ASSERT_TRUE(opened());
     button("chooseButton")->setFocus();
     QStringList order;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 6; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         const QWidget *w = QApplication::focusWidget();
         order << (w->objectName().startsWith("qt_") ? QString(w->metaObject()->className()) : w->objectName());
     }
-    EXPECT_EQ(order, QStringList({"csvButton", "pageButton", "QTabBar", "classTable"}));
+    EXPECT_EQ(order, QStringList({"csvButton", "pageButton", "questionList", "explainButton", "QTabBar", "classTable"}));
+    EXPECT_EQ(window->findChild<QWidget *>("questionList")->accessibleName(), "説明する問題");
     // The tab bar's arrow keys bring the grid; Tab goes into it.
     auto *bar = window->findChild<QTabBar *>();
     ASSERT_TRUE(bar);
@@ -202,6 +224,159 @@ TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
     QTest::keyClick(bar, Qt::Key_Tab);
     ASSERT_TRUE(QApplication::focusWidget());
     EXPECT_EQ(QApplication::focusWidget()->objectName(), "missGrid");
+}
+
+// A bar tells what its question asks; a click chooses the question for the
+// explanation, in the list and on both charts; the tooltip of a grid's
+// heading does the same.
+TEST_F(ClassWindowTest, ABarsTooltipAndClickNameAndChooseItsQuestion) {
+    window->resize(1040, 720);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(opened());
+    window->findChild<QTabWidget *>("tabs")->setCurrentIndex(2);
+    const QList<BarChart *> charts = window->findChildren<BarChart *>();
+    ASSERT_EQ(charts.size(), 2);
+    BarChart *chart = charts[0];
+    int x = 0;
+    while (x < chart->width() && chart->questionAt(x) != 21) ++x;
+    const QPoint bar(x + 3, chart->height() / 2);
+    ASSERT_EQ(chart->questionAt(bar.x()), 21);
+    QHelpEvent help(QEvent::ToolTip, bar, chart->mapToGlobal(bar));
+    QApplication::sendEvent(chart, &help);
+    EXPECT_TRUE(QToolTip::text().startsWith("問21　共通因数をくくって公式（因数分解）\n次の式を因数分解したときの１つのカッコの中を求めよ。\n"
+                                            "ａ² ｂ － ４ａｂ ＋ ４ｂ\n"))
+        << QToolTip::text().toStdString();
+    QTest::mouseClick(chart, Qt::LeftButton, {}, bar);
+    EXPECT_EQ(window->chosenQuestion(), 21);
+    EXPECT_EQ(window->findChild<QComboBox *>("questionList")->currentText(), "問21　共通因数をくくって公式");
+    for (BarChart *c : charts) EXPECT_EQ(c->chosen(), 21);
+}
+
+namespace {
+
+// The texts printed in a tutor box by the example and the first `clicks`
+// explanation steps of question q, as the tutor's own tests expect them.
+QStringList expectedPieces(int q, int box, int clicks) {
+    QStringList pieces;
+    for (const tutor_test::ExpectedPiece &p : tutor_test::kExpectedOutput) {
+        if (p.question != q || p.box != box || p.click > clicks) continue;
+        if (p.color == tutor_test::kCleared) pieces.clear();
+        else pieces << QString::fromUtf8(p.text);
+    }
+    return pieces;
+}
+
+QStringList printedPieces(const platform::PictureBox *box) {
+    QStringList pieces;
+    for (const platform::PrintedText &t : box->printed()) pieces << t.text;
+    return pieces;
+}
+
+ExplanationWindow *openExplanation() {
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *e = qobject_cast<ExplanationWindow *>(w); e && e->isVisible()) return e;
+    return nullptr;
+}
+
+// Lets a queued close and the deletion it leads to happen.
+void settle() {
+    QTest::qWait(10);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+
+// A question chosen in the grid, its explanation opened: the game's tutor
+// and script for that question, scaled to fill the window, stepped forward
+// by click and key and back, closed by Esc, 終了, EXIT or its last step;
+// and no file anywhere changed, no game screen shown, the game's run untouched.
+TEST_F(ClassWindowTest, ExplanationOfAChosenQuestionIsTheTutorsOwnAndTouchesNoFile) {
+    const QStringList before = snapshot("class");
+    const QStringList here = QDir(".").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    window->show();
+    ASSERT_TRUE(opened());
+    auto *grid = window->findChild<QTableView *>("missGrid");
+    ASSERT_TRUE(grid);
+    grid->setCurrentIndex(grid->model()->index(0, ClassModel::FirstQuestion + 28));
+    EXPECT_EQ(window->chosenQuestion(), 29);
+    button("explainButton")->click();
+    QPointer<ExplanationWindow> shown = openExplanation();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->question(), 29);
+    EXPECT_EQ(shown->stepCount(), tutor::clickCount(29) - 1);
+    // The bar names the question beside 戻る, left of the step and 終了.
+    const auto *title = shown->page()->findChild<QLabel *>("questionTitle");
+    EXPECT_EQ(title->text(), "問29　ｙの変域（ｘが０をふくむ）");
+    EXPECT_GE(title->x(), shown->page()->findChild<QPushButton *>("backButton")->geometry().right());
+    EXPECT_LE(title->geometry().right(), shown->page()->findChild<QLabel *>("stepLabel")->x());
+    EXPECT_EQ(shown->page()->findChild<QLabel *>("stepLabel")->text(), "説明 0 / 5");
+    screens::TutorScreen *tutor = shown->tutor();
+    EXPECT_EQ(printedPieces(tutor->explanationBox), expectedPieces(29, 1, 0));
+    EXPECT_EQ(tutor->speechBox->printed().size(), 3);
+    // The tutor screen fills the window's width or height, whole.
+    auto *view = shown->findChild<QGraphicsView *>("explanationView");
+    const QRect page = view->mapFromScene(view->sceneRect()).boundingRect();
+    const QSize room = view->viewport()->size();
+    EXPECT_LE(page.width(), room.width() + 2);
+    EXPECT_LE(page.height(), room.height() + 2);
+    EXPECT_TRUE(page.width() >= room.width() - 2 || page.height() >= room.height() - 2) << page.width() << "x" << page.height();
+    EXPECT_GT(shown->scale(), 1.0);
+    // In a small window it is made smaller, still whole.
+    shown->setWindowState(Qt::WindowNoState);
+    shown->resize(300, 240);
+    QCoreApplication::processEvents();
+    const QRect small = view->mapFromScene(view->sceneRect()).boundingRect();
+    EXPECT_LE(small.width(), view->viewport()->width() + 2);
+    EXPECT_LE(small.height(), view->viewport()->height() + 2);
+    EXPECT_LT(shown->scale(), 1.0);
+
+    // A real click on the scaled 次へ reaches the tutor's button; → and ← step.
+    const QPoint next = view->mapFromScene(
+        QPointF(tutor->nextButton->mapTo(tutor->parentWidget(), tutor->nextButton->rect().center())));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, next);
+    EXPECT_EQ(shown->stepsShown(), 1);
+    EXPECT_EQ(printedPieces(shown->tutor()->explanationBox), expectedPieces(29, 1, 1));
+    shown->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
+    QTest::keyClick(shown, Qt::Key_Right);
+    EXPECT_EQ(shown->stepsShown(), 2);
+    QTest::keyClick(shown, Qt::Key_Left);
+    EXPECT_EQ(shown->stepsShown(), 1);
+    EXPECT_EQ(printedPieces(shown->tutor()->explanationBox), expectedPieces(29, 1, 1));
+    EXPECT_EQ(printedPieces(shown->tutor()->workingBox), expectedPieces(29, 2, 1));
+    shown->back();
+    EXPECT_EQ(printedPieces(shown->tutor()->explanationBox), expectedPieces(29, 1, 0));
+    QTest::keyClick(shown, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(shown);
+
+    // From the list: every step, then the closing click, as for a pupil.
+    window->findChild<QComboBox *>("questionList")->setCurrentIndex(16);
+    shown = window->explain();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->question(), 17);
+    for (int k = 1; k <= shown->stepCount(); ++k) shown->next();
+    EXPECT_EQ(printedPieces(shown->tutor()->workingBox), expectedPieces(17, 2, shown->stepCount()));
+    shown->next();
+    settle();
+    EXPECT_FALSE(shown);
+    // The tutor's EXIT and 終了 close it too.
+    shown = window->explain();
+    shown->tutor()->exitButton->click();
+    settle();
+    EXPECT_FALSE(shown);
+    shown = window->explain();
+    shown->page()->findChild<QPushButton *>("closeButton")->click();
+    settle();
+    EXPECT_FALSE(shown);
+
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(platform::forms::showLog().isEmpty());
+    EXPECT_EQ(state::session().question, 0);
+    EXPECT_EQ(snapshot("class"), before);
+    EXPECT_EQ(QDir(".").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), here);
 }
 
 TEST(ReportCommandWindow, WindowOptionIsRecognisedAndNotMixedWithFiles) {

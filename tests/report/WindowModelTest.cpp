@@ -7,12 +7,14 @@
 #include "report/window/ClassModel.h"
 #include "report/window/FolderScanner.h"
 #include "report/window/StartFolder.h"
+#include "report/window/TopicTable.h"
 #include "support/EnvVar.h"
 
 #include <QColor>
 #include <QSignalSpy>
 
 #include <cmath>
+#include <ctime>
 
 using namespace report;
 using namespace report::window;
@@ -53,7 +55,7 @@ TEST(ClassModel, RowsOfAFolderInClassListOrderWithTheTablesCells) {
     EXPECT_EQ(column(l.model, ClassModel::Reached), QStringList({"1", "4", "5", "30", "", "", "", "5"}));
     EXPECT_EQ(column(l.model, ClassModel::Score), QStringList({"0", "3000", "-3000", "87000", "", "", "", "0"}));
     // Seconds of the questions before the one reached: 11 + 12 + 13 for "2".
-    EXPECT_EQ(l.model.index(1, ClassModel::Seconds).data().toString(), "36");
+    EXPECT_EQ(l.model.index(1, ClassModel::Seconds).data().toString(), "36秒");
     const QStringList states = column(l.model, ClassModel::State);
     EXPECT_EQ(states[0], "正常");
     EXPECT_TRUE(states[4].startsWith("読めません：")) << states[4].toStdString();
@@ -208,4 +210,103 @@ TEST(StartFolder, GivenThenClassFolderThenLastChosen) {
     // game's configuration and not in it.
     EXPECT_TRUE(QFile::exists("home-config/pomurin20/pomurin20-report.conf"));
     EXPECT_FALSE(QFile::exists("home-config/pomurin20/pomurin20.conf"));
+}
+
+namespace {
+
+// A hold beside code's file as a playing program writes it (empty host:
+// damaged text), last renewed ago seconds back.
+void plantHold(const QString &code, const QString &host, qint64 pid, int ago) {
+    writeBytes("class/" + code + ".ucd.hold",
+               host.isEmpty() ? QByteArray("\x01\x02 garbage")
+                              : "pomurin20 hold\nhost " + host.toUtf8() + "\npid " + QByteArray::number(pid) +
+                                    "\ntoken 0123456789abcdef0123456789abcdef\ntime 2026-01-01T00:00:00Z\n");
+    const timespec then{std::time(nullptr) - ago, 0};
+    const timespec times[2] = {then, then};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName("class/" + code + ".ucd.hold").constData(), times, 0), 0);
+}
+
+}  // namespace
+
+TEST(ClassModel, PlayingNowFromLiveHoldsOnlyAndFollowedAtEachLook) {
+    QDir().mkdir("class");
+    for (const char *code : {"live", "old", "garbled", "stale garbage", "folder", "fifo", "link", "none"})
+        writePupil("class", code, pupilOn(3, 0));
+    plantHold("live", "pc-12", 4711, 100);      // renewed within two minutes
+    plantHold("old", "pc-07", 4711, 180);       // stopped renewing three minutes ago
+    plantHold("garbled", "", 0, 0);             // damaged, fresh: the code is held, by nobody named
+    plantHold("stale garbage", "", 0, 600);
+    QDir().mkdir("class/folder.ucd.hold");
+    ASSERT_EQ(::mkfifo("class/fifo.ucd.hold", 0600), 0);
+    ASSERT_EQ(::symlink("live.ucd.hold", "class/link.ucd.hold"), 0);
+    writeBytes("class/ghost.ucd.hold", "pomurin20 hold\nhost pc-01\n");  // no progress file: no row
+    Loaded l;
+    l.look();
+    ASSERT_EQ(l.model.rowCount(), 8);
+    EXPECT_EQ(column(l.model, ClassModel::Code),
+              QStringList({"fifo", "folder", "garbled", "link", "live", "none", "old", "stale garbage"}));
+    EXPECT_EQ(column(l.model, ClassModel::Playing), QStringList({"", "", "（端末名のない記録）", "", "pc-12", "", "", ""}));
+    // Sorted by it, the codes in play come together, by machine.
+    l.proxy.sort(ClassModel::Playing, Qt::DescendingOrder);
+    EXPECT_EQ(column(l.proxy, ClassModel::Code).mid(0, 2), QStringList({"garbled", "live"}));
+
+    // A hold renewed, one gone stale, one removed: those rows change at the
+    // next look, and no progress file is read again.
+    plantHold("old", "pc-07", 4711, 0);
+    plantHold("live", "pc-12", 4711, 200);
+    ASSERT_TRUE(QFile::remove("class/garbled.ucd.hold"));
+    const ScanDelta d = l.look();
+    EXPECT_EQ(d.read, 0);
+    QStringList changed;
+    for (const Row &row : d.changed) changed << row.pupil.code;
+    changed.sort();
+    EXPECT_EQ(changed, QStringList({"garbled", "live", "old"}));
+    EXPECT_EQ(column(l.model, ClassModel::Playing), QStringList({"", "", "", "", "", "", "pc-07", ""}));
+    EXPECT_EQ(l.model.index(6, ClassModel::Playing).data(Qt::ToolTipRole).toString(), "<p>pc-07 でプレイ中</p>");
+}
+
+// Tooltips are rich text made with the code escaped: a code is never markup.
+TEST(ClassModel, TooltipsShowCodesAsTextAndNameTheQuestion) {
+    QDir().mkdir("class");
+    writePupil("class", "<b>x", pupilOn(3, 0));
+    Loaded l;
+    l.look();
+    ASSERT_EQ(l.model.rowCount(), 1);
+    EXPECT_EQ(l.model.index(0, ClassModel::Code).data(Qt::ToolTipRole).toString(),
+              "<p style='white-space:pre'>&lt;b&gt;x</p>");
+    EXPECT_EQ(l.model.index(0, ClassModel::State).data(Qt::ToolTipRole).toString(), "<p style='white-space:pre'>正常</p>");
+    EXPECT_EQ(l.model.index(0, ClassModel::FirstQuestion + 1).data(Qt::ToolTipRole).toString(),
+              "<p style='white-space:pre'>&lt;b&gt;x<br>問2　√をはずす（√１６＝４）：ミス 2 回</p>");
+    EXPECT_FALSE(l.model.index(0, ClassModel::Score).data(Qt::ToolTipRole).isValid());
+}
+
+// The window's topic summary, whole: each topic's pupils and misses per
+// question reached, the one with the most in bold and named so.
+TEST(TopicTable, ShowsEachTopicsFiguresAndMarksTheMost) {
+    state::Session a = pupilOn(30, 0), b = pupilOn(3, 0);
+    a.misses = {};
+    a.misses[2] = 1;
+    a.misses[25] = 2;
+    b.misses = {};
+    b.misses[1] = 1;
+    QDir().mkdir("class");
+    writePupil("class", "a", a);
+    writePupil("class", "b", b);
+    TopicTable table;
+    table.setSummary(summarise(readFolder("class")));
+    QStringList rows;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < TopicTable::Bar; ++c) cells << table.item(r, c)->text();
+        cells << QString::number(table.item(r, TopicTable::Bar)->data(TopicTable::ShareRole).toDouble(), 'f', 2)
+              << (table.item(r, TopicTable::Name)->font().bold() ? "bold" : "");
+        rows << cells.join('|');
+    }
+    EXPECT_EQ(rows, QStringList({"平方根|問1〜問4|2 人|0.29 回|0.71|",  // 2 misses over 4 + 3 questions reached
+                                 "√の変形と乗除|問5〜問10|1 人|0.00 回|0.00|",
+                                 "√をふくむ式の計算|問11〜問16|1 人|0.00 回|0.00|",
+                                 "因数分解|問17〜問21|1 人|0.00 回|0.00|",
+                                 "２次方程式|問22〜問26|1 人|0.40 回|1.00|bold",  // 2 over 5
+                                 "関数ｙ＝ａｘ²|問27〜問30|1 人|0.00 回|0.00|"}));
+    EXPECT_EQ(table.item(4, TopicTable::Name)->data(Qt::AccessibleTextRole).toString(), "２次方程式（いちばんミスが多い分野）");
 }

@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QRegularExpression>
+
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace report;
@@ -183,8 +185,9 @@ TEST(Html, CodesAreTextAndThePageStandsAlone) {
     EXPECT_TRUE(page.contains("default-src 'none'"));
     EXPECT_TRUE(page.contains("<meta charset=\"utf-8\">"));
     EXPECT_EQ(page.count("<svg"), 2);
-    // The table and the misses grid: a heading row and a row a file each.
-    EXPECT_EQ(page.count("<tr"), 2 * (1 + 5));
+    // The table (a heading row and a row a file), the misses grid (two
+    // heading rows, a row a file), the key of 30 questions and the six topics.
+    EXPECT_EQ(page.count("<tr"), (1 + 5) + (2 + 5) + (1 + 30) + (1 + 6));
 }
 
 TEST(Html, ChartsShowAverageMissesAndHowManyReachedEachQuestion) {
@@ -192,13 +195,22 @@ TEST(Html, ChartsShowAverageMissesAndHowManyReachedEachQuestion) {
     writePupil(".", "b", pupilOn(3, 0));   // question 2: 2 misses, question 3: 1
     writePupil(".", "c", pupilOn(1, 0));   // question 1: 1 miss
     const QString page = QString::fromUtf8(html(readFolder(".")));
-    const qsizetype reachedChart = page.indexOf("<svg", page.indexOf("<svg") + 1);
-    const QString misses = page.left(reachedChart), reached = page.mid(reachedChart);
+    const qsizetype missesChart = page.indexOf("<svg"), reachedChart = page.indexOf("<svg", missesChart + 1);
+    const QString misses = page.mid(missesChart, page.indexOf("</svg>", missesChart) - missesChart),
+                  reached = page.mid(reachedChart, page.indexOf("</svg>", reachedChart) - reachedChart);
 
-    for (const char *bar : {"問1：1.0 回", "問2：2.0 回", "問3：0.5 回", "問30：1.0 回"})
-        EXPECT_TRUE(misses.contains("<title>" + QString::fromUtf8(bar) + "</title>")) << bar;
-    for (const char *bar : {"問1：3 人", "問3：2 人", "問4：1 人"})
-        EXPECT_TRUE(reached.contains("<title>" + QString::fromUtf8(bar) + "</title>")) << bar;
+    // Each bar's title says what its question asks, then its first variant.
+    for (const char *bar : {"問1　平方根を求める：1.0 回\n１６の平方根を求めよ。</title>",
+                            "問2　√をはずす（√１６＝４）：2.0 回\n", "問3　√の値（１００倍の数）：0.5 回\n",
+                            "問30　ｙの変域（ｘが０をふくまない）：1.0 回\n関数 ｙ＝－２ｘ² について、"})
+        EXPECT_TRUE(misses.contains("<title>" + QString::fromUtf8(bar))) << bar;
+    for (const char *bar : {"問1　平方根を求める：3 人\n", "問3　√の値（１００倍の数）：2 人\n", "問4　√の値（１００分の１の数）：1 人\n"})
+        EXPECT_TRUE(reached.contains("<title>" + QString::fromUtf8(bar))) << bar;
+    // The topics under the numbers, in both charts.
+    for (const char *topic : {">平方根<", ">√の変形と乗除<", ">√をふくむ式の計算<", ">因数分解<", ">２次方程式<", ">関数ｙ＝ａｘ²<"}) {
+        EXPECT_EQ(misses.count(QString::fromUtf8(topic)), 1) << topic;
+        EXPECT_EQ(reached.count(QString::fromUtf8(topic)), 1) << topic;
+    }
     EXPECT_EQ(misses.count("<rect"), 30 - 8);  // no misses on 6, 9, ..., 27: no bar
     EXPECT_EQ(reached.count("<rect"), 30);
     // The tallest bar reaches the top of the scale and no bar leaves the chart.
@@ -230,10 +242,72 @@ TEST(Html, MissesGridHasACellPerQuestionReachedInItsStep) {
     EXPECT_EQ(a.count("<td></td>"), 25);
     EXPECT_EQ(rowOf("&lt;b&gt;").count("<td class=\"m"), 30);
     EXPECT_EQ(rowOf("c").count("<td></td>"), 30);  // not read: no cell
-    EXPECT_EQ(rows.count("<th scope=\"col\">"), 31);
+    EXPECT_EQ(rows.count("<th scope=\"col\""), 31);
+    // The topics over their questions, and every question titled with what it asks.
+    EXPECT_TRUE(rows.contains("<th scope=\"colgroup\" colspan=\"4\" class=\"topic\">平方根</th>"
+                              "<th scope=\"colgroup\" colspan=\"6\" class=\"topic\">√の変形と乗除</th>"
+                              "<th scope=\"colgroup\" colspan=\"6\" class=\"topic\">√をふくむ式の計算</th>"
+                              "<th scope=\"colgroup\" colspan=\"5\" class=\"topic\">因数分解</th>"
+                              "<th scope=\"colgroup\" colspan=\"5\" class=\"topic\">２次方程式</th>"
+                              "<th scope=\"colgroup\" colspan=\"4\" class=\"topic\">関数ｙ＝ａｘ²</th>"));
+    EXPECT_TRUE(rows.contains("<th scope=\"col\" class=\"topic\" title=\"問17　共通因数でくくる（因数分解）\n"
+                              "次の式を因数分解したときの１つのカッコの中を求めよ。\n４ ｘ³ ｙ²－２ ｘ² ｙ³\">17</th>"));
+    EXPECT_EQ(rows.count(" title=\"問"), 30);
+    // The key under the grid: a row a question.
+    const qsizetype key = page.indexOf("<table class=\"key-table\">");
+    ASSERT_GT(key, grid);
+    EXPECT_TRUE(page.mid(key).contains("<tr><td class=\"num\">12</td><td>√をふくむ式の計算</td><td>√をふくむ式の展開</td>"
+                                       "<td class=\"problem\">次の計算をせよ。\n(２ ＋ ４√３)(３ － √３)</td></tr>"));
     // Each step's colour is in the page's style, with the legend.
     for (const char *step : {"td.m0", "td.m1", "td.m2", "td.m3"}) EXPECT_TRUE(page.contains(step)) << step;
     EXPECT_TRUE(page.contains("<p class=\"key\"><span class=\"m0\">0</span>ミスなし<span class=\"m1\">1</span>ミス 1 回"
                               "<span class=\"m2\">2</span>ミス 2 回<span class=\"m3\">3+</span>ミス 3 回以上"
                               "<span></span>まだ進んでいない</p>"));
+}
+
+TEST(Html, TopicSummaryGivesMissesPerQuestionReachedAndMarksTheMost) {
+    // Two pupils: "a" reached 30 with 3 misses on each of 17..21, "b" on
+    // question 18 with 4 misses on 17 and 1 on 18 (the one worked on).
+    state::Session a = pupilOn(30, 0), b = pupilOn(18, 0);
+    a.misses = {};
+    for (int q = 17; q <= 21; ++q) a.misses[q] = 3;
+    b.misses = {};
+    b.misses[17] = 4;
+    b.misses[18] = 1;
+    writePupil(".", "a", a);
+    writePupil(".", "b", b);
+    const QString page = QString::fromUtf8(html(readFolder(".")));
+    const qsizetype at = page.indexOf("<table class=\"topics\">");
+    ASSERT_GE(at, 0);
+    const QString table = page.mid(at, page.indexOf("</table>", at) - at);
+    // Factorisation: (15 + 5) misses over 5 + 2 questions reached.
+    const QString expected = QString::fromUtf8(
+        "<tr><td>平方根</td><td class=\"num\">1〜4</td><td class=\"num\">2 人</td><td class=\"num\">0.00 回</td>"
+        "<td class=\"bar\"><span style=\"width: 0%\"></span></td></tr>\n"
+        "<tr><td>√の変形と乗除</td><td class=\"num\">5〜10</td><td class=\"num\">2 人</td><td class=\"num\">0.00 回</td>"
+        "<td class=\"bar\"><span style=\"width: 0%\"></span></td></tr>\n"
+        "<tr><td>√をふくむ式の計算</td><td class=\"num\">11〜16</td><td class=\"num\">2 人</td><td class=\"num\">0.00 回</td>"
+        "<td class=\"bar\"><span style=\"width: 0%\"></span></td></tr>\n"
+        "<tr class=\"weakest\"><td>因数分解</td><td class=\"num\">17〜21</td><td class=\"num\">2 人</td><td class=\"num\">2.86 回</td>"
+        "<td class=\"bar\"><span style=\"width: 100%\"></span></td></tr>\n"
+        "<tr><td>２次方程式</td><td class=\"num\">22〜26</td><td class=\"num\">1 人</td><td class=\"num\">0.00 回</td>"
+        "<td class=\"bar\"><span style=\"width: 0%\"></span></td></tr>\n"
+        "<tr><td>関数ｙ＝ａｘ²</td><td class=\"num\">27〜30</td><td class=\"num\">1 人</td><td class=\"num\">0.00 回</td>"
+        "<td class=\"bar\"><span style=\"width: 0%\"></span></td></tr>\n</tbody>\n");
+    EXPECT_EQ(table.mid(table.indexOf("<tbody>\n") + 8).toStdString(), expected.toStdString());
+}
+
+TEST(Writers, TimesForPeopleInMinutesAndSecondsAtTheirEdges) {
+    const std::pair<double, const char *> cases[] = {
+        {0, "0秒"},          {59, "59秒"},        {59.9, "59秒"},          {60, "1分0秒"},
+        {1656, "27分36秒"},  {3599, "59分59秒"},  {3600, "1時間0分0秒"},    {86399, "23時間59分59秒"},
+        {-5, "-5秒"},        {1e12, "1000000000000秒"},
+    };
+    for (const auto &[seconds, text] : cases) EXPECT_EQ(durationText(seconds), QString::fromUtf8(text)) << seconds;
+    EXPECT_EQ(durationText(std::nan("")), "—");
+    // The page shows them; the CSV keeps whole seconds (59 in ExactBytesOfASmallClass).
+    state::Session m = pupilOn(3, 0);
+    m.answerTimes = {0, 1600, 56, 50412.5f};
+    writePupil(".", "t", m);
+    EXPECT_TRUE(QString::fromUtf8(html(readFolder("."))).contains("<td class=\"num\">27分36秒</td>"));
 }

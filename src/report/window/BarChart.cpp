@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/window/BarChart.h"
 
+#include "bank/Topics.h"
+#include "report/Writers.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStringList>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +17,7 @@ namespace report::window {
 
 namespace {
 
-constexpr int kLeft = 44, kRight = 10, kTop = 20, kBottom = 40;
+constexpr int kLeft = 44, kRight = 10, kTop = 20, kBottom = 44;
 const QColor kBar(0x4a, 0x7b, 0xd0), kValue(0x1c, 0x3f, 0x80), kGrid(0xdd, 0xdd, 0xdd), kAxis(0x44, 0x44, 0x44),
     kText(0x33, 0x33, 0x33);
 
@@ -22,6 +28,12 @@ double niceStep(double x) {
     for (double m : {1.0, 2.0, 5.0})
         if (m * unit >= x * (1 - 1e-9)) return m * unit;
     return 10 * unit;
+}
+
+QFont smallFont(const QFont &base) {
+    QFont small = base;
+    small.setPixelSize(11);
+    return small;
 }
 
 }  // namespace
@@ -38,20 +50,68 @@ void BarChart::setValues(const Values &values) {
     values_ = values;
     QStringList parts;
     for (int q = 1; q <= state::kQuestions; ++q)
-        parts << QStringLiteral("問%1：%2%3").arg(q).arg(QString::number(values_[q], 'f', decimals_), unit_);
+        parts << QStringLiteral("%1：%2%3").arg(questionLabel(q), QString::number(values_[q], 'f', decimals_), unit_);
     setAccessibleDescription(parts.join(QStringLiteral("、")));
     update();
 }
 
-QSize BarChart::sizeHint() const { return {kLeft + state::kQuestions * 26 + kRight, 240}; }
+void BarChart::setChosen(int q) {
+    chosen_ = q >= 1 && q <= state::kQuestions ? q : 0;
+    update();
+}
 
-QSize BarChart::minimumSizeHint() const { return {kLeft + state::kQuestions * 20 + kRight, 180}; }
+int BarChart::left() const {
+    // Room on the left for the longest scale label (a large class counts in thousands).
+    const double highest = *std::max_element(values_.begin() + 1, values_.end());
+    const double step = niceStep(std::max(highest, decimals_ ? 0.5 : 1.0) / 4);
+    const double ceiling = step * std::ceil(std::max(highest, step) / step - 1e-9);
+    return std::max(kLeft, QFontMetrics(smallFont(font())).horizontalAdvance(QString::number(ceiling, 'f', step < 1 ? 1 : 0)) + 12);
+}
+
+double BarChart::slot() const { return double(width() - left() - kRight) / state::kQuestions; }
+
+int BarChart::questionAt(int x) const {
+    const double at = (x - left()) / slot();
+    return at >= 0 && at < state::kQuestions ? int(at) + 1 : 0;
+}
+
+bool BarChart::event(QEvent *event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const int q = help->pos().y() < height() - kBottom + 18 ? questionAt(help->pos().x()) : 0;
+        if (q == 0) {
+            QToolTip::hideText();
+        } else {
+            QToolTip::showText(help->globalPos(),
+                               QStringLiteral("%1\n%2%3").arg(questionDescription(q),
+                                                              QString::number(values_[q], 'f', decimals_), unit_),
+                               this);
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void BarChart::mousePressEvent(QMouseEvent *event) {
+    if (const int q = questionAt(int(event->position().x())); q != 0 && event->button() == Qt::LeftButton) {
+        setChosen(q);
+        emit questionClicked(q);
+    }
+}
+
+void BarChart::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (const int q = questionAt(int(event->position().x())); q != 0 && event->button() == Qt::LeftButton)
+        emit questionDoubleClicked(q);
+}
+
+QSize BarChart::sizeHint() const { return {kLeft + state::kQuestions * 26 + kRight, 250}; }
+
+QSize BarChart::minimumSizeHint() const { return {kLeft + state::kQuestions * 20 + kRight, 190}; }
 
 void BarChart::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QFont small = font();
-    small.setPixelSize(11);
+    const QFont small = smallFont(font());
     painter.setFont(small);
 
     const int base = height() - kBottom;
@@ -61,9 +121,11 @@ void BarChart::paintEvent(QPaintEvent *) {
     const double ceiling = step * std::ceil(std::max(highest, step) / step - 1e-9);
     const auto y = [&](double v) { return base - v / ceiling * plotHeight; };
     const auto tick = [&](double t) { return QString::number(t, 'f', step < 1 ? 1 : 0); };
-    // Room on the left for the longest scale label (a large class counts in thousands).
-    const int left = std::max(kLeft, painter.fontMetrics().horizontalAdvance(tick(ceiling)) + 12);
-    const double slot = double(width() - left - kRight) / state::kQuestions;
+
+    const int left = this->left();
+    const double slot = this->slot();
+    if (chosen_ != 0)
+        painter.fillRect(QRectF(left + (chosen_ - 1) * slot, kTop - 6, slot, base - kTop + 24), QColor(0xff, 0xf0, 0xc8));
 
     for (double t = 0; t <= ceiling + step / 2; t += step) {
         painter.setPen(kGrid);
@@ -95,8 +157,19 @@ void BarChart::paintEvent(QPaintEvent *) {
     }
     painter.setPen(kAxis);
     painter.drawLine(QPointF(left, base), QPointF(width() - kRight, base));
+    // The topics: a bracket under each one's questions and its name.
     painter.setPen(kText);
-    painter.drawText(QRectF(left, base + 18, width() - left - kRight, 18), Qt::AlignCenter, QStringLiteral("問題"));
+    painter.drawText(QRectF(0, base + 2, left - 6, 16), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("問"));
+    for (const bank::Topic &t : bank::topics()) {
+        const double x1 = left + (t.first - 1) * slot + 2, x2 = left + t.last * slot - 2;
+        painter.setPen(kAxis);
+        painter.drawPolyline(QPolygonF({QPointF(x1, base + 19), QPointF(x1, base + 23), QPointF(x2, base + 23),
+                                        QPointF(x2, base + 19)}));
+        painter.setPen(kText);
+        const QRectF room(x1, base + 25, x2 - x1, 16);
+        painter.drawText(room, Qt::AlignCenter,
+                         painter.fontMetrics().elidedText(QString::fromUtf8(t.name), Qt::ElideRight, int(room.width())));
+    }
 }
 
 }  // namespace report::window

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A bar chart of one value per question, the window's form of the page's
-// two charts.  Drawn with QPainter at any scale, so it stays sharp at 2x;
-// its values are also its accessible description.
+// two charts, with the topics named under the question numbers.  Drawn
+// with QPainter at any scale, so it stays sharp at 2x; its values are also
+// its accessible description.  A bar's tooltip says what its question
+// asks; a click on a bar chooses its question, a double click asks for its
+// explanation.
 
 #include "state/Session.h"
 
@@ -27,13 +30,30 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    // The question whose slot holds x (a widget coordinate), or 0.
+    int questionAt(int x) const;
+    // The question chosen last (drawn marked), or 0.
+    int chosen() const { return chosen_; }
+    void setChosen(int q);
+
+signals:
+    void questionClicked(int q);
+    void questionDoubleClicked(int q);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool event(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     QString unit_;
     int decimals_;
+    int left() const;
+    double slot() const;
+
     Values values_{};
+    int chosen_ = 0;
 };
 
 }  // namespace report::window

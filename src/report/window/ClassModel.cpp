@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/window/ClassModel.h"
 
+#include "bank/Topics.h"
 #include "report/MissSteps.h"
 #include "report/Writers.h"
 #include "state/ProgressFile.h"
@@ -68,12 +69,17 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         case Qt::ForegroundRole:
             return step == kNotReached ? QVariant() : QVariant(QBrush(QColor(QLatin1String(stepColours(step).text))));
         case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
-        case Qt::ToolTipRole:
         case Qt::AccessibleTextRole:
             return QStringLiteral("%1 問%2：%3")
                 .arg(visible(p.code))
                 .arg(q)
                 .arg(step == kNotReached ? QStringLiteral("まだ進んでいません")
+                                         : QStringLiteral("ミス %1 回").arg(p.missCount[q]));
+        case Qt::ToolTipRole:
+            // Rich text made here, so that a code is never taken for markup.
+            return QStringLiteral("<p style='white-space:pre'>%1<br>%2：%3</p>")
+                .arg(visible(p.code).toHtmlEscaped(), questionLabel(q).toHtmlEscaped(),
+                     step == kNotReached ? QStringLiteral("まだ進んでいません")
                                          : QStringLiteral("ミス %1 回").arg(p.missCount[q]));
         default: return {};
         }
@@ -84,6 +90,7 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         switch (column) {
         case Code: return visible(p.code);
         case State: return stateText(p);
+        case Playing: return visible(p.playingOn);
         default: break;
         }
         if (!p.wasRead()) return QString();
@@ -91,13 +98,19 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         case Reached: return QString::number(p.questionNo);
         case Score: return formatNumber(p.score, 15);
         case Misses: return QString::number(p.missTotal());
-        case Seconds: return formatNumber(p.secondsTotal(), 15);
+        case Seconds: return durationText(p.secondsTotal());
         default: return {};
         }
     case Qt::ToolTipRole:
-        return column == State || column == Code ? data(index, Qt::DisplayRole) : QVariant();
+        // Rich text made here with the text escaped, so that a code or a
+        // machine's name is never taken for markup.
+        if (column == Playing && !p.playingOn.isEmpty())
+            return QStringLiteral("<p>%1 でプレイ中</p>").arg(visible(p.playingOn).toHtmlEscaped());
+        if (column == State || column == Code)
+            return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(data(index, Qt::DisplayRole).toString().toHtmlEscaped());
+        return {};
     case Qt::TextAlignmentRole:
-        return column == Code || column == State ? int(Qt::AlignLeft | Qt::AlignVCenter)
+        return column == Code || column == State || column == Playing ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                                  : int(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::BackgroundRole:
         return p.wasRead() ? QVariant() : QVariant(QBrush(kUnreadableBackground));
@@ -111,12 +124,14 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumns) return {};
     static const QString headings[FirstQuestion] = {QStringLiteral("コード"),   QStringLiteral("到達問題"),
                                                     QStringLiteral("得点"),     QStringLiteral("ミス合計"),
-                                                    QStringLiteral("合計秒数"), QStringLiteral("状態")};
+                                                    QStringLiteral("合計時間"), QStringLiteral("プレイ中の端末"),
+                                                    QStringLiteral("状態")};
     if (section < FirstQuestion) return role == Qt::DisplayRole ? QVariant(headings[section]) : QVariant();
+    const int q = question(section);
     switch (role) {
-    case Qt::DisplayRole: return QString::number(question(section));
-    case Qt::ToolTipRole:
-    case Qt::AccessibleTextRole: return QStringLiteral("問%1").arg(question(section));
+    case Qt::DisplayRole: return QString::number(q);
+    case Qt::ToolTipRole: return questionDescription(q);
+    case Qt::AccessibleTextRole: return questionLabel(q);
     default: return {};
     }
 }
@@ -227,8 +242,11 @@ bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right)
     if (const bool reachedA = reachedIn(a, column); reachedA != reachedIn(b, column))
         return reachedA == (sortOrder() == Qt::AscendingOrder);
     const auto key = [column](const Pupil &p) {
-        return column == ClassModel::State ? std::tuple(int(p.state), p.reason, 0.0)
-                                           : std::tuple(0, QString(), numberOf(p, column));
+        switch (column) {
+        case ClassModel::State: return std::tuple(int(p.state), p.reason, 0.0);
+        case ClassModel::Playing: return std::tuple(p.playingOn.isEmpty() ? 0 : 1, p.playingOn, 0.0);
+        default: return std::tuple(0, QString(), numberOf(p, column));
+        }
     };
     const auto ka = key(a), kb = key(b);
     if (ka != kb) return ka < kb;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's model of a class: one row a progress file, the six columns
-// of the report's table, then one column per question holding the misses
-// grid.  Updated from the scanner's deltas: a changed file changes its row
+// of the report's table and the machine playing the code now, then one
+// column per question holding the misses grid.  Updated from the scanner's deltas: a changed file changes its row
 // only.  ClassSortProxy sorts it by any column.
 
 #include "report/ClassReport.h"
@@ -16,7 +16,7 @@ namespace report::window {
 class ClassModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Code, Reached, Score, Misses, Seconds, State, FirstQuestion };
+    enum Column { Code, Reached, Score, Misses, Seconds, Playing, State, FirstQuestion };
     static constexpr int kColumns = FirstQuestion + state::kQuestions;
     // For a question column: the step of the misses (kNotReached, 0..3).
     static constexpr int StepRole = Qt::UserRole + 1;

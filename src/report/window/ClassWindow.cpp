@@ -4,12 +4,16 @@
 #include "report/Command.h"
 #include "report/OutputFile.h"
 #include "report/Writers.h"
+#include "bank/Topics.h"
 #include "report/window/BarChart.h"
+#include "report/window/Explanation.h"
+#include "report/window/TopicTable.h"
 #include "report/window/MissGrid.h"
 #include "report/window/StartFolder.h"
 #include "platform/Services.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -98,6 +102,18 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     progressDelay_->setInterval(kProgressDelayMs);
     connect(progressDelay_, &QTimer::timeout, progress_, &QWidget::show);
 
+    // The question to explain: from the list, a column of the grid or a bar.
+    questionList_ = new QComboBox(this);
+    questionList_->setObjectName(QStringLiteral("questionList"));
+    questionList_->setAccessibleName(QStringLiteral("説明する問題"));
+    for (int q = 1; q <= state::kQuestions; ++q) {
+        questionList_->addItem(questionLabel(q), q);
+        questionList_->setItemData(q - 1, questionDescription(q), Qt::ToolTipRole);
+    }
+    explainButton_ = new QPushButton(QStringLiteral("説明を見せる"), this);
+    explainButton_->setObjectName(QStringLiteral("explainButton"));
+    explainButton_->setToolTip(QStringLiteral("選んだ問題の数学博士の説明を、画面いっぱいに大きく表示します（F6）"));
+
     // The table.
     table_ = new QTableView(this);
     table_->setObjectName(QStringLiteral("classTable"));
@@ -119,7 +135,8 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         const QFontMetrics fm = table_->fontMetrics();
         const int number = fm.horizontalAdvance(QStringLiteral("合計秒数")) + 28;
         table_->setColumnWidth(ClassModel::Code, fm.horizontalAdvance(QStringLiteral("あいうえおかきく")) + 16);
-        for (int c = ClassModel::Reached; c < ClassModel::State; ++c) table_->setColumnWidth(c, number);
+        for (int c = ClassModel::Reached; c < ClassModel::Playing; ++c) table_->setColumnWidth(c, number);
+        table_->setColumnWidth(ClassModel::Playing, fm.horizontalAdvance(QStringLiteral("プレイ中の端末")) + 40);
     }
 
     // The grid and its legend.
@@ -165,22 +182,34 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     tabs_->addTab(table_, QStringLiteral("一覧"));
     tabs_->addTab(gridPage, QStringLiteral("問題ごとのミス"));
     tabs_->addTab(chartsScroll, QStringLiteral("グラフ"));
+    topicTable_ = new TopicTable(this);
+    tabs_->addTab(topicTable_, QStringLiteral("分野ごと"));
 
     auto *top = new QHBoxLayout;
     top->addWidget(folderLabel_, 1);
     top->addWidget(chooseButton_);
     top->addWidget(csvButton_);
     top->addWidget(pageButton_);
+    auto *explainRow = new QHBoxLayout;
+    auto *listLabel = new QLabel(QStringLiteral("問題："), this);
+    listLabel->setBuddy(questionList_);
+    explainRow->addWidget(listLabel);
+    explainRow->addWidget(questionList_);
+    explainRow->addWidget(explainButton_);
+    explainRow->addStretch(1);
     auto *status = new QHBoxLayout;
     status->addWidget(statusLabel_, 1);
     status->addWidget(progress_);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(status);
+    layout->addLayout(explainRow);
     layout->addWidget(tabs_, 1);
     setTabOrder(chooseButton_, csvButton_);
     setTabOrder(csvButton_, pageButton_);
-    setTabOrder(pageButton_, tabs_);
+    setTabOrder(pageButton_, questionList_);
+    setTabOrder(questionList_, explainButton_);
+    setTabOrder(explainButton_, tabs_);
     resize(1040, 720);
 
     connect(chooseButton_, &QPushButton::clicked, this, &ClassWindow::chooseFolder);
@@ -189,6 +218,27 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, &ClassWindow::chooseFolder);
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, csvButton_, &QPushButton::click);
     connect(new QShortcut(QKeySequence::Refresh, this), &QShortcut::activated, &live_, &LiveFolder::rescan);
+    connect(explainButton_, &QPushButton::clicked, this, &ClassWindow::explain);
+    connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this, &ClassWindow::explain);
+    connect(questionList_, &QComboBox::currentIndexChanged, this, [this] {
+        missChart_->setChosen(chosenQuestion());
+        reachedChart_->setChosen(chosenQuestion());
+    });
+    // A question chosen in the grid: a cell of its column or its heading.
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
+        if (current.column() >= ClassModel::FirstQuestion) chooseQuestion(ClassModel::question(current.column()));
+    });
+    connect(grid_->horizontalHeader(), &QHeaderView::sectionPressed, this, [this](int section) {
+        if (section >= ClassModel::FirstQuestion) chooseQuestion(ClassModel::question(section));
+    });
+    for (BarChart *chart : {missChart_, reachedChart_}) {
+        connect(chart, &BarChart::questionClicked, this, &ClassWindow::chooseQuestion);
+        connect(chart, &BarChart::questionDoubleClicked, this, [this](int q) {
+            chooseQuestion(q);
+            explain();
+        });
+    }
+    chooseQuestion(1);
     connect(&live_, &LiveFolder::updated, this, &ClassWindow::updated);
     connect(&live_, &LiveFolder::busyChanged, this, &ClassWindow::setBusy);
     connect(&live_, &LiveFolder::progress, this, [this](int done, int total) {
@@ -201,9 +251,18 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         BarChart::Values reached{};
         std::copy(s.reachedBy.begin(), s.reachedBy.end(), reached.begin());
         reachedChart_->setValues(reached);
+        topicTable_->setSummary(s);
     });
     folderLabel_->setText(QStringLiteral("フォルダー：（まだ選ばれていません）"));
 }
+
+int ClassWindow::chosenQuestion() const { return questionList_->currentData().toInt(); }
+
+void ClassWindow::chooseQuestion(int q) {
+    if (q >= 1 && q <= state::kQuestions) questionList_->setCurrentIndex(q - 1);
+}
+
+ExplanationWindow *ClassWindow::explain() { return showExplanation(chosenQuestion(), this); }
 
 void ClassWindow::openFolder(const QString &folder) {
     const QString absolute = QDir(folder).absolutePath();

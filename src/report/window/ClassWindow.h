@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The teacher's window: the class overview of a folder, followed live.
-// The table (sortable by any column), the misses grid and the two charts,
+// The table (sortable by any column, the codes in play marked), the misses
+// grid and the two charts under the course's topics, each topic's misses,
 // with buttons to choose another folder, save the CSV file and open the
-// page in the browser.
+// page in the browser, and to show the class the math doctor's
+// explanation of a question.
 
 #include "report/window/ClassModel.h"
 #include "report/window/LiveFolder.h"
@@ -11,6 +13,7 @@
 #include <QUrl>
 #include <QWidget>
 
+class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -20,7 +23,9 @@ class QTableView;
 namespace report::window {
 
 class BarChart;
+class ExplanationWindow;
 class MissGrid;
+class TopicTable;
 
 // The window's dialogs and the browser, behind one interface so that
 // tests answer them without a real dialog.
@@ -57,6 +62,11 @@ public:
     // The page file that "ページを開く" writes.
     QString pageFile() const;
 
+    // The question chosen for "説明を見せる" (1..30): in the list, by a
+    // column of the grid or by a bar.
+    int chosenQuestion() const;
+    void chooseQuestion(int q);
+
     ClassModel &model() { return model_; }
     ClassSortProxy &sorted() { return proxy_; }
     LiveFolder &live() { return live_; }
@@ -65,6 +75,9 @@ public slots:
     void chooseFolder();  // "フォルダーを選ぶ…"
     void saveCsv();       // "CSVで保存"
     void openPage();      // "ページを開く"
+    // "説明を見せる": the explanation of the chosen question, at the
+    // largest scale that fits the screen.
+    ExplanationWindow *explain();
 
 signals:
     // A look at the folder has been taken in (rows, charts and status).
@@ -86,7 +99,9 @@ private:
     QLabel *statusLabel_;
     QProgressBar *progress_;
     QTimer *progressDelay_;
-    QPushButton *chooseButton_, *csvButton_, *pageButton_;
+    QPushButton *chooseButton_, *csvButton_, *pageButton_, *explainButton_;
+    QComboBox *questionList_;
+    TopicTable *topicTable_;
     QTabWidget *tabs_;
     QTableView *table_;
     MissGrid *grid_;

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/window/FolderScanner.h"
 
+#include "state/CodeHold.h"
+
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -24,6 +27,7 @@ struct Listing {
 };
 
 constexpr int kProgressEvery = 128;
+constexpr std::string_view kHoldSuffix = ".ucd.hold";
 
 }  // namespace
 
@@ -55,8 +59,9 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
         delta.error = folderFailure(folder, errno);
         return delta;  // rows stay as they were: a network folder may come back
     }
-    // The names first, so that progress can say how many there are.
-    std::vector<QByteArray> names;
+    // The names first, so that progress can say how many there are; the
+    // holds of codes in play beside them.
+    std::vector<QByteArray> names, holds;
     for (;;) {
         errno = 0;
         const dirent *entry = ::readdir(listing.dir);
@@ -70,11 +75,23 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
         const size_t length = std::strlen(entry->d_name);
         if (length >= 4 && std::memcmp(entry->d_name + length - 4, ".ucd", 4) == 0)
             names.emplace_back(entry->d_name, qsizetype(length));
+        else if (length > kHoldSuffix.size() &&
+                 std::memcmp(entry->d_name + length - kHoldSuffix.size(), kHoldSuffix.data(), kHoldSuffix.size()) == 0)
+            holds.emplace_back(entry->d_name, qsizetype(length));
     }
     const int total = int(names.size());
     delta.files = total;
 
     const QString prefix = QFile::decodeName(encoded) + QLatin1Char('/');
+    // Who plays which code now, by the progress file's name.  A hold's
+    // liveness changes with time alone, so every look asks again.
+    QHash<QByteArray, QString> playing;
+    for (const QByteArray &hold : holds) {
+        state::CodeHold::Holder holder;
+        if (state::CodeHold::isLiveHold(prefix + QFile::decodeName(hold), &holder))
+            playing.insert(hold.chopped(5),  // "<code>.ucd.hold": the name of "<code>.ucd"
+                           holder.host.isEmpty() ? QStringLiteral("（端末名のない記録）") : holder.host);
+    }
     const int dirFd = ::dirfd(listing.dir);
     ++look_;
     cache_.reserve(total);
@@ -96,12 +113,20 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
                         quint32(st.st_mode)};
         Cached &cached = cache_[name];
         cached.look = look_;
-        if (cached.read && cached.seen == seen) continue;
+        const QString playingOn = playing.value(name);
+        if (cached.read && cached.seen == seen) {
+            // The file is as it was; only whether it is in play may change.
+            if (cached.pupil.playingOn == playingOn) continue;
+            cached.pupil.playingOn = playingOn;
+            if (!delta.complete) delta.changed.push_back(Row{name, cached.pupil});
+            continue;
+        }
         // The listing's own type for the reason of a row that is not a
         // regular file, taken from lstat because it was called anyway.
         const QString decoded = QFile::decodeName(name);
         const bool nameIsText = QFile::encodeName(decoded) == name;
         cached.pupil = readEntry(prefix, decoded, static_cast<unsigned char>(IFTODT(st.st_mode)), nameIsText);
+        cached.pupil.playingOn = playingOn;
         cached.seen = seen;
         cached.read = true;
         ++delta.read;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads a folder of progress files again and again, reading only the
-// files whose size, times or identity changed since the last look.  Plain
+// files whose size, times or identity changed since the last look, and
+// at every look the holds of the codes in play beside them.  Plain
 // C++ without a thread: the window runs it on a worker thread, tests and
 // the benchmark call it directly.  Files are only read, through the
 // report's reader; never written, renamed or locked.

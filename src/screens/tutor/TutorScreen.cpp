@@ -13,9 +13,13 @@ namespace screens {
 using platform::Face;
 using platform::makeFont;
 
-TutorScreen::TutorScreen()
+TutorScreen::TutorScreen() : TutorScreen(state::session(), {}) {}
+
+TutorScreen::TutorScreen(const state::Session &run, std::function<void()> leave)
     : Form(QStringLiteral("tutorScreen"),
-           QStringLiteral("  ぽむりん紀行20(√、因数分解、２次方程式・関数の巻) for Windows"), 7095, 4905) {
+           QStringLiteral("  ぽむりん紀行20(√、因数分解、２次方程式・関数の巻) for Windows"), 7095, 4905),
+      run_(run),
+      leave_(std::move(leave)) {
     const QFont gothic = makeFont(Face::Gothic, 11.25);
     exitButton = addButton(QStringLiteral("exitButton"), QStringLiteral("EXIT"), 120, 0, 855, 375);
     nextButton = addButton(QStringLiteral("nextButton"), QStringLiteral("次へ"), 6120, 0, 855, 375);
@@ -37,19 +41,23 @@ TutorScreen::TutorScreen()
 }
 
 void TutorScreen::activate() {
-    const int q = state::session().question;
+    const int q = run_.question;
     if (!state::Session::inRange(q)) return;
     tutor::printExample(*explanationBox, q);
     tutor::printGreeting(*speechBox);
 }
 
 void TutorScreen::backToQuiz() {
+    if (leave_) {
+        leave_();
+        return;
+    }
     unload();  // before the quiz screen shows: one window at a time
-    showScreen(quizScreenFor(state::session().question));
+    showScreen(quizScreenFor(run_.question));
 }
 
 void TutorScreen::nextClicked() {
-    const int q = state::session().question;
+    const int q = run_.question;
     if (!state::Session::inRange(q)) return;  // nothing to explain: the click does nothing
     const int clicks = tutor::clickCount(q);
     step = static_cast<short>(step % clicks);

@@ -7,7 +7,12 @@
 #include "platform/Form.h"
 #include "screens/common/Mascot.h"
 
+#include <functional>
 #include <memory>
+
+namespace state {
+struct Session;
+}
 
 namespace platform {
 class PictureBox;
@@ -18,7 +23,14 @@ namespace screens {
 class TutorScreen : public platform::Form {
     Q_OBJECT
 public:
+    // The game's tutor: explains the shared run's question and hands back
+    // to its quiz screen.
     TutorScreen();
+    // A tutor over another run, whose question it explains; leave replaces
+    // the hand-back to the quiz screen (the last step and "EXIT" call it).
+    // The teacher's window shows the explanation this way, over a run of
+    // its own with no progress file behind it, and closes it in leave.
+    TutorScreen(const state::Session &run, std::function<void()> leave);
     void activate() override;
 
     void nextClicked();  // 次へ
@@ -34,6 +46,8 @@ public:
 
 private:
     void backToQuiz();
+    const state::Session &run_;
+    std::function<void()> leave_;
     std::unique_ptr<MascotAnimation> mascot_;
 };
 
