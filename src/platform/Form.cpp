@@ -13,7 +13,11 @@ namespace platform {
 
 ImageBox::ImageBox(QWidget *parent, const QString &name, const QString &resource, int left,
                    int top, int width, int height, bool stretch, bool border)
-    : QWidget(parent), image_(resource), resource_(resource), stretch_(stretch), border_(border) {
+    : QWidget(parent),
+      image_(QImage(resource).convertToFormat(QImage::Format_RGB32)),  // the painter's fast format
+      resource_(resource),
+      stretch_(stretch),
+      border_(border) {
     setObjectName(name);
     setAccessibleName(name);
     setGeometry(twipsRect(left, top, width, height));
@@ -53,7 +57,9 @@ const QImage &ImageBox::pictureFor(qreal devicePixelRatio) const {
         // it; it covers the picture's logical size.
         looked2x_ = true;
         const qsizetype dot = resource_.lastIndexOf(QLatin1Char('.'));
-        if (dot > 0) image2x_ = QImage(resource_.left(dot) + QStringLiteral("@2x") + resource_.mid(dot));
+        if (dot > 0)
+            image2x_ = QImage(resource_.left(dot) + QStringLiteral("@2x") + resource_.mid(dot))
+                           .convertToFormat(QImage::Format_RGB32);
         if (!image2x_.isNull()) image2x_.setDevicePixelRatio(2.0);
     }
     return image2x_.isNull() ? image_ : image2x_;
