@@ -123,6 +123,15 @@ void Form::unload() {
     forms::unloaded(this);
 }
 
+void Form::changeEvent(QEvent *event) {
+    // Qt's own window decoration on Wayland draws a maximise button
+    // whatever the window's flags say; a window of fixed size goes back to
+    // normal at once instead of standing maximised at its own size.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+    QWidget::changeEvent(event);
+}
+
 void Form::closeEvent(QCloseEvent *event) {
     // The close box unloads the window without any hand-over.
     event->accept();

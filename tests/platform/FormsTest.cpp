@@ -54,6 +54,22 @@ TEST_F(Forms, ShowMakesAFreshInstanceAndActivatesItOnce) {
     EXPECT_EQ(platform::forms::showLog(), QStringList({"Sample", "Sample"}));
 }
 
+TEST_F(Forms, KeepTheirSizeAndOfferNoMaximiseButton) {
+    auto *a = showSample();
+    EXPECT_EQ(a->minimumSize(), QSize(100, 50));
+    EXPECT_EQ(a->maximumSize(), QSize(100, 50));
+    const Qt::WindowFlags flags = a->windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowTitleHint);
+    // A maximise asked for all the same (Wayland's decoration has the
+    // button) is turned back.
+    a->setWindowState(Qt::WindowMaximized);
+    EXPECT_EQ(a->windowState(), Qt::WindowNoState);
+    EXPECT_EQ(a->size(), QSize(100, 50));
+}
+
 TEST_F(Forms, UnloadHidesAtOnceDeletesLaterAndEndsWhenNothingIsLeft) {
     QPointer<platform::Form> a = showSample();
     a->unload();
