@@ -3,17 +3,26 @@
 // for the real game start-up against an empty Qt window built the same way,
 // as a ratio in one run; and the CPU the title screen uses while idle.
 //
-//   startup_bench            runs both, several times each, and reports
-//   startup_bench game|empty one start-up, printing its milliseconds
+//   startup_bench            runs them all, several times each, and reports
+//   startup_bench game [SCALE]  one start-up of the game at the display
+//                            scale the program would choose (auto), or at
+//                            SCALE; prints its milliseconds and peak memory
+//   startup_bench empty      the same for an empty Qt window
 //   startup_bench idle       CPU seconds used by 3 s on the title screen
+//
+// The game's start-up at the auto display scale and at scale 1 are timed
+// side by side, to show what choosing the scale costs.
 //
 // Run it under a real X server (xvfb-run) or, without one, on the
 // offscreen platform.
+#include "platform/Settings.h"
 #include "screens/Program.h"
+#include "screens/Screens.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -39,7 +48,9 @@ void reportWhenShown(QWidget *w, const QElapsedTimer &clock) {
     QObject::connect(poll, &QTimer::timeout, [w, poll, &clock] {
         if (w && w->windowHandle() && w->windowHandle()->isExposed()) {
             poll->stop();
-            std::printf("%.2f\n", clock.nsecsElapsed() / 1e6);
+            rusage u{};
+            getrusage(RUSAGE_SELF, &u);
+            std::printf("%.2f %ld\n", clock.nsecsElapsed() / 1e6, u.ru_maxrss);
             std::fflush(stdout);
             qApp->exit(0);
         }
@@ -52,18 +63,26 @@ double median(std::vector<double> v) {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-double runChild(const QString &self, const QString &mode) {
+struct Start {
+    double ms = 0;
+    long peakKb = 0;  // the child's peak resident memory when its window showed
+};
+
+Start runChild(const QString &self, const QStringList &args) {
     QProcess p;
     QElapsedTimer t;
     t.start();
-    p.start(self, {mode});
+    p.start(self, args);
     // From spawning to the report that the window is shown: this includes
     // loading the program and its libraries, which a learner waits for too,
     // but not the shutdown afterwards.
     p.waitForReadyRead(60000);
-    const double ms = t.nsecsElapsed() / 1e6;
+    Start s;
+    s.ms = t.nsecsElapsed() / 1e6;
     p.waitForFinished(60000);
-    return ms;
+    const QList<QByteArray> fields = p.readAllStandardOutput().simplified().split(' ');
+    s.peakKb = fields.size() > 1 ? fields[1].toLong() : 0;
+    return s;
 }
 
 }  // namespace
@@ -83,6 +102,13 @@ int main(int argc, char **argv) {
     }
     if (mode == "game") {
         QApplication app(argc, argv);
+        // The display scale as the program chooses it at start.
+        const QString option = argc > 2 ? QString::fromLatin1(argv[2]) : QString();
+        QStringList warnings;
+        platform::applyDisplayScale(platform::chooseDisplayScale(
+            argc > 2 ? &option : nullptr,
+            [] { return QSizeF(QGuiApplication::primaryScreen()->availableGeometry().size()); },
+            screens::largestScreenSize(), &warnings));
         return screens::runProgram(app, [&clock](QWidget *title) { reportWhenShown(title, clock); });
     }
     if (mode == "idle") {
@@ -101,15 +127,24 @@ int main(int argc, char **argv) {
 
     QCoreApplication app(argc, argv);
     const QString self = QCoreApplication::applicationFilePath();
-    const int runs = 9;
-    std::vector<double> game, empty;
+    const int runs = 15;
+    std::vector<double> game, one, empty;
+    long gamePeak = 0, onePeak = 0, emptyPeak = 0;
     for (int i = 0; i < runs; ++i) {
-        empty.push_back(runChild(self, "empty"));
-        game.push_back(runChild(self, "game"));
+        const Start e = runChild(self, {"empty"}), g = runChild(self, {"game"}), o = runChild(self, {"game", "1"});
+        empty.push_back(e.ms);
+        game.push_back(g.ms);
+        one.push_back(o.ms);
+        emptyPeak = std::max(emptyPeak, e.peakKb);
+        gamePeak = std::max(gamePeak, g.peakKb);
+        onePeak = std::max(onePeak, o.peakKb);
     }
-    const double g = median(game), e = median(empty);
+    const double g = median(game), e = median(empty), o = median(one);
     std::printf("first window, median of %d: game %.1f ms, empty Qt window %.1f ms, ratio %.2f (aim: at most 1.3)\n",
                 runs, g, e, e > 0 ? g / e : 0);
+    std::printf("display scale: auto %.1f ms (peak %.1f MB), scale 1 %.1f ms (peak %.1f MB), %+.1f ms "
+                "(aim: within 5 ms); empty window peak %.1f MB\n",
+                g, gamePeak / 1024.0, o, onePeak / 1024.0, g - o, emptyPeak / 1024.0);
     QProcess idle;
     idle.start(self, {"idle"});
     idle.waitForFinished(60000);
