@@ -84,12 +84,12 @@ DisplayScale chooseDisplayScale(const QString *option, const std::function<QSize
         where = QStringLiteral("--scale");
     } else {
         text = firstSetting(QStringLiteral("display"), QStringLiteral("scale"), &file);
-        where = file + QStringLiteral(": [display] scale");
+        where = file + QStringLiteral(": [display] scale =");
     }
     if (option || !text.isEmpty()) {
         const ScaleValue value = parseScale(text);
         if (!value.valid) {
-            *warnings << QStringLiteral("%1 = \"%2\" is not auto or a number from 1 to 3; auto is used").arg(where, text);
+            *warnings << QStringLiteral("%1 \"%2\" is not auto or a number from 1 to 3; auto is used").arg(where, text);
         } else if (!value.automatic) {
             scale.factor = value.factor;
             scale.origin = option ? ScaleOrigin::Option : ScaleOrigin::Setting;
@@ -110,13 +110,14 @@ void applyDisplayScale(const DisplayScale &scale) {
 bool soundWanted(bool noSoundOption, QStringList *warnings) {
     if (noSoundOption) return false;
     QString file;
-    const QString text = firstSetting(QStringLiteral("sound"), QStringLiteral("enabled"), &file).trimmed().toLower();
+    const QString value = firstSetting(QStringLiteral("sound"), QStringLiteral("enabled"), &file);
+    const QString text = value.toLower();
     if (text.isEmpty()) return true;
     for (const char *on : {"true", "yes", "on", "1"})
         if (text == QLatin1String(on)) return true;
     for (const char *off : {"false", "no", "off", "0"})
         if (text == QLatin1String(off)) return false;
-    *warnings << QStringLiteral("%1: [sound] enabled = \"%2\" is not true or false; the sound stays on").arg(file, text);
+    *warnings << QStringLiteral("%1: [sound] enabled = \"%2\" is not true or false; the sound stays on").arg(file, value);
     return true;
 }
 

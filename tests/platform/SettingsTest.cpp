@@ -33,15 +33,11 @@ TEST(AutoScale, LargestStepAtWhichTheHistoryFitsTwoThirdsOfTheScreen) {
         double chosen;
     };
     const Row rows[] = {
-        {1366, 768, 1, 1},     {1366, 736, 1, 1},      {1920, 1080, 1, 1.5}, {1920, 1048, 1, 1.5},
-        {2560, 1440, 1, 2},    {2560, 1408, 1, 2},     {3840, 2160, 1, 3},   {5120, 2880, 1, 3},
-        {1600, 900, 1, 1.25},  {1920, 1200, 1, 1.5},   {2560, 1600, 1, 2},   {3440, 1440, 1, 2},
-        {1080, 1920, 1, 1.5},  // upright: the width decides
-        {800, 600, 1, 1},      {1024, 768, 1, 1},  // too small even at 1: never below it
-        // A desktop that scales already: ours comes on top where the
-        // logical screen is still large.
-        {3840, 2160, 2, 1.5},  {2560, 1440, 2, 1},     {2880, 1800, 2, 1.25}, {3840, 2160, 1.5, 2},
-        {1920, 1080, 1.25, 1.25},
+        {1366, 768, 1, 1}, {1920, 1048, 1, 1.5}, {1920, 1080, 1, 1.5}, {2560, 1440, 1, 2}, {3840, 2160, 1, 3},
+        {1600, 900, 1, 1.25}, {1920, 1200, 1, 1.5}, {1080, 1920, 1, 1.5},  // upright: the width decides
+        {800, 600, 1, 1},  // too small even at 1: never below it
+        // A desktop that scales already: ours on top where the logical screen is still large.
+        {3840, 2160, 2, 1.5}, {2560, 1440, 2, 1}, {2880, 1800, 2, 1.25},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(testing::Message() << r.width << "x" << r.height << " at " << r.desktop);
@@ -91,24 +87,15 @@ TEST_F(Settings, ScaleComesFromTheEnvironmentTheOptionTheUsersFileTheSystemsFile
         {nullptr, nullptr, "[display]\nscale=1.25\n", "[display]\nscale = 2\n", 1.25, O::Setting, "user", {}},
         {nullptr, nullptr, "[display]\nscale = AUTO\n", "[display]\nscale = 2\n", 1.5, O::Auto, "", {}},
         {nullptr, nullptr, "[display]\n# scale = 3\nscale =\n", "[display]\nscale = 2.5\n", 2.5, O::Setting, "system", {}},
-        {nullptr, nullptr, "[class]\nscale = 3\n[sound]\nscale = 3\n", nullptr, 1.5, O::Auto, "", {}},
+        {nullptr, nullptr, "[class]\nscale = 3\n", nullptr, 1.5, O::Auto, "", {}},
         {nullptr, "1", "[display]\nscale = 2\n", nullptr, 1, O::Option, "", {}},
-        {nullptr, "3", nullptr, nullptr, 3, O::Option, "", {}},
         {nullptr, "auto", "[display]\nscale = 2\n", nullptr, 1.5, O::Auto, "", {}},
         {nullptr, "4", "[display]\nscale = 2\n", nullptr, 1.5, O::Auto, "",
-         {"--scale = \"4\" is not auto or a number from 1 to 3; auto is used"}},
-        {nullptr, "0.5", nullptr, nullptr, 1.5, O::Auto, "",
-         {"--scale = \"0.5\" is not auto or a number from 1 to 3; auto is used"}},
-        {nullptr, "big", nullptr, nullptr, 1.5, O::Auto, "",
-         {"--scale = \"big\" is not auto or a number from 1 to 3; auto is used"}},
+         {"--scale \"4\" is not auto or a number from 1 to 3; auto is used"}},
         {nullptr, "nan", nullptr, nullptr, 1.5, O::Auto, "",
-         {"--scale = \"nan\" is not auto or a number from 1 to 3; auto is used"}},
-        {nullptr, "", nullptr, nullptr, 1.5, O::Auto, "",
-         {"--scale = \"\" is not auto or a number from 1 to 3; auto is used"}},
+         {"--scale \"nan\" is not auto or a number from 1 to 3; auto is used"}},
         {nullptr, nullptr, "[display]\nscale = 1,5\n", "[display]\nscale = 2\n", 1.5, O::Auto, "",
          {"<user>: [display] scale = \"1,5\" is not auto or a number from 1 to 3; auto is used"}},
-        {nullptr, nullptr, nullptr, "[display]\nscale = inf\n", 1.5, O::Auto, "",
-         {"<system>: [display] scale = \"inf\" is not auto or a number from 1 to 3; auto is used"}},
         // Qt's own scale from the environment stands, and ours is not put on top.
         {"1.25", nullptr, "[display]\nscale = 2\n", nullptr, 1.25, O::Environment, "", {}},
         {"2", "3", nullptr, nullptr, 2, O::Environment, "",
@@ -116,9 +103,7 @@ TEST_F(Settings, ScaleComesFromTheEnvironmentTheOptionTheUsersFileTheSystemsFile
           "QT_SCREEN_SCALE_FACTORS) applies"}},
     };
     for (const Row &r : rows) {
-        SCOPED_TRACE(testing::Message() << "QT_SCALE_FACTOR " << (r.qtScale ? r.qtScale : "-") << ", --scale "
-                                        << (r.option ? r.option : "-") << ", user " << (r.userFile ? r.userFile : "-")
-                                        << ", system " << (r.systemFile ? r.systemFile : "-"));
+        SCOPED_TRACE(testing::Message() << "row " << (&r - rows));
         files(r.userFile, r.systemFile);
         const EnvVar env("QT_SCALE_FACTOR", r.qtScale ? QByteArray(r.qtScale) : QByteArray());
         const QString option = QString::fromUtf8(r.option);
@@ -149,17 +134,14 @@ TEST_F(Settings, SoundIsOffByTheOptionOrTheFirstFileThatSaysSo) {
         {true, nullptr, nullptr, false, {}},
         {false, nullptr, "[sound]\nenabled = false\n", false, {}},
         {false, "[sound]\nenabled = true\n", "[sound]\nenabled = false\n", true, {}},
-        {false, "[sound]\n enabled = Off \n", nullptr, false, {}},
-        {false, "[sound]\nenabled = no\n", nullptr, false, {}},
-        {false, "[sound]\nenabled=0\n", "[sound]\nenabled = yes\n", false, {}},
+        {false, "[sound]\n enabled = Off \n", "[sound]\nenabled = yes\n", false, {}},
         {false, "[sound]\nenabled =\n[display]\nenabled = false\n", "[sound]\nenabled = on\n", true, {}},
         {true, "[sound]\nenabled = true\n", nullptr, false, {}},
-        {false, "[sound]\nenabled = quiet\n", "[sound]\nenabled = false\n", true,
-         {"<user>: [sound] enabled = \"quiet\" is not true or false; the sound stays on"}},
+        {false, "[sound]\nenabled = Quiet\n", "[sound]\nenabled = false\n", true,
+         {"<user>: [sound] enabled = \"Quiet\" is not true or false; the sound stays on"}},
     };
     for (const Row &r : rows) {
-        SCOPED_TRACE(testing::Message() << "--no-sound " << r.noSound << ", user " << (r.userFile ? r.userFile : "-")
-                                        << ", system " << (r.systemFile ? r.systemFile : "-"));
+        SCOPED_TRACE(testing::Message() << "row " << (&r - rows));
         files(r.userFile, r.systemFile);
         QStringList warnings;
         EXPECT_EQ(platform::soundWanted(r.noSound, &warnings), r.on);
@@ -191,9 +173,7 @@ TEST(DisplayScale, AppliedBeforeTheFirstWindowOnScreensOfEachSizeAndDesktopScale
         const char *printed;  // the history screen's ratio and size in device pixels
     };
     const Row rows[] = {
-        {1366, 768, 96, nullptr, "ratio 1 window 457x401"},
         {1920, 1080, 96, nullptr, "ratio 1.5 window 686x602"},
-        {2560, 1440, 96, nullptr, "ratio 2 window 914x802"},
         {3840, 2160, 192, nullptr, "ratio 3 window 1371x1203"},
         {2560, 1440, 192, nullptr, "ratio 2 window 914x802"},
         {1920, 1080, 96, "1.25", "ratio 1.25 window 571x501"},
