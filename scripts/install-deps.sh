@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-translations-l10n libgl-dev
+  qt6-base-dev qt6-base-private-dev qt6-translations-l10n libgl-dev
+  qt6-wayland weston
   libsdl2-mixer-dev timgm6mb-soundfont
   fonts-ipafont-gothic fonts-ipafont-mincho
   libgtest-dev libbenchmark-dev

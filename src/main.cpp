@@ -7,14 +7,20 @@
 //                             learner's own folder (the menu entry starts
 //                             it this way)
 //   pomurin20 --folder DIR    works in DIR, as in a class folder
+//   pomurin20 --scale VALUE   draws at that display scale (auto, 1 to 3)
+//   pomurin20 --no-sound      plays no chime or tune
 //   pomurin20 --help | --version
 #include "platform/ClassFolder.h"
 #include "platform/DataFolder.h"
+#include "platform/Media.h"
 #include "platform/Services.h"
+#include "platform/Settings.h"
+#include "screens/Screens.h"
 #include "screens/Program.h"
 #include "state/SaveFiles.h"
 
 #include <QApplication>
+#include <QScreen>
 
 #include <cstdio>
 #include <cstring>
@@ -32,7 +38,7 @@ namespace {
 void printHelp() {
     const QStringList data = platform::installedDataFolders();
     std::printf(
-        "Usage: pomurin20 [--user-folder | --folder DIR]\n"
+        "Usage: pomurin20 [--user-folder | --folder DIR] [--scale VALUE] [--no-sound]\n"
         "A maths drill game in Japanese.\n\n"
         "  --user-folder  work in the class folder named in pomurin20/pomurin20.conf\n"
         "                 of the XDG configuration folders (section [class], key\n"
@@ -40,10 +46,15 @@ void printHelp() {
         "                 else in %s\n"
         "                 (created if missing) instead of the current folder\n"
         "  --folder DIR   work in DIR, a class folder, whatever the setting says\n"
+        "  --scale VALUE  display scale: auto (the default: as large as fits the\n"
+        "                 screen well) or a number from 1 to 3 (1, 1.25, 1.5, 2,\n"
+        "                 2.5, 3); overrides [display] scale of the setting file\n"
+        "  --no-sound     play no chime or tune (as [sound] enabled = false)\n"
         "  --help         show this help and exit\n"
         "  --version      show the version and exit\n\n"
         "Progress files (<code>.ucd) are written in the working folder.  Sound files\n"
-        "missing from it are taken from: %s\n",
+        "missing from it are taken from: %s\n"
+        "A scale set for Qt in the environment (QT_SCALE_FACTOR) is used as it is.\n",
         qPrintable(platform::classFolderSettingFiles().join(QStringLiteral(", "))),
         qPrintable(platform::userFolderPath()),
         data.isEmpty() ? "(no installed data folder found)" : qPrintable(data.join(QStringLiteral(", "))));
@@ -69,8 +80,8 @@ int main(int argc, char **argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral(POMURIN_APP_ID));
     // Qt has taken its own options (-platform, -display, ...); what is left
     // is ours.
-    bool userFolder = false;
-    std::optional<QString> folderOption;
+    bool userFolder = false, noSound = false;
+    std::optional<QString> folderOption, scaleOption;
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
@@ -83,11 +94,35 @@ int main(int argc, char **argv) {
                 return 2;
             }
             folderOption = joined ? arg.mid(9) : args[++i];
+        } else if (arg == QLatin1String("--scale") || arg.startsWith(QLatin1String("--scale="))) {
+            const bool joined = arg.startsWith(QLatin1String("--scale="));
+            if (!joined && i + 1 == args.size()) {
+                std::fprintf(stderr, "pomurin20: --scale needs a value, auto or a number from 1 to 3 (try --help)\n");
+                return 2;
+            }
+            scaleOption = joined ? arg.mid(8) : args[++i];
+        } else if (arg == QLatin1String("--no-sound")) {
+            noSound = true;
         } else {
             std::fprintf(stderr, "pomurin20: unknown argument '%s' (try --help)\n", qPrintable(arg));
             return 2;
         }
     }
+
+    // The display scale, before any window (the class folder's message
+    // too) is made; and the sound switch.  Wrong values are named and
+    // never stop the game.
+    QStringList warnings;
+    const platform::DisplayScale scale = platform::chooseDisplayScale(
+        scaleOption ? &*scaleOption : nullptr,
+        [] {
+            const QScreen *screen = QGuiApplication::primaryScreen();
+            return screen ? QSizeF(screen->availableGeometry().size()) : QSizeF();
+        },
+        screens::largestScreenSize(), &warnings);
+    platform::applyDisplayScale(scale);
+    platform::setSoundEnabled(platform::soundWanted(noSound, &warnings));
+    for (const QString &warning : warnings) std::fprintf(stderr, "pomurin20: %s\n", qPrintable(warning));
 
     // The class folder, when one is named: used as it is, or the start ends
     // with a message for the teacher; never a silent fall-back elsewhere.

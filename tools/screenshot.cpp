@@ -9,10 +9,17 @@
 //                                                       and hold the ball, or "halt" with a number)
 //   screenshot history <question> <misses> <out.png>   (misses on each question so far)
 //
+// Before the screen's name, --scale VALUE (auto, or 1 to 3) draws it at
+// that display scale, and --screen saves the whole screen with the window
+// on it instead of the window alone.  Without --scale the scale is the
+// one the game would choose (the setting, else auto for the screen).  It
+// prints the scale and the window's share of the screen's height.
+//
 // It runs in a fresh temporary working directory with a progress file made
 // for the purpose; nothing is played and no learner's file is touched.
 #include "platform/Form.h"
 #include "platform/Forms.h"
+#include "platform/Settings.h"
 #include "platform/Timer.h"
 #include "screens/Screens.h"
 #include "screens/history/HistoryScreen.h"
@@ -24,13 +31,39 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include <cstdio>
+#include <optional>
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
+    std::optional<QString> scaleOption;
+    bool wholeScreen = false;
+    while (!args.isEmpty() && args[0].startsWith(QLatin1String("--"))) {
+        if (args[0] == QLatin1String("--screen")) {
+            wholeScreen = true;
+            args.removeFirst();
+        } else if (args[0] == QLatin1String("--scale") && args.size() > 1) {
+            scaleOption = args[1];
+            args.remove(0, 2);
+        } else {
+            std::fprintf(stderr, "screenshot: unknown option %s\n", qPrintable(args[0]));
+            return 2;
+        }
+    }
+    // The display scale, as the game chooses it at start.
+    QStringList warnings;
+    const platform::DisplayScale scale = platform::chooseDisplayScale(
+        scaleOption ? &*scaleOption : nullptr,
+        [] { return QSizeF(QGuiApplication::primaryScreen()->availableGeometry().size()); },
+        screens::largestScreenSize(), &warnings);
+    platform::applyDisplayScale(scale);
+    for (const QString &w : warnings) std::fprintf(stderr, "screenshot: %s\n", qPrintable(w));
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: screenshot quiz|tutor|title ...\n");
         return 2;
@@ -96,5 +129,19 @@ int main(int argc, char **argv) {
         return 1;
     }
     QApplication::processEvents();
-    return shown->grab().save(out) ? 0 : 1;
+    const QScreen *screen = shown->screen();
+    const double ratio = shown->devicePixelRatioF();
+    const QSize screenPixels = screen->geometry().size() * screen->devicePixelRatio();
+    std::printf("screen %dx%d, scale %.4g, window %dx%d device pixels, %.1f%% of the screen's height\n",
+                screenPixels.width(), screenPixels.height(), ratio, qRound(shown->width() * ratio),
+                qRound(shown->height() * ratio), 100.0 * shown->height() / screen->geometry().height());
+    if (!wholeScreen) return shown->grab().save(out) ? 0 : 1;
+    // The window must be on the screen before the screen is read.
+    QElapsedTimer waited;
+    waited.start();
+    while (!(shown->windowHandle() && shown->windowHandle()->isExposed()) && waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    waited.restart();
+    while (waited.elapsed() < 300) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return shown->screen()->grabWindow(0).save(out) ? 0 : 1;
 }

@@ -48,26 +48,31 @@ QStringList classFolderSettingFiles() {
     return files;
 }
 
-QString readClassFolderSetting(const QString &path) {
+QString readSetting(const QString &path, const QString &section, const QString &key) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
     const QByteArray text = file.read(kMaxSettingFile);
-    bool inClass = false;
+    const QByteArray wantedSection = section.toUtf8(), wantedKey = key.toUtf8();
+    bool inSection = false;
     QString value;
     for (QByteArray line : text.split('\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
         if (line.startsWith('[')) {
-            inClass = line.endsWith(']') && line.mid(1, line.size() - 2).trimmed() == "class";
+            inSection = line.endsWith(']') && line.mid(1, line.size() - 2).trimmed() == wantedSection;
             continue;
         }
         const qsizetype eq = line.indexOf('=');
-        if (!inClass || eq < 0 || line.left(eq).trimmed() != "folder") continue;
+        if (!inSection || eq < 0 || line.left(eq).trimmed() != wantedKey) continue;
         QByteArray v = line.mid(eq + 1).trimmed();
         if (v.size() >= 2 && v.startsWith('"') && v.endsWith('"')) v = v.mid(1, v.size() - 2);
         value = QString::fromUtf8(v);  // the last one in the section counts, as in most INI readers
     }
     return value;
+}
+
+QString readClassFolderSetting(const QString &path) {
+    return readSetting(path, QStringLiteral("class"), QStringLiteral("folder"));
 }
 
 QString configuredClassFolder(QString *settingFile) {

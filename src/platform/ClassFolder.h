@@ -20,10 +20,15 @@ namespace platform {
 // The setting files that are searched, in order.
 QStringList classFolderSettingFiles();
 
-// The value of "folder" in section [class] of the INI file at path, or
-// empty when the file, the section or the key is missing or the value is
-// empty.  Blanks around names and values, comment lines (";" or "#") and a
-// pair of double quotes around the value are ignored.
+// The value of key in [section] of the INI file at path, or empty when
+// the file, the section or the key is missing or the value is empty.
+// Blanks around names and values, comment lines (";" or "#") and a pair of
+// double quotes around the value are ignored.  The display and sound
+// settings (platform/Settings.h) are read from the same files this way.
+QString readSetting(const QString &path, const QString &section, const QString &key);
+
+// The value of "folder" in section [class] of the INI file at path, read
+// as readSetting does.
 QString readClassFolderSetting(const QString &path);
 
 // The class folder the configuration names: the first setting file that

@@ -7,11 +7,17 @@
 #include <QCloseEvent>
 #include <QPainter>
 
+#include <cmath>
+
 namespace platform {
 
 ImageBox::ImageBox(QWidget *parent, const QString &name, const QString &resource, int left,
                    int top, int width, int height, bool stretch, bool border)
-    : QWidget(parent), image_(resource), resource_(resource), stretch_(stretch), border_(border) {
+    : QWidget(parent),
+      image_(QImage(resource).convertToFormat(QImage::Format_RGB32)),  // the painter's fast format
+      resource_(resource),
+      stretch_(stretch),
+      border_(border) {
     setObjectName(name);
     setAccessibleName(name);
     setGeometry(twipsRect(left, top, width, height));
@@ -27,8 +33,15 @@ void ImageBox::paintEvent(QPaintEvent *) {
     }
     // The painter's scale to device pixels: the screen's ratio, or that of
     // the image a grab renders into.
-    const QImage &picture = pictureFor(p.deviceTransform().m11());
+    const qreal ratio = p.deviceTransform().m11();
+    const QImage &picture = pictureFor(ratio);
     if (picture.isNull()) return;
+    // Pixel art stays crisp where each of the picture's pixels covers a
+    // whole number of device pixels (the small picture at scale 1, the
+    // double one at 2); at 1.25, 1.5, 2.5 and 3 the double picture is
+    // resampled smoothly rather than in uneven blocks.
+    const qreal perPixel = ratio / picture.devicePixelRatio();
+    p.setRenderHint(QPainter::SmoothPixmapTransform, std::abs(perPixel - std::round(perPixel)) > 0.01);
     if (stretch_)
         p.drawImage(area, picture);
     else
@@ -36,15 +49,17 @@ void ImageBox::paintEvent(QPaintEvent *) {
 }
 
 const QImage &ImageBox::pictureFor(qreal devicePixelRatio) const {
-    // Pixel art is drawn without smoothing, so each version is used where its
-    // pixels come closest to the screen's.
-    if (devicePixelRatio < 1.5) return image_;
+    // Above scale 1 the double-resolution drawing is used, never the small
+    // one blown up.
+    if (devicePixelRatio <= 1.0) return image_;
     if (!looked2x_) {
-        // The double-resolution drawing, "A@2x.xpm" beside "A.xpm", read only
-        // when a scaled screen needs it; it covers the picture's logical size.
+        // "A@2x.xpm" beside "A.xpm", read only when a scaled screen needs
+        // it; it covers the picture's logical size.
         looked2x_ = true;
         const qsizetype dot = resource_.lastIndexOf(QLatin1Char('.'));
-        if (dot > 0) image2x_ = QImage(resource_.left(dot) + QStringLiteral("@2x") + resource_.mid(dot));
+        if (dot > 0)
+            image2x_ = QImage(resource_.left(dot) + QStringLiteral("@2x") + resource_.mid(dot))
+                           .convertToFormat(QImage::Format_RGB32);
         if (!image2x_.isNull()) image2x_.setDevicePixelRatio(2.0);
     }
     return image2x_.isNull() ? image_ : image2x_;
@@ -87,6 +102,11 @@ Form::Form(const QString &name, const QString &caption, int clientWidth, int cli
     setWindowTitle(caption);
     setAccessibleName(caption);
     setFixedSize(twipsToPixels(clientWidth), twipsToPixels(clientHeight));
+    // A fixed size at every display scale, so no maximise button: title,
+    // minimise and close only (the window manager's frame on X11, Qt's own
+    // decoration on Wayland).
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFont(makeFont(Face::Gothic, 9));
 }
@@ -101,6 +121,15 @@ void Form::unload() {
     hide();
     deleteLater();
     forms::unloaded(this);
+}
+
+void Form::changeEvent(QEvent *event) {
+    // Qt's own window decoration on Wayland draws a maximise button
+    // whatever the window's flags say; a window of fixed size goes back to
+    // normal at once instead of standing maximised at its own size.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+    QWidget::changeEvent(event);
 }
 
 void Form::closeEvent(QCloseEvent *event) {

@@ -22,8 +22,8 @@ namespace platform {
 class PictureBox;
 
 // An image control: a picture stretched to the control, or shown at its
-// own size inside a single border.  On a screen scaled by two it paints the
-// picture's double-resolution version, so the figures stay sharp.
+// own size inside a single border.  On a scaled screen (above 1) it paints
+// the picture's double-resolution version, so the figures stay sharp.
 class ImageBox : public QWidget {
     Q_OBJECT
 public:
@@ -31,7 +31,7 @@ public:
              int width, int height, bool stretch, bool border);
     const QImage &image() const { return image_; }
     // The picture painted on a screen of the given device pixel ratio: the
-    // double-resolution version from 1.5 up, where one exists.
+    // double-resolution version above 1, where one exists.
     const QImage &pictureFor(qreal devicePixelRatio) const;
 
 protected:
@@ -101,6 +101,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     MediaPlayer media_;

@@ -53,8 +53,10 @@ Form *show(const QString &name, const Factory &make) {
     Form *form = make();
     r.open << form;
     // Every screen opens centred, so the learner finds each one in the
-    // same place.
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
+    // same place.  A Wayland client cannot place its windows (the
+    // compositor does), so there it is not tried.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen && !QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         form->move(screen->availableGeometry().center() - form->rect().center());
     form->show();
     form->activateWindow();

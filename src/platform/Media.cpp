@@ -30,15 +30,21 @@ int nextControlId() {
     static int next = 0;
     return next++;
 }
+bool soundOn = true;
 }  // namespace
+
+void setSoundEnabled(bool on) { soundOn = on; }
+bool soundEnabled() { return soundOn; }
 
 MediaPlayer::MediaPlayer() : id_(nextControlId()) {}
 
-MediaPlayer::~MediaPlayer() { media().command(id_, MediaCommand::Close, QString()); }
+MediaPlayer::~MediaPlayer() {
+    if (soundOn) media().command(id_, MediaCommand::Close, QString());
+}
 
 void MediaPlayer::setCommand(const QString &word) {
     MediaCommand command;
-    if (!parseMediaCommand(word, &command)) return;
+    if (!soundOn || !parseMediaCommand(word, &command)) return;
     QString path;
     if (command == MediaCommand::Open) {
         // Bare names are looked up in the working directory, beside the

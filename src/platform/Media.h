@@ -29,6 +29,12 @@ public:
     void command(int, MediaCommand, const QString &) override {}
 };
 
+// Sound on or off for the whole program (the [sound] enabled setting and
+// --no-sound): while it is off every player drops its commands, so no
+// chime or tune reaches the back end.  On unless set off.
+void setSoundEnabled(bool on);
+bool soundEnabled();
+
 class MediaPlayer {
 public:
     MediaPlayer();
@@ -38,7 +44,8 @@ public:
 
     void setFileName(const QString &name) { fileName_ = name; }
     const QString &fileName() const { return fileName_; }
-    // Runs a command at once; unknown words are ignored.
+    // Runs a command at once; unknown words are ignored, and every command
+    // while the sound is off.
     void setCommand(const QString &word);
     int id() const { return id_; }
 

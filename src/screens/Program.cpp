@@ -11,6 +11,8 @@
 #include <QEvent>
 #include <QTimer>
 
+#include <optional>
+
 namespace screens {
 
 namespace {
@@ -37,19 +39,24 @@ private:
 int runProgram(QApplication &app, const std::function<void(QWidget *)> &firstWindow) {
     platform::installJapaneseTranslations();
 
-    platform::SdlMedia media;  // commands queue until it starts
-    platform::services().media = &media;
-    StartOnFirstPaint starter(&media);
+    // With the sound off no player sends a command, and the sound engine
+    // is not even started: no audio device is opened.
+    std::optional<platform::SdlMedia> media;  // commands queue until it starts
+    if (platform::soundEnabled()) {
+        media.emplace();
+        platform::services().media = &*media;
+    }
+    StartOnFirstPaint starter(media ? &*media : nullptr);
 
     QWidget *title = screens::showScreen(screens::ScreenId::Title);
     int rc = 0;
     if (!platform::forms::programEnded()) {
-        if (title) title->installEventFilter(&starter);
-        QTimer::singleShot(1000, &starter, [&media] { media.start(); });  // if it is never painted
+        if (title && media) title->installEventFilter(&starter);
+        if (media) QTimer::singleShot(1000, &starter, [&media] { media->start(); });  // if it is never painted
         if (firstWindow) firstWindow(title);
         rc = app.exec();
     }
-    platform::services().media = nullptr;
+    if (media) platform::services().media = nullptr;
     return rc;
 }
 

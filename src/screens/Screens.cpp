@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/Screens.h"
 
+#include "platform/Fonts.h"
 #include "platform/Forms.h"
 #include "screens/front/StartMenu.h"
 #include "screens/front/TitleScreen.h"
@@ -27,6 +28,8 @@ platform::Form *create(ScreenId id) {
 }
 
 }  // namespace
+
+QSize largestScreenSize() { return {platform::twipsToPixels(6855), platform::twipsToPixels(6015)}; }
 
 QString objectNameOf(ScreenId id) {
     switch (id) {

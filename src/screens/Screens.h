@@ -3,6 +3,7 @@
 // The game's seven windows by a typed id: showing a fresh one and finding
 // the open one.
 
+#include <QSize>
 #include <QString>
 
 namespace platform {
@@ -30,6 +31,10 @@ platform::Form *showScreen(ScreenId id);
 
 // The open window of that screen, or null.
 platform::Form *findScreen(ScreenId id);
+
+// The client area of the largest window, the history screen (6855 × 6015
+// twips), in logical pixels: the display scale is chosen so that it fits.
+QSize largestScreenSize();
 
 // The quiz screen that shows the given question.
 ScreenId quizScreenFor(int question);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The double-resolution pictures: the same drawings at twice the pixels,
 // with finer steps along the outlines, and painted by the image controls
-// on screens scaled by two.
+// on every screen scaled above 1.
 #include "platform/Form.h"
 
 #include <QImage>
@@ -95,6 +95,47 @@ TEST(Pictures2x, UnstretchedPictureKeepsItsSizeAndShowsEveryFinePixel) {
     for (int y = 2; y < 2 + g2.height(); ++y)
         for (int x = 2 + g2.width(); x < at2.width() - 4; ++x)
             ASSERT_EQ(at2.pixel(x, y), background) << x << "," << y;
+}
+
+// How far two images of one size are apart: the mean difference of their
+// colour channels, 0 to 255.
+double meanDifference(const QImage &a, const QImage &b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+TEST(Pictures2x, AtOneAndAHalfThePictureIsTheDoubleVersionReducedSmoothly) {
+    QWidget parent;
+    platform::ImageBox box(&parent, "titlePicture", ":/pictures/G.xpm", 0, 0, 600, 600, false, true);
+    EXPECT_EQ(box.pictureFor(1.5).size(), box.image().size() * 2);
+    EXPECT_EQ(box.pictureFor(1.25).size(), box.image().size() * 2);
+    // The 36 × 36 picture covers 54 × 54 device pixels inside the border,
+    // from one logical pixel in.
+    const QRect inside(2, 2, 52, 52);
+    const QImage painted = paint(box, 1.5).copy(inside);
+    // The picture drawn there at 1.5 from one version, smoothly or in blocks.
+    auto drawn = [&](const char *name, qreal ratio, bool smooth) {
+        QImage picture = load(name).convertToFormat(QImage::Format_RGB32);
+        picture.setDevicePixelRatio(ratio);
+        QImage out(box.size() * 1.5, QImage::Format_RGB32);
+        out.setDevicePixelRatio(1.5);
+        out.fill(Qt::white);
+        QPainter p(&out);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+        p.drawImage(QPointF(1, 1), picture);
+        p.end();
+        return out.copy(inside);
+    };
+    const double fromDouble = meanDifference(painted, drawn("G@2x", 2, true));
+    EXPECT_LT(fromDouble, 0.5);
+    for (bool smooth : {false, true})
+        EXPECT_GT(meanDifference(painted, drawn("G", 1, smooth)), 4) << "the small picture blown up, smooth " << smooth;
+    EXPECT_GT(meanDifference(painted, drawn("G@2x", 2, false)), 4) << "the double picture in uneven blocks";
 }
 
 }  // namespace

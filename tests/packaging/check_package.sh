@@ -54,7 +54,7 @@ has_dep() {
 }
 for need in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 \
             libsdl2-2.0-0 libsdl2-mixer-2.0-0 timgm6mb-soundfont \
-            fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n; do
+            fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n qt6-wayland qt6-base-abi; do
   has_dep "$need" && ok "depends on $need" || fail "Depends lacks $need"
 done
 # Every entry is a package name Debian knows, not a left-over placeholder.
@@ -196,8 +196,10 @@ grep -qF "pomurin20 ($version) " <<<"$changes" && ok "changelog names the versio
 # The example setting names no folder until an administrator edits it,
 # and nothing is installed where the game would read it.
 example="$root/usr/share/doc/pomurin20/examples/pomurin20.conf"
-grep -qx '\[class\]' "$example" && ! grep -Eq '^[[:space:]]*folder[[:space:]]*=' "$example" \
-  && ok "example setting, inactive" || fail "example setting"
+grep -qx '\[class\]' "$example" && grep -qx '\[display\]' "$example" && grep -qx '\[sound\]' "$example" \
+  && ! grep -Eq '^[[:space:]]*(folder|scale|enabled)[[:space:]]*=' "$example" \
+  && grep -Eq '^# scale = auto' "$example" && grep -Eq '^# enabled = false' "$example" \
+  && ok "example setting, all three inactive" || fail "example setting"
 [ ! -e "$root/etc/xdg/pomurin20" ] && [ ! -e "$root/usr/etc" ] && ok "no active setting shipped" || fail "a setting is shipped active"
 
 for s in pinpon.wav endpinpon.wav Chimes.wav Chimes2.wav passport.mid Canyon.mid bahha.rmi; do

@@ -7,7 +7,9 @@
 #include "platform/Timer.h"
 #include "support/Fakes.h"
 
+#include <QGuiApplication>
 #include <QProcess>
+#include <QScreen>
 #include <QTest>
 
 #include <csignal>
@@ -52,6 +54,25 @@ TEST_F(Forms, ShowMakesAFreshInstanceAndActivatesItOnce) {
     EXPECT_EQ(gActivated, 2);
     EXPECT_EQ(platform::forms::open(), QList<platform::Form *>{b});
     EXPECT_EQ(platform::forms::showLog(), QStringList({"Sample", "Sample"}));
+}
+
+TEST_F(Forms, OpenCentredKeepTheirSizeAndOfferNoMaximiseButton) {
+    auto *a = showSample();
+    // Placed by the program where the platform lets it (not Wayland).
+    const QPoint off = a->frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE(off.manhattanLength(), 4);  // the frame's width aside
+    EXPECT_EQ(a->minimumSize(), QSize(100, 50));
+    EXPECT_EQ(a->maximumSize(), QSize(100, 50));
+    const Qt::WindowFlags flags = a->windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowTitleHint);
+    // A maximise asked for all the same (Wayland's decoration has the
+    // button) is turned back.
+    a->setWindowState(Qt::WindowMaximized);
+    EXPECT_EQ(a->windowState(), Qt::WindowNoState);
+    EXPECT_EQ(a->size(), QSize(100, 50));
 }
 
 TEST_F(Forms, UnloadHidesAtOnceDeletesLaterAndEndsWhenNothingIsLeft) {

@@ -3,6 +3,7 @@
 // ticks, close boxes, clock moves and typed answers, with the invariants of
 // RandomPlay checked after each one.  The seed is fixed so that the run is
 // the same every time; POMURIN_RANDOM_PLAY_SEED plays another one.
+#include "platform/Media.h"
 #include "screens/quiz/QuizScreen.h"
 #include "state/Session.h"
 #include "state/ProgressFile.h"
@@ -121,6 +122,49 @@ TEST(RandomPlayTest, TheSameSeedPlaysTheSameEvents) {
         return events;
     };
     EXPECT_EQ(run(QStringLiteral("first")), run(QStringLiteral("second")));
+}
+
+// With the sound off no chime or tune reaches the sound back end, and the
+// run is otherwise the same: one seed plays the same events through the
+// same screens to the same scores and saved files.
+TEST(RandomPlayTest, SoundOffSilencesEveryCueAndChangesNothingElse) {
+    struct Run {
+        QString events;
+        testing_support::RandomPlayFigures figures;
+        QMap<QString, QByteArray> files;
+    };
+    auto run = [](const QString &folder, bool sound) {
+        Run r;
+        QDir().mkdir(folder);
+        const QString home = QDir::currentPath();
+        QDir::setCurrent(folder);
+        platform::setSoundEnabled(sound);
+        {
+            RandomPlay play(2024);
+            EXPECT_TRUE(play.play(1500).isEmpty());
+            r.events = play.recentEvents();
+            r.figures = play.figures();
+        }
+        platform::setSoundEnabled(true);
+        for (const QString &name : QDir().entryList({QStringLiteral("*.ucd")}, QDir::Files)) {  // the holds name the process
+            QFile f(name);
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+            r.files[name] = f.readAll();
+        }
+        QDir::setCurrent(home);
+        return r;
+    };
+    const Run on = run(QStringLiteral("on"), true), off = run(QStringLiteral("off"), false);
+    EXPECT_GT(on.figures.mediaCommands, 500);
+    EXPECT_EQ(off.figures.mediaCommands, 0);
+
+    EXPECT_EQ(off.events, on.events);
+    const auto &a = on.figures, &b = off.figures;
+    EXPECT_EQ(std::tie(b.checks, b.rightAnswers, b.wrongAnswers, b.wheelsHalted, b.saves, b.screens, b.endedOn),
+              std::tie(a.checks, a.rightAnswers, a.wrongAnswers, a.wheelsHalted, a.saves, a.screens, a.endedOn));
+    EXPECT_GT(a.screens.size(), 6);  // every screen, each with its own cues
+    EXPECT_FALSE(on.files.isEmpty());
+    EXPECT_EQ(off.files, on.files);
 }
 
 }  // namespace

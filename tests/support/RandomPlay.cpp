@@ -163,6 +163,7 @@ QString RandomPlay::play(long events) {
         accountWheel();
         check();
         dialogs_.calls.clear();
+        figures_.mediaCommands += media_.log.size();
         media_.log.clear();
         random_.seeds.clear();
     }

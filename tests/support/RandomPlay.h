@@ -49,6 +49,7 @@ struct RandomPlayFigures {
     long saves = 0;          // new contents of a progress file seen
     long codesRefused = 0;   // hostile answers the start menu turned down
     long continued = 0;      // runs continued from a saved file
+    long mediaCommands = 0;  // commands that reached the sound back end
     QMap<QString, long> screens;   // how often each screen was seen open
     QMap<QString, long> eventsOn;  // events played on each screen
     QMap<QString, long> endedOn;   // the screen each run ended from

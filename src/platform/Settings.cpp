@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/Settings.h"
+
+#include "platform/ClassFolder.h"
+
+#include <QtGui/private/qhighdpiscaling_p.h>
+
+namespace platform {
+
+namespace {
+
+// What a window manager or Qt's own Wayland decoration adds around a
+// window's client area: a title bar and thin borders (logical pixels).
+constexpr QSize kFrame(8, 40);
+
+// The window, frame included, may take this share of the available area.
+constexpr double kScreenShare = 2.0 / 3.0;
+
+// The first setting file that names key in [section]; *file is that file.
+QString firstSetting(const QString &section, const QString &key, QString *file) {
+    for (const QString &path : classFolderSettingFiles()) {
+        const QString value = readSetting(path, section, key);
+        if (value.isEmpty()) continue;
+        *file = path;
+        return value;
+    }
+    return {};
+}
+
+// Whether the user has set a scale for Qt in the environment, and which.
+bool environmentScale(double *factor) {
+    const QString global = qEnvironmentVariable("QT_SCALE_FACTOR").trimmed();
+    const bool screens = !qEnvironmentVariable("QT_SCREEN_SCALE_FACTORS").trimmed().isEmpty();
+    if (global.isEmpty() && !screens) return false;
+    bool ok = false;
+    const double f = global.toDouble(&ok);
+    *factor = ok && f > 0 ? f : 1;
+    return true;
+}
+
+}  // namespace
+
+ScaleValue parseScale(const QString &text) {
+    const QString t = text.trimmed();
+    ScaleValue v;
+    if (t.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0) {
+        v.valid = v.automatic = true;
+        return v;
+    }
+    bool ok = false;
+    const double f = t.toDouble(&ok);
+    // toDouble takes "nan" and "inf" too; the comparisons refuse both.
+    if (ok && f >= 1 && f <= 3) {
+        v.valid = true;
+        v.factor = f;
+    }
+    return v;
+}
+
+double autoScale(const QSizeF &available, const QSize &largestClient) {
+    double chosen = kScaleSteps[0];
+    for (double step : kScaleSteps) {
+        const QSizeF window = QSizeF(largestClient + kFrame) * step;
+        if (window.width() <= available.width() * kScreenShare && window.height() <= available.height() * kScreenShare)
+            chosen = step;
+    }
+    return chosen;
+}
+
+DisplayScale chooseDisplayScale(const QString *option, const std::function<QSizeF()> &availableArea,
+                                const QSize &largestClient, QStringList *warnings) {
+    DisplayScale scale;
+    if (environmentScale(&scale.factor)) {
+        scale.origin = ScaleOrigin::Environment;
+        if (option)
+            *warnings << QStringLiteral("--scale %1 is not used: the scale set for Qt in the environment "
+                                        "(QT_SCALE_FACTOR or QT_SCREEN_SCALE_FACTORS) applies")
+                             .arg(*option);
+        return scale;
+    }
+    QString text, where, file;
+    if (option) {
+        text = *option;
+        where = QStringLiteral("--scale");
+    } else {
+        text = firstSetting(QStringLiteral("display"), QStringLiteral("scale"), &file);
+        where = file + QStringLiteral(": [display] scale =");
+    }
+    if (option || !text.isEmpty()) {
+        const ScaleValue value = parseScale(text);
+        if (!value.valid) {
+            *warnings << QStringLiteral("%1 \"%2\" is not auto or a number from 1 to 3; auto is used").arg(where, text);
+        } else if (!value.automatic) {
+            scale.factor = value.factor;
+            scale.origin = option ? ScaleOrigin::Option : ScaleOrigin::Setting;
+            scale.settingFile = file;
+            return scale;
+        }
+    }
+    scale.origin = ScaleOrigin::Auto;
+    scale.factor = autoScale(availableArea(), largestClient);
+    return scale;
+}
+
+void applyDisplayScale(const DisplayScale &scale) {
+    if (scale.origin == ScaleOrigin::Environment) return;
+    QHighDpiScaling::setGlobalFactor(scale.factor);
+}
+
+bool soundWanted(bool noSoundOption, QStringList *warnings) {
+    if (noSoundOption) return false;
+    QString file;
+    const QString value = firstSetting(QStringLiteral("sound"), QStringLiteral("enabled"), &file);
+    const QString text = value.toLower();
+    if (text.isEmpty()) return true;
+    for (const char *on : {"true", "yes", "on", "1"})
+        if (text == QLatin1String(on)) return true;
+    for (const char *off : {"false", "no", "off", "0"})
+        if (text == QLatin1String(off)) return false;
+    *warnings << QStringLiteral("%1: [sound] enabled = \"%2\" is not true or false; the sound stays on").arg(file, value);
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The display scale and the sound switch: an administrator's settings in
+// the same pomurin20/pomurin20.conf as the class folder (the user's file
+// first, then the system's), and the options --scale VALUE and --no-sound
+// for one start.
+//
+//   [display]
+//   scale = auto          (or 1, 1.25, 1.5, 2, 2.5, 3: any number from 1 to 3)
+//   [sound]
+//   enabled = false       (true, false, yes, no, on, off, 1, 0)
+//
+// The scale is Qt's own high-DPI scale, chosen once at start before any
+// window exists: every window, message box and input box is drawn with
+// that many device pixels per logical pixel, while the screens keep their
+// geometry in twips and logical pixels.  A scale set for Qt in the
+// environment (QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS) is left as it is.
+// A wrong value never stops the game: it is named in a warning and auto is
+// used (for the scale) or the sound stays on.
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace platform {
+
+// The scales auto chooses from, smallest first.
+inline constexpr double kScaleSteps[] = {1, 1.25, 1.5, 2, 2.5, 3};
+
+// A scale as written in the setting or the option.
+struct ScaleValue {
+    bool valid = false;      // "auto" or a number from 1 to 3
+    bool automatic = false;  // "auto" (any case)
+    double factor = 1;       // the number, when not automatic
+};
+ScaleValue parseScale(const QString &text);
+
+// The scale auto chooses: the largest step at which a window of the given
+// client size (logical pixels), with its frame, fits within two thirds of
+// the available width and height of the screen (logical pixels, so a
+// desktop that already scales counts with its own scale).  Never below 1.
+double autoScale(const QSizeF &available, const QSize &largestClient);
+
+enum class ScaleOrigin { Environment, Option, Setting, Auto };
+
+struct DisplayScale {
+    double factor = 1;  // Qt's global factor this program sets (Environment: the one Qt took from there)
+    ScaleOrigin origin = ScaleOrigin::Auto;
+    QString settingFile;  // Setting: the file that named it
+};
+
+// The scale for this start: the environment's scale for Qt when one is
+// set, else --scale (option not null), else the first setting file that
+// names [display] scale, else auto over availableArea() (called only then).
+// A wrong value is named in *warnings and auto is used.
+DisplayScale chooseDisplayScale(const QString *option, const std::function<QSizeF()> &availableArea,
+                                const QSize &largestClient, QStringList *warnings);
+
+// Makes factor Qt's global scale.  Must run after the application object
+// is made and before any window is.  Does nothing for an Environment scale.
+void applyDisplayScale(const DisplayScale &scale);
+
+// Whether sound plays: off with --no-sound, else as the first setting file
+// that names [sound] enabled says, else on.  A wrong value is named in
+// *warnings and leaves the sound on.
+bool soundWanted(bool noSoundOption, QStringList *warnings);
+
+}  // namespace platform

@@ -1,0 +1,207 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The display scale and the sound switch: what auto chooses for a screen,
+// which of the environment, the option and the two setting files wins,
+// what a wrong value does, and the scale as the program really applies it
+// on screens of several sizes and desktop scales.
+#include "platform/Form.h"
+#include "platform/Settings.h"
+#include "screens/Screens.h"
+#include "support/EnvVar.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using testing_support::EnvVar;
+
+namespace {
+
+// The history screen, 6855 × 6015 twips: the largest window.
+const QSize kHistory(457, 401);
+
+TEST(AutoScale, LargestStepAtWhichTheHistoryFitsTwoThirdsOfTheScreen) {
+    struct Row {
+        int width, height;  // the screen's available area in device pixels
+        double desktop;     // the desktop's own scale
+        double chosen;
+    };
+    const Row rows[] = {
+        {1366, 768, 1, 1}, {1920, 1048, 1, 1.5}, {1920, 1080, 1, 1.5}, {2560, 1440, 1, 2}, {3840, 2160, 1, 3},
+        {1600, 900, 1, 1.25}, {1920, 1200, 1, 1.5}, {1080, 1920, 1, 1.5},  // upright: the width decides
+        {800, 600, 1, 1},  // too small even at 1: never below it
+        // A desktop that scales already: ours on top where the logical screen is still large.
+        {3840, 2160, 2, 1.5}, {2560, 1440, 2, 1}, {2880, 1800, 2, 1.25},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(testing::Message() << r.width << "x" << r.height << " at " << r.desktop);
+        EXPECT_EQ(platform::autoScale(QSizeF(r.width / r.desktop, r.height / r.desktop), kHistory), r.chosen);
+    }
+    EXPECT_EQ(screens::largestScreenSize(), kHistory);
+}
+
+void writeFile(const QString &path, const QByteArray &text) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << qPrintable(path);
+    f.write(text);
+}
+
+// A home and one system configuration folder inside the test's folder.
+class Settings : public ::testing::Test {
+protected:
+    const QString root = QDir::currentPath();
+    const EnvVar configHome{"XDG_CONFIG_HOME", (root + "/home").toUtf8()};
+    const EnvVar configDirs{"XDG_CONFIG_DIRS", (root + "/etc").toUtf8()};
+    const EnvVar qtScale{"QT_SCALE_FACTOR", QByteArray()};
+    const EnvVar qtScreens{"QT_SCREEN_SCALE_FACTORS", QByteArray()};
+    const QString user = root + "/home/pomurin20/pomurin20.conf";
+    const QString system = root + "/etc/pomurin20/pomurin20.conf";
+
+    void files(const char *userText, const char *systemText) {
+        QFile::remove(user);
+        QFile::remove(system);
+        if (userText) writeFile(user, userText);
+        if (systemText) writeFile(system, systemText);
+    }
+};
+
+TEST_F(Settings, ScaleComesFromTheEnvironmentTheOptionTheUsersFileTheSystemsFileOrAuto) {
+    using O = platform::ScaleOrigin;
+    struct Row {
+        const char *qtScale, *option, *userFile, *systemFile;
+        double factor;
+        O origin;
+        const char *settingFile;  // "user", "system" or ""
+        QStringList warnings;     // "<user>" and "<system>" stand for the files' paths
+    };
+    const Row rows[] = {
+        {nullptr, nullptr, nullptr, nullptr, 1.5, O::Auto, "", {}},
+        {nullptr, nullptr, nullptr, "[display]\nscale = 2\n", 2, O::Setting, "system", {}},
+        {nullptr, nullptr, "[display]\nscale=1.25\n", "[display]\nscale = 2\n", 1.25, O::Setting, "user", {}},
+        {nullptr, nullptr, "[display]\nscale = AUTO\n", "[display]\nscale = 2\n", 1.5, O::Auto, "", {}},
+        {nullptr, nullptr, "[display]\n# scale = 3\nscale =\n", "[display]\nscale = 2.5\n", 2.5, O::Setting, "system", {}},
+        {nullptr, nullptr, "[class]\nscale = 3\n", nullptr, 1.5, O::Auto, "", {}},
+        {nullptr, "1", "[display]\nscale = 2\n", nullptr, 1, O::Option, "", {}},
+        {nullptr, "auto", "[display]\nscale = 2\n", nullptr, 1.5, O::Auto, "", {}},
+        {nullptr, "4", "[display]\nscale = 2\n", nullptr, 1.5, O::Auto, "",
+         {"--scale \"4\" is not auto or a number from 1 to 3; auto is used"}},
+        {nullptr, "nan", nullptr, nullptr, 1.5, O::Auto, "",
+         {"--scale \"nan\" is not auto or a number from 1 to 3; auto is used"}},
+        {nullptr, nullptr, "[display]\nscale = 1,5\n", "[display]\nscale = 2\n", 1.5, O::Auto, "",
+         {"<user>: [display] scale = \"1,5\" is not auto or a number from 1 to 3; auto is used"}},
+        // Qt's own scale from the environment stands, and ours is not put on top.
+        {"1.25", nullptr, "[display]\nscale = 2\n", nullptr, 1.25, O::Environment, "", {}},
+        {"2", "3", nullptr, nullptr, 2, O::Environment, "",
+         {"--scale 3 is not used: the scale set for Qt in the environment (QT_SCALE_FACTOR or "
+          "QT_SCREEN_SCALE_FACTORS) applies"}},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << (&r - rows));
+        files(r.userFile, r.systemFile);
+        const EnvVar env("QT_SCALE_FACTOR", r.qtScale ? QByteArray(r.qtScale) : QByteArray());
+        const QString option = QString::fromUtf8(r.option);
+        QStringList warnings;
+        int measured = 0;
+        const platform::DisplayScale s = platform::chooseDisplayScale(
+            r.option ? &option : nullptr, [&] { ++measured; return QSizeF(1920, 1080); }, kHistory, &warnings);
+        EXPECT_EQ(s.factor, r.factor);
+        EXPECT_EQ(s.origin, r.origin);
+        EXPECT_EQ(s.settingFile, QString(r.settingFile) == "user" ? user : QString(r.settingFile) == "system" ? system : "");
+        QStringList expected = r.warnings;
+        expected.replaceInStrings("<user>", user).replaceInStrings("<system>", system);
+        EXPECT_EQ(warnings, expected);
+        // The screen is measured only for auto.
+        EXPECT_EQ(measured, r.origin == O::Auto ? 1 : 0);
+    }
+}
+
+TEST_F(Settings, SoundIsOffByTheOptionOrTheFirstFileThatSaysSo) {
+    struct Row {
+        bool noSound;
+        const char *userFile, *systemFile;
+        bool on;
+        QStringList warnings;
+    };
+    const Row rows[] = {
+        {false, nullptr, nullptr, true, {}},
+        {true, nullptr, nullptr, false, {}},
+        {false, nullptr, "[sound]\nenabled = false\n", false, {}},
+        {false, "[sound]\nenabled = true\n", "[sound]\nenabled = false\n", true, {}},
+        {false, "[sound]\n enabled = Off \n", "[sound]\nenabled = yes\n", false, {}},
+        {false, "[sound]\nenabled =\n[display]\nenabled = false\n", "[sound]\nenabled = on\n", true, {}},
+        {true, "[sound]\nenabled = true\n", nullptr, false, {}},
+        {false, "[sound]\nenabled = Quiet\n", "[sound]\nenabled = false\n", true,
+         {"<user>: [sound] enabled = \"Quiet\" is not true or false; the sound stays on"}},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << (&r - rows));
+        files(r.userFile, r.systemFile);
+        QStringList warnings;
+        EXPECT_EQ(platform::soundWanted(r.noSound, &warnings), r.on);
+        QStringList expected = r.warnings;
+        EXPECT_EQ(warnings, expected.replaceInStrings("<user>", user));
+    }
+}
+
+// The child: chooses and applies the scale as the program does on the
+// screen its parent described, shows the largest window and prints the
+// device pixel ratio it is drawn at.
+TEST(DisplayScaleChild, PrintsTheRatioOfTheLargestWindow) {
+    if (qEnvironmentVariableIsEmpty("POMURIN_SCALE_CHILD")) GTEST_SKIP() << "run as a child of DisplayScale";
+    QStringList warnings;
+    const platform::DisplayScale s = platform::chooseDisplayScale(
+        nullptr, [] { return QSizeF(QGuiApplication::primaryScreen()->availableGeometry().size()); },
+        screens::largestScreenSize(), &warnings);
+    platform::applyDisplayScale(s);
+    platform::Form *history = screens::showScreen(screens::ScreenId::History);
+    ASSERT_NE(history, nullptr);
+    const QImage shot = history->grab().toImage();
+    std::printf("ratio %.4g window %dx%d\n", history->devicePixelRatioF(), shot.width(), shot.height());
+}
+
+TEST(DisplayScale, AppliedBeforeTheFirstWindowOnScreensOfEachSizeAndDesktopScale) {
+    struct Row {
+        int width, height, dpi;  // dpi 192: a desktop that scales by two
+        const char *qtScale;
+        const char *printed;  // the history screen's ratio and size in device pixels
+    };
+    const Row rows[] = {
+        {1920, 1080, 96, nullptr, "ratio 1.5 window 686x602"},
+        {3840, 2160, 192, nullptr, "ratio 3 window 1371x1203"},
+        {2560, 1440, 192, nullptr, "ratio 2 window 914x802"},
+        {1920, 1080, 96, "1.25", "ratio 1.25 window 571x501"},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(testing::Message() << r.width << "x" << r.height << " at " << r.dpi << " dpi");
+        QFile config("screen.json");
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        config.write(QStringLiteral("{\"screens\": [{\"name\": \"S\", \"x\": 0, \"y\": 0, \"width\": %1, \"height\": %2, "
+                                    "\"logicalDpi\": %3, \"logicalBaseDpi\": 96, \"dpr\": 1}]}")
+                         .arg(r.width).arg(r.height).arg(r.dpi).toUtf8());
+        config.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("POMURIN_SCALE_CHILD", "1");
+        env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + QFileInfo(config).absoluteFilePath());
+        env.insert("XDG_CONFIG_HOME", QDir::currentPath());  // no setting file
+        env.insert("XDG_CONFIG_DIRS", QDir::currentPath());
+        if (r.qtScale) env.insert("QT_SCALE_FACTOR", r.qtScale);
+        else env.remove("QT_SCALE_FACTOR");
+        env.remove("QT_SCREEN_SCALE_FACTORS");
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=DisplayScaleChild.*"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QString out = QString::fromUtf8(child.readAllStandardOutput());
+        EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+        EXPECT_TRUE(out.contains(QString::fromLatin1(r.printed))) << out.toStdString();
+    }
+}
+
+}  // namespace
