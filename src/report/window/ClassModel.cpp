@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/window/ClassModel.h"
 
+#include "platform/Services.h"
 #include "report/MissSteps.h"
 #include "report/Writers.h"
 #include "state/ProgressFile.h"
 
 #include <QBrush>
 #include <QColor>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <limits>
@@ -41,6 +43,14 @@ double numberOf(const Pupil &p, int column) {
     }
 }
 
+// A tooltip of text from a file name: Qt renders a tooltip as rich text
+// when it looks like markup, so the text is escaped into a paragraph of its
+// own (a code such as <img src=...> is shown as typed, never loaded), and
+// shortened like a message.
+QString plainTip(const QString &text) {
+    return Qt::convertFromPlainText(platform::fitForMessageBox(text), Qt::WhiteSpaceNormal);
+}
+
 }  // namespace
 
 int ClassModel::rowCount(const QModelIndex &parent) const {
@@ -65,12 +75,14 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
             return step == kNotReached ? QVariant() : QVariant(QBrush(QColor(QLatin1String(stepColours(step).text))));
         case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
         case Qt::ToolTipRole:
-        case Qt::AccessibleTextRole:
-            return QStringLiteral("%1 問%2：%3")
-                .arg(visible(p.code))
-                .arg(q)
-                .arg(step == kNotReached ? QStringLiteral("まだ進んでいません")
-                                         : QStringLiteral("ミス %1 回").arg(p.missCount[q]));
+        case Qt::AccessibleTextRole: {
+            const QString text = QStringLiteral("%1 問%2：%3")
+                                     .arg(visible(p.code))
+                                     .arg(q)
+                                     .arg(step == kNotReached ? QStringLiteral("まだ進んでいません")
+                                                              : QStringLiteral("ミス %1 回").arg(p.missCount[q]));
+            return role == Qt::ToolTipRole ? plainTip(text) : text;
+        }
         default: return {};
         }
     }
@@ -91,7 +103,8 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         default: return {};
         }
     case Qt::ToolTipRole:
-        return column == State || column == Code ? data(index, Qt::DisplayRole) : QVariant();
+        return column == State || column == Code ? QVariant(plainTip(data(index, Qt::DisplayRole).toString()))
+                                                 : QVariant();
     case Qt::TextAlignmentRole:
         return column == Code || column == State ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                                  : int(Qt::AlignRight | Qt::AlignVCenter);
