@@ -4,9 +4,11 @@
 // code while another program plays the one typed.
 #include "screens/Screens.h"
 #include "screens/front/StartMenu.h"
+#include "screens/quiz/QuizScreen.h"
 #include "state/CodeHold.h"
 #include "state/Session.h"
 #include "state/ProgressFile.h"
+#include "state/SaveFiles.h"
 #include "support/Fakes.h"
 
 #include <QDateTime>
@@ -16,8 +18,10 @@
 #include <QSysInfo>
 
 #include <ctime>
+#include <functional>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,13 +45,16 @@ void age(const QString &name, int ago) {
 }
 
 // Another program's hold on code as it would write it (or damaged text,
-// with no host), last renewed ago seconds back.
-void plantHold(const QString &code, const QString &host, qint64 pid, int ago) {
+// with no host; without a machine id as earlier versions wrote it), last
+// renewed ago seconds back.
+void plantHold(const QString &code, const QString &host, qint64 pid, int ago, const QByteArray &machine = {}) {
     const QString name = code + ".ucd.hold";
     QFile f(name);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(host.isEmpty() ? QByteArray("\x01\x02 garbage")
-                           : "pomurin20 hold\nhost " + host.toUtf8() + "\npid " + QByteArray::number(pid) +
+                           : "pomurin20 hold\nhost " + host.toUtf8() +
+                                 (machine.isEmpty() ? QByteArray() : "\nmachine " + machine) + "\npid " +
+                                 QByteArray::number(pid) +
                                  "\ntoken 0123456789abcdef0123456789abcdef\ntime 2026-01-01T00:00:00Z\n");
     f.close();
     age(name, ago);
@@ -104,21 +111,29 @@ TEST(CodeHoldFile, LiveHoldsRefuseStaleOnesAreTakenOver) {
         qint64 pid;
         int ago;
         Outcome expected;
+        QByteArray machine = {};
     };
     const QString here = QSysInfo::machineHostName();
+    const QByteArray clone = "0123456789abcdef0123456789abcdef";
+    ASSERT_NE(CodeHold::machineId(), clone);
     const Case cases[] = {
         {"another machine, renewed just now", "pc-12", 4711, 0, Outcome::InUse},
         {"another machine, last renewed 100 s ago", "pc-12", 4711, 100, Outcome::InUse},
         {"another machine that stopped renewing 3 min ago", "pc-12", 4711, 180, Outcome::Held},
         {"another program on this machine that runs", here, ::getppid(), 0, Outcome::InUse},
-        {"a program on this machine that has ended", here, endedProcess(), 0, Outcome::Held},
+        {"a program on this machine that has ended", here, endedProcess(), 0, Outcome::Held, CodeHold::machineId()},
+        {"an earlier version's hold (no machine id) of a program here that has ended", here, endedProcess(), 0,
+         Outcome::Held},
+        // A cloned disk image: the same host name, and a process id that
+        // means nothing here.
+        {"a clone of this machine, renewed just now", here, endedProcess(), 0, Outcome::InUse, clone},
         {"a damaged hold, fresh", "", 0, 0, Outcome::InUse},
         {"a damaged hold, old", "", 0, 600, Outcome::Held},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         QDir().remove("p.ucd.hold");
-        plantHold("p", c.host, c.pid, c.ago);
+        plantHold("p", c.host, c.pid, c.ago, c.machine);
         const QByteArray before = readAll("p.ucd.hold");
         CodeHold hold;
         CodeHold::Holder holder;
@@ -132,6 +147,40 @@ TEST(CodeHoldFile, LiveHoldsRefuseStaleOnesAreTakenOver) {
         hold.release();
         // Nothing is left from moving the stale hold aside.
         EXPECT_EQ(QDir(".").entryList({"p.ucd.hold.*"}, QDir::AllEntries | QDir::Hidden), QStringList());
+    }
+}
+
+// A hold's age is the older of its two times on the folder's clock: the
+// change time is the file system's own and follows every re-dating, so no
+// hold stands more than 2 minutes after its last change, whatever dates it
+// carries.  Where even the change time is ahead (a file system that does
+// not keep one, a server clock stepped back), only how long this program
+// has seen the hold unchanged counts.
+TEST(CodeHoldFile, AgeComesFromTheFoldersClockWhateverTheHoldSays) {
+    struct Case {
+        const char *what;
+        long long written, changed;  // seconds from the folder's now
+        qint64 seenUnchanged;
+        bool live;
+    };
+    constexpr long long k2030 = 100'000'000;  // years ahead
+    const Case cases[] = {
+        {"renewed 100 s ago", -100, -100, 0, true},
+        {"last renewed 130 s ago", -130, -130, 0, false},
+        {"dated to 2030 by hand 10 s ago", k2030, -10, 0, true},
+        {"dated to 2030 by hand 130 s ago", k2030, -130, 0, false},
+        {"dated back by hand just now", -130, 0, 0, false},
+        {"renewed while this program looked", 5, 5, 0, true},
+        {"no change time of the folder's clock, seen unchanged 100 s", k2030, k2030, 100, true},
+        {"no change time of the folder's clock, seen unchanged 130 s", k2030, k2030, 130, false},
+    };
+    const timespec now{1'900'000'000, 0};
+    const CodeHold::Holder elsewhere{"pc-12", "0123456789abcdef0123456789abcdef", 4711, "t"};
+    for (const Case &c : cases) {
+        struct stat st {};
+        st.st_mtim.tv_sec = now.tv_sec + c.written;
+        st.st_ctim.tv_sec = now.tv_sec + c.changed;
+        EXPECT_EQ(CodeHold::isLive(elsewhere, st, now, c.seenUnchanged), c.live) << c.what;
     }
 }
 
@@ -156,7 +205,11 @@ TEST(CodeHoldFile, RenewalKeepsTheHoldFreshAndGivesUpOneTakenOver) {
     hold.renewTimer().fire();
     EXPECT_FALSE(hold.holding());
     EXPECT_FALSE(hold.renewTimer().isEnabled());
+    CodeHold::Holder taker;
+    EXPECT_FALSE(hold.mayStillSave(&taker));  // and never again, nor after a release
     hold.release();
+    EXPECT_FALSE(hold.mayStillSave());
+    EXPECT_EQ(taker.host, "pc-07");
     EXPECT_EQ(readAll("3103.ucd.hold"), theirs);
 }
 
@@ -204,6 +257,136 @@ TEST_F(HeldCodeAtTheStartMenu, ACodeInPlayElsewhereIsAskedAgainAndAStaleHoldOnPm
     EXPECT_TRUE(ownsHold("pm"));
     EXPECT_TRUE(QFileInfo::exists("pm.ucd"));
     EXPECT_TRUE(screens::findScreen(screens::ScreenId::FirstQuiz));
+}
+
+// Taken over while playing (a clone, or a network drop of minutes): the
+// next save is not made, the pupil is told, and the last good save stays.
+TEST_F(HeldCodeAtTheStartMenu, AHoldTakenOverWhilePlayingIsNeverSavedOver) {
+    screens::showScreen(screens::ScreenId::StartMenu);
+    auto *menu = open<screens::StartMenu>(ScreenId::StartMenu);
+    ASSERT_TRUE(menu);
+    dialogs.inputAnswers = {"3105"};
+    click(menu->newRunButton);
+    settle();
+    auto *quiz = open<screens::QuizScreen>(ScreenId::FirstQuiz);
+    ASSERT_TRUE(quiz);
+    const QByteArray lastGood = readAll("3105.ucd");
+    plantHold("3105", QSysInfo::machineHostName(), endedProcess(), 0, "0123456789abcdef0123456789abcdef");
+    dialogs.yesNoAnswers = {true};
+    click(quiz->quitButton);  // 終了 saves before the history
+    settle();
+    ASSERT_FALSE(dialogs.calls.isEmpty());
+    EXPECT_EQ(dialogs.calls.last(), "error|進み具合を保存できませんでした。\nこのコードは今ほかのコンピューター（" +
+                                        QSysInfo::machineHostName() +
+                                        "）で使われています。\n前に保存したところまでは、そのまま残っています。|ぽむりん紀行20");
+    EXPECT_TRUE(platform::forms::programEnded());
+    EXPECT_EQ(readAll("3105.ucd"), lastGood);
+}
+
+// Runs f in a child process as another account (uid, in group 0 like the
+// folder), returning its exit status, or -1.
+int asAccount(uid_t uid, const std::function<int()> &f) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(10);
+        const gid_t group = 0;
+        if (::setgroups(1, &group) != 0 || ::setgid(0) != 0 || ::setuid(uid) != 0) ::_exit(99);
+        int status = 96;
+        try {
+            status = f();
+        } catch (...) {
+        }
+        ::_exit(status);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+// The protected set-up: a class folder with the sticky bit (3770), where
+// only a file's owner may replace it.  New files and holds are 0640; a
+// code another account made is refused at the start menu, and its stale
+// hold is not taken over; a hold planted on this account's code does not
+// keep it from playing.
+TEST_F(HeldCodeAtTheStartMenu, InAStickyClassFolderACodeBelongsToTheAccountThatMadeIt) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two accounts";
+    constexpr uid_t kMine = 65533, kTheirs = 65534;
+    state::files::setGroupShared(true);
+    ASSERT_EQ(::chmod(".", 0755), 0);
+    ASSERT_TRUE(QDir().mkdir("class"));
+    ASSERT_EQ(::chmod("class", 03770), 0);
+    ASSERT_TRUE(QDir::setCurrent("class"));
+    auto ownedBy = [](const char *name, uid_t uid, int ago) {
+        QFile f(name);
+        if (!f.open(QIODevice::WriteOnly)) return false;
+        f.write("pomurin20 hold\nhost pc-12\npid 4711\ntoken 0123456789abcdef0123456789abcdef\n");
+        f.close();
+        age(name, ago);
+        return ::chown(name, uid, 0) == 0;
+    };
+    struct Case {
+        const char *what, *code;
+        bool progressMine;    // a progress file of this account beside the hold
+        uid_t holdOwner;      // 0: no hold
+        int ago;
+        Outcome expected;
+    };
+    const Case cases[] = {
+        {"a new code", "a", false, 0, 0, Outcome::Held},
+        {"another account's stale hold", "b", false, kTheirs, 300, Outcome::OtherAccount},
+        {"another account's live hold", "c", false, kTheirs, 0, Outcome::InUse},
+        {"another account's stale hold planted on this account's code", "d", true, kTheirs, 300, Outcome::Unavailable},
+        {"this account's own stale hold", "e", false, kMine, 300, Outcome::Held},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray hold = QByteArray(c.code) + ".ucd.hold", progress = QByteArray(c.code) + ".ucd";
+        if (c.holdOwner) ASSERT_TRUE(ownedBy(hold.constData(), c.holdOwner, c.ago));
+        if (c.progressMine) {
+            state::Session m;
+            m.userCode = c.code;
+            m.question = 1;
+            state::progress::save(m);
+            ASSERT_EQ(::chown(progress.constData(), kMine, 0), 0);
+        }
+        const int outcome = asAccount(kMine, [&] {
+            CodeHold held;
+            const Outcome got = held.acquire(progress);
+            struct stat st {};
+            // A hold this account makes is the group's to read, its own to write.
+            if (got == Outcome::Held && (::stat(hold.constData(), &st) != 0 || (st.st_mode & 07777) != 0640)) return 98;
+            if (got != Outcome::Held) return int(got);
+            state::Session m;
+            m.userCode = c.code;
+            m.question = 1;
+            state::progress::save(m);
+            return ::stat(progress.constData(), &st) == 0 && (st.st_mode & 07777) == 0640 ? int(got) : 97;
+        });
+        EXPECT_EQ(outcome, int(c.expected));
+    }
+
+    // At the start menu: another account's progress file is refused with a
+    // message, before anything is read or held, and left as it was.
+    state::Session theirs;
+    theirs.userCode = "f";
+    theirs.question = 9;
+    state::progress::save(theirs);
+    ASSERT_EQ(::chown("f.ucd", kTheirs, 0), 0);
+    const QByteArray before = readAll("f.ucd");
+    screens::showScreen(screens::ScreenId::StartMenu);
+    auto *menu = open<screens::StartMenu>(ScreenId::StartMenu);
+    ASSERT_TRUE(menu);
+    dialogs.inputAnswers = {"f", "g"};
+    click(menu->continueButton);
+    settle();
+    ASSERT_EQ(dialogs.calls.size(), 3);
+    EXPECT_EQ(dialogs.calls[1],
+              "error|このコードの進み具合のファイルは、ほかのアカウントのものです。\n別のコードを入れてください。|ぽむりん紀行20");
+    EXPECT_EQ(readAll("f.ucd"), before);
+    EXPECT_FALSE(QFileInfo::exists("f.ucd.hold"));
+    state::codeHold().release();
+    state::files::setGroupShared(false);
+    QDir::setCurrent("..");
 }
 
 }  // namespace
