@@ -10,11 +10,9 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QRandomGenerator>
-#include <QHash>
 #include <QSysInfo>
 
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 
@@ -44,21 +42,6 @@ QByteArray readMachineId(const char *path) {
     for (const char c : id)
         if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return {};
     return id;
-}
-
-// How long this program has seen each hold unchanged: the first sighting of
-// a hold (its file's identity, times and token) on the steady clock.
-qint64 secondsSeenUnchanged(const QByteArray &path, const struct stat &st, const QByteArray &token) {
-    static QHash<QByteArray, std::chrono::steady_clock::time_point> firstSeen;
-    const QByteArray key = path + '\0' + QByteArray::number(qulonglong(st.st_dev)) + ':' +
-                           QByteArray::number(qulonglong(st.st_ino)) + ':' +
-                           QByteArray::number(qlonglong(st.st_ctim.tv_sec)) + ':' +
-                           QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + ':' + token;
-    const auto now = std::chrono::steady_clock::now();
-    if (firstSeen.size() > 1000) firstSeen.clear();  // a bound; only holds dated ahead are kept here
-    auto seen = firstSeen.constFind(key);
-    if (seen == firstSeen.cend()) seen = firstSeen.insert(key, now);
-    return std::chrono::duration_cast<std::chrono::seconds>(now - seen.value()).count();
 }
 
 QByteArray newToken() {
@@ -133,12 +116,6 @@ QByteArray writeTemp(const QByteArray &path, const QByteArray &token, timespec *
     return temp;
 }
 
-// Whether the hold file at path stands at now (see CodeHold::isLive).
-bool standsAt(const QByteArray &path, const CodeHold::Holder &holder, const struct stat &st, const timespec &now) {
-    const bool clockless = st.st_ctim.tv_sec > now.tv_sec + CodeHold::kRenewSeconds;
-    return CodeHold::isLive(holder, st, now, clockless ? secondsSeenUnchanged(path, st, holder.token) : 0);
-}
-
 // Puts temp in the hold file's place only if no hold stands there.  A hard
 // link is refused atomically when the name exists; where the folder has no
 // hard links (some network file systems), a rename after a look is the
@@ -170,7 +147,7 @@ bool CodeHold::onThisMachine(const Holder &holder) {
     return holder.host == thisHost() && (holder.machine.isEmpty() || holder.machine == machineId());
 }
 
-bool CodeHold::isLive(const Holder &holder, const struct stat &st, const timespec &now, qint64 seenUnchanged) {
+bool CodeHold::isLive(const Holder &holder, const struct stat &st, const timespec &now) {
     if (onThisMachine(holder) && holder.pid > 0) {
         // A hold of this program itself is a leftover; one of a process
         // that has ended on this machine is stale at once.
@@ -179,9 +156,10 @@ bool CodeHold::isLive(const Holder &holder, const struct stat &st, const timespe
     }
     const long long changedAgo = static_cast<long long>(now.tv_sec) - static_cast<long long>(st.st_ctim.tv_sec);
     const long long writtenAgo = static_cast<long long>(now.tv_sec) - static_cast<long long>(st.st_mtim.tv_sec);
-    // A change a moment after this program's own write (another renewal
-    // between the two) is fresh; one further ahead is not on this clock.
-    if (changedAgo < -kRenewSeconds) return seenUnchanged <= kExpirySeconds;
+    // A time a moment after this program's own write (a renewal between
+    // the two) is fresh; one further ahead was not written by a program on
+    // this clock, which dates every hold by the folder's clock as it writes.
+    if (changedAgo < -kAheadSlackSeconds || writtenAgo < -kAheadSlackSeconds) return false;
     return changedAgo <= kExpirySeconds && writtenAgo <= kExpirySeconds;
 }
 
@@ -191,7 +169,7 @@ bool CodeHold::isHoldFileLive(const QString &holdPath, const timespec &folderNow
     struct stat st {};
     if (!readHold(path, &current, &st)) return false;
     if (holder) *holder = current;
-    return standsAt(path, current, st, folderNow);
+    return isLive(current, st, folderNow);
 }
 
 void CodeHold::lose(const Holder &taker) {
@@ -266,7 +244,7 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
             if (errno == ENOENT) continue;  // released meanwhile
             return Outcome::Unavailable;    // a link, folder or FIFO in its place
         }
-        if (standsAt(path, current, st, now)) {
+        if (isLive(current, st, now)) {
             if (holder) *holder = current;
             return Outcome::InUse;
         }

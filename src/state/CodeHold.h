@@ -19,12 +19,15 @@
 // the older of its modification time and its change time on that clock.
 // The change time is set by the file system at every change (renaming,
 // re-dating with touch) and cannot be set by anyone, so a hold re-dated into
-// the future still ages from the moment it was re-dated.  Where a hold's
-// change time is well ahead of the folder's clock (a file system that
-// reports the modification time as change time, or a server whose clock
-// stepped back), its times say nothing: it stands while this program has
-// seen it unchanged for at most kExpirySeconds.  So no hold, whatever its
-// times, keeps a code longer than a crashed machine's does.
+// the future still ages from the moment it was re-dated.  Where the file
+// system shows no change time of its own (sshfs gives the modification
+// time), a hold dated more than kAheadSlackSeconds after the folder's now
+// was not written by a program at all (each dates its hold by the folder's
+// clock as it writes) and is stale at once.  So no hold, whatever its
+// times, keeps a code longer than a crashed machine's does.  (A server
+// clock stepped back makes live holds look dated ahead too: another program
+// may then take one over, and the first is told at its next save, see
+// mayStillSave; nothing saved is lost.)
 //
 // The hold is released when the program ends.  A program whose hold was
 // taken over by another (its own had gone stale) never saves the code
@@ -45,6 +48,9 @@ class CodeHold : public QObject {
 public:
     static constexpr int kRenewSeconds = 30;
     static constexpr int kExpirySeconds = 120;
+    // How far a hold's time may be ahead of this program's look at the
+    // folder's clock: a renewal that lands between the two.
+    static constexpr int kAheadSlackSeconds = 10;
 
     enum class Outcome {
         Held,        // this program holds the code now
@@ -66,9 +72,8 @@ public:
     };
 
     // Whether a hold whose file says holder and whose status is st stands
-    // at now, a time on the folder's clock; seenUnchanged is how long this
-    // program has seen that very hold unchanged, in seconds (see above).
-    static bool isLive(const Holder &holder, const struct stat &st, const timespec &now, qint64 seenUnchanged);
+    // at now, a time on the folder's clock (see above).
+    static bool isLive(const Holder &holder, const struct stat &st, const timespec &now);
     // Whether the hold file at holdPath stands at folderNow (a time on the
     // folder's clock, such as the change time of a file just written
     // there); false when there is no readable hold file.  Only reads.
