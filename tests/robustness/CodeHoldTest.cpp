@@ -18,7 +18,6 @@
 #include <QSysInfo>
 
 #include <ctime>
-#include <functional>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -279,20 +278,20 @@ TEST_F(HeldCodeAtTheStartMenu, AHoldTakenOverWhilePlayingIsNeverSavedOver) {
     EXPECT_EQ(readAll("3105.ucd"), lastGood);
 }
 
-// Runs f in a child process as another account (uid, in group 0 like the
-// folder), returning its exit status, or -1.
-int asAccount(uid_t uid, const std::function<int()> &f) {
+// The outcome of taking code's hold in a child process acting as another
+// account (uid, in group 0 like the folder); 98 when a hold it takes is
+// not 0640, -1 when the child failed.
+int acquireAs(uid_t uid, const QByteArray &code) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::alarm(10);
         const gid_t group = 0;
         if (::setgroups(1, &group) != 0 || ::setgid(0) != 0 || ::setuid(uid) != 0) ::_exit(99);
-        int status = 96;
-        try {
-            status = f();
-        } catch (...) {
-        }
-        ::_exit(status);
+        CodeHold hold;
+        const Outcome got = hold.acquire(code + ".ucd");
+        struct stat st {};
+        const bool shared = ::stat(code + ".ucd.hold", &st) == 0 && (st.st_mode & 07777) == 0640;
+        ::_exit(got == Outcome::Held && !shared ? 98 : int(got));
     }
     int status = 0;
     if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
@@ -300,10 +299,9 @@ int asAccount(uid_t uid, const std::function<int()> &f) {
 }
 
 // The protected set-up: a class folder with the sticky bit (3770), where
-// only a file's owner may replace it.  New files and holds are 0640; a
-// code another account made is refused at the start menu, and its stale
-// hold is not taken over; a hold planted on this account's code does not
-// keep it from playing.
+// only a file's owner may replace it.  Holds are 0640; a code another
+// account made is refused at the start menu, and its stale hold is not
+// taken over; a hold planted on this account's code does not stop it.
 TEST_F(HeldCodeAtTheStartMenu, InAStickyClassFolderACodeBelongsToTheAccountThatMadeIt) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two accounts";
     constexpr uid_t kMine = 65533, kTheirs = 65534;
@@ -312,74 +310,41 @@ TEST_F(HeldCodeAtTheStartMenu, InAStickyClassFolderACodeBelongsToTheAccountThatM
     ASSERT_TRUE(QDir().mkdir("class"));
     ASSERT_EQ(::chmod("class", 03770), 0);
     ASSERT_TRUE(QDir::setCurrent("class"));
-    auto ownedBy = [](const char *name, uid_t uid, int ago) {
-        QFile f(name);
-        if (!f.open(QIODevice::WriteOnly)) return false;
-        f.write("pomurin20 hold\nhost pc-12\npid 4711\ntoken 0123456789abcdef0123456789abcdef\n");
-        f.close();
-        age(name, ago);
-        return ::chown(name, uid, 0) == 0;
-    };
+    state::Session mine;
+    mine.userCode = "d";
+    mine.question = 1;
+    state::progress::save(mine);
+    ASSERT_EQ(::chown("d.ucd", kMine, 0), 0);
     struct Case {
-        const char *what, *code;
-        bool progressMine;    // a progress file of this account beside the hold
-        uid_t holdOwner;      // 0: no hold
+        const char *code;
+        uid_t holdOwner;  // 0: no hold
         int ago;
         Outcome expected;
     };
-    const Case cases[] = {
-        {"a new code", "a", false, 0, 0, Outcome::Held},
-        {"another account's stale hold", "b", false, kTheirs, 300, Outcome::OtherAccount},
-        {"another account's live hold", "c", false, kTheirs, 0, Outcome::InUse},
-        {"another account's stale hold planted on this account's code", "d", true, kTheirs, 300, Outcome::Unavailable},
-        {"this account's own stale hold", "e", false, kMine, 300, Outcome::Held},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        const QByteArray hold = QByteArray(c.code) + ".ucd.hold", progress = QByteArray(c.code) + ".ucd";
-        if (c.holdOwner) ASSERT_TRUE(ownedBy(hold.constData(), c.holdOwner, c.ago));
-        if (c.progressMine) {
-            state::Session m;
-            m.userCode = c.code;
-            m.question = 1;
-            state::progress::save(m);
-            ASSERT_EQ(::chown(progress.constData(), kMine, 0), 0);
+    for (const Case &c : {Case{"a", 0, 0, Outcome::Held}, Case{"b", kTheirs, 300, Outcome::OtherAccount},
+                          Case{"c", kTheirs, 0, Outcome::InUse}, Case{"d", kTheirs, 300, Outcome::Unavailable},
+                          Case{"e", kMine, 300, Outcome::Held}}) {
+        SCOPED_TRACE(c.code);
+        if (c.holdOwner) {
+            plantHold(c.code, "pc-12", 4711, c.ago);
+            ASSERT_EQ(::chown(QByteArray(c.code) + ".ucd.hold", c.holdOwner, 0), 0);
         }
-        const int outcome = asAccount(kMine, [&] {
-            CodeHold held;
-            const Outcome got = held.acquire(progress);
-            struct stat st {};
-            // A hold this account makes is the group's to read, its own to write.
-            if (got == Outcome::Held && (::stat(hold.constData(), &st) != 0 || (st.st_mode & 07777) != 0640)) return 98;
-            if (got != Outcome::Held) return int(got);
-            state::Session m;
-            m.userCode = c.code;
-            m.question = 1;
-            state::progress::save(m);
-            return ::stat(progress.constData(), &st) == 0 && (st.st_mode & 07777) == 0640 ? int(got) : 97;
-        });
-        EXPECT_EQ(outcome, int(c.expected));
+        EXPECT_EQ(acquireAs(kMine, c.code), int(c.expected));
     }
 
     // At the start menu: another account's progress file is refused with a
     // message, before anything is read or held, and left as it was.
-    state::Session theirs;
-    theirs.userCode = "f";
-    theirs.question = 9;
-    state::progress::save(theirs);
-    ASSERT_EQ(::chown("f.ucd", kTheirs, 0), 0);
-    const QByteArray before = readAll("f.ucd");
+    const QByteArray before = readAll("d.ucd");
     screens::showScreen(screens::ScreenId::StartMenu);
     auto *menu = open<screens::StartMenu>(ScreenId::StartMenu);
     ASSERT_TRUE(menu);
-    dialogs.inputAnswers = {"f", "g"};
+    dialogs.inputAnswers = {"d", "g"};
     click(menu->continueButton);
     settle();
     ASSERT_EQ(dialogs.calls.size(), 3);
     EXPECT_EQ(dialogs.calls[1],
               "error|このコードの進み具合のファイルは、ほかのアカウントのものです。\n別のコードを入れてください。|ぽむりん紀行20");
-    EXPECT_EQ(readAll("f.ucd"), before);
-    EXPECT_FALSE(QFileInfo::exists("f.ucd.hold"));
+    EXPECT_EQ(readAll("d.ucd"), before);
     state::codeHold().release();
     state::files::setGroupShared(false);
     QDir::setCurrent("..");
