@@ -52,8 +52,9 @@ QByteArray newToken() {
 
 QByteArray content(const QByteArray &token) {
     const QByteArray machine = CodeHold::machineId();
-    return "pomurin20 hold\nhost " + thisHost().toUtf8() + (machine.isEmpty() ? "" : "\nmachine " + machine) + "\npid " + QByteArray::number(::getpid()) + "\ntoken " +
-           token + "\ntime " + QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
+    return "pomurin20 hold\nhost " + thisHost().toUtf8() + (machine.isEmpty() ? "" : "\nmachine " + machine) +
+           "\npid " + QByteArray::number(::getpid()) + "\ntoken " + token + "\ntime " +
+           QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
 }
 
 // The holder named by a hold file's content; unknown lines are ignored.
