@@ -112,6 +112,13 @@ TEST_F(RealDialogs, NamesFromFilesAreShownAsTypedAndTheBoxFitsTheScreen) {
     }
 }
 
+TEST(FitForMessageBox, KeepsTwelveLinesAndShortensThirteenToTheFirst8AndLast3) {
+    QStringList lines;
+    for (int i = 1; i <= 13; ++i) lines << QString::number(i);
+    EXPECT_EQ(platform::fitForMessageBox(lines.mid(0, 12).join('\n')), lines.mid(0, 12).join('\n'));
+    EXPECT_EQ(platform::fitForMessageBox(lines.join('\n')), "1\n2\n3\n4\n5\n6\n7\n8\n…\n11\n12\n13");
+}
+
 TEST_F(RealDialogs, InputBoxGivesTheTextOnOkAndNothingOnCancel) {
     QStringList texts;
     QString initial = "not read";

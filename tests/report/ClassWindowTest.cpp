@@ -186,6 +186,7 @@ TEST_F(ClassWindowTest, NamesFromTheFolderAreShownAsTypedInTooltipsAndLabels) {
     auto *label = window->findChild<QLabel *>("folderLabel");
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_EQ(label->text(), "フォルダー：" + folder);
+    EXPECT_TRUE(label->toolTip().contains("&lt;font size=6&gt;2-1")) << label->toolTip().toStdString();
     EXPECT_EQ(window->findChild<QLabel *>("statusLabel")->textFormat(), Qt::PlainText);
 }
 
