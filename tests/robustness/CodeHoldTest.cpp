@@ -3,6 +3,7 @@
 // or stale, renewed, released, and the start menu that asks for another
 // code while another program plays the one typed.
 #include "screens/Screens.h"
+#include "screens/common/ClaimCode.h"
 #include "screens/front/StartMenu.h"
 #include "screens/quiz/QuizScreen.h"
 #include "state/CodeHold.h"
@@ -167,7 +168,8 @@ TEST(CodeHoldFile, AgeComesFromTheFoldersClockWhateverTheHoldSays) {
         {"dated to 2030 where the change time is the modification time", k2030, k2030, false},
         {"dated a minute ahead", 60, 60, false},
         {"dated back by hand just now", -130, 0, false},
-        {"renewed while this program looked", 5, 5, true},
+        {"renewed 10 s after this program's look", 10, 10, true},
+        {"dated 11 s ahead", 11, 11, false},
     };
     const timespec now{1'900'000'000, 0};
     const CodeHold::Holder elsewhere{"pc-12", "0123456789abcdef0123456789abcdef", 4711, "t"};
@@ -246,6 +248,11 @@ TEST_F(HeldCodeAtTheStartMenu, ACodeInPlayElsewhereIsAskedAgainAndAStaleHoldOnPm
     ASSERT_EQ(dialogs.calls.size(), 3);  // asked, refused, asked again
     EXPECT_EQ(dialogs.calls[1],
               "error|このコードは今ほかのコンピューター（pc-12）で使われています。\n別のコードを入れてください。|ぽむりん紀行20");
+    // A host name of 41 characters or more is shortened to 39 and "…".
+    EXPECT_EQ(screens::inUseText({QString(40, 'x'), {}, 1, {}}),
+              "このコードは今ほかのコンピューター（" + QString(40, 'x') + "）で使われています。");
+    EXPECT_EQ(screens::inUseText({QString(41, 'x'), {}, 1, {}}),
+              "このコードは今ほかのコンピューター（" + QString(39, 'x') + "…）で使われています。");
     // The other pupil's save is untouched; this one plays pm.
     EXPECT_EQ(readAll("3104.ucd"), progress);
     EXPECT_EQ(state::session().userCode, "pm");
