@@ -8,8 +8,13 @@
 # progress file must be one complete save of either writer, never a torn or
 # mixed one.  At the end the leftover temporaries are aged in part (as if a
 # machine had crashed 11 minutes ago) and one more save must remove exactly
-# the aged ones; then the mount is cut (the file server drops) and a save
-# must fail while the last good save stays.
+# the aged ones.  Then two machines cloned from one disk image play one code
+# (one host name; a machine id and process-id space each, from namespaces
+# of this machine): the second is refused while the first plays; the first
+# is frozen for over 2 minutes (it lost the network), the second takes the
+# code over, and the first, woken, stops without saving again; a hold dated
+# to 2030 by hand blocks nothing.  Last the mount is cut (the file server
+# drops) and a save must fail while the last good save stays.
 #
 #   bench/sshfs_run.sh [build dir] [rounds] [max pause ms]
 #
@@ -121,6 +126,52 @@ done
 after=$(temps)
 removed=$((left - after))
 
+# Two clones of one disk image: the same host name, their own machine ids
+# and process ids (a pid namespace each, so neither sees the other's
+# process, as on two machines; each is process 1 in its own).
+clone=clone
+printf '%032d\n' 1 >"$work/id-a"
+printf '%032d\n' 2 >"$work/id-b"
+as_machine() {  # id file, log, then the command; runs in the background
+  local id=$1 log=$2
+  shift 2
+  unshare --mount --pid --fork --kill-child sh -c 'mount --bind "$0" /etc/machine-id && exec "$@"' "$id" "$@" >"$log" 2>&1 &
+}
+leaf() {  # the innermost descendant of a process: the helper itself
+  local p=$1 c
+  while c=$(pgrep -P "$p" | head -1) && [ -n "$c" ]; do p=$c; done
+  echo "$p"
+}
+as_machine "$work/id-a" "$work/clone-a.log" "$helper" play "$clone" 1
+clone_a=$!
+sleep 3
+as_machine "$work/id-b" "$work/clone-b.log" "$helper" play "$clone" 5000000
+wait $! && second="played too" || second="refused ($(head -1 "$work/clone-b.log"))"
+# A freezes (its network is gone) for longer than a hold lasts.
+a_pid=$(leaf "$clone_a")
+kill -STOP "$a_pid"
+sleep 125
+as_machine "$work/id-b" "$work/clone-b.log" "$helper" play "$clone" 5000000
+clone_b=$!
+sleep 3
+kill -CONT "$a_pid"
+wait "$clone_a" && a_end=0 || a_end=$?
+kill -9 "$(leaf "$clone_b")" 2>/dev/null || true
+wait "$clone_b" || true
+a_last=$(grep -E '^[0-9]+$' "$work/clone-a.log" | tail -1)
+b_last=$(grep -E '^[0-9]+$' "$work/clone-b.log" | tail -1)
+clone_file=$("$helper" check "$server/$clone.ucd" || true)
+clone_file=${clone_file%% /*}
+clone_n=${clone_file#complete }
+# A hold dated to 2030 by a pupil (through the mount, as a pupil would).
+touch -d 2030-01-01 "$mnt/$clone.ucd.hold"
+as_machine "$work/id-a" "$work/clone-c.log" "$helper" play "$clone" 9000000
+clone_c=$!
+sleep 3
+kill -9 "$(leaf "$clone_c")" 2>/dev/null || true
+wait "$clone_c" || true
+dated=$(head -1 "$work/clone-c.log")
+
 # The file server drops: sshfs ends, the mount answers "not connected".
 last=$("$helper" check "$server/$stem.ucd" || true)
 pkill -9 -f "sshfs .*$mnt" >/dev/null 2>&1 || true
@@ -138,4 +189,8 @@ echo "stale temporaries: $left left by kills, $aged aged past 10 minutes, $remov
 echo "mount dropped: $drop"
 last=${last%% /*} kept=${kept%% /*}
 echo "last good save before the drop: $last; after remounting: $kept"
-[ "$torn" -eq 0 ] && [ "$removed" -eq "$aged" ] && [ "$last" = "$kept" ]
+echo "clones of one host name: the second started while the first played: $second"
+echo "  first frozen 125 s, second took over (last save $b_last); first woken: exit $a_end, $(tail -1 "$work/clone-a.log"), its last save $a_last; file: $clone_file"
+echo "  a hold dated to 2030 by hand: a new start on the code: $dated"
+[ "$torn" -eq 0 ] && [ "$removed" -eq "$aged" ] && [ "$last" = "$kept" ] && [[ $second == refused* ]] &&
+  [ "$a_end" -eq 4 ] && [ "$clone_n" -ge "$b_last" ] && [ "$clone_n" -ge 5000000 ] && [ "$dated" = held ]

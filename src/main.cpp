@@ -126,9 +126,19 @@ int main(int argc, char **argv) {
 
     // The class folder, when one is named: used as it is, or the start ends
     // with a message for the teacher; never a silent fall-back elsewhere.
-    QString source;
+    QString source, settingProblem;
     const QString classFolder =
-        platform::classFolderFor(userFolder, folderOption ? &*folderOption : nullptr, &source);
+        platform::classFolderFor(userFolder, folderOption ? &*folderOption : nullptr, &source, &settingProblem);
+    if (!settingProblem.isEmpty()) {
+        // A setting that means a class folder but names none usable: never
+        // the per-user folder instead, where the teacher would not see it.
+        const QString message = platform::settingProblemMessage(source, settingProblem);
+        std::fprintf(stderr, "pomurin20: the setting file %s names no usable class folder\n%s\n", qPrintable(source),
+                     qPrintable(message));
+        platform::installJapaneseTranslations();
+        platform::dialogs().showError(nullptr, message, QStringLiteral("ぽむりん紀行20"));
+        return 1;
+    }
     if (folderOption || !classFolder.isEmpty()) {
         QString message;
         if (!platform::enterClassFolder(classFolder, source, &message)) {
@@ -139,6 +149,14 @@ int main(int argc, char **argv) {
             return 1;
         }
         state::files::setGroupShared(true);
+        // A folder that works but lets others in or would hide new files
+        // from the teacher: said at every start until it is put right.
+        if (const QString warning = platform::classFolderWarning(classFolder); !warning.isEmpty()) {
+            std::fprintf(stderr, "pomurin20: the class folder %s is set up wrongly\n%s\n", qPrintable(classFolder),
+                         qPrintable(warning));
+            platform::installJapaneseTranslations();
+            platform::dialogs().showError(nullptr, warning, QStringLiteral("ぽむりん紀行20"));
+        }
     } else if (userFolder) {
         QString error;
         if (!platform::enterUserFolder(&error)) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ClassFolder.h"
 
+#include "platform/SystemError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -31,6 +33,11 @@ QString settingIn(const QString &base) {
     return QDir::cleanPath(base + QStringLiteral("/pomurin20/pomurin20.conf"));
 }
 
+// A setting's value without a pair of double quotes around it.
+QByteArray unquoted(const QByteArray &v) {
+    return v.size() >= 2 && v.startsWith('"') && v.endsWith('"') ? v.mid(1, v.size() - 2) : v;
+}
+
 }  // namespace
 
 QStringList classFolderSettingFiles() {
@@ -48,10 +55,92 @@ QStringList classFolderSettingFiles() {
     return files;
 }
 
+bool readSettingText(const QString &path, QByteArray *text, QString *problem) {
+    problem->clear();
+    // O_NONBLOCK: a FIFO in the file's place is opened at once instead of
+    // waiting for a writer, and then refused as no regular file.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (err != ENOENT && err != ENOTDIR) *problem = QStringLiteral("読めません（%1）").arg(systemErrorText(err));
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (!ok) {
+        *problem = QStringLiteral("読めません（%1）").arg(systemErrorText(errno));
+    } else if (!S_ISREG(st.st_mode)) {
+        ok = false;
+        *problem = S_ISDIR(st.st_mode)    ? QStringLiteral("ファイルではなくフォルダーです")
+                   : S_ISFIFO(st.st_mode) ? QStringLiteral("普通のファイルではなく名前付きパイプ（FIFO）です")
+                                          : QStringLiteral("普通のファイルではありません");
+    } else {
+        QByteArray bytes(kMaxSettingFile, Qt::Uninitialized);
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                ok = false;
+                *problem = QStringLiteral("読めません（%1）").arg(systemErrorText(errno));
+            }
+            if (n <= 0) break;
+            got += n;
+        }
+        bytes.truncate(got);
+        // Editors on some systems begin a UTF-8 file with a byte-order mark.
+        if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
+        *text = bytes;
+    }
+    ::close(fd);
+    return ok;
+}
+
+QString readClassFolderSetting(const QString &path, QString *problem) {
+    QString why;
+    QByteArray text;
+    if (!readSettingText(path, &text, &why)) {
+        if (problem) *problem = why;
+        return {};
+    }
+    bool inClass = false, sawSection = false;
+    QString value, misspelt;
+    for (QByteArray line : text.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
+        if (line.startsWith('[')) {
+            const QByteArray section = line.endsWith(']') ? line.mid(1, line.size() - 2).trimmed() : line;
+            inClass = section == "class";
+            sawSection = true;
+            if (!inClass && section.toLower() == "class" && misspelt.isEmpty())
+                misspelt = QStringLiteral("見出し %1 は [class] と書いてください").arg(QString::fromUtf8(line));
+            continue;
+        }
+        const qsizetype eq = line.indexOf('=');
+        if (eq < 0) continue;
+        const QByteArray key = line.left(eq).trimmed();
+        if (key != "folder" || !inClass) {
+            // Only a key meant as the folder is reported: other sections
+            // hold other settings.
+            if (!misspelt.isEmpty() || (!inClass && sawSection)) continue;
+            if (key.toLower() == "folder")
+                misspelt = inClass ? QStringLiteral("%1 は folder と小文字で書いてください").arg(QString::fromUtf8(key))
+                                   : QStringLiteral("folder の前に [class] の見出しがありません");
+            else if (inClass)
+                misspelt = QStringLiteral("[class] の %1 は知らない項目です（folder だけが使えます）")
+                               .arg(QString::fromUtf8(key));
+            continue;
+        }
+        value = QString::fromUtf8(unquoted(line.mid(eq + 1).trimmed()));  // the last one counts, as in most INI readers
+    }
+    if (problem) *problem = value.isEmpty() ? misspelt : QString();
+    return value;
+}
+
 QString readSetting(const QString &path, const QString &section, const QString &key) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray text = file.read(kMaxSettingFile);
+    QByteArray text;
+    QString problem;
+    if (!readSettingText(path, &text, &problem)) return {};
     const QByteArray wantedSection = section.toUtf8(), wantedKey = key.toUtf8();
     bool inSection = false;
     QString value;
@@ -64,35 +153,56 @@ QString readSetting(const QString &path, const QString &section, const QString &
         }
         const qsizetype eq = line.indexOf('=');
         if (!inSection || eq < 0 || line.left(eq).trimmed() != wantedKey) continue;
-        QByteArray v = line.mid(eq + 1).trimmed();
-        if (v.size() >= 2 && v.startsWith('"') && v.endsWith('"')) v = v.mid(1, v.size() - 2);
-        value = QString::fromUtf8(v);  // the last one in the section counts, as in most INI readers
+        value = QString::fromUtf8(unquoted(line.mid(eq + 1).trimmed()));  // the last one counts
     }
     return value;
 }
 
-QString readClassFolderSetting(const QString &path) {
-    return readSetting(path, QStringLiteral("class"), QStringLiteral("folder"));
-}
-
-QString configuredClassFolder(QString *settingFile) {
+QString configuredClassFolder(QString *settingFile, QString *problem) {
     for (const QString &file : classFolderSettingFiles()) {
-        const QString folder = readClassFolderSetting(file);
-        if (folder.isEmpty()) continue;
+        QString why;
+        const QString folder = readClassFolderSetting(file, &why);
+        // A file that cannot be read, or that means a folder but misspells
+        // it, might have named another folder than the files after it: it
+        // stops the search, to be reported.
+        if (folder.isEmpty() && why.isEmpty()) continue;
         if (settingFile) *settingFile = file;
+        if (problem) *problem = why;
         return folder;
     }
     return {};
 }
 
-QString classFolderFor(bool userFolderOption, const QString *folderOption, QString *source) {
+QString settingProblemMessage(const QString &file, const QString &problem) {
+    return QStringLiteral("設定ファイル\n%1\nからクラスのフォルダーを決められません：%2。\n"
+                          "学習記録はどこにも保存しません。先生に知らせてください。")
+        .arg(file, problem);
+}
+
+QString classFolderWarning(const QString &dir) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(dir).constData(), &st) != 0) return {};
+    QStringList problems;
+    if (st.st_mode & 07)
+        problems << QStringLiteral("グループの外のアカウントも入れる許可（%1）になっています。2770 か 3770 にしてください")
+                        .arg(st.st_mode & 07777, 4, 8, QLatin1Char('0'));
+    if (!(st.st_mode & S_ISGID))
+        problems << QStringLiteral("set-group-ID ビットがないので、新しいファイルが書いた人のグループのものになり、"
+                                   "先生が読めないことがあります");
+    if (problems.isEmpty()) return {};
+    return QStringLiteral("学習記録を入れるクラスのフォルダー\n%1\nの設定に問題があります：\n・%2。\n"
+                          "このまま続けられますが、先生に知らせてください。")
+        .arg(dir, problems.join(QStringLiteral("。\n・")));
+}
+
+QString classFolderFor(bool userFolderOption, const QString *folderOption, QString *source, QString *problem) {
     if (folderOption) {
         *source = QStringLiteral("--folder");
         if (folderOption->isEmpty()) return {};  // refused by classFolderProblem
         return QDir::cleanPath(QDir::current().absoluteFilePath(*folderOption));
     }
     if (!userFolderOption) return {};
-    return configuredClassFolder(source);
+    return configuredClassFolder(source, problem);
 }
 
 QString classFolderReason(int err) {
@@ -115,8 +225,8 @@ QString classFolderReason(int err) {
     case ECONNABORTED:
     case ECONNRESET:
     case ECONNREFUSED:
-        return QStringLiteral("ファイルサーバーにつながりません（%1）").arg(QString::fromLocal8Bit(std::strerror(err)));
-    default: return QString::fromLocal8Bit(std::strerror(err));
+        return QStringLiteral("ファイルサーバーにつながりません（%1）").arg(QString::fromLocal8Bit(strerrorname_np(err)));
+    default: return systemErrorText(err);
     }
 }
 

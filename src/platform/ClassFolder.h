@@ -20,27 +20,54 @@ namespace platform {
 // The setting files that are searched, in order.
 QStringList classFolderSettingFiles();
 
-// The value of key in [section] of the INI file at path, or empty when
-// the file, the section or the key is missing or the value is empty.
-// Blanks around names and values, comment lines (";" or "#") and a pair of
-// double quotes around the value are ignored.  The display and sound
-// settings (platform/Settings.h) are read from the same files this way.
-QString readSetting(const QString &path, const QString &section, const QString &key);
+// Reads a setting file without ever waiting: a regular file only (a FIFO
+// or device in its place is refused at once, never opened for good), at
+// most 64 kB, a UTF-8 byte-order mark dropped.  False when there is no
+// text to read; *problem then says why in Japanese for the teacher, or is
+// empty when the file is simply missing.
+bool readSettingText(const QString &path, QByteArray *text, QString *problem);
 
-// The value of "folder" in section [class] of the INI file at path, read
-// as readSetting does.
-QString readClassFolderSetting(const QString &path);
+// The value of "folder" in section [class] of the INI file at path, or
+// empty when the file, the section or the key is missing or the value is
+// empty.  Blanks around names and values, comment lines (";" or "#") and a
+// pair of double quotes around the value are ignored.  When it names no
+// folder, *problem (when given) says what keeps it from naming one: the
+// file cannot be read, or the section or key is spelled differently
+// ([Class], Folder=, a key before any section); else it is empty.
+QString readClassFolderSetting(const QString &path, QString *problem = nullptr);
+
+// The value of key in [section] of the INI file at path, read as
+// readSettingText does, or empty when the file, the section or the key is
+// missing or the value is empty.  Blanks, comments and quotes as for the
+// class folder.  The display and sound settings (platform/Settings.h) are
+// read from the same files this way.
+QString readSetting(const QString &path, const QString &section, const QString &key);
 
 // The class folder the configuration names: the first setting file that
 // names one wins.  Empty when none does.  *settingFile (when given) is the
-// file that named it.  The report window uses this too.
-QString configuredClassFolder(QString *settingFile = nullptr);
+// file that named it.  A file before it that cannot be read, or that means
+// a folder but misspells it, ends the search instead: the folder is then
+// empty, *settingFile that file and *problem (when given) what is wrong.
+// The report window uses this too.
+QString configuredClassFolder(QString *settingFile = nullptr, QString *problem = nullptr);
 
 // The class folder for this start: --folder (folderOption not null; a
 // relative DIR is taken from the current folder) whatever the setting
 // says, else with --user-folder the configured one, else none (empty).
-// *source says where it was named, for the message of an unusable folder.
-QString classFolderFor(bool userFolderOption, const QString *folderOption, QString *source);
+// *source says where it was named, for the message of an unusable folder;
+// *problem (when given) what is wrong with a setting file that names none.
+QString classFolderFor(bool userFolderOption, const QString *folderOption, QString *source,
+                       QString *problem = nullptr);
+
+// The message shown at start for a setting file that names no usable
+// folder: which file and what is wrong, in the teacher's words.
+QString settingProblemMessage(const QString &file, const QString &problem);
+
+// What is wrong with a usable class folder's permissions, as a message for
+// the teacher, or empty: others outside the group may enter it, or it lacks
+// the set-group-ID bit (new files would take each pupil's own group, and
+// the teacher could not read them).
+QString classFolderWarning(const QString &dir);
 
 // Why dir cannot be the class folder, as a Japanese phrase ("フォルダーが
 // ありません"), or empty when it can: it must be an absolute path to a

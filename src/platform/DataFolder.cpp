@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/DataFolder.h"
 
+#include "platform/SystemError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +35,7 @@ QString homeFolder() {
     return QDir::rootPath();
 }
 
-QString errnoText(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+QString errnoText(int code) { return systemErrorText(code); }
 
 // mkdir -p with mode 0700 for every folder it has to make.
 bool makeFolders(const QString &path, QString *error) {

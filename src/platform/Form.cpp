@@ -167,6 +167,7 @@ QLabel *Form::addLabel(const QString &name, const QString &caption, int left, in
     l->setFont(font);
     l->setGeometry(twipsRect(left, top, width, height));
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setTextFormat(Qt::PlainText);  // captions are text, never markup
     setCaption(l, caption);
     return l;
 }

@@ -78,8 +78,42 @@ bool installJapaneseTranslations() {
     return true;
 }
 
+QString fitForMessageBox(const QString &text) {
+    constexpr qsizetype kLongestLine = 120, kHead = 80, kTail = 30, kMostLines = 12, kFirstLines = 8,
+                        kLastLines = 3, kLongestRun = 30;
+    // Never cut between the two halves of a surrogate pair.
+    auto head = [](const QString &s, qsizetype n) { return s.left(n > 0 && s[n - 1].isHighSurrogate() ? n - 1 : n); };
+    auto tail = [](const QString &s, qsizetype n) {
+        return s.right(n < s.size() && s[s.size() - n].isLowSurrogate() ? n - 1 : n);
+    };
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() > kMostLines)
+        lines = lines.mid(0, kFirstLines) + QStringList{QStringLiteral("…")} + lines.mid(lines.size() - kLastLines);
+    for (QString &line : lines) {
+        if (line.size() > kLongestLine) line = head(line, kHead) + QStringLiteral("…") + tail(line, kTail);
+        QString broken;
+        qsizetype run = 0;
+        for (const QChar c : line) {
+            if (run >= kLongestRun && !c.isLowSurrogate()) {
+                broken += QChar(0x200B);
+                run = 0;
+            }
+            broken += c;
+            run = c.isSpace() ? 0 : run + 1;
+        }
+        line = broken;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+void prepareMessageBox(QMessageBox &box, const QString &text) {
+    box.setTextFormat(Qt::PlainText);
+    box.setText(fitForMessageBox(text));
+}
+
 bool QtDialogs::askYesNo(QWidget *parent, const QString &text, const QString &title) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(QMessageBox::NoIcon, title, QString(), QMessageBox::Yes | QMessageBox::No, parent);
+    prepareMessageBox(box, text);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
@@ -95,7 +129,8 @@ QString QtDialogs::inputBox(QWidget *parent, const QString &prompt, const QStrin
 }
 
 void QtDialogs::showError(QWidget *parent, const QString &text, const QString &title) {
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, title, QString(), QMessageBox::Ok, parent);
+    prepareMessageBox(box, text);
     box.exec();
 }
 

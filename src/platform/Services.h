@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class QMessageBox;
 class QWidget;
 
 namespace platform {
@@ -63,6 +64,19 @@ Random &random();
 Beep &beep();
 Dialogs &dialogs();
 MediaBackend &media();
+
+// A message for a message box, shortened where it would not fit a screen:
+// a line longer than 120 characters keeps its first 80 and last 30 with
+// "…" between, a text of more than 12 lines its first 8 and last 3, and a
+// run of more than 30 characters without a blank gets a zero-width break
+// every 30, so that the box can wrap a long name.  Texts from files, file
+// names and other machines pass through here.
+QString fitForMessageBox(const QString &text);
+
+// A message box of the program: the text shown as plain text (a name that
+// looks like markup is shown as typed, never rendered), fitted to the
+// screen (fitForMessageBox).
+void prepareMessageBox(QMessageBox &box, const QString &text);
 
 // Loads Qt's own Japanese translation, so that the dialogs' buttons read
 // はい / いいえ and OK / キャンセル.  False when it is not installed.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/ClassReport.h"
 
+#include "platform/SystemError.h"
 #include "state/ProgressFile.h"
 
 #include <QFile>
@@ -40,7 +41,7 @@ QString folderFailure(const QString &folder, int error) {
     case ENOENT: why = QStringLiteral("見つかりません"); break;
     case ENOTDIR: why = QStringLiteral("フォルダーではありません"); break;
     case EACCES: why = QStringLiteral("読む権限がありません"); break;
-    default: why = QString::fromLocal8Bit(std::strerror(error));
+    default: why = platform::systemErrorText(error);
     }
     return QStringLiteral("フォルダー「%1」を読めません（%2）。").arg(folder, why);
 }

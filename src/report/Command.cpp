@@ -53,9 +53,11 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
             }
             if (eq >= 0) {
                 *target = a.mid(eq + 1);
-            } else if (i + 1 < args.size()) {
+            } else if (i + 1 < args.size() && !args[i + 1].startsWith(QLatin1Char('-'))) {
                 *target = args[++i];
             } else {
+                // Also for "--csv --html page.html": an option is no file name
+                // (a file whose name begins with "-" is given as --csv=-x.csv).
                 *error = QStringLiteral("%1 のあとにファイル名が要ります。").arg(name);
                 return std::nullopt;
             }
@@ -83,7 +85,7 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
         return std::nullopt;
     }
     for (const QString &f : {o.csvFile, o.htmlFile}) {
-        if (f.endsWith(QLatin1String(".ucd"), Qt::CaseInsensitive)) {
+        if (isProgressFileName(f)) {
             *error = QStringLiteral("「%1」は進み具合のファイルの名前です。そこには書き込みません。").arg(f);
             return std::nullopt;
         }

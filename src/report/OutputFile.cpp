@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/OutputFile.h"
 
+#include "platform/SystemError.h"
 #include "state/ProgressFile.h"
 
 #include <QFile>
@@ -52,6 +53,11 @@ QByteArray randomSuffix() {
 
 }  // namespace
 
+bool isProgressFileName(const QString &name) {
+    return name.endsWith(QLatin1String(".ucd"), Qt::CaseInsensitive) ||
+           name.endsWith(QLatin1String(".ucd.hold"), Qt::CaseInsensitive);
+}
+
 QString systemReason(int err) {
     switch (err) {
     case ENOENT: return QStringLiteral("フォルダーがありません");
@@ -65,7 +71,7 @@ QString systemReason(int err) {
     case EIO: return QStringLiteral("ディスクの読み書きに失敗しました");
     case ENAMETOOLONG: return QStringLiteral("名前が長すぎます");
     case ELOOP: return QStringLiteral("リンクが多すぎます");
-    default: return QString::fromLocal8Bit(std::strerror(err));
+    default: return platform::systemErrorText(err);
     }
 }
 
@@ -73,7 +79,7 @@ QString writeOutputFile(const QString &name, const QByteArray &bytes) {
     const Place place = placeOf(name);
     if (place.base.isEmpty() || place.base == "." || place.base == "..")
         return QStringLiteral("「%1」はフォルダーの名前なので、書き込みません。").arg(name);
-    if (QString::fromLocal8Bit(place.base).endsWith(QLatin1String(".ucd"), Qt::CaseInsensitive))
+    if (isProgressFileName(QFile::decodeName(place.base)))
         return QStringLiteral("「%1」は進み具合のファイルの名前です。そこには書き込みません。").arg(name);
 
     // Everything below is done relative to the folder, so that the checks

@@ -12,8 +12,9 @@ namespace report {
 
 // Writes bytes as the file `name`.  A file of that name is replaced only
 // when it is a regular file, and keeps its permissions (without set-id
-// bits); a link, folder, device, FIFO or socket in its place, or a name
-// ending in ".ucd", is refused and left alone.  The bytes go to a new
+// bits); a link, folder, device, FIFO or socket in its place, or a
+// progress file's or hold's name (isProgressFileName), is refused and left
+// alone.  The bytes go to a new
 // temporary file beside it (never following a link), which is synced and,
 // after the name has been looked at once more, renamed over it.  On any
 // failure the temporary file is removed and what stood there stays as it
@@ -24,6 +25,11 @@ QString writeOutputFile(const QString &name, const QByteArray &bytes);
 // Whether two output names lead to one file: the same name in the same
 // folder however it is spelled, or one existing file (a hard link too).
 bool sameOutputFile(const QString &a, const QString &b);
+
+// Whether name (a path or the last part of one) ends like a progress file
+// (".ucd") or a code's hold (".ucd.hold", which would block that code), in
+// any case.
+bool isProgressFileName(const QString &name);
 
 // The system's reason for err in Japanese where it is one a teacher may
 // meet (a full disk, no permission, ...).

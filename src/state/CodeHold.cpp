@@ -29,6 +29,22 @@ constexpr qsizetype kMaxHoldFile = 4096;
 
 QString thisHost() { return QSysInfo::machineHostName(); }
 
+// A machine id as the system keeps it: 32 hexadecimal digits on one line.
+QByteArray readMachineId(const char *path) {
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {};
+    char buffer[64];
+    struct stat st {};
+    const ssize_t n = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::read(fd, buffer, sizeof buffer) : -1;
+    ::close(fd);
+    if (n <= 0) return {};
+    const QByteArray id = QByteArray(buffer, n).trimmed();
+    if (id.size() != 32) return {};
+    for (const char c : id)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return {};
+    return id;
+}
+
 QByteArray newToken() {
     QByteArray raw(16, Qt::Uninitialized);
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(raw.data()), 4);
@@ -36,8 +52,10 @@ QByteArray newToken() {
 }
 
 QByteArray content(const QByteArray &token) {
-    return "pomurin20 hold\nhost " + thisHost().toUtf8() + "\npid " + QByteArray::number(::getpid()) + "\ntoken " +
-           token + "\ntime " + QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
+    const QByteArray machine = CodeHold::machineId();
+    return "pomurin20 hold\nhost " + thisHost().toUtf8() + (machine.isEmpty() ? "" : "\nmachine " + machine) +
+           "\npid " + QByteArray::number(::getpid()) + "\ntoken " + token + "\ntime " +
+           QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
 }
 
 // The holder named by a hold file's content; unknown lines are ignored.
@@ -48,6 +66,7 @@ CodeHold::Holder parseHolder(const QByteArray &text) {
         if (space < 0) continue;
         const QByteArray key = line.left(space), value = line.mid(space + 1);
         if (key == "host") h.host = QString::fromUtf8(value);
+        else if (key == "machine") h.machine = value;
         else if (key == "pid") h.pid = value.toLongLong();
         else if (key == "token") h.token = value;
     }
@@ -73,8 +92,8 @@ bool readHold(const QByteArray &path, CodeHold::Holder *holder, struct stat *st)
 }
 
 // Writes the hold's content to a fresh temporary beside path.  Returns its
-// name, with the time of the write on the folder's clock in *now, or an
-// empty name when it cannot be written.
+// name, with the time of the write on the folder's clock (the file's change
+// time) in *now, or an empty name when it cannot be written.
 QByteArray writeTemp(const QByteArray &path, const QByteArray &token, timespec *now) {
     QByteArray temp;
     int fd = -1;
@@ -85,7 +104,8 @@ QByteArray writeTemp(const QByteArray &path, const QByteArray &token, timespec *
     }
     if (fd < 0) return {};
     const QByteArray bytes = content(token);
-    bool ok = !files::groupShared() || ::fchmod(fd, files::kSharedFileMode) == 0;
+    const unsigned mode = files::newFileMode(files::folderOf(path));
+    bool ok = mode == 0 || ::fchmod(fd, mode) == 0;
     ok = ok && ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) == bytes.size();
     struct stat st {};
     ok = ok && ::fstat(fd, &st) == 0;
@@ -94,19 +114,8 @@ QByteArray writeTemp(const QByteArray &path, const QByteArray &token, timespec *
         ::unlink(temp.constData());
         return {};
     }
-    *now = st.st_mtim;
+    *now = st.st_ctim;
     return temp;
-}
-
-// Whether the hold described by holder and st still stands at now.
-bool isLive(const CodeHold::Holder &holder, const struct stat &st, const timespec &now) {
-    if (holder.host == thisHost() && holder.pid > 0) {
-        // A hold of this program itself is a leftover; one of a process
-        // that has ended on this machine is stale at once.
-        if (holder.pid == ::getpid()) return false;
-        if (::kill(static_cast<pid_t>(holder.pid), 0) != 0 && errno == ESRCH) return false;
-    }
-    return static_cast<long long>(now.tv_sec) - static_cast<long long>(st.st_mtim.tv_sec) <= CodeHold::kExpirySeconds;
 }
 
 // Puts temp in the hold file's place only if no hold stands there.  A hard
@@ -128,6 +137,63 @@ int placeExclusively(const QByteArray &temp, const QByteArray &path) {
 
 }  // namespace
 
+QByteArray CodeHold::machineId() {
+    static const QByteArray id = [] {
+        const QByteArray etc = readMachineId("/etc/machine-id");
+        return etc.isEmpty() ? readMachineId("/var/lib/dbus/machine-id") : etc;
+    }();
+    return id;
+}
+
+bool CodeHold::onThisMachine(const Holder &holder) {
+    return holder.host == thisHost() && (holder.machine.isEmpty() || holder.machine == machineId());
+}
+
+bool CodeHold::isLive(const Holder &holder, const struct stat &st, const timespec &now) {
+    if (onThisMachine(holder) && holder.pid > 0) {
+        // A hold of this program itself is a leftover; one of a process
+        // that has ended on this machine is stale at once.
+        if (holder.pid == ::getpid()) return false;
+        if (::kill(static_cast<pid_t>(holder.pid), 0) != 0 && errno == ESRCH) return false;
+    }
+    const long long changedAgo = static_cast<long long>(now.tv_sec) - static_cast<long long>(st.st_ctim.tv_sec);
+    const long long writtenAgo = static_cast<long long>(now.tv_sec) - static_cast<long long>(st.st_mtim.tv_sec);
+    // A time a moment after this program's own write (a renewal between
+    // the two) is fresh; one further ahead was not written by a program on
+    // this clock, which dates every hold by the folder's clock as it writes.
+    if (changedAgo < -kAheadSlackSeconds || writtenAgo < -kAheadSlackSeconds) return false;
+    return changedAgo <= kExpirySeconds && writtenAgo <= kExpirySeconds;
+}
+
+bool CodeHold::isHoldFileLive(const QString &holdPath, const timespec &folderNow, Holder *holder) {
+    const QByteArray path = QFile::encodeName(holdPath);
+    Holder current;
+    struct stat st {};
+    if (!readHold(path, &current, &st)) return false;
+    if (holder) *holder = current;
+    return isLive(current, st, folderNow);
+}
+
+void CodeHold::lose(const Holder &taker) {
+    std::fprintf(stderr, "pomurin20: the hold %s was taken over by %s (process %lld); this code is not saved again\n",
+                 qPrintable(path_), qPrintable(taker.host), static_cast<long long>(taker.pid));
+    timer_.setEnabled(false);
+    path_.clear();
+    token_.clear();
+    lost_ = true;
+    taker_ = taker;
+}
+
+bool CodeHold::mayStillSave(Holder *taker) {
+    if (holding()) {
+        Holder current;
+        struct stat st {};
+        if (readHold(QFile::encodeName(path_), &current, &st) && current.token != token_) lose(current);
+    }
+    if (lost_ && taker) *taker = taker_;
+    return !lost_;
+}
+
 CodeHold::CodeHold(QObject *parent) : QObject(parent), timer_(this, kRenewSeconds * 1000, false) {
     timer_.onTick = [this] { renew(); };
 }
@@ -138,17 +204,6 @@ QString CodeHold::holdPathFor(const QString &progressPath) {
     return QDir::cleanPath(QDir::current().absoluteFilePath(progressPath)) + QLatin1String(files::kHoldEnding);
 }
 
-bool CodeHold::isLiveHold(const QString &holdPath, Holder *holder) {
-    Holder current;
-    struct stat st {};
-    if (!readHold(QFile::encodeName(holdPath), &current, &st)) return false;
-    timespec now {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    if (!isLive(current, st, now)) return false;
-    if (holder) *holder = current;
-    return true;
-}
-
 CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder) {
     const QString wanted = holdPathFor(progressPath);
     if (holding() && wanted == path_) {
@@ -156,6 +211,8 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
         if (holding()) return Outcome::Held;
     }
     release();
+    lost_ = false;
+    taker_ = {};
     const QByteArray path = QFile::encodeName(wanted);
     const QByteArray token = newToken();
     // A few rounds: a stale hold is moved aside and the round starts again;
@@ -199,6 +256,19 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
         const QByteArray aside = files::tempNameFor(path);
         if (::rename(path.constData(), aside.constData()) != 0) {
             if (errno == ENOENT) continue;
+            // In a folder with the sticky bit only its owner may move a
+            // hold.  Another account's hold on a code whose progress file
+            // is this account's cannot be theirs to play (their saves would
+            // be refused): play on without a hold.  Otherwise the code is
+            // the other account's.
+            if ((errno == EPERM || errno == EACCES) && st.st_uid != ::geteuid()) {
+                struct stat progress {};
+                const QByteArray progressFile = path.left(path.size() - qsizetype(sizeof files::kHoldEnding) + 1);
+                if (::lstat(progressFile.constData(), &progress) == 0 && progress.st_uid == ::geteuid())
+                    return Outcome::Unavailable;
+                if (holder) *holder = current;
+                return Outcome::OtherAccount;
+            }
             return Outcome::Unavailable;
         }
         Holder moved;
@@ -220,11 +290,7 @@ void CodeHold::renew() {
         // network): write it again, the code is still ours.
         if (errno != ENOENT && errno != EINVAL) return;
     } else if (current.token != token_) {
-        std::fprintf(stderr, "pomurin20: the hold %s was taken over by %s (process %lld)\n", path.constData(),
-                     qPrintable(current.host), static_cast<long long>(current.pid));
-        timer_.setEnabled(false);
-        path_.clear();
-        token_.clear();
+        lose(current);
         return;
     }
     timespec now {};

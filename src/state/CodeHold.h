@@ -9,15 +9,38 @@
 // The holder renews the file every kRenewSeconds while it plays; a hold
 // not renewed for kExpirySeconds (a machine that crashed or lost the
 // network) is stale and the next program takes it over, as is a hold of a
-// process that no longer runs on this same machine.  Ages are measured on
-// the folder's own clock (the change time of a file just written there),
-// so machines whose clocks differ still agree.  The hold is released when
-// the program ends.
+// process that no longer runs on this same machine.  A machine is its host
+// name and its machine id together, so two machines cloned from one disk
+// image, which share the host name, never take each other for the same one.
+//
+// A hold's age comes from what this machine can observe, never from a time
+// written into the hold: "now" is the folder's own clock (the change time
+// of a file this program has just written there), and the hold's age is
+// the older of its modification time and its change time on that clock.
+// The change time is set by the file system at every change (renaming,
+// re-dating with touch) and cannot be set by anyone, so a hold re-dated into
+// the future still ages from the moment it was re-dated.  Where the file
+// system shows no change time of its own (sshfs gives the modification
+// time), a hold dated more than kAheadSlackSeconds after the folder's now
+// was not written by a program at all (each dates its hold by the folder's
+// clock as it writes) and is stale at once.  So no hold, whatever its
+// times, keeps a code longer than a crashed machine's does.  (A server
+// clock stepped back makes live holds look dated ahead too: another program
+// may then take one over, and the first is told at its next save, see
+// mayStillSave; nothing saved is lost.)
+//
+// The hold is released when the program ends.  A program whose hold was
+// taken over by another (its own had gone stale) never saves the code
+// again: see mayStillSave.
 
 #include "platform/Timer.h"
 
 #include <QObject>
 #include <QString>
+
+#include <ctime>
+
+#include <sys/stat.h>
 
 namespace state {
 
@@ -25,21 +48,43 @@ class CodeHold : public QObject {
 public:
     static constexpr int kRenewSeconds = 30;
     static constexpr int kExpirySeconds = 120;
+    // How far a hold's time may be ahead of this program's look at the
+    // folder's clock: a renewal that lands between the two.
+    static constexpr int kAheadSlackSeconds = 10;
 
     enum class Outcome {
         Held,        // this program holds the code now
         InUse,       // another running program holds it
-        Unavailable  // no hold could be written (a read-only folder, a
-                     // folder in the hold file's place): play on without
-                     // one; the save reports what is wrong with the folder
+        Unavailable,  // no hold could be written (a read-only folder, a
+                      // folder in the hold file's place): play on without
+                      // one; the save reports what is wrong with the folder
+        OtherAccount  // a stale hold of another account that this one may
+                      // not take over (a folder with the sticky bit)
     };
 
-    // Who holds a code, as its hold file says.
+    // Who holds a code, as its hold file says.  machine is the machine id
+    // (empty in holds of earlier versions, which named the host alone).
     struct Holder {
         QString host;
+        QByteArray machine;
         qint64 pid = 0;
         QByteArray token;
     };
+
+    // Whether a hold whose file says holder and whose status is st stands
+    // at now, a time on the folder's clock (see above).
+    static bool isLive(const Holder &holder, const struct stat &st, const timespec &now);
+    // Whether the hold file at holdPath stands at folderNow (a time on the
+    // folder's clock, such as the change time of a file just written
+    // there); false when there is no readable hold file (a link, folder
+    // or FIFO in its place).  Only reads, never waits.  *holder says who
+    // holds it (a damaged hold names nobody).
+    static bool isHoldFileLive(const QString &holdPath, const timespec &folderNow, Holder *holder = nullptr);
+    // Whether holder names this machine (host name and machine id; a hold
+    // without a machine id is this machine's when the host name is).
+    static bool onThisMachine(const Holder &holder);
+    // This machine's id (/etc/machine-id), empty where there is none.
+    static QByteArray machineId();
 
     explicit CodeHold(QObject *parent = nullptr);
     ~CodeHold() override;  // releases
@@ -53,6 +98,10 @@ public:
     void renew();
     // Removes the hold file if it is still ours.
     void release();
+    // Whether this program may still save the code it played: false once
+    // another program has taken its hold over (found now or at a renewal),
+    // with that holder in *taker.  True when no hold is kept at all.
+    bool mayStillSave(Holder *taker = nullptr);
 
     bool holding() const { return !path_.isEmpty(); }
     // The hold file's absolute path while holding, else empty.
@@ -63,17 +112,14 @@ public:
     // The hold file of a progress file.
     static QString holdPathFor(const QString &progressPath);
 
-    // Whether the hold file at holdPath stands for a program playing now,
-    // by the same rule a program taking a code applies, and who holds it
-    // (a damaged hold names nobody).  Only reads, never waits: no file, a
-    // link, folder or FIFO in its place and a stale hold are not live.  A
-    // reader has no clock of the folder's own, so the age is measured on
-    // this machine's clock.
-    static bool isLiveHold(const QString &holdPath, Holder *holder = nullptr);
 
 private:
+    void lose(const Holder &taker);
+
     QString path_;
     QByteArray token_;
+    bool lost_ = false;
+    Holder taker_;
     platform::Timer timer_;
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "state/ProgressFile.h"
 
+#include "platform/SystemError.h"
 #include "state/SaveFiles.h"
 
 #include <QFile>
@@ -52,7 +53,7 @@ std::string osFailure(const QString &what, int err) {
     case EHOSTUNREACH:
     case ENETUNREACH:
     case ETIMEDOUT: reason = QStringLiteral("ファイルサーバーにつながりません"); break;
-    default: reason = QString::fromLocal8Bit(std::strerror(err)); break;
+    default: reason = platform::systemErrorText(err); break;
     }
     return QStringLiteral("%1（%2）。").arg(what, reason).toStdString();
 }
@@ -289,13 +290,15 @@ void save(const Session &m) {
     // A save keeps the file's group (where this account may give it) and
     // mode: in a shared folder another pupil's account may write the file
     // next.  The group first, since changing it may clear the set-group-ID
-    // bit.  A new file in a class folder is the group's (0660) whatever
-    // the umask; with a set-group-ID folder it has the folder's group.
+    // bit.  A new file in a class folder is the group's (0660, or 0640 in
+    // a folder with the sticky bit) whatever the umask; with a
+    // set-group-ID folder it has the folder's group.
     if (exists) {
         struct stat made {};
         if (::fstat(file.fd, &made) == 0 && made.st_gid != old.st_gid) (void)::fchown(file.fd, (uid_t)-1, old.st_gid);
         if (::fchmod(file.fd, old.st_mode & 07777) != 0) fail(QStringLiteral("「%1」の許可を写せません"), errno);
-    } else if (files::groupShared() && ::fchmod(file.fd, files::kSharedFileMode) != 0) {
+    } else if (const unsigned mode = files::newFileMode(files::folderOf(target));
+               mode != 0 && ::fchmod(file.fd, mode) != 0) {
         fail(QStringLiteral("「%1」の許可を決められません"), errno);
     }
     for (qsizetype done = 0; done < bytes.size();) {
@@ -369,6 +372,13 @@ void loadFrom(const QString &path, Session &m) {
 }
 
 void load(Session &m) { loadFrom(fileName(m.userCode), m); }
+
+bool belongsToAnotherAccount(const QString &stem) {
+    const QByteArray target = QFile::encodeName(fileName(stem));
+    struct stat st {};
+    return files::stickyFolder(files::folderOf(target)) && ::lstat(target.constData(), &st) == 0 &&
+           st.st_uid != ::geteuid();
+}
 
 QString normalizedCode(const QString &code) { return code.normalized(QString::NormalizationForm_C); }
 

@@ -33,7 +33,8 @@ QString fileName(const QString &stem);
 // file is replaced: a link, FIFO, device or folder of that name is refused,
 // never followed.  Variables that would make a file its reader refuses
 // (see parse) are refused too.  An existing file's mode and group are
-// kept; a new one in a class folder is made 0660 (see files::setGroupShared).
+// kept; a new one in a class folder is made 0660, or 0640 where the folder
+// has the sticky bit (see files::newFileMode).
 // Temporaries that earlier saves of this file left behind are removed once
 // stale (files::removeStaleTemporaries).  Throws ProgressError on failure.
 void save(const Session &m);
@@ -73,6 +74,11 @@ bool isAcceptableCode(const QString &code);
 // The form of an accepted code that names its file: the composed form
 // (NFC), so that a word typed composed or decomposed names one file.
 QString normalizedCode(const QString &code);
+
+// Whether stem's progress file is another account's in a folder with the
+// sticky bit, where only its owner may replace it: such a code is not
+// played (its saves would all be refused).
+bool belongsToAnotherAccount(const QString &stem);
 
 // What a file-system entry of the given mode is, in Japanese, when it is
 // not a regular file ("シンボリックリンク", "フォルダー", ...).

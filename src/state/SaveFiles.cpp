@@ -61,4 +61,20 @@ int removeStaleTemporaries(const QByteArray &folder, const QList<QByteArray> &ta
 void setGroupShared(bool shared) { gGroupShared = shared; }
 bool groupShared() { return gGroupShared; }
 
+bool stickyFolder(const QByteArray &folder) {
+    struct stat st {};
+    return ::stat(folder.constData(), &st) == 0 && (st.st_mode & S_ISVTX);
+}
+
+unsigned newFileMode(const QByteArray &folder) {
+    if (!gGroupShared) return 0;
+    return stickyFolder(folder) ? kOwnedFileMode : kSharedFileMode;
+}
+
+QByteArray folderOf(const QByteArray &path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) return QByteArray(".");
+    return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
 }  // namespace state::files

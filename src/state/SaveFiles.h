@@ -46,11 +46,25 @@ bool isTempOf(const QByteArray &entry, const QByteArray &target);
 int removeStaleTemporaries(const QByteArray &folder, const QList<QByteArray> &targets, const timespec &now);
 
 // Progress files in a class folder are shared by the class's group: new
-// files get mode 0660 whatever the umask.  Elsewhere (the working folder,
-// the per-user folder) new files keep the umask's mode, private where the
+// files get mode 0660 whatever the umask, or 0640 where the folder has the
+// sticky bit (a code belongs to the account that made it: the teacher's
+// group reads, only the owner writes).  Elsewhere (the working folder, the
+// per-user folder) new files keep the umask's mode, private where the
 // account is.  Set once at start by the code that chooses the folder.
 void setGroupShared(bool shared);
 bool groupShared();
 constexpr unsigned kSharedFileMode = 0660;
+constexpr unsigned kOwnedFileMode = 0640;
+
+// Whether folder has the sticky bit: only a file's owner may then rename,
+// replace or remove it.
+bool stickyFolder(const QByteArray &folder);
+
+// The mode a new file in folder is given, or 0 when it keeps the umask's
+// (not a class folder).
+unsigned newFileMode(const QByteArray &folder);
+
+// The folder part of a path as the system sees it ("." for a bare name).
+QByteArray folderOf(const QByteArray &path);
 
 }  // namespace state::files

@@ -79,6 +79,49 @@ TEST_F(ClassFolderSetting, SearchesTheUsersConfigurationThenEachSystemFolder) {
     writeFile(user, "; mine\n[ class ]\n  folder = \"/mnt/クラス/2年1組\"  \n");
     EXPECT_EQ(platform::configuredClassFolder(&from), "/mnt/クラス/2年1組");
     EXPECT_EQ(from, user);
+    writeFile(user, "\xEF\xBB\xBF[class]\r\nfolder=/srv/bom\r\n");  // a byte-order mark, Windows line ends
+    EXPECT_EQ(platform::configuredClassFolder(&from), "/srv/bom");
+}
+
+// A setting file that is there but names no folder the way it means to is
+// said at start, which file and what is wrong, instead of sending every
+// save to the per-user folder; the files after it are not used instead.  A
+// FIFO in its place is refused at once (the alarm ends a wait on it).
+TEST_F(ClassFolderSetting, ASettingThatMeansAFolderButNamesNoneIsReported) {
+    writeFile(system2, "[class]\nfolder=/srv/pomurin/2-1\n");
+    const std::pair<QByteArray, QString> cases[] = {
+        {"[Class]\nfolder=/srv/x\n", "見出し [Class] は [class] と書いてください"},
+        {"[class]\nFolder = /srv/x\n", "Folder は folder と小文字で書いてください"},
+        {"folder=/srv/x\n", "folder の前に [class] の見出しがありません"},
+        {"[class]\ndir=/srv/x\n", "[class] の dir は知らない項目です（folder だけが使えます）"},
+        {"fifo", "普通のファイルではなく名前付きパイプ（FIFO）です"},
+        {"folder", "ファイルではなくフォルダーです"},
+    };
+    for (const auto &[content, problem] : cases) {
+        SCOPED_TRACE(content.constData());
+        QFile::remove(system1);
+        QDir().rmdir(system1);
+        if (content == "fifo") ASSERT_EQ(::mkfifo(QFile::encodeName(system1).constData(), 0644), 0);
+        else if (content == "folder") ASSERT_TRUE(QDir().mkpath(system1));
+        else writeFile(system1, content);
+        QString from, why, source;
+        ::alarm(10);
+        EXPECT_EQ(platform::configuredClassFolder(&from, &why), QString());
+        EXPECT_EQ(platform::classFolderFor(true, nullptr, &source, &why), QString());
+        ::alarm(0);
+        EXPECT_EQ(from, system1);
+        EXPECT_EQ(why, problem);
+    }
+    EXPECT_EQ(platform::settingProblemMessage(system1, "ファイルではなくフォルダーです"),
+              "設定ファイル\n" + system1 +
+                  "\nからクラスのフォルダーを決められません：ファイルではなくフォルダーです。\n"
+                  "学習記録はどこにも保存しません。先生に知らせてください。");
+    // Other sections are other settings: no problem, the next file counts.
+    QDir().rmdir(system1);
+    writeFile(system1, "[display]\nscale=2\n[other]\nFolder=/x\n");
+    QString why;
+    EXPECT_EQ(platform::configuredClassFolder(nullptr, &why), "/srv/pomurin/2-1");
+    EXPECT_EQ(why, QString());
 }
 
 TEST_F(ClassFolderSetting, FolderOptionWinsTheSettingOnlyForAMenuStart) {
@@ -106,6 +149,24 @@ TEST_F(ClassFolderSetting, AUsableFolderBecomesTheWorkingFolderWithNothingLeftIn
         EXPECT_EQ(QDir::current().canonicalPath(), root + "/class");
         EXPECT_EQ(QDir(".").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
         QDir::setCurrent(root);
+    }
+}
+
+// A class folder that works but lets accounts outside the group in, or
+// lacks the set-group-ID bit, is said at start; the game goes on.
+TEST_F(ClassFolderSetting, AFolderThatLetsOthersInOrHidesFilesFromTheTeacherIsSaid) {
+    ASSERT_TRUE(QDir().mkdir("class"));
+    const QString noSetGid = "・set-group-ID ビットがないので、新しいファイルが書いた人のグループのものになり、先生が読めないことがあります。\n";
+    const std::pair<mode_t, QString> cases[] = {
+        {02770, ""}, {03770, ""},
+        {0775, "・グループの外のアカウントも入れる許可（0775）になっています。2770 か 3770 にしてください。\n" + noSetGid},
+        {0770, noSetGid}};
+    for (const auto &[mode, problems] : cases) {
+        ASSERT_EQ(::chmod("class", mode), 0);
+        EXPECT_EQ(platform::classFolderWarning(root + "/class"),
+                  problems.isEmpty() ? QString()
+                                     : "学習記録を入れるクラスのフォルダー\n" + root + "/class\nの設定に問題があります：\n" +
+                                           problems + "このまま続けられますが、先生に知らせてください。");
     }
 }
 

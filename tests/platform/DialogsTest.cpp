@@ -9,10 +9,14 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -69,6 +73,50 @@ TEST_F(RealDialogs, YesNoBoxIsJapaneseWithoutIcon) {
 
     whenDialogOpens([&](QWidget *w) { buttonNamed(w, "はい")->click(); });
     EXPECT_TRUE(dialogs.askYesNo(nullptr, "終了していいですか？", "ぽむりん紀行20"));
+}
+
+// A machine name or file name a pupil chose is shown as typed: markup that
+// would load a FIFO (and wait on it for ever) is not rendered, and a 10 kB
+// name keeps the box and its OK button on the screen.  A regression hangs
+// in the FIFO: the alarm ends the test in seconds instead.
+TEST_F(RealDialogs, NamesFromFilesAreShownAsTypedAndTheBoxFitsTheScreen) {
+    ASSERT_EQ(::mkfifo("trap", 0600), 0);
+    const QString trap = "<img src=\"trap\">";  // in the working folder
+    QString huge;
+    while (huge.size() < 10000) huge += "pc-12 ";
+    for (const QString &host : QStringList{trap, "<font size=6>pc</font>", huge}) {
+        SCOPED_TRACE(host.left(40).toStdString());
+        Qt::TextFormat format = Qt::AutoText;
+        QString text;
+        QRect box, ok;
+        whenDialogOpens([&](QWidget *w) {
+            auto *message = qobject_cast<QMessageBox *>(w);
+            ASSERT_NE(message, nullptr);
+            message->grab();  // painted, as on a screen: markup would load its pictures now
+            format = message->textFormat();
+            text = message->text();
+            box = message->frameGeometry();
+            QAbstractButton *button = buttonNamed(message, "OK");
+            ok = QRect(button->mapTo(message, QPoint(0, 0)) + message->pos(), button->size());
+            button->click();
+        });
+        ::alarm(10);
+        dialogs.showError(nullptr, "このコードは今ほかのコンピューター（" + host + "）で使われています。", "ぽむりん紀行20");
+        ::alarm(0);
+        EXPECT_EQ(format, Qt::PlainText);
+        if (host.size() < 100) EXPECT_TRUE(QString(text).remove(QChar(0x200B)).contains(host)) << text.toStdString();
+        const QRect screen = QApplication::primaryScreen()->availableGeometry();
+        EXPECT_LE(box.height(), screen.height());
+        EXPECT_LE(box.width(), screen.width());
+        EXPECT_TRUE(box.contains(ok)) << ok.y() << " outside " << box.height();
+    }
+}
+
+TEST(FitForMessageBox, KeepsTwelveLinesAndShortensThirteenToTheFirst8AndLast3) {
+    QStringList lines;
+    for (int i = 1; i <= 13; ++i) lines << QString::number(i);
+    EXPECT_EQ(platform::fitForMessageBox(lines.mid(0, 12).join('\n')), lines.mid(0, 12).join('\n'));
+    EXPECT_EQ(platform::fitForMessageBox(lines.join('\n')), "1\n2\n3\n4\n5\n6\n7\n8\n…\n11\n12\n13");
 }
 
 TEST_F(RealDialogs, InputBoxGivesTheTextOnOkAndNothingOnCancel) {

@@ -154,6 +154,7 @@ TEST_F(Forms, ControlsArePlacedInTwipsAndNamed) {
     auto *l = a->addLabel("scoreLabel", "得点", 2280, 4320, 855, 255, platform::makeFont(platform::Face::Gothic, 11.25));
     EXPECT_EQ(l->geometry(), QRect(152, 288, 57, 17));
     EXPECT_EQ(l->accessibleName(), "得点");
+    EXPECT_EQ(l->textFormat(), Qt::PlainText);  // a caption is never markup
     EXPECT_EQ(l->font().pixelSize(), 15);
     EXPECT_EQ(a->findChild<QPushButton *>("nextButton")->accessibleName(), "次へ");
 }

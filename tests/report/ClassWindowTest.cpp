@@ -28,6 +28,7 @@
 #include <QHelpEvent>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
 
 using namespace report;
 using namespace report::window;
@@ -200,6 +201,33 @@ TEST_F(ClassWindowTest, ChoosingAnotherFolderShowsItsRowsAndIsRemembered) {
     ASSERT_EQ(window->model().rowCount(), 1);
     EXPECT_EQ(window->model().pupil(0).code, "9");
     EXPECT_TRUE(readAll("config/pomurin20/pomurin20-report.conf").contains("other"));
+}
+
+// A pupil's file and folder names are shown as typed: a code that is markup
+// loading a FIFO would freeze the window when the pointer rests on its row
+// (a tooltip renders markup); the alarm ends a regression in seconds.
+TEST_F(ClassWindowTest, NamesFromTheFolderAreShownAsTypedInTooltipsAndLabels) {
+    ASSERT_EQ(::mkfifo("trap", 0600), 0);
+    const QString folder = QDir::current().filePath("<font size=6>2-1");
+    QDir().mkdir(folder);
+    writePupil(folder, "<img src=\"trap\">", pupilOn(3, 0));
+    ASSERT_TRUE(opened(folder));
+    window->show();
+    const QModelIndex code = window->model().index(0, ClassModel::Code);
+    EXPECT_EQ(code.data().toString(), "<img src=\"trap\">");
+    ::alarm(10);
+    for (const int column : {int(ClassModel::Code), int(ClassModel::FirstQuestion)}) {
+        const QString tip = window->model().index(0, column).data(Qt::ToolTipRole).toString();
+        QToolTip::showText(QPoint(10, 10), tip, window.get());
+        EXPECT_TRUE(tip.contains("&lt;img src=\"trap\"&gt;")) << tip.toStdString();
+    }
+    QToolTip::hideText();
+    ::alarm(0);
+    auto *label = window->findChild<QLabel *>("folderLabel");
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->text(), "フォルダー：" + folder);
+    EXPECT_TRUE(label->toolTip().contains("&lt;font size=6&gt;2-1")) << label->toolTip().toStdString();
+    EXPECT_EQ(window->findChild<QLabel *>("statusLabel")->textFormat(), Qt::PlainText);
 }
 
 TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {

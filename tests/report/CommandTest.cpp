@@ -53,7 +53,8 @@ TEST(ReportCommand, WrongCommandLinesShowTheUsage) {
                                    {"class", "--csv="},
                                    {"class", "other"},
                                    {"class", "--pdf", "x"},
-                                   {"class", "--csv", "x", "--html", "x"}};
+                                   {"class", "--csv", "x", "--html", "x"},
+                                   {"--csv", "--html", "class"}};
     for (const QStringList &args : wrong) {
         const Result r = runReport(args);
         EXPECT_EQ(r.status, kUsage) << args.join(' ').toStdString();
@@ -66,6 +67,7 @@ TEST(ReportCommand, WrongCommandLinesShowTheUsage) {
     // A folder whose name starts with "-" after "--".
     QDir().mkdir("-x");
     EXPECT_EQ(runReport({"--", "-x"}).status, kDone);
+    EXPECT_FALSE(QFile::exists("--html"));
 }
 
 TEST(ReportCommand, NeverWritesOverAProgressFile) {
@@ -73,12 +75,14 @@ TEST(ReportCommand, NeverWritesOverAProgressFile) {
     writePupil("class", "taro", pupilOn(5, 0));
     const QByteArray before = readAll("class/taro.ucd");
     for (const QStringList &args : {QStringList{"class", "--csv", "class/taro.ucd"},
-                                    QStringList{"class", "--html", "class/TARO.UCD"}}) {
+                                    QStringList{"class", "--html", "class/TARO.UCD"},
+                                    QStringList{"class", "--csv", "class/p9.ucd.hold"}}) {
         const Result r = runReport(args);
         EXPECT_EQ(r.status, kUsage);
         EXPECT_TRUE(r.err.contains("書き込みません")) << r.err.toStdString();
     }
     EXPECT_EQ(readAll("class/taro.ucd"), before);
+    EXPECT_FALSE(QFile::exists("class/p9.ucd.hold"));  // it would block the code p9
 }
 
 TEST(ReportCommand, FailuresAreReportedAndNotSuccess) {
@@ -86,6 +90,9 @@ TEST(ReportCommand, FailuresAreReportedAndNotSuccess) {
     EXPECT_EQ(missing.status, kFailed);
     EXPECT_TRUE(missing.err.contains("nowhere")) << missing.err.toStdString();
     EXPECT_TRUE(missing.out.isEmpty());
+    // The system's reason in Japanese, never its English wording.
+    const Result tooLong = runReport({QString(300, 'n')});
+    EXPECT_EQ(tooLong.err, QStringLiteral("フォルダー「%1」を読めません（名前が長すぎます）。\n").arg(QString(300, 'n')));
 
     // The table is still printed when an output file cannot be written,
     // and the one that can be written is.

@@ -265,7 +265,7 @@ TEST(ClassModel, PlayingNowFromLiveHoldsOnlyAndFollowedAtEachLook) {
     EXPECT_EQ(l.model.index(6, ClassModel::Playing).data(Qt::ToolTipRole).toString(), "<p>pc-07 でプレイ中</p>");
 }
 
-// Tooltips are rich text made with the code escaped: a code is never markup.
+// Tooltips are made from plain text: a code is never markup.
 TEST(ClassModel, TooltipsShowCodesAsTextAndNameTheQuestion) {
     QDir().mkdir("class");
     writePupil("class", "<b>x", pupilOn(3, 0));
@@ -273,10 +273,10 @@ TEST(ClassModel, TooltipsShowCodesAsTextAndNameTheQuestion) {
     l.look();
     ASSERT_EQ(l.model.rowCount(), 1);
     EXPECT_EQ(l.model.index(0, ClassModel::Code).data(Qt::ToolTipRole).toString(),
-              "<p style='white-space:pre'>&lt;b&gt;x</p>");
-    EXPECT_EQ(l.model.index(0, ClassModel::State).data(Qt::ToolTipRole).toString(), "<p style='white-space:pre'>正常</p>");
+              "<p>&lt;b&gt;x</p>");
+    EXPECT_EQ(l.model.index(0, ClassModel::State).data(Qt::ToolTipRole).toString(), "<p>正常</p>");
     EXPECT_EQ(l.model.index(0, ClassModel::FirstQuestion + 1).data(Qt::ToolTipRole).toString(),
-              "<p style='white-space:pre'>&lt;b&gt;x<br>問2　√をはずす（√１６＝４）：ミス 2 回</p>");
+              "<p>&lt;b&gt;x<br>\n問2　√をはずす（√１６＝４）：ミス 2 回</p>");
     EXPECT_FALSE(l.model.index(0, ClassModel::Score).data(Qt::ToolTipRole).isValid());
 }
 

@@ -3,10 +3,13 @@
 // or stale, renewed, released, and the start menu that asks for another
 // code while another program plays the one typed.
 #include "screens/Screens.h"
+#include "screens/common/ClaimCode.h"
 #include "screens/front/StartMenu.h"
+#include "screens/quiz/QuizScreen.h"
 #include "state/CodeHold.h"
 #include "state/Session.h"
 #include "state/ProgressFile.h"
+#include "state/SaveFiles.h"
 #include "support/Fakes.h"
 
 #include <QDateTime>
@@ -21,6 +24,7 @@
 #include <string_view>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,13 +48,16 @@ void age(const QString &name, int ago) {
 }
 
 // Another program's hold on code as it would write it (or damaged text,
-// with no host), last renewed ago seconds back.
-void plantHold(const QString &code, const QString &host, qint64 pid, int ago) {
+// with no host; without a machine id as earlier versions wrote it), last
+// renewed ago seconds back.
+void plantHold(const QString &code, const QString &host, qint64 pid, int ago, const QByteArray &machine = {}) {
     const QString name = code + ".ucd.hold";
     QFile f(name);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(host.isEmpty() ? QByteArray("\x01\x02 garbage")
-                           : "pomurin20 hold\nhost " + host.toUtf8() + "\npid " + QByteArray::number(pid) +
+                           : "pomurin20 hold\nhost " + host.toUtf8() +
+                                 (machine.isEmpty() ? QByteArray() : "\nmachine " + machine) + "\npid " +
+                                 QByteArray::number(pid) +
                                  "\ntoken 0123456789abcdef0123456789abcdef\ntime 2026-01-01T00:00:00Z\n");
     f.close();
     age(name, ago);
@@ -107,21 +114,29 @@ TEST(CodeHoldFile, LiveHoldsRefuseStaleOnesAreTakenOver) {
         qint64 pid;
         int ago;
         Outcome expected;
+        QByteArray machine = {};
     };
     const QString here = QSysInfo::machineHostName();
+    const QByteArray clone = "0123456789abcdef0123456789abcdef";
+    ASSERT_NE(CodeHold::machineId(), clone);
     const Case cases[] = {
         {"another machine, renewed just now", "pc-12", 4711, 0, Outcome::InUse},
         {"another machine, last renewed 115 s ago", "pc-12", 4711, 115, Outcome::InUse},
         {"another machine that stopped renewing 125 s ago", "pc-12", 4711, 125, Outcome::Held},
         {"another program on this machine that runs", here, ::getppid(), 0, Outcome::InUse},
-        {"a program on this machine that has ended", here, endedProcess(), 0, Outcome::Held},
+        {"a program on this machine that has ended", here, endedProcess(), 0, Outcome::Held, CodeHold::machineId()},
+        {"an earlier version's hold (no machine id) of a program here that has ended", here, endedProcess(), 0,
+         Outcome::Held},
+        // A cloned disk image: the same host name, and a process id that
+        // means nothing here.
+        {"a clone of this machine, renewed just now", here, endedProcess(), 0, Outcome::InUse, clone},
         {"a damaged hold, fresh", "", 0, 0, Outcome::InUse},
         {"a damaged hold, old", "", 0, 600, Outcome::Held},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         QDir().remove("p.ucd.hold");
-        plantHold("p", c.host, c.pid, c.ago);
+        plantHold("p", c.host, c.pid, c.ago, c.machine);
         const QByteArray before = readAll("p.ucd.hold");
         CodeHold hold;
         CodeHold::Holder holder;
@@ -135,6 +150,37 @@ TEST(CodeHoldFile, LiveHoldsRefuseStaleOnesAreTakenOver) {
         hold.release();
         // Nothing is left from moving the stale hold aside.
         EXPECT_EQ(QDir(".").entryList({"p.ucd.hold.*"}, QDir::AllEntries | QDir::Hidden), QStringList());
+    }
+}
+
+// A hold's age is the older of its two times on the folder's clock, and a
+// time well ahead of that clock was set by hand, not by a program writing
+// it: stale at once.  So no hold stands more than 2 minutes after its last
+// write, whatever dates it carries.
+TEST(CodeHoldFile, AgeComesFromTheFoldersClockWhateverTheHoldSays) {
+    struct Case {
+        const char *what;
+        long long written, changed;  // seconds from the folder's now
+        bool live;
+    };
+    constexpr long long k2030 = 100'000'000;  // years ahead
+    const Case cases[] = {
+        {"renewed 100 s ago", -100, -100, true},
+        {"last renewed 130 s ago", -130, -130, false},
+        {"dated to 2030 by hand just now", k2030, 0, false},
+        {"dated to 2030 where the change time is the modification time", k2030, k2030, false},
+        {"dated a minute ahead", 60, 60, false},
+        {"dated back by hand just now", -130, 0, false},
+        {"renewed 10 s after this program's look", 10, 10, true},
+        {"dated 11 s ahead", 11, 11, false},
+    };
+    const timespec now{1'900'000'000, 0};
+    const CodeHold::Holder elsewhere{"pc-12", "0123456789abcdef0123456789abcdef", 4711, "t"};
+    for (const Case &c : cases) {
+        struct stat st {};
+        st.st_mtim.tv_sec = now.tv_sec + c.written;
+        st.st_ctim.tv_sec = now.tv_sec + c.changed;
+        EXPECT_EQ(CodeHold::isLive(elsewhere, st, now), c.live) << c.what;
     }
 }
 
@@ -172,6 +218,11 @@ TEST(CodeHoldFile, RenewalKeepsTheHoldFreshAndGivesUpOneTakenOver) {
             mine->renewTimer().fire();
             EXPECT_FALSE(mine->holding());
             EXPECT_FALSE(mine->renewTimer().running());
+            CodeHold::Holder taker;
+            EXPECT_FALSE(mine->mayStillSave(&taker));  // and never again, nor after a release
+            EXPECT_EQ(taker.host, "pc-07");
+            mine->release();
+            EXPECT_FALSE(mine->mayStillSave());
         }
         mine.reset();
         EXPECT_EQ(readAll("3103.ucd.hold"), theirs);
@@ -221,12 +272,113 @@ TEST_F(HeldCodeAtTheStartMenu, ACodeInPlayElsewhereIsAskedAgainAndAStaleHoldOnPm
               "error|このコードは今ほかのコンピューター（pc-12）で使われています。\n別のコードを入れてください。|ぽむりん紀行20");
     EXPECT_EQ(dialogs.calls[3],
               "error|このコードは今ほかのところで使われています。\n別のコードを入れてください。|ぽむりん紀行20");
+    // A host name of 41 characters or more is shortened to 39 and "…".
+    EXPECT_EQ(screens::inUseText({QString(40, 'x'), {}, 1, {}}),
+              "このコードは今ほかのコンピューター（" + QString(40, 'x') + "）で使われています。");
+    EXPECT_EQ(screens::inUseText({QString(41, 'x'), {}, 1, {}}),
+              "このコードは今ほかのコンピューター（" + QString(39, 'x') + "…）で使われています。");
     // The other pupil's save is untouched; this one plays pm.
     EXPECT_EQ(readAll("3104.ucd"), progress);
     EXPECT_EQ(state::session().userCode, "pm");
     EXPECT_TRUE(ownsHold("pm"));
     EXPECT_TRUE(QFileInfo::exists("pm.ucd"));
     EXPECT_TRUE(screens::findScreen(screens::ScreenId::FirstQuiz));
+}
+
+// Taken over while playing (a clone, or a network drop of minutes): the
+// next save is not made, the pupil is told, and the last good save stays.
+TEST_F(HeldCodeAtTheStartMenu, AHoldTakenOverWhilePlayingIsNeverSavedOver) {
+    screens::showScreen(screens::ScreenId::StartMenu);
+    auto *menu = open<screens::StartMenu>(ScreenId::StartMenu);
+    ASSERT_TRUE(menu);
+    dialogs.inputAnswers = {"3105"};
+    click(menu->newRunButton);
+    settle();
+    auto *quiz = open<screens::QuizScreen>(ScreenId::FirstQuiz);
+    ASSERT_TRUE(quiz);
+    const QByteArray lastGood = readAll("3105.ucd");
+    plantHold("3105", QSysInfo::machineHostName(), endedProcess(), 0, "0123456789abcdef0123456789abcdef");
+    dialogs.yesNoAnswers = {true};
+    click(quiz->quitButton);  // 終了 saves before the history
+    settle();
+    ASSERT_FALSE(dialogs.calls.isEmpty());
+    EXPECT_EQ(dialogs.calls.last(), "error|進み具合を保存できませんでした。\nこのコードは今ほかのコンピューター（" +
+                                        QSysInfo::machineHostName() +
+                                        "）で使われています。\n前に保存したところまでは、そのまま残っています。|ぽむりん紀行20");
+    EXPECT_TRUE(platform::forms::programEnded());
+    EXPECT_EQ(readAll("3105.ucd"), lastGood);
+}
+
+// The outcome of taking code's hold in a child process acting as another
+// account (uid, in group 0 like the folder); 98 when a hold it takes is
+// not 0640, -1 when the child failed.
+int acquireAs(uid_t uid, const QByteArray &code) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(10);
+        const gid_t group = 0;
+        if (::setgroups(1, &group) != 0 || ::setgid(0) != 0 || ::setuid(uid) != 0) ::_exit(99);
+        CodeHold hold;
+        const Outcome got = hold.acquire(code + ".ucd");
+        struct stat st {};
+        const bool shared = ::stat(code + ".ucd.hold", &st) == 0 && (st.st_mode & 07777) == 0640;
+        ::_exit(got == Outcome::Held && !shared ? 98 : int(got));
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+// The protected set-up: a class folder with the sticky bit (3770), where
+// only a file's owner may replace it.  Holds are 0640; a code another
+// account made is refused at the start menu, and its stale hold is not
+// taken over; a hold planted on this account's code does not stop it.
+TEST_F(HeldCodeAtTheStartMenu, InAStickyClassFolderACodeBelongsToTheAccountThatMadeIt) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two accounts";
+    constexpr uid_t kMine = 65533, kTheirs = 65534;
+    state::files::setGroupShared(true);
+    ASSERT_EQ(::chmod(".", 0755), 0);
+    ASSERT_TRUE(QDir().mkdir("class"));
+    ASSERT_EQ(::chmod("class", 03770), 0);
+    ASSERT_TRUE(QDir::setCurrent("class"));
+    state::Session mine;
+    mine.userCode = "d";
+    mine.question = 1;
+    state::progress::save(mine);
+    ASSERT_EQ(::chown("d.ucd", kMine, 0), 0);
+    struct Case {
+        const char *code;
+        uid_t holdOwner;  // 0: no hold
+        int ago;
+        Outcome expected;
+    };
+    for (const Case &c : {Case{"a", 0, 0, Outcome::Held}, Case{"b", kTheirs, 300, Outcome::OtherAccount},
+                          Case{"c", kTheirs, 0, Outcome::InUse}, Case{"d", kTheirs, 300, Outcome::Unavailable},
+                          Case{"e", kMine, 300, Outcome::Held}}) {
+        SCOPED_TRACE(c.code);
+        if (c.holdOwner) {
+            plantHold(c.code, "pc-12", 4711, c.ago);
+            ASSERT_EQ(::chown(QByteArray(c.code) + ".ucd.hold", c.holdOwner, 0), 0);
+        }
+        EXPECT_EQ(acquireAs(kMine, c.code), int(c.expected));
+    }
+
+    // At the start menu: another account's progress file is refused with a
+    // message, before anything is read or held, and left as it was.
+    const QByteArray before = readAll("d.ucd");
+    screens::showScreen(screens::ScreenId::StartMenu);
+    auto *menu = open<screens::StartMenu>(ScreenId::StartMenu);
+    ASSERT_TRUE(menu);
+    dialogs.inputAnswers = {"d", "g"};
+    click(menu->continueButton);
+    settle();
+    ASSERT_EQ(dialogs.calls.size(), 3);
+    EXPECT_EQ(dialogs.calls[1],
+              "error|このコードの進み具合のファイルは、ほかのアカウントのものです。\n別のコードを入れてください。|ぽむりん紀行20");
+    EXPECT_EQ(readAll("d.ucd"), before);
+    state::codeHold().release();
+    state::files::setGroupShared(false);
+    QDir::setCurrent("..");
 }
 
 }  // namespace

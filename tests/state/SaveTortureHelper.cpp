@@ -8,8 +8,14 @@
 // save_torture_helper saveonce <stem> <n>: one save (the n-th) of stem.
 // save_torture_helper check <file>...: prints, for each progress file,
 // "complete <n>" or "torn <reason>"; exits 1 if any is torn.
+// save_torture_helper play <stem> <first>: plays stem as the game does: takes
+// its hold (exits 3 when another program holds it), then saves every 100 ms,
+// renewing the hold every 30 s and checking before each save that the hold
+// is still its own; a hold taken over prints "lost <host>" and exits 4
+// without saving again.
 #include "SaveTorture.h"
 
+#include "state/CodeHold.h"
 #include "state/ProgressFile.h"
 
 #include <QCoreApplication>
@@ -80,6 +86,33 @@ int main(int argc, char **argv) {
         }
         return torn ? 1 : 0;
     }
-    std::fprintf(stderr, "usage: %s save <stem> <first> | run <kills> [max pause ms] | saveonce <stem> <n> | check <file>...\n", argv[0]);
+    if (argc == 4 && std::strcmp(argv[1], "play") == 0) {
+        const QString stem = QString::fromLocal8Bit(argv[2]);
+        state::CodeHold hold;
+        state::CodeHold::Holder holder;
+        const auto outcome = hold.acquire(state::progress::fileName(stem), &holder);
+        if (outcome != state::CodeHold::Outcome::Held) {
+            std::printf("not held (%d) %s\n", int(outcome), qPrintable(holder.host));
+            return 3;
+        }
+        std::printf("held\n");
+        std::fflush(stdout);
+        for (long n = std::atol(argv[3]), i = 1;; ++n, ++i) {
+            ::usleep(100 * 1000);
+            if (i % 300 == 0) hold.renew();
+            if (!hold.mayStillSave(&holder)) {
+                std::printf("lost %s\n", qPrintable(holder.host));
+                return 4;
+            }
+            try {
+                state::progress::save(torture::stateFor(stem, n));
+                std::printf("%ld\n", n);
+            } catch (const std::exception &e) {
+                std::printf("error %s\n", e.what());
+            }
+            std::fflush(stdout);
+        }
+    }
+    std::fprintf(stderr, "usage: %s save <stem> <first> | run <kills> [max pause ms] | saveonce <stem> <n> | check <file>... | play <stem> <first>\n", argv[0]);
     return 2;
 }

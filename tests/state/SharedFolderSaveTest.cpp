@@ -56,7 +56,8 @@ gid_t otherGroup(gid_t besides) {
     return 0;
 }
 
-// A class folder's new files are the group's, 0660, whatever the umask; a
+// A class folder's new files are the group's, 0660, whatever the umask, or
+// 0640 where the folder has the sticky bit (only the owner writes); a
 // per-user or working folder's take what the umask gives.  Saved again, a
 // file keeps the mode someone gave it, a private one too.
 TEST(SharedFolderSave, NewFileModeFollowsTheFolderKindAndASaveKeepsTheFilesMode) {
@@ -64,11 +65,14 @@ TEST(SharedFolderSave, NewFileModeFollowsTheFolderKindAndASaveKeepsTheFilesMode)
         mode_t umask;
         bool classFolder;
         mode_t made, given;
+        mode_t folder = 0700;
     };
     for (const Case c : {Case{0077, true, 0660, 0600}, Case{0000, true, 0660, 0640}, Case{0022, true, 0660, 0644},
-                         Case{0077, false, 0600, 0660}, Case{0022, false, 0644, 0640}}) {
+                         Case{0077, false, 0600, 0660}, Case{0022, false, 0644, 0640},
+                         Case{0000, true, 0640, 0600, 03770}}) {
         SCOPED_TRACE(testing::Message() << "umask " << std::oct << c.umask << " class " << c.classFolder);
         const Umask mask(c.umask, c.classFolder);
+        ASSERT_EQ(::chmod(".", c.folder), 0);
         QFile::remove("p.ucd");
         progress::save(pupil("p"));
         EXPECT_EQ(statOf("p.ucd").st_mode & 07777, c.made);

@@ -2,12 +2,14 @@
 #include "report/window/ClassModel.h"
 
 #include "bank/Topics.h"
+#include "platform/Services.h"
 #include "report/MissSteps.h"
 #include "report/Writers.h"
 #include "state/ProgressFile.h"
 
 #include <QBrush>
 #include <QColor>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <limits>
@@ -46,6 +48,14 @@ double numberOf(const Pupil &p, int column) {
     }
 }
 
+// A tooltip of text from a file name: Qt renders a tooltip as rich text
+// when it looks like markup, so the text is escaped into a paragraph of its
+// own (a code such as <img src=...> is shown as typed, never loaded), and
+// shortened like a message.
+QString plainTip(const QString &text) {
+    return Qt::convertFromPlainText(platform::fitForMessageBox(text), Qt::WhiteSpaceNormal);
+}
+
 }  // namespace
 
 int ClassModel::rowCount(const QModelIndex &parent) const {
@@ -70,17 +80,12 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
             return step == kNotReached ? QVariant() : QVariant(QBrush(QColor(QLatin1String(stepColours(step).text))));
         case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
         case Qt::AccessibleTextRole:
-            return QStringLiteral("%1 問%2：%3")
-                .arg(visible(p.code))
-                .arg(q)
-                .arg(step == kNotReached ? QStringLiteral("まだ進んでいません")
-                                         : QStringLiteral("ミス %1 回").arg(p.missCount[q]));
-        case Qt::ToolTipRole:
-            // Rich text made here, so that a code is never taken for markup.
-            return QStringLiteral("<p style='white-space:pre'>%1<br>%2：%3</p>")
-                .arg(visible(p.code).toHtmlEscaped(), questionLabel(q).toHtmlEscaped(),
-                     step == kNotReached ? QStringLiteral("まだ進んでいません")
-                                         : QStringLiteral("ミス %1 回").arg(p.missCount[q]));
+        case Qt::ToolTipRole: {
+            const QString misses = step == kNotReached ? QStringLiteral("まだ進んでいません")
+                                                       : QStringLiteral("ミス %1 回").arg(p.missCount[q]);
+            if (role == Qt::AccessibleTextRole) return QStringLiteral("%1 問%2：%3").arg(visible(p.code)).arg(q).arg(misses);
+            return plainTip(QStringLiteral("%1\n%2：%3").arg(visible(p.code), questionLabel(q), misses));
+        }
         default: return {};
         }
     }
@@ -102,13 +107,10 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         default: return {};
         }
     case Qt::ToolTipRole:
-        // Rich text made here with the text escaped, so that a code or a
-        // machine's name is never taken for markup.
         if (column == Playing && !p.playingOn.isEmpty())
-            return QStringLiteral("<p>%1 でプレイ中</p>").arg(visible(p.playingOn).toHtmlEscaped());
-        if (column == State || column == Code)
-            return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(data(index, Qt::DisplayRole).toString().toHtmlEscaped());
-        return {};
+            return plainTip(QStringLiteral("%1 でプレイ中").arg(visible(p.playingOn)));
+        return column == State || column == Code ? QVariant(plainTip(data(index, Qt::DisplayRole).toString()))
+                                                 : QVariant();
     case Qt::TextAlignmentRole:
         return column == Code || column == State || column == Playing ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                                  : int(Qt::AlignRight | Qt::AlignVCenter);

@@ -29,6 +29,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -60,7 +61,11 @@ QString QtWindowDialogs::chooseCsvFile(QWidget *parent, const QString &suggested
 
 bool QtWindowDialogs::openPage(const QUrl &page) { return QDesktopServices::openUrl(page); }
 
-void QtWindowDialogs::showError(QWidget *parent, const QString &text) { QMessageBox::warning(parent, kTitle, text); }
+void QtWindowDialogs::showError(QWidget *parent, const QString &text) {
+    QMessageBox box(QMessageBox::Warning, kTitle, QString(), QMessageBox::Ok, parent);
+    platform::prepareMessageBox(box, text);  // file names as plain text, fitted to the screen
+    box.exec();
+}
 
 ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWidget *parent)
     : QWidget(parent), dialogs_(dialogs), pageFolder_(pageFolder) {
@@ -70,6 +75,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     folderLabel_ = new QLabel(this);
     folderLabel_->setObjectName(QStringLiteral("folderLabel"));
     folderLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    folderLabel_->setTextFormat(Qt::PlainText);  // a folder's name is text, never markup
     folderLabel_->setWordWrap(true);
     chooseButton_ = new QPushButton(QStringLiteral("フォルダーを選ぶ…"), this);
     chooseButton_->setObjectName(QStringLiteral("chooseButton"));
@@ -85,6 +91,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     statusLabel_ = new QLabel(this);
     statusLabel_->setObjectName(QStringLiteral("statusLabel"));
     statusLabel_->setWordWrap(true);
+    statusLabel_->setTextFormat(Qt::PlainText);
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setAccessibleName(QStringLiteral("読み込みの進み具合"));
@@ -267,7 +274,7 @@ ExplanationWindow *ClassWindow::explain() { return showExplanation(chosenQuestio
 void ClassWindow::openFolder(const QString &folder) {
     const QString absolute = QDir(folder).absolutePath();
     folderLabel_->setText(QStringLiteral("フォルダー：%1").arg(QDir::toNativeSeparators(absolute)));
-    folderLabel_->setToolTip(absolute);
+    folderLabel_->setToolTip(Qt::convertFromPlainText(absolute, Qt::WhiteSpaceNormal));
     setWindowTitle(QStringLiteral("%1 — %2").arg(kTitle, QDir(absolute).dirName()));
     error_.clear();
     statusLabel_->setText(QStringLiteral("読んでいます…"));

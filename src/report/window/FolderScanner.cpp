@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <ctime>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -85,10 +87,14 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
     const QString prefix = QFile::decodeName(encoded) + QLatin1Char('/');
     // Who plays which code now, by the progress file's name.  A hold's
     // liveness changes with time alone, so every look asks again.
+    // The report only reads, so it has no time of the folder's own: a
+    // hold's age is measured on this machine's clock.
     QHash<QByteArray, QString> playing;
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
     for (const QByteArray &hold : holds) {
         state::CodeHold::Holder holder;
-        if (state::CodeHold::isLiveHold(prefix + QFile::decodeName(hold), &holder))
+        if (state::CodeHold::isHoldFileLive(prefix + QFile::decodeName(hold), now, &holder))
             playing.insert(hold.chopped(5),  // "<code>.ucd.hold": the name of "<code>.ucd"
                            holder.host.isEmpty() ? QStringLiteral("（端末名のない記録）") : holder.host);
     }

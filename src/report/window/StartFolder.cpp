@@ -24,16 +24,25 @@ QString settingsFile() { return configHome() + QStringLiteral("/pomurin20/pomuri
 
 const QString kLastFolderKey = QStringLiteral("window/lastFolder");
 
+// QSettings would wait for ever on a FIFO in the file's place: only a
+// regular file (or none yet) is read or written.
+bool usableSettingsFile() {
+    const QFileInfo info(settingsFile());
+    return !info.exists() || info.isFile();
+}
+
 }  // namespace
 
 QString configuredClassFolder() { return platform::configuredClassFolder(); }
 
 QString lastChosenFolder() {
+    if (!usableSettingsFile()) return {};
     const QSettings settings(settingsFile(), QSettings::IniFormat);
     return settings.value(kLastFolderKey).toString();
 }
 
 void rememberChosenFolder(const QString &folder) {
+    if (!usableSettingsFile()) return;
     QSettings settings(settingsFile(), QSettings::IniFormat);
     settings.setValue(kLastFolderKey, folder);
 }

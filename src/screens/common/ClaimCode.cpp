@@ -5,23 +5,45 @@
 #include "state/CodeHold.h"
 #include "state/ProgressFile.h"
 
-#include <QSysInfo>
-
 namespace screens {
 
-bool claimCode(QWidget *parent, const QString &stem) {
-    state::CodeHold::Holder holder;
-    const auto outcome = state::codeHold().acquire(state::progress::fileName(stem), &holder);
-    if (outcome != state::CodeHold::Outcome::InUse) return true;
+namespace {
+
+// A host name as written by another machine: shown shortened, so that a
+// long one keeps the message box small.
+QString shortHost(const QString &host) {
+    constexpr qsizetype kLongest = 40;
+    return host.size() <= kLongest ? host : host.left(kLongest - 1) + QStringLiteral("…");
+}
+
+const QString kAnother = QStringLiteral("\n別のコードを入れてください。");
+
+}  // namespace
+
+QString inUseText(const state::CodeHold::Holder &holder) {
     // A damaged hold names no machine: say only that the code is in use.
-    const QString where =
-        holder.host.isEmpty() ? QStringLiteral("このコードは今ほかのところで使われています。")
-        : holder.host == QSysInfo::machineHostName()
-            ? QStringLiteral("このコードは今このコンピューターのほかの画面で使われています。")
-            : QStringLiteral("このコードは今ほかのコンピューター（%1）で使われています。").arg(holder.host);
-    platform::dialogs().showError(parent, where + QStringLiteral("\n別のコードを入れてください。"),
-                                  QStringLiteral("ぽむりん紀行20"));
-    return false;
+    if (holder.host.isEmpty()) return QStringLiteral("このコードは今ほかのところで使われています。");
+    return state::CodeHold::onThisMachine(holder)
+               ? QStringLiteral("このコードは今このコンピューターのほかの画面で使われています。")
+               : QStringLiteral("このコードは今ほかのコンピューター（%1）で使われています。").arg(shortHost(holder.host));
+}
+
+bool claimCode(QWidget *parent, const QString &stem) {
+    auto refuse = [parent](const QString &why) {
+        platform::dialogs().showError(parent, why + kAnother, QStringLiteral("ぽむりん紀行20"));
+        return false;
+    };
+    // In a folder where only a file's owner may replace it, another
+    // account's code could never be saved: refused before anything is read.
+    if (state::progress::belongsToAnotherAccount(stem))
+        return refuse(QStringLiteral("このコードの進み具合のファイルは、ほかのアカウントのものです。"));
+    state::CodeHold::Holder holder;
+    switch (state::codeHold().acquire(state::progress::fileName(stem), &holder)) {
+    case state::CodeHold::Outcome::InUse: return refuse(inUseText(holder));
+    case state::CodeHold::Outcome::OtherAccount:
+        return refuse(QStringLiteral("このコードは、ほかのアカウントが使ったままになっています。"));
+    default: return true;
+    }
 }
 
 }  // namespace screens

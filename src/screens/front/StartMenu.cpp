@@ -10,6 +10,12 @@
 #include "state/ProgressFile.h"
 #include "state/SoundCues.h"
 
+#include <QFile>
+
+#include <cerrno>
+
+#include <sys/stat.h>
+
 namespace screens {
 
 namespace {
@@ -81,7 +87,23 @@ void StartMenu::continueClicked() {
         const QString code = askCode(QStringLiteral("  ユーザーコード入力"));
         if (!code.isEmpty()) {
             m.userCode = code;
-            state::progress::load(m);
+            try {
+                state::progress::load(m);
+            } catch (const state::ProgressError &e) {
+                // A code never saved ends the program silently, as it always
+                // has; a file that is there but cannot be read (damaged, or
+                // written over by another pupil) is named first, so that the
+                // teacher hears of it.  Nothing is written.
+                struct stat st {};
+                const QString file = state::progress::fileName(code);
+                if (::lstat(QFile::encodeName(file).constData(), &st) == 0 || errno != ENOENT)
+                    platform::dialogs().showError(
+                        this,
+                        QStringLiteral("進み具合のファイル「%1」を読めませんでした。\n%2\n先生に知らせてください。")
+                            .arg(file, QString::fromUtf8(e.what())),
+                        QStringLiteral("ぽむりん紀行20"));
+                throw;
+            }
         } else {
             m.question = 1;
             m.score = 0;
