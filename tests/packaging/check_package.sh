@@ -213,8 +213,14 @@ grep -qF "$(cd "$root" && pwd -P)/usr/share/pomurin20" <<<"$help" && ok "program
   || fail "program does not name $root/usr/share/pomurin20: $help"
 [ "$("$root/usr/bin/pomurin20" --version)" = "pomurin20 $version" ] && ok "program version $version" \
   || fail "version: $("$root/usr/bin/pomurin20" --version) vs $version"
-QT_QPA_PLATFORM=offscreen "$root/usr/bin/pomurin20" --no-such-option 2>/dev/null
-[ $? -eq 2 ] && ok "unknown argument refused" || fail "unknown argument not refused with 2"
+# A wrong command line ends with 2 and says why, before any window.
+for args in "--no-such-option:unknown argument '--no-such-option'" "--folder:--folder needs a folder" \
+            "--scale:--scale needs a value"; do
+  said=$(QT_QPA_PLATFORM=offscreen timeout 20 "$root/usr/bin/pomurin20" "${args%%:*}" 2>&1 >/dev/null)
+  status=$?
+  [ $status -eq 2 ] && grep -qF -e "${args#*:}" <<<"$said" && ok "${args%%:*} at the end refused" \
+    || fail "${args%%:*} at the end: status $status, said: $said"
+done
 
 echo "$failures failures"
 [ "$failures" -eq 0 ]
