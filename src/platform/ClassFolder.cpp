@@ -214,19 +214,11 @@ QString classFolderReason(int err) {
     case EROFS: return QStringLiteral("読み出し専用で、書き込めません");
     case ENOSPC:
     case EDQUOT: return QStringLiteral("空きがありません");
-    case ENOTCONN:
-    case EIO:
-    case ESTALE:
-    case EHOSTDOWN:
-    case EHOSTUNREACH:
-    case ENETDOWN:
-    case ENETUNREACH:
-    case ETIMEDOUT:
-    case ECONNABORTED:
-    case ECONNRESET:
-    case ECONNREFUSED:
-        return QStringLiteral("ファイルサーバーにつながりません（%1）").arg(QString::fromLocal8Bit(strerrorname_np(err)));
-    default: return systemErrorText(err);
+    default:
+        // A mounted folder's input/output error is the server's too.
+        if (err == EIO || isFileServerError(err))
+            return QStringLiteral("ファイルサーバーにつながりません（%1）").arg(QString::fromLocal8Bit(strerrorname_np(err)));
+        return systemErrorText(err);
     }
 }
 

@@ -34,6 +34,14 @@ QString systemErrorText(int err) {
     case ENXIO:
     case ENODEV: return QStringLiteral("装置がありません");
     case EOPNOTSUPP: return QStringLiteral("このファイルシステムでは使えない操作です");
+    default:
+        return isFileServerError(err) ? QStringLiteral("ファイルサーバーにつながりません")
+                                      : QStringLiteral("システムのエラー（番号 %1）").arg(err);
+    }
+}
+
+bool isFileServerError(int err) {
+    switch (err) {
     case ENOTCONN:
     case ESTALE:
     case EHOSTDOWN:
@@ -43,8 +51,8 @@ QString systemErrorText(int err) {
     case ETIMEDOUT:
     case ECONNABORTED:
     case ECONNRESET:
-    case ECONNREFUSED: return QStringLiteral("ファイルサーバーにつながりません");
-    default: return QStringLiteral("システムのエラー（番号 %1）").arg(err);
+    case ECONNREFUSED: return true;
+    default: return false;
     }
 }
 

@@ -12,4 +12,8 @@ namespace platform {
 // error number without a phrase of its own is named by its number.
 QString systemErrorText(int err);
 
+// Whether err says a file server did not answer (the network, a stale or
+// dropped mount) rather than something about the file itself.
+bool isFileServerError(int err);
+
 }  // namespace platform

@@ -37,29 +37,13 @@ std::string osFailure(const QString &what, int err) {
     QString reason;
     switch (err) {
     case ENOENT: reason = QStringLiteral("ファイルがありません"); break;
-    case EACCES:
-    case EPERM: reason = QStringLiteral("許可がありません"); break;
     case ELOOP: reason = QStringLiteral("シンボリックリンクは使えません"); break;
-    case ENOSPC: reason = QStringLiteral("ディスクの空きがありません"); break;
-    case EDQUOT: reason = QStringLiteral("ディスクの割り当てを使い切りました"); break;
-    case EFBIG: reason = QStringLiteral("ファイルが大きすぎます"); break;
-    case EROFS: reason = QStringLiteral("書き込めない場所です"); break;
-    case EISDIR: reason = QStringLiteral("同じ名前のフォルダーがあります"); break;
-    case EIO: reason = QStringLiteral("ディスクの読み書きに失敗しました"); break;
-    case ENAMETOOLONG: reason = QStringLiteral("名前が長すぎます"); break;
-    case ENOTCONN:
-    case ESTALE:
-    case EHOSTDOWN:
-    case EHOSTUNREACH:
-    case ENETUNREACH:
-    case ETIMEDOUT: reason = QStringLiteral("ファイルサーバーにつながりません"); break;
     default: reason = platform::systemErrorText(err); break;
     }
     return QStringLiteral("%1（%2）。").arg(what, reason).toStdString();
 }
 
 std::string failure(const QString &sentence) { return sentence.toStdString(); }
-
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
