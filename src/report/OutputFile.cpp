@@ -61,15 +61,6 @@ bool isProgressFileName(const QString &name) {
 QString systemReason(int err) {
     switch (err) {
     case ENOENT: return QStringLiteral("フォルダーがありません");
-    case ENOTDIR: return QStringLiteral("途中にフォルダーでないものがあります");
-    case EACCES:
-    case EPERM: return QStringLiteral("許可がありません");
-    case ENOSPC: return QStringLiteral("ディスクの空きがありません");
-    case EDQUOT: return QStringLiteral("ディスクの割り当てを使い切りました");
-    case EFBIG: return QStringLiteral("ファイルが大きすぎます");
-    case EROFS: return QStringLiteral("書き込めない場所です");
-    case EIO: return QStringLiteral("ディスクの読み書きに失敗しました");
-    case ENAMETOOLONG: return QStringLiteral("名前が長すぎます");
     case ELOOP: return QStringLiteral("リンクが多すぎます");
     default: return platform::systemErrorText(err);
     }
