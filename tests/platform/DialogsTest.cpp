@@ -81,20 +81,16 @@ TEST_F(RealDialogs, YesNoBoxIsJapaneseWithoutIcon) {
 // in the FIFO: the alarm ends the test in seconds instead.
 TEST_F(RealDialogs, NamesFromFilesAreShownAsTypedAndTheBoxFitsTheScreen) {
     ASSERT_EQ(::mkfifo("trap", 0600), 0);
-    const QString trap = "<img src=\"trap\">";  // in the working folder
     QString huge;
     while (huge.size() < 10000) huge += "pc-12 ";
-    for (const QString &host : QStringList{trap, "<font size=6>pc</font>", huge}) {
-        SCOPED_TRACE(host.left(40).toStdString());
-        Qt::TextFormat format = Qt::AutoText;
+    for (const QString &host : {QStringLiteral("<img src=\"trap\">"), huge}) {
         QString text;
         QRect box, ok;
         whenDialogOpens([&](QWidget *w) {
             auto *message = qobject_cast<QMessageBox *>(w);
             ASSERT_NE(message, nullptr);
             message->grab();  // painted, as on a screen: markup would load its pictures now
-            format = message->textFormat();
-            text = message->text();
+            if (message->textFormat() == Qt::PlainText) text = message->text();
             box = message->frameGeometry();
             QAbstractButton *button = buttonNamed(message, "OK");
             ok = QRect(button->mapTo(message, QPoint(0, 0)) + message->pos(), button->size());
@@ -103,20 +99,16 @@ TEST_F(RealDialogs, NamesFromFilesAreShownAsTypedAndTheBoxFitsTheScreen) {
         ::alarm(10);
         dialogs.showError(nullptr, "このコードは今ほかのコンピューター（" + host + "）で使われています。", "ぽむりん紀行20");
         ::alarm(0);
-        EXPECT_EQ(format, Qt::PlainText);
-        if (host.size() < 100) EXPECT_TRUE(QString(text).remove(QChar(0x200B)).contains(host)) << text.toStdString();
-        const QRect screen = QApplication::primaryScreen()->availableGeometry();
-        EXPECT_LE(box.height(), screen.height());
-        EXPECT_LE(box.width(), screen.width());
+        EXPECT_TRUE(text.remove(QChar(0x200B)).contains(host.size() < 100 ? host : "pc-12")) << text.left(99).toStdString();
+        EXPECT_TRUE(QApplication::primaryScreen()->availableGeometry().contains(box)) << box.height();
         EXPECT_TRUE(box.contains(ok)) << ok.y() << " outside " << box.height();
     }
 }
 
 TEST(FitForMessageBox, KeepsTwelveLinesAndShortensThirteenToTheFirst8AndLast3) {
-    QStringList lines;
-    for (int i = 1; i <= 13; ++i) lines << QString::number(i);
-    EXPECT_EQ(platform::fitForMessageBox(lines.mid(0, 12).join('\n')), lines.mid(0, 12).join('\n'));
-    EXPECT_EQ(platform::fitForMessageBox(lines.join('\n')), "1\n2\n3\n4\n5\n6\n7\n8\n…\n11\n12\n13");
+    const QString twelve = "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12";
+    EXPECT_EQ(platform::fitForMessageBox(twelve), twelve);
+    EXPECT_EQ(platform::fitForMessageBox(twelve + "\n13"), "1\n2\n3\n4\n5\n6\n7\n8\n…\n11\n12\n13");
 }
 
 TEST_F(RealDialogs, InputBoxGivesTheTextOnOkAndNothingOnCancel) {

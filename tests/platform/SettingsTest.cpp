@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The display scale and the sound switch: what auto chooses for a screen,
-// which of the environment, the option and the two setting files wins,
-// what a wrong value does, and the scale as the program really applies it
-// on screens of several sizes and desktop scales.
+// which of the environment, the option and the two setting files wins, what
+// a wrong value does, and the scale as really applied to the largest window.
 #include "platform/Form.h"
 #include "platform/Settings.h"
 #include "screens/Screens.h"
@@ -14,10 +13,10 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
-#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <tuple>
 
 using testing_support::EnvVar;
 
@@ -39,18 +38,10 @@ TEST(AutoScale, LargestStepAtWhichTheHistoryFitsTwoThirdsOfTheScreen) {
         // A desktop that scales already: ours on top where the logical screen is still large.
         {3840, 2160, 2, 1.5}, {2560, 1440, 2, 1}, {2880, 1800, 2, 1.25},
     };
-    for (const Row &r : rows) {
-        SCOPED_TRACE(testing::Message() << r.width << "x" << r.height << " at " << r.desktop);
-        EXPECT_EQ(platform::autoScale(QSizeF(r.width / r.desktop, r.height / r.desktop), kHistory), r.chosen);
-    }
+    for (const Row &r : rows)
+        EXPECT_EQ(platform::autoScale(QSizeF(r.width / r.desktop, r.height / r.desktop), kHistory), r.chosen)
+            << r.width << "x" << r.height << " at " << r.desktop;
     EXPECT_EQ(screens::largestScreenSize(), kHistory);
-}
-
-void writeFile(const QString &path, const QByteArray &text) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << qPrintable(path);
-    f.write(text);
 }
 
 // A home and one system configuration folder inside the test's folder.
@@ -59,16 +50,21 @@ protected:
     const QString root = QDir::currentPath();
     const EnvVar configHome{"XDG_CONFIG_HOME", (root + "/home").toUtf8()};
     const EnvVar configDirs{"XDG_CONFIG_DIRS", (root + "/etc").toUtf8()};
-    const EnvVar qtScale{"QT_SCALE_FACTOR", QByteArray()};
     const EnvVar qtScreens{"QT_SCREEN_SCALE_FACTORS", QByteArray()};
     const QString user = root + "/home/pomurin20/pomurin20.conf";
     const QString system = root + "/etc/pomurin20/pomurin20.conf";
 
     void files(const char *userText, const char *systemText) {
-        QFile::remove(user);
-        QFile::remove(system);
-        if (userText) writeFile(user, userText);
-        if (systemText) writeFile(system, systemText);
+        for (const auto &[path, text] : {std::pair(user, userText), std::pair(system, systemText)}) {
+            QFile::remove(path);
+            QDir().mkpath(QFileInfo(path).path());
+            QFile f(path);
+            ASSERT_TRUE(!text || (f.open(QIODevice::WriteOnly) && f.write(text) >= 0)) << qPrintable(path);
+        }
+    }
+    // The warnings with "<user>" and "<system>" put for the files' paths.
+    QStringList paths(QStringList warnings) const {
+        return warnings.replaceInStrings("<user>", user).replaceInStrings("<system>", system);
     }
 };
 
@@ -78,60 +74,49 @@ TEST_F(Settings, ScaleComesFromTheEnvironmentTheOptionTheUsersFileTheSystemsFile
         const char *qtScale, *option, *userFile, *systemFile;
         double factor;
         O origin;
-        const char *settingFile;  // "user", "system" or ""
-        QStringList warnings;     // "<user>" and "<system>" stand for the files' paths
+        char settingFile;  // 'u'ser's, 's'ystem's or none
+        QStringList warnings;
     };
     const Row rows[] = {
-        {nullptr, nullptr, nullptr, nullptr, 1.5, O::Auto, "", {}},
-        {nullptr, nullptr, nullptr, "[display]\nscale = 2\n", 2, O::Setting, "system", {}},
-        {nullptr, nullptr, "[display]\nscale=1.25\n", "[display]\nscale = 2\n", 1.25, O::Setting, "user", {}},
-        {nullptr, nullptr, "[display]\nscale = AUTO\n", "[display]\nscale = 2\n", 1.5, O::Auto, "", {}},
-        {nullptr, nullptr, "[display]\n# scale = 3\nscale =\n", "[display]\nscale = 2.5\n", 2.5, O::Setting, "system", {}},
-        {nullptr, nullptr, "[class]\nscale = 3\n", nullptr, 1.5, O::Auto, "", {}},
-        {nullptr, "1", "[display]\nscale = 2\n", nullptr, 1, O::Option, "", {}},
-        {nullptr, "auto", "[display]\nscale = 2\n", nullptr, 1.5, O::Auto, "", {}},
-        {nullptr, "4", "[display]\nscale = 2\n", nullptr, 1.5, O::Auto, "",
+        {nullptr, nullptr, nullptr, nullptr, 1.5, O::Auto, 0, {}},
+        {nullptr, nullptr, nullptr, "[display]\nscale = 2\n", 2, O::Setting, 's', {}},
+        {nullptr, nullptr, "[display]\nscale=1.25\n", "[display]\nscale = 2\n", 1.25, O::Setting, 'u', {}},
+        {nullptr, nullptr, "[display]\nscale = AUTO\n", "[display]\nscale = 2\n", 1.5, O::Auto, 0, {}},
+        {nullptr, nullptr, "[display]\n# scale = 3\nscale =\n", "[display]\nscale = 2.5\n", 2.5, O::Setting, 's', {}},
+        {nullptr, nullptr, "[class]\nscale = 3\n", nullptr, 1.5, O::Auto, 0, {}},
+        {nullptr, "1", "[display]\nscale = 2\n", nullptr, 1, O::Option, 0, {}},
+        {nullptr, "auto", "[display]\nscale = 2\n", nullptr, 1.5, O::Auto, 0, {}},
+        {nullptr, "4", "[display]\nscale = 2\n", nullptr, 1.5, O::Auto, 0,
          {"--scale \"4\" is not auto or a number from 1 to 3; auto is used"}},
-        {nullptr, "nan", nullptr, nullptr, 1.5, O::Auto, "",
+        {nullptr, "nan", nullptr, nullptr, 1.5, O::Auto, 0,
          {"--scale \"nan\" is not auto or a number from 1 to 3; auto is used"}},
-        {nullptr, nullptr, "[display]\nscale = 1,5\n", "[display]\nscale = 2\n", 1.5, O::Auto, "",
+        {nullptr, nullptr, "[display]\nscale = 1,5\n", "[display]\nscale = 2\n", 1.5, O::Auto, 0,
          {"<user>: [display] scale = \"1,5\" is not auto or a number from 1 to 3; auto is used"}},
         // Qt's own scale from the environment stands, and ours is not put on top.
-        {"1.25", nullptr, "[display]\nscale = 2\n", nullptr, 1.25, O::Environment, "", {}},
-        {"2", "3", nullptr, nullptr, 2, O::Environment, "",
+        {"1.25", nullptr, "[display]\nscale = 2\n", nullptr, 1.25, O::Environment, 0, {}},
+        {"2", "3", nullptr, nullptr, 2, O::Environment, 0,
          {"--scale 3 is not used: the scale set for Qt in the environment (QT_SCALE_FACTOR or "
           "QT_SCREEN_SCALE_FACTORS) applies"}},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(testing::Message() << "row " << (&r - rows));
         files(r.userFile, r.systemFile);
-        const EnvVar env("QT_SCALE_FACTOR", r.qtScale ? QByteArray(r.qtScale) : QByteArray());
+        const EnvVar env("QT_SCALE_FACTOR", QByteArray(r.qtScale));
         const QString option = QString::fromUtf8(r.option);
         QStringList warnings;
-        int measured = 0;
         const platform::DisplayScale s = platform::chooseDisplayScale(
-            r.option ? &option : nullptr, [&] { ++measured; return QSizeF(1920, 1080); }, kHistory, &warnings);
+            r.option ? &option : nullptr, [] { return QSizeF(1920, 1080); }, kHistory, &warnings);
         EXPECT_EQ(s.factor, r.factor);
         EXPECT_EQ(s.origin, r.origin);
-        EXPECT_EQ(s.settingFile, QString(r.settingFile) == "user" ? user : QString(r.settingFile) == "system" ? system : "");
-        QStringList expected = r.warnings;
-        expected.replaceInStrings("<user>", user).replaceInStrings("<system>", system);
-        EXPECT_EQ(warnings, expected);
-        // The screen is measured only for auto.
-        EXPECT_EQ(measured, r.origin == O::Auto ? 1 : 0);
+        EXPECT_EQ(s.settingFile, r.settingFile == 'u' ? user : r.settingFile == 's' ? system : "");
+        EXPECT_EQ(warnings, paths(r.warnings));
     }
 }
 
 TEST_F(Settings, SoundIsOffByTheOptionOrTheFirstFileThatSaysSo) {
-    struct Row {
-        bool noSound;
-        const char *userFile, *systemFile;
-        bool on;
-        QStringList warnings;
-    };
-    const Row rows[] = {
+    // --no-sound, the user's and the system's file; the sound on, the warnings.
+    const std::tuple<bool, const char *, const char *, bool, QStringList> rows[] = {
         {false, nullptr, nullptr, true, {}},
-        {true, nullptr, nullptr, false, {}},
         {false, nullptr, "[sound]\nenabled = false\n", false, {}},
         {false, "[sound]\nenabled = true\n", "[sound]\nenabled = false\n", true, {}},
         {false, "[sound]\n enabled = Off \n", "[sound]\nenabled = yes\n", false, {}},
@@ -140,13 +125,12 @@ TEST_F(Settings, SoundIsOffByTheOptionOrTheFirstFileThatSaysSo) {
         {false, "[sound]\nenabled = Quiet\n", "[sound]\nenabled = false\n", true,
          {"<user>: [sound] enabled = \"Quiet\" is not true or false; the sound stays on"}},
     };
-    for (const Row &r : rows) {
-        SCOPED_TRACE(testing::Message() << "row " << (&r - rows));
-        files(r.userFile, r.systemFile);
+    for (const auto &[noSound, userFile, systemFile, on, warned] : rows) {
+        SCOPED_TRACE(testing::Message() << noSound << " " << (userFile ? userFile : "") << " / " << (systemFile ? systemFile : ""));
+        files(userFile, systemFile);
         QStringList warnings;
-        EXPECT_EQ(platform::soundWanted(r.noSound, &warnings), r.on);
-        QStringList expected = r.warnings;
-        EXPECT_EQ(warnings, expected.replaceInStrings("<user>", user));
+        EXPECT_EQ(platform::soundWanted(noSound, &warnings), on);
+        EXPECT_EQ(warnings, paths(warned));
     }
 }
 
@@ -156,10 +140,9 @@ TEST_F(Settings, SoundIsOffByTheOptionOrTheFirstFileThatSaysSo) {
 TEST(DisplayScaleChild, PrintsTheRatioOfTheLargestWindow) {
     if (qEnvironmentVariableIsEmpty("POMURIN_SCALE_CHILD")) GTEST_SKIP() << "run as a child of DisplayScale";
     QStringList warnings;
-    const platform::DisplayScale s = platform::chooseDisplayScale(
+    platform::applyDisplayScale(platform::chooseDisplayScale(
         nullptr, [] { return QSizeF(QGuiApplication::primaryScreen()->availableGeometry().size()); },
-        screens::largestScreenSize(), &warnings);
-    platform::applyDisplayScale(s);
+        screens::largestScreenSize(), &warnings));
     platform::Form *history = screens::showScreen(screens::ScreenId::History);
     ASSERT_NE(history, nullptr);
     const QImage shot = history->grab().toImage();
@@ -167,40 +150,34 @@ TEST(DisplayScaleChild, PrintsTheRatioOfTheLargestWindow) {
 }
 
 TEST(DisplayScale, AppliedBeforeTheFirstWindowOnScreensOfEachSizeAndDesktopScale) {
-    struct Row {
-        int width, height, dpi;  // dpi 192: a desktop that scales by two
-        const char *qtScale;
-        const char *printed;  // the history screen's ratio and size in device pixels
-    };
-    const Row rows[] = {
+    // The screen (dpi 192: a desktop that scales by two), Qt's own scale, and
+    // the history screen's ratio and size in device pixels.
+    const std::tuple<int, int, int, const char *, const char *> rows[] = {
         {1920, 1080, 96, nullptr, "ratio 1.5 window 686x602"},
         {3840, 2160, 192, nullptr, "ratio 3 window 1371x1203"},
-        {2560, 1440, 192, nullptr, "ratio 2 window 914x802"},
         {1920, 1080, 96, "1.25", "ratio 1.25 window 571x501"},
     };
-    for (const Row &r : rows) {
-        SCOPED_TRACE(testing::Message() << r.width << "x" << r.height << " at " << r.dpi << " dpi");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("POMURIN_SCALE_CHILD", "1");
+    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + QDir::current().absoluteFilePath("screen.json"));
+    env.insert("XDG_CONFIG_HOME", QDir::currentPath());  // no setting file
+    env.insert("XDG_CONFIG_DIRS", QDir::currentPath());
+    env.remove("QT_SCREEN_SCALE_FACTORS");
+    for (const auto &[width, height, dpi, qtScale, printed] : rows) {
         QFile config("screen.json");
         ASSERT_TRUE(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
         config.write(QStringLiteral("{\"screens\": [{\"name\": \"S\", \"x\": 0, \"y\": 0, \"width\": %1, \"height\": %2, "
                                     "\"logicalDpi\": %3, \"logicalBaseDpi\": 96, \"dpr\": 1}]}")
-                         .arg(r.width).arg(r.height).arg(r.dpi).toUtf8());
+                         .arg(width).arg(height).arg(dpi).toUtf8());
         config.close();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("POMURIN_SCALE_CHILD", "1");
-        env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + QFileInfo(config).absoluteFilePath());
-        env.insert("XDG_CONFIG_HOME", QDir::currentPath());  // no setting file
-        env.insert("XDG_CONFIG_DIRS", QDir::currentPath());
-        if (r.qtScale) env.insert("QT_SCALE_FACTOR", r.qtScale);
-        else env.remove("QT_SCALE_FACTOR");
-        env.remove("QT_SCREEN_SCALE_FACTORS");
+        qtScale ? env.insert("QT_SCALE_FACTOR", qtScale) : env.remove("QT_SCALE_FACTOR");
         QProcess child;
         child.setProcessEnvironment(env);
         child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=DisplayScaleChild.*"});
         ASSERT_TRUE(child.waitForFinished(60000));
         const QString out = QString::fromUtf8(child.readAllStandardOutput());
         EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
-        EXPECT_TRUE(out.contains(QString::fromLatin1(r.printed))) << out.toStdString();
+        EXPECT_TRUE(out.contains(QString::fromLatin1(printed))) << out.toStdString();
     }
 }
 

@@ -21,7 +21,7 @@
 
 #include <ctime>
 #include <memory>
-#include <string_view>
+#include <tuple>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -72,13 +72,20 @@ pid_t endedProcess() {
 }
 
 // What a second program on this machine gets for the code, tried in a
-// child process that ends itself if it is stuck.
-int acquireInAnotherProgram(const QString &progressPath) {
+// child process that ends itself if it is stuck; with a uid, as that
+// account in group 0 like the folder, where 98 says a hold it took is not
+// 0640 (99: could not become that account).
+int acquireInAnotherProgram(const QString &progressPath, uid_t uid = 0) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::alarm(10);
+        const gid_t group = 0;
+        if (uid && (::setgroups(1, &group) != 0 || ::setgid(0) != 0 || ::setuid(uid) != 0)) ::_exit(99);
         CodeHold hold;
-        ::_exit(static_cast<int>(hold.acquire(progressPath)));
+        const Outcome got = hold.acquire(progressPath);
+        struct stat st {};
+        const bool shared = ::stat(QFile::encodeName(progressPath + ".hold"), &st) == 0 && (st.st_mode & 07777) == 0640;
+        ::_exit(uid && got == Outcome::Held && !shared ? 98 : static_cast<int>(got));
     }
     int status = 0;
     if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
@@ -154,33 +161,19 @@ TEST(CodeHoldFile, LiveHoldsRefuseStaleOnesAreTakenOver) {
 }
 
 // A hold's age is the older of its two times on the folder's clock, and a
-// time well ahead of that clock was set by hand, not by a program writing
-// it: stale at once.  So no hold stands more than 2 minutes after its last
-// write, whatever dates it carries.
+// time more than 10 s ahead of it was set by hand: stale at once.  So no
+// hold stands 2 minutes after its last write, whatever dates it carries.
 TEST(CodeHoldFile, AgeComesFromTheFoldersClockWhateverTheHoldSays) {
-    struct Case {
-        const char *what;
-        long long written, changed;  // seconds from the folder's now
-        bool live;
-    };
     constexpr long long k2030 = 100'000'000;  // years ahead
-    const Case cases[] = {
-        {"renewed 100 s ago", -100, -100, true},
-        {"last renewed 130 s ago", -130, -130, false},
-        {"dated to 2030 by hand just now", k2030, 0, false},
-        {"dated to 2030 where the change time is the modification time", k2030, k2030, false},
-        {"dated a minute ahead", 60, 60, false},
-        {"dated back by hand just now", -130, 0, false},
-        {"renewed 10 s after this program's look", 10, 10, true},
-        {"dated 11 s ahead", 11, 11, false},
-    };
+    // Modification and change time in seconds from the folder's now; live.
+    const std::tuple<long long, long long, bool> cases[] = {
+        {k2030, 0, false}, {k2030, k2030, false}, {-130, 0, false}, {10, 10, true}, {11, 11, false}};
     const timespec now{1'900'000'000, 0};
-    const CodeHold::Holder elsewhere{"pc-12", "0123456789abcdef0123456789abcdef", 4711, "t"};
-    for (const Case &c : cases) {
+    for (const auto &[written, changed, live] : cases) {
         struct stat st {};
-        st.st_mtim.tv_sec = now.tv_sec + c.written;
-        st.st_ctim.tv_sec = now.tv_sec + c.changed;
-        EXPECT_EQ(CodeHold::isLive(elsewhere, st, now), c.live) << c.what;
+        st.st_mtim.tv_sec = now.tv_sec + written;
+        st.st_ctim.tv_sec = now.tv_sec + changed;
+        EXPECT_EQ(CodeHold::isLive({"pc-12", "0123456789abcdef0123456789abcdef", 4711, "t"}, st, now), live) << written;
     }
 }
 
@@ -206,15 +199,15 @@ TEST(CodeHoldFile, RenewalKeepsTheHoldFreshAndGivesUpOneTakenOver) {
     // Lost for minutes (the network dropped) and taken over meanwhile by
     // another machine: nothing this program does afterwards touches the
     // newcomer's hold, not taking another code, not its renewal, not its end.
-    for (const char *next : {"another code", "a renewal", "the end"}) {
+    for (const int next : {0, 1, 2}) {  // another code, a renewal, the end
         SCOPED_TRACE(next);
         auto mine = std::make_unique<CodeHold>();
         ASSERT_EQ(mine->acquire("3103.ucd"), Outcome::Held);
         plantHold("3103", "pc-07", 99, 0);
         const QByteArray theirs = readAll("3103.ucd.hold");
-        if (next == std::string_view("another code")) {
+        if (next == 0) {
             EXPECT_EQ(mine->acquire("3199.ucd"), Outcome::Held);
-        } else if (next == std::string_view("a renewal")) {
+        } else if (next == 1) {
             mine->renewTimer().fire();
             EXPECT_FALSE(mine->holding());
             EXPECT_FALSE(mine->renewTimer().running());
@@ -272,61 +265,29 @@ TEST_F(HeldCodeAtTheStartMenu, ACodeInPlayElsewhereIsAskedAgainAndAStaleHoldOnPm
               "error|このコードは今ほかのコンピューター（pc-12）で使われています。\n別のコードを入れてください。|ぽむりん紀行20");
     EXPECT_EQ(dialogs.calls[3],
               "error|このコードは今ほかのところで使われています。\n別のコードを入れてください。|ぽむりん紀行20");
-    // A host name of 41 characters or more is shortened to 39 and "…".
-    EXPECT_EQ(screens::inUseText({QString(40, 'x'), {}, 1, {}}),
-              "このコードは今ほかのコンピューター（" + QString(40, 'x') + "）で使われています。");
-    EXPECT_EQ(screens::inUseText({QString(41, 'x'), {}, 1, {}}),
-              "このコードは今ほかのコンピューター（" + QString(39, 'x') + "…）で使われています。");
+    for (const int n : {40, 41})  // a host name of 41 characters or more is shortened to 39 and "…"
+        EXPECT_EQ(screens::inUseText({QString(n, 'x'), {}, 1, {}}), "このコードは今ほかのコンピューター（" +
+                  (n == 40 ? QString(40, 'x') : QString(39, 'x') + "…") + "）で使われています。");
     // The other pupil's save is untouched; this one plays pm.
     EXPECT_EQ(readAll("3104.ucd"), progress);
     EXPECT_EQ(state::session().userCode, "pm");
     EXPECT_TRUE(ownsHold("pm"));
     EXPECT_TRUE(QFileInfo::exists("pm.ucd"));
-    EXPECT_TRUE(screens::findScreen(screens::ScreenId::FirstQuiz));
-}
-
-// Taken over while playing (a clone, or a network drop of minutes): the
-// next save is not made, the pupil is told, and the last good save stays.
-TEST_F(HeldCodeAtTheStartMenu, AHoldTakenOverWhilePlayingIsNeverSavedOver) {
-    screens::showScreen(screens::ScreenId::StartMenu);
-    auto *menu = open<screens::StartMenu>(ScreenId::StartMenu);
-    ASSERT_TRUE(menu);
-    dialogs.inputAnswers = {"3105"};
-    click(menu->newRunButton);
-    settle();
     auto *quiz = open<screens::QuizScreen>(ScreenId::FirstQuiz);
     ASSERT_TRUE(quiz);
-    const QByteArray lastGood = readAll("3105.ucd");
-    plantHold("3105", QSysInfo::machineHostName(), endedProcess(), 0, "0123456789abcdef0123456789abcdef");
+
+    // Then taken over while playing (a clone, or a network drop of minutes):
+    // the next save is not made, the pupil is told, and the last good save stays.
+    const QByteArray lastGood = readAll("pm.ucd");
+    plantHold("pm", QSysInfo::machineHostName(), endedProcess(), 0, "0123456789abcdef0123456789abcdef");
     dialogs.yesNoAnswers = {true};
     click(quiz->quitButton);  // 終了 saves before the history
     settle();
-    ASSERT_FALSE(dialogs.calls.isEmpty());
-    EXPECT_EQ(dialogs.calls.last(), "error|進み具合を保存できませんでした。\nこのコードは今ほかのコンピューター（" +
-                                        QSysInfo::machineHostName() +
-                                        "）で使われています。\n前に保存したところまでは、そのまま残っています。|ぽむりん紀行20");
+    EXPECT_EQ(dialogs.calls.last(),
+              "error|進み具合を保存できませんでした。\nこのコードは今ほかのコンピューター（" + QSysInfo::machineHostName() +
+                  "）で使われています。\n前に保存したところまでは、そのまま残っています。|ぽむりん紀行20");
     EXPECT_TRUE(platform::forms::programEnded());
-    EXPECT_EQ(readAll("3105.ucd"), lastGood);
-}
-
-// The outcome of taking code's hold in a child process acting as another
-// account (uid, in group 0 like the folder); 98 when a hold it takes is
-// not 0640, -1 when the child failed.
-int acquireAs(uid_t uid, const QByteArray &code) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::alarm(10);
-        const gid_t group = 0;
-        if (::setgroups(1, &group) != 0 || ::setgid(0) != 0 || ::setuid(uid) != 0) ::_exit(99);
-        CodeHold hold;
-        const Outcome got = hold.acquire(code + ".ucd");
-        struct stat st {};
-        const bool shared = ::stat(code + ".ucd.hold", &st) == 0 && (st.st_mode & 07777) == 0640;
-        ::_exit(got == Outcome::Held && !shared ? 98 : int(got));
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    EXPECT_EQ(readAll("pm.ucd"), lastGood);
 }
 
 // The protected set-up: a class folder with the sticky bit (3770), where
@@ -346,21 +307,16 @@ TEST_F(HeldCodeAtTheStartMenu, InAStickyClassFolderACodeBelongsToTheAccountThatM
     mine.question = 1;
     state::progress::save(mine);
     ASSERT_EQ(::chown("d.ucd", kMine, 0), 0);
-    struct Case {
-        const char *code;
-        uid_t holdOwner;  // 0: no hold
-        int ago;
-        Outcome expected;
-    };
-    for (const Case &c : {Case{"a", 0, 0, Outcome::Held}, Case{"b", kTheirs, 300, Outcome::OtherAccount},
-                          Case{"c", kTheirs, 0, Outcome::InUse}, Case{"d", kTheirs, 300, Outcome::Unavailable},
-                          Case{"e", kMine, 300, Outcome::Held}}) {
-        SCOPED_TRACE(c.code);
-        if (c.holdOwner) {
-            plantHold(c.code, "pc-12", 4711, c.ago);
-            ASSERT_EQ(::chown(QByteArray(c.code) + ".ucd.hold", c.holdOwner, 0), 0);
+    // The code, its hold's owner (0: no hold) and age, what this account gets.
+    const std::tuple<const char *, uid_t, int, Outcome> cases[] = {
+        {"a", 0, 0, Outcome::Held}, {"b", kTheirs, 300, Outcome::OtherAccount}, {"c", kTheirs, 0, Outcome::InUse},
+        {"d", kTheirs, 300, Outcome::Unavailable}, {"e", kMine, 300, Outcome::Held}};
+    for (const auto &[code, owner, ago, expected] : cases) {
+        if (owner) {
+            plantHold(code, "pc-12", 4711, ago);
+            ASSERT_EQ(::chown(QByteArray(code) + ".ucd.hold", owner, 0), 0);
         }
-        EXPECT_EQ(acquireAs(kMine, c.code), int(c.expected));
+        EXPECT_EQ(acquireInAnotherProgram(code + QString(".ucd"), kMine), int(expected)) << code;
     }
 
     // At the start menu: another account's progress file is refused with a

@@ -150,12 +150,6 @@ TEST_F(StartMenuTest, ContinueWithoutAFileEndsSilentlyWithADamagedOneAfterNaming
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
     damaged.write("1,0\r\n1,x\r\n");
     damaged.close();
-    const QStringList said[] = {
-        {},
-        {"error|進み具合のファイル「broken.ucd」を読めませんでした。\n"
-         "進み具合のファイルが短すぎます（数が 4 個、62 個必要です）。\n先生に知らせてください。|ぽむりん紀行20"},
-    };
-    int i = 0;
     for (const char *code : {"nobody", "broken"}) {
         SCOPED_TRACE(code);
         StartMenu *f = showMenu();
@@ -165,15 +159,16 @@ TEST_F(StartMenuTest, ContinueWithoutAFileEndsSilentlyWithADamagedOneAfterNaming
         EXPECT_TRUE(platform::forms::programEnded());
         EXPECT_TRUE(platform::forms::open().isEmpty());
         EXPECT_EQ(platform::forms::showLog(), QStringList{"startMenu"});
-        EXPECT_EQ(dialogs.calls.mid(1), said[i++]);
+        EXPECT_EQ(dialogs.calls.mid(1).join(""), QLatin1String(code) == "nobody" ? "" :
+                  "error|進み具合のファイル「broken.ucd」を読めませんでした。\n"
+                  "進み具合のファイルが短すぎます（数が 4 個、62 個必要です）。\n先生に知らせてください。|ぽむりん紀行20");
         dialogs.calls.clear();
         platform::forms::resetForTests();
     }
     state::codeHold().release();  // as the program's end does
     EXPECT_EQ(QDir(".").entryList(QDir::Files), QStringList{"broken.ucd"});
-    QFile back("broken.ucd");
-    ASSERT_TRUE(back.open(QIODevice::ReadOnly));
-    EXPECT_EQ(back.readAll(), "1,0\r\n1,x\r\n");
+    ASSERT_TRUE(damaged.open(QIODevice::ReadOnly));
+    EXPECT_EQ(damaged.readAll(), "1,0\r\n1,x\r\n");
 }
 
 TEST_F(StartMenuTest, FileThatCannotBeCreatedEndsSilently) {
