@@ -190,6 +190,7 @@ QString problemAsNobody(const QString &dir) {
 
 TEST_F(ClassFolderSetting, UnusableFoldersAreNamedWithTheReasonAndNothingIsWritten) {
     writeFile("a-file", "x");
+    ASSERT_EQ(::symlink("a-file", "link-to-file"), 0);
     ASSERT_TRUE(QDir().mkpath("locked/inner"));
     ASSERT_TRUE(QDir().mkdir("readonly"));
     ASSERT_EQ(::chmod("readonly", 0555), 0);
@@ -211,6 +212,7 @@ TEST_F(ClassFolderSetting, UnusableFoldersAreNamedWithTheReasonAndNothingIsWritt
         {root + "/missing", "フォルダーがありません"},
         {root + "/missing", "フォルダーがありません", false, true},
         {root + "/a-file", "フォルダーではありません"},
+        {root + "/link-to-file", "フォルダーではありません"},  // a link is followed, to what it names
         {"relative/class", "「/」から始まる場所ではありません"},
         {QString(), "フォルダーが指定されていません"},
         {root + "/locked/inner", "使う許可がありません", true},  // another account's folder
