@@ -34,6 +34,9 @@ TEST_F(TitleTest, LayoutMatchesTheDesign) {
     EXPECT_EQ(f->subtitleLabel->text(), "（√、因数分解、２次方程式・関数の巻）");
     EXPECT_EQ(f->platformLabel->text(), "for Windows");
     EXPECT_EQ(f->platformLabel->geometry(), QRect(240, 88, 105, 17));  // 3600, 1320, 1575 x 255 twips
+    const QWidget *underline = f->findChild<QWidget *>("titleUnderline");
+    ASSERT_TRUE(underline);
+    EXPECT_EQ(underline->geometry(), QRect(78, 78, 236, 4));  // 1200 to 4680 at 1200 twips, a 2 px pen
     EXPECT_FALSE(f->creditLabel->text().isEmpty());
     EXPECT_EQ(f->titlePicture->geometry(), QRect(304, 184, 40, 40));
     EXPECT_EQ(f->mascotPose1->image().size(), QSize(34, 37));
