@@ -337,8 +337,9 @@ TEST_F(ClassWindowTest, AChosenQuestionIsExplainedByTheTutorsOwnScriptAndNoFileC
     settle();
     EXPECT_FALSE(shown);
 
-    // From the list: every step, then the closing click, as for a pupil.
+    // From the list (marked on both charts): every step, then the closing click, as for a pupil.
     window->findChild<QComboBox *>("questionList")->setCurrentIndex(16);
+    for (BarChart *c : charts) EXPECT_EQ(c->chosen(), 17);
     shown = window->explain();
     ASSERT_TRUE(shown);
     for (int k = 1; k <= shown->stepCount(); ++k) shown->next();
