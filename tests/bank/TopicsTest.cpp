@@ -9,36 +9,20 @@
 
 namespace {
 
-struct Expected {
-    const char *topic;
-    int first, last;
-};
-
-// The course's topics as the teacher reads them, in order.
-constexpr Expected kTopics[] = {
-    {"平方根", 1, 4},          {"√の変形と乗除", 5, 10}, {"√をふくむ式の計算", 11, 16},
-    {"因数分解", 17, 21},      {"２次方程式", 22, 26},   {"関数ｙ＝ａｘ²", 27, 30},
-};
-
+// Every question has the topic whose range holds it and a short title of its
+// own; nothing outside 1..30 has either.  (The topics' names and ranges are
+// checked whole where the report lists them.)
 TEST(Topics, EveryQuestionHasOneTopicAndOneTitleOfItsOwn) {
-    const auto topics = bank::topics();
-    ASSERT_EQ(topics.size(), std::size(kTopics));
     std::set<std::string> titles;
-    int q = 1;
-    for (size_t i = 0; i < topics.size(); ++i) {
-        EXPECT_STREQ(topics[i].name, kTopics[i].topic);
-        EXPECT_EQ(topics[i].first, kTopics[i].first) << kTopics[i].topic;
-        EXPECT_EQ(topics[i].last, kTopics[i].last) << kTopics[i].topic;
-        for (; q <= kTopics[i].last; ++q) {
-            EXPECT_EQ(bank::topicOf(q), &topics[i]) << q;
-            const char *title = bank::titleOf(q);
-            ASSERT_NE(title, nullptr) << q;
-            const int length = int(QString::fromUtf8(title).size());
-            EXPECT_TRUE(length >= 4 && length <= 20) << q << " " << title;
-            titles.insert(title);
-        }
+    for (int q = 1; q <= 30; ++q) {
+        const bank::Topic *topic = bank::topicOf(q);
+        ASSERT_NE(topic, nullptr) << q;
+        EXPECT_TRUE(topic->first <= q && q <= topic->last) << q << " " << topic->name;
+        const char *title = bank::titleOf(q);
+        ASSERT_NE(title, nullptr) << q;
+        EXPECT_TRUE(QString::fromUtf8(title).size() >= 4 && QString::fromUtf8(title).size() <= 20) << q << " " << title;
+        titles.insert(title);
     }
-    EXPECT_EQ(q, 31);
     EXPECT_EQ(titles.size(), 30u);
     for (int outside : {0, 31, -1}) {
         EXPECT_EQ(bank::topicOf(outside), nullptr);
@@ -48,14 +32,9 @@ TEST(Topics, EveryQuestionHasOneTopicAndOneTitleOfItsOwn) {
 
 // The problem as drawn, the raised exponents written after their bases.
 TEST(Topics, ProblemTextReadsAsDrawnWithRaisedExponents) {
-    const struct {
-        int n, v;
-        const char *text;
-    } cases[] = {
-        {1, 1, "１６の平方根を求めよ。"},
-        {12, 1, "次の計算をせよ。\n(２ ＋ ４√３)(３ － √３)"},
+    // (Variant 1 of questions 1, 12 and 17 is checked where the report shows it.)
+    const struct { int n, v; const char *text; } cases[] = {
         {12, 3, "次の計算をせよ。\n(３ ＋ ２√２)²"},
-        {17, 1, "次の式を因数分解したときの１つのカッコの中を求めよ。\n４ ｘ³ ｙ²－２ ｘ² ｙ³"},
         {18, 2, "次の式を因数分解したときの１つのカッコの中を求めよ。\nｘ² ＋ ｘ － ４２"},
         {23, 1, "次の２次方程式を解け。\n９(ｘ＋４)² ＝ ３６"},
         {29, 1, "関数 ｙ＝－２ｘ² について、ｘの変域が次のとき、\nｙの変域を求めよ。\n－１≦ｘ≦３"},

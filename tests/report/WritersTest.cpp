@@ -12,7 +12,6 @@
 
 using namespace report;
 using report_test::pupilOn;
-using report_test::writeBytes;
 using report_test::writePupil;
 
 namespace {
@@ -83,9 +82,7 @@ TEST(Csv, ControlCharactersInCodesAreShownAsInTheTable) {
     for (const QString &code : codes) writePupil(".", code, pupilOn(4, 0));
     ClassReport report = readFolder(".");
     // A file that could not be opened: the reason names it.
-    Pupil unreadable;
-    unreadable.code = "y\x1b[2J";
-    unreadable.reason = "「y\x1b[2J.ucd」を開けません（許可がありません）。";
+    const Pupil unreadable{.code = "y\x1b[2J", .reason = "「y\x1b[2J.ucd」を開けません（許可がありません）。"};
     report.pupils.push_back(unreadable);
     const QString text = QString::fromUtf8(csv(report).mid(3));
     const QString shown = table(report), page = QString::fromUtf8(html(report));
