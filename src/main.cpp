@@ -85,22 +85,28 @@ int main(int argc, char **argv) {
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
+        // An option with a value, as "NAME VALUE" or "NAME=VALUE": false
+        // when it is not this one; a missing value ends the start with 2.
+        bool missing = false;
+        const auto valued = [&](QLatin1String name, std::optional<QString> *value) {
+            if (arg == name && i + 1 < args.size()) *value = args[++i];
+            else if (arg.startsWith(name + QLatin1Char('='))) *value = arg.mid(name.size() + 1);
+            else if (arg == name) missing = true;
+            else return false;
+            return true;
+        };
         if (arg == QLatin1String("--user-folder")) {
             userFolder = true;
-        } else if (arg == QLatin1String("--folder") || arg.startsWith(QLatin1String("--folder="))) {
-            const bool joined = arg.startsWith(QLatin1String("--folder="));
-            if (!joined && i + 1 == args.size()) {
+        } else if (valued(QLatin1String("--folder"), &folderOption)) {
+            if (missing) {
                 std::fprintf(stderr, "pomurin20: --folder needs a folder (try --help)\n");
                 return 2;
             }
-            folderOption = joined ? arg.mid(9) : args[++i];
-        } else if (arg == QLatin1String("--scale") || arg.startsWith(QLatin1String("--scale="))) {
-            const bool joined = arg.startsWith(QLatin1String("--scale="));
-            if (!joined && i + 1 == args.size()) {
+        } else if (valued(QLatin1String("--scale"), &scaleOption)) {
+            if (missing) {
                 std::fprintf(stderr, "pomurin20: --scale needs a value, auto or a number from 1 to 3 (try --help)\n");
                 return 2;
             }
-            scaleOption = joined ? arg.mid(8) : args[++i];
         } else if (arg == QLatin1String("--no-sound")) {
             noSound = true;
         } else {
