@@ -105,10 +105,14 @@ TEST_F(RealDialogs, NamesFromFilesAreShownAsTypedAndTheBoxFitsTheScreen) {
     }
 }
 
-TEST(FitForMessageBox, KeepsTwelveLinesAndShortensThirteenToTheFirst8AndLast3) {
+TEST(FitForMessageBox, KeepsTwelveLinesOf120AndShortensLongerOnes) {
     const QString twelve = "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12";
     EXPECT_EQ(platform::fitForMessageBox(twelve), twelve);
     EXPECT_EQ(platform::fitForMessageBox(twelve + "\n13"), "1\n2\n3\n4\n5\n6\n7\n8\n…\n11\n12\n13");
+    // A line of 120 characters stays whole; one of 121 keeps its first 80 and last 30.
+    const QString line = QString("abcdefghi ").repeated(12);
+    EXPECT_EQ(platform::fitForMessageBox(line), line);
+    EXPECT_EQ(platform::fitForMessageBox(line + "z"), line.left(80) + "…" + (line + "z").right(30));
 }
 
 TEST_F(RealDialogs, InputBoxGivesTheTextOnOkAndNothingOnCancel) {
