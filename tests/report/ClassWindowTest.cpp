@@ -337,6 +337,11 @@ TEST_F(ClassWindowTest, AChosenQuestionIsExplainedByTheTutorsOwnScriptAndNoFileC
     settle();
     EXPECT_FALSE(shown);
 
+    // The first and last questions are marked like any other.
+    for (const int q : {1, 30}) {
+        window->chooseQuestion(q);
+        for (BarChart *c : charts) EXPECT_EQ(c->chosen(), q);
+    }
     // From the list (marked on both charts): every step, then the closing click, as for a pupil.
     window->findChild<QComboBox *>("questionList")->setCurrentIndex(16);
     for (BarChart *c : charts) EXPECT_EQ(c->chosen(), 17);
