@@ -94,12 +94,16 @@ QString fitForMessageBox(const QString &text) {
         QString broken;
         qsizetype run = 0;
         for (const QChar c : line) {
-            if (run >= kLongestRun && !c.isLowSurrogate()) {
+            // The break goes before the 31st character of a run: never
+            // before a blank (the run ends there anyway) nor between the
+            // two halves of a pair, which count as one character.
+            if (run >= kLongestRun && !c.isSpace() && !c.isLowSurrogate()) {
                 broken += QChar(0x200B);
                 run = 0;
             }
             broken += c;
-            run = c.isSpace() ? 0 : run + 1;
+            if (c.isSpace()) run = 0;
+            else if (!c.isLowSurrogate()) ++run;
         }
         line = broken;
     }

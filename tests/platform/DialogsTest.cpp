@@ -113,6 +113,15 @@ TEST(FitForMessageBox, KeepsTwelveLinesOf120AndShortensLongerOnes) {
     const QString line = QString("abcdefghi ").repeated(12);
     EXPECT_EQ(platform::fitForMessageBox(line), line);
     EXPECT_EQ(platform::fitForMessageBox(line + "z"), line.left(80) + "…" + (line + "z").right(30));
+    // A run of more than 30 characters without a blank gets a zero-width break
+    // after every 30, so that the box can wrap it; a character of two UTF-16 units counts once and stays whole.
+    const QString a30(30, 'a'), face = "😀", zw(QChar(0x200B));
+    const std::pair<QString, QString> runs[] = {
+        {a30 + " " + a30, a30 + " " + a30},
+        {QString(61, 'a'), a30 + zw + a30 + zw + "a"},
+        {face.repeated(31), face.repeated(30) + zw + face},
+    };
+    for (const auto &[text, fitted] : runs) EXPECT_EQ(platform::fitForMessageBox(text), fitted) << text.toStdString();
 }
 
 TEST_F(RealDialogs, InputBoxGivesTheTextOnOkAndNothingOnCancel) {
