@@ -40,7 +40,8 @@ QString folderFailure(const QString &folder, int error) {
     switch (error) {
     case ENOENT: why = QStringLiteral("見つかりません"); break;
     case ENOTDIR: why = QStringLiteral("フォルダーではありません"); break;
-    case EACCES: why = QStringLiteral("読む権限がありません"); break;
+    case EACCES:
+    case EPERM: why = QStringLiteral("読む権限がありません"); break;
     default: why = platform::systemErrorText(error);
     }
     return QStringLiteral("フォルダー「%1」を読めません（%2）。").arg(folder, why);

@@ -3,6 +3,7 @@
 // folder can be unusable, with the message the teacher hears of and
 // nothing written anywhere.
 #include "platform/ClassFolder.h"
+#include "platform/SystemError.h"
 #include "support/EnvVar.h"
 
 #include <QDir>
@@ -241,6 +242,11 @@ TEST(ClassFolderReasons, AFileServerThatDoesNotAnswerIsNamedAsSuch) {
         EXPECT_TRUE(platform::classFolderReason(err).startsWith("ファイルサーバーにつながりません（")) << err;
     EXPECT_EQ(platform::classFolderReason(EROFS), "読み出し専用で、書き込めません");
     EXPECT_EQ(platform::classFolderReason(ENOSPC), "空きがありません");
+    // A permission refused, as EACCES or as EPERM, in Japanese.
+    for (const int err : {EACCES, EPERM}) {
+        EXPECT_EQ(platform::classFolderReason(err), "使う許可がありません") << err;
+        EXPECT_EQ(platform::systemErrorText(err), "許可がありません") << err;
+    }
 }
 
 }  // namespace

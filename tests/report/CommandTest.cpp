@@ -93,6 +93,8 @@ TEST(ReportCommand, FailuresAreReportedAndNotSuccess) {
     // The system's reason in Japanese, never its English wording.
     const Result tooLong = runReport({QString(300, 'n')});
     EXPECT_EQ(tooLong.err, QStringLiteral("フォルダー「%1」を読めません（名前が長すぎます）。\n").arg(QString(300, 'n')));
+    for (const int err : {EACCES, EPERM})
+        EXPECT_EQ(folderFailure("class", err), "フォルダー「class」を読めません（読む権限がありません）。") << err;
 
     // The table is still printed when an output file cannot be written,
     // and the one that can be written is.
