@@ -33,6 +33,7 @@ TEST(AutoScale, LargestStepAtWhichTheHistoryFitsTwoThirdsOfTheScreen) {
     };
     const Row rows[] = {
         {1366, 768, 1, 1}, {1920, 1048, 1, 1.5}, {1920, 1080, 1, 1.5}, {2560, 1440, 1, 2}, {3840, 2160, 1, 3},
+        {3200, 1800, 1, 2.5},  // each of the six steps is chosen on some screen
         {1600, 900, 1, 1.25}, {1920, 1200, 1, 1.5}, {1080, 1920, 1, 1.5},  // upright: the width decides
         {800, 600, 1, 1},  // too small even at 1: never below it
         // A desktop that scales already: ours on top where the logical screen is still large.
