@@ -7,12 +7,14 @@
 #include "platform/Timer.h"
 #include "support/Fakes.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace testing_support;
 
@@ -159,20 +161,26 @@ TEST_F(Forms, ControlsArePlacedInTwipsAndNamed) {
     EXPECT_EQ(a->findChild<QPushButton *>("nextButton")->accessibleName(), "次へ");
 }
 
-TEST(Program, EndsOnSigterm) {
+// Options as NAME=VALUE (a class folder set up as a teacher should, so that
+// no message stops the start), and the end on SIGTERM.
+TEST(Program, TakesNameEqualsValueOptionsAndEndsOnSigterm) {
+    ASSERT_TRUE(QDir().mkdir("class"));
+    ASSERT_EQ(::chmod("class", 02770), 0);
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("SDL_AUDIODRIVER", "dummy");
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(QDir::currentPath());
-    p.start(QStringLiteral(POMURIN_PROGRAM), {});
+    p.start(QStringLiteral(POMURIN_PROGRAM), {"--scale=4", "--folder=" + QDir::current().absoluteFilePath("class")});
     ASSERT_TRUE(p.waitForStarted(10000));
     QTest::qWait(1500);  // long enough for the sound thread to set up SDL
     ASSERT_EQ(p.state(), QProcess::Running);
+    EXPECT_EQ(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(p.processId())).symLinkTarget(), QFileInfo("class").canonicalFilePath());
     ::kill(pid_t(p.processId()), SIGTERM);
     EXPECT_TRUE(p.waitForFinished(5000));
     if (p.state() != QProcess::NotRunning) p.kill();
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("--scale \"4\" is not auto or a number from 1 to 3"));
 }
 
 }  // namespace
