@@ -9,6 +9,7 @@
 #include "report/window/BarChart.h"
 #include "report/window/ClassWindow.h"
 #include "report/window/Explanation.h"
+#include "report/window/TopicTable.h"
 #include "screens/tutor/ExpectedTutorOutput.h"
 #include "screens/tutor/TutorScreen.h"
 #include "state/Session.h"
@@ -27,6 +28,7 @@
 #include <QHelpEvent>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 using namespace report;
 using namespace report::window;
@@ -150,6 +152,12 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     EXPECT_EQ(table->model()->headerData(q12, Qt::Horizontal, Qt::ToolTipRole).toString(),
               "問12　√をふくむ式の展開（√をふくむ式の計算）\n次の計算をせよ。\n(２ ＋ ４√３)(３ － √３)");
     EXPECT_EQ(table->accessibleName(), "一覧");
+    // The 分野ごと tab is filled from the folder: how many pupils reached each topic.
+    const auto *topics = window->findChild<TopicTable *>("topicTable");
+    ASSERT_TRUE(topics);
+    QStringList reached;
+    for (int r = 0; r < topics->rowCount(); ++r) reached << topics->item(r, TopicTable::Pupils)->text();
+    EXPECT_EQ(reached, QStringList({"5 人", "3 人", "1 人", "1 人", "1 人", "1 人"}));
     EXPECT_EQ(snapshot("class"), before);
 }
 
@@ -337,10 +345,20 @@ TEST_F(ClassWindowTest, AChosenQuestionIsExplainedByTheTutorsOwnScriptAndNoFileC
     settle();
     EXPECT_FALSE(shown);
 
-    // The first and last questions are marked like any other.
-    for (const int q : {1, 30}) {
+    // The first and last questions are marked like any other, and explained to
+    // their last step as in the game, question 30 with its graph.
+    for (const auto &[q, steps, graph] : {std::tuple(1, 4, false), std::tuple(30, 5, true)}) {
         window->chooseQuestion(q);
         for (BarChart *c : charts) EXPECT_EQ(c->chosen(), q);
+        shown = window->explain();
+        ASSERT_TRUE(shown) << q;
+        EXPECT_EQ(shown->stepCount(), steps);
+        for (int k = 1; k <= steps; ++k) shown->next();
+        EXPECT_EQ(printedPieces(shown->tutor()->workingBox), expectedPieces(q, 2, steps));
+        EXPECT_EQ(!shown->tutor()->workingBox->graphics().isEmpty(), graph);
+        shown->next();
+        settle();
+        EXPECT_FALSE(shown) << q;
     }
     // From the list (marked on both charts): every step, then the closing click, as for a pupil.
     window->findChild<QComboBox *>("questionList")->setCurrentIndex(16);
@@ -374,7 +392,18 @@ TEST(ReportCommandWindow, WindowOptionIsRecognisedAndNotMixedWithFiles) {
         {{"--window", "--csv", "a.csv"}, false},
     };
     for (const auto &[args, window] : cases) EXPECT_EQ(wantsWindow(args), window) << args.join(' ').toStdString();
-    const Result r = runReport({"--window", "--html", "a.html"});
-    EXPECT_EQ(r.status, kUsage);
-    EXPECT_TRUE(r.err.contains("--window")) << r.err.toStdString();
+    // A usage error, never the window: a watchdog closes one that opens, so that the test fails in seconds.
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        ADD_FAILURE() << "the window opened";
+        QApplication::closeAllWindows();
+        QCoreApplication::exit(kFailed);
+    });
+    watchdog.start(5000);
+    for (const QString output : {"--csv", "--html"}) {
+        const Result r = runReport({"--window", output, "a.out"});
+        EXPECT_EQ(r.status, kUsage) << output.toStdString();
+        EXPECT_TRUE(r.err.startsWith("--window は --csv や --html と一緒には使えません（ウィンドウのボタンで書けます）。\n使い方"))
+            << r.err.toStdString();
+    }
 }
