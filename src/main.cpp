@@ -54,7 +54,8 @@ void printHelp() {
         "  --version      show the version and exit\n\n"
         "Progress files (<code>.ucd) are written in the working folder.  Sound files\n"
         "missing from it are taken from: %s\n"
-        "A scale set for Qt in the environment (QT_SCALE_FACTOR) is used as it is.\n",
+        "A scale set for Qt in the environment (QT_SCALE_FACTOR) is used as it is when\n"
+        "it is a number from 1 to 3; another value is named and not used.\n",
         qPrintable(platform::classFolderSettingFiles().join(QStringLiteral(", "))),
         qPrintable(platform::userFolderPath()),
         data.isEmpty() ? "(no installed data folder found)" : qPrintable(data.join(QStringLiteral(", "))));
@@ -76,6 +77,11 @@ int main(int argc, char **argv) {
         }
     }
 
+    // A scale for Qt in the environment that Qt cannot draw with (-1, 0,
+    // nan, 20) is named and dropped before Qt reads it.
+    if (const QString warning = platform::dropUnusableEnvironmentScale(); !warning.isEmpty())
+        std::fprintf(stderr, "pomurin20: %s\n", qPrintable(warning));
+
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(POMURIN_APP_ID));
     // Qt has taken its own options (-platform, -display, ...); what is left
@@ -86,10 +92,12 @@ int main(int argc, char **argv) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
         // An option with a value, as "NAME VALUE" or "NAME=VALUE": false
-        // when it is not this one; a missing value ends the start with 2.
+        // when it is not this one; a missing value ends the start with 2,
+        // and so does an option in the value's place ("--folder --no-sound";
+        // a value beginning with "-" is given as NAME=VALUE).
         bool missing = false;
         const auto valued = [&](QLatin1String name, std::optional<QString> *value) {
-            if (arg == name && i + 1 < args.size()) *value = args[++i];
+            if (arg == name && i + 1 < args.size() && !args[i + 1].startsWith(QLatin1Char('-'))) *value = args[++i];
             else if (arg.startsWith(name + QLatin1Char('='))) *value = arg.mid(name.size() + 1);
             else if (arg == name) missing = true;
             else return false;
@@ -110,7 +118,7 @@ int main(int argc, char **argv) {
         } else if (arg == QLatin1String("--no-sound")) {
             noSound = true;
         } else {
-            std::fprintf(stderr, "pomurin20: unknown argument '%s' (try --help)\n", qPrintable(arg));
+            std::fprintf(stderr, "pomurin20: unknown argument '%s' (try --help)\n", qPrintable(platform::visibleText(arg)));
             return 2;
         }
     }
@@ -128,7 +136,8 @@ int main(int argc, char **argv) {
         screens::largestScreenSize(), &warnings);
     platform::applyDisplayScale(scale);
     platform::setSoundEnabled(platform::soundWanted(noSound, &warnings));
-    for (const QString &warning : warnings) std::fprintf(stderr, "pomurin20: %s\n", qPrintable(warning));
+    for (const QString &warning : warnings)
+        std::fprintf(stderr, "pomurin20: %s\n", qPrintable(platform::visibleText(warning)));
 
     // The class folder, when one is named: used as it is, or the start ends
     // with a message for the teacher; never a silent fall-back elsewhere.
@@ -139,8 +148,8 @@ int main(int argc, char **argv) {
         // A setting that means a class folder but names none usable: never
         // the per-user folder instead, where the teacher would not see it.
         const QString message = platform::settingProblemMessage(source, settingProblem);
-        std::fprintf(stderr, "pomurin20: the setting file %s names no usable class folder\n%s\n", qPrintable(source),
-                     qPrintable(message));
+        std::fprintf(stderr, "pomurin20: the setting file %s names no usable class folder\n%s\n",
+                     qPrintable(platform::visibleText(source)), qPrintable(platform::visibleText(message, true)));
         platform::installJapaneseTranslations();
         platform::dialogs().showError(nullptr, message, QStringLiteral("ぽむりん紀行20"));
         return 1;
@@ -148,8 +157,8 @@ int main(int argc, char **argv) {
     if (folderOption || !classFolder.isEmpty()) {
         QString message;
         if (!platform::enterClassFolder(classFolder, source, &message)) {
-            std::fprintf(stderr, "pomurin20: cannot use the class folder %s\n%s\n", qPrintable(classFolder),
-                         qPrintable(message));
+            std::fprintf(stderr, "pomurin20: cannot use the class folder %s\n%s\n",
+                         qPrintable(platform::visibleText(classFolder)), qPrintable(platform::visibleText(message, true)));
             platform::installJapaneseTranslations();
             platform::dialogs().showError(nullptr, message, QStringLiteral("ぽむりん紀行20"));
             return 1;
@@ -158,8 +167,8 @@ int main(int argc, char **argv) {
         // A folder that works but lets others in or would hide new files
         // from the teacher: said at every start until it is put right.
         if (const QString warning = platform::classFolderWarning(classFolder); !warning.isEmpty()) {
-            std::fprintf(stderr, "pomurin20: the class folder %s is set up wrongly\n%s\n", qPrintable(classFolder),
-                         qPrintable(warning));
+            std::fprintf(stderr, "pomurin20: the class folder %s is set up wrongly\n%s\n",
+                         qPrintable(platform::visibleText(classFolder)), qPrintable(platform::visibleText(warning, true)));
             platform::installJapaneseTranslations();
             platform::dialogs().showError(nullptr, warning, QStringLiteral("ぽむりん紀行20"));
         }
@@ -167,7 +176,7 @@ int main(int argc, char **argv) {
         QString error;
         if (!platform::enterUserFolder(&error)) {
             std::fprintf(stderr, "pomurin20: cannot use the folder %s\n",
-                         qPrintable(error));
+                         qPrintable(platform::visibleText(error, true)));
             platform::installJapaneseTranslations();
             platform::dialogs().showError(
                 nullptr, QStringLiteral("学習記録のフォルダーを用意できません。\n%1").arg(error),

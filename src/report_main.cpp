@@ -2,6 +2,7 @@
 // The class overview for the teacher: reads every progress file of a
 // folder and prints a table; --csv and --html write a spreadsheet file and
 // a page with charts.  --window opens the teacher's window instead.
+#include "platform/Settings.h"
 #include "report/Command.h"
 
 #include <QApplication>
@@ -16,6 +17,10 @@ int main(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     std::unique_ptr<QCoreApplication> app;
     if (report::wantsWindow(arguments)) {
+        // A scale for Qt in the environment that Qt cannot draw with is
+        // named and dropped before Qt reads it, as in the game.
+        if (const QString warning = platform::dropUnusableEnvironmentScale(); !warning.isEmpty())
+            std::fprintf(stderr, "pomurin20-report: %s\n", qPrintable(warning));
         app = std::make_unique<QApplication>(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("pomurin20-report"));
         QGuiApplication::setDesktopFileName(QStringLiteral("jp.pomurin.pomurin20.report"));

@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -31,6 +33,22 @@ QString homeFolder() {
 
 QString settingIn(const QString &base) {
     return QDir::cleanPath(base + QStringLiteral("/pomurin20/pomurin20.conf"));
+}
+
+bool isUtf8(const QByteArray &bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+// The name of the section a line "[name]" opens, or nothing when the line
+// is no section line; a comment (";" or "#") may follow the bracket.
+std::optional<QByteArray> sectionOf(const QByteArray &line) {
+    const qsizetype close = line.indexOf(']');
+    if (!line.startsWith('[') || close < 0) return std::nullopt;
+    const QByteArray rest = line.mid(close + 1).trimmed();
+    if (!rest.isEmpty() && !rest.startsWith(';') && !rest.startsWith('#')) return std::nullopt;
+    return line.mid(1, close - 1).trimmed();
 }
 
 // A setting's value without a pair of double quotes around it.
@@ -75,7 +93,8 @@ bool readSettingText(const QString &path, QByteArray *text, QString *problem) {
                    : S_ISFIFO(st.st_mode) ? QStringLiteral("普通のファイルではなく名前付きパイプ（FIFO）です")
                                           : QStringLiteral("普通のファイルではありません");
     } else {
-        QByteArray bytes(kMaxSettingFile, Qt::Uninitialized);
+        // One byte more than a setting file may have: a longer file is refused.
+        QByteArray bytes(kMaxSettingFile + 1, Qt::Uninitialized);
         qsizetype got = 0;
         while (got < bytes.size()) {
             const ssize_t n = ::read(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got));
@@ -90,7 +109,17 @@ bool readSettingText(const QString &path, QByteArray *text, QString *problem) {
         bytes.truncate(got);
         // Editors on some systems begin a UTF-8 file with a byte-order mark.
         if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
-        *text = bytes;
+        // A setting read from part of a file, or from text in another
+        // encoding (UTF-16 has a zero byte in every ASCII character), could
+        // silently miss what the file says: such a file is named instead.
+        if (ok && got > kMaxSettingFile) {
+            ok = false;
+            *problem = QStringLiteral("設定ファイルとしては長すぎます（%1 KiB まで）").arg(kMaxSettingFile / 1024);
+        } else if (ok && (bytes.contains('\0') || !isUtf8(bytes))) {
+            ok = false;
+            *problem = QStringLiteral("UTF-8 のテキストではありません（UTF-16 などで保存されています）");
+        }
+        if (ok) *text = bytes;
     }
     ::close(fd);
     return ok;
@@ -109,7 +138,7 @@ QString readClassFolderSetting(const QString &path, QString *problem) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
         if (line.startsWith('[')) {
-            const QByteArray section = line.endsWith(']') ? line.mid(1, line.size() - 2).trimmed() : line;
+            const QByteArray section = sectionOf(line).value_or(line);
             inClass = section == "class";
             sawSection = true;
             if (!inClass && section.toLower() == "class" && misspelt.isEmpty())
@@ -148,7 +177,7 @@ QString readSetting(const QString &path, const QString &section, const QString &
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
         if (line.startsWith('[')) {
-            inSection = line.endsWith(']') && line.mid(1, line.size() - 2).trimmed() == wantedSection;
+            inSection = sectionOf(line) == wantedSection;
             continue;
         }
         const qsizetype eq = line.indexOf('=');

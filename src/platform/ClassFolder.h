@@ -21,16 +21,18 @@ namespace platform {
 QStringList classFolderSettingFiles();
 
 // Reads a setting file without ever waiting: a regular file only (a FIFO
-// or device in its place is refused at once, never opened for good), at
-// most 64 kB, a UTF-8 byte-order mark dropped.  False when there is no
-// text to read; *problem then says why in Japanese for the teacher, or is
-// empty when the file is simply missing.
+// or device in its place is refused at once, never opened for good), a
+// UTF-8 byte-order mark dropped.  A file longer than 64 KiB, or that is not
+// UTF-8 text (UTF-16, say), is refused rather than read in part.  False
+// when there is no text to read; *problem then says why in Japanese for the
+// teacher, or is empty when the file is simply missing.
 bool readSettingText(const QString &path, QByteArray *text, QString *problem);
 
 // The value of "folder" in section [class] of the INI file at path, or
 // empty when the file, the section or the key is missing or the value is
-// empty.  Blanks around names and values, comment lines (";" or "#") and a
-// pair of double quotes around the value are ignored.  When it names no
+// empty.  Blanks around names and values, comment lines (";" or "#"), a
+// comment after a section's name ("[class] ; 2-1組") and a pair of double
+// quotes around the value are ignored.  When it names no
 // folder, *problem (when given) says what keeps it from naming one: the
 // file cannot be read, or the section or key is spelled differently
 // ([Class], Folder=, a key before any section); else it is empty.

@@ -4,6 +4,8 @@
 #include "platform/Media.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -110,9 +112,51 @@ QString fitForMessageBox(const QString &text) {
     return lines.join(QLatin1Char('\n'));
 }
 
+QString visibleText(const QString &text, bool keepLineBreaks) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t u = text[i].unicode();
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        if (pair) u = QChar::surrogateToUcs4(text[i], text[i + 1]);
+        const auto category = QChar::category(u);
+        if ((category == QChar::Other_Control && !(keepLineBreaks && u == U'\n')) ||
+            category == QChar::Other_Format || category == QChar::Other_Surrogate)
+            out += QStringLiteral("<U+%1>").arg(QString::number(uint(u), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+        else
+            out += QStringView(text).sliced(i, pair ? 2 : 1);
+        if (pair) ++i;
+    }
+    return out;
+}
+
+namespace {
+
+// Gives Ctrl+C in a message box the message as it was written: the box's
+// own copy would give the text fitted to the screen, whose invisible
+// breaks make a copied path one that does not exist.
+class CopyWholeText : public QObject {
+public:
+    CopyWholeText(QObject *parent, const QString &text) : QObject(parent), text_(text) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::KeyPress || !static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy))
+            return false;
+        if (QClipboard *clipboard = QGuiApplication::clipboard()) clipboard->setText(text_);
+        return true;
+    }
+
+private:
+    QString text_;
+};
+
+}  // namespace
+
 void prepareMessageBox(QMessageBox &box, const QString &text) {
     box.setTextFormat(Qt::PlainText);
     box.setText(fitForMessageBox(text));
+    box.installEventFilter(new CopyWholeText(&box, text));
 }
 
 bool QtDialogs::askYesNo(QWidget *parent, const QString &text, const QString &title) {

@@ -73,9 +73,17 @@ MediaBackend &media();
 // names and other machines pass through here.
 QString fitForMessageBox(const QString &text);
 
+// The text with control characters and invisible formatting characters
+// (direction overrides, which turn a line backwards; escape sequences on a
+// terminal) written as visible "<U+202E>" marks, as the teacher's window
+// shows them.  keepLineBreaks keeps "\n" for a message of several lines.
+// For names from files and other machines.
+QString visibleText(const QString &text, bool keepLineBreaks = false);
+
 // A message box of the program: the text shown as plain text (a name that
 // looks like markup is shown as typed, never rendered), fitted to the
-// screen (fitForMessageBox).
+// screen (fitForMessageBox).  Copying the message (Ctrl+C) gives the text
+// as it is, without the breaks and shortening made for the screen.
 void prepareMessageBox(QMessageBox &box, const QString &text);
 
 // Loads Qt's own Japanese translation, so that the dialogs' buttons read

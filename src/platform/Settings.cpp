@@ -2,6 +2,7 @@
 #include "platform/Settings.h"
 
 #include "platform/ClassFolder.h"
+#include "platform/Services.h"
 
 #include <QtGui/private/qhighdpiscaling_p.h>
 
@@ -100,6 +101,18 @@ DisplayScale chooseDisplayScale(const QString *option, const std::function<QSize
     scale.origin = ScaleOrigin::Auto;
     scale.factor = autoScale(availableArea(), largestClient);
     return scale;
+}
+
+QString dropUnusableEnvironmentScale() {
+    const QByteArray value = qgetenv("QT_SCALE_FACTOR");
+    if (value.trimmed().isEmpty()) return {};  // not set: nothing for Qt to use
+    // Read as Qt reads it; the comparisons refuse nan too.
+    bool ok = false;
+    const double factor = value.toDouble(&ok);
+    if (ok && factor >= 1 && factor <= 3) return {};
+    qunsetenv("QT_SCALE_FACTOR");
+    return QStringLiteral("QT_SCALE_FACTOR \"%1\" is not a number from 1 to 3; it is not used")
+        .arg(visibleText(QString::fromLocal8Bit(value)));
 }
 
 void applyDisplayScale(const DisplayScale &scale) {

@@ -14,7 +14,8 @@
 // window exists: every window, message box and input box is drawn with
 // that many device pixels per logical pixel, while the screens keep their
 // geometry in twips and logical pixels.  A scale set for Qt in the
-// environment (QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS) is left as it is.
+// environment (QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS) is left as it is,
+// except a QT_SCALE_FACTOR outside 1 to 3, which is not used at all.
 // A wrong value never stops the game: it is named in a warning and auto is
 // used (for the scale) or the sound stays on.
 
@@ -57,6 +58,13 @@ struct DisplayScale {
 // A wrong value is named in *warnings and auto is used.
 DisplayScale chooseDisplayScale(const QString *option, const std::function<QSizeF()> &availableArea,
                                 const QSize &largestClient, QStringList *warnings);
+
+// Qt's scale from the environment, QT_SCALE_FACTOR, when it is not a number
+// from 1 to 3 (-1, 0, nan, 20, or text Qt cannot read): taken out of the
+// environment, so that Qt does not use it, and named in the returned
+// warning (empty when it is usable or not set).  Must run before the
+// application object is made, which is when Qt reads it.
+QString dropUnusableEnvironmentScale();
 
 // Makes factor Qt's global scale.  Must run after the application object
 // is made and before any window is.  Does nothing for an Environment scale.

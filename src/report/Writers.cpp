@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/Writers.h"
 
+#include "platform/Services.h"
+
 #include "bank/Topics.h"
 #include "report/MissSteps.h"
 #include "state/ProgressFile.h"
@@ -353,18 +355,7 @@ int displayWidth(QStringView text) {
     return width;
 }
 
-QString visible(const QString &text) {
-    QString out;
-    out.reserve(text.size());
-    forEachCodePoint(text, [&](char32_t u, qsizetype at, qsizetype n) {
-        const auto cat = QChar::category(u);
-        if (cat == QChar::Other_Control || cat == QChar::Other_Format || cat == QChar::Other_Surrogate)
-            out += QStringLiteral("<U+%1>").arg(QString::number(uint(u), 16).toUpper().rightJustified(4, QLatin1Char('0')));
-        else
-            out += QStringView(text).sliced(at, n);
-    });
-    return out;
-}
+QString visible(const QString &text) { return platform::visibleText(text); }
 
 QString table(const ClassReport &report) {
     std::vector<QStringList> rows{headings()};

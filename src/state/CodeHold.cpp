@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "state/CodeHold.h"
 
+#include "platform/Services.h"
 #include "state/SaveFiles.h"
 
 #include <QCoreApplication>
@@ -45,6 +46,14 @@ QByteArray readMachineId(const char *path) {
     return id;
 }
 
+// One line of a small system file (the boot id), or empty.
+QByteArray readLine(const char *path) {
+    QFile f(QString::fromLatin1(path));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return {};
+    const QByteArray line = f.read(64).trimmed();
+    return line.contains('\n') ? QByteArray() : line;
+}
+
 QByteArray newToken() {
     QByteArray raw(16, Qt::Uninitialized);
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(raw.data()), 4);
@@ -53,7 +62,9 @@ QByteArray newToken() {
 
 QByteArray content(const QByteArray &token) {
     const QByteArray machine = CodeHold::machineId();
+    const QByteArray boot = CodeHold::bootId(), processes = CodeHold::processNamespace();
     return "pomurin20 hold\nhost " + thisHost().toUtf8() + (machine.isEmpty() ? "" : "\nmachine " + machine) +
+           (boot.isEmpty() ? "" : "\nboot " + boot) + (processes.isEmpty() ? "" : "\npidns " + processes) +
            "\npid " + QByteArray::number(::getpid()) + "\ntoken " + token + "\ntime " +
            QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
 }
@@ -67,6 +78,8 @@ CodeHold::Holder parseHolder(const QByteArray &text) {
         const QByteArray key = line.left(space), value = line.mid(space + 1);
         if (key == "host") h.host = QString::fromUtf8(value);
         else if (key == "machine") h.machine = value;
+        else if (key == "boot") h.boot = value;
+        else if (key == "pidns") h.processNamespace = value;
         else if (key == "pid") h.pid = value.toLongLong();
         else if (key == "token") h.token = value;
     }
@@ -135,6 +148,17 @@ int placeExclusively(const QByteArray &temp, const QByteArray &path) {
     return ::rename(temp.constData(), path.constData()) == 0 ? 0 : errno;
 }
 
+// Whether a hold file counts where it stands: in a folder with the sticky
+// bit only a hold of the account that owns the code's progress file does
+// (any hold, for a code with no file yet), since another account's hold
+// there could block a classmate's code for as long as its owner liked.
+bool countsHere(const QByteArray &holdPath, const struct stat &hold) {
+    if (!files::stickyFolder(files::folderOf(holdPath))) return true;
+    const QByteArray progressFile = holdPath.left(holdPath.size() - qsizetype(sizeof files::kHoldEnding) + 1);
+    struct stat progress {};
+    return ::lstat(progressFile.constData(), &progress) != 0 || progress.st_uid == hold.st_uid;
+}
+
 }  // namespace
 
 QByteArray CodeHold::machineId() {
@@ -145,14 +169,35 @@ QByteArray CodeHold::machineId() {
     return id;
 }
 
+QByteArray CodeHold::bootId() {
+    static const QByteArray id = readLine("/proc/sys/kernel/random/boot_id");
+    return id;
+}
+
+QByteArray CodeHold::processNamespace() {
+    static const QByteArray name = [] {
+        char link[64];
+        const ssize_t n = ::readlink("/proc/self/ns/pid", link, sizeof link - 1);
+        return n > 0 ? QByteArray(link, n) : QByteArray();
+    }();
+    return name;
+}
+
 bool CodeHold::onThisMachine(const Holder &holder) {
-    return holder.host == thisHost() && (holder.machine.isEmpty() || holder.machine == machineId());
+    // Clones of one disk image share the host name and often the machine
+    // id; the boot id and the process namespace tell them apart (and a
+    // container on this machine from this machine itself).
+    return holder.host == thisHost() && holder.machine == machineId() && !holder.boot.isEmpty() &&
+           holder.boot == bootId() && !holder.processNamespace.isEmpty() &&
+           holder.processNamespace == processNamespace();
 }
 
 bool CodeHold::isLive(const Holder &holder, const struct stat &st, const timespec &now) {
     if (onThisMachine(holder) && holder.pid > 0) {
-        // A hold of this program itself is a leftover; one of a process
-        // that has ended on this machine is stale at once.
+        // Only a process this program can see is looked for: a hold of
+        // this program itself is a leftover; one of a process that has
+        // ended here is stale at once.  Any other holder's hold stands
+        // until it is old.
         if (holder.pid == ::getpid()) return false;
         if (::kill(static_cast<pid_t>(holder.pid), 0) != 0 && errno == ESRCH) return false;
     }
@@ -169,14 +214,19 @@ bool CodeHold::isHoldFileLive(const QString &holdPath, const timespec &folderNow
     const QByteArray path = QFile::encodeName(holdPath);
     Holder current;
     struct stat st {};
-    if (!readHold(path, &current, &st)) return false;
+    if (!readHold(path, &current, &st) || !countsHere(path, st)) return false;
     if (holder) *holder = current;
     return isLive(current, st, folderNow);
 }
 
 void CodeHold::lose(const Holder &taker) {
-    std::fprintf(stderr, "pomurin20: the hold %s was taken over by %s (process %lld); this code is not saved again\n",
-                 qPrintable(path_), qPrintable(taker.host), static_cast<long long>(taker.pid));
+    if (taker.token.isEmpty())
+        std::fprintf(stderr, "pomurin20: the hold %s is gone; this code is not saved again\n",
+                     qPrintable(platform::visibleText(path_)));
+    else
+        std::fprintf(stderr, "pomurin20: the hold %s was taken over by %s (process %lld); this code is not saved again\n",
+                     qPrintable(platform::visibleText(path_)), qPrintable(platform::visibleText(taker.host)),
+                     static_cast<long long>(taker.pid));
     timer_.setEnabled(false);
     path_.clear();
     token_.clear();
@@ -188,7 +238,10 @@ bool CodeHold::mayStillSave(Holder *taker) {
     if (holding()) {
         Holder current;
         struct stat st {};
-        if (readHold(QFile::encodeName(path_), &current, &st) && current.token != token_) lose(current);
+        // A hold that vanished (the other program ended and removed its
+        // own) is as lost as one taken over.
+        if (readHold(QFile::encodeName(path_), &current, &st) ? current.token != token_ : errno == ENOENT)
+            lose(current);
     }
     if (lost_ && taker) *taker = taker_;
     return !lost_;
@@ -246,6 +299,9 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
             if (errno == ENOENT) continue;  // released meanwhile
             return Outcome::Unavailable;    // a link, folder or FIFO in its place
         }
+        // Another account's hold on this code's file, in a sticky folder:
+        // ignored, and not ours to replace; play on without a hold.
+        if (!countsHere(path, st)) return Outcome::Unavailable;
         if (isLive(current, st, now)) {
             if (holder) *holder = current;
             return Outcome::InUse;
@@ -257,15 +313,9 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
         if (::rename(path.constData(), aside.constData()) != 0) {
             if (errno == ENOENT) continue;
             // In a folder with the sticky bit only its owner may move a
-            // hold.  Another account's hold on a code whose progress file
-            // is this account's cannot be theirs to play (their saves would
-            // be refused): play on without a hold.  Otherwise the code is
-            // the other account's.
+            // hold.  One that counts here is another account's on a code
+            // with no file yet or with theirs: the code is theirs.
             if ((errno == EPERM || errno == EACCES) && st.st_uid != ::geteuid()) {
-                struct stat progress {};
-                const QByteArray progressFile = path.left(path.size() - qsizetype(sizeof files::kHoldEnding) + 1);
-                if (::lstat(progressFile.constData(), &progress) == 0 && progress.st_uid == ::geteuid())
-                    return Outcome::Unavailable;
                 if (holder) *holder = current;
                 return Outcome::OtherAccount;
             }
@@ -286,9 +336,12 @@ void CodeHold::renew() {
     Holder current;
     struct stat st {};
     if (!readHold(path, &current, &st)) {
-        // Gone (a teacher tidied the folder) or unreadable for a moment (the
-        // network): write it again, the code is still ours.
-        if (errno != ENOENT && errno != EINVAL) return;
+        // Gone: another program took it over meanwhile and has removed it
+        // at its end, so the progress file may hold its newer save; never
+        // made again.  Unreadable for a moment (the network): the next
+        // tick looks again.
+        if (errno == ENOENT) lose({});
+        return;
     } else if (current.token != token_) {
         lose(current);
         return;

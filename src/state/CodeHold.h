@@ -9,9 +9,12 @@
 // The holder renews the file every kRenewSeconds while it plays; a hold
 // not renewed for kExpirySeconds (a machine that crashed or lost the
 // network) is stale and the next program takes it over, as is a hold of a
-// process that no longer runs on this same machine.  A machine is its host
-// name and its machine id together, so two machines cloned from one disk
-// image, which share the host name, never take each other for the same one.
+// process that no longer runs on this same machine.  A process is looked
+// for only where it can be seen: the holder must be this machine (host name
+// and machine id) in this boot (the kernel's boot id) and this process
+// namespace.  Two machines cloned from one disk image share the host name
+// and often the machine id; their holds, and those of earlier versions that
+// named less, stand until they are old.
 //
 // A hold's age comes from what this machine can observe, never from a time
 // written into the hold: "now" is the folder's own clock (the change time
@@ -29,9 +32,14 @@
 // may then take one over, and the first is told at its next save, see
 // mayStillSave; nothing saved is lost.)
 //
+// In a folder with the sticky bit (a class folder set up 3770) a hold counts
+// only when it belongs to the account that owns the code's progress file (or
+// to anyone, for a code with no file yet): another account's hold there is
+// ignored, so no pupil can block a classmate's code.
+//
 // The hold is released when the program ends.  A program whose hold was
-// taken over by another (its own had gone stale) never saves the code
-// again: see mayStillSave.
+// taken over by another (its own had gone stale), or whose hold vanished,
+// never saves the code again: see mayStillSave.
 
 #include "platform/Timer.h"
 
@@ -64,11 +72,15 @@ public:
 
     // Who holds a code, as its hold file says.  machine is the machine id
     // (empty in holds of earlier versions, which named the host alone).
+    // boot and processNamespace (the kernel's boot id and the process
+    // namespace) are empty in holds of earlier versions.
     struct Holder {
         QString host;
         QByteArray machine;
         qint64 pid = 0;
         QByteArray token;
+        QByteArray boot;
+        QByteArray processNamespace;
     };
 
     // Whether a hold whose file says holder and whose status is st stands
@@ -80,11 +92,16 @@ public:
     // or FIFO in its place).  Only reads, never waits.  *holder says who
     // holds it (a damaged hold names nobody).
     static bool isHoldFileLive(const QString &holdPath, const timespec &folderNow, Holder *holder = nullptr);
-    // Whether holder names this machine (host name and machine id; a hold
-    // without a machine id is this machine's when the host name is).
+    // Whether holder is provably this machine in this boot and this
+    // process namespace (host name, machine id, boot id and namespace all
+    // the same), where its process can be looked for.
     static bool onThisMachine(const Holder &holder);
     // This machine's id (/etc/machine-id), empty where there is none.
     static QByteArray machineId();
+    // The kernel's id of this boot, and this process's process namespace
+    // ("pid:[4026531836]"); empty where they cannot be read.
+    static QByteArray bootId();
+    static QByteArray processNamespace();
 
     explicit CodeHold(QObject *parent = nullptr);
     ~CodeHold() override;  // releases
@@ -99,8 +116,9 @@ public:
     // Removes the hold file if it is still ours.
     void release();
     // Whether this program may still save the code it played: false once
-    // another program has taken its hold over (found now or at a renewal),
-    // with that holder in *taker.  True when no hold is kept at all.
+    // another program has taken its hold over or the hold has vanished
+    // (found now or at a renewal), with the taker (if any) in *taker.  True
+    // when no hold is kept at all.
     bool mayStillSave(Holder *taker = nullptr);
 
     bool holding() const { return !path_.isEmpty(); }

@@ -119,6 +119,94 @@ struct Descriptor {
     }
 };
 
+// What this program last read or wrote of the progress file it plays: a
+// save goes ahead only while the file is still exactly that.
+struct Seen {
+    QByteArray path;  // absolute; empty: nothing seen yet
+    struct stat st {};
+    QByteArray content;
+    bool lost = false;  // changed under this program once: never written again
+};
+Seen gSeen;
+
+QByteArray absolutePath(const QString &name) { return QFile::encodeName(QFileInfo(name).absoluteFilePath()); }
+
+bool sameTime(const timespec &a, const timespec &b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// The same file with the same size and modification time.  Not the change
+// time: it moves too when only the file's mode or group is changed (a
+// teacher putting a class folder's permissions right), which is no save.
+bool sameFile(const struct stat &a, const struct stat &b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size && sameTime(a.st_mtim, b.st_mtim);
+}
+
+// Reads at most limit bytes of an open file; false on a read error.
+bool readUpTo(int fd, qint64 limit, QByteArray *content) {
+    content->resize(static_cast<qsizetype>(std::min<qint64>(limit, 4096)) + 1);
+    qsizetype got = 0;
+    while (got < limit) {
+        if (got == content->size()) content->resize(std::min<qsizetype>(content->size() * 2, limit));
+        const ssize_t n = ::read(fd, content->data() + got, static_cast<size_t>(content->size() - got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        got += n;
+    }
+    content->truncate(got);
+    return true;
+}
+
+// Whether target (absolute path abs) may be written: it is not the file
+// this program has seen, or it still is what was seen, or it is gone (no
+// program removes a progress file; writing it again loses nobody's save).
+// Failures to look are thrown.
+bool stillAsSeen(const QByteArray &abs, const QByteArray &target, const QString &name) {
+    if (gSeen.path.isEmpty() || gSeen.path != abs) return true;
+    if (gSeen.lost) return false;
+    struct stat now {};
+    if (::lstat(target.constData(), &now) != 0) {
+        if (errno == ENOENT) return true;
+        throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(name), errno));
+    }
+    if (!S_ISREG(now.st_mode) || !sameFile(now, gSeen.st)) return false;
+    // The times of some file systems are coarse (whole seconds), and some
+    // number their files anew: the content tells what they cannot.
+    Descriptor file;
+    file.fd = ::open(target.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    QByteArray content;
+    if (file.fd < 0 || !readUpTo(file.fd, gSeen.content.size() + 1, &content))
+        throw ProgressError(osFailure(QStringLiteral("「%1」を読めません").arg(name), errno));
+    return content == gSeen.content;
+}
+
+// Reads the progress file at path into m; when seen is given, it is filled
+// with what was read.
+void read(const QString &path, Session &m, Seen *seen) {
+    const QByteArray native = QFile::encodeName(path);
+    // O_NOFOLLOW: a link in the file's place is refused, not followed;
+    // O_NONBLOCK: opening a FIFO returns at once instead of waiting for a writer.
+    Descriptor file;
+    file.fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (file.fd < 0) throw ProgressError(osFailure(QStringLiteral("「%1」を開けません").arg(path), errno));
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0)
+        throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(path), errno));
+    if (!S_ISREG(st.st_mode))
+        throw ProgressError(
+            failure(QStringLiteral("「%1」は%2で、進み具合のファイルではありません。").arg(path, kindOf(st.st_mode))));
+    // Read at most kMaxRead bytes; a file that grows while it is read is cut there.
+    QByteArray content;
+    if (!readUpTo(file.fd, kMaxRead, &content))
+        throw ProgressError(osFailure(QStringLiteral("「%1」を読めません").arg(path), errno));
+    parse(content, m);
+    if (seen) {
+        seen->path = absolutePath(path);
+        seen->st = st;
+        seen->content = content;
+        seen->lost = false;
+    }
+}
+
 }  // namespace
 
 QString kindOf(mode_t mode) {
@@ -303,11 +391,37 @@ void save(const Session &m) {
         ::unlink(temp.constData());
         throw ProgressError(osFailure(QStringLiteral("「%1」を保存できません").arg(name), err));
     }
+    // Looked at as late as possible: a file that changed since this program
+    // last read or wrote it holds another program's newer save.
+    const QByteArray abs = absolutePath(name);
+    bool unchanged = false;
+    try {
+        unchanged = stillAsSeen(abs, target, name);
+    } catch (const ProgressError &) {
+        ::unlink(temp.constData());
+        throw;
+    }
+    if (!unchanged) {
+        ::unlink(temp.constData());
+        gSeen.lost = true;
+        throw ProgressChanged(failure(
+            QStringLiteral("「%1」は、このプログラムが読んだあとでほかのところから書き換えられました。").arg(name)));
+    }
     if (::rename(temp.constData(), target.constData()) != 0) {
         const int err = errno;
         ::unlink(temp.constData());
         throw ProgressError(osFailure(QStringLiteral("「%1」を保存できません").arg(name), err));
     }
+    // What was written is what the next save expects to find, as the file
+    // system shows it after the rename.  A file that is already another's
+    // by now keeps the values of this write, which it does not match.
+    gSeen.path = abs;
+    gSeen.content = bytes;
+    gSeen.lost = false;
+    gSeen.st = written;
+    if (struct stat placed {}; ::lstat(target.constData(), &placed) == 0 && placed.st_dev == written.st_dev &&
+                               placed.st_ino == written.st_ino)
+        gSeen.st = placed;
 
     // Temporaries that a save killed mid-way (here or on another machine)
     // left beside the file go once they are clearly stale.
@@ -327,35 +441,13 @@ void save(const Session &m) {
         throw ProgressError(osFailure(QStringLiteral("「%1」のフォルダーを保存できません").arg(name), EIO));
 }
 
-void loadFrom(const QString &path, Session &m) {
-    const QByteArray native = QFile::encodeName(path);
-    // O_NOFOLLOW: a link in the file's place is refused, not followed;
-    // O_NONBLOCK: opening a FIFO returns at once instead of waiting for a writer.
-    Descriptor file;
-    file.fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (file.fd < 0) throw ProgressError(osFailure(QStringLiteral("「%1」を開けません").arg(path), errno));
-    struct stat st {};
-    if (::fstat(file.fd, &st) != 0)
-        throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(path), errno));
-    if (!S_ISREG(st.st_mode))
-        throw ProgressError(
-            failure(QStringLiteral("「%1」は%2で、進み具合のファイルではありません。").arg(path, kindOf(st.st_mode))));
-    // Read at most kMaxRead bytes; a file that grows while it is read is cut there.
-    QByteArray content(static_cast<qsizetype>(std::min<qint64>(st.st_size, kMaxRead)) + 1, Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < kMaxRead) {
-        if (got == content.size()) content.resize(std::min<qsizetype>(content.size() * 2, kMaxRead));
-        const ssize_t n = ::read(file.fd, content.data() + got, static_cast<size_t>(content.size() - got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw ProgressError(osFailure(QStringLiteral("「%1」を読めません").arg(path), errno));
-        if (n == 0) break;
-        got += n;
-    }
-    content.truncate(got);
-    parse(content, m);
-}
+void loadFrom(const QString &path, Session &m) { read(path, m, nullptr); }
 
-void load(Session &m) { loadFrom(fileName(m.userCode), m); }
+void load(Session &m) {
+    Seen seen;
+    read(fileName(m.userCode), m, &seen);
+    gSeen = seen;
+}
 
 bool belongsToAnotherAccount(const QString &stem) {
     const QByteArray target = QFile::encodeName(fileName(stem));

@@ -22,6 +22,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A save refused because the file changed since this program last read or
+// wrote it: another program (on another machine, say one that woke from
+// sleep) has saved the code meanwhile.  Its save stays; this program never
+// saves that file again.
+class ProgressChanged : public ProgressError {
+public:
+    using ProgressError::ProgressError;
+};
+
 namespace progress {
 
 QString fileName(const QString &stem);
@@ -37,9 +46,17 @@ QString fileName(const QString &stem);
 // has the sticky bit (see files::newFileMode).
 // Temporaries that earlier saves of this file left behind are removed once
 // stale (files::removeStaleTemporaries).  Throws ProgressError on failure.
+//
+// A file this program has read (load) or written (save) is written again
+// only while it is still what this program last saw: the same file (device
+// and inode), size, modification time and content.  A file that changed
+// since is left as it is, with ProgressChanged, and is never written again
+// by this program.  A file it has not seen yet (a new run over an old file)
+// is written as it is, and so is one that was removed meanwhile.
 void save(const Session &m);
 
-// Reads the file of m.userCode, as loadFrom does.
+// Reads the file of m.userCode, as loadFrom does, and remembers what it
+// read for the check of the next save.
 void load(Session &m);
 
 // Reads the progress file at path into m (question, Score, misses,

@@ -33,9 +33,12 @@ QByteArray tempNameFor(const QByteArray &target) {
 }
 
 bool isTempOf(const QByteArray &entry, const QByteArray &target) {
-    if (entry.size() < target.size() + 7 || entry.size() > target.size() + kTempSuffix) return false;
+    if (entry.size() != target.size() + kTempSuffix) return false;
     if (!entry.startsWith(target) || entry[target.size()] != '.') return false;
-    for (qsizetype i = target.size() + 1; i < entry.size(); ++i)
+    const qsizetype pid = target.size() + 1, random = pid + 8;
+    for (qsizetype i = pid; i < random; ++i)
+        if (!((entry[i] >= '0' && entry[i] <= '9') || (entry[i] >= 'a' && entry[i] <= 'f'))) return false;
+    for (qsizetype i = random; i < entry.size(); ++i)
         if (!isAlnum(entry[i])) return false;
     return true;
 }

@@ -12,8 +12,9 @@
 
 namespace state::files {
 
-// The longest ending a temporary adds to the name it stands for:
-// "." + 8 hex digits of the process id + 6 random letters or digits.
+// The ending a temporary adds to the name it stands for, always of this
+// length: "." + 8 lower-case hex digits of the process id + 6 random
+// letters or digits ("3101.ucd.00003f2aXk9Q2m").
 constexpr int kTempSuffix = 15;
 // The hold file of a progress file is its name + this ending (see
 // CodeHold.h); with its own temporaries it is the longest name beside a
@@ -31,10 +32,10 @@ constexpr int kStaleTempSeconds = 600;
 QByteArray tempNameFor(const QByteArray &target);
 
 // Whether entry (a name without folder) is a temporary of target (a name
-// without folder): target + "." + 6 to 14 ASCII letters or digits.  The
-// shorter form is what earlier versions wrote.  A progress file, hold file
-// or temporary of another code never matches, because their endings hold
-// a dot.
+// without folder) in exactly the form tempNameFor makes: target + "." + 8
+// lower-case hex digits + 6 ASCII letters or digits.  Anything else beside
+// a progress file (a teacher's "3101.ucd.backup" or "3101.ucd.20261207",
+// another code's files) is never taken for one.
 bool isTempOf(const QByteArray &entry, const QByteArray &target);
 
 // Removes, from folder, the regular files that are temporaries of one of

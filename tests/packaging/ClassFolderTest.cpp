@@ -82,6 +82,10 @@ TEST_F(ClassFolderSetting, SearchesTheUsersConfigurationThenEachSystemFolder) {
     EXPECT_EQ(from, user);
     writeFile(user, "\xEF\xBB\xBF[class]\r\nfolder=/srv/bom\r\n");  // a byte-order mark, Windows line ends
     EXPECT_EQ(platform::configuredClassFolder(&from), "/srv/bom");
+    for (const char *comment : {"; 2-1組", "# 2-1"}) {  // a comment after the section's name
+        writeFile(user, "[class] " + QByteArray(comment) + "\nfolder=/srv/c\n");
+        EXPECT_EQ(platform::configuredClassFolder(&from), "/srv/c") << comment;
+    }
 }
 
 // A setting file that is there but names no folder the way it means to is
@@ -90,7 +94,11 @@ TEST_F(ClassFolderSetting, SearchesTheUsersConfigurationThenEachSystemFolder) {
 // FIFO in its place is refused at once (the alarm ends a wait on it).
 TEST_F(ClassFolderSetting, ASettingThatMeansAFolderButNamesNoneIsReported) {
     writeFile(system2, "[class]\nfolder=/srv/pomurin/2-1\n");
+    const char16_t utf16[] = u"\uFEFF[class]\nfolder=/srv/x\n";
     const std::pair<QByteArray, QString> cases[] = {
+        {QByteArray(reinterpret_cast<const char *>(utf16), sizeof utf16 - 2),
+         "UTF-8 のテキストではありません（UTF-16 などで保存されています）"},
+        {QByteArray(64 * 1024, '#') + "\n[class]\nfolder=/srv/x\n", "設定ファイルとしては長すぎます（64 KiB まで）"},
         {"[Class]\nfolder=/srv/x\n", "見出し [Class] は [class] と書いてください"},
         {"[class]\nFolder = /srv/x\n", "Folder は folder と小文字で書いてください"},
         {"folder=/srv/x\n", "folder の前に [class] の見出しがありません"},

@@ -214,9 +214,11 @@ grep -qF "$(cd "$root" && pwd -P)/usr/share/pomurin20" <<<"$help" && ok "program
 [ "$("$root/usr/bin/pomurin20" --version)" = "pomurin20 $version" ] && ok "program version $version" \
   || fail "version: $("$root/usr/bin/pomurin20" --version) vs $version"
 # A wrong command line ends with 2 and says why, before any window.
+# An option in the place of a value is no value.
 for args in "--no-such-option:unknown argument '--no-such-option'" "--folder:--folder needs a folder" \
-            "--scale:--scale needs a value"; do
-  said=$(QT_QPA_PLATFORM=offscreen timeout 20 "$root/usr/bin/pomurin20" "${args%%:*}" 2>&1 >/dev/null)
+            "--scale:--scale needs a value" "--folder --no-sound:--folder needs a folder"; do
+  # shellcheck disable=SC2086  # the options are split at their blank
+  said=$(QT_QPA_PLATFORM=offscreen timeout 20 "$root/usr/bin/pomurin20" ${args%%:*} 2>&1 >/dev/null)
   status=$?
   [ $status -eq 2 ] && grep -qF -e "${args#*:}" <<<"$said" && ok "${args%%:*} at the end refused" \
     || fail "${args%%:*} at the end: status $status, said: $said"

@@ -5,11 +5,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -105,6 +107,18 @@ TEST_F(RealDialogs, NamesFromFilesAreShownAsTypedAndTheBoxFitsTheScreen) {
     }
 }
 
+// Ctrl+C in the box gives the message as written: a long path copied
+// from it has no break in it and exists.
+TEST_F(RealDialogs, CopyingAMessageGivesTheTextAsItIs) {
+    const QString text = "学習記録を入れるクラスのフォルダー\n/srv/" + QString(50, 'a') + "\nが使えません。";
+    whenDialogOpens([&](QWidget *w) {
+        QTest::keySequence(w->focusWidget() ? w->focusWidget() : w, QKeySequence::Copy);
+        buttonNamed(w, "OK")->click();
+    });
+    dialogs.showError(nullptr, text, "ぽむりん紀行20");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
+}
+
 TEST(FitForMessageBox, KeepsTwelveLinesOf120AndShortensLongerOnes) {
     const QString twelve = "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12";
     EXPECT_EQ(platform::fitForMessageBox(twelve), twelve);
@@ -122,6 +136,9 @@ TEST(FitForMessageBox, KeepsTwelveLinesOf120AndShortensLongerOnes) {
         {face.repeated(31), face.repeated(30) + zw + face},
     };
     for (const auto &[text, fitted] : runs) EXPECT_EQ(platform::fitForMessageBox(text), fitted) << text.toStdString();
+    // Names from other machines: escape sequences and direction overrides as marks.
+    EXPECT_EQ(platform::visibleText("a\x1b[31m\u202Eb\nc"), "a<U+001B>[31m<U+202E>b<U+000A>c");
+    EXPECT_EQ(platform::visibleText("a\x1b[31m\u202Eb\nc", true), "a<U+001B>[31m<U+202E>b\nc");
 }
 
 TEST_F(RealDialogs, InputBoxGivesTheTextOnOkAndNothingOnCancel) {

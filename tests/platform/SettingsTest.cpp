@@ -114,6 +114,19 @@ TEST_F(Settings, ScaleComesFromTheEnvironmentTheOptionTheUsersFileTheSystemsFile
     }
 }
 
+// Qt's scale from the environment outside 1 to 3 (one crashed, others left
+// no window or one far larger than the screen) is named and taken away
+// before Qt reads it; 1 to 3 stays.
+TEST(EnvironmentScale, OutsideOneToThreeIsNamedAndNotUsed) {
+    for (const char *value : {"-1", "0", "nan", "inf", "1e308", "20", "2x", "0.99", "1", "3", "1.5"}) {
+        const EnvVar env("QT_SCALE_FACTOR", value);
+        const bool usable = QByteArray("1 3 1.5").split(' ').contains(QByteArray(value));
+        EXPECT_EQ(platform::dropUnusableEnvironmentScale(),
+                  usable ? "" : QString("QT_SCALE_FACTOR \"%1\" is not a number from 1 to 3; it is not used").arg(value));
+        EXPECT_EQ(qgetenv("QT_SCALE_FACTOR"), usable ? QByteArray(value) : QByteArray()) << value;
+    }
+}
+
 TEST_F(Settings, SoundIsOffByTheOptionOrTheFirstFileThatSaysSo) {
     // --no-sound, the user's and the system's file; the sound on, the warnings.
     const std::tuple<bool, const char *, const char *, bool, QStringList> rows[] = {

@@ -48,15 +48,16 @@ void age(const QString &name, int ago) {
 }
 
 // Another program's hold on code as it would write it (or damaged text,
-// with no host; without a machine id as earlier versions wrote it), last
-// renewed ago seconds back.
-void plantHold(const QString &code, const QString &host, qint64 pid, int ago, const QByteArray &machine = {}) {
+// with no host; without a machine id as earlier versions wrote it; more:
+// its boot and process namespace lines), last renewed ago seconds back.
+void plantHold(const QString &code, const QString &host, qint64 pid, int ago, const QByteArray &machine = {},
+               const QByteArray &more = {}) {
     const QString name = code + ".ucd.hold";
     QFile f(name);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(host.isEmpty() ? QByteArray("\x01\x02 garbage")
                            : "pomurin20 hold\nhost " + host.toUtf8() +
-                                 (machine.isEmpty() ? QByteArray() : "\nmachine " + machine) + "\npid " +
+                                 (machine.isEmpty() ? QByteArray() : "\nmachine " + machine) + more + "\npid " +
                                  QByteArray::number(pid) +
                                  "\ntoken 0123456789abcdef0123456789abcdef\ntime 2026-01-01T00:00:00Z\n");
     f.close();
@@ -121,19 +122,27 @@ TEST(CodeHoldFile, LiveHoldsRefuseStaleOnesAreTakenOver) {
         qint64 pid;
         int ago;
         Outcome expected;
-        QByteArray machine = {};
+        QByteArray machine = {}, more = {};
     };
     const QString here = QSysInfo::machineHostName();
-    const QByteArray clone = "0123456789abcdef0123456789abcdef";
-    ASSERT_NE(CodeHold::machineId(), clone);
+    const QByteArray clone = "0123456789abcdef0123456789abcdef", id = CodeHold::machineId();
+    ASSERT_NE(id, clone);
+    ASSERT_FALSE(CodeHold::bootId().isEmpty());
+    const QByteArray thisBoot = "\nboot " + CodeHold::bootId(), thisNamespace = "\npidns " + CodeHold::processNamespace();
     const Case cases[] = {
         {"another machine, renewed just now", "pc-12", 4711, 0, Outcome::InUse},
         {"another machine, last renewed 115 s ago", "pc-12", 4711, 115, Outcome::InUse},
         {"another machine that stopped renewing 125 s ago", "pc-12", 4711, 125, Outcome::Held},
         {"another program on this machine that runs", here, ::getppid(), 0, Outcome::InUse},
-        {"a program on this machine that has ended", here, endedProcess(), 0, Outcome::Held, CodeHold::machineId()},
+        {"a program on this machine that has ended", here, endedProcess(), 0, Outcome::Held, id, thisBoot + thisNamespace},
+        // Not provably this machine, boot and namespace: its process cannot
+        // be looked for, so the hold stands until it is 2 minutes old.
         {"an earlier version's hold (no machine id) of a program here that has ended", here, endedProcess(), 0,
-         Outcome::Held},
+         Outcome::InUse},
+        {"a clone with the same machine id, renewed just now", here, endedProcess(), 0, Outcome::InUse, id,
+         "\nboot 00000000-0000-0000-0000-000000000000" + thisNamespace},
+        {"another process namespace here, renewed 115 s ago", here, endedProcess(), 115, Outcome::InUse, id,
+         thisBoot + "\npidns pid:[1]"},
         // A cloned disk image: the same host name, and a process id that
         // means nothing here.
         {"a clone of this machine, renewed just now", here, endedProcess(), 0, Outcome::InUse, clone},
@@ -143,7 +152,7 @@ TEST(CodeHoldFile, LiveHoldsRefuseStaleOnesAreTakenOver) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         QDir().remove("p.ucd.hold");
-        plantHold("p", c.host, c.pid, c.ago, c.machine);
+        plantHold("p", c.host, c.pid, c.ago, c.machine, c.more);
         const QByteArray before = readAll("p.ucd.hold");
         CodeHold hold;
         CodeHold::Holder holder;
@@ -222,6 +231,13 @@ TEST(CodeHoldFile, RenewalKeepsTheHoldFreshAndGivesUpOneTakenOver) {
         EXPECT_EQ(entriesHere(), QStringList{"3103.ucd.hold"});
         QFile::remove("3103.ucd.hold");
     }
+    // Taken over and released by the other program meanwhile: a hold that
+    // vanished is lost, never made again.
+    ASSERT_EQ(hold.acquire("3103.ucd"), Outcome::Held);
+    ASSERT_TRUE(QFile::remove("3103.ucd.hold"));
+    hold.renewTimer().fire();
+    EXPECT_FALSE(hold.mayStillSave());
+    EXPECT_EQ(entriesHere(), QStringList());
 }
 
 TEST(CodeHoldFile, AHoldThatCannotBeWrittenDoesNotStopTheGame) {
@@ -268,6 +284,10 @@ TEST_F(HeldCodeAtTheStartMenu, ACodeInPlayElsewhereIsAskedAgainAndAStaleHoldOnPm
     for (const int n : {40, 41})  // a host name of 41 characters or more is shortened to 39 and "…"
         EXPECT_EQ(screens::inUseText({QString(n, 'x'), {}, 1, {}}), "このコードは今ほかのコンピューター（" +
                   (n == 40 ? QString(40, 'x') : QString(39, 'x') + "…") + "）で使われています。");
+    // Never cut inside a character of two UTF-16 units; a direction or
+    // control character is shown as a mark, as in the teacher's window.
+    EXPECT_EQ(screens::inUseText({QString(38, 'x') + "😀yy"}), "このコードは今ほかのコンピューター（" + QString(38, 'x') + "…）で使われています。");
+    EXPECT_EQ(screens::inUseText({"pc\u202E21\x1b"}), "このコードは今ほかのコンピューター（pc<U+202E>21<U+001B>）で使われています。");
     // The other pupil's save is untouched; this one plays pm.
     EXPECT_EQ(readAll("3104.ucd"), progress);
     EXPECT_EQ(state::session().userCode, "pm");
@@ -290,6 +310,39 @@ TEST_F(HeldCodeAtTheStartMenu, ACodeInPlayElsewhereIsAskedAgainAndAStaleHoldOnPm
     EXPECT_EQ(readAll("pm.ucd"), lastGood);
 }
 
+// Machine 1 slept past its hold's expiry while the pupil went on with the
+// code on machine 2 and saved there.  Whatever the hold says (here still
+// machine 1's), machine 1's next save leaves the newer file byte for byte,
+// says the code is in use elsewhere, and is never made again this run.
+TEST_F(HeldCodeAtTheStartMenu, AGameWhoseFileChangedUnderItNeverWritesOverIt) {
+    screens::showScreen(screens::ScreenId::StartMenu);
+    auto *menu = open<screens::StartMenu>(ScreenId::StartMenu);
+    ASSERT_TRUE(menu);
+    dialogs.inputAnswers = {"c5"};
+    click(menu->newRunButton);
+    settle();
+    auto *quiz = open<screens::QuizScreen>(ScreenId::FirstQuiz);
+    ASSERT_TRUE(quiz);
+    state::Session newer;
+    newer.userCode = "c5";
+    newer.question = 9;
+    newer.score = 24000;
+    QFile written("c5.ucd.machine2");
+    ASSERT_TRUE(written.open(QIODevice::WriteOnly) && written.write(state::progress::render(newer)) > 0);
+    written.close();
+    ASSERT_EQ(::rename("c5.ucd.machine2", "c5.ucd"), 0);
+    const QByteArray theirs = readAll("c5.ucd");
+
+    click(quiz->helpButton);  // HELP saves before the tutor opens
+    settle();
+    EXPECT_EQ(dialogs.calls.last(), "error|進み具合を保存できませんでした。\nこのコードは今ほかのところで使われています。\n"
+                                    "前に保存したところまでは、そのまま残っています。|ぽむりん紀行20");
+    EXPECT_TRUE(platform::forms::programEnded());
+    EXPECT_EQ(readAll("c5.ucd"), theirs);
+    EXPECT_THROW(state::progress::save(state::session()), state::ProgressChanged);
+    EXPECT_EQ(readAll("c5.ucd"), theirs);
+}
+
 // The protected set-up: a class folder with the sticky bit (3770), where
 // only a file's owner may replace it.  Holds are 0640; a code another
 // account made is refused at the start menu, and its stale hold is not
@@ -310,7 +363,9 @@ TEST_F(HeldCodeAtTheStartMenu, InAStickyClassFolderACodeBelongsToTheAccountThatM
     // The code, its hold's owner (0: no hold) and age, what this account gets.
     const std::tuple<const char *, uid_t, int, Outcome> cases[] = {
         {"a", 0, 0, Outcome::Held}, {"b", kTheirs, 300, Outcome::OtherAccount}, {"c", kTheirs, 0, Outcome::InUse},
-        {"d", kTheirs, 300, Outcome::Unavailable}, {"e", kMine, 300, Outcome::Held}};
+        {"d", kTheirs, 300, Outcome::Unavailable}, {"e", kMine, 300, Outcome::Held},
+        // Another account's fresh hold on this account's file blocks nothing.
+        {"d", kTheirs, 0, Outcome::Unavailable}};
     for (const auto &[code, owner, ago, expected] : cases) {
         if (owner) {
             plantHold(code, "pc-12", 4711, ago);

@@ -56,4 +56,24 @@ TEST_F(UserCodeEntry, InvisibleOrBrokenCodesAreAskedAgain) {
     EXPECT_EQ(QDir(".").entryList({"*.ucd"}), QStringList{"ok.ucd"});
 }
 
+// Cancel means "pm": when another program plays pm, the refusal brings the
+// start menu back instead of the box for ever.
+TEST_F(UserCodeEntry, CancelWhilePmIsInUseElsewhereBringsBackTheStartMenu) {
+    QFile hold("pm.ucd.hold");
+    ASSERT_TRUE(hold.open(QIODevice::WriteOnly) && hold.write("pomurin20 hold\nhost pc-03\npid 12\ntoken 1\n") > 0);
+    hold.close();
+    screens::StartMenu *start = menu();
+    ASSERT_TRUE(start);
+    for (QPushButton *button : {start->newRunButton, start->continueButton}) {
+        dialogs.calls.clear();
+        dialogs.inputAnswers = {"", "3201"};
+        click(button);
+        settle();
+        EXPECT_EQ(dialogs.calls.size(), 2);  // asked, refused: not asked again
+        EXPECT_EQ(open<screens::StartMenu>(ScreenId::StartMenu), start);
+        EXPECT_FALSE(state::session().resumed);
+    }
+    EXPECT_EQ(QDir(".").entryList({"*.ucd"}), QStringList());
+}
+
 }  // namespace

@@ -324,6 +324,35 @@ TEST(ProgressFile, SaveOverwritesAnExistingFile) {
     EXPECT_EQ(readAll("abc123.ucd").count("\r\n"), 31);
 }
 
+// A file another program changed after this one read or wrote it (replaced
+// by its save, or written in place) is left as it is, then and ever.
+TEST(ProgressFile, AFileChangedSinceThisProgramSawItIsNeverWrittenOver) {
+    for (const int change : {0, 1}) {
+        SCOPED_TRACE(change);
+        Session m = workedExample();
+        m.userCode = QString::number(change);
+        progress::save(m);
+        if (change == 1) progress::load(m);  // read last, rather than written
+        Session other = m;
+        other.score = 45000;
+        const QString name = m.userCode + ".ucd";
+        if (change == 0) {  // another program's save: a new file renamed into place
+            writeFile(name + ".new", progress::render(other));
+            ASSERT_EQ(::rename(qPrintable(name + ".new"), qPrintable(name)), 0);
+        }
+        if (change == 1) {
+            QFile f(name);  // the same file, the same size, another score
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.write(progress::render(other).left(8)) == 8);
+        }
+        const QByteArray theirs = readAll(name);
+        for (int again = 0; again < 2; ++again) {
+            EXPECT_THROW(progress::save(m), ProgressChanged);
+            EXPECT_EQ(readAll(name), theirs);
+        }
+    }
+    EXPECT_EQ(QDir(".").entryList(QDir::Files), QStringList({"0.ucd", "1.ucd"}));
+}
+
 QString utf16(std::initializer_list<char16_t> units) {
     QString s;
     for (char16_t u : units) s += QChar(u);

@@ -127,7 +127,6 @@ TEST(SharedFolderSave, OnlyClearlyStaleTemporariesOfTheSameFileAreRemoved) {
     EXPECT_NE(files::tempNameFor("abc.ucd"), files::tempNameFor("abc.ucd"));
     const QList<QByteArray> removed = {
         files::tempNameFor("abc.ucd"),  // a save killed 11 minutes ago
-        "abc.ucd.Qx9Zk3",               // the same from an earlier version
         "abc.ucd.hold.0000a1b2Hd5Tm2",  // a hold being renewed when the machine died
     };
     QStringList kept = {
@@ -136,6 +135,8 @@ TEST(SharedFolderSave, OnlyClearlyStaleTemporariesOfTheSameFileAreRemoved) {
         "abc.ucd.0000a1b2Ahead1",  // written by a machine whose clock runs a minute ahead
         "abc.ucd.notes",           // not a temporary's name
         "abc.ucd.bak1",
+        // A teacher's copies: only the exact form this program makes goes.
+        "abc.ucd.backup", "abc.ucd.20261207", "abc.ucd.hold.backup", "abc.ucd.Qx9Zk3", "abc.ucd.0000A1B2Hd5Tm2",
         "abc.ucd.hold",            // a hold is not a temporary
         "xyz.ucd.0000a1b2Qx9Zk3",  // another code's, left to its own saves
         "abc.ucd.x.ucd",           // the progress file of the code "abc.ucd.x"

@@ -9,11 +9,14 @@ namespace screens {
 
 namespace {
 
-// A host name as written by another machine: shown shortened, so that a
-// long one keeps the message box small.
+// A host name as written by another machine: shortened, so that a long
+// one keeps the message box small (never between the two halves of a
+// character), and with control and direction characters shown as marks.
 QString shortHost(const QString &host) {
     constexpr qsizetype kLongest = 40;
-    return host.size() <= kLongest ? host : host.left(kLongest - 1) + QStringLiteral("…");
+    if (host.size() <= kLongest) return platform::visibleText(host);
+    const qsizetype kept = host[kLongest - 2].isHighSurrogate() ? kLongest - 2 : kLongest - 1;
+    return platform::visibleText(host.left(kept)) + QStringLiteral("…");
 }
 
 const QString kAnother = QStringLiteral("\n別のコードを入れてください。");

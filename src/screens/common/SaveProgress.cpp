@@ -9,20 +9,37 @@
 
 namespace screens {
 
+namespace {
+
+// The code is another program's now: nothing more is saved, and the
+// pupil is told that the last good save (theirs or this one's) stays.
+void failTaken(const state::CodeHold::Holder &taker) {
+    platform::forms::fail(QStringLiteral("進み具合を保存できませんでした。\n%1\n"
+                                         "前に保存したところまでは、そのまま残っています。")
+                              .arg(inUseText(taker)));
+}
+
+}  // namespace
+
 bool saveProgressOrFail() {
     // A program whose hold another has taken over (its own went stale:
-    // the network dropped, or a clone of this machine) saves no more: the
-    // other program's saves, and this one's last good save, stay.
+    // the network dropped, the machine slept, or a clone of this machine)
+    // or whose hold vanished saves no more: the other program's saves,
+    // and this one's last good save, stay.
     state::CodeHold::Holder taker;
     if (!state::codeHold().mayStillSave(&taker)) {
-        platform::forms::fail(QStringLiteral("進み具合を保存できませんでした。\n%1\n"
-                                             "前に保存したところまでは、そのまま残っています。")
-                                  .arg(inUseText(taker)));
+        failTaken(taker);
         return false;
     }
     try {
         state::progress::save(state::session());
         return true;
+    } catch (const state::ProgressChanged &) {
+        // Whatever the hold says, the file holds another program's newer
+        // save; the hold names that program when it is still there.
+        state::codeHold().mayStillSave(&taker);
+        failTaken(taker);
+        return false;
     } catch (const std::exception &e) {
         platform::forms::fail(
             QStringLiteral("進み具合を保存できませんでした。\n%1").arg(QString::fromUtf8(e.what())));

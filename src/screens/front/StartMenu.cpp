@@ -34,15 +34,18 @@ StartMenu::StartMenu()
     connect(continueButton, &QPushButton::clicked, this, &StartMenu::continueClicked);
 }
 
-QString StartMenu::askCode(const QString &title) {
+std::optional<QString> StartMenu::askCode(const QString &title) {
     // A code that cannot safely name a file in the working directory is
     // refused: the box comes back empty and nothing is read or written.
     for (;;) {
         const QString code = platform::dialogs().inputBox(this, kPrompt, title);
         if (!code.isEmpty() && !state::progress::isAcceptableCode(code)) continue;
-        // One code, one player: a code another running program holds is asked again.
+        // One code, one player: a code another running program holds is
+        // asked again.  Cancel gives the empty code, so a refused "pm"
+        // would bring the box back for ever: the start menu stays instead.
         const QString stem = state::progress::normalizedCode(code);
         if (claimCode(this, stem.isEmpty() ? kDefaultStem : stem)) return stem;
+        if (stem.isEmpty()) return std::nullopt;
     }
 }
 
@@ -67,8 +70,9 @@ void StartMenu::newRunClicked() {
             m.misses[i] = 0;
             m.answerTimes[i] = 0;
         }
-        const QString code = askCode(QStringLiteral("ユーザーコード入力"));
-        m.userCode = code.isEmpty() ? kDefaultStem : code;
+        const std::optional<QString> code = askCode(QStringLiteral("ユーザーコード入力"));
+        if (!code) return;
+        m.userCode = code->isEmpty() ? kDefaultStem : *code;
         // Before the hand-over: the quiz screen reads the file on opening.
         // A failed save is named, not trapped silently, so the learner
         // knows the progress is not kept.
@@ -84,7 +88,12 @@ void StartMenu::continueClicked() {
     state::Session &m = state::session();
     m.resumed = true;
     try {
-        const QString code = askCode(QStringLiteral("  ユーザーコード入力"));
+        const std::optional<QString> asked = askCode(QStringLiteral("  ユーザーコード入力"));
+        if (!asked) {
+            m.resumed = false;  // not continued after all
+            return;
+        }
+        const QString code = *asked;
         if (!code.isEmpty()) {
             m.userCode = code;
             try {

@@ -6,6 +6,8 @@
 
 #include "platform/Form.h"
 
+#include <optional>
+
 namespace screens {
 
 class StartMenu : public platform::Form {
@@ -19,8 +21,10 @@ public:
     QPushButton *newRunButton, *continueButton;
 
 private:
-    // Shows the input box until the code is empty or can name a file.
-    QString askCode(const QString &title);
+    // Shows the input box until the code is empty or can name a file and
+    // is not in use elsewhere.  Nothing when the empty code ("pm", also
+    // what Cancel gives) is refused: the start menu stays.
+    std::optional<QString> askCode(const QString &title);
     void handOver();
     void trapped();
 };
