@@ -142,8 +142,14 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     QStringList questions;
     for (int q = 1; q <= 30; ++q) questions << QString::number(q);
     EXPECT_EQ(shownHeadings(table),
-              QStringList({"コード", "到達問題", "得点", "ミス合計", "合計時間", "プレイ中の端末", "状態"}));
-    EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("missGrid")), QStringList{"コード"} + questions);
+              QStringList({"コード", "要支援", "到達問題", "得点", "ミス合計", "合計時間", "プレイ中の端末", "状態"}));
+    EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("missGrid")), QStringList({"コード", "要支援"}) + questions);
+    EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("lessonTable")),
+              QStringList({"コード", "進んだ問題", "増えたミス", "プレイ時間"}));
+    const auto tip = [table](int column) { return table->model()->headerData(column, Qt::Horizontal, Qt::ToolTipRole); };
+    EXPECT_EQ(tip(ClassModel::Reached), "いま取り組んでいる問題の番号です（30問目まで）");
+    EXPECT_EQ(tip(ClassModel::Score), "正解で3000点ふえ、ミスで3000点へり、ルーレットでも増減します。マイナスになることもあります");
+    EXPECT_EQ(tip(ClassModel::Seconds), "終わった問題にかかった時間の合計です（いま取り組んでいる問題の時間は入りません）");
     // A question's heading: its title read with its number, what it asks shown.
     const int q12 = ClassModel::FirstQuestion + 11;
     EXPECT_EQ(table->model()->headerData(q12, Qt::Horizontal, Qt::AccessibleTextRole).toString(), "問12　√をふくむ式の展開");
