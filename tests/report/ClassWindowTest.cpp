@@ -159,6 +159,60 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     EXPECT_EQ(snapshot("class"), before);
 }
 
+// この時間: what each pupil did since the lesson's start, fewest questions
+// advanced first (a new file and a course begun again count from nothing);
+// the start is kept in the teacher's data folder, never the class folder,
+// and a window opened again within two hours carries on; 授業を始める restarts.
+TEST_F(ClassWindowTest, ThisLessonCountsFromItsStartKeptInTheTeachersDataFolder) {
+    const auto names = [] {
+        QStringList n = QDir("class").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        n.sort();
+        return n;
+    };
+    QStringList expected = names() << "20.ucd";
+    expected.sort();
+    window = std::make_unique<ClassWindow>(dialogs, "pages", nullptr, "data");
+    ASSERT_TRUE(opened());
+    auto *label = window->findChild<QLabel *>("lessonTotals");
+    const QString start = window->model().lesson().start.toLocalTime().toString("HH:mm");
+    EXPECT_EQ(label->text(), "授業の始め " + start + " から　5 人で　進んだ問題 0 問・増えたミス 0 回・プレイ時間 0秒");
+    saveLikeTheGame("class", "2", pupilOn(7, 0));  // from question 4: 3 on, 3 misses more, 45 s more
+    saveLikeTheGame("class", "3", pupilOn(2, 0));  // from 5 back to 2: begun again
+    writePupil("class", "20", pupilOn(3, 0));      // new
+    window->live().rescan();
+    ASSERT_TRUE(rowShows("20", ClassModel::Advanced, "3"));
+    const auto rows = [](const ClassWindow &w) {
+        QStringList shown;
+        const QAbstractItemModel *m = w.findChild<QTableView *>("lessonTable")->model();
+        for (int r = 0; r < m->rowCount(); ++r) {
+            QStringList cells;
+            for (int c : {ClassModel::Code, ClassModel::Advanced, ClassModel::AddedMisses, ClassModel::LessonTime})
+                cells << m->index(r, c).data().toString();
+            shown << cells.join(' ');
+        }
+        return shown;
+    };
+    const QStringList lesson{"1 0 0 0秒", "10 0 0 0秒", "山田 0 0 0秒", "3 2 2 11秒", "2 3 3 45秒", "20 3 4 23秒"};
+    EXPECT_EQ(rows(*window), lesson);
+    EXPECT_EQ(label->text(), "授業の始め " + start + " から　6 人で　進んだ問題 8 問・増えたミス 9 回・プレイ時間 1分19秒");
+    const QStringList kept = QDir("data").entryList(QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(kept[0].startsWith("授業-") && kept[0].endsWith(".json")) << kept[0].toStdString();
+    EXPECT_EQ(names(), expected);
+
+    window = std::make_unique<ClassWindow>(dialogs, "pages", nullptr, "data");
+    ASSERT_TRUE(opened());
+    EXPECT_EQ(rows(*window), lesson);
+    const QString file = "data/" + kept[0], folder = window->model().folder();
+    const QDateTime began = window->model().lesson().start;
+    EXPECT_TRUE(loadLesson(file, folder, began.addSecs(2 * 3600 - 1)).started());
+    EXPECT_FALSE(loadLesson(file, folder, began.addSecs(2 * 3600)).started());
+    EXPECT_FALSE(loadLesson(file, folder + "/other", began).started());
+    button("lessonButton")->click();
+    EXPECT_EQ(rows(*window).filter(" 0 0 0秒").size(), 6);
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
 TEST_F(ClassWindowTest, APupilsSaveShowsByNotificationAndByTheRegularLook) {
     EXPECT_EQ(LiveFolder().rescanInterval(), 5 * 1000);  // unless a test sets it
     ASSERT_TRUE(opened());

@@ -224,12 +224,13 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     lessonTable_->setAlternatingRowColors(true);
     lessonTable_->setWordWrap(false);
     lessonTable_->verticalHeader()->hide();
-    lessonTable_->horizontalHeader()->setStretchLastSection(true);
+    lessonTable_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lessonTable_->verticalHeader()->setDefaultSectionSize(lessonTable_->fontMetrics().height() + 6);
     {
         const QFontMetrics fm = lessonTable_->fontMetrics();
         lessonTable_->setColumnWidth(ClassModel::Code, fm.horizontalAdvance(QStringLiteral("あいうえおかきく")) + 16);
-        for (int c = ClassModel::Advanced; c < ClassModel::LessonTime; ++c)
-            lessonTable_->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("進んだ問題")) + 28);
+        for (int c = ClassModel::Advanced; c <= ClassModel::LessonTime; ++c)
+            lessonTable_->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("進んだ問題")) + 40);
     }
     auto *lessonTop = new QHBoxLayout;
     lessonTop->addWidget(lessonLabel_, 1);
@@ -300,8 +301,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         progress_->setRange(0, total);
         progress_->setValue(done);
     });
-    connect(&model_, &ClassModel::dataChanged, this, &ClassWindow::showLessonTotals);
-    connect(&model_, &ClassModel::modelReset, this, &ClassWindow::showLessonTotals);
+    connect(&model_, &ClassModel::summaryChanged, this, &ClassWindow::showLessonTotals);  // after every look
     connect(&model_, &ClassModel::summaryChanged, this, [this] {
         const ClassSummary &s = model_.summary();
         missChart_->setValues(s.averageMisses);
