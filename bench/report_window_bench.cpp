@@ -11,7 +11,10 @@
 // and one paint).  "one change" runs from the look that the folder's
 // notification would start until the changed row is shown.  The parts
 // are the scanner alone (the worker's share) and the model's update (the
-// interface thread's share).
+// interface thread's share).  "要支援 and この時間" runs from the look after
+// a playing pupil's save (40 pupils hold their codes) until the window has
+// that pupil marked 要支援 and the lesson's figures grown: a save reaches
+// both within one look, and its processor time is that look's.
 #include "report/window/ClassModel.h"
 #include "report/window/ClassWindow.h"
 #include "report/window/FolderScanner.h"
@@ -21,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -77,9 +81,15 @@ int main(int argc, char **argv) {
     QRandomGenerator random(21);  // for the changes
 
     Step open{"open: folder to full table", {}}, openCpu{"open, CPU", {}}, change{"one change: save to row shown", {}},
-        changeCpu{"one change, CPU", {}}, scanAll{"  scanner, every file", {}}, scanOne{"  scanner, one changed file", {}},
+        changeCpu{"one change, CPU", {}}, help{"help mark and lesson: save to both shown", {}},
+        helpCpu{"help mark and lesson, CPU", {}}, scanAll{"  scanner, every file", {}}, scanOne{"  scanner, one changed file", {}},
         applyAll{"  model and sorted view, all rows", {}}, applyOne{"  model and sorted view, one row", {}};
+    const int playing = std::min(files, 40);
     for (int r = 0; r < rounds; ++r) {
+        // Pupils playing now: their games renewed their holds a moment ago.
+        for (int n = 0; n < playing; ++n)
+            write(fileOf(dir.path(), n) + QStringLiteral(".hold"),
+                  QStringLiteral("pomurin20 hold\nhost PC-%1\npid 1\ntoken 00ff\n").arg(n).toUtf8());
         // The whole window.
         NoDialogs dialogs;
         report::window::ClassWindow window(dialogs, pages.path());
@@ -106,6 +116,25 @@ int main(int argc, char **argv) {
         change.ms.push_back(t.nsecsElapsed() / 1e6);
         changeCpu.ms.push_back(cpuMs() - cpu);
 
+        // A playing pupil saves four misses on every question up to 30:
+        // more than any file had at the lesson's start.
+        const int p = 1 + r % (playing - 1);
+        state::Session stuck;
+        stuck.question = 30;
+        for (int q = 1; q <= 30; ++q) stuck.misses[q] = 4;
+        save(fileOf(dir.path(), p), state::progress::render(stuck));
+        cpu = cpuMs();
+        t.restart();
+        window.live().rescan();
+        if (!waitRefreshed(window)) return 1;
+        help.ms.push_back(t.nsecsElapsed() / 1e6);
+        helpCpu.ms.push_back(cpuMs() - cpu);
+        const int row = window.model().rowOfCode(QFileInfo(fileOf(dir.path(), p)).completeBaseName());
+        if (row < 0 || !window.model().help(row).needed || window.model().lessonFigures(row).misses <= 0) {
+            std::fprintf(stderr, "the save of pupil %d was not shown within one look\n", p);
+            return 1;
+        }
+
         // The parts, without the window.
         report::window::FolderScanner scanner;
         report::window::ClassModel model;
@@ -131,6 +160,7 @@ int main(int argc, char **argv) {
         }
     }
     std::printf("%d progress files, %d rounds\n", files, rounds);
-    for (const Step *s : {&open, &openCpu, &scanAll, &applyAll, &change, &changeCpu, &scanOne, &applyOne}) print(*s, 34);
+    for (const Step *s : {&open, &openCpu, &scanAll, &applyAll, &change, &changeCpu, &scanOne, &applyOne, &help, &helpCpu})
+        print(*s, 44);
     return 0;
 }

@@ -8,6 +8,9 @@
 //   report_window_shot <folder> <out.png> tooltip <q>
 //                                               the whole screen: the grid with the
 //                                               tooltip of question q's heading
+//   report_window_shot <folder> <out.png> tooltip 0
+//                                               the whole screen: the list with the
+//                                               tooltip of the first 要支援 mark
 //   report_window_shot <folder> <out.png> explain <q> <steps>
 //                                               the whole screen: question q's
 //                                               explanation after <steps> clicks of 次へ
@@ -91,7 +94,18 @@ int main(int argc, char **argv) {
         window.setGeometry(screen->availableGeometry().adjusted(0, 0, -screen->availableGeometry().width() / 4, 0));
         const int q = args[3].toInt();
         window.chooseQuestion(q);
-        if (args[2] == "tooltip") {
+        if (args[2] == "tooltip" && q == 0) {
+            tabs->setCurrentIndex(0);
+            auto *table = window.findChild<QTableView *>(QStringLiteral("classTable"));
+            wait(300);
+            const QRect cell = table->visualRect(table->model()->index(0, report::window::ClassModel::Help));
+            window.activateWindow();
+            wait(200);
+            QCursor::setPos(table->viewport()->mapToGlobal(cell.center()) - QPoint(4, 0));
+            wait(100);
+            QCursor::setPos(table->viewport()->mapToGlobal(cell.center()));
+            wait(1500);
+        } else if (args[2] == "tooltip") {
             tabs->setCurrentIndex(1);
             auto *grid = window.findChild<QTableView *>(QStringLiteral("missGrid"));
             QHeaderView *header = grid->horizontalHeader();

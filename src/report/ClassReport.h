@@ -41,6 +41,10 @@ struct Pupil {
     // The machine playing this code at the moment (a live hold beside the
     // file), empty when nobody is.  Only the teacher's window looks.
     QString playingOn;
+    // Since when the file has shown the question it is on, in seconds on
+    // the folder's clock (the modification time of the first save seen
+    // with that question); 0 when unknown.  Only the teacher's window looks.
+    qint64 questionSince = 0;
 
     bool wasRead() const { return state != State::Unreadable; }
     // How many questions were reached: the question held to 0..30.

@@ -144,8 +144,14 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     QStringList questions;
     for (int q = 1; q <= 30; ++q) questions << QString::number(q);
     EXPECT_EQ(shownHeadings(table),
-              QStringList({"コード", "到達問題", "得点", "ミス合計", "合計時間", "プレイ中の端末", "状態"}));
-    EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("missGrid")), QStringList{"コード"} + questions);
+              QStringList({"コード", "要支援", "到達問題", "得点", "ミス合計", "合計時間", "プレイ中の端末", "状態"}));
+    EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("missGrid")), QStringList({"コード", "要支援"}) + questions);
+    EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("lessonTable")),
+              QStringList({"コード", "進んだ問題", "増えたミス", "プレイ時間"}));
+    const auto tip = [table](int column) { return table->model()->headerData(column, Qt::Horizontal, Qt::ToolTipRole); };
+    EXPECT_EQ(tip(ClassModel::Reached), "いま取り組んでいる問題の番号です（30問目まで）");
+    EXPECT_EQ(tip(ClassModel::Score), "正解で3000点ふえ、ミスで3000点へり、ルーレットでも増減します。マイナスになることもあります");
+    EXPECT_EQ(tip(ClassModel::Seconds), "終わった問題にかかった時間の合計です（いま取り組んでいる問題の時間は入りません）");
     // A question's heading: its title read with its number, what it asks shown.
     const int q12 = ClassModel::FirstQuestion + 11;
     EXPECT_EQ(table->model()->headerData(q12, Qt::Horizontal, Qt::AccessibleTextRole).toString(), "問12　√をふくむ式の展開");
@@ -159,6 +165,60 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     for (int r = 0; r < topics->rowCount(); ++r) reached << topics->item(r, TopicTable::Pupils)->text();
     EXPECT_EQ(reached, QStringList({"5 人", "3 人", "1 人", "1 人", "1 人", "1 人"}));
     EXPECT_EQ(snapshot("class"), before);
+}
+
+// この時間: what each pupil did since the lesson's start, fewest questions
+// advanced first (a new file and a course begun again count from nothing);
+// the start is kept in the teacher's data folder, never the class folder,
+// and a window opened again within two hours carries on; 授業を始める restarts.
+TEST_F(ClassWindowTest, ThisLessonCountsFromItsStartKeptInTheTeachersDataFolder) {
+    const auto names = [] {
+        QStringList n = QDir("class").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        n.sort();
+        return n;
+    };
+    QStringList expected = names() << "20.ucd";
+    expected.sort();
+    window = std::make_unique<ClassWindow>(dialogs, "pages", nullptr, "data");
+    ASSERT_TRUE(opened());
+    auto *label = window->findChild<QLabel *>("lessonTotals");
+    const QString start = window->model().lesson().start.toLocalTime().toString("HH:mm");
+    EXPECT_EQ(label->text(), "授業の始め " + start + " から　5 人で　進んだ問題 0 問・増えたミス 0 回・プレイ時間 0秒");
+    saveLikeTheGame("class", "2", pupilOn(7, 0));  // from question 4: 3 on, 3 misses more, 45 s more
+    saveLikeTheGame("class", "3", pupilOn(2, 0));  // from 5 back to 2: begun again
+    writePupil("class", "20", pupilOn(3, 0));      // new
+    window->live().rescan();
+    ASSERT_TRUE(rowShows("20", ClassModel::Advanced, "3"));
+    const auto rows = [](const ClassWindow &w) {
+        QStringList shown;
+        const QAbstractItemModel *m = w.findChild<QTableView *>("lessonTable")->model();
+        for (int r = 0; r < m->rowCount(); ++r) {
+            QStringList cells;
+            for (int c : {ClassModel::Code, ClassModel::Advanced, ClassModel::AddedMisses, ClassModel::LessonTime})
+                cells << m->index(r, c).data().toString();
+            shown << cells.join(' ');
+        }
+        return shown;
+    };
+    const QStringList lesson{"1 0 0 0秒", "10 0 0 0秒", "山田 0 0 0秒", "3 2 2 11秒", "2 3 3 45秒", "20 3 4 23秒"};
+    EXPECT_EQ(rows(*window), lesson);
+    EXPECT_EQ(label->text(), "授業の始め " + start + " から　6 人で　進んだ問題 8 問・増えたミス 9 回・プレイ時間 1分19秒");
+    const QStringList kept = QDir("data").entryList(QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(kept[0].startsWith("授業-") && kept[0].endsWith(".json")) << kept[0].toStdString();
+    EXPECT_EQ(names(), expected);
+
+    window = std::make_unique<ClassWindow>(dialogs, "pages", nullptr, "data");
+    ASSERT_TRUE(opened());
+    EXPECT_EQ(rows(*window), lesson);
+    const QString file = "data/" + kept[0], folder = window->model().folder();
+    const QDateTime began = window->model().lesson().start;
+    EXPECT_TRUE(loadLesson(file, folder, began.addSecs(2 * 3600 - 1)).started());
+    EXPECT_FALSE(loadLesson(file, folder, began.addSecs(2 * 3600)).started());
+    EXPECT_FALSE(loadLesson(file, folder + "/other", began).started());
+    button("lessonButton")->click();
+    EXPECT_EQ(rows(*window).filter(" 0 0 0秒").size(), 6);
+    EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
 TEST_F(ClassWindowTest, APupilsSaveShowsByNotificationAndByTheRegularLook) {
@@ -267,7 +327,7 @@ TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
 
 // A question chosen by a bar (its tooltip says what it asks), grid or list is
 // explained by the game's tutor and script, scaled to the window, stepped by
-// click and key, closed by Esc, 終了, EXIT or its last step; nothing else changes.
+// click and key, closed by Esc, EXIT or its last step; nothing else changes.
 TEST_F(ClassWindowTest, AChosenQuestionIsExplainedByTheTutorsOwnScriptAndNoFileChanges) {
     const QStringList before = snapshot("class");
     const QStringList here = QDir(".").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -300,12 +360,13 @@ TEST_F(ClassWindowTest, AChosenQuestionIsExplainedByTheTutorsOwnScriptAndNoFileC
     button("explainButton")->click();
     QPointer<ExplanationWindow> shown = window->findChild<ExplanationWindow *>();
     ASSERT_TRUE(shown);
-    // The bar names the question beside 戻る, left of the step and 終了.
+    // The bar names the question beside 戻る, left of the step; EXIT is the one close button.
     const auto *title = shown->page()->findChild<QLabel *>("questionTitle");
     EXPECT_EQ(title->text(), "問29　ｙの変域（ｘが０をふくむ）");
     EXPECT_GE(title->x(), shown->page()->findChild<QPushButton *>("backButton")->geometry().right());
     EXPECT_LE(title->geometry().right(), shown->page()->findChild<QLabel *>("stepLabel")->x());
     EXPECT_EQ(shown->page()->findChild<QLabel *>("stepLabel")->text(), "説明 0 / 5");
+    EXPECT_FALSE(shown->page()->findChild<QPushButton *>("closeButton"));
     screens::TutorScreen *tutor = shown->tutor();
     EXPECT_EQ(printedPieces(tutor->explanationBox), expectedPieces(29, 1, 0));
     EXPECT_EQ(tutor->speechBox->printed().size(), 3);
@@ -370,13 +431,11 @@ TEST_F(ClassWindowTest, AChosenQuestionIsExplainedByTheTutorsOwnScriptAndNoFileC
     shown->next();
     settle();
     EXPECT_FALSE(shown);
-    // The tutor's EXIT and 終了 close it too.
-    for (const bool exit : {true, false}) {
-        shown = window->explain();
-        (exit ? shown->tutor()->exitButton : shown->page()->findChild<QPushButton *>("closeButton"))->click();
-        settle();
-        EXPECT_FALSE(shown) << exit;
-    }
+    // The tutor's EXIT closes it too.
+    shown = window->explain();
+    shown->tutor()->exitButton->click();
+    settle();
+    EXPECT_FALSE(shown);
 
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(platform::forms::showLog().isEmpty());

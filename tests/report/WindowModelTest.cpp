@@ -297,3 +297,85 @@ TEST(TopicTable, ShowsEachTopicsFiguresAndMarksTheMost) {
                                  "関数ｙ＝ａｘ²|問27〜問30|1 人|0.00 回|0.00|"}));
     EXPECT_EQ(table.item(4, TopicTable::Name)->data(Qt::AccessibleTextRole).toString(), "２次方程式（いちばんミスが多い分野）");
 }
+
+// 要支援: a pupil playing now (a live hold) whose file has shown question 12
+// for 5 minutes or more, or who missed it 3 times or more; judged on the
+// folder's clock (the hold's change time), whatever the teacher's clock says.
+TEST(ClassModel, NeedsHelpIsJudgedOnTheFoldersClock) {
+    struct Case {
+        qint64 shownFor, misses, holdAge, teacherOffset;  // seconds; misses on question 12
+        const char *why;                                 // the tooltip's first line, "" for none
+    } const cases[] = {
+        {299, 2, 0, 0, ""},  {300, 2, 0, 0, "問12に5分"}, {360, 0, 0, 0, "問12に6分"},
+        {0, 3, 0, 0, "問12で3回ミス"}, {400, 4, 0, 0, "問12に6分、4回ミス"},
+        {400, 3, 120, 0, "問12に6分、3回ミス"},  // a hold renewed 120 s ago is live
+        {400, 3, 121, 0, ""},                     // 121 s: stale, nobody plays
+        {400, 3, -1, 0, ""},                      // no hold at all
+        {0, 3, 0, -10, "問12で3回ミス"}, {0, 3, 0, 10, "問12で3回ミス"},  // the teacher's clock behind, ahead
+        {300, 0, 0, -600, "問12に5分"}, {300, 0, 0, 600, "問12に5分"},
+        {300, 3, 0, 2 * 3600, ""},                // a hold two hours off the teacher's clock: another day's
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case &c = cases[i];
+        const QString folder = QString("help%1").arg(i);
+        ASSERT_TRUE(QDir().mkdir(folder));
+        state::Session m = pupilOn(12, 0);
+        m.misses[12] = short(c.misses);
+        writePupil(folder, "7", m);
+        timespec holdChanged{std::time(nullptr), 0};
+        if (c.holdAge >= 0) {
+            writeBytes(folder + "/7.ucd.hold", "pomurin20 hold\nhost PC-7\npid 1\ntoken 00ff\n");
+            // Dated back (the change time stays now); again if a second ticked meanwhile.
+            struct stat st {};
+            for (int tries = 0; tries < 5 && (tries == 0 || st.st_ctim.tv_sec - st.st_mtim.tv_sec != c.holdAge); ++tries) {
+                const timespec times[2] = {{std::time(nullptr) - c.holdAge, 0}, {std::time(nullptr) - c.holdAge, 0}};
+                ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(folder + "/7.ucd.hold").constData(), times, 0), 0);
+                ASSERT_EQ(::stat(QFile::encodeName(folder + "/7.ucd.hold").constData(), &st), 0);
+            }
+            ASSERT_EQ(st.st_ctim.tv_sec - st.st_mtim.tv_sec, c.holdAge);
+            holdChanged = st.st_ctim;
+        }
+        const timespec saved[2] = {{0, UTIME_OMIT}, {holdChanged.tv_sec - c.shownFor, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(folder + "/7.ucd").constData(), saved, 0), 0);
+        FolderScanner scanner;
+        scanner.setClock([&] { return FolderScanner::TeacherClock{holdChanged.tv_sec + c.teacherOffset, 0}; });
+        ClassModel model;
+        model.apply(scanner.scan(folder));
+        ASSERT_EQ(model.rowCount(), 1);
+        EXPECT_EQ(model.help(0).why().section('\n', 0, 0), c.why) << i;
+        EXPECT_EQ(model.index(0, ClassModel::Help).data().toString(), *c.why ? "要支援" : "") << i;
+        EXPECT_EQ(model.helpCount(), *c.why ? 1 : 0) << i;
+    }
+}
+
+// The five minutes count from the first save seen with the question; a
+// save on the same question keeps them, the next question starts afresh;
+// a lone hold that is not renewed goes stale two minutes after it was seen.
+TEST(ClassModel, NeedsHelpFollowsTheFileAndTheSteadyClock) {
+    QDir().mkdir("class");
+    state::Session m = pupilOn(12, 0);
+    writePupil("class", "7", m);
+    writeBytes("class/7.ucd.hold", "pomurin20 hold\nhost PC-7\npid 1\ntoken 00ff\n");
+    const timespec saved[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 400, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, "class/7.ucd", saved, 0), 0);
+    qint64 steadyMs = 0;
+    Loaded l;
+    l.scanner.setClock([&] { return FolderScanner::TeacherClock{std::time(nullptr), steadyMs}; });
+    l.look();
+    EXPECT_EQ(l.model.help(0).why(), "問12に6分\n問12　√をふくむ式の展開");
+    m.misses[12] = 2;
+    saveLikeTheGame("class", "7", m);
+    l.look();
+    EXPECT_EQ(l.model.help(0).why().section('\n', 0, 0), "問12に6分");
+    steadyMs = 121 * 1000;
+    l.look();
+    EXPECT_FALSE(l.model.help(0).needed);
+    EXPECT_EQ(l.model.index(0, ClassModel::Playing).data().toString(), "");
+    steadyMs = 0;
+    m.question = 13;
+    saveLikeTheGame("class", "7", m);
+    writeBytes("class/7.ucd.hold", "pomurin20 hold\nhost PC-7\npid 1\ntoken 00ff\n");
+    l.look();
+    EXPECT_EQ(l.model.index(0, ClassModel::Playing).data().toString(), "PC-7");
+    EXPECT_FALSE(l.model.help(0).needed);
+}

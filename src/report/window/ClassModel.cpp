@@ -26,6 +26,9 @@ using state::progress::formatNumber;
 constexpr qsizetype kRowByRowLimit = 64;
 
 const QColor kUnreadableBackground(0xfd, 0xe4, 0xe4);
+// 要支援: a blue that none of the misses' steps uses.
+const QColor kHelpBackground(0x1d, 0x4e, 0xd8);
+const QColor kHelpText(0xff, 0xff, 0xff);
 const QColor kUnreadableText(0x22, 0x22, 0x22);
 
 // Whether a question column has a value for the pupil: the question was
@@ -89,6 +92,26 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         default: return {};
         }
     }
+    if (column == Help) {
+        const HelpNeed &need = help(index.row());
+        if (!need.needed) return role == Qt::AccessibleTextRole ? QVariant(QString()) : QVariant();
+        switch (role) {
+        case Qt::DisplayRole: return QStringLiteral("要支援");
+        case Qt::AccessibleTextRole: return QStringLiteral("要支援：") + need.why();
+        case Qt::ToolTipRole: return plainTip(need.why());
+        case Qt::BackgroundRole: return QBrush(kHelpBackground);
+        case Qt::ForegroundRole: return QBrush(kHelpText);
+        case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
+        default: return {};
+        }
+    }
+    if (column >= Advanced && column <= LessonTime && (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)) {
+        if (!p.wasRead() || !lesson_.started()) return QString();
+        const LessonFigures f = lessonFigures(index.row());
+        if (column == Advanced) return QString::number(f.advanced);
+        if (column == AddedMisses) return QString::number(f.misses);
+        return durationText(f.seconds);
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
@@ -124,11 +147,29 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
 
 QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumns) return {};
-    static const QString headings[FirstQuestion] = {QStringLiteral("コード"),   QStringLiteral("到達問題"),
-                                                    QStringLiteral("得点"),     QStringLiteral("ミス合計"),
-                                                    QStringLiteral("合計時間"), QStringLiteral("プレイ中の端末"),
-                                                    QStringLiteral("状態")};
-    if (section < FirstQuestion) return role == Qt::DisplayRole ? QVariant(headings[section]) : QVariant();
+    static const QString headings[FirstQuestion] = {
+        QStringLiteral("コード"),   QStringLiteral("要支援"),         QStringLiteral("到達問題"),
+        QStringLiteral("得点"),     QStringLiteral("ミス合計"),       QStringLiteral("合計時間"),
+        QStringLiteral("プレイ中の端末"), QStringLiteral("状態"),     QStringLiteral("進んだ問題"),
+        QStringLiteral("増えたミス"), QStringLiteral("プレイ時間")};
+    static const QString tips[FirstQuestion] = {
+        {},
+        QStringLiteral("いまプレイ中で、同じ問題に5分以上いるか、その問題で3回以上ミスした人です"),
+        QStringLiteral("いま取り組んでいる問題の番号です（30問目まで）"),
+        QStringLiteral("正解で3000点ふえ、ミスで3000点へり、ルーレットでも増減します。マイナスになることもあります"),
+        QStringLiteral("全部の問題のミスの回数の合計です"),
+        QStringLiteral("終わった問題にかかった時間の合計です（いま取り組んでいる問題の時間は入りません）"),
+        QStringLiteral("いまこのコードでプレイしている端末の名前です"),
+        {},
+        QStringLiteral("授業の始めから進んだ問題の数です"),
+        QStringLiteral("授業の始めから増えたミスの回数です"),
+        QStringLiteral("授業の始めから終えた問題にかかった時間です"),
+    };
+    if (section < FirstQuestion) {
+        if (role == Qt::DisplayRole) return headings[section];
+        if (role == Qt::ToolTipRole && !tips[section].isEmpty()) return tips[section];
+        return {};
+    }
     const int q = question(section);
     switch (role) {
     case Qt::DisplayRole: return QString::number(q);
@@ -140,6 +181,7 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
 
 void ClassModel::apply(const ScanDelta &delta) {
     if (delta.aborted) return;
+    folderNow_ = delta.folderNow;
     std::vector<Pupil> &pupils = report_.pupils;
     if (delta.complete || delta.folder != report_.folder) {
         beginResetModel();
@@ -164,6 +206,7 @@ void ClassModel::apply(const ScanDelta &delta) {
             }
             // The same file name keeps its code, so the row keeps its place.
             pupils[size_t(*at)] = row.pupil;
+            help_[size_t(*at)] = needsHelp(row.pupil, folderNow_);
             emit dataChanged(index(*at, 0), index(*at, kColumns - 1));
         }
         const auto placeOf = [this](const Row &row) {
@@ -213,8 +256,49 @@ void ClassModel::apply(const ScanDelta &delta) {
         }
     }
     report_.readAt = delta.readAt;
+    judgeHelp();
     summary_ = report::summarise(report_);
     emit summaryChanged();
+}
+
+// Judges every row again (the folder's clock moves even where no file
+// changed); rows whose need changed are announced.
+void ClassModel::judgeHelp() {
+    QHash<QByteArray, QString> why;
+    for (size_t r = 0; r < report_.pupils.size(); ++r) {
+        help_[r] = needsHelp(report_.pupils[r], folderNow_);
+        if (help_[r].needed) why.insert(keys_[r], help_[r].why());
+    }
+    helpCount_ = int(why.size());
+    const auto announce = [this](const QByteArray &key) {
+        const int r = rowOfKey_.value(key, -1);
+        if (r >= 0) emit dataChanged(index(r, Help), index(r, Help));
+    };
+    for (auto it = why.cbegin(); it != why.cend(); ++it)
+        if (helpWhy_.value(it.key()) != it.value()) announce(it.key());
+    for (auto it = helpWhy_.cbegin(); it != helpWhy_.cend(); ++it)
+        if (!why.contains(it.key())) announce(it.key());
+    helpWhy_ = std::move(why);
+}
+
+void ClassModel::setLesson(Lesson lesson) {
+    lesson_ = std::move(lesson);
+    if (rowCount() > 0) emit dataChanged(index(0, Advanced), index(rowCount() - 1, LessonTime));
+}
+
+Lesson ClassModel::lessonFromNow(const QDateTime &start) const {
+    Lesson lesson;
+    lesson.folder = report_.folder;
+    lesson.start = start;
+    lesson.files.reserve(qsizetype(keys_.size()));
+    for (size_t r = 0; r < keys_.size(); ++r)
+        if (report_.pupils[r].wasRead()) lesson.files.insert(keys_[r], lessonStartOf(report_.pupils[r]));
+    return lesson;
+}
+
+LessonFigures ClassModel::lessonFigures(int row) const {
+    const auto at = lesson_.files.constFind(keys_[size_t(row)]);
+    return window::lessonFigures(pupil(row), at == lesson_.files.cend() ? nullptr : &*at);
 }
 
 int ClassModel::rowOfCode(const QString &code) const {
@@ -223,7 +307,12 @@ int ClassModel::rowOfCode(const QString &code) const {
     return -1;
 }
 
+// After rows were added or removed: the keys' rows, and every row's need
+// judged afresh, so that a view asking while the rows change gets the
+// need of the row it asks about.
 void ClassModel::reindex() {
+    help_.resize(report_.pupils.size());
+    for (size_t r = 0; r < report_.pupils.size(); ++r) help_[r] = needsHelp(report_.pupils[r], folderNow_);
     rowOfKey_.clear();
     rowOfKey_.reserve(qsizetype(keys_.size()));
     for (size_t r = 0; r < keys_.size(); ++r) rowOfKey_.insert(keys_[r], int(r));
@@ -243,8 +332,13 @@ bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right)
     // 0 misses or more, both ways up (a descending sort asks lessThan(right, left)).
     if (const bool reachedA = reachedIn(a, column); reachedA != reachedIn(b, column))
         return reachedA == (sortOrder() == Qt::AscendingOrder);
-    const auto key = [column](const Pupil &p) {
+    const auto key = [column, model, &left, &right, &a](const Pupil &p) {
+        const int row = &p == &a ? left.row() : right.row();
         switch (column) {
+        case ClassModel::Help: return std::tuple(0, QString(), model->help(row).needed ? 1.0 : 0.0);
+        case ClassModel::Advanced: return std::tuple(0, QString(), double(model->lessonFigures(row).advanced));
+        case ClassModel::AddedMisses: return std::tuple(0, QString(), double(model->lessonFigures(row).misses));
+        case ClassModel::LessonTime: return std::tuple(0, QString(), model->lessonFigures(row).seconds);
         case ClassModel::State: return std::tuple(int(p.state), p.reason, 0.0);
         case ClassModel::Playing: return std::tuple(p.playingOn.isEmpty() ? 0 : 1, p.playingOn, 0.0);
         default: return std::tuple(0, QString(), numberOf(p, column));
@@ -255,6 +349,10 @@ bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right)
     // Equal values keep the code order (the source's order) both ways up:
     // a descending sort asks lessThan(right, left).
     return sortOrder() == Qt::AscendingOrder ? left.row() < right.row() : left.row() > right.row();
+}
+
+bool LessonSortProxy::filterAcceptsRow(int row, const QModelIndex &) const {
+    return static_cast<const ClassModel *>(sourceModel())->pupil(row).wasRead();
 }
 
 }  // namespace report::window

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The window's model of a class: one row a progress file, the six columns
-// of the report's table and the machine playing the code now, then one
-// column per question holding the misses grid.  Updated from the scanner's deltas: a changed file changes its row
+// The window's model of a class: one row a progress file, whether the
+// pupil needs help now (要支援), the six columns of the report's table and
+// the machine playing the code now, what the pupil did this lesson, then
+// one column per question holding the misses grid.  Updated from the scanner's deltas: a changed file changes its row
 // only.  ClassSortProxy sorts it by any column.
 
 #include "report/ClassReport.h"
 #include "report/window/FolderScanner.h"
+#include "report/window/Lesson.h"
+#include "report/window/NeedsHelp.h"
 
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
@@ -16,7 +19,11 @@ namespace report::window {
 class ClassModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Code, Reached, Score, Misses, Seconds, Playing, State, FirstQuestion };
+    enum Column {
+        Code, Help, Reached, Score, Misses, Seconds, Playing, State,
+        Advanced, AddedMisses, LessonTime,  // this lesson
+        FirstQuestion
+    };
     static constexpr int kColumns = FirstQuestion + state::kQuestions;
     // For a question column: the step of the misses (kNotReached, 0..3).
     static constexpr int StepRole = Qt::UserRole + 1;
@@ -44,17 +51,36 @@ public:
 
     static int question(int column) { return column - FirstQuestion + 1; }
 
+    // Whether the pupil of row needs help now, and why.
+    const HelpNeed &help(int row) const { return help_[size_t(row)]; }
+    int helpCount() const { return helpCount_; }
+    // The folder's clock at the last look (0: nobody playing).
+    qint64 folderNow() const { return folderNow_; }
+
+    // This lesson: its start, and what the pupil of row did since.
+    const Lesson &lesson() const { return lesson_; }
+    void setLesson(Lesson lesson);
+    // A lesson starting at start from the rows as they are now.
+    Lesson lessonFromNow(const QDateTime &start) const;
+    LessonFigures lessonFigures(int row) const;
+
 signals:
     // The summary (and so the charts) changed.
     void summaryChanged();
 
 private:
     void reindex();
+    void judgeHelp();
 
     ClassReport report_;             // the rows, in code order (then by key)
     std::vector<QByteArray> keys_;   // the key of each row
     QHash<QByteArray, int> rowOfKey_;
     ClassSummary summary_;
+    qint64 folderNow_ = 0;
+    std::vector<HelpNeed> help_;
+    QHash<QByteArray, QString> helpWhy_;  // key → why, of the rows needing help
+    int helpCount_ = 0;
+    Lesson lesson_;
 };
 
 // Sorts the rows by any column: codes as a class list runs
@@ -67,6 +93,16 @@ public:
 
 protected:
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
+};
+
+// The lesson's rows: the files that were read.
+class LessonSortProxy : public ClassSortProxy {
+    Q_OBJECT
+public:
+    using ClassSortProxy::ClassSortProxy;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex &parent) const override;
 };
 
 }  // namespace report::window

@@ -24,6 +24,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -32,6 +33,9 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 namespace report::window {
 
@@ -67,10 +71,12 @@ void QtWindowDialogs::showError(QWidget *parent, const QString &text) {
     box.exec();
 }
 
-ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWidget *parent)
-    : QWidget(parent), dialogs_(dialogs), pageFolder_(pageFolder) {
+ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWidget *parent,
+                         const QString &lessonFolder)
+    : QWidget(parent), dialogs_(dialogs), pageFolder_(pageFolder), lessonFolder_(lessonFolder) {
     setWindowTitle(kTitle);
     proxy_.setSourceModel(&model_);
+    lessonProxy_.setSourceModel(&model_);
 
     folderLabel_ = new QLabel(this);
     folderLabel_->setObjectName(QStringLiteral("folderLabel"));
@@ -126,9 +132,10 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     table_->setObjectName(QStringLiteral("classTable"));
     table_->setAccessibleName(QStringLiteral("一覧"));
     table_->setModel(&proxy_);
-    for (int c = ClassModel::FirstQuestion; c < ClassModel::kColumns; ++c) table_->setColumnHidden(c, true);
+    for (int c = ClassModel::Advanced; c < ClassModel::kColumns; ++c) table_->setColumnHidden(c, true);
     table_->setSortingEnabled(true);
-    table_->sortByColumn(ClassModel::Code, Qt::AscendingOrder);
+    // Who needs help comes first, the rest in code order.
+    table_->sortByColumn(ClassModel::Help, Qt::DescendingOrder);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -144,6 +151,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         table_->setColumnWidth(ClassModel::Code, fm.horizontalAdvance(QStringLiteral("あいうえおかきく")) + 16);
         for (int c = ClassModel::Reached; c < ClassModel::Playing; ++c) table_->setColumnWidth(c, number);
         table_->setColumnWidth(ClassModel::Playing, fm.horizontalAdvance(QStringLiteral("プレイ中の端末")) + 40);
+        table_->setColumnWidth(ClassModel::Help, fm.horizontalAdvance(QStringLiteral("要支援")) + 28);
     }
 
     // The grid and its legend.
@@ -166,7 +174,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     };
     connect(table_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, grid_, followSort(grid_));
     connect(grid_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, table_, followSort(table_));
-    grid_->horizontalHeader()->setSortIndicator(ClassModel::Code, Qt::AscendingOrder);
+    grid_->horizontalHeader()->setSortIndicator(ClassModel::Help, Qt::DescendingOrder);
 
     // The charts.
     missChart_ = new BarChart(QStringLiteral("問題ごとの平均ミス数"), QStringLiteral(" 回"), 1, this);
@@ -191,6 +199,47 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     tabs_->addTab(chartsScroll, QStringLiteral("グラフ"));
     topicTable_ = new TopicTable(this);
     tabs_->addTab(topicTable_, QStringLiteral("分野ごと"));
+
+    // This lesson: the class's totals on top, then each pupil, fewest
+    // questions advanced first.
+    auto *lessonPage = new QWidget(this);
+    lessonPage->setObjectName(QStringLiteral("lessonPage"));
+    lessonLabel_ = new QLabel(lessonPage);
+    lessonLabel_->setObjectName(QStringLiteral("lessonTotals"));
+    lessonLabel_->setTextFormat(Qt::PlainText);
+    lessonLabel_->setWordWrap(true);
+    lessonButton_ = new QPushButton(QStringLiteral("授業を始める"), lessonPage);
+    lessonButton_->setObjectName(QStringLiteral("lessonButton"));
+    lessonButton_->setToolTip(QStringLiteral("いまを授業の始めにして、ここから進んだ問題・ミス・時間を数えなおします"));
+    lessonTable_ = new QTableView(lessonPage);
+    lessonTable_->setObjectName(QStringLiteral("lessonTable"));
+    lessonTable_->setAccessibleName(QStringLiteral("この時間"));
+    lessonTable_->setModel(&lessonProxy_);
+    for (int c = ClassModel::Help; c < ClassModel::Advanced; ++c) lessonTable_->setColumnHidden(c, true);
+    for (int c = ClassModel::FirstQuestion; c < ClassModel::kColumns; ++c) lessonTable_->setColumnHidden(c, true);
+    lessonTable_->setSortingEnabled(true);
+    lessonTable_->sortByColumn(ClassModel::Advanced, Qt::AscendingOrder);
+    lessonTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lessonTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lessonTable_->setAlternatingRowColors(true);
+    lessonTable_->setWordWrap(false);
+    lessonTable_->verticalHeader()->hide();
+    lessonTable_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lessonTable_->verticalHeader()->setDefaultSectionSize(lessonTable_->fontMetrics().height() + 6);
+    {
+        const QFontMetrics fm = lessonTable_->fontMetrics();
+        lessonTable_->setColumnWidth(ClassModel::Code, fm.horizontalAdvance(QStringLiteral("あいうえおかきく")) + 16);
+        for (int c = ClassModel::Advanced; c <= ClassModel::LessonTime; ++c)
+            lessonTable_->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("進んだ問題")) + 40);
+    }
+    auto *lessonTop = new QHBoxLayout;
+    lessonTop->addWidget(lessonLabel_, 1);
+    lessonTop->addWidget(lessonButton_);
+    auto *lessonLayout = new QVBoxLayout(lessonPage);
+    lessonLayout->addLayout(lessonTop);
+    lessonLayout->addWidget(lessonTable_, 1);
+    tabs_->addTab(lessonPage, QStringLiteral("この時間"));
+    connect(lessonButton_, &QPushButton::clicked, this, &ClassWindow::startLesson);
 
     auto *top = new QHBoxLayout;
     top->addWidget(folderLabel_, 1);
@@ -217,7 +266,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     setTabOrder(pageButton_, questionList_);
     setTabOrder(questionList_, explainButton_);
     setTabOrder(explainButton_, tabs_);
-    resize(1040, 720);
+    resize(1040, 720);  // at most: fitted to the screen when shown
 
     connect(chooseButton_, &QPushButton::clicked, this, &ClassWindow::chooseFolder);
     connect(csvButton_, &QPushButton::clicked, this, &ClassWindow::saveCsv);
@@ -252,6 +301,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         progress_->setRange(0, total);
         progress_->setValue(done);
     });
+    connect(&model_, &ClassModel::summaryChanged, this, &ClassWindow::showLessonTotals);  // after every look
     connect(&model_, &ClassModel::summaryChanged, this, [this] {
         const ClassSummary &s = model_.summary();
         missChart_->setValues(s.averageMisses);
@@ -277,6 +327,8 @@ void ClassWindow::openFolder(const QString &folder) {
     folderLabel_->setToolTip(Qt::convertFromPlainText(absolute, Qt::WhiteSpaceNormal));
     setWindowTitle(QStringLiteral("%1 — %2").arg(kTitle, QDir(absolute).dirName()));
     error_.clear();
+    lessonPending_ = true;
+    model_.setLesson({});
     statusLabel_->setText(QStringLiteral("読んでいます…"));
     progress_->setRange(0, 0);
     live_.open(absolute);
@@ -327,14 +379,88 @@ void ClassWindow::updated(const DeltaPtr &delta) {
     model_.apply(*delta);
     error_ = delta->error;
     const bool shown = !model_.folder().isEmpty();
+    // The lesson starts from the first look that read the folder.
+    if (lessonPending_ && !delta->aborted && delta->error.isEmpty() && model_.folder() == live_.folder()) {
+        lessonPending_ = false;
+        carryOnLesson();
+    }
+    lessonButton_->setEnabled(shown && !lessonPending_);
     csvButton_->setEnabled(shown);
     pageButton_->setEnabled(shown);
     showStatus();
     emit refreshed();
 }
 
+void ClassWindow::startLesson() {
+    if (model_.folder().isEmpty() || lessonPending_) return;
+    beginLesson(model_.lessonFromNow(QDateTime::currentDateTimeUtc()), true);
+}
+
+void ClassWindow::carryOnLesson() {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (!lessonFolder_.isEmpty()) {
+        Lesson kept = loadLesson(lessonFile(lessonFolder_, model_.folder()), model_.folder(), now);
+        if (kept.started()) return beginLesson(std::move(kept), false);
+    }
+    beginLesson(model_.lessonFromNow(now), true);
+}
+
+void ClassWindow::beginLesson(Lesson lesson, bool save) {
+    model_.setLesson(std::move(lesson));
+    showLessonTotals();
+    if (!save || lessonFolder_.isEmpty()) return;
+    const QString error = saveLesson(lessonFile(lessonFolder_, model_.folder()), model_.lesson());
+    if (!error.isEmpty())
+        dialogs_.showError(this, QStringLiteral("授業の始めを記録できませんでした（窓を閉じると、この時間の数えはじめは残りません）。\n%1")
+                                     .arg(error));
+}
+
+void ClassWindow::showLessonTotals() {
+    const Lesson &lesson = model_.lesson();
+    if (!lesson.started()) {
+        lessonLabel_->setText(QStringLiteral("授業の始めは、フォルダーを読み終えたときです。"));
+        return;
+    }
+    LessonFigures total;
+    int pupils = 0;
+    for (int r = 0; r < model_.rowCount(); ++r) {
+        if (!model_.pupil(r).wasRead()) continue;
+        const LessonFigures f = model_.lessonFigures(r);
+        total.advanced += f.advanced;
+        total.misses += f.misses;
+        total.seconds += f.seconds;
+        ++pupils;
+    }
+    lessonLabel_->setText(QStringLiteral("授業の始め %1 から　%2 人で　進んだ問題 %3 問・増えたミス %4 回・プレイ時間 %5")
+                              .arg(lesson.start.toLocalTime().toString(QStringLiteral("HH:mm")))
+                              .arg(pupils)
+                              .arg(total.advanced)
+                              .arg(total.misses)
+                              .arg(durationText(total.seconds)));
+}
+
+void ClassWindow::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (!std::exchange(fitted_, true)) fitScreen();
+}
+
+void ClassWindow::fitScreen() {
+    const QScreen *on = screen();
+    if (!on) return;
+    const QRect room = on->availableGeometry();
+    // The frame's own height and width (title bar, borders) come off the room.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize fits = QSize(1040, 720).boundedTo(room.size() - frame);
+    resize(fits.expandedTo(minimumSizeHint()).boundedTo(room.size() - frame));
+    QRect placed = frameGeometry();
+    placed.moveLeft(std::clamp(placed.left(), room.left(), std::max(room.left(), room.right() - placed.width() + 1)));
+    placed.moveTop(std::clamp(placed.top(), room.top(), std::max(room.top(), room.bottom() - placed.height() + 1)));
+    move(placed.topLeft());
+}
+
 void ClassWindow::showStatus() {
     QString text = countsLine(model_.summary());
+    if (model_.summary().files > 0) text += QStringLiteral("　要支援 %1 人").arg(model_.helpCount());
     if (model_.readAt().isValid())
         text += QStringLiteral("　%1 に読みました").arg(model_.readAt().toString(QStringLiteral("HH:mm:ss")));
     if (!error_.isEmpty()) text = error_ + QStringLiteral("　") + (model_.rowCount() ? text : QString());
@@ -362,7 +488,9 @@ int runWindow(const QString &givenFolder) {
     platform::installJapaneseTranslations();  // the file dialogs' own buttons in Japanese
     QtWindowDialogs dialogs;
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    ClassWindow window(dialogs, cache + QStringLiteral("/pomurin20-report"));
+    // The lesson's start is the teacher's own, kept in their data folder.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ClassWindow window(dialogs, cache + QStringLiteral("/pomurin20-report"), nullptr, data);
     window.show();
     if (!givenFolder.isEmpty()) rememberChosenFolder(QDir(givenFolder).absolutePath());
     const QString folder = startFolder(givenFolder);

@@ -53,8 +53,11 @@ public:
 class ClassWindow : public QWidget {
     Q_OBJECT
 public:
-    // pageFolder: where "ページを開く" writes the page (created when missing).
-    ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWidget *parent = nullptr);
+    // pageFolder: where "ページを開く" writes the page (created when missing);
+    // lessonFolder: where the lesson's start is kept (the teacher's own
+    // data folder; empty: kept only while the window is open).
+    ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWidget *parent = nullptr,
+                const QString &lessonFolder = {});
 
     // Shows folder and follows it; the rows arrive when it has been read.
     void openFolder(const QString &folder);
@@ -78,13 +81,24 @@ public slots:
     // "説明を見せる": the explanation of the chosen question, at the
     // largest scale that fits the screen.
     ExplanationWindow *explain();
+    // "授業を始める": this lesson starts now, from the files as they are.
+    void startLesson();
 
 signals:
     // A look at the folder has been taken in (rows, charts and status).
     void refreshed();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void updated(const DeltaPtr &delta);
+    // The lesson kept for this folder when it is recent, else a new one.
+    void carryOnLesson();
+    void beginLesson(Lesson lesson, bool save);
+    void showLessonTotals();
+    // Within the available area of the window's screen.
+    void fitScreen();
     void showStatus();
     void setBusy(bool busy);
 
@@ -92,14 +106,20 @@ private:
     QString pageFolder_;
     ClassModel model_;
     ClassSortProxy proxy_;
+    LessonSortProxy lessonProxy_;
     LiveFolder live_;
+    QString lessonFolder_;
+    bool lessonPending_ = false;  // the lesson starts with the folder's first look
+    bool fitted_ = false;
     QString error_;  // the last look's failure, if any
 
     QLabel *folderLabel_;
     QLabel *statusLabel_;
     QProgressBar *progress_;
     QTimer *progressDelay_;
-    QPushButton *chooseButton_, *csvButton_, *pageButton_, *explainButton_;
+    QPushButton *chooseButton_, *csvButton_, *pageButton_, *explainButton_, *lessonButton_;
+    QLabel *lessonLabel_;
+    QTableView *lessonTable_;
     QComboBox *questionList_;
     TopicTable *topicTable_;
     QTabWidget *tabs_;

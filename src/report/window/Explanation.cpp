@@ -32,7 +32,8 @@ ExplanationWindow::ExplanationWindow(int q, QWidget *parent) : QWidget(parent, Q
     run_.question = static_cast<short>(q);
     setWindowTitle(QStringLiteral("説明：%1 — ぽむりん紀行20 クラスの記録").arg(questionLabel(q)));
 
-    // The bar over the tutor: back, what the question asks, the step, close.
+    // The bar over the tutor: back, what the question asks, the step.  The
+    // tutor's own EXIT (and Esc) closes the window: one button for it.
     page_ = new QWidget;
     page_->setObjectName(QStringLiteral("explanationPage"));
     page_->setAutoFillBackground(true);
@@ -51,16 +52,10 @@ ExplanationWindow::ExplanationWindow(int q, QWidget *parent) : QWidget(parent, Q
     titleLabel_->setToolTip(questionDescription(q));
     stepLabel_ = new QLabel(bar);
     stepLabel_->setObjectName(QStringLiteral("stepLabel"));
-    closeButton_ = new QPushButton(QStringLiteral("終了"), bar);
-    closeButton_->setObjectName(QStringLiteral("closeButton"));
-    closeButton_->setToolTip(QStringLiteral("説明を閉じます（Esc）"));
-    closeButton_->setFocusPolicy(Qt::NoFocus);
     barLayout->addWidget(backButton_);
     barLayout->addWidget(titleLabel_, 1);
     barLayout->addWidget(stepLabel_);
-    barLayout->addWidget(closeButton_);
     connect(backButton_, &QPushButton::clicked, this, &ExplanationWindow::back);
-    connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
 
     scene_ = new QGraphicsScene(this);
     view_ = new QGraphicsView(scene_, this);
@@ -68,7 +63,11 @@ ExplanationWindow::ExplanationWindow(int q, QWidget *parent) : QWidget(parent, Q
     view_->setFrameShape(QFrame::NoFrame);
     view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    view_->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    // No antialiasing of shapes: the tutor's background is filled band by
+    // band around its controls, and antialiased band edges at a scale that
+    // is not whole show as faint lines across the screen (through the
+    // doctor's picture).  Text stays smooth.
+    view_->setRenderHints(QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     view_->setBackgroundBrush(QColor(0x30, 0x30, 0x30));
     view_->setAlignment(Qt::AlignCenter);
     auto *layout = new QHBoxLayout(this);

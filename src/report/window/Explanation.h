@@ -10,7 +10,7 @@
 //
 // 次へ (or →, PageDown) shows the next step, and after the last one closes
 // the window as the tutor closes for a pupil; 戻る (←, PageUp, Backspace)
-// goes a step back; 終了, the tutor's EXIT and Esc close it.
+// goes a step back; the tutor's EXIT and Esc close it.
 
 #include "state/Session.h"
 
@@ -65,7 +65,7 @@ private:
     QGraphicsScene *scene_;
     QGraphicsView *view_;
     QWidget *page_;  // the bar and the tutor, scaled together
-    QPushButton *backButton_, *closeButton_;
+    QPushButton *backButton_;
     QLabel *titleLabel_, *stepLabel_;
     screens::TutorScreen *tutor_ = nullptr;
 };

@@ -39,9 +39,31 @@ bool rowLess(const Row &a, const Row &b) {
     return a.key < b.key;
 }
 
+qint64 FolderClock::now(qint64 newestHold, qint64 teacherWall, qint64 steadyMs) {
+    if (newestHold <= 0) {
+        newest_ = 0;
+        return 0;
+    }
+    if (newestHold != newest_) {
+        newest_ = newestHold;
+        seenAtMs_ = steadyMs;
+    }
+    if (newestHold < teacherWall - kTrustSeconds || newestHold > teacherWall + kTrustSeconds) return 0;
+    return newestHold + std::max<qint64>(0, steadyMs - seenAtMs_) / 1000;
+}
+
+FolderScanner::TeacherClock FolderScanner::teacherClock() const {
+    if (clock_) return clock_();
+    timespec wall {}, steady {};
+    ::clock_gettime(CLOCK_REALTIME, &wall);
+    ::clock_gettime(CLOCK_MONOTONIC, &steady);
+    return {qint64(wall.tv_sec), qint64(steady.tv_sec) * 1000 + steady.tv_nsec / 1000000};
+}
+
 void FolderScanner::reset() {
     cache_.clear();
     listedOnce_ = false;
+    folderClock_ = {};
 }
 
 ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing) {
@@ -85,20 +107,26 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
     delta.files = total;
 
     const QString prefix = QFile::decodeName(encoded) + QLatin1Char('/');
-    // Who plays which code now, by the progress file's name.  A hold's
-    // liveness changes with time alone, so every look asks again.
-    // The report only reads, so it has no time of the folder's own: a
-    // hold's age is measured on this machine's clock.
-    QHash<QByteArray, QString> playing;
-    timespec now {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
+    const int dirFd = ::dirfd(listing.dir);
+    // Who plays which code now, by the progress file's name, judged on the
+    // folder's own clock (see FolderClock).  A hold's liveness changes
+    // with time alone, so every look asks again.
+    qint64 newestHold = 0;
     for (const QByteArray &hold : holds) {
+        struct stat st {};
+        if (::fstatat(dirFd, hold.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            newestHold = std::max<qint64>(newestHold, st.st_ctim.tv_sec);
+    }
+    const TeacherClock teacher = teacherClock();
+    delta.folderNow = folderClock_.now(newestHold, teacher.wallSeconds, teacher.steadyMs);
+    QHash<QByteArray, QString> playing;
+    const timespec now{time_t(delta.folderNow), 0};
+    for (const QByteArray &hold : delta.folderNow ? holds : std::vector<QByteArray>{}) {
         state::CodeHold::Holder holder;
         if (state::CodeHold::isHoldFileLive(prefix + QFile::decodeName(hold), now, &holder))
             playing.insert(hold.chopped(5),  // "<code>.ucd.hold": the name of "<code>.ucd"
                            holder.host.isEmpty() ? QStringLiteral("（端末名のない記録）") : holder.host);
     }
-    const int dirFd = ::dirfd(listing.dir);
     ++look_;
     cache_.reserve(total);
     for (int i = 0; i < total; ++i) {
@@ -131,8 +159,15 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
         // regular file, taken from lstat because it was called anyway.
         const QString decoded = QFile::decodeName(name);
         const bool nameIsText = QFile::encodeName(decoded) == name;
+        const bool wasRead = cached.read && cached.pupil.wasRead();
+        const short question = cached.pupil.questionNo;
+        const qint64 since = cached.pupil.questionSince;
         cached.pupil = readEntry(prefix, decoded, static_cast<unsigned char>(IFTODT(st.st_mode)), nameIsText);
         cached.pupil.playingOn = playingOn;
+        // The question is shown since the first save seen with it; a file
+        // first seen shows it since its last save at least.
+        const bool sameQuestion = wasRead && cached.pupil.wasRead() && cached.pupil.questionNo == question;
+        cached.pupil.questionSince = sameQuestion ? since : qint64(st.st_mtim.tv_sec);
         cached.seen = seen;
         cached.read = true;
         ++delta.read;

@@ -36,6 +36,10 @@ struct ScanDelta {
     bool complete = false;
     std::vector<Row> changed;   // new or changed files
     QList<QByteArray> removed;  // keys of files that are gone
+    // "Now" on the folder's own clock, in seconds since the epoch: the
+    // newest hold's change time, carried forward between renewals; 0 when
+    // no hold can be live (nobody is playing).  See FolderClock.
+    qint64 folderNow = 0;
     int files = 0;              // progress files in the folder
     int read = 0;               // files read this time
     QString error;              // the folder could not be listed (Japanese); rows as before
@@ -45,8 +49,41 @@ struct ScanDelta {
 // Orders rows by code as the report does, then by key.
 bool rowLess(const Row &a, const Row &b);
 
+// The folder's clock as the window can know it without writing anything
+// there.  Every playing game renews its hold every 30 seconds, and the file
+// system stamps each renewal with the server's time (the change time, which
+// nobody can set), so the newest hold's change time is the folder's "now"
+// give or take one renewal.  Between renewals, and when the newest hold is
+// a leftover of a game that stopped, the time since that change was first
+// seen is added on the window's own steady clock, so a leftover alone goes
+// stale after two minutes like any hold.  The teacher's wall clock only
+// bounds it coarsely: a newest hold more than kTrustSeconds off it (a
+// leftover from another day) is nobody's "now".  So a teacher's machine a
+// few seconds or minutes off the server still sees who is playing.
+class FolderClock {
+public:
+    static constexpr qint64 kTrustSeconds = 3600;
+
+    // The folder's now, given the newest hold change time seen in this look
+    // (0: no hold), the teacher's wall clock (seconds since the epoch) and
+    // a steady clock (milliseconds); 0 when no hold can be live.
+    qint64 now(qint64 newestHold, qint64 teacherWall, qint64 steadyMs);
+
+private:
+    qint64 newest_ = 0, seenAtMs_ = 0;
+};
+
 class FolderScanner {
 public:
+    // The teacher's machine's clocks: the wall clock (seconds since the
+    // epoch) and a steady one (milliseconds).  Tests put the wall clock off.
+    struct TeacherClock {
+        qint64 wallSeconds = 0;
+        qint64 steadyMs = 0;
+    };
+    using ClockSource = std::function<TeacherClock()>;
+    void setClock(ClockSource clock) { clock_ = std::move(clock); }
+
     // Called every few files with (files looked at, files in the folder);
     // returning false stops the look.
     using KeepGoing = std::function<bool(int done, int total)>;
@@ -71,10 +108,13 @@ private:
         quint64 look = 0;   // the last look that saw the file
         bool read = false;  // pupil holds what the file said when it was as seen
     };
+    TeacherClock teacherClock() const;
     QString folder_;
     bool listedOnce_ = false;
     quint64 look_ = 0;
     QHash<QByteArray, Cached> cache_;
+    FolderClock folderClock_;
+    ClockSource clock_;
 };
 
 }  // namespace report::window

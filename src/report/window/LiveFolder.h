@@ -45,7 +45,7 @@ private:
 class LiveFolder : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kDefaultRescanMs = 5000;  // a network folder's change shows within ten seconds
+    static constexpr int kDefaultRescanMs = 5000;  // a network folder's change shows within five seconds
     static constexpr int kSettleMs = 200;          // after a reported change
     static constexpr int kStopWaitMs = 3000;       // for the reader to stop when the window closes
 

@@ -100,6 +100,8 @@ void MissGrid::setModel(QAbstractItemModel *model) {
     const int cell = fontMetrics().horizontalAdvance(QStringLiteral("30")) + 14;
     for (int c = ClassModel::FirstQuestion; c < ClassModel::kColumns; ++c) setColumnWidth(c, cell);
     setColumnWidth(ClassModel::Code, fontMetrics().horizontalAdvance(QStringLiteral("あいうえおかき")) + 12);
+    // The heading's words beside the sort mark.
+    setColumnWidth(ClassModel::Help, horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("要支援")) + 30);
 }
 
 QWidget *makeMissLegend(QWidget *parent) {

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "report/window/Lesson.h"
+
+#include "report/OutputFile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace report::window {
+
+namespace {
+
+constexpr qint64 kMaxLessonFile = 64 * 1024 * 1024;
+
+}  // namespace
+
+LessonStart lessonStartOf(const Pupil &p) {
+    if (!p.wasRead()) return {};
+    return {p.reached(), p.missTotal(), p.secondsTotal()};
+}
+
+LessonFigures lessonFigures(const Pupil &p, const LessonStart *start) {
+    if (!p.wasRead()) return {};
+    const LessonStart now = lessonStartOf(p);
+    LessonStart from = start ? *start : LessonStart{};
+    if (now.reached < from.reached || now.misses < from.misses || now.seconds < from.seconds) from = {};
+    return {now.reached - from.reached, now.misses - from.misses, now.seconds - from.seconds};
+}
+
+QString lessonFile(const QString &dataFolder, const QString &classFolder) {
+    const QByteArray id = QCryptographicHash::hash(classFolder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return QDir(dataFolder).filePath(QStringLiteral("授業-%1.json").arg(QString::fromLatin1(id)));
+}
+
+QString saveLesson(const QString &file, const Lesson &lesson) {
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!QDir().mkpath(folder)) return QStringLiteral("フォルダー「%1」を作れません。").arg(folder);
+    QJsonObject files;
+    for (auto it = lesson.files.cbegin(); it != lesson.files.cend(); ++it)
+        files.insert(QString::fromLatin1(it.key().toBase64()),
+                     QJsonArray{it->reached, double(it->misses), it->seconds});
+    const QJsonObject root{{QStringLiteral("folder"), lesson.folder},
+                           {QStringLiteral("start"), lesson.start.toUTC().toString(Qt::ISODateWithMs)},
+                           {QStringLiteral("files"), files}};
+    return writeOutputFile(file, QJsonDocument(root).toJson(QJsonDocument::Compact));
+}
+
+Lesson loadLesson(const QString &file, const QString &classFolder, const QDateTime &now) {
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly) || in.size() > kMaxLessonFile) return {};
+    const QJsonObject root = QJsonDocument::fromJson(in.read(kMaxLessonFile)).object();
+    Lesson lesson;
+    lesson.folder = root.value(QStringLiteral("folder")).toString();
+    lesson.start = QDateTime::fromString(root.value(QStringLiteral("start")).toString(), Qt::ISODateWithMs);
+    if (lesson.folder != classFolder || !lesson.start.isValid()) return {};
+    const qint64 age = lesson.start.secsTo(now);
+    if (age < 0 || age >= kLessonSeconds) return {};
+    const QJsonObject files = root.value(QStringLiteral("files")).toObject();
+    for (auto it = files.begin(); it != files.end(); ++it) {
+        const QJsonArray v = it.value().toArray();
+        lesson.files.insert(QByteArray::fromBase64(it.key().toLatin1()),
+                            LessonStart{v.at(0).toInt(), long(v.at(1).toDouble()), v.at(2).toDouble()});
+    }
+    return lesson;
+}
+
+}  // namespace report::window
