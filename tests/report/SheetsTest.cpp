@@ -21,20 +21,25 @@ state::Session pupil(int on, std::initializer_list<short> misses) {
     return m;
 }
 
-// What a tool of poppler-utils prints; one that hangs is killed when p goes.
-QString poppler(const QString &tool, const QStringList &args) {
+// What a program that succeeds prints, with no display; one that hangs is
+// killed when p goes.
+QString program(const QString &tool, const QStringList &args) {
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QT_QPA_PLATFORM");
+    env.remove("DISPLAY");
+    p.setProcessEnvironment(env);
     p.start(tool, args);
-    EXPECT_TRUE(p.waitForStarted(10000) && p.waitForFinished(30000)) << tool.toStdString() << " did not run";
+    EXPECT_TRUE(p.waitForStarted(10000) && p.waitForFinished(30000) && p.exitCode() == 0) << tool.toStdString();
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 QString pageText(const QString &pdf, int n) {
-    return poppler("pdftotext", {"-layout", "-f", QString::number(n), "-l", QString::number(n), pdf, "-"});
+    return program("pdftotext", {"-layout", "-f", QString::number(n), "-l", QString::number(n), pdf, "-"});
 }
 
 QStringList codesOnPages(const QString &pdf) {
-    const int pages = QRegularExpression("Pages:\\s+(\\d+)").match(poppler("pdfinfo", {pdf})).captured(1).toInt();
+    const int pages = QRegularExpression("Pages:\\s+(\\d+)").match(program("pdfinfo", {pdf})).captured(1).toInt();
     QStringList codes;
     for (int n = 1; n <= pages; ++n)
         codes << QRegularExpression("^コード +(.+)$", QRegularExpression::MultilineOption).match(pageText(pdf, n)).captured(1);
@@ -57,10 +62,9 @@ TEST(ReportSheets, OnePagePerPupilInCodeOrderBesideTheClassMedianFromTheCommandA
     writePupil("class", "b", pupil(6, {0, 0, 0, 0, 4, 4}));
     writePupil("class", "1", pupil(1, {2}));
     writeBytes("class/broken.ucd", "3,x\r\n");
-    const Result r = runReport({"class", "--pdf", "sheets.pdf"});
-    ASSERT_EQ(r.status, kDone) << r.err.toStdString();
+    ASSERT_TRUE(program(REPORT_EXE, {"class", "--pdf", "sheets.pdf"}).contains("正常"));  // the program itself
     EXPECT_EQ(codesOnPages("sheets.pdf"), QStringList({"1", "2", "10", "b", "broken"}));
-    EXPECT_TRUE(poppler("pdffonts", {"sheets.pdf"}).contains(QRegularExpression("IPAPGothic +CID TrueType +Identity-H +yes")));
+    EXPECT_TRUE(program("pdffonts", {"sheets.pdf"}).contains(QRegularExpression("IPAPGothic +CID TrueType +Identity-H +yes")));
     // Pupil 10: 1.50 beside the median of 0, 1, 1.5 and 2; a topic not reached.
     const QString page = pageText("sheets.pdf", 3);
     EXPECT_TRUE(page.contains(QRegularExpression("平方根 +1〜4 +4 */ *4 +1.50 +1.25\n"))) << page.toStdString();
@@ -68,9 +72,6 @@ TEST(ReportSheets, OnePagePerPupilInCodeOrderBesideTheClassMedianFromTheCommandA
     EXPECT_TRUE(page.contains(QRegularExpression("1\\. +問1\\s+平方根を求める（平方根） +ミス 3 回\n *2\\. +問4\\s+√の値"
                                                  "（１００分の１の数）（平方根） +ミス 2 回\n *3\\. +問3\\s.+ミス 1 回\n")));
     EXPECT_TRUE(pageText("sheets.pdf", 5).contains("理由：進み具合のファイルが短すぎます"));
-    QDir().mkdir("empty");
-    ASSERT_EQ(runReport({"empty", "--pdf", "none.pdf"}).status, kDone);
-    EXPECT_TRUE(pageText("none.pdf", 1).contains("進み具合のファイル（*.ucd）がありません。"));
 
     PdfDialogs dialogs;
     window::ClassWindow w(dialogs, QDir::current().filePath("pages"));
