@@ -325,7 +325,7 @@ std::vector<int> mostMissed(const Pupil &p, int count) {
         if (p.missCount[q] > 0) questions.push_back(q);
     std::stable_sort(questions.begin(), questions.end(),
                      [&p](int a, int b) { return p.missCount[a] > p.missCount[b]; });
-    if (questions.size() > size_t(std::max(count, 0))) questions.resize(size_t(std::max(count, 0)));
+    questions.resize(std::min(questions.size(), size_t(std::max(count, 0))));
     return questions;
 }
 

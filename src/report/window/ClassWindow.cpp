@@ -327,8 +327,10 @@ void ClassWindow::saveSheets() {
         QDir::home().filePath(QStringLiteral("%1の個人票.pdf").arg(QDir(model_.folder()).dirName()));
     const QString file = dialogs_.choosePdfFile(this, suggested);
     if (file.isEmpty()) return;
-    // The same safe writer as --pdf.
+    // The same safe writer as --pdf; a large class takes a moment to draw.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     const QByteArray pdf = sheetsPdf(model_.report());
+    QApplication::restoreOverrideCursor();
     const QString error = pdf.isEmpty()
                               ? QStringLiteral("「%1」に書き込めません（個人票の PDF を作れません）。").arg(file)
                               : writeOutputFile(file, pdf);
