@@ -10,7 +10,7 @@ packages=(
   qt6-wayland weston
   libsdl2-mixer-dev timgm6mb-soundfont
   fonts-ipafont-gothic fonts-ipafont-mincho
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev poppler-utils
   desktop-file-utils appstream dpkg-dev file
 )
 

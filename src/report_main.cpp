@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The class overview for the teacher: reads every progress file of a
 // folder and prints a table; --csv and --html write a spreadsheet file and
-// a page with charts.  --window opens the teacher's window instead.
+// a page with charts, --pdf a sheet per pupil.  --window opens the
+// teacher's window instead.
 #include "platform/Settings.h"
 #include "report/Command.h"
 
@@ -24,6 +25,11 @@ int main(int argc, char **argv) {
         app = std::make_unique<QApplication>(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("pomurin20-report"));
         QGuiApplication::setDesktopFileName(QStringLiteral("jp.pomurin.pomurin20.report"));
+    } else if (report::wantsSheets(arguments)) {
+        // The sheets need fonts, not a display: nothing is shown, so the
+        // platform without one serves wherever the report runs.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }

@@ -3,32 +3,49 @@
 
 #include "report/ClassReport.h"
 #include "report/OutputFile.h"
+#include "report/Sheets.h"
 #include "report/Writers.h"
 #include "report/window/ClassWindow.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 
 #include <optional>
+#include <vector>
 
 namespace report {
 
 namespace {
 
 struct Options {
-    QString folder, csvFile, htmlFile;
+    QString folder, csvFile, htmlFile, pdfFile;
     bool help = false;
     bool window = false;  // --window: the teacher's window instead of the table
 };
 
 const char *const kUsageText =
-    "使い方: pomurin20-report フォルダー [--csv ファイル] [--html ファイル]\n"
+    "使い方: pomurin20-report フォルダー [--csv ファイル] [--html ファイル] [--pdf ファイル]\n"
     "        pomurin20-report --window [フォルダー]\n"
     "フォルダーの中の進み具合のファイル（*.ucd）をすべて読み、一覧を表示します。\n"
     "  --csv ファイル   同じ一覧を表計算ソフト用の CSV（UTF-8）に書きます。\n"
     "  --html ファイル  一覧とグラフを 1 つの HTML ページに書きます。\n"
+    "  --pdf ファイル   一人 1 ページの個人票を A4 の PDF に書きます（フォント埋め込み）。\n"
     "  --window         一覧をウィンドウで開き、フォルダーの変化を追って表示します。\n"
     "                   フォルダーを省くと、クラスのフォルダーか前回のフォルダーを開きます。\n"
     "進み具合のファイルには書き込みません。\n";
+
+// The output files asked for, each with its kind.
+struct Output {
+    QString kind, file;
+};
+
+std::vector<Output> outputs(const Options &o) {
+    std::vector<Output> named;
+    for (const Output &out : {Output{QStringLiteral("CSV"), o.csvFile}, Output{QStringLiteral("HTML"), o.htmlFile},
+                              Output{QStringLiteral("PDF"), o.pdfFile}})
+        if (!out.file.isEmpty()) named.push_back(out);
+    return named;
+}
 
 std::optional<Options> parse(const QStringList &args, QString *error) {
     Options o;
@@ -46,6 +63,7 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
             const QString name = a.left(eq);
             QString *target = name == QLatin1String("--csv")    ? &o.csvFile
                               : name == QLatin1String("--html") ? &o.htmlFile
+                              : name == QLatin1String("--pdf")  ? &o.pdfFile
                                                                 : nullptr;
             if (!target) {
                 *error = QStringLiteral("知らないオプションです：%1").arg(a);
@@ -72,19 +90,22 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
             return std::nullopt;
         }
     }
-    if (o.window && !(o.csvFile.isEmpty() && o.htmlFile.isEmpty())) {
-        *error = QStringLiteral("--window は --csv や --html と一緒には使えません（ウィンドウのボタンで書けます）。");
+    if (o.window && !(o.csvFile.isEmpty() && o.htmlFile.isEmpty() && o.pdfFile.isEmpty())) {
+        *error = QStringLiteral("--window は --csv、--html、--pdf と一緒には使えません（ウィンドウのボタンで書けます）。");
         return std::nullopt;
     }
     if (!o.help && !o.window && o.folder.isEmpty()) {
         *error = QStringLiteral("フォルダーを指定してください。");
         return std::nullopt;
     }
-    if (!o.csvFile.isEmpty() && o.csvFile == o.htmlFile) {
-        *error = QStringLiteral("CSV と HTML に同じファイルは使えません。");
-        return std::nullopt;
-    }
-    for (const QString &f : {o.csvFile, o.htmlFile}) {
+    const std::vector<Output> named = outputs(o);
+    for (size_t i = 0; i < named.size(); ++i)
+        for (size_t j = i + 1; j < named.size(); ++j)
+            if (named[i].file == named[j].file) {
+                *error = QStringLiteral("%1 と %2 に同じファイルは使えません。").arg(named[i].kind, named[j].kind);
+                return std::nullopt;
+            }
+    for (const QString &f : {o.csvFile, o.htmlFile, o.pdfFile}) {
         if (isProgressFileName(f)) {
             *error = QStringLiteral("「%1」は進み具合のファイルの名前です。そこには書き込みません。").arg(f);
             return std::nullopt;
@@ -99,6 +120,16 @@ bool writeFile(const QString &name, const QByteArray &bytes, QTextStream &err) {
     if (failure.isEmpty()) return true;
     err << failure << '\n';
     return false;
+}
+
+// The sheets per pupil, through the same safe writer.
+bool writeSheets(const QString &name, const ClassReport &report, QTextStream &err) {
+    const QByteArray pdf = sheetsPdf(report);
+    if (pdf.isEmpty()) {
+        err << QStringLiteral("「%1」に書き込めません（個人票の PDF を作れません）。\n").arg(name);
+        return false;
+    }
+    return writeFile(name, pdf, err);
 }
 
 }  // namespace
@@ -124,11 +155,19 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
         return window::runWindow(options->folder);
     }
 
-    if (!options->csvFile.isEmpty() && !options->htmlFile.isEmpty() &&
-        sameOutputFile(options->csvFile, options->htmlFile)) {
-        err << QStringLiteral("「%1」と「%2」は同じファイルです。CSV と HTML には別のファイルを指定してください。\n")
-                   .arg(options->csvFile, options->htmlFile);
-        return kUsage;
+    const std::vector<Output> named = outputs(*options);
+    for (size_t i = 0; i < named.size(); ++i)
+        for (size_t j = i + 1; j < named.size(); ++j)
+            if (sameOutputFile(named[i].file, named[j].file)) {
+                err << QStringLiteral("「%1」と「%2」は同じファイルです。%3 と %4 には別のファイルを指定してください。\n")
+                           .arg(named[i].file, named[j].file, named[i].kind, named[j].kind);
+                return kUsage;
+            }
+    // The sheets are drawn with the system's fonts, which need the
+    // QGuiApplication that main makes when wantsSheets says so.
+    if (!options->pdfFile.isEmpty() && !qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        err << QStringLiteral("個人票（PDF）を作れません（フォントを使えません）。") << '\n';
+        return kFailed;
     }
 
     ClassReport report;
@@ -146,6 +185,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     if (!written) err << QStringLiteral("一覧を書き出せません（標準出力に書き込めません）。\n");
     if (!options->csvFile.isEmpty()) written = writeFile(options->csvFile, csv(report), err) && written;
     if (!options->htmlFile.isEmpty()) written = writeFile(options->htmlFile, html(report), err) && written;
+    if (!options->pdfFile.isEmpty()) written = writeSheets(options->pdfFile, report, err) && written;
     return written ? kDone : kFailed;
 }
 
@@ -153,6 +193,12 @@ bool wantsWindow(const QStringList &arguments) {
     QString error;
     const std::optional<Options> options = parse(arguments, &error);
     return options && options->window && !options->help;
+}
+
+bool wantsSheets(const QStringList &arguments) {
+    QString error;
+    const std::optional<Options> options = parse(arguments, &error);
+    return options && !options->pdfFile.isEmpty() && !options->help;
 }
 
 }  // namespace report

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The report program's command line: pomurin20-report FOLDER [--csv FILE] [--html FILE],
+// The report program's command line: pomurin20-report FOLDER [--csv FILE] [--html FILE] [--pdf FILE],
 // or pomurin20-report --window [FOLDER] for the teacher's window.
 
 #include <QStringList>
@@ -10,8 +10,8 @@ namespace report {
 
 enum ExitStatus { kDone = 0, kFailed = 1, kUsage = 2 };
 
-// Reads the folder, prints the table to out and writes the CSV and HTML
-// files asked for; messages go to err.  arguments are those after the
+// Reads the folder, prints the table to out and writes the CSV, HTML and
+// PDF files asked for; messages go to err.  arguments are those after the
 // program's name.  Returns kDone when the overview was made (files that
 // could not be read are listed in it), kFailed when the folder could not
 // be listed, the table not written to out or an output file not written
@@ -22,5 +22,10 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
 // Whether the command line asks for the teacher's window, which needs a
 // QApplication (run then opens it and returns when it is closed).
 bool wantsWindow(const QStringList &arguments);
+
+// Whether the command line asks for the sheets per pupil (--pdf), which
+// are drawn with the system's fonts and so need a QGuiApplication, though
+// no display.
+bool wantsSheets(const QStringList &arguments);
 
 }  // namespace report

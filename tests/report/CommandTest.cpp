@@ -52,7 +52,7 @@ TEST(ReportCommand, WrongCommandLinesShowTheUsage) {
                                    {"class", "--csv"},
                                    {"class", "--csv="},
                                    {"class", "other"},
-                                   {"class", "--pdf", "x"},
+                                   {"class", "--html", "x", "--pdf", "x"},
                                    {"class", "--csv", "x", "--html", "x"},
                                    {"--csv", "--html", "class"}};
     for (const QStringList &args : wrong) {

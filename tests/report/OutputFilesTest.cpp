@@ -96,7 +96,7 @@ TEST_F(ReportOutput, LinksFifosDevicesSocketsAndFoldersAreRefusedAndLeftAlone) {
     for (const Case &c : {Case{"--csv", "link.csv", "リンク"}, Case{"--html", "dangling.html", "リンク"},
                           Case{"--csv", "fifo.csv", "名前付きパイプ"}, Case{"--csv", "folder.csv", "フォルダー"},
                           Case{"--html", "folder.csv/", "フォルダー"}, Case{"--csv", device, "デバイス"},
-                          Case{"--csv", "socket.csv", "ソケット"}}) {
+                          Case{"--csv", "socket.csv", "ソケット"}, Case{"--pdf", "link.csv", "リンク"}}) {
         const mode_t type = modeOf(c.name) & S_IFMT;
         const Result r = runReport({"class", c.option, c.name});
         EXPECT_EQ(r.status, kFailed) << c.name.toStdString();
@@ -155,8 +155,8 @@ TEST_F(ReportOutput, OneFileNamedForBothOutputsIsRefused) {
     writeBytes("kept.csv", "previous");
     ASSERT_EQ(::link("kept.csv", "kept.html"), 0);
     for (const QStringList &names : {QStringList{"out.csv", "./x/../out.csv"}, QStringList{"out.csv", "x/../out.csv"},
-                                     QStringList{"kept.csv", "kept.html"}}) {
-        const Result r = runReport({"class", "--csv", names[0], "--html", names[1]});
+                                     QStringList{"kept.csv", "kept.html"}, QStringList{"out.csv", "x/../out.csv", "--pdf"}}) {
+        const Result r = runReport({"class", "--csv", names[0], names.value(2, "--html"), names[1]});
         EXPECT_EQ(r.status, kUsage) << names.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains("同じファイル")) << r.err.toStdString();
     }

@@ -3,6 +3,7 @@
 
 #include "report/Command.h"
 #include "report/OutputFile.h"
+#include "report/Sheets.h"
 #include "report/Writers.h"
 #include "bank/Topics.h"
 #include "report/window/BarChart.h"
@@ -63,6 +64,11 @@ QString QtWindowDialogs::chooseCsvFile(QWidget *parent, const QString &suggested
                                         QStringLiteral("CSV ファイル (*.csv)"));
 }
 
+QString QtWindowDialogs::choosePdfFile(QWidget *parent, const QString &suggested) {
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("個人票（PDF）を保存"), suggested,
+                                        QStringLiteral("PDF ファイル (*.pdf)"));
+}
+
 bool QtWindowDialogs::openPage(const QUrl &page) { return QDesktopServices::openUrl(page); }
 
 void QtWindowDialogs::showError(QWidget *parent, const QString &text) {
@@ -89,6 +95,10 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     csvButton_ = new QPushButton(QStringLiteral("CSVで保存"), this);
     csvButton_->setObjectName(QStringLiteral("csvButton"));
     csvButton_->setToolTip(QStringLiteral("一覧と問題ごとのミス・秒数を表計算ソフト用のファイルに書きます（Ctrl+S）"));
+    pdfButton_ = new QPushButton(QStringLiteral("個人票（PDF）"), this);
+    pdfButton_->setObjectName(QStringLiteral("pdfButton"));
+    pdfButton_->setToolTip(QStringLiteral("一人 1 ページの個人票を A4 の PDF ファイルに書きます（保護者会などの印刷用）"));
+    pdfButton_->setEnabled(false);
     pageButton_ = new QPushButton(QStringLiteral("ページを開く"), this);
     pageButton_->setObjectName(QStringLiteral("pageButton"));
     pageButton_->setToolTip(QStringLiteral("一覧とグラフのページを作り、ブラウザで開きます（印刷にも使えます）"));
@@ -245,6 +255,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     top->addWidget(folderLabel_, 1);
     top->addWidget(chooseButton_);
     top->addWidget(csvButton_);
+    top->addWidget(pdfButton_);
     top->addWidget(pageButton_);
     auto *explainRow = new QHBoxLayout;
     auto *listLabel = new QLabel(QStringLiteral("問題："), this);
@@ -262,7 +273,8 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     layout->addLayout(explainRow);
     layout->addWidget(tabs_, 1);
     setTabOrder(chooseButton_, csvButton_);
-    setTabOrder(csvButton_, pageButton_);
+    setTabOrder(csvButton_, pdfButton_);
+    setTabOrder(pdfButton_, pageButton_);
     setTabOrder(pageButton_, questionList_);
     setTabOrder(questionList_, explainButton_);
     setTabOrder(explainButton_, tabs_);
@@ -270,6 +282,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
 
     connect(chooseButton_, &QPushButton::clicked, this, &ClassWindow::chooseFolder);
     connect(csvButton_, &QPushButton::clicked, this, &ClassWindow::saveCsv);
+    connect(pdfButton_, &QPushButton::clicked, this, &ClassWindow::saveSheets);
     connect(pageButton_, &QPushButton::clicked, this, &ClassWindow::openPage);
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, &ClassWindow::chooseFolder);
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, csvButton_, &QPushButton::click);
@@ -360,6 +373,26 @@ void ClassWindow::saveCsv() {
     statusLabel_->setText(QStringLiteral("「%1」に保存しました。").arg(QDir::toNativeSeparators(file)));
 }
 
+void ClassWindow::saveSheets() {
+    if (model_.folder().isEmpty()) return;
+    const QString suggested =
+        QDir::home().filePath(QStringLiteral("%1の個人票.pdf").arg(QDir(model_.folder()).dirName()));
+    const QString file = dialogs_.choosePdfFile(this, suggested);
+    if (file.isEmpty()) return;
+    // The same safe writer as --pdf; a large class takes a moment to draw.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QByteArray pdf = sheetsPdf(model_.report());
+    QApplication::restoreOverrideCursor();
+    const QString error = pdf.isEmpty()
+                              ? QStringLiteral("「%1」に書き込めません（個人票の PDF を作れません）。").arg(file)
+                              : writeOutputFile(file, pdf);
+    if (!error.isEmpty()) {
+        dialogs_.showError(this, error);
+        return;
+    }
+    statusLabel_->setText(QStringLiteral("「%1」に個人票を保存しました。").arg(QDir::toNativeSeparators(file)));
+}
+
 void ClassWindow::openPage() {
     if (model_.folder().isEmpty()) return;
     if (!QDir().mkpath(pageFolder_)) {
@@ -386,6 +419,7 @@ void ClassWindow::updated(const DeltaPtr &delta) {
     }
     lessonButton_->setEnabled(shown && !lessonPending_);
     csvButton_->setEnabled(shown);
+    pdfButton_->setEnabled(shown);
     pageButton_->setEnabled(shown);
     showStatus();
     emit refreshed();

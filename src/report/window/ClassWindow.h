@@ -3,8 +3,8 @@
 // The teacher's window: the class overview of a folder, followed live.
 // The table (sortable by any column, the codes in play marked), the misses
 // grid and the two charts under the course's topics, each topic's misses,
-// with buttons to choose another folder, save the CSV file and open the
-// page in the browser, and to show the class the math doctor's
+// with buttons to choose another folder, save the CSV file or the sheets
+// per pupil (PDF) and open the page in the browser, and to show the class the math doctor's
 // explanation of a question.
 
 #include "report/window/ClassModel.h"
@@ -36,6 +36,9 @@ public:
     virtual QString chooseFolder(QWidget *parent, const QString &start) = 0;
     // The CSV file to write, or empty when the teacher cancels.
     virtual QString chooseCsvFile(QWidget *parent, const QString &suggested) = 0;
+    // The PDF file for the sheets per pupil, or empty when the teacher
+    // cancels; a dialog that does not ask answers as a cancel.
+    virtual QString choosePdfFile(QWidget *, const QString &) { return QString(); }
     // Opens a page in the default browser; false when none could.
     virtual bool openPage(const QUrl &page) = 0;
     virtual void showError(QWidget *parent, const QString &text) = 0;
@@ -46,6 +49,7 @@ class QtWindowDialogs : public WindowDialogs {
 public:
     QString chooseFolder(QWidget *parent, const QString &start) override;
     QString chooseCsvFile(QWidget *parent, const QString &suggested) override;
+    QString choosePdfFile(QWidget *parent, const QString &suggested) override;
     bool openPage(const QUrl &page) override;
     void showError(QWidget *parent, const QString &text) override;
 };
@@ -77,6 +81,7 @@ public:
 public slots:
     void chooseFolder();  // "フォルダーを選ぶ…"
     void saveCsv();       // "CSVで保存"
+    void saveSheets();    // "個人票（PDF）": one page a pupil
     void openPage();      // "ページを開く"
     // "説明を見せる": the explanation of the chosen question, at the
     // largest scale that fits the screen.
@@ -118,6 +123,7 @@ private:
     QProgressBar *progress_;
     QTimer *progressDelay_;
     QPushButton *chooseButton_, *csvButton_, *pageButton_, *explainButton_, *lessonButton_;
+    QPushButton *pdfButton_;
     QLabel *lessonLabel_;
     QTableView *lessonTable_;
     QComboBox *questionList_;

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The sheets per pupil (--pdf and the window's button) read back with
+// poppler-utils: one page a pupil in code order, fonts embedded.
+#include "ClassFolder.h"
+#include "report/window/ClassWindow.h"
+
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+
+using namespace report;
+using namespace report_test;
+
+namespace {
+
+// A pupil on question `on` with these misses on questions 1..on.
+state::Session pupil(int on, std::initializer_list<short> misses) {
+    state::Session m = pupilOn(on, 0);
+    std::copy(misses.begin(), misses.end(), m.misses.begin() + 1);
+    return m;
+}
+
+// What a program that succeeds prints, with no display; one that hangs is
+// killed when p goes.
+QString program(const QString &tool, const QStringList &args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QT_QPA_PLATFORM");
+    env.remove("DISPLAY");
+    p.setProcessEnvironment(env);
+    p.start(tool, args);
+    EXPECT_TRUE(p.waitForStarted(10000) && p.waitForFinished(30000) && p.exitCode() == 0) << tool.toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString pageText(const QString &pdf, int n) {
+    return program("pdftotext", {"-layout", "-f", QString::number(n), "-l", QString::number(n), pdf, "-"});
+}
+
+QStringList codesOnPages(const QString &pdf) {
+    const int pages = QRegularExpression("Pages:\\s+(\\d+)").match(program("pdfinfo", {pdf})).captured(1).toInt();
+    QStringList codes;
+    for (int n = 1; n <= pages; ++n)
+        codes << QRegularExpression("^コード +(.+)$", QRegularExpression::MultilineOption).match(pageText(pdf, n)).captured(1);
+    return codes;
+}
+
+struct PdfDialogs : window::QtWindowDialogs {
+    QString answer;
+    QStringList errors;
+    QString choosePdfFile(QWidget *, const QString &) override { return answer; }
+    void showError(QWidget *, const QString &text) override { errors << text; }
+};
+
+}  // namespace
+
+TEST(ReportSheets, OnePagePerPupilInCodeOrderBesideTheClassMedianFromTheCommandAndTheWindow) {
+    QDir().mkdir("class");
+    writePupil("class", "10", pupil(4, {3, 0, 1, 2}));  // 平方根: 6 misses on 4 questions
+    writePupil("class", "2", pupil(2, {1, 1}));
+    writePupil("class", "b", pupil(6, {0, 0, 0, 0, 4, 4}));
+    writePupil("class", "1", pupil(1, {2}));
+    writeBytes("class/broken.ucd", "3,x\r\n");
+    ASSERT_TRUE(program(REPORT_EXE, {"class", "--pdf", "sheets.pdf"}).contains("正常"));  // the program itself
+    EXPECT_EQ(codesOnPages("sheets.pdf"), QStringList({"1", "2", "10", "b", "broken"}));
+    EXPECT_TRUE(program("pdffonts", {"sheets.pdf"}).contains(QRegularExpression("IPAPGothic +CID TrueType +Identity-H +yes")));
+    // Pupil 10: 1.50 beside the median of 0, 1, 1.5 and 2; a topic not reached.
+    const QString page = pageText("sheets.pdf", 3);
+    EXPECT_TRUE(page.contains(QRegularExpression("平方根 +1〜4 +4 */ *4 +1.50 +1.25\n"))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QRegularExpression("√の変形と乗除 +5〜10 +0 */ *6 +— +4.00\n")));
+    EXPECT_TRUE(page.contains(QRegularExpression("1\\. +問1\\s+平方根を求める（平方根） +ミス 3 回\n *2\\. +問4\\s+√の値"
+                                                 "（１００分の１の数）（平方根） +ミス 2 回\n *3\\. +問3\\s.+ミス 1 回\n")));
+    EXPECT_TRUE(pageText("sheets.pdf", 5).contains("理由：進み具合のファイルが短すぎます"));
+
+    PdfDialogs dialogs;
+    window::ClassWindow w(dialogs, QDir::current().filePath("pages"));
+    QSignalSpy refreshed(&w, &window::ClassWindow::refreshed);
+    w.openFolder("class");
+    ASSERT_TRUE(refreshed.wait(10000));
+    auto *button = w.findChild<QPushButton *>("pdfButton");
+    ASSERT_TRUE(button && button->isEnabled() && button->text() == "個人票（PDF）");
+    dialogs.answer = "window.pdf";
+    button->click();
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
+    EXPECT_EQ(codesOnPages("window.pdf"), QStringList({"1", "2", "10", "b", "broken"}));
+    ASSERT_EQ(::symlink("window.pdf", "link.pdf"), 0);
+    dialogs.answer = "link.pdf";
+    button->click();
+    EXPECT_EQ(dialogs.errors, QStringList{"「link.pdf」はシンボリックリンクなので、書き込みません。"});
+}
