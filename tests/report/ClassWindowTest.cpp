@@ -459,10 +459,10 @@ TEST(ReportCommandWindow, WindowOptionIsRecognisedAndNotMixedWithFiles) {
         QCoreApplication::exit(kFailed);
     });
     watchdog.start(5000);
-    for (const QString output : {"--csv", "--html"}) {
+    for (const QString output : {"--csv", "--html", "--pdf"}) {
         const Result r = runReport({"--window", output, "a.out"});
         EXPECT_EQ(r.status, kUsage) << output.toStdString();
-        EXPECT_TRUE(r.err.startsWith("--window は --csv や --html と一緒には使えません（ウィンドウのボタンで書けます）。\n使い方"))
+        EXPECT_TRUE(r.err.startsWith("--window は --csv、--html、--pdf と一緒には使えません（ウィンドウのボタンで書けます）。\n使い方"))
             << r.err.toStdString();
     }
 }
