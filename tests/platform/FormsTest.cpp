@@ -170,6 +170,7 @@ TEST(Program, TakesNameEqualsValueOptionsAndEndsOnSigterm) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("SDL_AUDIODRIVER", "dummy");
+    for (const char *qt : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS"}) env.remove(qt);  // else Qt's, not --scale
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(QDir::currentPath());
     p.start(QStringLiteral(POMURIN_PROGRAM), {"--scale=4", "--folder=" + QDir::current().absoluteFilePath("class")});
