@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/Command.h"
 
+#include "platform/Services.h"
+
 #include "report/ClassReport.h"
 #include "report/OutputFile.h"
 #include "report/Writers.h"
@@ -97,7 +99,7 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
 bool writeFile(const QString &name, const QByteArray &bytes, QTextStream &err) {
     const QString failure = writeOutputFile(name, bytes);
     if (failure.isEmpty()) return true;
-    err << failure << '\n';
+    err << platform::visibleText(failure, true) << '\n';
     return false;
 }
 
@@ -107,7 +109,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     QString error;
     const std::optional<Options> options = parse(arguments, &error);
     if (!options) {
-        err << error << '\n' << QString::fromUtf8(kUsageText);
+        err << platform::visibleText(error, true) << '\n' << QString::fromUtf8(kUsageText);
         return kUsage;
     }
     if (options->help) {
@@ -127,7 +129,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     if (!options->csvFile.isEmpty() && !options->htmlFile.isEmpty() &&
         sameOutputFile(options->csvFile, options->htmlFile)) {
         err << QStringLiteral("「%1」と「%2」は同じファイルです。CSV と HTML には別のファイルを指定してください。\n")
-                   .arg(options->csvFile, options->htmlFile);
+                   .arg(platform::visibleText(options->csvFile), platform::visibleText(options->htmlFile));
         return kUsage;
     }
 
@@ -135,7 +137,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     try {
         report = readFolder(options->folder);
     } catch (const FolderError &e) {
-        err << QString::fromUtf8(e.what()) << '\n';
+        err << platform::visibleText(QString::fromUtf8(e.what()), true) << '\n';
         return kFailed;
     }
     out << table(report);
