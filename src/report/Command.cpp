@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/Command.h"
 
+#include "platform/Services.h"
+
 #include "report/ClassReport.h"
 #include "report/OutputFile.h"
 #include "report/Sheets.h"
@@ -118,7 +120,7 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
 bool writeFile(const QString &name, const QByteArray &bytes, QTextStream &err) {
     const QString failure = writeOutputFile(name, bytes);
     if (failure.isEmpty()) return true;
-    err << failure << '\n';
+    err << platform::visibleText(failure, true) << '\n';
     return false;
 }
 
@@ -126,7 +128,7 @@ bool writeFile(const QString &name, const QByteArray &bytes, QTextStream &err) {
 bool writeSheets(const QString &name, const ClassReport &report, QTextStream &err) {
     const QByteArray pdf = sheetsPdf(report);
     if (pdf.isEmpty()) {
-        err << QStringLiteral("「%1」に書き込めません（個人票の PDF を作れません）。\n").arg(name);
+        err << QStringLiteral("「%1」に書き込めません（個人票の PDF を作れません）。\n").arg(platform::visibleText(name));
         return false;
     }
     return writeFile(name, pdf, err);
@@ -138,7 +140,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     QString error;
     const std::optional<Options> options = parse(arguments, &error);
     if (!options) {
-        err << error << '\n' << QString::fromUtf8(kUsageText);
+        err << platform::visibleText(error, true) << '\n' << QString::fromUtf8(kUsageText);
         return kUsage;
     }
     if (options->help) {
@@ -160,7 +162,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
         for (size_t j = i + 1; j < named.size(); ++j)
             if (sameOutputFile(named[i].file, named[j].file)) {
                 err << QStringLiteral("「%1」と「%2」は同じファイルです。%3 と %4 には別のファイルを指定してください。\n")
-                           .arg(named[i].file, named[j].file, named[i].kind, named[j].kind);
+                           .arg(platform::visibleText(named[i].file), platform::visibleText(named[j].file), named[i].kind, named[j].kind);
                 return kUsage;
             }
     // The sheets are drawn with the system's fonts, which need the
@@ -174,7 +176,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     try {
         report = readFolder(options->folder);
     } catch (const FolderError &e) {
-        err << QString::fromUtf8(e.what()) << '\n';
+        err << platform::visibleText(QString::fromUtf8(e.what()), true) << '\n';
         return kFailed;
     }
     out << table(report);

@@ -224,5 +224,14 @@ for args in "--no-such-option:unknown argument '--no-such-option'" "--folder:--f
     || fail "${args%%:*} at the end: status $status, said: $said"
 done
 
+# A scale for Qt that Qt cannot draw with is named and dropped, by the game
+# and the teacher's window alike (both still running when stopped).
+for prog in pomurin20 "pomurin20-report --window $work"; do
+  # shellcheck disable=SC2086  # the program and its options
+  said=$(cd "$work" && QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=20 timeout 5 "$root/usr/bin/"$prog 2>&1 >/dev/null)
+  grep -qF 'QT_SCALE_FACTOR "20" is not a number from 1 to 3; it is not used' <<<"$said" \
+    && ok "${prog%% *} drops QT_SCALE_FACTOR 20" || fail "${prog%% *} with QT_SCALE_FACTOR 20 said: $said"
+done
+
 echo "$failures failures"
 [ "$failures" -eq 0 ]
