@@ -313,7 +313,7 @@ TEST(ClassModel, NeedsHelpIsJudgedOnTheFoldersClock) {
         {400, 3, -1, 0, ""},                      // no hold at all
         {0, 3, 0, -10, "問12で3回ミス"}, {0, 3, 0, 10, "問12で3回ミス"},  // the teacher's clock behind, ahead
         {300, 0, 0, -600, "問12に5分"}, {300, 0, 0, 600, "問12に5分"},
-        {300, 3, 0, 2 * 3600, ""},                // a hold two hours off the teacher's clock: another day's
+        {300, 3, 0, 3600, "問12に5分、3回ミス"}, {300, 3, 0, -3601, ""},  // over an hour off: another day's hold
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case &c = cases[i];
@@ -368,8 +368,11 @@ TEST(ClassModel, NeedsHelpFollowsTheFileAndTheSteadyClock) {
     l.look();
     EXPECT_EQ(l.model.help(0).why().section('\n', 0, 0), "問12に6分");
     steadyMs = 121 * 1000;
+    QSignalSpy changed(&l.model, &ClassModel::dataChanged);
     l.look();
     EXPECT_FALSE(l.model.help(0).needed);
+    ASSERT_EQ(changed.count(), 2);  // the row (no longer played), then its mark gone
+    EXPECT_EQ(changed[1][0].toModelIndex(), l.model.index(0, ClassModel::Help));
     EXPECT_EQ(l.model.index(0, ClassModel::Playing).data().toString(), "");
     steadyMs = 0;
     m.question = 13;
