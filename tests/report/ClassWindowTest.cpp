@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QGraphicsView>
 #include <QPointer>
+#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -131,6 +132,11 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     const QStringList before = snapshot("class");
     window->show();
     EXPECT_FALSE(button("csvButton")->isEnabled());  // nothing to save yet
+    // Opened within its screen's free area, narrower here than 1040, every button in it.
+    const QRect room = window->screen()->availableGeometry();
+    ASSERT_LT(room.width(), 1040);
+    for (const QPushButton *b : window->findChildren<QPushButton *>())
+        EXPECT_TRUE(room.contains(QRect(b->mapToGlobal(QPoint(0, 0)), b->size()))) << b->text().toStdString();
     ASSERT_TRUE(opened());
     auto *table = window->findChild<QTableView *>("classTable");
     ASSERT_TRUE(table);

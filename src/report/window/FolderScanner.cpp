@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
@@ -54,10 +55,8 @@ qint64 FolderClock::now(qint64 newestHold, qint64 teacherWall, qint64 steadyMs) 
 
 FolderScanner::TeacherClock FolderScanner::teacherClock() const {
     if (clock_) return clock_();
-    timespec wall {}, steady {};
-    ::clock_gettime(CLOCK_REALTIME, &wall);
-    ::clock_gettime(CLOCK_MONOTONIC, &steady);
-    return {qint64(wall.tv_sec), qint64(steady.tv_sec) * 1000 + steady.tv_nsec / 1000000};
+    using namespace std::chrono;
+    return {qint64(std::time(nullptr)), qint64(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count())};
 }
 
 void FolderScanner::reset() {
