@@ -2,7 +2,7 @@
 // Renders the teacher's window on a folder to PNG files, one for each of
 // its tabs, for looking at it without clicking:
 //
-//   report_window_shot <folder> <out-prefix>    writes <out-prefix>-0.png .. -3.png
+//   report_window_shot <folder> <out-prefix>    writes <out-prefix>-0.png .. -4.png
 //   report_window_shot <folder> <out.png> <ms>  the window <ms> after opening the
 //                                               folder, read or not (a long read's progress)
 //   report_window_shot <folder> <out.png> tooltip <q>
