@@ -41,9 +41,13 @@ struct Pupil {
     // The machine playing this code at the moment (a live hold beside the
     // file), empty when nobody is.  Only the teacher's window looks.
     QString playingOn;
-    // Since when the file has shown the question it is on, in seconds on
-    // the folder's clock (the modification time of the first save seen
-    // with that question); 0 when unknown.  Only the teacher's window looks.
+    // The question the live hold says is being played (0: none, -1: the
+    // hold does not say, as those of earlier versions) and its misses.
+    int holdQuestion = -1, holdMisses = 0;
+    // Since when the question played has stood, in seconds on the folder's
+    // clock: the hold's change time when it first named that question, else
+    // the modification time of the first save seen with the file's
+    // question; 0 when unknown.  Only the teacher's window looks.
     qint64 questionSince = 0;
 
     bool wasRead() const { return state != State::Unreadable; }

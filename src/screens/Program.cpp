@@ -6,6 +6,8 @@
 #include "platform/SdlMedia.h"
 #include "platform/Services.h"
 #include "screens/Screens.h"
+#include "state/CodeHold.h"
+#include "state/Session.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -47,6 +49,14 @@ int runProgram(QApplication &app, const std::function<void(QWidget *)> &firstWin
         platform::services().media = &*media;
     }
     StartOnFirstPaint starter(media ? &*media : nullptr);
+    // The code's hold tells the teacher's window the question played (none
+    // once it is answered right: the pupil is past it, on the history screen
+    // after the last one).
+    state::CodeHold::setPlace([] {
+        const state::Session &m = state::session();
+        return state::Session::inRange(m.question) && !m.answeredRight ? state::CodeHold::Place{m.question, m.misses[size_t(m.question)]}
+                                                   : state::CodeHold::Place{};
+    });
 
     QWidget *title = screens::showScreen(screens::ScreenId::Title);
     int rc = 0;

@@ -3,6 +3,7 @@
 
 #include "platform/Services.h"
 #include "state/SaveFiles.h"
+#include "state/Session.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -60,12 +61,19 @@ QByteArray newToken() {
     return raw.toHex();
 }
 
+std::function<CodeHold::Place()> &placeSource() {
+    static std::function<CodeHold::Place()> source;
+    return source;
+}
+
 QByteArray content(const QByteArray &token) {
+    const CodeHold::Place place = placeSource() ? placeSource()() : CodeHold::Place{};
     const QByteArray machine = CodeHold::machineId();
     const QByteArray boot = CodeHold::bootId(), processes = CodeHold::processNamespace();
     return "pomurin20 hold\nhost " + thisHost().toUtf8() + (machine.isEmpty() ? "" : "\nmachine " + machine) +
            (boot.isEmpty() ? "" : "\nboot " + boot) + (processes.isEmpty() ? "" : "\npidns " + processes) +
-           "\npid " + QByteArray::number(::getpid()) + "\ntoken " + token + "\ntime " +
+           "\npid " + QByteArray::number(::getpid()) + "\ntoken " + token + "\nquestion " +
+           QByteArray::number(place.question) + "\nmisses " + QByteArray::number(place.misses) + "\ntime " +
            QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
 }
 
@@ -82,6 +90,12 @@ CodeHold::Holder parseHolder(const QByteArray &text) {
         else if (key == "pidns") h.processNamespace = value;
         else if (key == "pid") h.pid = value.toLongLong();
         else if (key == "token") h.token = value;
+        else if (key == "question" || key == "misses") {
+            // Another machine's word: anything but a small count is not said at all.
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            if (ok && n >= 0 && n <= (key == "question" ? kQuestions : 9999)) (key == "question" ? h.question : h.misses) = n;
+        }
     }
     return h;
 }
@@ -362,6 +376,8 @@ void CodeHold::release() {
     path_.clear();
     token_.clear();
 }
+
+void CodeHold::setPlace(std::function<Place()> place) { placeSource() = std::move(place); }
 
 CodeHold &codeHold() {
     static QPointer<CodeHold> hold;

@@ -44,6 +44,7 @@
 #include "platform/Timer.h"
 
 #include <QObject>
+#include <functional>
 #include <QString>
 
 #include <ctime>
@@ -81,7 +82,23 @@ public:
         QByteArray token;
         QByteArray boot;
         QByteArray processNamespace;
+        // Where the player stands, as of the hold's last renewal: the
+        // question (0 when not on a question of the course, -1 when the
+        // hold does not say) and the misses on it.
+        int question = -1;
+        int misses = 0;
     };
+
+    // Where the player stands now.  The course sets it, so that every
+    // renewal writes the question played and its misses into the hold: the
+    // progress file is written only at HELP, at a quit and after every
+    // fifth question, and the teacher's window reads from the hold which
+    // question a pupil is on between saves.  Unset, the hold says question 0.
+    struct Place {
+        int question = 0;
+        int misses = 0;
+    };
+    static void setPlace(std::function<Place()> place);
 
     // Whether a hold whose file says holder and whose status is st stands
     // at now, a time on the folder's clock (see above).

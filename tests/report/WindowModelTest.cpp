@@ -383,4 +383,15 @@ TEST(ClassModel, NeedsHelpFollowsTheFileAndTheSteadyClock) {
     l.look();
     EXPECT_EQ(l.model.index(0, ClassModel::Playing).data().toString(), "PC-7");
     EXPECT_FALSE(l.model.help(0).needed);
+    // Between saves the hold names the question played: the file's 13 for
+    // 400 s, then 14 with 3 misses, then none (past it).
+    const timespec early[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 400, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, "class/7.ucd", early, 0), 0);
+    Loaded fresh;
+    fresh.scanner.setClock([&] { return FolderScanner::TeacherClock{std::time(nullptr), 0}; });
+    for (const auto &[says, why] : {std::pair{"13\nmisses 1", "問13に6分"}, {"14\nmisses 3", "問14で3回ミス"}, {"0\nmisses 0", ""}}) {
+        writeBytes("class/7.ucd.hold", QByteArray("pomurin20 hold\nhost PC-7\npid 1\ntoken 00ff\nquestion ") + says + "\n");
+        fresh.look();
+        EXPECT_EQ(fresh.model.help(0).why().section('\n', 0, 0), why) << says;
+    }
 }

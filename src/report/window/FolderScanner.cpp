@@ -34,6 +34,25 @@ constexpr std::string_view kHoldSuffix = ".ucd.hold";
 
 }  // namespace
 
+// Takes what a code's live hold says (host empty: nobody plays it) into
+// its pupil; true when anything the window shows of it changed.  The
+// question played stands since the hold first named it, or since the
+// file's own evidence when the file shows that question too; a hold that
+// names no question leaves the file's.
+bool followPlay(Pupil &p, qint64 fileSince, const QString &host, int question, int misses, qint64 changed) {
+    const Pupil before = p;
+    p.playingOn = host;
+    const int played = host.isEmpty() ? -1 : question;
+    if (played <= 0)
+        p.questionSince = fileSince;
+    else if (played != before.holdQuestion)
+        p.questionSince = played == p.questionNo && fileSince > 0 ? std::min(fileSince, changed) : changed;
+    p.holdQuestion = played;
+    p.holdMisses = played > 0 ? misses : 0;
+    return p.playingOn != before.playingOn || p.holdQuestion != before.holdQuestion ||
+           p.holdMisses != before.holdMisses || p.questionSince != before.questionSince;
+}
+
 bool rowLess(const Row &a, const Row &b) {
     if (codeLess(a.pupil.code, b.pupil.code)) return true;
     if (codeLess(b.pupil.code, a.pupil.code)) return false;
@@ -118,13 +137,21 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
     }
     const TeacherClock teacher = teacherClock();
     delta.folderNow = folderClock_.now(newestHold, teacher.wallSeconds, teacher.steadyMs);
-    QHash<QByteArray, QString> playing;
+    struct Playing {
+        QString host;
+        int question = -1, misses = 0;
+        qint64 changed = 0;  // the hold's change time
+    };
+    QHash<QByteArray, Playing> playing;
     const timespec now{time_t(delta.folderNow), 0};
     for (const QByteArray &hold : delta.folderNow ? holds : std::vector<QByteArray>{}) {
         state::CodeHold::Holder holder;
-        if (state::CodeHold::isHoldFileLive(prefix + QFile::decodeName(hold), now, &holder))
+        struct stat st {};
+        if (state::CodeHold::isHoldFileLive(prefix + QFile::decodeName(hold), now, &holder) &&
+            ::fstatat(dirFd, hold.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
             playing.insert(hold.chopped(5),  // "<code>.ucd.hold": the name of "<code>.ucd"
-                           holder.host.isEmpty() ? QStringLiteral("（端末名のない記録）") : holder.host);
+                           Playing{holder.host.isEmpty() ? QStringLiteral("（端末名のない記録）") : holder.host,
+                                   holder.question, holder.misses, qint64(st.st_ctim.tv_sec)});
     }
     ++look_;
     cache_.reserve(total);
@@ -146,11 +173,10 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
                         quint32(st.st_mode)};
         Cached &cached = cache_[name];
         cached.look = look_;
-        const QString playingOn = playing.value(name);
+        const Playing live = playing.value(name);
         if (cached.read && cached.seen == seen) {
-            // The file is as it was; only whether it is in play may change.
-            if (cached.pupil.playingOn == playingOn) continue;
-            cached.pupil.playingOn = playingOn;
+            // The file is as it was; only its play may change.
+            if (!followPlay(cached.pupil, cached.fileSince, live.host, live.question, live.misses, live.changed)) continue;
             if (!delta.complete) delta.changed.push_back(Row{name, cached.pupil});
             continue;
         }
@@ -160,13 +186,17 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
         const bool nameIsText = QFile::encodeName(decoded) == name;
         const bool wasRead = cached.read && cached.pupil.wasRead();
         const short question = cached.pupil.questionNo;
-        const qint64 since = cached.pupil.questionSince;
+        const Pupil before = cached.pupil;
         cached.pupil = readEntry(prefix, decoded, static_cast<unsigned char>(IFTODT(st.st_mode)), nameIsText);
-        cached.pupil.playingOn = playingOn;
         // The question is shown since the first save seen with it; a file
         // first seen shows it since its last save at least.
         const bool sameQuestion = wasRead && cached.pupil.wasRead() && cached.pupil.questionNo == question;
-        cached.pupil.questionSince = sameQuestion ? since : qint64(st.st_mtim.tv_sec);
+        cached.fileSince = sameQuestion ? cached.fileSince : qint64(st.st_mtim.tv_sec);
+        cached.pupil.playingOn = before.playingOn;
+        cached.pupil.holdQuestion = before.holdQuestion;
+        cached.pupil.holdMisses = before.holdMisses;
+        cached.pupil.questionSince = before.holdQuestion > 0 ? before.questionSince : cached.fileSince;
+        followPlay(cached.pupil, cached.fileSince, live.host, live.question, live.misses, live.changed);
         cached.seen = seen;
         cached.read = true;
         ++delta.read;

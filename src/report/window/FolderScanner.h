@@ -107,6 +107,7 @@ private:
         Pupil pupil;
         quint64 look = 0;   // the last look that saw the file
         bool read = false;  // pupil holds what the file said when it was as seen
+        qint64 fileSince = 0;  // since when the file has shown its question (folder's clock)
     };
     TeacherClock teacherClock() const;
     QString folder_;

@@ -16,7 +16,9 @@ QString HelpNeed::why() const {
 
 HelpNeed needsHelp(const Pupil &p, qint64 folderNow) {
     HelpNeed need;
-    const int q = p.questionNo;
+    // The question played as the hold says it, between the file's saves;
+    // the file's, where the hold does not say (earlier versions).
+    const int q = p.holdQuestion >= 0 ? p.holdQuestion : p.questionNo;
     // Only a pupil playing now, on a question of the course, as read.
     if (folderNow <= 0 || p.playingOn.isEmpty() || p.state != Pupil::State::Readable || q < 1 ||
         q > state::kQuestions)
@@ -24,7 +26,8 @@ HelpNeed needsHelp(const Pupil &p, qint64 folderNow) {
     need.question = q;
     const qint64 shown = p.questionSince > 0 ? folderNow - p.questionSince : 0;
     if (shown >= kStuckSeconds) need.minutes = int(shown / 60);
-    if (p.missCount[q] >= kStuckMisses) need.misses = p.missCount[q];
+    const int misses = p.holdQuestion >= 0 ? p.holdMisses : p.missCount[q];
+    if (misses >= kStuckMisses) need.misses = misses;
     need.needed = need.minutes > 0 || need.misses > 0;
     return need;
 }

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Who needs the teacher now: a pupil playing at this moment (a live hold)
-// whose file has shown the same question for five minutes or more, or who
-// has missed the question they are on three times or more.  Times are on
+// who has stood on the same question for five minutes or more, or who has
+// missed the question they are on three times or more.  The question and
+// its misses are the hold's word where it gives them (renewed every 30 s,
+// between the file's saves), else the file's.  Times are on
 // the folder's own clock (FolderClock), never the teacher's machine's.
 
 #include "report/ClassReport.h"
