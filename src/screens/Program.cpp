@@ -6,6 +6,7 @@
 #include "platform/SdlMedia.h"
 #include "platform/Services.h"
 #include "screens/Screens.h"
+#include "screens/review/Review.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -17,7 +18,7 @@ namespace screens {
 
 namespace {
 
-// Starts the sound engine once the title screen has been painted, so that
+// Starts the sound engine once the first window has been painted, so that
 // loading the synthesiser never holds back the first window.
 class StartOnFirstPaint : public QObject {
 public:
@@ -36,7 +37,11 @@ private:
 
 }  // namespace
 
-int runProgram(QApplication &app, const std::function<void(QWidget *)> &firstWindow) {
+namespace {
+
+// The game and the review alike: the sound engine, the first window that
+// showFirst shows (null when there is none), then the event loop.
+int run(const std::function<QWidget *()> &showFirst, const std::function<void(QWidget *)> &firstWindow) {
     platform::installJapaneseTranslations();
 
     // With the sound off no player sends a command, and the sound engine
@@ -48,16 +53,26 @@ int runProgram(QApplication &app, const std::function<void(QWidget *)> &firstWin
     }
     StartOnFirstPaint starter(media ? &*media : nullptr);
 
-    QWidget *title = screens::showScreen(screens::ScreenId::Title);
+    QWidget *first = showFirst();
     int rc = 0;
-    if (!platform::forms::programEnded()) {
-        if (title && media) title->installEventFilter(&starter);
+    if (first && !platform::forms::programEnded()) {
+        if (media) first->installEventFilter(&starter);
         if (media) QTimer::singleShot(1000, &starter, [&media] { media->start(); });  // if it is never painted
-        if (firstWindow) firstWindow(title);
-        rc = app.exec();
+        if (firstWindow) firstWindow(first);
+        rc = QApplication::exec();
     }
     if (media) platform::services().media = nullptr;
     return rc;
+}
+
+}  // namespace
+
+int runProgram(QApplication &, const std::function<void(QWidget *)> &firstWindow) {
+    return run([] { return showScreen(ScreenId::Title); }, firstWindow);
+}
+
+int runReview(QApplication &) {
+    return run([]() -> QWidget * { return review::start() ? showScreen(ScreenId::Review) : nullptr; }, {});
 }
 
 }  // namespace screens

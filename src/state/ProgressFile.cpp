@@ -237,7 +237,10 @@ void save(const Session &m) {
     const QString name = fileName(m.userCode);
     const QString why = whyNotStorable(m);
     if (!why.isEmpty()) throw ProgressError(failure(QStringLiteral("「%1」を保存できません（%2）。").arg(name, why)));
-    const QByteArray bytes = render(m);
+    replaceFile(name, render(m));
+}
+
+void replaceFile(const QString &name, const QByteArray &bytes) {
     const QByteArray target = QFile::encodeName(name);
 
     // Only a regular file may stand in the file's place: a link is never
@@ -327,7 +330,9 @@ void save(const Session &m) {
         throw ProgressError(osFailure(QStringLiteral("「%1」のフォルダーを保存できません").arg(name), EIO));
 }
 
-void loadFrom(const QString &path, Session &m) {
+void loadFrom(const QString &path, Session &m) { parse(readFile(path, QStringLiteral("進み具合のファイル")), m); }
+
+QByteArray readFile(const QString &path, const QString &kind) {
     const QByteArray native = QFile::encodeName(path);
     // O_NOFOLLOW: a link in the file's place is refused, not followed;
     // O_NONBLOCK: opening a FIFO returns at once instead of waiting for a writer.
@@ -339,7 +344,7 @@ void loadFrom(const QString &path, Session &m) {
         throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(path), errno));
     if (!S_ISREG(st.st_mode))
         throw ProgressError(
-            failure(QStringLiteral("「%1」は%2で、進み具合のファイルではありません。").arg(path, kindOf(st.st_mode))));
+            failure(QStringLiteral("「%1」は%2で、%3ではありません。").arg(path, kindOf(st.st_mode), kind)));
     // Read at most kMaxRead bytes; a file that grows while it is read is cut there.
     QByteArray content(static_cast<qsizetype>(std::min<qint64>(st.st_size, kMaxRead)) + 1, Qt::Uninitialized);
     qsizetype got = 0;
@@ -352,7 +357,7 @@ void loadFrom(const QString &path, Session &m) {
         got += n;
     }
     content.truncate(got);
-    parse(content, m);
+    return content;
 }
 
 void load(Session &m) { loadFrom(fileName(m.userCode), m); }

@@ -39,6 +39,16 @@ QString fileName(const QString &stem);
 // stale (files::removeStaleTemporaries).  Throws ProgressError on failure.
 void save(const Session &m);
 
+// The write that save does, for any file kept beside a progress file
+// (the review's record too): bytes replace the file name atomically, with
+// the same refusals, modes and sweep of stale temporaries.
+void replaceFile(const QString &name, const QByteArray &bytes);
+
+// The read that loadFrom does, for any file kept beside a progress file:
+// its content, regular files only, bounded; kind names the file in the
+// refusal ("進み具合のファイル").  Throws ProgressError.
+QByteArray readFile(const QString &path, const QString &kind);
+
 // Reads the file of m.userCode, as loadFrom does.
 void load(Session &m);
 

@@ -96,6 +96,7 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         case Code: return visible(p.code);
         case State: return stateText(p);
         case Playing: return visible(p.playingOn);
+        case Review: return reviewText(p);
         default: break;
         }
         if (!p.wasRead()) return QString();
@@ -109,6 +110,7 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
     case Qt::ToolTipRole:
         if (column == Playing && !p.playingOn.isEmpty())
             return plainTip(QStringLiteral("%1 でプレイ中").arg(visible(p.playingOn)));
+        if (column == Review && !p.reviewProblem.isEmpty()) return plainTip(visible(p.reviewProblem));
         return column == State || column == Code ? QVariant(plainTip(data(index, Qt::DisplayRole).toString()))
                                                  : QVariant();
     case Qt::TextAlignmentRole:
@@ -127,7 +129,7 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
     static const QString headings[FirstQuestion] = {QStringLiteral("コード"),   QStringLiteral("到達問題"),
                                                     QStringLiteral("得点"),     QStringLiteral("ミス合計"),
                                                     QStringLiteral("合計時間"), QStringLiteral("プレイ中の端末"),
-                                                    QStringLiteral("状態")};
+                                                    QStringLiteral("復習"),     QStringLiteral("状態")};
     if (section < FirstQuestion) return role == Qt::DisplayRole ? QVariant(headings[section]) : QVariant();
     const int q = question(section);
     switch (role) {
@@ -247,6 +249,10 @@ bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right)
         switch (column) {
         case ClassModel::State: return std::tuple(int(p.state), p.reason, 0.0);
         case ClassModel::Playing: return std::tuple(p.playingOn.isEmpty() ? 0 : 1, p.playingOn, 0.0);
+        // A record that cannot be read first, then by practices and first tries.
+        case ClassModel::Review:
+            return std::tuple(p.reviewProblem.isEmpty() ? 1 : 0, QString(),
+                              double(p.reviewPractised) * 1e7 + p.reviewFirstTry);
         default: return std::tuple(0, QString(), numberOf(p, column));
         }
     };

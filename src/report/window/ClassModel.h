@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The window's model of a class: one row a progress file, the six columns
+// The window's model of a class: one row a progress file, the seven columns
 // of the report's table and the machine playing the code now, then one
 // column per question holding the misses grid.  Updated from the scanner's deltas: a changed file changes its row
 // only.  ClassSortProxy sorts it by any column.
@@ -16,7 +16,7 @@ namespace report::window {
 class ClassModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Code, Reached, Score, Misses, Seconds, Playing, State, FirstQuestion };
+    enum Column { Code, Reached, Score, Misses, Seconds, Playing, Review, State, FirstQuestion };
     static constexpr int kColumns = FirstQuestion + state::kQuestions;
     // For a question column: the step of the misses (kNotReached, 0..3).
     static constexpr int StepRole = Qt::UserRole + 1;
