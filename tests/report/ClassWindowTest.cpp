@@ -142,7 +142,7 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     QStringList questions;
     for (int q = 1; q <= 30; ++q) questions << QString::number(q);
     EXPECT_EQ(shownHeadings(table),
-              QStringList({"コード", "到達問題", "得点", "ミス合計", "合計時間", "プレイ中の端末", "状態"}));
+              QStringList({"コード", "到達問題", "得点", "ミス合計", "合計時間", "プレイ中の端末", "復習", "状態"}));
     EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("missGrid")), QStringList{"コード"} + questions);
     // A question's heading: its title read with its number, what it asks shown.
     const int q12 = ClassModel::FirstQuestion + 11;
