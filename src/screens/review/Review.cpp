@@ -32,25 +32,32 @@ bool missing(const QString &path) {
 // message when either is missing or cannot be read.  Nothing is written.
 bool readCode(const QString &stem, Review &r) {
     const QString file = state::progress::fileName(stem);
+    state::Session progress;
     try {
-        state::Session progress;
         state::progress::loadFrom(file, progress);
-        state::review::Record record;
-        state::review::load(stem, record);
-        r.stem = stem;
-        r.progress = progress;
-        r.record = record;
-        return true;
     } catch (const state::ProgressError &e) {
         if (missing(file)) {
             say(nullptr, QStringLiteral("このコードの記録はまだありません。\n別のコードを入れてください。"));
         } else {
-            // A damaged file is named and left as it is: the review never
-            // writes over what it cannot read.
-            say(nullptr, QStringLiteral("%1\n先生に知らせてください。").arg(QString::fromUtf8(e.what())));
+            // Named as the start menu names it, for the teacher.
+            say(nullptr, QStringLiteral("進み具合のファイル「%1」を読めませんでした。\n%2\n先生に知らせてください。")
+                             .arg(file, QString::fromUtf8(e.what())));
         }
         return false;
     }
+    state::review::Record record;
+    try {
+        state::review::load(stem, record);
+    } catch (const state::ProgressError &e) {
+        // A damaged record is named and left as it is: the review never
+        // writes over what it cannot read.
+        say(nullptr, QStringLiteral("%1\n先生に知らせてください。").arg(QString::fromUtf8(e.what())));
+        return false;
+    }
+    r.stem = stem;
+    r.progress = progress;
+    r.record = record;
+    return true;
 }
 
 }  // namespace
