@@ -144,6 +144,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         table_->setColumnWidth(ClassModel::Code, fm.horizontalAdvance(QStringLiteral("あいうえおかきく")) + 16);
         for (int c = ClassModel::Reached; c < ClassModel::Playing; ++c) table_->setColumnWidth(c, number);
         table_->setColumnWidth(ClassModel::Playing, fm.horizontalAdvance(QStringLiteral("プレイ中の端末")) + 40);
+        table_->setColumnWidth(ClassModel::Review, fm.horizontalAdvance(QStringLiteral("30問中30問")) + 16);
     }
 
     // The grid and its legend.

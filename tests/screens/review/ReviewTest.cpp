@@ -101,6 +101,8 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
     ASSERT_NE(screen(), nullptr);
     EXPECT_TRUE(printed(screen()->questionBox).contains("【問題５】"));
     EXPECT_EQ(screen()->scoreLabel->text(), "1／3");
+    EXPECT_FALSE(screen()->nextButton->isEnabled());  // not answered yet: the question stays
+    EXPECT_FALSE(review::current().round->next());
 
     // Question 5: a wrong answer is marked, HELP shows the tutor for
     // question 5, which hands back to the same question.
@@ -139,6 +141,7 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
 
     auto *summary = open<ReviewSummary>(ScreenId::ReviewSummary);
     ASSERT_NE(summary, nullptr);
+    EXPECT_EQ(summary->size(), QSize(400, 328));  // 6000 × 4920 twips
     EXPECT_EQ(summary->practisedLabel->text(), "練習した問題：3問");
     EXPECT_EQ(summary->firstTryLabel->text(), "一度で正解した問題：2問");
     EXPECT_EQ(summary->missedList->text(), "問5　√の中を簡単に（ａ√ｂ）");
