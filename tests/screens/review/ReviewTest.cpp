@@ -160,8 +160,12 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
     EXPECT_NE(screen(), nullptr);
 }
 
-TEST_F(ReviewRound, ADamagedRecordIsNamedAndKeptAndNothingToReviewEndsTheReview) {
+TEST_F(ReviewRound, AHeldCodeOrADamagedRecordAsksAgainAndNothingToReviewEndsTheReview) {
     state::Session saved = progressOn(4, {{2, 1}});
+    saved.userCode = "held";
+    state::progress::save(saved);
+    // The course plays "held" on another machine now.
+    writeFile("held.ucd.hold", "pomurin20 hold\nhost pc-12\npid 4711\ntoken 0123456789abcdef0123456789abcdef\n");
     saved.userCode = "hana";
     state::progress::save(saved);
     saved.userCode = "jiro";
@@ -169,13 +173,15 @@ TEST_F(ReviewRound, ADamagedRecordIsNamedAndKeptAndNothingToReviewEndsTheReview)
     state::progress::save(saved);
     writeFile("hana.review", "pomurin20 review 1\r\n2,1,2,0,2026-12-01\r\n");
 
-    dialogs.inputAnswers = {"hana", "jiro"};
+    dialogs.inputAnswers = {"held", "hana", "jiro"};
     EXPECT_FALSE(review::start());
-    ASSERT_EQ(dialogs.calls.size(), 4);
-    EXPECT_EQ(dialogs.calls[1],
+    ASSERT_EQ(dialogs.calls.size(), 6);
+    EXPECT_EQ(dialogs.calls[1], "error|このコードは今ほかのコンピューター（pc-12）で使われています。\n"
+                                "別のコードを入れてください。|ぽむりん紀行20");
+    EXPECT_EQ(dialogs.calls[3],
               "error|「hana.review」：復習の記録が壊れています（2 行目の回数が合いません）。\n先生に知らせてください。|"
               "ぽむりん紀行20");
-    EXPECT_EQ(dialogs.calls[3], "error|復習する問題はまだありません。|ぽむりん紀行20");
+    EXPECT_EQ(dialogs.calls[5], "error|復習する問題はまだありません。|ぽむりん紀行20");
     EXPECT_EQ(bytesOf("hana.review"), "pomurin20 review 1\r\n2,1,2,0,2026-12-01\r\n");
     EXPECT_FALSE(QFile::exists("jiro.review"));
     EXPECT_FALSE(QFile::exists("jiro.ucd.hold")) << "the hold is given up when the review ends";
