@@ -11,10 +11,12 @@ namespace review {
 
 namespace {
 
-// A variant 1..3 at random, other than avoid (0: any).
+// A variant 1..3 at random, other than avoid (0: any).  The generator is
+// seeded once a round: seeding it again for each question from a clock
+// that reads the same within the moment would give every question the
+// same variant.
 int drawVariant(int avoid) {
     platform::Random &rnd = platform::random();
-    rnd.seed(platform::clock().secondsSinceMidnight());
     const int choices = avoid ? 2 : 3;
     const int k = std::clamp(static_cast<int>(rnd.next() * choices), 0, choices - 1);  // a generator giving 1 stays in range
     return avoid && k + 1 >= avoid ? k + 2 : k + 1;
@@ -34,6 +36,7 @@ std::vector<int> chooseQuestions(const state::Session &progress, const state::re
 }
 
 Round::Round(const std::vector<int> &questions) {
+    platform::random().seed(platform::clock().secondsSinceMidnight());
     for (int q : questions)
         if (state::Session::inRange(q)) items_.push_back({q, drawVariant(0), false});
 }

@@ -97,6 +97,7 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
                            "error|このコードの記録はまだありません。\n別のコードを入れてください。|ぽむりん紀行20",
                            "input|半角８文字以内で、ユーザーコードを入力してください・・・|ユーザーコード入力（復習）"}));
     EXPECT_TRUE(QFile::exists("taro.ucd.hold")) << "the code is held as the course holds it";
+    EXPECT_EQ(random.seeds.size(), 1) << "seeded once a round, so that its questions' variants differ";
     screens::showScreen(ScreenId::Review);
     ASSERT_NE(screen(), nullptr);
     EXPECT_TRUE(printed(screen()->questionBox).contains("【問題５】"));
