@@ -35,10 +35,6 @@ private:
     platform::SdlMedia *media_;
 };
 
-}  // namespace
-
-namespace {
-
 // The game and the review alike: the sound engine, the first window that
 // showFirst shows (null when there is none), then the event loop.
 int run(const std::function<QWidget *()> &showFirst, const std::function<void(QWidget *)> &firstWindow) {
