@@ -3,6 +3,8 @@
 // played from the code box to the summary, and what it reads and writes.
 #include "bank/QuestionBank.h"
 #include "platform/PictureBox.h"
+#include "platform/Media.h"
+#include "screens/Program.h"
 #include "screens/review/Review.h"
 #include "screens/review/ReviewScreen.h"
 #include "screens/review/ReviewSummary.h"
@@ -10,8 +12,10 @@
 #include "state/ProgressFile.h"
 #include "support/Fakes.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QFile>
+#include <QTimer>
 
 using namespace testing_support;
 using screens::ReviewScreen;
@@ -159,6 +163,20 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
     EXPECT_EQ(screen()->scoreLabel->text(), "1／3");
     click(screen()->quitButton);  // answered No: the round stays
     EXPECT_NE(screen(), nullptr);
+}
+
+TEST_F(ReviewRound, CancellingTheCodeBoxEndsTheProgramWithoutWaiting) {
+    platform::setSoundEnabled(false);
+    QObject guard;  // takes the check below with it when the test ends
+    bool looped = false;
+    QTimer::singleShot(0, &guard, [&looped] {
+        looped = true;
+        QCoreApplication::quit();
+    });
+    EXPECT_EQ(screens::runReview(*qobject_cast<QApplication *>(QCoreApplication::instance())), 0);
+    EXPECT_FALSE(looped) << "no window is open: no event loop is entered";
+    EXPECT_EQ(dialogs.calls.size(), 1);
+    platform::setSoundEnabled(true);
 }
 
 TEST_F(ReviewRound, AHeldCodeOrADamagedRecordAsksAgainAndNothingToReviewEndsTheReview) {
