@@ -2,6 +2,7 @@
 #include "ReaderCheck.h"
 
 #include "state/ProgressFile.h"
+#include "state/ReviewRecord.h"
 
 #include <cfloat>
 #include <cmath>
@@ -71,6 +72,35 @@ QString checkReader(const QByteArray &content) {
     for (int i = 1; i <= kQuestions; ++i)
         if (!closeTo(m.answerTimes[i], back.answerTimes[i], 1e-6, FLT_TRUE_MIN))
             return QStringLiteral("time %1 moved beyond rounding").arg(i);
+    return {};
+}
+
+QString checkReviewReader(const QByteArray &content) {
+    namespace review = state::review;
+    review::Record sentinel;
+    sentinel.entries[7] = {3, 2, 1, QDate(2001, 2, 3)};
+    review::Record r = sentinel;
+    try {
+        review::parse(content, r);
+    } catch (const state::ProgressError &) {
+        return r == sentinel ? QString() : QStringLiteral("a refused record changed the record");
+    } catch (const std::exception &e) {
+        return QStringLiteral("the record's reader threw something else: ") + QString::fromUtf8(e.what());
+    }
+    for (int q = 1; q <= kQuestions; ++q) {
+        const review::Entry &e = r.entries[q];
+        if (e.firstTry > e.practised || e.run > e.firstTry || e.run > review::kLearntRun || e.practised < 0)
+            return QStringLiteral("accepted counts that disagree for question %1").arg(q);
+        if (e.practised > 0 && !e.last.isValid()) return QStringLiteral("accepted a practice without a date");
+    }
+    const QByteArray written = review::render(r);
+    review::Record back;
+    try {
+        review::parse(written, back);
+    } catch (const std::exception &e) {
+        return QStringLiteral("the record's reader refuses what its writer wrote: ") + QString::fromUtf8(e.what());
+    }
+    if (!(back == r) || review::render(back) != written) return QStringLiteral("the record changed on the way through the file");
     return {};
 }
 

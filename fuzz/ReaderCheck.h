@@ -14,4 +14,10 @@ namespace fuzzcheck {
 // Empty when the property holds for content, else what went wrong.
 QString checkReader(const QByteArray &content);
 
+// The same property for the review's record ("<code>.review"): refused
+// with ProgressError and the record unchanged, or accepted with counts
+// that agree (first tries within practices, a run within both) and
+// written and read back to the same bytes and record.
+QString checkReviewReader(const QByteArray &content);
+
 }  // namespace fuzzcheck

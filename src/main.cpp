@@ -9,6 +9,9 @@
 //   pomurin20 --folder DIR    works in DIR, as in a class folder
 //   pomurin20 --scale VALUE   draws at that display scale (auto, 1 to 3)
 //   pomurin20 --no-sound      plays no chime or tune
+//   pomurin20 --review        the review of the questions a learner
+//                             missed, in the same folder (combines with
+//                             the options above)
 //   pomurin20 --help | --version
 #include "platform/ClassFolder.h"
 #include "platform/DataFolder.h"
@@ -38,7 +41,7 @@ namespace {
 void printHelp() {
     const QStringList data = platform::installedDataFolders();
     std::printf(
-        "Usage: pomurin20 [--user-folder | --folder DIR] [--scale VALUE] [--no-sound]\n"
+        "Usage: pomurin20 [--user-folder | --folder DIR] [--scale VALUE] [--no-sound] [--review]\n"
         "A maths drill game in Japanese.\n\n"
         "  --user-folder  work in the class folder named in pomurin20/pomurin20.conf\n"
         "                 of the XDG configuration folders (section [class], key\n"
@@ -50,6 +53,8 @@ void printHelp() {
         "                 screen well) or a number from 1 to 3 (1, 1.25, 1.5, 2,\n"
         "                 2.5, 3); overrides [display] scale of the setting file\n"
         "  --no-sound     play no chime or tune (as [sound] enabled = false)\n"
+        "  --review       practise the questions a code missed, most misses first\n"
+        "                 (reads <code>.ucd, never writes it; keeps <code>.review)\n"
         "  --help         show this help and exit\n"
         "  --version      show the version and exit\n\n"
         "Progress files (<code>.ucd) are written in the working folder.  Sound files\n"
@@ -86,7 +91,7 @@ int main(int argc, char **argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral(POMURIN_APP_ID));
     // Qt has taken its own options (-platform, -display, ...); what is left
     // is ours.
-    bool userFolder = false, noSound = false;
+    bool userFolder = false, noSound = false, review = false;
     std::optional<QString> folderOption, scaleOption;
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -117,6 +122,8 @@ int main(int argc, char **argv) {
             }
         } else if (arg == QLatin1String("--no-sound")) {
             noSound = true;
+        } else if (arg == QLatin1String("--review")) {
+            review = true;
         } else {
             std::fprintf(stderr, "pomurin20: unknown argument '%s' (try --help)\n", qPrintable(platform::visibleText(arg)));
             return 2;
@@ -184,5 +191,5 @@ int main(int argc, char **argv) {
             return 1;
         }
     }
-    return screens::runProgram(app);
+    return review ? screens::runReview(app) : screens::runProgram(app);
 }

@@ -8,6 +8,8 @@
 //   screenshot roulette <score> <ticks> <out.png>      (ticks: -1 fresh, N spin N ticks
 //                                                       and hold the ball, or "halt" with a number)
 //   screenshot history <question> <misses> <out.png>   (misses on each question so far)
+//   screenshot review <question> <out.png> [wrong]     (the review asking that question)
+//   screenshot review-summary <missed> <out.png>       (a round of ten, the first <missed> still missed)
 //
 // Before the screen's name, --scale VALUE (auto, or 1 to 3) draws it at
 // that display scale, and --screen saves the whole screen with the window
@@ -17,12 +19,15 @@
 //
 // It runs in a fresh temporary working directory with a progress file made
 // for the purpose; nothing is played and no learner's file is touched.
+#include "bank/QuestionBank.h"
 #include "platform/Form.h"
 #include "platform/Forms.h"
 #include "platform/Settings.h"
 #include "platform/Timer.h"
 #include "screens/Screens.h"
 #include "screens/history/HistoryScreen.h"
+#include "screens/review/Review.h"
+#include "screens/review/ReviewScreen.h"
 #include "screens/quiz/QuizScreen.h"
 #include "screens/roulette/RouletteScreen.h"
 #include "screens/tutor/TutorScreen.h"
@@ -36,6 +41,7 @@
 #include <QTemporaryDir>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -121,6 +127,24 @@ int main(int argc, char **argv) {
         }
         m.score = 3000.0 * (m.question - 1) - 3000.0 * args[2].toInt() * m.question;
         shown = screens::history::showAndFill(QString::number(m.score));
+    } else if (args[0] == "review" && args.size() >= 3) {
+        review::current().round.emplace(std::vector<int>{args[1].toInt()});
+        auto *quiz = qobject_cast<screens::ReviewScreen *>(screens::showScreen(screens::ScreenId::Review));
+        if (quiz && args.last() == "wrong") quiz->answerClicked(8);
+        shown = quiz;
+    } else if (args[0] == "review-summary" && args.size() >= 3) {
+        // Ten questions with long titles; the first <missed> of them are
+        // answered wrongly at both showings.
+        const std::vector<int> questions{16, 11, 26, 6, 14, 21, 28, 3, 4, 22};
+        review::Round &round = review::current().round.emplace(questions);
+        const int missed = args[1].toInt();
+        while (const review::Round::Item *item = round.current()) {
+            const auto at = std::find(questions.begin(), questions.end(), item->question) - questions.begin();
+            if (at < missed) round.answer(8);
+            round.answer(bank::rightButton(item->question, item->variant));
+            round.next();
+        }
+        shown = screens::showScreen(screens::ScreenId::ReviewSummary);
     } else if (args[0] == "title") {
         shown = screens::showScreen(screens::ScreenId::Title);
     }

@@ -3,6 +3,7 @@
 
 #include "platform/SystemError.h"
 #include "state/ProgressFile.h"
+#include "state/ReviewRecord.h"
 
 #include <QFile>
 
@@ -88,6 +89,18 @@ Pupil readPupil(const QString &path) {
     return p;
 }
 
+void readReview(const QString &path, Pupil &p) {
+    state::review::Record record;
+    try {
+        state::review::loadFile(path, record);
+    } catch (const state::ProgressError &e) {
+        p.reviewProblem = QString::fromUtf8(e.what());
+        return;
+    }
+    p.reviewPractised = record.practised();
+    p.reviewFirstTry = record.firstTry();
+}
+
 Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, bool nameIsText) {
     const QString path = prefix + name;
     Pupil p;
@@ -97,6 +110,7 @@ Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, 
         p.reason = QStringLiteral("ファイル名の文字が UTF-8 ではありません");
     }
     p.code = name.chopped(4);  // ".ucd"
+    if (nameIsText) readReview(prefix + state::review::fileName(p.code), p);
     if (!p.wasRead() && nameIsText) {
         // The reader refuses anything but a regular file; the listing
         // can say what it was instead.  The row names the file, so the

@@ -49,6 +49,11 @@ struct Pupil {
     // the modification time of the first save seen with the file's
     // question; 0 when unknown.  Only the teacher's window looks.
     qint64 questionSince = 0;
+    // The review's record beside the file ("<code>.review"): how many
+    // questions were practised and how many of them were right at the
+    // first try; reviewProblem says why a record there could not be read.
+    int reviewPractised = 0, reviewFirstTry = 0;
+    QString reviewProblem;
 
     bool wasRead() const { return state != State::Unreadable; }
     // How many questions were reached: the question held to 0..30.
@@ -99,6 +104,10 @@ ClassReport readFolder(const QString &folder);
 
 // Reads one progress file into a row (the code is set by the caller).
 Pupil readPupil(const QString &path);
+
+// Reads the review's record at path into p's review fields (none there
+// leaves them 0; one that cannot be read sets reviewProblem).
+void readReview(const QString &path, Pupil &p);
 
 // Reads one entry of a folder listing into a row, as readFolder does:
 // prefix is the folder with a trailing "/", name ends in ".ucd", type is

@@ -21,17 +21,18 @@ namespace {
 using state::kQuestions;
 using state::progress::formatNumber;
 
-// The six columns that every form shows, in this order.
-enum Column { Code, Reached, Score, Misses, Seconds, State, kColumns };
+// The seven columns that every form shows, in this order.
+enum Column { Code, Reached, Score, Misses, Seconds, Review, State, kColumns };
 
 const QStringList &headings() {
     static const QStringList h{QStringLiteral("コード"),   QStringLiteral("到達問題"),
                                QStringLiteral("得点"),     QStringLiteral("ミス合計"),
-                               QStringLiteral("合計秒数"), QStringLiteral("状態")};
+                               QStringLiteral("合計秒数"), QStringLiteral("復習"),
+                               QStringLiteral("状態")};
     return h;
 }
 
-// The six cells of a row; the code as stored, the numbers as the game
+// The seven cells of a row; the code as stored, the numbers as the game
 // writes them, empty numbers for a file that could not be read.
 QStringList cells(const Pupil &p) {
     QStringList c(kColumns);
@@ -42,6 +43,7 @@ QStringList cells(const Pupil &p) {
         c[Misses] = QString::number(p.missTotal());
         c[Seconds] = formatNumber(p.secondsTotal(), 15);
     }
+    c[Review] = reviewText(p);
     c[State] = stateText(p);
     return c;
 }
@@ -357,6 +359,12 @@ int displayWidth(QStringView text) {
 
 QString visible(const QString &text) { return platform::visibleText(text); }
 
+QString reviewText(const Pupil &p) {
+    if (!p.reviewProblem.isEmpty()) return QStringLiteral("読めません");
+    if (p.reviewPractised == 0) return QString();
+    return QStringLiteral("%1問中%2問").arg(p.reviewPractised).arg(p.reviewFirstTry);
+}
+
 QString table(const ClassReport &report) {
     std::vector<QStringList> rows{headings()};
     for (const Pupil &p : report.pupils) {
@@ -440,7 +448,9 @@ QByteArray html(const ClassReport &report) {
         out += QStringLiteral("</tr>\n");
     }
     out += QStringLiteral("</tbody>\n</table>\n<p class=\"note\">合計時間は、到達した問題より前の問題にかかった時間の合計です"
-                          "（到達した問題の記録は開始時刻のことがあるため含めません）。</p>\n</body>\n</html>\n");
+                          "（到達した問題の記録は開始時刻のことがあるため含めません）。"
+                          "復習は、復習（pomurin20 --review）で練習した問題の数と、そのうち一度で正解した数です。</p>\n"
+                          "</body>\n</html>\n");
     return out.toUtf8();
 }
 

@@ -32,6 +32,11 @@ QByteArray html(const ClassReport &report);
 // could not be read, or that there are none.
 QString countsLine(const ClassSummary &s);
 
+// The review column 「復習」: "8問中6問" for 8 questions practised in the
+// review and 6 of them right at the first try, empty without a record,
+// "読めません" for a record that cannot be read.
+QString reviewText(const Pupil &p);
+
 // The state column: "正常", a note on an odd question number, or
 // "読めません：" and the reason.
 QString stateText(const Pupil &p);

@@ -6,6 +6,7 @@
 #include "platform/SdlMedia.h"
 #include "platform/Services.h"
 #include "screens/Screens.h"
+#include "screens/review/Review.h"
 #include "state/CodeHold.h"
 #include "state/Session.h"
 
@@ -19,7 +20,7 @@ namespace screens {
 
 namespace {
 
-// Starts the sound engine once the title screen has been painted, so that
+// Starts the sound engine once the first window has been painted, so that
 // loading the synthesiser never holds back the first window.
 class StartOnFirstPaint : public QObject {
 public:
@@ -36,9 +37,9 @@ private:
     platform::SdlMedia *media_;
 };
 
-}  // namespace
-
-int runProgram(QApplication &app, const std::function<void(QWidget *)> &firstWindow) {
+// The game and the review alike: the sound engine, the first window that
+// showFirst shows (null when there is none), then the event loop.
+int run(const std::function<QWidget *()> &showFirst, const std::function<void(QWidget *)> &firstWindow) {
     platform::installJapaneseTranslations();
 
     // With the sound off no player sends a command, and the sound engine
@@ -49,25 +50,36 @@ int runProgram(QApplication &app, const std::function<void(QWidget *)> &firstWin
         platform::services().media = &*media;
     }
     StartOnFirstPaint starter(media ? &*media : nullptr);
-    // The code's hold tells the teacher's window the question played (none
-    // once it is answered right: the pupil is past it, on the history screen
-    // after the last one).
-    state::CodeHold::setPlace([] {
-        const state::Session &m = state::session();
-        return state::Session::inRange(m.question) && !m.answeredRight ? state::CodeHold::Place{m.question, m.misses[size_t(m.question)]}
-                                                   : state::CodeHold::Place{};
-    });
 
-    QWidget *title = screens::showScreen(screens::ScreenId::Title);
+    QWidget *first = showFirst();
     int rc = 0;
-    if (!platform::forms::programEnded()) {
-        if (title && media) title->installEventFilter(&starter);
+    if (first && !platform::forms::programEnded()) {
+        if (media) first->installEventFilter(&starter);
         if (media) QTimer::singleShot(1000, &starter, [&media] { media->start(); });  // if it is never painted
-        if (firstWindow) firstWindow(title);
-        rc = app.exec();
+        if (firstWindow) firstWindow(first);
+        rc = QApplication::exec();
     }
     if (media) platform::services().media = nullptr;
     return rc;
+}
+
+}  // namespace
+
+int runProgram(QApplication &, const std::function<void(QWidget *)> &firstWindow) {
+    // The code's hold tells the teacher's window the question played (none
+    // once it is answered right: the pupil is past it, on the history screen
+    // after the last one).  The review names none.
+    state::CodeHold::setPlace([] {
+        const state::Session &m = state::session();
+        return state::Session::inRange(m.question) && !m.answeredRight
+                   ? state::CodeHold::Place{m.question, m.misses[size_t(m.question)]}
+                   : state::CodeHold::Place{};
+    });
+    return run([] { return showScreen(ScreenId::Title); }, firstWindow);
+}
+
+int runReview(QApplication &) {
+    return run([]() -> QWidget * { return review::start() ? showScreen(ScreenId::Review) : nullptr; }, {});
 }
 
 }  // namespace screens

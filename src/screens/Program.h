@@ -15,4 +15,8 @@ namespace screens {
 // screen right after it is shown (the start-up benchmark uses it).
 int runProgram(QApplication &app, const std::function<void(QWidget *)> &firstWindow = {});
 
+// Runs the review of missed questions (pomurin20 --review) in app: the
+// code box, then the review's windows.
+int runReview(QApplication &app);
+
 }  // namespace screens

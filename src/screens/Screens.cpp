@@ -7,6 +7,8 @@
 #include "screens/front/TitleScreen.h"
 #include "screens/history/HistoryScreen.h"
 #include "screens/quiz/QuizScreen.h"
+#include "screens/review/ReviewScreen.h"
+#include "screens/review/ReviewSummary.h"
 #include "screens/roulette/RouletteScreen.h"
 #include "screens/tutor/TutorScreen.h"
 
@@ -23,6 +25,8 @@ platform::Form *create(ScreenId id) {
     case ScreenId::Roulette: return new RouletteScreen;
     case ScreenId::Tutor: return new TutorScreen;
     case ScreenId::History: return new HistoryScreen;
+    case ScreenId::Review: return new ReviewScreen;
+    case ScreenId::ReviewSummary: return new ReviewSummary;
     }
     return nullptr;
 }
@@ -40,6 +44,8 @@ QString objectNameOf(ScreenId id) {
     case ScreenId::Roulette: return QStringLiteral("rouletteScreen");
     case ScreenId::Tutor: return QStringLiteral("tutorScreen");
     case ScreenId::History: return QStringLiteral("historyScreen");
+    case ScreenId::Review: return QStringLiteral("reviewScreen");
+    case ScreenId::ReviewSummary: return QStringLiteral("reviewSummary");
     }
     return QString();
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The game's seven windows by a typed id: showing a fresh one and finding
+// The game's seven windows, and the review's two, by a typed id: showing a fresh one and finding
 // the open one.
 
 #include <QSize>
@@ -20,6 +20,8 @@ enum class ScreenId {
     Roulette,    // the bonus wheel after every fifth question
     Tutor,       // the math doctor's step-by-step help
     History,     // the learning history, the last screen of a run
+    Review,         // the review's question window (--review)
+    ReviewSummary,  // the end of a review round
 };
 
 // The object name of the screen's window ("titleScreen", "firstQuizScreen").

@@ -179,25 +179,32 @@ bool stillAsSeen(const QByteArray &abs, const QByteArray &target, const QString 
     return content == gSeen.content;
 }
 
-// Reads the progress file at path into m; when seen is given, it is filled
-// with what was read.
-void read(const QString &path, Session &m, Seen *seen) {
+// The content of the file at path: regular files only, at most kMaxRead
+// bytes; kind names the file in the refusal.  *st gets its status.
+QByteArray readBounded(const QString &path, const QString &kind, struct stat *st) {
     const QByteArray native = QFile::encodeName(path);
     // O_NOFOLLOW: a link in the file's place is refused, not followed;
     // O_NONBLOCK: opening a FIFO returns at once instead of waiting for a writer.
     Descriptor file;
     file.fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (file.fd < 0) throw ProgressError(osFailure(QStringLiteral("「%1」を開けません").arg(path), errno));
-    struct stat st {};
-    if (::fstat(file.fd, &st) != 0)
+    if (::fstat(file.fd, st) != 0)
         throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(path), errno));
-    if (!S_ISREG(st.st_mode))
+    if (!S_ISREG(st->st_mode))
         throw ProgressError(
-            failure(QStringLiteral("「%1」は%2で、進み具合のファイルではありません。").arg(path, kindOf(st.st_mode))));
+            failure(QStringLiteral("「%1」は%2で、%3ではありません。").arg(path, kindOf(st->st_mode), kind)));
     // Read at most kMaxRead bytes; a file that grows while it is read is cut there.
     QByteArray content;
     if (!readUpTo(file.fd, kMaxRead, &content))
         throw ProgressError(osFailure(QStringLiteral("「%1」を読めません").arg(path), errno));
+    return content;
+}
+
+// Reads the progress file at path into m; when seen is given, it is filled
+// with what was read.
+void read(const QString &path, Session &m, Seen *seen) {
+    struct stat st {};
+    const QByteArray content = readBounded(path, QStringLiteral("進み具合のファイル"), &st);
     parse(content, m);
     if (seen) {
         seen->path = absolutePath(path);
@@ -321,11 +328,12 @@ void parse(const QByteArray &content, Session &m) {
     m = next;
 }
 
-void save(const Session &m) {
-    const QString name = fileName(m.userCode);
-    const QString why = whyNotStorable(m);
-    if (!why.isEmpty()) throw ProgressError(failure(QStringLiteral("「%1」を保存できません（%2）。").arg(name, why)));
-    const QByteArray bytes = render(m);
+namespace {
+
+// The write that save and replaceFile share.  tracked: name is the
+// progress file this program plays, written only while it is still what
+// this program last saw (see save).
+void replace(const QString &name, const QByteArray &bytes, bool tracked) {
     const QByteArray target = QFile::encodeName(name);
 
     // Only a regular file may stand in the file's place: a link is never
@@ -394,9 +402,9 @@ void save(const Session &m) {
     // Looked at as late as possible: a file that changed since this program
     // last read or wrote it holds another program's newer save.
     const QByteArray abs = absolutePath(name);
-    bool unchanged = false;
+    bool unchanged = !tracked;
     try {
-        unchanged = stillAsSeen(abs, target, name);
+        if (tracked) unchanged = stillAsSeen(abs, target, name);
     } catch (const ProgressError &) {
         ::unlink(temp.constData());
         throw;
@@ -415,13 +423,15 @@ void save(const Session &m) {
     // What was written is what the next save expects to find, as the file
     // system shows it after the rename.  A file that is already another's
     // by now keeps the values of this write, which it does not match.
-    gSeen.path = abs;
-    gSeen.content = bytes;
-    gSeen.lost = false;
-    gSeen.st = written;
-    if (struct stat placed {}; ::lstat(target.constData(), &placed) == 0 && placed.st_dev == written.st_dev &&
-                               placed.st_ino == written.st_ino)
-        gSeen.st = placed;
+    if (tracked) {
+        gSeen.path = abs;
+        gSeen.content = bytes;
+        gSeen.lost = false;
+        gSeen.st = written;
+        if (struct stat placed {}; ::lstat(target.constData(), &placed) == 0 && placed.st_dev == written.st_dev &&
+                                   placed.st_ino == written.st_ino)
+            gSeen.st = placed;
+    }
 
     // Temporaries that a save killed mid-way (here or on another machine)
     // left beside the file go once they are clearly stale.
@@ -439,6 +449,22 @@ void save(const Session &m) {
     folder.fd = ::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder.fd >= 0 && ::fsync(folder.fd) != 0 && errno == EIO)
         throw ProgressError(osFailure(QStringLiteral("「%1」のフォルダーを保存できません").arg(name), EIO));
+}
+
+}  // namespace
+
+void save(const Session &m) {
+    const QString name = fileName(m.userCode);
+    const QString why = whyNotStorable(m);
+    if (!why.isEmpty()) throw ProgressError(failure(QStringLiteral("「%1」を保存できません（%2）。").arg(name, why)));
+    replace(name, render(m), true);
+}
+
+void replaceFile(const QString &name, const QByteArray &bytes) { replace(name, bytes, false); }
+
+QByteArray readFile(const QString &path, const QString &kind) {
+    struct stat st {};
+    return readBounded(path, kind, &st);
 }
 
 void loadFrom(const QString &path, Session &m) { read(path, m, nullptr); }

@@ -55,6 +55,16 @@ QString fileName(const QString &stem);
 // is written as it is, and so is one that was removed meanwhile.
 void save(const Session &m);
 
+// The write that save does, for any file kept beside a progress file
+// (the review's record too): bytes replace the file name atomically, with
+// the same refusals, modes and sweep of stale temporaries.
+void replaceFile(const QString &name, const QByteArray &bytes);
+
+// The read that loadFrom does, for any file kept beside a progress file:
+// its content, regular files only, bounded; kind names the file in the
+// refusal ("進み具合のファイル").  Throws ProgressError.
+QByteArray readFile(const QString &path, const QString &kind);
+
 // Reads the file of m.userCode, as loadFrom does, and remembers what it
 // read for the check of the next save.
 void load(Session &m);

@@ -74,6 +74,7 @@ expected=(
   /usr/share/pomurin20/passport.mid /usr/share/pomurin20/Canyon.mid
   /usr/share/pomurin20/bahha.rmi
   /usr/share/applications/jp.pomurin.pomurin20.desktop
+  /usr/share/applications/jp.pomurin.pomurin20.review.desktop
   /usr/share/applications/jp.pomurin.pomurin20.report.desktop
   /usr/share/metainfo/jp.pomurin.pomurin20.metainfo.xml
   /usr/share/icons/hicolor/48x48/apps/pomurin20.png
@@ -106,6 +107,10 @@ if dfv=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$dfv" ]; then
 else
   fail "desktop-file-validate: $dfv"
 fi
+review_desktop="$root/usr/share/applications/jp.pomurin.pomurin20.review.desktop"
+desktop-file-validate "$review_desktop" && ok "review entry valid" || fail "desktop-file-validate (review entry)"
+grep -qx 'Exec=pomurin20 --user-folder --review' "$review_desktop" && grep -qx 'Name\[ja\]=ぽむりん紀行20 復習' "$review_desktop" \
+  && ok "review entry starts the review in the main entry's folder" || fail "review entry's Exec or Name[ja]"
 report_desktop="$root/usr/share/applications/jp.pomurin.pomurin20.report.desktop"
 if dfv=$(desktop-file-validate "$report_desktop" 2>&1) && [ -z "$dfv" ]; then
   ok "teacher's desktop entry valid"

@@ -150,7 +150,7 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     QStringList questions;
     for (int q = 1; q <= 30; ++q) questions << QString::number(q);
     EXPECT_EQ(shownHeadings(table),
-              QStringList({"コード", "要支援", "到達問題", "得点", "ミス合計", "合計時間", "プレイ中の端末", "状態"}));
+              QStringList({"コード", "要支援", "到達問題", "得点", "ミス合計", "合計時間", "プレイ中の端末", "復習", "状態"}));
     EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("missGrid")), QStringList({"コード", "要支援"}) + questions);
     EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("lessonTable")),
               QStringList({"コード", "進んだ問題", "増えたミス", "プレイ時間"}));

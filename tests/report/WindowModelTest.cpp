@@ -179,6 +179,15 @@ TEST(ClassModel, ChangedNewAndRemovedFilesTouchTheirRowsOnly) {
     dateAhead("class/2.ucd");
     EXPECT_EQ(l.look().read, 1);
     EXPECT_EQ(l.model.index(1, ClassModel::Score).data().toString(), "24000");
+    // The review's record written beside it alone reads the row again.
+    writeBytes("class/2.review", "pomurin20 review 1\r\n4,1,1,1,2026-12-07\r\n");
+    EXPECT_EQ(l.look().read, 1);
+    EXPECT_EQ(l.model.index(1, ClassModel::Review).data().toString(), "1問中1問");
+    EXPECT_EQ(l.model.index(1, ClassModel::Review).data(Qt::ToolTipRole), QVariant());
+    writeBytes("class/2.review", "pomurin20 review 1\r\n4,1,1,1,2026-13-07\r\n");
+    EXPECT_EQ(l.look().read, 1);
+    EXPECT_EQ(l.model.index(1, ClassModel::Review).data().toString(), "読めません");
+    EXPECT_TRUE(l.model.index(1, ClassModel::Review).data(Qt::ToolTipRole).toString().contains("2 行目の日付が読めません"));
 
     writePupil("class", "5", pupilOn(2, 0));
     ASSERT_TRUE(QFile::remove("class/broken.ucd"));

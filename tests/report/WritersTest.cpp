@@ -34,21 +34,24 @@ ClassReport smallClass() {
     writePupil(".", "=SUM(A1)", pupilOn(2, 3000.25));
     writePupil(".", "a, \"b\"", pupilOn(1, 0));
     QDir().mkdir("bad.ucd");
+    // Review records: two questions practised, one right at the first try; a damaged one.
+    report_test::writeBytes("1.review", "pomurin20 review 1\r\n2,1,0,0,2026-12-01\r\n3,1,1,1,2026-12-02\r\n");
+    report_test::writeBytes("a, \"b\".review", "pomurin20 review 1\r\n31,1,1,1,2026-12-02\r\n");
     return readFolder(".");
 }
 
 }  // namespace
 
 TEST(Csv, ExactBytesOfASmallClass) {
-    QString heading = "コード,到達問題,得点,ミス合計,合計秒数,状態";
+    QString heading = "コード,到達問題,得点,ミス合計,合計秒数,復習,状態";
     for (int q = 1; q <= 30; ++q) heading += QString(",問%1ミス").arg(q);
     for (int q = 1; q <= 30; ++q) heading += QString(",問%1秒数").arg(q);
     const QString expected =
         heading + "\r\n" +
-        "1,3,-3000,3,59,正常,1,0,2" + repeated(",0", 27) + ",42,17" + repeated(",", 28) + "\r\n" +
-        "'=SUM(A1),2,3000.25,2,11,正常,1,1" + repeated(",0", 28) + ",11" + repeated(",", 29) + "\r\n" +
-        "\"a, \"\"b\"\"\",1,0,1,0,正常,1" + repeated(",0", 29) + repeated(",", 30) + "\r\n" +
-        "bad,,,,,読めません：フォルダーです" + repeated(",", 60) + "\r\n";
+        "1,3,-3000,3,59,2問中1問,正常,1,0,2" + repeated(",0", 27) + ",42,17" + repeated(",", 28) + "\r\n" +
+        "'=SUM(A1),2,3000.25,2,11,,正常,1,1" + repeated(",0", 28) + ",11" + repeated(",", 29) + "\r\n" +
+        "\"a, \"\"b\"\"\",1,0,1,0,読めません,正常,1" + repeated(",0", 29) + repeated(",", 30) + "\r\n" +
+        "bad,,,,,,読めません：フォルダーです" + repeated(",", 60) + "\r\n";
     EXPECT_EQ(csv(smallClass()), "\xEF\xBB\xBF" + expected.toUtf8());
 }
 
@@ -70,7 +73,7 @@ TEST(Csv, EveryRowHasTheSameColumnsAndFormulaLikeCodesStayText) {
         }
     }
     EXPECT_FALSE(quoted);
-    EXPECT_EQ(columns, QList<int>(7, 66));
+    EXPECT_EQ(columns, QList<int>(7, 67));
     for (const char *start : {"'+1,4,-3000,", "'-2,4,-3000,", "'@x,", "a<U+000A>b,4,", "\"x y\",4,", "\"Ｘ　Ｙ\",4,"})
         EXPECT_TRUE(text.contains("\r\n" + QString::fromUtf8(start))) << start;
 }

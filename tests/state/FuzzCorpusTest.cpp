@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The fuzz target's corpus, replayed through the reader in every build:
-// each file is refused cleanly or read, written and read back the same.
+// each file is refused cleanly or read, written and read back the same,
+// by the progress file's reader and by the review record's.
 #include "ReaderCheck.h"
 #include "state/ProgressFile.h"
 
@@ -20,6 +21,7 @@ TEST(FuzzCorpus, EveryFileKeepsTheReaderProperty) {
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
         const QByteArray content = f.readAll();
         EXPECT_EQ(fuzzcheck::checkReader(content), QString()) << name.toStdString();
+        EXPECT_EQ(fuzzcheck::checkReviewReader(content), QString()) << name.toStdString();
         try {
             state::Session m;
             state::progress::parse(content, m);

@@ -119,6 +119,7 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         case Code: return visible(p.code);
         case State: return stateText(p);
         case Playing: return visible(p.playingOn);
+        case Review: return reviewText(p);
         default: break;
         }
         if (!p.wasRead()) return QString();
@@ -132,6 +133,7 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
     case Qt::ToolTipRole:
         if (column == Playing && !p.playingOn.isEmpty())
             return plainTip(QStringLiteral("%1 でプレイ中").arg(visible(p.playingOn)));
+        if (column == Review && !p.reviewProblem.isEmpty()) return plainTip(visible(p.reviewProblem));
         return column == State || column == Code ? QVariant(plainTip(data(index, Qt::DisplayRole).toString()))
                                                  : QVariant();
     case Qt::TextAlignmentRole:
@@ -150,7 +152,8 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
     static const QString headings[FirstQuestion] = {
         QStringLiteral("コード"),   QStringLiteral("要支援"),         QStringLiteral("到達問題"),
         QStringLiteral("得点"),     QStringLiteral("ミス合計"),       QStringLiteral("合計時間"),
-        QStringLiteral("プレイ中の端末"), QStringLiteral("状態"),     QStringLiteral("進んだ問題"),
+        QStringLiteral("プレイ中の端末"), QStringLiteral("復習"),     QStringLiteral("状態"),
+        QStringLiteral("進んだ問題"),
         QStringLiteral("増えたミス"), QStringLiteral("プレイ時間")};
     static const QString tips[FirstQuestion] = {
         {},
@@ -160,6 +163,7 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
         QStringLiteral("全部の問題のミスの回数の合計です"),
         QStringLiteral("終わった問題にかかった時間の合計です（いま取り組んでいる問題の時間は入りません）"),
         QStringLiteral("いまこのコードでプレイしている端末の名前です"),
+        QStringLiteral("復習で練習した問題の数と、そのうち最初の答えで正解した数です"),
         {},
         QStringLiteral("授業の始めから進んだ問題の数です"),
         QStringLiteral("授業の始めから増えたミスの回数です"),
@@ -341,6 +345,10 @@ bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right)
         case ClassModel::LessonTime: return std::tuple(0, QString(), model->lessonFigures(row).seconds);
         case ClassModel::State: return std::tuple(int(p.state), p.reason, 0.0);
         case ClassModel::Playing: return std::tuple(p.playingOn.isEmpty() ? 0 : 1, p.playingOn, 0.0);
+        // A record that cannot be read first, then by practices and first tries.
+        case ClassModel::Review:
+            return std::tuple(p.reviewProblem.isEmpty() ? 1 : 0, QString(),
+                              double(p.reviewPractised) * 1e7 + p.reviewFirstTry);
         default: return std::tuple(0, QString(), numberOf(p, column));
         }
     };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's model of a class: one row a progress file, whether the
-// pupil needs help now (要支援), the six columns of the report's table and
+// pupil needs help now (要支援), the seven columns of the report's table and
 // the machine playing the code now, what the pupil did this lesson, then
 // one column per question holding the misses grid.  Updated from the scanner's deltas: a changed file changes its row
 // only.  ClassSortProxy sorts it by any column.
@@ -20,7 +20,7 @@ class ClassModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column {
-        Code, Help, Reached, Score, Misses, Seconds, Playing, State,
+        Code, Help, Reached, Score, Misses, Seconds, Playing, Review, State,
         Advanced, AddedMisses, LessonTime,  // this lesson
         FirstQuestion
     };

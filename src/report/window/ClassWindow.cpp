@@ -162,6 +162,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         for (int c = ClassModel::Reached; c < ClassModel::Playing; ++c) table_->setColumnWidth(c, number);
         table_->setColumnWidth(ClassModel::Playing, fm.horizontalAdvance(QStringLiteral("プレイ中の端末")) + 40);
         table_->setColumnWidth(ClassModel::Help, fm.horizontalAdvance(QStringLiteral("要支援")) + 28);
+        table_->setColumnWidth(ClassModel::Review, fm.horizontalAdvance(QStringLiteral("30問中30問")) + 16);
     }
 
     // The grid and its legend.

@@ -165,16 +165,25 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
         struct stat st {};
         // Never follows a link: a link is a row of its own ("not followed").
         if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
-        const Seen seen{quint64(st.st_dev),
+        const auto seenOf = [](const struct stat &st) {
+            return Seen{quint64(st.st_dev),
                         quint64(st.st_ino),
                         qint64(st.st_size),
                         qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
                         qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec,
                         quint32(st.st_mode)};
+        };
+        const Seen seen = seenOf(st);
+        // The review's record beside it is part of the row: a change to it
+        // alone reads the row again.
+        Seen review{};
+        struct stat rst {};
+        if (::fstatat(dirFd, (name.chopped(4) + ".review").constData(), &rst, AT_SYMLINK_NOFOLLOW) == 0)
+            review = seenOf(rst);
         Cached &cached = cache_[name];
         cached.look = look_;
         const Playing live = playing.value(name);
-        if (cached.read && cached.seen == seen) {
+        if (cached.read && cached.seen == seen && cached.review == review) {
             // The file is as it was; only its play may change.
             if (!followPlay(cached.pupil, cached.fileSince, live.host, live.question, live.misses, live.changed)) continue;
             if (!delta.complete) delta.changed.push_back(Row{name, cached.pupil});
@@ -198,6 +207,7 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
         cached.pupil.questionSince = before.holdQuestion > 0 ? before.questionSince : cached.fileSince;
         followPlay(cached.pupil, cached.fileSince, live.host, live.question, live.misses, live.changed);
         cached.seen = seen;
+        cached.review = review;
         cached.read = true;
         ++delta.read;
         if (!delta.complete) delta.changed.push_back(Row{name, cached.pupil});

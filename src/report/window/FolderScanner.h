@@ -104,6 +104,7 @@ private:
     };
     struct Cached {
         Seen seen;
+        Seen review;  // the review's record beside it (all 0 when none)
         Pupil pupil;
         quint64 look = 0;   // the last look that saw the file
         bool read = false;  // pupil holds what the file said when it was as seen

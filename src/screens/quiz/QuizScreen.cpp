@@ -233,21 +233,24 @@ void QuizScreen::answerClicked(int k) {
         cues::answerChime(player(), cues::kRight);
         nextButton->setEnabled(true);
         helpButton->setEnabled(false);
-        platform::setTextColor(verdictLabel, platform::paletteColor(1));
-        platform::setCaption(verdictLabel, QStringLiteral("正解"));
+        showVerdict(true);
         m.answeredRight = true;
         m.score += 3000;
         showScore();
     } else {
         if (m.misses[n] < SHRT_MAX) m.misses[n] += 1;
         cues::answerChime(player(), cues::kWrong);
-        platform::setCaption(verdictLabel, QStringLiteral("違う"));
-        platform::setTextColor(verdictLabel, platform::paletteColor(4));
+        showVerdict(false);
         m.answeredRight = false;
         m.score -= 3000;
         showScore();
         lockChoices();
     }
+}
+
+void QuizScreen::showVerdict(bool right) {
+    platform::setCaption(verdictLabel, right ? QStringLiteral("正解") : QStringLiteral("違う"));
+    platform::setTextColor(verdictLabel, platform::paletteColor(right ? 1 : 4));
 }
 
 void QuizScreen::enableChoices() {

@@ -41,10 +41,12 @@ public:
     explicit QuizScreen(const QuizLayout &layout);
 
     void activate() override;
-    void nextClicked();         // 次へ
-    void helpClicked();         // HELP
-    void quitClicked();         // 終了
-    void answerClicked(int k);  // answer button k, 1..8
+    // The review (screens/review) shows its questions on this screen and
+    // handles these clicks its own way.
+    virtual void nextClicked();         // 次へ
+    virtual void helpClicked();         // HELP
+    virtual void quitClicked();         // 終了
+    virtual void answerClicked(int k);  // answer button k, 1..8
     void mascotTicked() { mascot_->tick(); }
 
     // Draws question n's variant once per run (into the session).
@@ -64,6 +66,10 @@ public:
     platform::ImageBox *mascotPose1, *mascotPose2, *friendPose1, *friendPose2;
     platform::Timer *mascotTimer;
     const QuizLayout &layout() const { return layout_; }
+
+protected:
+    // "正解" in dark blue or "違う" in dark red in the verdict label.
+    void showVerdict(bool right);
 
 private:
     bool inRange(int n) const { return n >= layout_.first && n <= layout_.last; }

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The review mode (pomurin20 --review): the code box, the rounds and the
+// record.  It reads the progress file and never writes it; what it keeps
+// is the code's "<code>.review" record beside it.
+
+#include "screens/review/ReviewRound.h"
+#include "state/ReviewRecord.h"
+#include "state/Session.h"
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace review {
+
+// What the review works on while it runs.
+struct Review {
+    QString stem;                  // the code's file stem
+    state::Session progress;       // the progress file as read; never written
+    state::review::Record record;  // the review's record, as saved
+    std::optional<Round> round;
+    state::Session tutorRun;  // the tutor explains its question
+};
+Review &current();
+
+// Asks for the user code until one with a progress file is given, with
+// the start menu's rules (a code refused, held by another program or
+// another account's asks again), reads its record and begins the first
+// round.  False when nothing is to be shown: the box was cancelled, or
+// there is nothing to review (said in a message).
+bool start();
+
+// Begins a round from the progress file and the record as they stand.
+// False, after a message on parent, when there is nothing to review; the
+// code's hold is then given up.
+bool beginRound(QWidget *parent);
+
+// Counts the practice the current answer finished (if any) in the record
+// and saves it.  False after a failure was reported (the program is then
+// ending).
+bool recordPractice();
+
+}  // namespace review
