@@ -8,7 +8,6 @@
 #include "screens/Screens.h"
 #include "screens/review/Review.h"
 #include "state/CodeHold.h"
-#include "state/Session.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -66,15 +65,9 @@ int run(const std::function<QWidget *()> &showFirst, const std::function<void(QW
 }  // namespace
 
 int runProgram(QApplication &, const std::function<void(QWidget *)> &firstWindow) {
-    // The code's hold tells the teacher's window the question played (none
-    // once it is answered right: the pupil is past it, on the history screen
-    // after the last one).  The review names none.
-    state::CodeHold::setPlace([] {
-        const state::Session &m = state::session();
-        return state::Session::inRange(m.question) && !m.answeredRight
-                   ? state::CodeHold::Place{m.question, m.misses[size_t(m.question)]}
-                   : state::CodeHold::Place{};
-    });
+    // The code's hold tells the teacher's window the question played; the
+    // review names none.
+    state::CodeHold::setPlace([] { return state::CodeHold::placeOf(state::session()); });
     return run([] { return showScreen(ScreenId::Title); }, firstWindow);
 }
 

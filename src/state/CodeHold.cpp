@@ -379,6 +379,10 @@ void CodeHold::release() {
 
 void CodeHold::setPlace(std::function<Place()> place) { placeSource() = std::move(place); }
 
+CodeHold::Place CodeHold::placeOf(const Session &m) {
+    return Session::inRange(m.question) && !m.answeredRight ? Place{m.question, m.misses[size_t(m.question)]} : Place{};
+}
+
 CodeHold &codeHold() {
     static QPointer<CodeHold> hold;
     if (!hold) {

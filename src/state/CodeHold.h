@@ -53,6 +53,8 @@
 
 namespace state {
 
+struct Session;
+
 class CodeHold : public QObject {
 public:
     static constexpr int kRenewSeconds = 30;
@@ -99,6 +101,10 @@ public:
         int misses = 0;
     };
     static void setPlace(std::function<Place()> place);
+    // The course's place in run m: its question and misses, none once the
+    // question is answered right (the pupil is past it, on the history
+    // screen after the last one) or outside the course.
+    static Place placeOf(const Session &m);
 
     // Whether a hold whose file says holder and whose status is st stands
     // at now, a time on the folder's clock (see above).

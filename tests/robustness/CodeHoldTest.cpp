@@ -103,11 +103,18 @@ TEST(CodeHoldFile, NamesTheHolderAndIsReleasedAtTheEnd) {
     const QByteArray text = readAll("3101.ucd.hold");
     EXPECT_TRUE(text.startsWith("pomurin20 hold\nhost " + QSysInfo::machineHostName().toUtf8() + "\n")) << text.constData();
     EXPECT_TRUE(ownsHold("3101"));
-    // A renewal says the question played and its misses, for the teacher's window.
-    CodeHold::setPlace([] { return CodeHold::Place{12, 4}; });
-    hold.renew();
+    // A renewal says the question played and its misses, for the teacher's
+    // window; none once it is answered right.
+    state::Session m;
+    m.question = 12;
+    m.misses[12] = 4;
+    CodeHold::setPlace([&m] { return CodeHold::placeOf(m); });
+    for (const auto &[right, says] : {std::pair{false, "\nquestion 12\nmisses 4\n"}, {true, "\nquestion 0\nmisses 0\n"}}) {
+        m.answeredRight = right;
+        hold.renew();
+        EXPECT_TRUE(readAll("3101.ucd.hold").contains(says)) << says;
+    }
     CodeHold::setPlace({});
-    EXPECT_TRUE(readAll("3101.ucd.hold").contains("\nquestion 12\nmisses 4\n"));
     // Nothing else is left beside it: the temporary was linked into place.
     EXPECT_EQ(entriesHere(), QStringList{"3101.ucd.hold"});
     // Taking another code gives up the first; the end of a program releases its hold.
