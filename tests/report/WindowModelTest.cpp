@@ -392,8 +392,7 @@ TEST(ClassModel, NeedsHelpFollowsTheFileAndTheSteadyClock) {
     l.look();
     EXPECT_EQ(l.model.index(0, ClassModel::Playing).data().toString(), "PC-7");
     EXPECT_FALSE(l.model.help(0).needed);
-    // Between saves the hold names the question played: the file's 13 for
-    // 400 s, then 14 with 3 misses, then none (past it).
+    // Between saves the hold names the question played: the file's 13 for 400 s, then 14, then none.
     const timespec early[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 400, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, "class/7.ucd", early, 0), 0);
     Loaded fresh;
