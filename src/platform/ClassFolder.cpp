@@ -37,7 +37,9 @@ QString settingIn(const QString &base) {
 
 bool isUtf8(const QByteArray &bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
+    // decode() only describes the work: the text must be made for the
+    // decoder to see an error.
+    [[maybe_unused]] const QString text = decoder.decode(bytes);
     return !decoder.hasError();
 }
 

@@ -98,6 +98,8 @@ TEST_F(ClassFolderSetting, ASettingThatMeansAFolderButNamesNoneIsReported) {
     const std::pair<QByteArray, QString> cases[] = {
         {QByteArray(reinterpret_cast<const char *>(utf16), sizeof utf16 - 2),
          "UTF-8 のテキストではありません（UTF-16 などで保存されています）"},
+        // Shift_JIS, as older Japanese editions of Windows' editor save: 「ぽむ」.
+        {"[class]\nfolder=/srv/\x82\xdb\x82\xde\n", "UTF-8 のテキストではありません（UTF-16 などで保存されています）"},
         {QByteArray(64 * 1024, '#') + "\n[class]\nfolder=/srv/x\n", "設定ファイルとしては長すぎます（64 KiB まで）"},
         {"[Class]\nfolder=/srv/x\n", "見出し [Class] は [class] と書いてください"},
         {"[class]\nFolder = /srv/x\n", "Folder は folder と小文字で書いてください"},

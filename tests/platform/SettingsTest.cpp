@@ -85,6 +85,7 @@ TEST_F(Settings, ScaleComesFromTheEnvironmentTheOptionTheUsersFileTheSystemsFile
         {nullptr, nullptr, "[display]\nscale = AUTO\n", "[display]\nscale = 2\n", 1.5, O::Auto, 0, {}},
         {nullptr, nullptr, "[display]\n# scale = 3\nscale =\n", "[display]\nscale = 2.5\n", 2.5, O::Setting, 's', {}},
         {nullptr, nullptr, "[class]\nscale = 3\n", nullptr, 1.5, O::Auto, 0, {}},
+        {nullptr, nullptr, "[display] ; 教室の大画面\nscale = 2\n", nullptr, 2, O::Setting, 'u', {}},
         {nullptr, "1", "[display]\nscale = 2\n", nullptr, 1, O::Option, 0, {}},
         {nullptr, "auto", "[display]\nscale = 2\n", nullptr, 1.5, O::Auto, 0, {}},
         {nullptr, "4", "[display]\nscale = 2\n", nullptr, 1.5, O::Auto, 0,
@@ -136,6 +137,7 @@ TEST_F(Settings, SoundIsOffByTheOptionOrTheFirstFileThatSaysSo) {
         {false, "[sound]\n enabled = Off \n", "[sound]\nenabled = yes\n", false, {}},
         {false, "[sound]\nenabled =\n[display]\nenabled = false\n", "[sound]\nenabled = on\n", true, {}},
         {true, "[sound]\nenabled = true\n", nullptr, false, {}},
+        {false, "[sound] ; 授業中は消す\nenabled = false\n", nullptr, false, {}},
         {false, "[sound]\nenabled = Quiet\n", "[sound]\nenabled = false\n", true,
          {"<user>: [sound] enabled = \"Quiet\" is not true or false; the sound stays on"}},
     };

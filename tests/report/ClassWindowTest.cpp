@@ -227,6 +227,30 @@ TEST_F(ClassWindowTest, ThisLessonCountsFromItsStartKeptInTheTeachersDataFolder)
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
+// The window as the program opens it: 要支援 first, within the screen's free
+// area, and its lesson kept in the teacher's data folder for the next start.
+TEST_F(ClassWindowTest, TheProgramsWindowOpensWithHelpFirstAndCarriesItsLessonOn) {
+    const testing_support::EnvVar data("XDG_DATA_HOME", QDir::current().filePath("xdg").toUtf8()),
+        config("XDG_CONFIG_HOME", QDir::current().filePath("xdg").toUtf8());
+    writeBytes("class/山田.ucd.hold", "pomurin20 hold\nhost PC-9\npid 1\ntoken 00ff\nquestion 1\nmisses 3\n");
+    window.reset();
+    QDateTime began[2];
+    for (QDateTime &start : began) {
+        QTimer::singleShot(0, [&] {
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *w = qobject_cast<ClassWindow *>(top); w && QTest::qWaitFor([w] { return w->model().helpCount(); })) {
+                    start = w->model().lesson().start;
+                    EXPECT_EQ(w->findChild<QTableView *>("classTable")->model()->index(0, ClassModel::Code).data(), "山田");
+                    EXPECT_TRUE(w->screen()->availableGeometry().contains(w->frameGeometry()));
+                }
+            QCoreApplication::quit();
+        });
+        EXPECT_EQ(runWindow("class"), 0);
+    }
+    EXPECT_TRUE(began[0].isValid());
+    EXPECT_EQ(began[1], began[0]);
+}
+
 TEST_F(ClassWindowTest, APupilsSaveShowsByNotificationAndByTheRegularLook) {
     EXPECT_EQ(LiveFolder().rescanInterval(), 5 * 1000);  // unless a test sets it
     ASSERT_TRUE(opened());

@@ -4,6 +4,7 @@
 #include "ClassFolder.h"
 #include "report/window/ClassWindow.h"
 
+#include <QGuiApplication>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -61,17 +62,20 @@ TEST(ReportSheets, OnePagePerPupilInCodeOrderBesideTheClassMedianFromTheCommandA
     writePupil("class", "2", pupil(2, {1, 1}));
     writePupil("class", "b", pupil(6, {0, 0, 0, 0, 4, 4}));
     writePupil("class", "1", pupil(1, {2}));
+    writePupil("class", "c", pupil(3, {0, 0, 0}));  // no misses
     writeBytes("class/broken.ucd", "3,x\r\n");
     ASSERT_TRUE(program(REPORT_EXE, {"class", "--pdf", "sheets.pdf"}).contains("正常"));  // the program itself
-    EXPECT_EQ(codesOnPages("sheets.pdf"), QStringList({"1", "2", "10", "b", "broken"}));
+    EXPECT_EQ(codesOnPages("sheets.pdf"), QStringList({"1", "2", "10", "b", "broken", "c"}));
     EXPECT_TRUE(program("pdffonts", {"sheets.pdf"}).contains(QRegularExpression("IPAPGothic +CID TrueType +Identity-H +yes")));
-    // Pupil 10: 1.50 beside the median of 0, 1, 1.5 and 2; a topic not reached.
+    // Pupil 10: 1.50 beside the median of 0, 0, 1, 1.5 and 2; a topic not reached.
     const QString page = pageText("sheets.pdf", 3);
-    EXPECT_TRUE(page.contains(QRegularExpression("平方根 +1〜4 +4 */ *4 +1.50 +1.25\n"))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QRegularExpression("平方根 +1〜4 +4 */ *4 +1.50 +1.00\n"))) << page.toStdString();
     EXPECT_TRUE(page.contains(QRegularExpression("√の変形と乗除 +5〜10 +0 */ *6 +— +4.00\n")));
     EXPECT_TRUE(page.contains(QRegularExpression("1\\. +問1\\s+平方根を求める（平方根） +ミス 3 回\n *2\\. +問4\\s+√の値"
                                                  "（１００分の１の数）（平方根） +ミス 2 回\n *3\\. +問3\\s.+ミス 1 回\n")));
     EXPECT_TRUE(pageText("sheets.pdf", 5).contains("理由：進み具合のファイルが短すぎます"));
+    const QString clean = pageText("sheets.pdf", 6);
+    EXPECT_TRUE(clean.contains("ミスをした問題はありません") && !clean.contains("ミス 0 回")) << clean.toStdString();
 
     PdfDialogs dialogs;
     window::ClassWindow w(dialogs, QDir::current().filePath("pages"));
@@ -80,10 +84,14 @@ TEST(ReportSheets, OnePagePerPupilInCodeOrderBesideTheClassMedianFromTheCommandA
     ASSERT_TRUE(refreshed.wait(10000));
     auto *button = w.findChild<QPushButton *>("pdfButton");
     ASSERT_TRUE(button && button->isEnabled() && button->text() == "個人票（PDF）");
+    const QStringList before = QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    button->click();  // the file dialog cancelled: nothing drawn, written or said
+    EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    EXPECT_TRUE(dialogs.errors.isEmpty() && !QGuiApplication::overrideCursor());
     dialogs.answer = "window.pdf";
     button->click();
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
-    EXPECT_EQ(codesOnPages("window.pdf"), QStringList({"1", "2", "10", "b", "broken"}));
+    EXPECT_EQ(codesOnPages("window.pdf"), QStringList({"1", "2", "10", "b", "broken", "c"}));
     ASSERT_EQ(::symlink("window.pdf", "link.pdf"), 0);
     dialogs.answer = "link.pdf";
     button->click();

@@ -230,6 +230,10 @@ TEST(StartFolder, GivenThenClassFolderThenLastChosen) {
     // game's configuration and not in it.
     EXPECT_TRUE(QFile::exists("home-config/pomurin20/pomurin20-report.conf"));
     EXPECT_FALSE(QFile::exists("home-config/pomurin20/pomurin20.conf"));
+    const EnvVar relative("XDG_CONFIG_HOME", "rel"), homeDir("HOME", QDir::current().filePath("h").toUtf8());
+    rememberChosenFolder("/x");
+    EXPECT_TRUE(QFile::exists("h/.config/pomurin20/pomurin20-report.conf"));
+    EXPECT_FALSE(QDir("rel").exists()) << "a relative XDG_CONFIG_HOME is ignored";
 }
 
 // Playing now: from live holds only, followed at each look.  Tooltips are
@@ -238,7 +242,7 @@ TEST(ClassModel, PlayingNowFromLiveHoldsOnlyAndTooltipsShowCodesAsText) {
     QDir().mkdir("class");
     for (const char *code : {"live", "old", "garbled", "stale garbage", "folder", "fifo", "link", "none", "<b>x"})
         writePupil("class", code, pupilOn(3, 0));
-    plantHold("live", "pc-12", 4711, 100);      // renewed within two minutes
+    plantHold("live", "pc-😀", 4711, 100);      // renewed within two minutes
     plantHold("old", "pc-07", 4711, 180);       // stopped renewing three minutes ago
     plantHold("garbled", "", 0, 0);             // damaged, fresh: the code is held, by nobody named
     plantHold("stale garbage", "", 0, 600);
@@ -251,7 +255,7 @@ TEST(ClassModel, PlayingNowFromLiveHoldsOnlyAndTooltipsShowCodesAsText) {
     EXPECT_EQ(column(l.model, ClassModel::Code),
               QStringList({"<b>x", "fifo", "folder", "garbled", "link", "live", "none", "old", "stale garbage"}));
     EXPECT_EQ(column(l.model, ClassModel::Playing),
-              QStringList({"", "", "", "（端末名のない記録）", "", "pc-12", "", "", ""}));
+              QStringList({"", "", "", "（端末名のない記録）", "", "pc-😀", "", "", ""}));
     EXPECT_EQ(l.model.index(0, ClassModel::Code).data(Qt::ToolTipRole).toString(), "<p>&lt;b&gt;x</p>");
     EXPECT_EQ(l.model.index(0, ClassModel::State).data(Qt::ToolTipRole).toString(), "<p>正常</p>");
     EXPECT_EQ(l.model.index(0, ClassModel::FirstQuestion + 1).data(Qt::ToolTipRole).toString(),
@@ -274,6 +278,20 @@ TEST(ClassModel, PlayingNowFromLiveHoldsOnlyAndTooltipsShowCodesAsText) {
     EXPECT_EQ(changed, QStringList({"garbled", "live", "old"}));
     EXPECT_EQ(column(l.model, ClassModel::Playing), QStringList({"", "", "", "", "", "", "", "pc-07", ""}));
     EXPECT_EQ(l.model.index(7, ClassModel::Playing).data(Qt::ToolTipRole).toString(), "<p>pc-07 でプレイ中</p>");
+}
+
+// In a sticky (3770) folder a classmate's hold on a pupil's code shows nobody playing.
+TEST(ClassModel, InAStickyFolderAnotherAccountsHoldShowsNobodyPlaying) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two accounts";
+    ASSERT_TRUE(QDir().mkdir("class") && ::chmod("class", 03770) == 0);
+    writePupil("class", "s", pupilOn(3, 0));
+    plantHold("s", "pc-09", 4711, 0);
+    Loaded l;
+    for (const auto &[owner, shown] : {std::pair{65534, ""}, {0, "pc-09"}}) {
+        ASSERT_EQ(::chown("class/s.ucd.hold", owner, 0), 0);
+        l.look();
+        EXPECT_EQ(l.model.index(0, ClassModel::Playing).data().toString(), shown) << owner;
+    }
 }
 
 // The window's topic summary, whole: each topic's pupils and misses per
@@ -305,6 +323,13 @@ TEST(TopicTable, ShowsEachTopicsFiguresAndMarksTheMost) {
                                  "２次方程式|問22〜問26|1 人|0.40 回|1.00|bold",  // 2 over 5
                                  "関数ｙ＝ａｘ²|問27〜問30|1 人|0.00 回|0.00|"}));
     EXPECT_EQ(table.item(4, TopicTable::Name)->data(Qt::AccessibleTextRole).toString(), "２次方程式（いちばんミスが多い分野）");
+    a.misses = {};  // a class with no misses: no topic is the most missed
+    writePupil("class", "a", a);
+    ASSERT_TRUE(QFile::remove("class/b.ucd"));
+    table.setSummary(summarise(readFolder("class")));
+    for (int r = 0; r < table.rowCount(); ++r)
+        EXPECT_FALSE(table.item(r, TopicTable::Name)->font().bold() ||
+                     !table.item(r, TopicTable::Name)->data(Qt::AccessibleTextRole).toString().isEmpty()) << r;
 }
 
 // 要支援: a pupil playing now (a live hold) whose file has shown question 12
@@ -323,6 +348,7 @@ TEST(ClassModel, NeedsHelpIsJudgedOnTheFoldersClock) {
         {0, 3, 0, -10, "問12で3回ミス"}, {0, 3, 0, 10, "問12で3回ミス"},  // the teacher's clock behind, ahead
         {300, 0, 0, -600, "問12に5分"}, {300, 0, 0, 600, "問12に5分"},
         {300, 3, 0, 3600, "問12に5分、3回ミス"}, {300, 3, 0, -3601, ""},  // over an hour off: another day's hold
+        {300, 3, 0, 86400, ""},  // the only hold, left over from yesterday: nobody's "now"
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case &c = cases[i];
@@ -397,9 +423,21 @@ TEST(ClassModel, NeedsHelpFollowsTheFileAndTheSteadyClock) {
     ASSERT_EQ(::utimensat(AT_FDCWD, "class/7.ucd", early, 0), 0);
     Loaded fresh;
     fresh.scanner.setClock([&] { return FolderScanner::TeacherClock{std::time(nullptr), 0}; });
-    for (const auto &[says, why] : {std::pair{"13\nmisses 1", "問13に6分"}, {"14\nmisses 3", "問14で3回ミス"}, {"0\nmisses 0", ""}}) {
+    for (const auto &[says, why] : {std::pair{"13\nmisses 1", "問13に6分"}, {"14\nmisses 3", "問14で3回ミス"},
+                                   {"30\nmisses 9999", "問30で9999回ミス"}, {"0\nmisses 0", ""}}) {
         writeBytes("class/7.ucd.hold", QByteArray("pomurin20 hold\nhost PC-7\npid 1\ntoken 00ff\nquestion ") + says + "\n");
         fresh.look();
         EXPECT_EQ(fresh.model.help(0).why().section('\n', 0, 0), why) << says;
+    }
+}
+
+// A question the hold names stands since the first hold naming it, not a renewal.
+TEST(ClassModel, NeedsHelpCountsMinutesFromTheFirstHoldThatNamedTheQuestion) {
+    Pupil p{.code = "7", .state = Pupil::State::Readable, .questionNo = 29};
+    const std::tuple<int, qint64, qint64, const char *> steps[] = {  // question, hold changed, now, why
+        {30, 2000, 2299, ""}, {30, 2030, 2300, "問30に5分"}, {30, 2300, 2600, "問30に10分"}, {29, 2630, 2630, "問29に27分"}};
+    for (const auto &[question, changed, now, why] : steps) {
+        followPlay(p, 1000, "PC-7", question, 0, changed);  // the file has shown 29 since 1000
+        EXPECT_EQ(needsHelp(p, now).why().section('\n', 0, 0), why) << question << " at " << now;
     }
 }

@@ -81,7 +81,7 @@ TEST(Csv, EveryRowHasTheSameColumnsAndFormulaLikeCodesStayText) {
 TEST(Csv, ControlCharactersInCodesAreShownAsInTheTable) {
     // ESC, DEL, a C1 control, a direction override, a tab before a formula.
     const QStringList codes{"x\x1b[31m", "d\x7f", QString("c") + QChar(0x85) + "d", QString("r") + QChar(0x202E) + "lt",
-                            "\t=1+1"};
+                            "\t=1+1", "ぽ😀"};
     for (const QString &code : codes) writePupil(".", code, pupilOn(4, 0));
     ClassReport report = readFolder(".");
     // A file that could not be opened: the reason names it.
@@ -94,6 +94,7 @@ TEST(Csv, ControlCharactersInCodesAreShownAsInTheTable) {
         EXPECT_TRUE(shown.contains(visible(code) + " ")) << visible(code).toStdString();
     }
     EXPECT_TRUE(text.contains("\r\nx<U+001B>[31m,4,"));
+    EXPECT_TRUE(text.contains("\r\nぽ😀,4,") && shown.contains("ぽ😀 ") && page.contains(">ぽ😀<"));  // outside the BMP: itself
     // The reason, as the table, the page and the window show it.
     const QString reason = stateText(unreadable);
     EXPECT_EQ(reason, "読めません：「y<U+001B>[2J.ucd」を開けません（許可がありません）。");

@@ -326,15 +326,24 @@ TEST_F(HeldCodeAtTheStartMenu, ACodeInPlayElsewhereIsAskedAgainAndAStaleHoldOnPm
 // code on machine 2 and saved there.  Whatever the hold says (here still
 // machine 1's), machine 1's next save leaves the newer file byte for byte,
 // says the code is in use elsewhere, and is never made again this run.
-TEST_F(HeldCodeAtTheStartMenu, AGameWhoseFileChangedUnderItNeverWritesOverIt) {
+// The same for a game begun anew and one continued from its file.
+class LostUpdate : public HeldCodeAtTheStartMenu, public ::testing::WithParamInterface<bool> {};
+TEST_P(LostUpdate, AGameWhoseFileChangedUnderItNeverWritesOverIt) {
+    if (GetParam()) {  // 前の続きから, from a file this process never wrote
+        state::Session earlier;
+        earlier.question = 4;
+        QFile f("c5.ucd");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(state::progress::render(earlier)) > 0);
+    }
     screens::showScreen(screens::ScreenId::StartMenu);
     auto *menu = open<screens::StartMenu>(ScreenId::StartMenu);
     ASSERT_TRUE(menu);
     dialogs.inputAnswers = {"c5"};
-    click(menu->newRunButton);
+    click(GetParam() ? menu->continueButton : menu->newRunButton);
     settle();
     auto *quiz = open<screens::QuizScreen>(ScreenId::FirstQuiz);
     ASSERT_TRUE(quiz);
+    ASSERT_EQ(state::session().question, GetParam() ? 4 : 1);
     state::Session newer;
     newer.userCode = "c5";
     newer.question = 9;
@@ -354,6 +363,7 @@ TEST_F(HeldCodeAtTheStartMenu, AGameWhoseFileChangedUnderItNeverWritesOverIt) {
     EXPECT_THROW(state::progress::save(state::session()), state::ProgressChanged);
     EXPECT_EQ(readAll("c5.ucd"), theirs);
 }
+INSTANTIATE_TEST_SUITE_P(BegunAndContinued, LostUpdate, ::testing::Bool());
 
 // The protected set-up: a class folder with the sticky bit (3770), where
 // only a file's owner may replace it.  Holds are 0640; a code another

@@ -5,7 +5,7 @@
 // Fonts are read once per process and the audio driver is chosen from the
 // environment, so each case runs this test program again as a child with
 // the environment of the case; the child (DegradedChild) starts the real
-// program, clicks its way from the title to a right answer, quits through
+// program, clicks its way from the title to a right answer and a wrong one, quits through
 // the history screen and checks the saved file.
 #include "bank/QuestionBank.h"
 #include "platform/DataFolder.h"
@@ -17,6 +17,7 @@
 #include "screens/front/StartMenu.h"
 #include "screens/history/HistoryScreen.h"
 #include "screens/quiz/QuizScreen.h"
+#include "state/CodeHold.h"
 #include "state/ProgressFile.h"
 #include "support/Fakes.h"
 
@@ -75,6 +76,11 @@ protected:
         click(quiz->nextButton);  // 次へ: question 2
         settle();
         paintAll();
+        // A wrong answer to question 2: the hold's next renewal names the question and its miss.
+        click(quiz->answerButtons[bank::rightButton(m.question, m.variant) == 1 ? 2 : 1]);
+        state::codeHold().renewTimer().fire();
+        QFile hold("taro.ucd.hold");
+        EXPECT_TRUE(hold.open(QIODevice::ReadOnly) && hold.readAll().contains("\nquestion 2\nmisses 1\n"));
         dialogs.yesNoAnswers = {true, true};
         click(quiz->quitButton);  // 終了, saves and shows the history
         settle();
@@ -119,7 +125,7 @@ TEST_F(DegradedChild, StartsPlaysAQuestionAndSaves) {
     state::Session saved;
     ASSERT_NO_THROW(state::progress::loadFrom("taro.ucd", saved));
     EXPECT_EQ(saved.question, 2);
-    EXPECT_EQ(saved.score, 3000);
+    EXPECT_EQ(saved.score, 0);
 
     // The case really is as degraded as it claims.
     const QByteArray missing = qgetenv(kChildFlag);

@@ -49,6 +49,11 @@ struct ScanDelta {
 // Orders rows by code as the report does, then by key.
 bool rowLess(const Row &a, const Row &b);
 
+// Takes what a code's live hold says (host empty: nobody plays it) into p;
+// true when anything the window shows of it changed.  fileSince: since when
+// the file has shown its question; changed: the hold's change time.
+bool followPlay(Pupil &p, qint64 fileSince, const QString &host, int question, int misses, qint64 changed);
+
 // The folder's clock as the window can know it without writing anything
 // there.  Every playing game renews its hold every 30 seconds, and the file
 // system stamps each renewal with the server's time (the change time, which

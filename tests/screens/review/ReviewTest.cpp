@@ -165,6 +165,23 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
     EXPECT_NE(screen(), nullptr);
 }
 
+TEST_F(ReviewRound, AgainWithNothingLeftSaysSoAndEnds) {
+    state::Session saved = progressOn(2, {{2, 1}});
+    saved.userCode = "mai";
+    state::progress::save(saved);
+    writeFile("mai.review", "pomurin20 review 1\r\n2,1,1,1,2026-12-01\r\n");  // learnt at the next right answer
+    dialogs.inputAnswers = {"mai"};
+    ASSERT_TRUE(review::start());
+    screens::showScreen(ScreenId::Review);
+    answerRight();
+    click(screen()->nextButton);
+    settle();
+    ASSERT_NE(open<ReviewSummary>(ScreenId::ReviewSummary), nullptr);
+    click(open<ReviewSummary>(ScreenId::ReviewSummary)->againButton);
+    EXPECT_EQ(dialogs.calls.last(), "error|復習する問題はまだありません。|ぽむりん紀行20");
+    EXPECT_TRUE(platform::forms::programEnded());
+}
+
 TEST_F(ReviewRound, CancellingTheCodeBoxEndsTheProgramWithoutWaiting) {
     platform::setSoundEnabled(false);
     QObject guard;  // takes the check below with it when the test ends
@@ -191,17 +208,23 @@ TEST_F(ReviewRound, AHeldCodeOrADamagedRecordAsksAgainAndNothingToReviewEndsTheR
     saved.misses = {};
     state::progress::save(saved);
     writeFile("hana.review", "pomurin20 review 1\r\n2,1,2,0,2026-12-01\r\n");
+    QFile::copy("hana.ucd", "ken.ucd");
+    const QByteArray twice = "pomurin20 review 1\r\n2,1,1,1,2026-12-01\r\n2,1,0,0,2026-12-02\r\n";
+    writeFile("ken.review", twice);
 
-    dialogs.inputAnswers = {"held", "hana", "jiro"};
+    dialogs.inputAnswers = {"held", "hana", "ken", "jiro"};
     EXPECT_FALSE(review::start());
-    ASSERT_EQ(dialogs.calls.size(), 6);
+    ASSERT_EQ(dialogs.calls.size(), 8);
     EXPECT_EQ(dialogs.calls[1], "error|このコードは今ほかのコンピューター（pc-12）で使われています。\n"
                                 "別のコードを入れてください。|ぽむりん紀行20");
     EXPECT_EQ(dialogs.calls[3],
               "error|「hana.review」：復習の記録が壊れています（2 行目の回数が合いません）。\n先生に知らせてください。|"
               "ぽむりん紀行20");
-    EXPECT_EQ(dialogs.calls[5], "error|復習する問題はまだありません。|ぽむりん紀行20");
+    EXPECT_EQ(dialogs.calls[5], "error|「ken.review」：復習の記録が壊れています（3 行目の問題 2 は 2 度目です）。\n"
+                                "先生に知らせてください。|ぽむりん紀行20");
+    EXPECT_EQ(dialogs.calls[7], "error|復習する問題はまだありません。|ぽむりん紀行20");
     EXPECT_EQ(bytesOf("hana.review"), "pomurin20 review 1\r\n2,1,2,0,2026-12-01\r\n");
+    EXPECT_EQ(bytesOf("ken.review"), twice);
     EXPECT_FALSE(QFile::exists("jiro.review"));
     EXPECT_FALSE(QFile::exists("jiro.ucd.hold")) << "the hold is given up when the review ends";
 }
