@@ -42,6 +42,13 @@ bool toDay(const QByteArray &field, QDate *out) {
     return out->isValid() && field.size() == 10;
 }
 
+// The day a question practised on day at step is due: the step's spacing
+// later, no later than the last day a record can write.
+QDate dueAfter(const QDate &day, int step) {
+    static const QDate kLastDay(9999, 12, 31);
+    return day.daysTo(kLastDay) < spacingDays(step) ? kLastDay : day.addDays(spacingDays(step));
+}
+
 QByteArray dayText(const QDate &d) { return d.isValid() ? d.toString(Qt::ISODate).toLatin1() : QByteArray(kNoDay); }
 
 // The file's bytes, through the progress file's bounded read.
@@ -120,12 +127,14 @@ void parse(const QByteArray &content, Record &r) {
             // first step a miss put it on.
             if (ladder > 2 || ladder > e.firstTry) damaged(where + QStringLiteral("の回数が合いません"));
             e.step = ladder == e.practised ? ladder : ladder + 1;
-            e.due = e.last.addDays(spacingDays(e.step));
+            e.due = dueAfter(e.last, e.step);
         } else {
             if (ladder < 1 || ladder > kLearnt || !toCount(fields[6], &e.courseMisses))
                 damaged(where + QStringLiteral("の回数が合いません"));
             e.step = ladder;
-            const bool dueRead = e.step == kLearnt ? fields[5] == kNoDay : toDay(fields[5], &e.due);
+            // The due day is the last practice and the step's spacing.
+            const bool dueRead = e.step == kLearnt ? fields[5] == kNoDay
+                                                   : toDay(fields[5], &e.due) && e.due == dueAfter(e.last, e.step);
             if (!dueRead) damaged(where + QStringLiteral("の日付が読めません"));
         }
         next.entries[q] = e;
@@ -172,7 +181,7 @@ void notePractice(Record &r, int q, bool rightFirstTime, const QDate &today, int
     e.firstTry += rightFirstTime ? 1 : 0;
     e.step = rightFirstTime ? std::min(from + 1, kLearnt) : 1;
     e.last = today;
-    e.due = e.step == kLearnt ? QDate() : today.addDays(spacingDays(e.step));
+    e.due = e.step == kLearnt ? QDate() : dueAfter(today, e.step);
     e.courseMisses = std::clamp(courseMisses, 0, kMaxCount);
 }
 
@@ -182,7 +191,7 @@ QDate dueDate(const Record &r, int q, int courseMisses, const QDate &today) {
     if (e.practised == 0) return courseMisses > 0 ? today : QDate();
     if (missedInCourseSince(e, courseMisses)) return today;
     if (e.step == kLearnt) return {};
-    return std::min(e.due, today.addDays(spacingDays(e.step)));
+    return std::min(e.due, dueAfter(today, e.step));
 }
 
 namespace {

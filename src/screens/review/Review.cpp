@@ -85,7 +85,7 @@ bool beginRound(QWidget *parent) {
             !ahead.empty() &&
             platform::dialogs().choose(
                 parent,
-                QStringLiteral("今日復習する問題はありません。\n次の復習は %1 です。\n先取りで練習することもできます。")
+                QStringLiteral("今日復習する問題はありません。\n次の復習は%1です。\n先取りで練習することもできます。")
                     .arg(dayText(state::review::dueDate(r.record, ahead.front(), r.progress.misses[ahead.front()], today))),
                 kTitle, {QStringLiteral("先取りで練習"), QStringLiteral("終了")}) == 0;
         if (ahead.empty()) platform::dialogs().choose(parent, nothing, kTitle, {QStringLiteral("終了")});

@@ -74,8 +74,11 @@ void ReviewScreen::answerClicked(int k) {
     case review::Round::Answer::Right:
         cues::answerChime(player(), cues::kRight);
         board.showVerdict(true);
+        // The other answers are done with; the one chosen stays readable
+        // with its mark (a further click on it is ignored).
         board.markAnswer(k, kRightMark);
         board.setChoicesEnabled(false);
+        board.answerButtons[k]->setEnabled(true);
         board.nextButton->setEnabled(true);
         board.helpButton->setEnabled(false);
         board.say({r.round->missedNow() ? QStringLiteral(" 正解だ!! よく直したな!!") : QStringLiteral(" 正解だ!! 一度でできたな!!"),

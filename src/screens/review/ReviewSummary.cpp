@@ -22,7 +22,7 @@ constexpr int kRowTop = 540, kRowHeight = 270;
 QString wordFor(int practised, int rightFirst) {
     if (practised > 0 && rightFirst == practised) return QStringLiteral("全部一度で正解！よくがんばったな！");
     if (rightFirst == 0) return QStringLiteral("解き方をもう一度見て、次の復習でがんばろう！");
-    return QStringLiteral("%1問中%2問が一度で正解！間違えた問題は、また出てくるぞ！").arg(practised).arg(rightFirst);
+    return QStringLiteral("%1問中%2問が一度で正解！\n間違えた問題は、また出てくるぞ！").arg(practised).arg(rightFirst);
 }
 
 // When the next review is due, as the record now stands.
@@ -46,6 +46,7 @@ ReviewSummary::ReviewSummary()
     addLabel(QStringLiteral("titleHeading"), QStringLiteral("問題"), 1080, 240, 3600, 270, bold);
     addLabel(QStringLiteral("resultHeading"), QStringLiteral("一度で正解"), 4680, 240, 1080, 270, bold)
         ->setAlignment(Qt::AlignCenter);
+    addLine(QStringLiteral("headingRule"), 360, 525, 5760, 525);
     for (int i = 0; i < review::kRoundLength; ++i) {
         const int top = kRowTop + i * kRowHeight;
         numberLabels[i] = addLabel(QStringLiteral("numberLabel%1").arg(i + 1), QString(), 360, top, 720, 270, gothic);
@@ -53,10 +54,13 @@ ReviewSummary::ReviewSummary()
         resultLabels[i] = addLabel(QStringLiteral("resultLabel%1").arg(i + 1), QString(), 4680, top, 1080, 270, gothic);
         resultLabels[i]->setAlignment(Qt::AlignCenter);
     }
-    wordLabel = addLabel(QStringLiteral("wordLabel"), QString(), 360, 3360, 5400, 300, bold);
-    nextDueLabel = addLabel(QStringLiteral("nextDueLabel"), QString(), 360, 3720, 5400, 300, gothic);
-    againButton = addButton(QStringLiteral("againButton"), QStringLiteral("もう一度"), 1320, 4200, 1575, 375);
-    endButton = addButton(QStringLiteral("endButton"), QStringLiteral("終了"), 3120, 4200, 1575, 375);
+    // Two lines for the word, so that a long one wraps rather than being cut.
+    wordLabel = addLabel(QStringLiteral("wordLabel"), QString(), 360, 3330, 5400, 540, bold);
+    wordLabel->setWordWrap(true);
+    wordLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    nextDueLabel = addLabel(QStringLiteral("nextDueLabel"), QString(), 360, 3900, 5400, 270, gothic);
+    againButton = addButton(QStringLiteral("againButton"), QStringLiteral("もう一度"), 1320, 4290, 1575, 375);
+    endButton = addButton(QStringLiteral("endButton"), QStringLiteral("終了"), 3120, 4290, 1575, 375);
     setTabOrder({againButton, endButton});
     setFirstFocus(againButton);
     connect(againButton, &QPushButton::clicked, this, &ReviewSummary::againClicked);

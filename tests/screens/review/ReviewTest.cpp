@@ -229,7 +229,7 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
         table << summary->numberLabels[i]->text() + " " + summary->titleLabels[i]->text() + " " + summary->resultLabels[i]->text();
     EXPECT_EQ(table, QStringList({"問5 √の中を簡単に（ａ√ｂ） ×", "問3 " + QString::fromUtf8(bank::titleOf(3)) + " ○",
                                   "問12 " + QString::fromUtf8(bank::titleOf(12)) + " ○", "  "}));
-    EXPECT_EQ(summary->wordLabel->text(), "3問中2問が一度で正解！間違えた問題は、また出てくるぞ！");
+    EXPECT_EQ(summary->wordLabel->text(), "3問中2問が一度で正解！\n間違えた問題は、また出てくるぞ！");
     EXPECT_EQ(summary->nextDueLabel->text(), "次の復習：12月8日（火）");
     EXPECT_EQ(bytesOf("taro.review"), "pomurin20 review 2\r\n3,1,1,1,2026-12-07,2026-12-08,2\r\n"
                                       "5,1,0,1,2026-12-07,2026-12-08,4\r\n12,2,2,2,2026-12-07,2026-12-10,1\r\n");
@@ -239,7 +239,7 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
     dialogs.choices = {0};
     click(summary->againButton);
     settle();
-    EXPECT_EQ(dialogs.calls.last(), "choose|今日復習する問題はありません。\n次の復習は 12月8日（火） です。\n"
+    EXPECT_EQ(dialogs.calls.last(), "choose|今日復習する問題はありません。\n次の復習は12月8日（火）です。\n"
                                     "先取りで練習することもできます。|ぽむりん紀行20|先取りで練習/終了");
     ASSERT_NE(screen(), nullptr);
     EXPECT_EQ(tally(), "復習 1／3");
