@@ -100,7 +100,6 @@ void readReview(const QString &path, Pupil &p) {
     }
     p.reviewPractised = record.practised();
     p.reviewFirstTry = record.firstTry();
-    state::review::adoptCourseMisses(record, p.missCount);
     p.reviewDueToday = int(state::review::dueQuestions(record, p.missCount, p.questionNo, platform::clock().today()).size());
     p.reviewLast = record.lastPractice();
 }
