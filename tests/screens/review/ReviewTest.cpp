@@ -88,6 +88,9 @@ TEST(ReviewSpacing, StepsOverAMonthMissesCourseMissesLearntLaterDatesAndTheFirst
         EXPECT_EQ(state::review::dueDate(r, 7, 2, p.day), p.due) << p.day.toString().toStdString();
     }
     EXPECT_EQ(state::review::render(r), "pomurin20 review 2\r\n7,7,6,5,2027-01-06,-,2\r\n");
+    // Learnt, then missed in the course: right at the first try climbs from the bottom again.
+    state::review::notePractice(r, 7, true, QDate(2027, 2, 1), 3);
+    EXPECT_EQ(state::review::dueDate(r, 7, 3, QDate(2027, 2, 1)), QDate(2027, 2, 2));
 
     const QDate today(2026, 12, 7);
     const struct {
@@ -116,6 +119,10 @@ TEST(ReviewSpacing, StepsOverAMonthMissesCourseMissesLearntLaterDatesAndTheFirst
         EXPECT_EQ(state::review::dueDate(read, 7, row.courseMisses, today), row.due) << row.what;
     }
     state::review::Record old;
+    // Due days the writer never makes: not last + the step's spacing, none on a step, one when learnt.
+    for (const char *line : {"7,2,2,2,2026-12-06,2026-12-10,2", "7,2,2,2,2026-12-06,-,2", "7,2,2,5,2026-12-06,2026-12-27,2",
+                             "7,2,2,0,2026-12-06,2026-12-06,2"})
+        EXPECT_THROW(state::review::parse(QByteArray("pomurin20 review 2\r\n") + line + "\r\n", old), state::ProgressError) << line;
     state::review::parse("pomurin20 review 1\r\n7,3,2,2,2026-12-01\r\n", old);
     state::review::adoptCourseMisses(old, {0, 0, 0, 0, 0, 0, 0, 2});
     EXPECT_EQ(state::review::render(old), "pomurin20 review 2\r\n7,3,2,3,2026-12-01,2026-12-08,2\r\n");
