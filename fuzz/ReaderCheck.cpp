@@ -78,7 +78,7 @@ QString checkReader(const QByteArray &content) {
 QString checkReviewReader(const QByteArray &content) {
     namespace review = state::review;
     review::Record sentinel;
-    sentinel.entries[7] = {3, 2, 1, QDate(2001, 2, 3)};
+    sentinel.entries[7] = {3, 2, 1, QDate(2001, 2, 3), QDate(2001, 2, 4), 5};
     review::Record r = sentinel;
     try {
         review::parse(content, r);
@@ -89,10 +89,14 @@ QString checkReviewReader(const QByteArray &content) {
     }
     for (int q = 1; q <= kQuestions; ++q) {
         const review::Entry &e = r.entries[q];
-        if (e.firstTry > e.practised || e.run > e.firstTry || e.run > review::kLearntRun || e.practised < 0)
+        if (e.firstTry > e.practised || e.practised < 0 || (e.practised > 0) != (e.step >= 1 && e.step <= review::kLearnt))
             return QStringLiteral("accepted counts that disagree for question %1").arg(q);
-        if (e.practised > 0 && !e.last.isValid()) return QStringLiteral("accepted a practice without a date");
+        if (e.practised > 0 && (!e.last.isValid() || e.due.isValid() == (e.step == review::kLearnt)))
+            return QStringLiteral("accepted a practice without its dates");
     }
+    // A record of the first form does not know the course's misses: the
+    // review takes them as seen before it writes.
+    review::adoptCourseMisses(r, {});
     const QByteArray written = review::render(r);
     review::Record back;
     try {

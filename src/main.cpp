@@ -53,7 +53,7 @@ void printHelp() {
         "                 screen well) or a number from 1 to 3 (1, 1.25, 1.5, 2,\n"
         "                 2.5, 3); overrides [display] scale of the setting file\n"
         "  --no-sound     play no chime or tune (as [sound] enabled = false)\n"
-        "  --review       practise the questions a code missed, most misses first\n"
+        "  --review       practise the questions a code missed, on the days they are due\n"
         "                 (reads <code>.ucd, never writes it; keeps <code>.review)\n"
         "  --help         show this help and exit\n"
         "  --version      show the version and exit\n\n"

@@ -10,6 +10,8 @@
 //   screenshot history <question> <misses> <out.png>   (misses on each question so far)
 //   screenshot review <question> <out.png> [wrong]     (the review asking that question)
 //   screenshot review-summary <missed> <out.png>       (a round of ten, the first <missed> still missed)
+//   screenshot review-story <prefix>                   (the review over three days, every window and
+//                                                       message saved as <prefix>-NN-<what>.png)
 //
 // Before the screen's name, --scale VALUE (auto, or 1 to 3) draws it at
 // that display scale, and --screen saves the whole screen with the window
@@ -22,6 +24,8 @@
 #include "bank/QuestionBank.h"
 #include "platform/Form.h"
 #include "platform/Forms.h"
+#include "platform/PictureBox.h"
+#include "platform/Services.h"
 #include "platform/Settings.h"
 #include "platform/Timer.h"
 #include "screens/Screens.h"
@@ -36,6 +40,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -43,7 +52,139 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <optional>
+
+namespace {
+
+// Today moved on by a number of days, at ten in the morning.
+class ShiftedClock : public platform::Clock {
+public:
+    int days = 0;
+    float secondsSinceMidnight() override { return 36000; }
+    QDate today() override { return QDate::currentDate().addDays(days); }
+};
+
+void saveShot(QWidget *w, const QString &prefix, const QString &what) {
+    static int shots = 0;
+    QApplication::processEvents();
+    const QString name = QStringLiteral("%1-%2-%3.png").arg(prefix).arg(++shots, 2, 10, QLatin1Char('0')).arg(what);
+    std::printf("%s: %s\n", qPrintable(name), w->grab().save(name) ? "saved" : "NOT SAVED");
+}
+
+// Saves the next modal dialog once it shows, then acts on it.
+void onNextModal(const QString &prefix, const QString &what, std::function<void(QWidget *)> act) {
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        QWidget *w = QApplication::activeModalWidget();
+        if (!w || !w->isVisible()) return;
+        poll->stop();
+        poll->deleteLater();
+        saveShot(w, prefix, what);
+        act(w);
+    });
+    poll->start(50);
+}
+
+void clickButton(QWidget *box, const QString &caption) {
+    for (QAbstractButton *b : qobject_cast<QMessageBox *>(box)->buttons())
+        if (b->text() == caption) b->click();
+}
+
+void printRecord(const char *when) {
+    QFile f(QStringLiteral("shot.review"));
+    std::printf("record %s:\n%s\n", when, f.open(QIODevice::ReadOnly) ? f.readAll().constData() : "(none)");
+}
+
+screens::ReviewScreen *reviewScreen() {
+    return qobject_cast<screens::ReviewScreen *>(screens::findScreen(screens::ScreenId::Review));
+}
+
+void tell(const QString &prefix, const QString &what) {
+    screens::ReviewScreen *s = reviewScreen();
+    std::printf("%s: %s %s | %s\n", qPrintable(what), qPrintable(s->board.scoreCaption->text()),
+                qPrintable(s->board.scoreLabel->text()), qPrintable(s->board.speechBox->accessibleDescription()));
+    saveShot(s, prefix, what);
+}
+
+void answerRight() {
+    const review::Round::Item *item = review::current().round->current();
+    reviewScreen()->answerClicked(bank::rightButton(item->question, item->variant));
+}
+
+// The review over three days, from the code box on.
+int reviewStory(const QString &prefix) {
+    static ShiftedClock clock;
+    platform::services().clock = &clock;
+    state::Session &m = state::session();
+    m.question = 12;
+    m.misses[3] = 2;
+    m.misses[5] = 4;
+    m.misses[12] = 1;
+    state::progress::save(m);
+    // Question 12 practised once before, in a record of the first form.
+    QFile old(QStringLiteral("shot.review"));
+    if (!old.open(QIODevice::WriteOnly)) return 1;
+    old.write("pomurin20 review 1\r\n12,1,1,1," + QDate::currentDate().addDays(-6).toString(Qt::ISODate).toLatin1() + "\r\n");
+    old.close();
+    printRecord("before");
+
+    onNextModal(prefix, "code-box", [](QWidget *w) {
+        auto *box = qobject_cast<QInputDialog *>(w);
+        box->setTextValue(QStringLiteral("shot"));
+        box->accept();
+    });
+    if (!review::start()) return 1;
+    screens::showScreen(screens::ScreenId::Review);
+    tell(prefix, "prompt");
+    reviewScreen()->answerClicked(8);
+    tell(prefix, "wrong");
+    // Back from HELP: a fresh window on the same question.
+    reviewScreen()->unload();
+    screens::showScreen(screens::ScreenId::Review);
+    tell(prefix, "after-help");
+    answerRight();
+    tell(prefix, "right");
+    for (;;) {
+        reviewScreen()->nextClicked();
+        QApplication::processEvents();
+        if (!reviewScreen()) break;
+        const bool comeback = review::current().round->current()->comeback;
+        if (comeback) tell(prefix, "comeback");
+        if (comeback) reviewScreen()->answerClicked(8);
+        answerRight();
+        if (comeback) tell(prefix, "comeback-right");
+    }
+    auto *summary = screens::findScreen(screens::ScreenId::ReviewSummary);
+    if (!summary) return 1;
+    saveShot(summary, prefix, "summary");
+    printRecord("after the first round");
+
+    // もう一度 the same day: nothing due; practised ahead of time.
+    onNextModal(prefix, "nothing-due", [](QWidget *w) { clickButton(w, QStringLiteral("先取りで練習")); });
+    summary->findChild<QPushButton *>(QStringLiteral("againButton"))->click();
+    QApplication::processEvents();
+    if (!reviewScreen()) return 1;
+    tell(prefix, "same-day-ahead");
+    reviewScreen()->unload();
+
+    // Two days later.
+    clock.days = 2;
+    if (!review::beginRound(nullptr)) return 1;
+    screens::showScreen(screens::ScreenId::Review);
+    tell(prefix, "two-days-later");
+    reviewScreen()->unload();
+
+    // A pupil who never missed anything.
+    review::current().progress = state::Session{};
+    review::current().progress.question = 8;
+    review::current().record = {};
+    onNextModal(prefix, "never-missed", [](QWidget *w) { clickButton(w, QStringLiteral("終了")); });
+    review::beginRound(nullptr);
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
@@ -82,6 +223,7 @@ int main(int argc, char **argv) {
     state::Session &m = state::session();
     m.userCode = "shot";
     QWidget *shown = nullptr;
+    if (args[0] == "review-story") return reviewStory(out.chopped(0));
     if (args[0] == "quiz" && args.size() >= 4) {
         m.question = static_cast<short>(args[1].toInt());
         m.variant = static_cast<short>(args[2].toInt());

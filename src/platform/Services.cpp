@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTime>
 
 #include <cstring>
@@ -180,6 +181,16 @@ void QtDialogs::showError(QWidget *parent, const QString &text, const QString &t
     QMessageBox box(QMessageBox::Critical, title, QString(), QMessageBox::Ok, parent);
     prepareMessageBox(box, text);
     box.exec();
+}
+
+int Dialogs::choose(QWidget *parent, const QString &text, const QString &title, const QStringList &buttons) {
+    QMessageBox box(QMessageBox::Information, title, QString(), QMessageBox::NoButton, parent);
+    prepareMessageBox(box, text);
+    QList<QAbstractButton *> added;
+    for (const QString &caption : buttons) added << box.addButton(caption, QMessageBox::AcceptRole);
+    if (!added.isEmpty()) box.setDefaultButton(qobject_cast<QPushButton *>(added.first()));
+    box.exec();
+    return int(added.indexOf(box.clickedButton()));
 }
 
 }  // namespace platform

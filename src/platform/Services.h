@@ -5,7 +5,9 @@
 // start; tests install fakes.  Every screen reaches them through
 // platform::services().
 
+#include <QDate>
 #include <QString>
+#include <QStringList>
 
 class QMessageBox;
 class QWidget;
@@ -19,6 +21,8 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual float secondsSinceMidnight() = 0;
+    // Today's date on the local calendar.
+    virtual QDate today() { return QDate::currentDate(); }
 };
 
 // Uniform random numbers in [0, 1), seeded from a clock reading.
@@ -46,6 +50,9 @@ public:
     virtual QString inputBox(QWidget *parent, const QString &prompt, const QString &title) = 0;
     // A failure that ends the program, named to the learner.
     virtual void showError(QWidget *parent, const QString &text, const QString &title) = 0;
+    // An information message with the given buttons; the index of the
+    // button chosen, or -1 when the box was closed without one.
+    virtual int choose(QWidget *parent, const QString &text, const QString &title, const QStringList &buttons);
 };
 
 struct Services {

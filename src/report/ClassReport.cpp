@@ -3,6 +3,7 @@
 
 #include "platform/SystemError.h"
 #include "state/ProgressFile.h"
+#include "platform/Services.h"
 #include "state/ReviewRecord.h"
 
 #include <QFile>
@@ -99,6 +100,8 @@ void readReview(const QString &path, Pupil &p) {
     }
     p.reviewPractised = record.practised();
     p.reviewFirstTry = record.firstTry();
+    p.reviewDueToday = int(state::review::dueQuestions(record, p.missCount, p.questionNo, platform::clock().today()).size());
+    p.reviewLast = record.lastPractice();
 }
 
 Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, bool nameIsText) {

@@ -7,6 +7,7 @@
 #include "state/Session.h"
 
 #include <QDateTime>
+#include <QDate>
 #include <QString>
 
 #include <array>
@@ -54,6 +55,11 @@ struct Pupil {
     // first try; reviewProblem says why a record there could not be read.
     int reviewPractised = 0, reviewFirstTry = 0;
     QString reviewProblem;
+    // How many questions the review has due today (as a round would
+    // choose them, before its limit of ten) and the day of the last
+    // practice (null when none).
+    int reviewDueToday = 0;
+    QDate reviewLast;
 
     bool wasRead() const { return state != State::Unreadable; }
     // How many questions were reached: the question held to 0..30.

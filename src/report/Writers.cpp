@@ -359,6 +359,10 @@ int displayWidth(QStringView text) {
 
 QString visible(const QString &text) { return platform::visibleText(text); }
 
+QString reviewDueText(const Pupil &p) {
+    return p.wasRead() && p.reviewProblem.isEmpty() ? QString::number(p.reviewDueToday) : QString();
+}
+
 QString reviewText(const Pupil &p) {
     if (!p.reviewProblem.isEmpty()) return QStringLiteral("読めません");
     if (p.reviewPractised == 0) return QString();
@@ -396,6 +400,7 @@ QByteArray csv(const ClassReport &report) {
     QStringList head = headings();
     for (int q = 1; q <= kQuestions; ++q) head << QStringLiteral("問%1ミス").arg(q);
     for (int q = 1; q <= kQuestions; ++q) head << QStringLiteral("問%1秒数").arg(q);
+    head.insert(Review + 1, QStringLiteral("今日の復習"));
 
     QString out = head.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     for (const Pupil &p : report.pupils) {
@@ -403,6 +408,7 @@ QByteArray csv(const ClassReport &report) {
         c[Code] = visible(c[Code]);  // as in the table: a terminal showing the file runs no escapes
         QStringList fields;
         for (int i = 0; i < kColumns; ++i) fields << csvField(c[i], i == Code || i == State);
+        fields.insert(Review + 1, reviewDueText(p));
         for (int q = 1; q <= kQuestions; ++q) fields << (p.wasRead() ? QString::number(p.missCount[q]) : QString());
         for (int q = 1; q <= kQuestions; ++q) fields << (p.finished(q) ? formatNumber(p.seconds(q), 7) : QString());
         out += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");

@@ -36,6 +36,9 @@ QString countsLine(const ClassSummary &s);
 // review and 6 of them right at the first try, empty without a record,
 // "読めません" for a record that cannot be read.
 QString reviewText(const Pupil &p);
+// The CSV's 「今日の復習」: the questions the review has due today, empty
+// for a file or record that could not be read.
+QString reviewDueText(const Pupil &p);
 
 // The state column: "正常", a note on an odd question number, or
 // "読めません：" and the reason.

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QList>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <sys/stat.h>
@@ -14,8 +15,9 @@ namespace state::review {
 
 namespace {
 
-constexpr char kHeading[] = "pomurin20 review 1";
-constexpr int kFieldsPerLine = 5;
+constexpr char kFirstForm[] = "pomurin20 review 1";
+constexpr char kHeading[] = "pomurin20 review 2";
+constexpr char kNoDay[] = "-";
 
 [[noreturn]] void damaged(const QString &why) {
     throw ProgressError(QStringLiteral("復習の記録が壊れています（%1）。").arg(why).toStdString());
@@ -34,7 +36,33 @@ bool toCount(const QByteArray &field, int *out) {
     return true;
 }
 
+// A day as the writer writes it: yyyy-mm-dd.
+bool toDay(const QByteArray &field, QDate *out) {
+    *out = QDate::fromString(QString::fromLatin1(field), Qt::ISODate);
+    return out->isValid() && field.size() == 10;
+}
+
+// The day a question practised on day at step is due: the step's spacing
+// later, no later than the last day a record can write.
+QDate dueAfter(const QDate &day, int step) {
+    static const QDate kLastDay(9999, 12, 31);
+    return day.daysTo(kLastDay) < spacingDays(step) ? kLastDay : day.addDays(spacingDays(step));
+}
+
+QByteArray dayText(const QDate &d) { return d.isValid() ? d.toString(Qt::ISODate).toLatin1() : QByteArray(kNoDay); }
+
+// The file's bytes, through the progress file's bounded read.
+QByteArray readBytes(const QString &name) { return progress::readFile(name, QStringLiteral("復習の記録")); }
+
+// The file replaced through the progress file's atomic save.
+void writeBytes(const QString &name, const QByteArray &bytes) { progress::replaceFile(name, bytes); }
+
 }  // namespace
+
+int spacingDays(int step) {
+    static constexpr int kDays[kLastStep + 1] = {0, 1, 3, 7, 21};
+    return step >= 1 && step <= kLastStep ? kDays[step] : 0;
+}
 
 int Record::practised() const {
     int sum = 0;
@@ -48,6 +76,13 @@ int Record::firstTry() const {
     return sum;
 }
 
+QDate Record::lastPractice() const {
+    QDate latest;
+    for (int q = 1; q <= kQuestions; ++q)
+        if (entries[q].last.isValid() && (!latest.isValid() || entries[q].last > latest)) latest = entries[q].last;
+    return latest;
+}
+
 QString fileName(const QString &stem) { return stem + QStringLiteral(".review"); }
 
 QByteArray render(const Record &r) {
@@ -56,7 +91,9 @@ QByteArray render(const Record &r) {
         const Entry &e = r.entries[q];
         if (e.practised == 0) continue;
         out += QByteArray::number(q) + ',' + QByteArray::number(e.practised) + ',' + QByteArray::number(e.firstTry) +
-               ',' + QByteArray::number(e.run) + ',' + e.last.toString(Qt::ISODate).toLatin1() + "\r\n";
+               ',' + QByteArray::number(e.step) + ',' + dayText(e.last) + ',' +
+               dayText(e.step == kLearnt ? QDate() : e.due) + ',' + QByteArray::number(std::max(e.courseMisses, 0)) +
+               "\r\n";
     }
     return out;
 }
@@ -66,21 +103,40 @@ void parse(const QByteArray &content, Record &r) {
     for (QByteArray &line : lines)
         if (line.endsWith('\r')) line.chop(1);
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();  // the last line's end
-    if (lines.isEmpty() || lines.first() != kHeading) damaged(QStringLiteral("1 行目が復習の記録のものではありません"));
+    const bool firstForm = !lines.isEmpty() && lines.first() == kFirstForm;
+    if (lines.isEmpty() || (!firstForm && lines.first() != kHeading))
+        damaged(QStringLiteral("1 行目が復習の記録のものではありません"));
+    const int fieldsPerLine = firstForm ? 5 : 7;
     Record next;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> fields = lines[i].split(',');
         const QString where = QStringLiteral("%1 行目").arg(i + 1);
-        if (fields.size() != kFieldsPerLine) damaged(where + QStringLiteral("の数が 5 個ではありません"));
+        if (fields.size() != fieldsPerLine) damaged(where + QStringLiteral("の数が %1 個ではありません").arg(fieldsPerLine));
         int q = 0;
         Entry e;
         if (!toCount(fields[0], &q) || !Session::inRange(q)) damaged(where + QStringLiteral("の問題の番号が 1 から 30 の外です"));
         if (next.entries[q].practised != 0) damaged(where + QStringLiteral("の問題 %1 は 2 度目です").arg(q));
-        if (!toCount(fields[1], &e.practised) || !toCount(fields[2], &e.firstTry) || !toCount(fields[3], &e.run) ||
-            e.practised == 0 || e.firstTry > e.practised || e.run > kLearntRun || e.run > e.firstTry)
+        int ladder = 0;  // the run of the first form, the step of this one
+        if (!toCount(fields[1], &e.practised) || !toCount(fields[2], &e.firstTry) || !toCount(fields[3], &ladder) ||
+            e.practised == 0 || e.firstTry > e.practised)
             damaged(where + QStringLiteral("の回数が合いません"));
-        e.last = QDate::fromString(QString::fromLatin1(fields[4]), Qt::ISODate);
-        if (!e.last.isValid() || fields[4].size() != 10) damaged(where + QStringLiteral("の日付が読めません"));
+        if (!toDay(fields[4], &e.last)) damaged(where + QStringLiteral("の日付が読めません"));
+        if (firstForm) {
+            // The run of first tries in a row (at most 2) gives the step:
+            // climbed from the bottom when never missed, else from the
+            // first step a miss put it on.
+            if (ladder > 2 || ladder > e.firstTry) damaged(where + QStringLiteral("の回数が合いません"));
+            e.step = ladder == e.practised ? ladder : ladder + 1;
+            e.due = dueAfter(e.last, e.step);
+        } else {
+            if (ladder < 1 || ladder > kLearnt || !toCount(fields[6], &e.courseMisses))
+                damaged(where + QStringLiteral("の回数が合いません"));
+            e.step = ladder;
+            // The due day is the last practice and the step's spacing.
+            const bool dueRead = e.step == kLearnt ? fields[5] == kNoDay
+                                                   : toDay(fields[5], &e.due) && e.due == dueAfter(e.last, e.step);
+            if (!dueRead) damaged(where + QStringLiteral("の日付が読めません"));
+        }
         next.entries[q] = e;
     }
     r = next;
@@ -94,7 +150,7 @@ bool loadFile(const QString &name, Record &r) {
     if (::lstat(QFile::encodeName(name).constData(), &st) != 0 && errno == ENOENT) return false;
     Record read;
     try {
-        parse(progress::readFile(name, QStringLiteral("復習の記録")), read);
+        parse(readBytes(name), read);
     } catch (const ProgressError &e) {
         // The reason names the file, so that the teacher can find it.
         const QString why = QString::fromUtf8(e.what());
@@ -105,18 +161,73 @@ bool loadFile(const QString &name, Record &r) {
     return true;
 }
 
-void save(const QString &stem, const Record &r) { progress::replaceFile(fileName(stem), render(r)); }
+void save(const QString &stem, const Record &r) { writeBytes(fileName(stem), render(r)); }
 
-void notePractice(Record &r, int q, bool rightFirstTime, const QDate &day) {
+void adoptCourseMisses(Record &r, const Misses &misses) {
+    for (int q = 1; q <= kQuestions; ++q)
+        if (r.entries[q].practised > 0 && r.entries[q].courseMisses < 0) r.entries[q].courseMisses = std::max<int>(misses[q], 0);
+}
+
+namespace {
+bool missedInCourseSince(const Entry &e, int courseMisses) { return e.courseMisses >= 0 && courseMisses > e.courseMisses; }
+}  // namespace
+
+void notePractice(Record &r, int q, bool rightFirstTime, const QDate &today, int courseMisses) {
     if (!Session::inRange(q)) return;
     Entry &e = r.entries[q];
     if (e.practised >= kMaxCount) return;  // a record this full keeps its figures
+    const int from = missedInCourseSince(e, courseMisses) ? 0 : e.step;
     e.practised += 1;
     e.firstTry += rightFirstTime ? 1 : 0;
-    e.run = rightFirstTime ? std::min(e.run + 1, kLearntRun) : 0;
-    e.last = day;
+    e.step = rightFirstTime ? std::min(from + 1, kLearnt) : 1;
+    e.last = today;
+    e.due = e.step == kLearnt ? QDate() : dueAfter(today, e.step);
+    e.courseMisses = std::clamp(courseMisses, 0, kMaxCount);
 }
 
-bool learnt(const Record &r, int q) { return Session::inRange(q) && r.entries[q].run >= kLearntRun; }
+QDate dueDate(const Record &r, int q, int courseMisses, const QDate &today) {
+    if (!Session::inRange(q)) return {};
+    const Entry &e = r.entries[q];
+    if (e.practised == 0) return courseMisses > 0 ? today : QDate();
+    if (missedInCourseSince(e, courseMisses)) return today;
+    if (e.step == kLearnt) return {};
+    return std::min(e.due, dueAfter(today, e.step));
+}
+
+namespace {
+
+struct Candidate {
+    int q;
+    QDate due;
+};
+
+std::vector<Candidate> candidates(const Record &r, const Misses &misses, int reached, const QDate &today) {
+    std::vector<Candidate> out;
+    for (int q = 1; q <= std::clamp(reached, 0, kQuestions); ++q)
+        if (const QDate due = dueDate(r, q, misses[q], today); due.isValid()) out.push_back({q, due});
+    return out;
+}
+
+}  // namespace
+
+std::vector<int> dueQuestions(const Record &r, const Misses &misses, int reached, const QDate &today) {
+    std::vector<Candidate> all = candidates(r, misses, reached, today);
+    std::vector<int> out;
+    for (const Candidate &c : all)
+        if (c.due <= today) out.push_back(c.q);
+    std::stable_sort(out.begin(), out.end(), [&](int a, int b) { return misses[a] > misses[b]; });
+    return out;
+}
+
+std::vector<int> laterQuestions(const Record &r, const Misses &misses, int reached, const QDate &today) {
+    std::vector<Candidate> all = candidates(r, misses, reached, today);
+    std::erase_if(all, [&](const Candidate &c) { return c.due <= today; });
+    std::stable_sort(all.begin(), all.end(), [&](const Candidate &a, const Candidate &b) {
+        return a.due != b.due ? a.due < b.due : misses[a.q] > misses[b.q];
+    });
+    std::vector<int> out;
+    for (const Candidate &c : all) out.push_back(c.q);
+    return out;
+}
 
 }  // namespace state::review

@@ -2,15 +2,21 @@
 #pragma once
 // The review's own record, "<code>.review" beside the progress file: per
 // question how often it was practised in a review, how often it was right
-// at the first try, how many of the last practices in a row were right at
-// the first try (up to 2), and the date of the last practice.  The review
-// never writes the progress file; this record is written and read through
-// the progress file's own save and read (progress::replaceFile, readFile).
+// at the first try, its step on the ladder of spacings, the day of the
+// last practice, the day it is next due, and the course's miss count for
+// it at that practice (a count that has grown since brings it back at
+// once).  The review never writes the progress file; this record is
+// written and read through the progress file's own save and read
+// (progress::replaceFile, readFile), in readBytes and writeBytes.
 //
-// The file is text, lines ending in CR LF:
+// The file is text, lines ending in CR LF, one line per question
+// practised, in course order:
+//   pomurin20 review 2
+//   12,3,1,2,2026-12-07,2026-12-10,4   question,practised,first tries,step,last,due,course misses
+// A learnt question (step 5) has "-" for its due day.  A record of the
+// first form is read as well and written in this form at the next save:
 //   pomurin20 review 1
-//   12,3,1,1,2026-12-07      question,practised,first tries,run,date
-// one line per question practised, in course order.
+//   12,3,1,1,2026-12-07                question,practised,first tries,run,last
 
 #include "state/Session.h"
 
@@ -19,20 +25,27 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 
 namespace state::review {
 
-// A question right at the first try in this many practices in a row has
-// been learnt: it leaves the review.
-constexpr int kLearntRun = 2;
+// Steps 1 to 4 are due again after 1, 3, 7 and 21 days; right at the first
+// try on step 4, a question is learnt.
+constexpr int kLastStep = 4;
+constexpr int kLearnt = 5;
 // The most a count may be; more is not a file this program wrote.
 constexpr int kMaxCount = 1000000;
+
+// Days from a practice on step s (1..kLastStep) to the day it is due.
+int spacingDays(int step);
 
 struct Entry {
     int practised = 0;
     int firstTry = 0;  // practices right at the first try, at most practised
-    int run = 0;       // the last practices in a row right at the first try, 0..kLearntRun
+    int step = 0;      // 1..kLastStep, or kLearnt; 0 when never practised
     QDate last;        // the last practice; null when never practised
+    QDate due;         // the day it is due next; null when learnt or never practised
+    int courseMisses = -1;  // the course's misses at the last practice; -1 unknown (first form)
     bool operator==(const Entry &) const = default;
 };
 
@@ -42,6 +55,8 @@ struct Record {
     // Sums over the questions.
     int practised() const;
     int firstTry() const;
+    // The most recent practice of any question; null when none.
+    QDate lastPractice() const;
 };
 
 // "<stem>.review".
@@ -50,9 +65,10 @@ QString fileName(const QString &stem);
 QByteArray render(const Record &r);
 // Reads content into r.  Throws ProgressError (a Japanese reason), leaving
 // r unchanged, for anything the writer does not make: another first line, a
-// line without five fields, a question outside 1..30 or twice, a count
-// outside 0..kMaxCount, more first tries than practices, a run longer
-// than kLearntRun or the first tries, an invalid date.
+// line with the wrong number of fields, a question outside 1..30 or twice,
+// a count outside 0..kMaxCount, more first tries than practices, a step
+// or run that does not fit, an invalid date.  Dates later than today are
+// read as they are.
 void parse(const QByteArray &content, Record &r);
 
 // Reads the record of stem.  False, with r empty, when there is none yet;
@@ -65,10 +81,29 @@ bool loadFile(const QString &path, Record &r);
 // ProgressError.
 void save(const QString &stem, const Record &r);
 
-// Counts one practice of question q on day.
-void notePractice(Record &r, int q, bool rightFirstTime, const QDate &day);
+using Misses = std::array<short, kQuestions + 1>;
 
-// Whether question q has been learnt in the review (see kLearntRun).
-bool learnt(const Record &r, int q);
+// Takes the course's miss counts as seen where the record does not know
+// them (a record of the first form).
+void adoptCourseMisses(Record &r, const Misses &misses);
+
+// Counts one practice of question q on day today, with the course's miss
+// count for it now: right at the first try moves it a step up (learnt
+// after the last step), a miss puts it back to the first step.  A question
+// the course missed since its last practice starts again from the bottom.
+void notePractice(Record &r, int q, bool rightFirstTime, const QDate &today, int courseMisses);
+
+// The day question q is due, seen on day today with the course's miss
+// count for it; null when it is not in the review (never missed, or
+// learnt).  Never practised, or missed again in the course since its last
+// practice: today.  A due day further off than its step's spacing (a clock
+// that was set back) counts as that spacing from today.
+QDate dueDate(const Record &r, int q, int courseMisses, const QDate &today);
+
+// The questions up to reached due on or before today, most misses first,
+// ties in course order (all of them; a round takes the first ten).
+std::vector<int> dueQuestions(const Record &r, const Misses &misses, int reached, const QDate &today);
+// Those due after today, soonest first, then most misses, then course order.
+std::vector<int> laterQuestions(const Record &r, const Misses &misses, int reached, const QDate &today);
 
 }  // namespace state::review

@@ -183,7 +183,8 @@ TEST(ClassModel, ChangedNewAndRemovedFilesTouchTheirRowsOnly) {
     writeBytes("class/2.review", "pomurin20 review 1\r\n4,1,1,1,2026-12-07\r\n");
     EXPECT_EQ(l.look().read, 1);
     EXPECT_EQ(l.model.index(1, ClassModel::Review).data().toString(), "1問中1問");
-    EXPECT_EQ(l.model.index(1, ClassModel::Review).data(Qt::ToolTipRole), QVariant());
+    const QString tip = l.model.index(1, ClassModel::Review).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.contains("今日の復習：7問") && tip.contains("最後の練習：2026-12-07")) << tip.toStdString();
     writeBytes("class/2.review", "pomurin20 review 1\r\n4,1,1,1,2026-13-07\r\n");
     EXPECT_EQ(l.look().read, 1);
     EXPECT_EQ(l.model.index(1, ClassModel::Review).data().toString(), "読めません");

@@ -43,15 +43,15 @@ ClassReport smallClass() {
 }  // namespace
 
 TEST(Csv, ExactBytesOfASmallClass) {
-    QString heading = "コード,到達問題,得点,ミス合計,合計秒数,復習,状態";
+    QString heading = "コード,到達問題,得点,ミス合計,合計秒数,復習,今日の復習,状態";
     for (int q = 1; q <= 30; ++q) heading += QString(",問%1ミス").arg(q);
     for (int q = 1; q <= 30; ++q) heading += QString(",問%1秒数").arg(q);
     const QString expected =
         heading + "\r\n" +
-        "1,3,-3000,3,59,2問中1問,正常,1,0,2" + repeated(",0", 27) + ",42,17" + repeated(",", 28) + "\r\n" +
-        "'=SUM(A1),2,3000.25,2,11,,正常,1,1" + repeated(",0", 28) + ",11" + repeated(",", 29) + "\r\n" +
-        "\"a, \"\"b\"\"\",1,0,1,0,読めません,正常,1" + repeated(",0", 29) + repeated(",", 30) + "\r\n" +
-        "bad,,,,,,読めません：フォルダーです" + repeated(",", 60) + "\r\n";
+        "1,3,-3000,3,59,2問中1問,3,正常,1,0,2" + repeated(",0", 27) + ",42,17" + repeated(",", 28) + "\r\n" +
+        "'=SUM(A1),2,3000.25,2,11,,2,正常,1,1" + repeated(",0", 28) + ",11" + repeated(",", 29) + "\r\n" +
+        "\"a, \"\"b\"\"\",1,0,1,0,読めません,,正常,1" + repeated(",0", 29) + repeated(",", 30) + "\r\n" +
+        "bad,,,,,,,読めません：フォルダーです" + repeated(",", 60) + "\r\n";
     EXPECT_EQ(csv(smallClass()), "\xEF\xBB\xBF" + expected.toUtf8());
 }
 
@@ -73,7 +73,7 @@ TEST(Csv, EveryRowHasTheSameColumnsAndFormulaLikeCodesStayText) {
         }
     }
     EXPECT_FALSE(quoted);
-    EXPECT_EQ(columns, QList<int>(7, 67));
+    EXPECT_EQ(columns, QList<int>(7, 68));
     for (const char *start : {"'+1,4,-3000,", "'-2,4,-3000,", "'@x,", "a<U+000A>b,4,", "\"x y\",4,", "\"Ｘ　Ｙ\",4,"})
         EXPECT_TRUE(text.contains("\r\n" + QString::fromUtf8(start))) << start;
 }

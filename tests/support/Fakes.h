@@ -24,7 +24,9 @@ using screens::ScreenId;
 class FakeClock : public platform::Clock {
 public:
     float now = 0;
+    QDate day;  // today's date when set
     float secondsSinceMidnight() override { return now; }
+    QDate today() override { return day.isValid() ? day : QDate::currentDate(); }
 };
 
 class FakeRandom : public platform::Random {
@@ -50,7 +52,8 @@ class ScriptedDialogs : public platform::Dialogs {
 public:
     std::deque<bool> yesNoAnswers;      // default No when empty
     std::deque<QString> inputAnswers;   // default Cancel (empty) when empty
-    QStringList calls;                  // "yesno|text|title", "input|prompt|title", "error|text|title"
+    std::deque<int> choices;            // default -1 (closed) when empty
+    QStringList calls;                  // "yesno|text|title", "input|prompt|title", "error|text|title", "choose|text|title|buttons"
     bool askYesNo(QWidget *, const QString &text, const QString &title) override {
         calls << "yesno|" + text + "|" + title;
         if (yesNoAnswers.empty()) return false;
@@ -64,6 +67,12 @@ public:
         QString a = inputAnswers.front();
         inputAnswers.pop_front();
         return a;
+    }
+    int choose(QWidget *, const QString &text, const QString &title, const QStringList &buttons) override {
+        calls << "choose|" + text + "|" + title + "|" + buttons.join('/');
+        const int c = choices.empty() ? -1 : choices.front();
+        if (!choices.empty()) choices.pop_front();
+        return c;
     }
     // A real message box runs an event loop until it is dismissed: what
     // waits meanwhile runs here too, and whether the program had already

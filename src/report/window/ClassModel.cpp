@@ -134,6 +134,11 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         if (column == Playing && !p.playingOn.isEmpty())
             return plainTip(QStringLiteral("%1 でプレイ中").arg(visible(p.playingOn)));
         if (column == Review && !p.reviewProblem.isEmpty()) return plainTip(visible(p.reviewProblem));
+        if (column == Review && p.wasRead())
+            return plainTip(QStringLiteral("今日の復習：%1問\n最後の練習：%2")
+                                .arg(p.reviewDueToday)
+                                .arg(p.reviewLast.isValid() ? p.reviewLast.toString(Qt::ISODate)
+                                                            : QStringLiteral("まだありません")));
         return column == State || column == Code ? QVariant(plainTip(data(index, Qt::DisplayRole).toString()))
                                                  : QVariant();
     case Qt::TextAlignmentRole:

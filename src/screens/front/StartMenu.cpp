@@ -4,22 +4,15 @@
 #include "platform/Forms.h"
 #include "screens/Screens.h"
 #include "platform/Services.h"
-#include "screens/common/ClaimCode.h"
+#include "screens/common/CodeBox.h"
 #include "screens/common/SaveProgress.h"
 #include "state/Session.h"
 #include "state/ProgressFile.h"
 #include "state/SoundCues.h"
 
-#include <QFile>
-
-#include <cerrno>
-
-#include <sys/stat.h>
-
 namespace screens {
 
 namespace {
-const QString kPrompt = QStringLiteral("半角８文字以内で、ユーザーコードを入力してください・・・");
 const QString kDefaultStem = QStringLiteral("pm");
 }  // namespace
 
@@ -35,18 +28,7 @@ StartMenu::StartMenu()
 }
 
 std::optional<QString> StartMenu::askCode(const QString &title) {
-    // A code that cannot safely name a file in the working directory is
-    // refused: the box comes back empty and nothing is read or written.
-    for (;;) {
-        const QString code = platform::dialogs().inputBox(this, kPrompt, title);
-        if (!code.isEmpty() && !state::progress::isAcceptableCode(code)) continue;
-        // One code, one player: a code another running program holds is
-        // asked again.  Cancel gives the empty code, so a refused "pm"
-        // would bring the box back for ever: the start menu stays instead.
-        const QString stem = state::progress::normalizedCode(code);
-        if (claimCode(this, stem.isEmpty() ? kDefaultStem : stem)) return stem;
-        if (stem.isEmpty()) return std::nullopt;
-    }
+    return askForCode(this, kCodePrompt, title, EmptyCode::MeansDefault);
 }
 
 void StartMenu::handOver() {
@@ -103,14 +85,10 @@ void StartMenu::continueClicked() {
                 // has; a file that is there but cannot be read (damaged, or
                 // written over by another pupil) is named first, so that the
                 // teacher hears of it.  Nothing is written.
-                struct stat st {};
                 const QString file = state::progress::fileName(code);
-                if (::lstat(QFile::encodeName(file).constData(), &st) == 0 || errno != ENOENT)
-                    platform::dialogs().showError(
-                        this,
-                        QStringLiteral("進み具合のファイル「%1」を読めませんでした。\n%2\n先生に知らせてください。")
-                            .arg(file, QString::fromUtf8(e.what())),
-                        QStringLiteral("ぽむりん紀行20"));
+                if (!nothingAt(file))
+                    platform::dialogs().showError(this, unreadableProgressText(file, QString::fromUtf8(e.what())),
+                                                  QStringLiteral("ぽむりん紀行20"));
                 throw;
             }
         } else {

@@ -18,9 +18,6 @@
 
 namespace screens {
 
-using platform::Face;
-using platform::makeFont;
-
 namespace {
 
 state::Session &M() { return state::session(); }
@@ -46,51 +43,28 @@ float secondsSoFar(float start) {
 QuizScreen::QuizScreen(const QuizLayout &layout)
     : Form(layout.name, QStringLiteral("  ぽむりん紀行20（√、因数分解、２次方程式・関数の巻） for Win"),
            layout.clientWidth, 5775),
-      layout_(layout) {
-    const int dx = layout.shift;
-    const QFont gothic = makeFont(Face::Gothic, 11.25);
-    const QFont mincho = makeFont(Face::Mincho, 9);
+      layout_(layout),
+      board_(*this, layout.shift, QStringLiteral("ぽむりん得点")) {
+    answerButtons = board_.answerButtons;
+    helpButton = board_.helpButton;
+    quitButton = board_.quitButton;
+    nextButton = board_.nextButton;
+    questionBox = board_.questionBox;
+    choicesBox = board_.choicesBox;
+    speechBox = board_.speechBox;
+    scoreCaption = board_.scoreCaption;
+    scoreLabel = board_.scoreLabel;
+    verdictCaption = board_.verdictCaption;
+    verdictLabel = board_.verdictLabel;
+    mascotPose1 = board_.mascotPose1;
+    mascotPose2 = board_.mascotPose2;
+    friendPose1 = board_.friendPose1;
+    friendPose2 = board_.friendPose2;
+    mascotTimer = board_.mascotTimer;
+    for (int k = 1; k <= 8; ++k) connect(answerButtons[k], &QPushButton::clicked, this, [this, k] { answerClicked(k); });
 
-    quitButton = addButton(QStringLiteral("quitButton"), QStringLiteral("終了"), 120 + dx, 0, 855, 375);
-    helpButton = addButton(QStringLiteral("helpButton"), QStringLiteral("HELP"), 960 + dx, 0, 855, 375);
-    nextButton = addButton(QStringLiteral("nextButton"), QStringLiteral("次へ"), 5640 + dx, 0, 855, 375);
-    questionBox = addPicture(QStringLiteral("questionBox"), 120 + dx, 360, 6375, 1935, gothic);
-    choicesBox = addPicture(QStringLiteral("choicesBox"), 120 + dx, 2520, 6375, 1455, mincho);
-    for (int k = 1; k <= 8; ++k) {
-        const int left = k <= 4 ? 240 : 3240;
-        const int top = 240 * (1 + (k - 1) % 4);
-        answerButtons[k] = addButton(QStringLiteral("answerButton%1").arg(k), QString(), left, top, 2895, 255, choicesBox);
-        answerButtons[k]->setFont(mincho);
-        connect(answerButtons[k], &QPushButton::clicked, this, [this, k] { answerClicked(k); });
-    }
-    addLine(QStringLiteral("upperRule"), 840 + dx, 4200, 5760 + dx, 4200);
-    scoreCaption = addLabel(QStringLiteral("scoreCaption"), QStringLiteral("ぽむりん得点"), 960 + dx, 4320, 1335, 255,
-                      makeFont(Face::Gothic, 11.25, true));
-    scoreLabel = addLabel(QStringLiteral("scoreLabel"), QString(), 2280 + dx, 4320, 855, 255, font());
-    platform::setTextColor(scoreLabel, QColor(0, 64, 64));
-    platform::setSingleBorder(scoreLabel);
-    scoreLabel->setAlignment(Qt::AlignCenter);
-    verdictCaption = addLabel(QStringLiteral("verdictCaption"), QStringLiteral("ぽむりん答え"), 3480 + dx, 4320, 1335, 255,
-                      makeFont(Face::Gothic, 11.25, true));
-    verdictLabel = addLabel(QStringLiteral("verdictLabel"), QString(), 4800 + dx, 4320, 855, 255, mincho);
-    platform::setSingleBorder(verdictLabel);
-    verdictLabel->setAlignment(Qt::AlignCenter);
-    addLine(QStringLiteral("lowerRule"), 840 + dx, 4680, 5760 + dx, 4680);
-    speechBox = addPicture(QStringLiteral("speechBox"), 1200 + dx, 4920, 4215, 615, mincho);
-    mascotPose1 = addImage(QStringLiteral("mascotPose1"), QStringLiteral(":/pictures/A.xpm"), 5760 + dx, 4920, 615, 615);
-    mascotPose2 = addImage(QStringLiteral("mascotPose2"), QStringLiteral(":/pictures/B.xpm"), 5760 + dx, 4920, 615, 615);
-    friendPose1 = addImage(QStringLiteral("friendPose1"), QStringLiteral(":/pictures/C.xpm"), 240 + dx, 4920, 615, 615);
-    friendPose2 = addImage(QStringLiteral("friendPose2"), QStringLiteral(":/pictures/D.xpm"), 240 + dx, 4920, 615, 615);
-    mascotTimer = addTimer(QStringLiteral("mascotTimer"), 500, true);
-    mascot_ = std::make_unique<MascotAnimation>(
-        mascotTimer, QList<MascotAnimation::Pair>{{mascotPose1, mascotPose2}, {friendPose1, friendPose2}});
-
-    // The three boxes take the focus like the buttons; each screen keeps
-    // its own tab order, and the first focus is the first control in it,
-    // so that no answer is given by a key pressed on arrival.
-    for (QWidget *box : {static_cast<QWidget *>(questionBox), static_cast<QWidget *>(choicesBox),
-                         static_cast<QWidget *>(speechBox)})
-        box->setFocusPolicy(Qt::StrongFocus);
+    // The first focus is the first control in the screen's tab order, so
+    // that no answer is given by a key pressed on arrival.
     const QList<QWidget *> order = layout.tabOrder(*this);
     setTabOrder(order);
     setFirstFocus(order.first());
@@ -129,9 +103,7 @@ void QuizScreen::questionBlock(int n) {
     if (n != layout_.first || layout_.setUpFirstQuestion) {
         m.question = static_cast<short>(n);
         m.answeredRight = false;
-        platform::setCaption(verdictLabel, QString());
-        questionBox->clear();
-        choicesBox->clear();
+        board_.clearQuestion();
     }
     showQuestion(n, m.variant, bank::Path::Activation);
     showScore();
@@ -147,15 +119,7 @@ void QuizScreen::pickVariant(int n) {
     m.variantDrawn[n] = true;
 }
 
-void QuizScreen::showQuestion(int n, int v, bank::Path path) {
-    quiz::printQuestion(*questionBox, n, v, path);
-    choicesBox->print(QStringLiteral("　解答群"));
-    const bank::Question *q = bank::question(n);
-    if (!q || v < 1 || v > 3) return;
-    const bank::Variant &variant = q->variants[v - 1];
-    for (int k = 1; k <= 7; ++k) platform::setCaption(answerButtons[k], QString::fromUtf8(variant.captions[k - 1]));
-    platform::setCaption(answerButtons[8], QString::fromUtf8(bank::kOtherCaption));
-}
+void QuizScreen::showQuestion(int n, int v, bank::Path path) { board_.showQuestion(n, v, path); }
 
 void QuizScreen::showScore() { platform::setCaption(scoreLabel, state::progress::formatNumber(M().score, 15)); }
 
@@ -185,9 +149,7 @@ void QuizScreen::nextClicked() {
     helpButton->setEnabled(true);
     m.question = static_cast<short>(n + 1);
     m.answeredRight = false;
-    platform::setCaption(verdictLabel, QString());
-    questionBox->clear();
-    choicesBox->clear();
+    board_.clearQuestion();
     showQuestion(n + 1, m.variant, bank::Path::Next);
 }
 
@@ -233,14 +195,14 @@ void QuizScreen::answerClicked(int k) {
         cues::answerChime(player(), cues::kRight);
         nextButton->setEnabled(true);
         helpButton->setEnabled(false);
-        showVerdict(true);
+        board_.showVerdict(true);
         m.answeredRight = true;
         m.score += 3000;
         showScore();
     } else {
         if (m.misses[n] < SHRT_MAX) m.misses[n] += 1;
         cues::answerChime(player(), cues::kWrong);
-        showVerdict(false);
+        board_.showVerdict(false);
         m.answeredRight = false;
         m.score -= 3000;
         showScore();
@@ -248,22 +210,13 @@ void QuizScreen::answerClicked(int k) {
     }
 }
 
-void QuizScreen::showVerdict(bool right) {
-    platform::setCaption(verdictLabel, right ? QStringLiteral("正解") : QStringLiteral("違う"));
-    platform::setTextColor(verdictLabel, platform::paletteColor(right ? 1 : 4));
-}
-
-void QuizScreen::enableChoices() {
-    for (int k = 1; k <= 8; ++k) answerButtons[k]->setEnabled(true);
-}
+void QuizScreen::enableChoices() { board_.setChoicesEnabled(true); }
 
 void QuizScreen::lockChoices() {
-    for (int k = 1; k <= 8; ++k) answerButtons[k]->setEnabled(false);
-    speechBox->clear();
-    speechBox->setColor(platform::paletteColor(4));
-    speechBox->print(QStringLiteral(" 間違いだぞ!!"));
-    speechBox->print(QStringLiteral(" [HELP]をクリックするんだ!!"));
-    speechBox->print(QStringLiteral(" [次へ]をクリックしても無駄だぞ!!"));
+    board_.setChoicesEnabled(false);
+    board_.say({QStringLiteral(" 間違いだぞ!!"), QStringLiteral(" [HELP]をクリックするんだ!!"),
+                QStringLiteral(" [次へ]をクリックしても無駄だぞ!!")},
+               4);  // dark red
 }
 
 const QuizLayout &FirstQuizScreen::layoutOf() {

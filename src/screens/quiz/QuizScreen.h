@@ -8,11 +8,10 @@
 #include "bank/QuestionBank.h"
 #include "platform/Form.h"
 #include "screens/Screens.h"
-#include "screens/common/Mascot.h"
+#include "screens/quiz/QuestionBoard.h"
 
 #include <array>
 #include <functional>
-#include <memory>
 
 namespace platform {
 class PictureBox;
@@ -41,13 +40,11 @@ public:
     explicit QuizScreen(const QuizLayout &layout);
 
     void activate() override;
-    // The review (screens/review) shows its questions on this screen and
-    // handles these clicks its own way.
-    virtual void nextClicked();         // 次へ
-    virtual void helpClicked();         // HELP
-    virtual void quitClicked();         // 終了
-    virtual void answerClicked(int k);  // answer button k, 1..8
-    void mascotTicked() { mascot_->tick(); }
+    void nextClicked();         // 次へ
+    void helpClicked();         // HELP
+    void quitClicked();         // 終了
+    void answerClicked(int k);  // answer button k, 1..8
+    void mascotTicked() { board_.mascotTicked(); }
 
     // Draws question n's variant once per run (into the session).
     void pickVariant(int n);
@@ -57,6 +54,7 @@ public:
     // After a wrong answer: no answer button works until the tutor was seen.
     void lockChoices();
 
+    // The board's controls, by their names.
     std::array<QPushButton *, 9> answerButtons{};  // [1..8]; [8] is "その他"
     QPushButton *helpButton, *quitButton, *nextButton;
     platform::PictureBox *questionBox;  // the question's text
@@ -67,10 +65,6 @@ public:
     platform::Timer *mascotTimer;
     const QuizLayout &layout() const { return layout_; }
 
-protected:
-    // "正解" in dark blue or "違う" in dark red in the verdict label.
-    void showVerdict(bool right);
-
 private:
     bool inRange(int n) const { return n >= layout_.first && n <= layout_.last; }
     void questionBlock(int n);
@@ -79,7 +73,7 @@ private:
     bool leaveFor(ScreenId screen);
 
     QuizLayout layout_;
-    std::unique_ptr<MascotAnimation> mascot_;
+    QuestionBoard board_;
 };
 
 class FirstQuizScreen : public QuizScreen {

@@ -4,29 +4,19 @@
 #include "platform/Forms.h"
 #include "platform/Services.h"
 #include "screens/common/ClaimCode.h"
+#include "screens/common/CodeBox.h"
 #include "state/CodeHold.h"
 #include "state/ProgressFile.h"
 
-#include <QDate>
-#include <QFile>
-
-#include <cerrno>
-
-#include <sys/stat.h>
+#include <QLocale>
 
 namespace review {
 
 namespace {
 
 const QString kTitle = QStringLiteral("ぽむりん紀行20");
-const QString kPrompt = QStringLiteral("半角８文字以内で、ユーザーコードを入力してください・・・");
 
 void say(QWidget *parent, const QString &text) { platform::dialogs().showError(parent, text, kTitle); }
-
-bool missing(const QString &path) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT;
-}
 
 // Reads the progress file and the record of stem into r; false after a
 // message when either is missing or cannot be read.  Nothing is written.
@@ -36,13 +26,10 @@ bool readCode(const QString &stem, Review &r) {
     try {
         state::progress::loadFrom(file, progress);
     } catch (const state::ProgressError &e) {
-        if (missing(file)) {
+        if (screens::nothingAt(file))
             say(nullptr, QStringLiteral("このコードの記録はまだありません。\n別のコードを入れてください。"));
-        } else {
-            // Named as the start menu names it, for the teacher.
-            say(nullptr, QStringLiteral("進み具合のファイル「%1」を読めませんでした。\n%2\n先生に知らせてください。")
-                             .arg(file, QString::fromUtf8(e.what())));
-        }
+        else
+            say(nullptr, screens::unreadableProgressText(file, QString::fromUtf8(e.what())));
         return false;
     }
     state::review::Record record;
@@ -54,9 +41,16 @@ bool readCode(const QString &stem, Review &r) {
         say(nullptr, QStringLiteral("%1\n先生に知らせてください。").arg(QString::fromUtf8(e.what())));
         return false;
     }
+    state::review::adoptCourseMisses(record, progress.misses);
     r.stem = stem;
     r.progress = progress;
     r.record = record;
+    return true;
+}
+
+bool neverMissed(const state::Session &progress) {
+    for (int q = 1; q <= state::kQuestions; ++q)
+        if (progress.misses[q] > 0) return false;
     return true;
 }
 
@@ -67,28 +61,39 @@ Review &current() {
     return r;
 }
 
+QString dayText(const QDate &day) { return QLocale(QLocale::Japanese).toString(day, QStringLiteral("M月d日（ddd）")); }
+
 bool start() {
-    for (;;) {
-        const QString code = platform::dialogs().inputBox(nullptr, kPrompt, QStringLiteral("ユーザーコード入力（復習）"));
-        if (code.isEmpty()) return false;
-        if (!state::progress::isAcceptableCode(code)) continue;
-        const QString stem = state::progress::normalizedCode(code);
-        // One code, one player: the course and the review never run on
-        // one code at once.
-        if (!screens::claimCode(nullptr, stem)) continue;
-        if (readCode(stem, current())) return beginRound(nullptr);
-        state::codeHold().release();
-    }
+    const std::optional<QString> stem = screens::askForCode(
+        nullptr, QStringLiteral("復習：まちがえた問題を練習します。\n") + screens::kCodePrompt,
+        QStringLiteral("ユーザーコード入力（復習）"), screens::EmptyCode::Cancels,
+        [](const QString &stem) { return readCode(stem, current()); });
+    return stem && beginRound(nullptr);
 }
 
 bool beginRound(QWidget *parent) {
     Review &r = current();
-    const std::vector<int> questions = chooseQuestions(r.progress, r.record);
+    r.round.reset();
+    const QDate today = platform::clock().today();
+    std::vector<int> questions = chooseQuestions(r.progress, r.record, today);
     if (questions.empty()) {
-        r.round.reset();
-        say(parent, QStringLiteral("復習する問題はまだありません。"));
-        state::codeHold().release();
-        return false;
+        const std::vector<int> ahead = questionsAhead(r.progress, r.record, today);
+        const QString nothing = neverMissed(r.progress)
+                                    ? QStringLiteral("まだ一度も間違えていないので、復習する問題はありません。")
+                                    : QStringLiteral("復習する問題はもうありません。どの問題も覚えました！");
+        const bool practiseAhead =
+            !ahead.empty() &&
+            platform::dialogs().choose(
+                parent,
+                QStringLiteral("今日復習する問題はありません。\n次の復習は%1です。\n先取りで練習することもできます。")
+                    .arg(dayText(state::review::dueDate(r.record, ahead.front(), r.progress.misses[ahead.front()], today))),
+                kTitle, {QStringLiteral("先取りで練習"), QStringLiteral("終了")}) == 0;
+        if (ahead.empty()) platform::dialogs().choose(parent, nothing, kTitle, {QStringLiteral("終了")});
+        if (!practiseAhead) {
+            state::codeHold().release();
+            return false;
+        }
+        questions = ahead;
     }
     r.round.emplace(questions);
     return true;
@@ -99,7 +104,8 @@ bool recordPractice() {
     const Round::Practice *practice = r.round ? r.round->newPractice() : nullptr;
     if (!practice) return true;
     state::review::Record next = r.record;
-    state::review::notePractice(next, practice->question, practice->rightFirstTime, QDate::currentDate());
+    state::review::notePractice(next, practice->question, practice->rightFirstTime, platform::clock().today(),
+                                r.progress.misses[practice->question]);
     // A program whose hold another has taken over writes no more.
     state::CodeHold::Holder taker;
     if (!state::codeHold().mayStillSave(&taker)) {

@@ -8,6 +8,7 @@
 #include "state/ReviewRecord.h"
 #include "state/Session.h"
 
+#include <QDate>
 #include <QString>
 
 #include <optional>
@@ -30,13 +31,18 @@ Review &current();
 // the start menu's rules (a code refused, held by another program or
 // another account's asks again), reads its record and begins the first
 // round.  False when nothing is to be shown: the box was cancelled, or
-// there is nothing to review (said in a message).
+// nothing is to be practised (see beginRound).
 bool start();
 
-// Begins a round from the progress file and the record as they stand.
-// False, after a message on parent, when there is nothing to review; the
+// Begins a round of the questions due today, from the progress file and
+// the record as they stand.  When none is due, a message on parent says
+// so and names the day the next one is due: 「先取りで練習」 begins a round
+// of the soonest due, 「終了」 ends.  False when no round begins; the
 // code's hold is then given up.
 bool beginRound(QWidget *parent);
+
+// "12月9日（水）": a day as the review names it to the pupil.
+QString dayText(const QDate &day);
 
 // Counts the practice the current answer finished (if any) in the record
 // and saves it.  False after a failure was reported (the program is then

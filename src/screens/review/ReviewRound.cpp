@@ -2,7 +2,6 @@
 #include "screens/review/ReviewRound.h"
 
 #include "bank/QuestionBank.h"
-#include "bank/Topics.h"
 #include "platform/Services.h"
 
 #include <algorithm>
@@ -24,21 +23,26 @@ int drawVariant(int avoid) {
 
 }  // namespace
 
-std::vector<int> chooseQuestions(const state::Session &progress, const state::review::Record &record) {
-    std::vector<int> chosen;
-    const int reached = std::clamp<int>(progress.question, 0, state::kQuestions);
-    for (int q = 1; q <= reached; ++q)
-        if (progress.misses[q] > 0 && !state::review::learnt(record, q)) chosen.push_back(q);
-    std::stable_sort(chosen.begin(), chosen.end(),
-                     [&](int a, int b) { return progress.misses[a] > progress.misses[b]; });
-    if (chosen.size() > size_t(kRoundLength)) chosen.resize(kRoundLength);
-    return chosen;
+namespace {
+std::vector<int> atMostARound(std::vector<int> questions) {
+    if (questions.size() > size_t(kRoundLength)) questions.resize(kRoundLength);
+    return questions;
+}
+}  // namespace
+
+std::vector<int> chooseQuestions(const state::Session &progress, const state::review::Record &record, const QDate &today) {
+    return atMostARound(state::review::dueQuestions(record, progress.misses, progress.question, today));
+}
+
+std::vector<int> questionsAhead(const state::Session &progress, const state::review::Record &record, const QDate &today) {
+    return atMostARound(state::review::laterQuestions(record, progress.misses, progress.question, today));
 }
 
 Round::Round(const std::vector<int> &questions) {
     platform::random().seed(platform::clock().secondsSinceMidnight());
     for (int q : questions)
         if (state::Session::inRange(q)) items_.push_back({q, drawVariant(0), false});
+    firstPart_ = items_.size();
 }
 
 const Round::Item *Round::current() const { return index_ < items_.size() ? &items_[index_] : nullptr; }
@@ -48,6 +52,7 @@ Round::Answer Round::answer(int k) {
     if (!item || finished_) return Answer::Ignored;
     if (!bank::isRight(item->question, item->variant, k)) {
         missed_ = true;
+        if (std::find(tried_.begin(), tried_.end(), k) == tried_.end()) tried_.push_back(k);
         return Answer::Wrong;
     }
     finished_ = true;
@@ -56,12 +61,9 @@ Round::Answer Round::answer(int k) {
         ++practised_;
         if (!missed_) ++rightFirstTime_;
         practice_ = {done.question, !missed_};
+        practices_.push_back(practice_);
         if (missed_) items_.push_back({done.question, drawVariant(done.variant), true});
     }
-    lastShowing_.erase(std::remove_if(lastShowing_.begin(), lastShowing_.end(),
-                                      [&](const auto &p) { return p.first == done.question; }),
-                       lastShowing_.end());
-    lastShowing_.emplace_back(done.question, !missed_);
     return Answer::Right;
 }
 
@@ -69,21 +71,9 @@ bool Round::next() {
     if (!finished_ || index_ >= items_.size()) return false;
     ++index_;
     missed_ = finished_ = false;
+    tried_.clear();
     practice_ = {};
     return index_ < items_.size();
-}
-
-std::vector<int> Round::stillMissed() const {
-    std::vector<int> out;
-    for (const auto &[q, right] : lastShowing_)
-        if (!right) out.push_back(q);
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-QString questionTitle(int q) {
-    const char *title = bank::titleOf(q);
-    return QStringLiteral("問%1　%2").arg(q).arg(title ? QString::fromUtf8(title) : QString());
 }
 
 }  // namespace review

@@ -4,6 +4,7 @@
 #include "platform/Forms.h"
 #include "platform/PictureBox.h"
 #include "platform/Services.h"
+#include "screens/Screens.h"
 #include "screens/common/QuitBox.h"
 #include "screens/review/Review.h"
 #include "screens/tutor/TutorScreen.h"
@@ -12,51 +13,58 @@
 namespace screens {
 
 namespace {
-constexpr int kBlack = 0, kDarkRed = 4;
+
+constexpr int kBlack = 0, kDarkBlue = 1, kDarkRed = 4;
+
+const QString kRightMark = QStringLiteral("○"), kWrongMark = QStringLiteral("×");
+
+}  // namespace
+
+ReviewScreen::ReviewScreen()
+    : Form(QStringLiteral("reviewScreen"), QStringLiteral("  ぽむりん紀行20 復習（√、因数分解、２次方程式・関数の巻）"), 6630,
+           5775),
+      board(*this, 0, QStringLiteral("復習")) {
+    for (int k = 1; k <= 8; ++k)
+        connect(board.answerButtons[k], &QPushButton::clicked, this, [this, k] { answerClicked(k); });
+    QList<QWidget *> order{board.choicesBox, board.speechBox};
+    for (int k = 1; k <= 8; ++k) order << board.answerButtons[k];
+    order << board.helpButton << board.questionBox << board.quitButton << board.nextButton;
+    setTabOrder(order);
+    setFirstFocus(order.first());
+    connect(board.nextButton, &QPushButton::clicked, this, &ReviewScreen::nextClicked);
+    connect(board.helpButton, &QPushButton::clicked, this, &ReviewScreen::helpClicked);
+    connect(board.quitButton, &QPushButton::clicked, this, &ReviewScreen::quitClicked);
 }
 
-ReviewScreen::ReviewScreen() : QuizScreen(layoutOf()) {
-    setWindowTitle(QStringLiteral("  ぽむりん紀行20 復習（√、因数分解、２次方程式・関数の巻）"));
-    setAccessibleName(windowTitle());
-    // The score's place shows the round's progress instead: no points here.
-    platform::setCaption(scoreCaption, QStringLiteral("復習"));
+void ReviewScreen::activate() { showItem(); }
+
+void ReviewScreen::showTally() {
+    const review::Round &round = *review::current().round;
+    platform::setCaption(board.scoreCaption, round.inComebacks() ? QStringLiteral("もう一度") : QStringLiteral("復習"));
+    platform::setCaption(board.scoreLabel, QStringLiteral("%1／%2").arg(round.position()).arg(round.length()));
 }
 
-const QuizLayout &ReviewScreen::layoutOf() {
-    static const QuizLayout layout{QStringLiteral("reviewScreen"), 6630, 0, 1, 30, {0, 0, 0}, {0, 0, 0}, true,
-                                   [](QuizScreen &f) {
-                                       QList<QWidget *> order{f.choicesBox, f.speechBox};
-                                       for (int k = 1; k <= 8; ++k) order << f.answerButtons[k];
-                                       return order << f.helpButton << f.questionBox << f.quitButton << f.nextButton;
-                                   }};
-    return layout;
-}
-
-void ReviewScreen::say(const QStringList &lines, int color) {
-    speechBox->clear();
-    speechBox->setColor(platform::paletteColor(color));
-    for (const QString &line : lines) speechBox->print(line);
-}
-
-void ReviewScreen::activate() {
-    say({QStringLiteral("「まちがえた問題を、もう一度やってみよう！」"), QStringLiteral("「解答群から正解を選び、ｸﾘｯｸしろよ！」"),
-         QStringLiteral("「分からなかったら〔HELP〕をｸﾘｯｸするんだな！」")},
-        kBlack);
-    showItem();
-}
-
+// Draws the item on show: a fresh question, or the same one back from the
+// tutor with the answers already tried still marked.
 void ReviewScreen::showItem() {
     const review::Review &r = review::current();
     const review::Round::Item *item = r.round ? r.round->current() : nullptr;
     if (!item) return;
-    platform::setCaption(verdictLabel, QString());
-    questionBox->clear();
-    choicesBox->clear();
-    showQuestion(item->question, item->variant, bank::Path::Activation);
-    enableChoices();
-    nextButton->setEnabled(false);
-    helpButton->setEnabled(true);
-    platform::setCaption(scoreLabel, QStringLiteral("%1／%2").arg(r.round->position()).arg(r.round->length()));
+    board.clearQuestion();
+    board.showQuestion(item->question, item->variant, bank::Path::Activation);
+    board.setChoicesEnabled(true);
+    for (int k : r.round->wrongTried()) {
+        board.markAnswer(k, kWrongMark);
+        board.answerButtons[k]->setEnabled(false);
+    }
+    board.nextButton->setEnabled(false);
+    board.helpButton->setEnabled(true);
+    showTally();
+    board.say({item->comeback ? QStringLiteral("「さっき間違えた問題だ。今度はできるかな？」")
+                              : QStringLiteral("「前に間違えた問題だ。今度はできるかな？」"),
+               QStringLiteral("「解答群から正解を選び、ｸﾘｯｸしろよ！」"),
+               QStringLiteral("「分からなかったら〔HELP〕をｸﾘｯｸするんだな！」")},
+              kBlack);
 }
 
 void ReviewScreen::answerClicked(int k) {
@@ -65,22 +73,28 @@ void ReviewScreen::answerClicked(int k) {
     switch (r.round->answer(k)) {
     case review::Round::Answer::Right:
         cues::answerChime(player(), cues::kRight);
-        showVerdict(true);
-        for (int b = 1; b <= 8; ++b) answerButtons[b]->setEnabled(false);
-        nextButton->setEnabled(true);
-        helpButton->setEnabled(false);
-        // The round grows when this question comes back at the end.
-        platform::setCaption(scoreLabel, QStringLiteral("%1／%2").arg(r.round->position()).arg(r.round->length()));
+        board.showVerdict(true);
+        // The other answers are done with; the one chosen stays readable
+        // with its mark (a further click on it is ignored).
+        board.markAnswer(k, kRightMark);
+        board.setChoicesEnabled(false);
+        board.answerButtons[k]->setEnabled(true);
+        board.nextButton->setEnabled(true);
+        board.helpButton->setEnabled(false);
+        board.say({r.round->missedNow() ? QStringLiteral(" 正解だ!! よく直したな!!") : QStringLiteral(" 正解だ!! 一度でできたな!!"),
+                   r.round->onLast() ? QStringLiteral(" [次へ]をクリックして、まとめを見るんだ!!")
+                                     : QStringLiteral(" [次へ]をクリックして、次の問題だ!!")},
+                  kDarkBlue);
         review::recordPractice();
         break;
     case review::Round::Answer::Wrong:
         cues::answerChime(player(), cues::kWrong);
-        showVerdict(false);
+        board.showVerdict(false);
         // The wrong answer stays marked and cannot be chosen again.
-        platform::setCaption(answerButtons[k], QStringLiteral("× ") + answerButtons[k]->text());
-        answerButtons[k]->setEnabled(false);
-        say({QStringLiteral(" 間違いだぞ!!"), QStringLiteral(" ほかの答えを選ぶか、"), QStringLiteral(" [HELP]で解き方を見るんだ!!")},
-            kDarkRed);
+        board.markAnswer(k, kWrongMark);
+        board.answerButtons[k]->setEnabled(false);
+        board.say({QStringLiteral(" 間違いだぞ!!"), QStringLiteral(" ほかの答えを選ぶか、"), QStringLiteral(" [HELP]で解き方を見るんだ!!")},
+                  kDarkRed);
         break;
     case review::Round::Answer::Ignored:
         break;

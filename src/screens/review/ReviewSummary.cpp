@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/review/ReviewSummary.h"
 
+#include "bank/Topics.h"
 #include "platform/Forms.h"
+#include "platform/Services.h"
 #include "screens/Screens.h"
 #include "screens/review/Review.h"
 #include "state/SoundCues.h"
@@ -11,18 +13,54 @@ namespace screens {
 using platform::Face;
 using platform::makeFont;
 
+namespace {
+
+constexpr int kRowTop = 540, kRowHeight = 270;
+
+// What the pupil hears after a round of practised questions, rightFirst
+// of them right at the first try.
+QString wordFor(int practised, int rightFirst) {
+    if (practised > 0 && rightFirst == practised) return QStringLiteral("全部一度で正解！よくがんばったな！");
+    if (rightFirst == 0) return QStringLiteral("解き方をもう一度見て、次の復習でがんばろう！");
+    return QStringLiteral("%1問中%2問が一度で正解！\n間違えた問題は、また出てくるぞ！").arg(practised).arg(rightFirst);
+}
+
+// When the next review is due, as the record now stands.
+QString nextDueText(const review::Review &r) {
+    const QDate today = platform::clock().today();
+    if (!review::chooseQuestions(r.progress, r.record, today).empty())
+        return QStringLiteral("次の復習：今日（まだ問題があります）");
+    const std::vector<int> later = review::questionsAhead(r.progress, r.record, today);
+    if (later.empty()) return QStringLiteral("次の復習：ありません（全部覚えました）");
+    return QStringLiteral("次の復習：%1").arg(
+        review::dayText(state::review::dueDate(r.record, later.front(), r.progress.misses[later.front()], today)));
+}
+
+}  // namespace
+
 ReviewSummary::ReviewSummary()
-    : Form(QStringLiteral("reviewSummary"), QStringLiteral(" ぽむりん紀行20 復習のまとめ"), 6000, 4920) {
+    : Form(QStringLiteral("reviewSummary"), QStringLiteral(" ぽむりん紀行20 復習のまとめ"), 6000, 4800) {
     const QFont gothic = makeFont(Face::Gothic, 11.25);
     const QFont bold = makeFont(Face::Gothic, 11.25, true);
-    practisedLabel = addLabel(QStringLiteral("practisedLabel"), QString(), 240, 240, 5520, 300, bold);
-    firstTryLabel = addLabel(QStringLiteral("firstTryLabel"), QString(), 240, 600, 5520, 300, bold);
-    missedCaption = addLabel(QStringLiteral("missedCaption"), QStringLiteral("まだ間違えている問題："), 240, 1080, 5520, 300, gothic);
-    // Up to ten titles, one a line.
-    missedList = addLabel(QStringLiteral("missedList"), QString(), 480, 1440, 5280, 2760, gothic);
-    missedList->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    againButton = addButton(QStringLiteral("againButton"), QStringLiteral("もう一度"), 1320, 4320, 1575, 375);
-    endButton = addButton(QStringLiteral("endButton"), QStringLiteral("終了"), 3120, 4320, 1575, 375);
+    addLabel(QStringLiteral("numberHeading"), QStringLiteral("番号"), 360, 240, 720, 270, bold);
+    addLabel(QStringLiteral("titleHeading"), QStringLiteral("問題"), 1080, 240, 3600, 270, bold);
+    addLabel(QStringLiteral("resultHeading"), QStringLiteral("一度で正解"), 4680, 240, 1080, 270, bold)
+        ->setAlignment(Qt::AlignCenter);
+    addLine(QStringLiteral("headingRule"), 360, 525, 5760, 525);
+    for (int i = 0; i < review::kRoundLength; ++i) {
+        const int top = kRowTop + i * kRowHeight;
+        numberLabels[i] = addLabel(QStringLiteral("numberLabel%1").arg(i + 1), QString(), 360, top, 720, 270, gothic);
+        titleLabels[i] = addLabel(QStringLiteral("titleLabel%1").arg(i + 1), QString(), 1080, top, 3600, 270, gothic);
+        resultLabels[i] = addLabel(QStringLiteral("resultLabel%1").arg(i + 1), QString(), 4680, top, 1080, 270, gothic);
+        resultLabels[i]->setAlignment(Qt::AlignCenter);
+    }
+    // Two lines for the word, so that a long one wraps rather than being cut.
+    wordLabel = addLabel(QStringLiteral("wordLabel"), QString(), 360, 3330, 5400, 540, bold);
+    wordLabel->setWordWrap(true);
+    wordLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    nextDueLabel = addLabel(QStringLiteral("nextDueLabel"), QString(), 360, 3900, 5400, 270, gothic);
+    againButton = addButton(QStringLiteral("againButton"), QStringLiteral("もう一度"), 1320, 4290, 1575, 375);
+    endButton = addButton(QStringLiteral("endButton"), QStringLiteral("終了"), 3120, 4290, 1575, 375);
     setTabOrder({againButton, endButton});
     setFirstFocus(againButton);
     connect(againButton, &QPushButton::clicked, this, &ReviewSummary::againClicked);
@@ -32,11 +70,15 @@ ReviewSummary::ReviewSummary()
 void ReviewSummary::activate() {
     const review::Review &r = review::current();
     if (!r.round) return;
-    platform::setCaption(practisedLabel, QStringLiteral("練習した問題：%1問").arg(r.round->practised()));
-    platform::setCaption(firstTryLabel, QStringLiteral("一度で正解した問題：%1問").arg(r.round->rightFirstTime()));
-    QStringList titles;
-    for (int q : r.round->stillMissed()) titles << review::questionTitle(q);
-    platform::setCaption(missedList, titles.isEmpty() ? QStringLiteral("ありません。よくできました！") : titles.join(QLatin1Char('\n')));
+    const std::vector<review::Round::Practice> &done = r.round->practices();
+    for (int i = 0; i < review::kRoundLength && i < int(done.size()); ++i) {
+        const int q = done[i].question;
+        platform::setCaption(numberLabels[i], QStringLiteral("問%1").arg(q));
+        platform::setCaption(titleLabels[i], QString::fromUtf8(bank::titleOf(q) ? bank::titleOf(q) : ""));
+        platform::setCaption(resultLabels[i], done[i].rightFirstTime ? QStringLiteral("○") : QStringLiteral("×"));
+    }
+    platform::setCaption(wordLabel, wordFor(r.round->practised(), r.round->rightFirstTime()));
+    platform::setCaption(nextDueLabel, nextDueText(r));
 }
 
 void ReviewSummary::againClicked() {

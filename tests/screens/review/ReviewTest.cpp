@@ -2,6 +2,7 @@
 // The review of missed questions: which questions a round asks, a round
 // played from the code box to the summary, and what it reads and writes.
 #include "bank/QuestionBank.h"
+#include "bank/Topics.h"
 #include "platform/PictureBox.h"
 #include "platform/Media.h"
 #include "screens/Program.h"
@@ -41,19 +42,21 @@ state::Session progressOn(int question, std::initializer_list<std::pair<int, sho
     return m;
 }
 
-TEST(ReviewChoice, MostMissesFirstTiesInCourseOrderReachedOnlyLearntLeftOutTenAtMost) {
+TEST(ReviewChoice, DueTodayMostMissesFirstTiesInCourseOrderReachedOnlyTenAtMost) {
+    const QDate today(2026, 12, 7);
     struct Row {
         const char *what;
         state::Session progress;
-        std::vector<std::pair<int, int>> learntRun;  // question, run of first tries in the record
+        std::vector<std::tuple<int, int, QDate>> practised;  // question, step, due
         std::vector<int> expected;
     } rows[] = {
         {"no misses", progressOn(12, {}), {}, {}},
         {"most misses first, ties in course order", progressOn(12, {{7, 1}, {3, 2}, {9, 4}, {4, 2}}), {}, {9, 3, 4, 7}},
         {"questions beyond the one reached are left out", progressOn(5, {{5, 1}, {6, 3}, {30, 9}}), {}, {5}},
         {"a damaged question number reaches nothing", progressOn(-3, {{1, 2}}), {}, {}},
-        {"right at the first try twice in a row: learnt", progressOn(10, {{2, 1}, {4, 3}, {8, 2}}), {{4, 2}, {8, 1}},
-         {8, 2}},
+        {"learnt, or due on a later day: left out", progressOn(10, {{2, 1}, {4, 3}, {8, 2}}),
+         {{4, 5, QDate()}, {8, 3, today.addDays(1)}, {2, 1, today}},
+         {2}},
         {"at most 10",
          progressOn(30, {{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 5}, {6, 1}, {7, 1}, {8, 1}, {9, 1}, {10, 1}, {11, 1},
                          {29, 2}}),
@@ -62,9 +65,67 @@ TEST(ReviewChoice, MostMissesFirstTiesInCourseOrderReachedOnlyLearntLeftOutTenAt
     };
     for (const Row &row : rows) {
         state::review::Record record;
-        for (const auto &[q, run] : row.learntRun) record.entries[q] = {run, run, run, QDate(2026, 12, 1)};
-        EXPECT_EQ(review::chooseQuestions(row.progress, record), row.expected) << row.what;
+        for (const auto &[q, step, due] : row.practised)
+            record.entries[q] = {1, 1, step, QDate(2026, 12, 1), due, row.progress.misses[q]};
+        EXPECT_EQ(review::chooseQuestions(row.progress, record, today), row.expected) << row.what;
     }
+}
+
+TEST(ReviewSpacing, StepsOverAMonthMissesCourseMissesLearntLaterDatesAndTheFirstForm) {
+    // Question 7, missed twice in the course: each practice on the day it
+    // is due, and the day it is due next.
+    const struct {
+        QDate day;
+        bool right;
+        QDate due;
+    } month[] = {{QDate(2026, 12, 1), true, QDate(2026, 12, 2)},   {QDate(2026, 12, 2), true, QDate(2026, 12, 5)},
+                 {QDate(2026, 12, 5), false, QDate(2026, 12, 6)},  {QDate(2026, 12, 6), true, QDate(2026, 12, 9)},
+                 {QDate(2026, 12, 9), true, QDate(2026, 12, 16)},  {QDate(2026, 12, 16), true, QDate(2027, 1, 6)},
+                 {QDate(2027, 1, 6), true, QDate()}};
+    state::review::Record r;
+    for (const auto &p : month) {
+        state::review::notePractice(r, 7, p.right, p.day, 2);
+        EXPECT_EQ(state::review::dueDate(r, 7, 2, p.day), p.due) << p.day.toString().toStdString();
+    }
+    EXPECT_EQ(state::review::render(r), "pomurin20 review 2\r\n7,7,6,5,2027-01-06,-,2\r\n");
+    // Learnt, then missed in the course: right at the first try climbs from the bottom again.
+    state::review::notePractice(r, 7, true, QDate(2027, 2, 1), 3);
+    EXPECT_EQ(state::review::dueDate(r, 7, 3, QDate(2027, 2, 1)), QDate(2027, 2, 2));
+
+    const QDate today(2026, 12, 7);
+    const struct {
+        const char *what, *record;
+        short courseMisses;
+        QDate due;
+    } reads[] = {
+        {"learnt", "pomurin20 review 2\r\n7,7,6,5,2027-01-06,-,2\r\n", 2, QDate()},
+        {"learnt, missed in the course since", "pomurin20 review 2\r\n7,7,6,5,2027-01-06,-,2\r\n", 3, today},
+        {"on step 2, missed in the course since", "pomurin20 review 2\r\n7,2,2,2,2026-12-06,2026-12-09,2\r\n", 3, today},
+        {"dated later than today: due within its step's spacing",
+         "pomurin20 review 2\r\n7,2,2,3,2027-03-01,2027-03-08,2\r\n", 2, QDate(2026, 12, 14)},
+        {"first form, right twice after a miss: step 3", "pomurin20 review 1\r\n7,3,2,2,2026-12-01\r\n", 2,
+         QDate(2026, 12, 8)},
+        {"first form, right once and never missed: step 1", "pomurin20 review 1\r\n7,1,1,1,2026-12-01\r\n", 2,
+         QDate(2026, 12, 2)},
+        {"missed in the course, never practised", "pomurin20 review 2\r\n", 1, today},
+        {"never missed", "pomurin20 review 2\r\n", 0, QDate()},
+    };
+    for (const auto &row : reads) {
+        state::review::Record read;
+        ASSERT_NO_THROW(state::review::parse(row.record, read)) << row.what;
+        state::review::Misses misses{};
+        misses[7] = 2;
+        state::review::adoptCourseMisses(read, misses);
+        EXPECT_EQ(state::review::dueDate(read, 7, row.courseMisses, today), row.due) << row.what;
+    }
+    state::review::Record old;
+    // Due days the writer never makes: not last + the step's spacing, none on a step, one when learnt.
+    for (const char *line : {"7,2,2,2,2026-12-06,2026-12-10,2", "7,2,2,2,2026-12-06,-,2", "7,2,2,5,2026-12-06,2026-12-27,2",
+                             "7,2,2,0,2026-12-06,2026-12-06,2"})
+        EXPECT_THROW(state::review::parse(QByteArray("pomurin20 review 2\r\n") + line + "\r\n", old), state::ProgressError) << line;
+    state::review::parse("pomurin20 review 1\r\n7,3,2,2,2026-12-01\r\n", old);
+    state::review::adoptCourseMisses(old, {0, 0, 0, 0, 0, 0, 0, 2});
+    EXPECT_EQ(state::review::render(old), "pomurin20 review 2\r\n7,3,2,3,2026-12-01,2026-12-08,2\r\n");
 }
 
 class ReviewRound : public ScreenTest {
@@ -73,7 +134,7 @@ protected:
     // Clicks answer button k on the review screen.
     void answer(int k) {
         ASSERT_NE(screen(), nullptr);
-        click(screen()->answerButtons[k]);
+        click(screen()->board.answerButtons[k]);
     }
     // Clicks the right answer of the question on show.
     void answerRight() {
@@ -90,33 +151,43 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
     saved.score = 9000;
     state::progress::save(saved);
     const QByteArray progress = bytesOf("taro.ucd");
+    // A record of the first form: question 12 right once, due since 2 December.
+    writeFile("taro.review", "pomurin20 review 1\r\n12,1,1,1,2026-12-01\r\n");
+    clock.day = QDate(2026, 12, 7);
 
     // A code with no progress file is refused and the box comes back;
     // the rounds' variants: 1, 2 and 3, the comeback of question 5 variant 2.
     dialogs.inputAnswers = {"nobody", "taro"};
     random.values = {0.0, 0.5, 0.9, 0.0};
     ASSERT_TRUE(review::start());
+    const QString box = "input|復習：まちがえた問題を練習します。\n半角８文字以内で、ユーザーコードを入力してください・・・|"
+                        "ユーザーコード入力（復習）";
     EXPECT_EQ(dialogs.calls,
-              QStringList({"input|半角８文字以内で、ユーザーコードを入力してください・・・|ユーザーコード入力（復習）",
-                           "error|このコードの記録はまだありません。\n別のコードを入れてください。|ぽむりん紀行20",
-                           "input|半角８文字以内で、ユーザーコードを入力してください・・・|ユーザーコード入力（復習）"}));
+              QStringList({box, "error|このコードの記録はまだありません。\n別のコードを入れてください。|ぽむりん紀行20", box}));
     EXPECT_TRUE(QFile::exists("taro.ucd.hold")) << "the code is held as the course holds it";
     EXPECT_EQ(random.seeds.size(), 1) << "seeded once a round, so that its questions' variants differ";
     screens::showScreen(ScreenId::Review);
     ASSERT_NE(screen(), nullptr);
-    EXPECT_TRUE(printed(screen()->questionBox).contains("【問題５】"));
-    EXPECT_EQ(screen()->scoreLabel->text(), "1／3");
-    EXPECT_FALSE(screen()->nextButton->isEnabled());  // not answered yet: the question stays
+    const QString ask = "「解答群から正解を選び、ｸﾘｯｸしろよ！」\n「分からなかったら〔HELP〕をｸﾘｯｸするんだな！」";
+    const QString prompt = "「前に間違えた問題だ。今度はできるかな？」\n" + ask;
+    auto says = [this](const QString &text, int palette) {
+        EXPECT_EQ(printed(screen()->board.speechBox), text);
+        EXPECT_EQ(screen()->board.speechBox->color(), platform::paletteColor(palette)) << text.toStdString();
+    };
+    auto tally = [this] { return screen()->board.scoreCaption->text() + " " + screen()->board.scoreLabel->text(); };
+    EXPECT_TRUE(printed(screen()->board.questionBox).contains("【問題５】"));
+    EXPECT_EQ(tally(), "復習 1／3");
+    says(prompt, 0);
+    EXPECT_FALSE(screen()->board.nextButton->isEnabled());  // not answered yet: the question stays
     EXPECT_FALSE(review::current().round->next());
 
     // Question 5: a wrong answer is marked, HELP shows the tutor for
-    // question 5, which hands back to the same question.
+    // question 5, which hands back to the same question, still marked.
     answer(8);
-    EXPECT_EQ(screen()->verdictLabel->text(), "違う");
-    EXPECT_EQ(screen()->answerButtons[8]->text(), "× その他");
-    EXPECT_FALSE(screen()->answerButtons[8]->isEnabled());
+    EXPECT_EQ(screen()->board.verdictLabel->text(), "違う");
+    says(" 間違いだぞ!!\n ほかの答えを選ぶか、\n [HELP]で解き方を見るんだ!!", 4);
     EXPECT_EQ(media.log.mid(media.log.size() - 2), QStringList({"Open Chimes2.wav", "Sound"}));
-    click(screen()->helpButton);
+    click(screen()->board.helpButton);
     settle();
     auto *tutor = open<screens::TutorScreen>(ScreenId::Tutor);
     ASSERT_NE(tutor, nullptr);
@@ -125,60 +196,85 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
     click(tutor->exitButton);
     settle();
     ASSERT_NE(screen(), nullptr);
-    EXPECT_TRUE(printed(screen()->questionBox).contains("【問題５】"));
+    EXPECT_TRUE(printed(screen()->board.questionBox).contains("【問題５】"));
+    says(prompt, 0);
+    EXPECT_EQ(screen()->board.answerButtons[8]->text(), "× その他");
+    EXPECT_FALSE(screen()->board.answerButtons[8]->isEnabled());
     answerRight();
-    EXPECT_EQ(screen()->verdictLabel->text(), "正解");
-    EXPECT_EQ(screen()->scoreLabel->text(), "1／4") << "question 5 comes back at the end";
-    click(screen()->nextButton);
+    const int right = bank::rightButton(5, 1);
+    EXPECT_EQ(screen()->board.answerButtons[right]->text(), "○ " + QString::fromUtf8(bank::question(5)->variants[0].captions[right - 1]));
+    EXPECT_EQ(screen()->board.verdictLabel->text(), "正解");
+    EXPECT_EQ(media.log.mid(media.log.size() - 2), QStringList({"Open Chimes.wav", "Sound"}));
+    says(" 正解だ!! よく直したな!!\n [次へ]をクリックして、次の問題だ!!", 1);
+    EXPECT_EQ(tally(), "復習 1／3") << "the round does not grow";
+    click(screen()->board.nextButton);
     // Questions 3 and 12 right at the first try, then question 5 again,
     // missed once more.
-    for (const char *heading : {"【問題３】", "【問題12】"}) {
-        EXPECT_TRUE(printed(screen()->questionBox).contains(QString::fromUtf8(heading))) << heading;
+    for (const char *step : {"【問題３】|復習 2／3", "【問題12】|復習 3／3"}) {
+        const QStringList expect = QString::fromUtf8(step).split('|');
+        EXPECT_TRUE(printed(screen()->board.questionBox).contains(expect[0])) << step;
+        EXPECT_EQ(tally(), expect[1]);
         answerRight();
-        click(screen()->nextButton);
+        says(" 正解だ!! 一度でできたな!!\n [次へ]をクリックして、次の問題だ!!", 1);
+        click(screen()->board.nextButton);
     }
-    EXPECT_TRUE(printed(screen()->questionBox).contains("【問題５】"));
+    EXPECT_TRUE(printed(screen()->board.questionBox).contains("【問題５】"));
+    EXPECT_EQ(tally(), "もう一度 1／1");
+    says("「さっき間違えた問題だ。今度はできるかな？」\n" + ask, 0);
     EXPECT_EQ(review::current().round->current()->variant, 2);
     answer(8);
     answerRight();
-    click(screen()->nextButton);
+    says(" 正解だ!! よく直したな!!\n [次へ]をクリックして、まとめを見るんだ!!", 1);
+    click(screen()->board.nextButton);
     settle();
 
     auto *summary = open<ReviewSummary>(ScreenId::ReviewSummary);
     ASSERT_NE(summary, nullptr);
-    EXPECT_EQ(summary->size(), QSize(400, 328));  // 6000 × 4920 twips
-    EXPECT_EQ(summary->practisedLabel->text(), "練習した問題：3問");
-    EXPECT_EQ(summary->firstTryLabel->text(), "一度で正解した問題：2問");
-    EXPECT_EQ(summary->missedList->text(), "問5　√の中を簡単に（ａ√ｂ）");
-
-    const QByteArray day = QDate::currentDate().toString(Qt::ISODate).toLatin1();
-    EXPECT_EQ(bytesOf("taro.review"),
-              "pomurin20 review 1\r\n3,1,1,1," + day + "\r\n5,1,0,0," + day + "\r\n12,1,1,1," + day + "\r\n");
+    EXPECT_EQ(summary->size(), QSize(400, 320));  // 6000 × 4800 twips
+    QStringList table;
+    for (int i = 0; i < 4; ++i)
+        table << summary->numberLabels[i]->text() + " " + summary->titleLabels[i]->text() + " " + summary->resultLabels[i]->text();
+    EXPECT_EQ(table, QStringList({"問5 √の中を簡単に（ａ√ｂ） ×", "問3 " + QString::fromUtf8(bank::titleOf(3)) + " ○",
+                                  "問12 " + QString::fromUtf8(bank::titleOf(12)) + " ○", "  "}));
+    EXPECT_EQ(summary->wordLabel->text(), "3問中2問が一度で正解！\n間違えた問題は、また出てくるぞ！");
+    EXPECT_EQ(summary->nextDueLabel->text(), "次の復習：12月8日（火）");
+    EXPECT_EQ(bytesOf("taro.review"), "pomurin20 review 2\r\n3,1,1,1,2026-12-07,2026-12-08,2\r\n"
+                                      "5,1,0,1,2026-12-07,2026-12-08,4\r\n12,2,2,2,2026-12-07,2026-12-10,1\r\n");
     EXPECT_EQ(bytesOf("taro.ucd"), progress);
 
-    // もう一度: the next round from the record as it stands.
+    // もう一度 the same day: nothing is due; 先取りで練習 takes the soonest due.
+    dialogs.choices = {0};
     click(summary->againButton);
     settle();
+    EXPECT_EQ(dialogs.calls.last(), "choose|今日復習する問題はありません。\n次の復習は12月8日（火）です。\n"
+                                    "先取りで練習することもできます。|ぽむりん紀行20|先取りで練習/終了");
     ASSERT_NE(screen(), nullptr);
-    EXPECT_EQ(screen()->scoreLabel->text(), "1／3");
-    click(screen()->quitButton);  // answered No: the round stays
+    EXPECT_EQ(tally(), "復習 1／3");
+    EXPECT_TRUE(printed(screen()->board.questionBox).contains("【問題５】"));
+    click(screen()->board.quitButton);  // answered No: the round stays
     EXPECT_NE(screen(), nullptr);
+    // Two days later, questions 5 and 3 are due, 12 not yet.
+    clock.day = QDate(2026, 12, 9);
+    EXPECT_EQ(review::chooseQuestions(review::current().progress, review::current().record, clock.day),
+              std::vector<int>({5, 3}));
 }
 
 TEST_F(ReviewRound, AgainWithNothingLeftSaysSoAndEnds) {
     state::Session saved = progressOn(2, {{2, 1}});
     saved.userCode = "mai";
     state::progress::save(saved);
-    writeFile("mai.review", "pomurin20 review 1\r\n2,1,1,1,2026-12-01\r\n");  // learnt at the next right answer
+    // On the 21-day step and due today: learnt at the next right answer.
+    writeFile("mai.review", "pomurin20 review 2\r\n2,4,4,4,2026-11-17,2026-12-08,1\r\n");
+    clock.day = QDate(2026, 12, 8);
     dialogs.inputAnswers = {"mai"};
     ASSERT_TRUE(review::start());
     screens::showScreen(ScreenId::Review);
     answerRight();
-    click(screen()->nextButton);
+    click(screen()->board.nextButton);
     settle();
     ASSERT_NE(open<ReviewSummary>(ScreenId::ReviewSummary), nullptr);
     click(open<ReviewSummary>(ScreenId::ReviewSummary)->againButton);
-    EXPECT_EQ(dialogs.calls.last(), "error|復習する問題はまだありません。|ぽむりん紀行20");
+    EXPECT_EQ(dialogs.calls.last(), "choose|復習する問題はもうありません。どの問題も覚えました！|ぽむりん紀行20|終了");
     EXPECT_TRUE(platform::forms::programEnded());
 }
 
@@ -222,7 +318,7 @@ TEST_F(ReviewRound, AHeldCodeOrADamagedRecordAsksAgainAndNothingToReviewEndsTheR
               "ぽむりん紀行20");
     EXPECT_EQ(dialogs.calls[5], "error|「ken.review」：復習の記録が壊れています（3 行目の問題 2 は 2 度目です）。\n"
                                 "先生に知らせてください。|ぽむりん紀行20");
-    EXPECT_EQ(dialogs.calls[7], "error|復習する問題はまだありません。|ぽむりん紀行20");
+    EXPECT_EQ(dialogs.calls[7], "choose|まだ一度も間違えていないので、復習する問題はありません。|ぽむりん紀行20|終了");
     EXPECT_EQ(bytesOf("hana.review"), "pomurin20 review 1\r\n2,1,2,0,2026-12-01\r\n");
     EXPECT_EQ(bytesOf("ken.review"), twice);
     EXPECT_FALSE(QFile::exists("jiro.review"));
