@@ -16,6 +16,7 @@
 #include "support/EnvVar.h"
 
 #include <QApplication>
+#include <QBrush>
 #include <QComboBox>
 #include <QGraphicsView>
 #include <QPointer>
@@ -40,8 +41,12 @@ namespace {
 struct FakeDialogs : WindowDialogs {
     QString folderAnswer, csvAnswer, csvSuggested;
     QList<QUrl> opened;
-    QStringList errors;
-    bool browserOpens = true;
+    QStringList errors, asked;
+    bool browserOpens = true, startAgain = false;
+    bool startLessonAgain(QWidget *, const QString &question) override {
+        asked << question;
+        return startAgain;
+    }
     QString chooseFolder(QWidget *, const QString &) override { return folderAnswer; }
     QString chooseCsvFile(QWidget *, const QString &suggested) override {
         csvSuggested = suggested;
@@ -153,7 +158,7 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
               QStringList({"コード", "要支援", "到達問題", "得点", "ミス合計", "合計時間", "プレイ中の端末", "復習", "状態"}));
     EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("missGrid")), QStringList({"コード", "要支援"}) + questions);
     EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("lessonTable")),
-              QStringList({"コード", "進んだ問題", "増えたミス", "プレイ時間"}));
+              QStringList({"コード", "要支援", "プレイ中の端末", "進んだ問題", "増えたミス", "プレイ時間"}));
     const auto tip = [table](int column) { return table->model()->headerData(column, Qt::Horizontal, Qt::ToolTipRole); };
     EXPECT_EQ(tip(ClassModel::Reached), "いま取り組んでいる問題の番号です（30問目まで）");
     EXPECT_EQ(tip(ClassModel::Score), "正解で3000点ふえ、ミスで3000点へり、ルーレットでも増減します。マイナスになることもあります");
@@ -206,8 +211,14 @@ TEST_F(ClassWindowTest, ThisLessonCountsFromItsStartKeptInTheTeachersDataFolder)
         }
         return shown;
     };
-    const QStringList lesson{"1 0 0 0秒", "10 0 0 0秒", "山田 0 0 0秒", "3 2 2 11秒", "2 3 3 45秒", "20 3 4 23秒"};
+    // Who did something first, fewest questions advanced first; the pupils
+    // with nothing this lesson below them, greyed.
+    const QStringList lesson{"3 2 2 11秒", "2 3 3 45秒", "20 3 4 23秒", "1 0 0 0秒", "10 0 0 0秒", "山田 0 0 0秒"};
     EXPECT_EQ(rows(*window), lesson);
+    const QAbstractItemModel *shown = window->findChild<QTableView *>("lessonTable")->model();
+    for (int r = 0; r < 6; ++r)
+        EXPECT_EQ(shown->index(r, ClassModel::Code).data(Qt::ForegroundRole),
+                  r < 3 ? QVariant() : QVariant(QBrush(QColor(0x9a, 0x9a, 0x9a)))) << r;
     EXPECT_EQ(label->text(), "授業の始め " + start + " から　6 人で　進んだ問題 8 問・増えたミス 9 回・プレイ時間 1分19秒");
     const QStringList kept = QDir("data").entryList(QDir::Files);
     ASSERT_EQ(kept.size(), 1);
@@ -222,6 +233,12 @@ TEST_F(ClassWindowTest, ThisLessonCountsFromItsStartKeptInTheTeachersDataFolder)
     EXPECT_TRUE(loadLesson(file, folder, began.addSecs(2 * 3600 - 1)).started());
     EXPECT_FALSE(loadLesson(file, folder, began.addSecs(2 * 3600)).started());
     EXPECT_FALSE(loadLesson(file, folder + "/other", began).started());
+    // 授業を始める asks first, naming when the lesson began; the default keeps it.
+    button("lessonButton")->click();
+    EXPECT_EQ(dialogs.asked, QStringList("いまの授業は " + start + " に始まりました。\n授業を始めなおすと、この時間の数"
+                                         "（進んだ問題・増えたミス・プレイ時間）はいまから数えなおしになります。"));
+    EXPECT_EQ(rows(*window), lesson);
+    dialogs.startAgain = true;
     button("lessonButton")->click();
     EXPECT_EQ(rows(*window).filter(" 0 0 0秒").size(), 6);
     EXPECT_TRUE(dialogs.errors.isEmpty());

@@ -30,6 +30,8 @@ const QColor kUnreadableBackground(0xfd, 0xe4, 0xe4);
 const QColor kHelpBackground(0x1d, 0x4e, 0xd8);
 const QColor kHelpText(0xff, 0xff, 0xff);
 const QColor kUnreadableText(0x22, 0x22, 0x22);
+// この時間: a pupil with nothing this lesson.
+const QColor kAbsentText(0x9a, 0x9a, 0x9a);
 
 // Whether a question column has a value for the pupil: the question was
 // reached (a file that was not read reached none).
@@ -57,6 +59,32 @@ double numberOf(const Pupil &p, int column) {
 // shortened like a message.
 QString plainTip(const QString &text) {
     return Qt::convertFromPlainText(platform::fitForMessageBox(text), Qt::WhiteSpaceNormal);
+}
+
+// The reason a file was not read, short enough for the 状態 column, with
+// what the teacher can do about it; the whole reason is in the tooltip.
+QString shortReason(const Pupil &p) {
+    if (p.wasRead()) return stateText(p);
+    const QString &why = p.reason;
+    if (why.startsWith(QStringLiteral("進み具合のファイル")))
+        return QStringLiteral("読めません（中身がこわれています）：本人に確かめ、バックアップを戻すか、よそへ移してください");
+    if (why.contains(QStringLiteral("UTF-8")))
+        return QStringLiteral("読めません（名前の文字が読めません）：名前を直すか、よそへ移してください");
+    if (!why.startsWith(QStringLiteral("「")))  // a folder, a link, a device in a file's place
+        return QStringLiteral("読めません（ファイルではありません）：よそへ移してください");
+    return QStringLiteral("読めません（開けません）：フォルダーとファイルの権限を確かめてください");
+}
+
+// A tooltip wide enough to read a long reason in one or two lines: Qt
+// would wrap a short rich text into a narrow box, so the lines are broken
+// here, at most kTipLine characters each, and kept as they are.
+QString wideTip(const QString &text) {
+    constexpr qsizetype kTipLine = 48;
+    QStringList lines;
+    for (const QString &paragraph : text.split(QLatin1Char('\n')))
+        for (qsizetype at = 0; at < paragraph.size() || at == 0; at += kTipLine)
+            lines << paragraph.mid(at, kTipLine).toHtmlEscaped();
+    return QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(lines.join(QStringLiteral("<br>")));
 }
 
 }  // namespace
@@ -117,7 +145,7 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
     case Qt::AccessibleTextRole:
         switch (column) {
         case Code: return visible(p.code);
-        case State: return stateText(p);
+        case State: return role == Qt::DisplayRole ? shortReason(p) : stateText(p);
         case Playing: return visible(p.playingOn);
         case Review: return reviewText(p);
         default: break;
@@ -134,6 +162,7 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         if (column == Playing && !p.playingOn.isEmpty())
             return plainTip(QStringLiteral("%1 でプレイ中").arg(visible(p.playingOn)));
         if (column == Review && !p.reviewProblem.isEmpty()) return plainTip(visible(p.reviewProblem));
+        if (column == State && !p.wasRead()) return wideTip(stateText(p) + QLatin1Char('\n') + shortReason(p));
         return column == State || column == Code ? QVariant(plainTip(data(index, Qt::DisplayRole).toString()))
                                                  : QVariant();
     case Qt::TextAlignmentRole:
@@ -305,6 +334,11 @@ LessonFigures ClassModel::lessonFigures(int row) const {
     return window::lessonFigures(pupil(row), at == lesson_.files.cend() ? nullptr : &*at);
 }
 
+bool ClassModel::hereThisLesson(int row) const {
+    const LessonFigures f = lessonFigures(row);
+    return !pupil(row).playingOn.isEmpty() || f.advanced != 0 || f.misses != 0 || f.seconds != 0;
+}
+
 int ClassModel::rowOfCode(const QString &code) const {
     for (size_t r = 0; r < report_.pupils.size(); ++r)
         if (report_.pupils[r].code == code) return int(r);
@@ -361,6 +395,22 @@ bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right)
 
 bool LessonSortProxy::filterAcceptsRow(int row, const QModelIndex &) const {
     return static_cast<const ClassModel *>(sourceModel())->pupil(row).wasRead();
+}
+
+bool LessonSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right) const {
+    // Who is here comes first, whichever way up, so that the pupils with
+    // nothing this lesson stand apart at the bottom.
+    const auto *model = static_cast<const ClassModel *>(sourceModel());
+    if (const bool hereLeft = model->hereThisLesson(left.row()); hereLeft != model->hereThisLesson(right.row()))
+        return hereLeft == (sortOrder() == Qt::AscendingOrder);
+    return ClassSortProxy::lessThan(left, right);
+}
+
+QVariant LessonSortProxy::data(const QModelIndex &index, int role) const {
+    if (role == Qt::ForegroundRole && index.isValid() && index.column() != ClassModel::Help &&
+        !static_cast<const ClassModel *>(sourceModel())->hereThisLesson(mapToSource(index).row()))
+        return QBrush(kAbsentText);
+    return ClassSortProxy::data(index, role);
 }
 
 }  // namespace report::window

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QKeyEvent>
 #include <QShortcut>
 #include <QTimer>
 
@@ -82,8 +83,12 @@ ExplanationWindow::ExplanationWindow(int q, QWidget *parent) : QWidget(parent, Q
 
     for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape)})
         connect(new QShortcut(key, this), &QShortcut::activated, this, &QWidget::close);
+    // A key never closes the explanation by going past its last step: a
+    // key pressed once too often would then reach the window behind it.
     for (const QKeySequence &key : {QKeySequence(Qt::Key_Right), QKeySequence(Qt::Key_PageDown)})
-        connect(new QShortcut(key, this), &QShortcut::activated, this, &ExplanationWindow::next);
+        connect(new QShortcut(key, this), &QShortcut::activated, this, [this] {
+            if (stepsShown() < stepCount()) next();
+        });
     for (const QKeySequence &key :
          {QKeySequence(Qt::Key_Left), QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::Key_Backspace)})
         connect(new QShortcut(key, this), &QShortcut::activated, this, &ExplanationWindow::back);
@@ -137,6 +142,12 @@ void ExplanationWindow::fit() {
     const QSize room = view_->viewport()->size();
     const double s = std::min(room.width() / content.width(), room.height() / content.height());
     if (s > 0) view_->setTransform(QTransform::fromScale(s, s));
+}
+
+void ExplanationWindow::keyPressEvent(QKeyEvent *event) {
+    // Keys the explanation has no use for stop here, never reaching the
+    // teacher's window (its grid, its list of questions).
+    event->accept();
 }
 
 void ExplanationWindow::resizeEvent(QResizeEvent *event) {
