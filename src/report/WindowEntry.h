@@ -5,7 +5,21 @@
 
 #include <QString>
 
+#include <memory>
+
 namespace report {
+
+namespace window {
+class ClassWindow;
+class WindowDialogs;
+}  // namespace window
+
+// The teacher's window as --window opens it, before any folder: drawn at
+// the game's display scale (scaleOption: --scale's value, or null), shown
+// at the size and place kept in dataFolder, else over the screen's free
+// area.  Needs a QApplication and no window yet.
+std::unique_ptr<window::ClassWindow> showWindow(window::WindowDialogs &dialogs, const QString *scaleOption,
+                                                const QString &dataFolder);
 
 // Opens the folder given, else the class folder, else the one chosen last
 // time, else the chooser.  scaleOption: --scale's value, or null.  Needs a
