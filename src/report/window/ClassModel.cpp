@@ -61,18 +61,38 @@ QString plainTip(const QString &text) {
     return Qt::convertFromPlainText(platform::fitForMessageBox(text), Qt::WhiteSpaceNormal);
 }
 
-// The reason a file was not read, short enough for the 状態 column, with
-// what the teacher can do about it; the whole reason is in the tooltip.
+// Why a file was not read, and what the teacher can do about it: a short
+// form for the 状態 column, and the whole sentence for its tooltip.
+enum class Unread { Damaged, BadName, NotFile, NotOpened };
+
+Unread unreadKind(const Pupil &p) {
+    if (p.reason.startsWith(QStringLiteral("進み具合のファイル"))) return Unread::Damaged;
+    if (p.reason.contains(QStringLiteral("UTF-8"))) return Unread::BadName;
+    // A folder, a link, a device in a file's place: named by the listing.
+    if (!p.reason.startsWith(QStringLiteral("「"))) return Unread::NotFile;
+    return Unread::NotOpened;
+}
+
 QString shortReason(const Pupil &p) {
     if (p.wasRead()) return stateText(p);
-    const QString &why = p.reason;
-    if (why.startsWith(QStringLiteral("進み具合のファイル")))
-        return QStringLiteral("読めません（中身がこわれています）：本人に確かめ、バックアップを戻すか、よそへ移してください");
-    if (why.contains(QStringLiteral("UTF-8")))
-        return QStringLiteral("読めません（名前の文字が読めません）：名前を直すか、よそへ移してください");
-    if (!why.startsWith(QStringLiteral("「")))  // a folder, a link, a device in a file's place
-        return QStringLiteral("読めません（ファイルではありません）：よそへ移してください");
-    return QStringLiteral("読めません（開けません）：フォルダーとファイルの権限を確かめてください");
+    switch (unreadKind(p)) {
+    case Unread::Damaged: return QStringLiteral("読めません：こわれています（本人に確認／バックアップを戻す／よそへ移す）");
+    case Unread::BadName: return QStringLiteral("読めません：名前の文字が読めません（名前を直すか、よそへ移す）");
+    case Unread::NotFile: return QStringLiteral("読めません：ファイルではありません（よそへ移す）");
+    case Unread::NotOpened: break;
+    }
+    return QStringLiteral("読めません：開けません（フォルダーとファイルの権限を確認）");
+}
+
+QString whatToDo(const Pupil &p) {
+    switch (unreadKind(p)) {
+    case Unread::Damaged:
+        return QStringLiteral("本人に確かめ、バックアップがあれば戻すか、このファイルをクラスのフォルダーの外へ移してください。");
+    case Unread::BadName: return QStringLiteral("ファイルの名前を直すか、クラスのフォルダーの外へ移してください。");
+    case Unread::NotFile: return QStringLiteral("進み具合のファイルではないので、クラスのフォルダーの外へ移してください。");
+    case Unread::NotOpened: break;
+    }
+    return QStringLiteral("フォルダーとファイルの持ち主と権限を確かめてください（先生のアカウントが読めるように）。");
 }
 
 // A tooltip wide enough to read a long reason in one or two lines: Qt
@@ -162,7 +182,7 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         if (column == Playing && !p.playingOn.isEmpty())
             return plainTip(QStringLiteral("%1 でプレイ中").arg(visible(p.playingOn)));
         if (column == Review && !p.reviewProblem.isEmpty()) return plainTip(visible(p.reviewProblem));
-        if (column == State && !p.wasRead()) return wideTip(stateText(p) + QLatin1Char('\n') + shortReason(p));
+        if (column == State && !p.wasRead()) return wideTip(stateText(p) + QLatin1Char('\n') + whatToDo(p));
         return column == State || column == Code ? QVariant(plainTip(data(index, Qt::DisplayRole).toString()))
                                                  : QVariant();
     case Qt::TextAlignmentRole:

@@ -20,6 +20,7 @@ ListPage::ListPage(QAbstractItemModel *model, QWidget *parent) : QTableView(pare
     const int number = fm.horizontalAdvance(QStringLiteral("合計秒数")) + 28;
     setColumnWidth(ClassModel::Code, fm.horizontalAdvance(QStringLiteral("あいうえおかきく")) + 16);
     for (int c = ClassModel::Reached; c < ClassModel::Playing; ++c) setColumnWidth(c, number);
+    setColumnWidth(ClassModel::Seconds, fm.horizontalAdvance(QStringLiteral("10時間00分00秒")) + 16);
     setColumnWidth(ClassModel::Playing, fm.horizontalAdvance(QStringLiteral("プレイ中の端末")) + 40);
     setColumnWidth(ClassModel::Help, fm.horizontalAdvance(QStringLiteral("要支援")) + 28);
     setColumnWidth(ClassModel::Review, fm.horizontalAdvance(QStringLiteral("30問中30問")) + 16);
