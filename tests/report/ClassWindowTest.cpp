@@ -7,6 +7,7 @@
 #include "platform/Forms.h"
 #include "platform/PictureBox.h"
 #include "report/window/BarChart.h"
+#include "report/window/ChartPage.h"
 #include "report/window/ClassWindow.h"
 #include "report/window/Explanation.h"
 #include "report/window/TopicTable.h"
@@ -268,6 +269,14 @@ TEST_F(ClassWindowTest, CsvButtonWritesTheWritersCsvWhereTheTeacherChose) {
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
     EXPECT_EQ(readAll("out.csv"), csv(readFolder("class")));
     EXPECT_TRUE(dialogs.csvSuggested.endsWith("classの記録.csv")) << dialogs.csvSuggested.toStdString();
+    // The message stays through the next looks, beside 要支援, until the teacher's next action.
+    auto *status = window->findChild<QLabel *>("statusLabel");
+    const QString saved = "「" + dialogs.csvAnswer + "」に保存しました。　";
+    window->live().rescan();
+    ASSERT_TRUE(QSignalSpy(window.get(), &ClassWindow::refreshed).wait(10000));
+    EXPECT_TRUE(status->text().startsWith(saved + "ファイル 9 件（読めた 5 件、読めない 4 件）　要支援 0 人　")) << status->text().toStdString();
+    QTest::mouseClick(window->findChild<QTabBar *>(), Qt::LeftButton);
+    EXPECT_TRUE(status->text().startsWith("ファイル 9 件（読めた 5 件、読めない 4 件）　要支援 0 人　")) << status->text().toStdString();
 
     // Cancelled: nothing said.  A progress file's name in any case (file
     // servers often ignore case): refused, the folder untouched.
@@ -425,6 +434,12 @@ TEST_F(ClassWindowTest, AChosenQuestionIsExplainedByTheTutorsOwnScriptAndNoFileC
     EXPECT_EQ(printedPieces(shown->tutor()->workingBox), expectedPieces(29, 2, 1));
     shown->back();
     EXPECT_EQ(printedPieces(shown->tutor()->explanationBox), expectedPieces(29, 1, 0));
+    // → once too often stays on the last step; the grid behind keeps its question.
+    for (int k = 0; k < 6; ++k) QTest::keyClick(shown, Qt::Key_Right);
+    settle();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->stepsShown(), 5);
+    EXPECT_EQ(window->chosenQuestion(), 29);
     QTest::keyClick(shown, Qt::Key_Escape);
     settle();
     EXPECT_FALSE(shown);
@@ -465,6 +480,27 @@ TEST_F(ClassWindowTest, AChosenQuestionIsExplainedByTheTutorsOwnScriptAndNoFileC
     EXPECT_EQ(state::session().question, 0);
     EXPECT_EQ(snapshot("class"), before);
     EXPECT_EQ(QDir(".").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), here);
+}
+
+// グラフ: an average of 0 misses is a figure, drawn on the axis with its
+// label; a question nobody reached has none.
+TEST(ClassWindowCharts, AZeroAverageIsDrawnAndAQuestionNobodyReachedIsNot) {
+    ClassSummary s;
+    s.reachedBy[1] = 2;  // on average 0 misses
+    ChartPage page;
+    page.setSummary(s);
+    BarChart *chart = page.missChart();
+    EXPECT_TRUE(chart->accessibleDescription().startsWith("問1　平方根を求める：0.0 回、問2　√をはずす（√１６＝４）：まだだれも進んでいません、"));
+    chart->resize(800, 250);
+    const QImage image = chart->grab().toImage();
+    const auto barAt = [&](int q) {  // just above the axis (44 pixels from the bottom)
+        int first = 0, last = 0;
+        for (int x = 0; x < chart->width(); ++x)
+            if (chart->questionAt(x) == q) (first ? last : first) = x, last = x;
+        return image.pixelColor((first + last) / 2, image.height() - 44 - 2) == QColor(0x4a, 0x7b, 0xd0);
+    };
+    EXPECT_TRUE(barAt(1));
+    EXPECT_FALSE(barAt(2));
 }
 
 TEST(ReportCommandWindow, WindowOptionIsRecognisedAndNotMixedWithFiles) {
