@@ -82,11 +82,11 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
             } else {
                 // Also for "--csv --html page.html": an option is no file name
                 // (a file whose name begins with "-" is given as --csv=-x.csv).
-                *error = QStringLiteral("%1 のあとにファイル名が要ります。").arg(name);
+                *error = QStringLiteral("%1 のあとに%2が要ります。").arg(name, target == &o.scale ? QStringLiteral("値") : QStringLiteral("ファイル名"));
                 return std::nullopt;
             }
             if (target->isEmpty()) {
-                *error = QStringLiteral("%1 のファイル名が空です。").arg(name);
+                *error = QStringLiteral("%1 の%2が空です。").arg(name, target == &o.scale ? QStringLiteral("値") : QStringLiteral("ファイル名"));
                 return std::nullopt;
             }
         } else if (o.folder.isNull()) {
