@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QKeyEvent>
 #include <QShortcut>
 #include <QTimer>
 
@@ -142,12 +141,6 @@ void ExplanationWindow::fit() {
     const QSize room = view_->viewport()->size();
     const double s = std::min(room.width() / content.width(), room.height() / content.height());
     if (s > 0) view_->setTransform(QTransform::fromScale(s, s));
-}
-
-void ExplanationWindow::keyPressEvent(QKeyEvent *event) {
-    // Keys the explanation has no use for stop here, never reaching the
-    // teacher's window (its grid, its list of questions).
-    event->accept();
 }
 
 void ExplanationWindow::resizeEvent(QResizeEvent *event) {

@@ -54,7 +54,6 @@ signals:
     void stepChanged(int shown);
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
