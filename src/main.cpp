@@ -134,14 +134,7 @@ int main(int argc, char **argv) {
     // too) is made; and the sound switch.  Wrong values are named and
     // never stop the game.
     QStringList warnings;
-    const platform::DisplayScale scale = platform::chooseDisplayScale(
-        scaleOption ? &*scaleOption : nullptr,
-        [] {
-            const QScreen *screen = QGuiApplication::primaryScreen();
-            return screen ? QSizeF(screen->availableGeometry().size()) : QSizeF();
-        },
-        screens::largestScreenSize(), &warnings);
-    platform::applyDisplayScale(scale);
+    platform::setDisplayScaleForScreen(scaleOption ? &*scaleOption : nullptr, screens::largestScreenSize(), &warnings);
     platform::setSoundEnabled(platform::soundWanted(noSound, &warnings));
     for (const QString &warning : warnings)
         std::fprintf(stderr, "pomurin20: %s\n", qPrintable(platform::visibleText(warning)));

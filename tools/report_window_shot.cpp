@@ -3,6 +3,10 @@
 // its tabs, for looking at it without clicking:
 //
 //   report_window_shot <folder> <out-prefix>    writes <out-prefix>-0.png .. -4.png
+//   report_window_shot <folder> <out-prefix> program
+//                                               the whole screen, one picture a tab, with
+//                                               the window as the program opens it: at
+//                                               the game's scale, over the free area
 //   report_window_shot <folder> <out.png> <ms>  the window <ms> after opening the
 //                                               folder, read or not (a long read's progress)
 //   report_window_shot <folder> <out.png> tooltip <q>
@@ -17,6 +21,7 @@
 //
 // The folder is only read.  With QT_SCALE_FACTOR=2 the pictures show the
 // window scaled by two.  The whole-screen pictures need a real display (Xvfb).
+#include "report/WindowEntry.h"
 #include "report/window/ClassModel.h"
 #include "report/window/ClassWindow.h"
 #include "report/window/Explanation.h"
@@ -33,6 +38,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -63,10 +69,14 @@ int main(int argc, char **argv) {
         return 2;
     }
     NoDialogs dialogs;
-    QTemporaryDir pages;
-    report::window::ClassWindow window(dialogs, pages.path());
+    QTemporaryDir pages, data;
+    const bool asProgram = args.size() == 3 && args[2] == "program";
+    const std::unique_ptr<report::window::ClassWindow> shown =
+        asProgram ? report::showWindow(dialogs, nullptr, data.path())
+                  : std::make_unique<report::window::ClassWindow>(dialogs, pages.path());
+    report::window::ClassWindow &window = *shown;
     window.show();
-    if (args.size() == 3 && !scene) {
+    if (args.size() == 3 && !scene && !asProgram) {
         QTimer::singleShot(args[2].toInt(), &app, [&] {
             QApplication::quit();
         });
@@ -134,7 +144,8 @@ int main(int argc, char **argv) {
         tabs->setCurrentIndex(i);
         QApplication::processEvents();
         const QString out = QStringLiteral("%1-%2.png").arg(args[1]).arg(i);
-        if (!window.grab().save(out)) {
+        if (asProgram) wait(300);
+        if (!(asProgram ? QGuiApplication::primaryScreen()->grabWindow(0) : window.grab()).save(out)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
             return 1;
         }

@@ -157,8 +157,8 @@ QString readClassFolderSetting(const QString &path, QString *problem) {
             if (key.toLower() == "folder")
                 misspelt = inClass ? QStringLiteral("%1 は folder と小文字で書いてください").arg(QString::fromUtf8(key))
                                    : QStringLiteral("folder の前に [class] の見出しがありません");
-            else if (inClass)
-                misspelt = QStringLiteral("[class] の %1 は知らない項目です（folder だけが使えます）")
+            else if (inClass && key != "name")
+                misspelt = QStringLiteral("[class] の %1 は知らない項目です（folder と name が使えます）")
                                .arg(QString::fromUtf8(key));
             continue;
         }

@@ -4,6 +4,9 @@
 #include "platform/ClassFolder.h"
 #include "platform/Services.h"
 
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QtGui/private/qhighdpiscaling_p.h>
 
 namespace platform {
@@ -118,6 +121,24 @@ QString dropUnusableEnvironmentScale() {
 void applyDisplayScale(const DisplayScale &scale) {
     if (scale.origin == ScaleOrigin::Environment) return;
     QHighDpiScaling::setGlobalFactor(scale.factor);
+}
+
+DisplayScale setDisplayScaleForScreen(const QString *option, const QSize &largestClient, QStringList *warnings) {
+    const DisplayScale scale = chooseDisplayScale(
+        option,
+        [] {
+            const QScreen *screen = QGuiApplication::primaryScreen();
+            return screen ? QSizeF(screen->availableGeometry().size()) : QSizeF();
+        },
+        largestClient, warnings);
+    applyDisplayScale(scale);
+    return scale;
+}
+
+QString className(const QString &folder) {
+    QString file;
+    const QString name = firstSetting(QStringLiteral("class"), QStringLiteral("name"), &file);
+    return name.isEmpty() ? QDir(folder).dirName() : name;
 }
 
 bool soundWanted(bool noSoundOption, QStringList *warnings) {

@@ -7,6 +7,8 @@
 //
 //   [display]
 //   scale = auto          (or 1, 1.25, 1.5, 2, 2.5, 3: any number from 1 to 3)
+//   [class]
+//   name = 2年1組         (the class's name on the sheets per pupil)
 //   [sound]
 //   enabled = false       (true, false, yes, no, on, off, 1, 0)
 //
@@ -69,6 +71,16 @@ QString dropUnusableEnvironmentScale();
 // Makes factor Qt's global scale.  Must run after the application object
 // is made and before any window is.  Does nothing for an Environment scale.
 void applyDisplayScale(const DisplayScale &scale);
+
+// What the game and the teacher's window both do once at start, after the
+// application object is made and before any window: the scale chosen over
+// the primary screen's available area for a window of largestClient, and
+// applied.
+DisplayScale setDisplayScaleForScreen(const QString *option, const QSize &largestClient, QStringList *warnings);
+
+// The class's name as sheets for parents show it: [class] name of the
+// first setting file that names one, else the folder's own name.
+QString className(const QString &folder);
 
 // Whether sound plays: off with --no-sound, else as the first setting file
 // that names [sound] enabled says, else on.  A wrong value is named in

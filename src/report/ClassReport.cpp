@@ -60,6 +60,11 @@ double Pupil::seconds(int q) const {
     return (t < 0 && t >= -kDay) ? t + kDay : t;
 }
 
+bool Pupil::courseFinished() const {
+    constexpr double kLongestAnswer = 3 * 3600;
+    return reached() == state::kQuestions && answerTime[state::kQuestions] < kLongestAnswer;
+}
+
 long Pupil::missTotal() const {
     long sum = 0;
     for (int q = 1; q <= state::kQuestions; ++q) sum += missCount[q];

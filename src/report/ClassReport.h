@@ -74,6 +74,13 @@ struct Pupil {
     // started before midnight and finished after it is stored as a
     // negative time; one day is added back.
     double seconds(int q) const;
+    // Whether the whole course is done: question 30 reached and its slot
+    // holding the seconds it took rather than the clock reading (seconds
+    // since midnight) taken when it began.  An answer's time is under three
+    // hours (negative past midnight); a reading taken in a school day is
+    // later than 03:00.  Only a question 30 begun before 03:00 and left
+    // unanswered would read as done.
+    bool courseFinished() const;
     long missTotal() const;
     double secondsTotal() const;
 };

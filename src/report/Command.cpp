@@ -7,7 +7,7 @@
 #include "report/OutputFile.h"
 #include "report/Sheets.h"
 #include "report/Writers.h"
-#include "report/window/ClassWindow.h"
+#include "report/WindowEntry.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -21,19 +21,22 @@ namespace {
 
 struct Options {
     QString folder, csvFile, htmlFile, pdfFile;
+    QString scale;  // --scale: the window's display scale, null when not given
     bool help = false;
     bool window = false;  // --window: the teacher's window instead of the table
 };
 
 const char *const kUsageText =
     "使い方: pomurin20-report フォルダー [--csv ファイル] [--html ファイル] [--pdf ファイル]\n"
-    "        pomurin20-report --window [フォルダー]\n"
+    "        pomurin20-report --window [--scale 値] [フォルダー]\n"
     "フォルダーの中の進み具合のファイル（*.ucd）をすべて読み、一覧を表示します。\n"
     "  --csv ファイル   同じ一覧を表計算ソフト用の CSV（UTF-8）に書きます。\n"
     "  --html ファイル  一覧とグラフを 1 つの HTML ページに書きます。\n"
     "  --pdf ファイル   一人 1 ページの個人票を A4 の PDF に書きます（フォント埋め込み）。\n"
     "  --window         一覧をウィンドウで開き、フォルダーの変化を追って表示します。\n"
     "                   フォルダーを省くと、クラスのフォルダーか前回のフォルダーを開きます。\n"
+    "  --scale 値       ウィンドウの表示の倍率：auto か 1〜3（ゲームと同じ。設定ファイルの\n"
+    "                   [display] scale より優先します）。\n"
     "進み具合のファイルには書き込みません。\n";
 
 // The output files asked for, each with its kind.
@@ -66,6 +69,7 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
             QString *target = name == QLatin1String("--csv")    ? &o.csvFile
                               : name == QLatin1String("--html") ? &o.htmlFile
                               : name == QLatin1String("--pdf")  ? &o.pdfFile
+                              : name == QLatin1String("--scale") ? &o.scale
                                                                 : nullptr;
             if (!target) {
                 *error = QStringLiteral("知らないオプションです：%1").arg(a);
@@ -78,11 +82,11 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
             } else {
                 // Also for "--csv --html page.html": an option is no file name
                 // (a file whose name begins with "-" is given as --csv=-x.csv).
-                *error = QStringLiteral("%1 のあとにファイル名が要ります。").arg(name);
+                *error = QStringLiteral("%1 のあとに%2が要ります。").arg(name, target == &o.scale ? QStringLiteral("値") : QStringLiteral("ファイル名"));
                 return std::nullopt;
             }
             if (target->isEmpty()) {
-                *error = QStringLiteral("%1 のファイル名が空です。").arg(name);
+                *error = QStringLiteral("%1 の%2が空です。").arg(name, target == &o.scale ? QStringLiteral("値") : QStringLiteral("ファイル名"));
                 return std::nullopt;
             }
         } else if (o.folder.isNull()) {
@@ -94,6 +98,10 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
     }
     if (o.window && !(o.csvFile.isEmpty() && o.htmlFile.isEmpty() && o.pdfFile.isEmpty())) {
         *error = QStringLiteral("--window は --csv、--html、--pdf と一緒には使えません（ウィンドウのボタンで書けます）。");
+        return std::nullopt;
+    }
+    if (!o.window && !o.scale.isNull()) {
+        *error = QStringLiteral("--scale は --window と一緒に使います。");
         return std::nullopt;
     }
     if (!o.help && !o.window && o.folder.isEmpty()) {
@@ -154,7 +162,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
             err << QStringLiteral("ウィンドウを開けません。") << '\n';
             return kFailed;
         }
-        return window::runWindow(options->folder);
+        return runWindow(options->folder, options->scale.isNull() ? nullptr : &options->scale);
     }
 
     const std::vector<Output> named = outputs(*options);

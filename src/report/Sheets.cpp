@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/Sheets.h"
 
+#include "platform/Settings.h"
+
 #include "bank/Topics.h"
 #include "platform/Fonts.h"
 #include "report/MissSteps.h"
@@ -90,17 +92,17 @@ private:
 
 // What every page shares: where the files came from and when.
 struct Context {
-    QString folder, readAt;
+    QString className, readAt;
     std::vector<std::optional<double>> medians;
     int pages = 0;
 };
 
-// The top of a page (its kind, the folder and when it was read) and the
+// The top of a page (its kind, the class and when it was read) and the
 // code; returns where the page's body starts.
 double header(Page &page, const Context &c, const QString &code) {
     page.text({kLeft, kTop, 120, 14}, QStringLiteral("個人票"), 10, kLeftAligned, kGrey, true);
     page.text({kLeft + 120, kTop, kWidth - 120, 14},
-              QStringLiteral("フォルダー %1　%2 現在").arg(c.folder, c.readAt), 8, kRightAligned, kGrey, false,
+              QStringLiteral("%1　%2 現在").arg(c.className, c.readAt), 8, kRightAligned, kGrey, false,
               Qt::ElideMiddle);
     if (!code.isNull()) {
         page.text({kLeft, kTop + 18, 60, 30}, QStringLiteral("コード"), 11, kLeftAligned, kGrey);
@@ -126,17 +128,30 @@ double sectionHeading(Page &page, double y, const QString &title, const QString 
     return y + 3;
 }
 
+// The seconds question 30 took, for a course that is done (a time past
+// midnight is stored negative, a day short).
+double finalSeconds(const Pupil &p) {
+    const double t = p.answerTime[kQuestions];
+    return t < 0 ? t + 86400 : t;
+}
+
 // The three figures in boxes: question reached, score, time.
 double summaryBoxes(Page &page, double y, const Pupil &p) {
     const double gap = 10, width = (kWidth - 2 * gap) / 3, height = 48;
     const char *title = bank::titleOf(p.questionNo);
+    // Question 30 under way and the whole course done read differently.
+    const bool done = p.courseFinished();
+    const QString reached = done ? QStringLiteral("全問終了") : QStringLiteral("問%1").arg(p.questionNo);
+    const QString under = done ? QStringLiteral("30 問すべて解き終えました")
+                          : p.questionNo == kQuestions ? QStringLiteral("最後の問題に取り組み中")
+                          : title ? QString::fromUtf8(title) : QString();
+    const double lastAnswer = done ? finalSeconds(p) : 0;
     const struct {
         QString label, value, under;
     } boxes[] = {
-        {QStringLiteral("到達問題"), QStringLiteral("問%1").arg(p.questionNo),
-         title ? QString::fromUtf8(title) : QString()},
+        {QStringLiteral("到達問題"), reached, under},
         {QStringLiteral("得点"), state::progress::formatNumber(p.score, 15) + QStringLiteral(" 点"), QString()},
-        {QStringLiteral("合計時間"), durationText(p.secondsTotal()), QStringLiteral("解き終えた問題の時間の合計")},
+        {QStringLiteral("合計時間"), durationText(p.secondsTotal() + lastAnswer), QStringLiteral("解き終えた問題の時間の合計")},
     };
     for (int i = 0; i < 3; ++i) {
         const double x = kLeft + i * (width + gap);
@@ -215,7 +230,7 @@ double mostMissedList(Page &page, double y, const Pupil &p) {
         const int q = questions[i];
         page.text({kLeft + 8, y, 24, 15}, QStringLiteral("%1.").arg(i + 1), 10, kLeftAligned, kInk, true);
         page.text({kLeft + 32, y, kWidth - 120, 15},
-                  QStringLiteral("%1（%2）").arg(questionLabel(q), QString::fromUtf8(bank::topicOf(q)->name)), 10);
+                  QStringLiteral("%1　分野：%2").arg(questionLabel(q), QString::fromUtf8(bank::topicOf(q)->name)), 10);
         page.text({kRight - 80, y, 80, 15}, QStringLiteral("ミス %1 回").arg(p.missCount[q]), 10, kRightAligned, kInk,
                   true);
         y += 16;
@@ -246,7 +261,8 @@ double questionTable(Page &page, double y, const Pupil &p) {
             if (q > kQuestions) break;
             const double top = y + headHeight + row * rowHeight;
             const bool reached = q <= p.reached();
-            if (reached && q == p.reached()) page.fill({x0, top, blockWidth, rowHeight}, kReachedFill);
+            const bool done = p.finished(q) || (q == kQuestions && p.courseFinished());
+            if (reached && !done && q == p.reached()) page.fill({x0, top, blockWidth, rowHeight}, kReachedFill);
             const QColor ink = reached ? kInk : kGrey;
             page.text(cell(0, top), QString::number(q), 8.5, kRightAligned, ink);
             page.text(cell(1, top), QString::fromUtf8(bank::titleOf(q)), 8, kLeftAligned, ink);
@@ -261,7 +277,11 @@ double questionTable(Page &page, double y, const Pupil &p) {
                 } else {
                     page.text(cell(2, top), QString::number(p.missCount[q]), 8.5, kRightAligned);
                 }
-                page.text(cell(3, top), p.finished(q) ? durationText(p.seconds(q)) : QStringLiteral("—"), 8,
+                page.text(cell(3, top),
+                          p.finished(q) ? durationText(p.seconds(q))
+                          : done        ? durationText(finalSeconds(p))
+                                        : QStringLiteral("—"),
+                          8,
                           kRightAligned);
             }
             page.rule(x0, top + rowHeight, x0 + blockWidth, top + rowHeight);
@@ -345,7 +365,8 @@ QByteArray sheetsPdf(const ClassReport &report) {
         Page page(painter);
 
         Context c;
-        c.folder = visible(QDir::toNativeSeparators(QDir(report.folder).absolutePath()));
+        // A sheet for a parent names the class, never where its files lie.
+        c.className = visible(platform::className(QDir(report.folder).absolutePath()));
         c.readAt = report.readAt.toString(QStringLiteral("yyyy年M月d日 HH:mm"));
         c.medians = topicMedians(report);
         c.pages = int(std::max<size_t>(report.pupils.size(), 1));

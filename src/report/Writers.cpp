@@ -397,20 +397,25 @@ QString table(const ClassReport &report) {
 }
 
 QByteArray csv(const ClassReport &report) {
+    // The columns keep the places they had before the review came, so that
+    // a spreadsheet made from an earlier file reads the same columns;
+    // the review's column, and any added later, come at the end.
     QStringList head = headings();
+    head.removeAt(Review);
     for (int q = 1; q <= kQuestions; ++q) head << QStringLiteral("問%1ミス").arg(q);
     for (int q = 1; q <= kQuestions; ++q) head << QStringLiteral("問%1秒数").arg(q);
-    head.insert(Review + 1, QStringLiteral("今日の復習"));
+    head << headings()[Review] << QStringLiteral("今日の復習");
 
     QString out = head.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     for (const Pupil &p : report.pupils) {
         QStringList c = cells(p);
         c[Code] = visible(c[Code]);  // as in the table: a terminal showing the file runs no escapes
         QStringList fields;
-        for (int i = 0; i < kColumns; ++i) fields << csvField(c[i], i == Code || i == State);
-        fields.insert(Review + 1, reviewDueText(p));
+        for (int i = 0; i < kColumns; ++i)
+            if (i != Review) fields << csvField(c[i], i == Code || i == State);
         for (int q = 1; q <= kQuestions; ++q) fields << (p.wasRead() ? QString::number(p.missCount[q]) : QString());
         for (int q = 1; q <= kQuestions; ++q) fields << (p.finished(q) ? formatNumber(p.seconds(q), 7) : QString());
+        fields << csvField(c[Review], false) << reviewDueText(p);
         out += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     }
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();

@@ -4,6 +4,8 @@
 // a wrong value does, and the scale as really applied to the largest window.
 #include "platform/Form.h"
 #include "platform/Settings.h"
+#include "report/WindowEntry.h"
+#include "report/window/ClassWindow.h"
 #include "screens/Screens.h"
 #include "support/EnvVar.h"
 
@@ -155,6 +157,16 @@ TEST_F(Settings, SoundIsOffByTheOptionOrTheFirstFileThatSaysSo) {
 // device pixel ratio it is drawn at.
 TEST(DisplayScaleChild, PrintsTheRatioOfTheLargestWindow) {
     if (qEnvironmentVariableIsEmpty("POMURIN_SCALE_CHILD")) GTEST_SKIP() << "run as a child of DisplayScale";
+    if (qgetenv("POMURIN_SCALE_CHILD") == "report") {  // the teacher's window, its place kept here
+        report::window::QtWindowDialogs dialogs;
+        const auto window = report::showWindow(dialogs, nullptr, qEnvironmentVariable("POMURIN_DATA"));
+        const QImage shot = window->grab().toImage();
+        std::printf("ratio %.4g window %dx%d\n", window->devicePixelRatioF(), shot.width(), shot.height());
+        if (qEnvironmentVariableIsSet("POMURIN_GIVE_PLACE")) window->setGeometry(40, 30, 700, 500);
+        QCoreApplication::processEvents();
+        window->close();
+        return;
+    }
     QStringList warnings;
     platform::applyDisplayScale(platform::chooseDisplayScale(
         nullptr, [] { return QSizeF(QGuiApplication::primaryScreen()->availableGeometry().size()); },
@@ -167,19 +179,27 @@ TEST(DisplayScaleChild, PrintsTheRatioOfTheLargestWindow) {
 
 TEST(DisplayScale, AppliedBeforeTheFirstWindowOnScreensOfEachSizeAndDesktopScale) {
     // The screen (dpi 192: a desktop that scales by two), Qt's own scale, and
-    // the history screen's ratio and size in device pixels.
-    const std::tuple<int, int, int, const char *, const char *> rows[] = {
-        {1920, 1080, 96, nullptr, "ratio 1.5 window 686x602"},
-        {3840, 2160, 192, nullptr, "ratio 3 window 1371x1203"},
-        {1920, 1080, 96, "1.25", "ratio 1.25 window 571x501"},
+    // the history screen's ratio and size in device pixels; then the
+    // teacher's window at the same scale over the whole screen, until the
+    // teacher gives it a size (700 × 500), kept for the next start.
+    const std::tuple<int, int, int, const char *, const char *, const char *> rows[] = {
+        {1920, 1080, 96, nullptr, "1", "ratio 1.5 window 686x602"},
+        {3840, 2160, 192, nullptr, "1", "ratio 3 window 1371x1203"},
+        {1920, 1080, 96, "1.25", "1", "ratio 1.25 window 571x501"},
+        {1024, 768, 96, nullptr, "report", "ratio 1 window 1020x764"},  // the screen less the frame
+        {1920, 1080, 96, nullptr, "report", "ratio 1.5 window 1917x1077"},
+        {2560, 1440, 96, nullptr, "report", "ratio 2 window 2556x1436"},
+        {1920, 1080, 96, "1.25", "give", "ratio 1.25 window 1915x1075"},
+        {1920, 1080, 96, nullptr, "report", "ratio 1.5 window 1050x750"},
     };
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("POMURIN_SCALE_CHILD", "1");
     env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + QDir::current().absoluteFilePath("screen.json"));
     env.insert("XDG_CONFIG_HOME", QDir::currentPath());  // no setting file
+    env.insert("POMURIN_DATA", QDir::currentPath());  // the teacher's data folder
     env.insert("XDG_CONFIG_DIRS", QDir::currentPath());
     env.remove("QT_SCREEN_SCALE_FACTORS");
-    for (const auto &[width, height, dpi, qtScale, printed] : rows) {
+    for (const auto &[width, height, dpi, qtScale, program, printed] : rows) {
         QFile config("screen.json");
         ASSERT_TRUE(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
         config.write(QStringLiteral("{\"screens\": [{\"name\": \"S\", \"x\": 0, \"y\": 0, \"width\": %1, \"height\": %2, "
@@ -187,6 +207,8 @@ TEST(DisplayScale, AppliedBeforeTheFirstWindowOnScreensOfEachSizeAndDesktopScale
                          .arg(width).arg(height).arg(dpi).toUtf8());
         config.close();
         qtScale ? env.insert("QT_SCALE_FACTOR", qtScale) : env.remove("QT_SCALE_FACTOR");
+        env.insert("POMURIN_SCALE_CHILD", program == QLatin1String("give") ? "report" : program);
+        program == QLatin1String("give") ? env.insert("POMURIN_GIVE_PLACE", "1") : env.remove("POMURIN_GIVE_PLACE");
         QProcess child;
         child.setProcessEnvironment(env);
         child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=DisplayScaleChild.*"});

@@ -7,15 +7,18 @@
 #include "platform/Forms.h"
 #include "platform/PictureBox.h"
 #include "report/window/BarChart.h"
+#include "report/window/ChartPage.h"
 #include "report/window/ClassWindow.h"
 #include "report/window/Explanation.h"
 #include "report/window/TopicTable.h"
+#include "report/WindowEntry.h"
 #include "screens/tutor/ExpectedTutorOutput.h"
 #include "screens/tutor/TutorScreen.h"
 #include "state/Session.h"
 #include "support/EnvVar.h"
 
 #include <QApplication>
+#include <QBrush>
 #include <QComboBox>
 #include <QGraphicsView>
 #include <QPointer>
@@ -40,8 +43,12 @@ namespace {
 struct FakeDialogs : WindowDialogs {
     QString folderAnswer, csvAnswer, csvSuggested;
     QList<QUrl> opened;
-    QStringList errors;
-    bool browserOpens = true;
+    QStringList errors, asked;
+    bool browserOpens = true, startAgain = false;
+    bool startLessonAgain(QWidget *, const QString &question) override {
+        asked << question;
+        return startAgain;
+    }
     QString chooseFolder(QWidget *, const QString &) override { return folderAnswer; }
     QString chooseCsvFile(QWidget *, const QString &suggested) override {
         csvSuggested = suggested;
@@ -153,7 +160,7 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
               QStringList({"コード", "要支援", "到達問題", "得点", "ミス合計", "合計時間", "プレイ中の端末", "復習", "状態"}));
     EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("missGrid")), QStringList({"コード", "要支援"}) + questions);
     EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("lessonTable")),
-              QStringList({"コード", "進んだ問題", "増えたミス", "プレイ時間"}));
+              QStringList({"コード", "要支援", "プレイ中の端末", "進んだ問題", "増えたミス", "プレイ時間"}));
     const auto tip = [table](int column) { return table->model()->headerData(column, Qt::Horizontal, Qt::ToolTipRole); };
     EXPECT_EQ(tip(ClassModel::Reached), "いま取り組んでいる問題の番号です（30問目まで）");
     EXPECT_EQ(tip(ClassModel::Score), "正解で3000点ふえ、ミスで3000点へり、ルーレットでも増減します。マイナスになることもあります");
@@ -206,8 +213,14 @@ TEST_F(ClassWindowTest, ThisLessonCountsFromItsStartKeptInTheTeachersDataFolder)
         }
         return shown;
     };
-    const QStringList lesson{"1 0 0 0秒", "10 0 0 0秒", "山田 0 0 0秒", "3 2 2 11秒", "2 3 3 45秒", "20 3 4 23秒"};
+    // Who did something first, fewest questions advanced first; the pupils
+    // with nothing this lesson below them, greyed.
+    const QStringList lesson{"3 2 2 11秒", "2 3 3 45秒", "20 3 4 23秒", "1 0 0 0秒", "10 0 0 0秒", "山田 0 0 0秒"};
     EXPECT_EQ(rows(*window), lesson);
+    const QAbstractItemModel *shown = window->findChild<QTableView *>("lessonTable")->model();
+    for (int r = 0; r < 6; ++r)
+        EXPECT_EQ(shown->index(r, ClassModel::Code).data(Qt::ForegroundRole),
+                  r < 3 ? QVariant() : QVariant(QBrush(QColor(0x9a, 0x9a, 0x9a)))) << r;
     EXPECT_EQ(label->text(), "授業の始め " + start + " から　6 人で　進んだ問題 8 問・増えたミス 9 回・プレイ時間 1分19秒");
     const QStringList kept = QDir("data").entryList(QDir::Files);
     ASSERT_EQ(kept.size(), 1);
@@ -222,6 +235,12 @@ TEST_F(ClassWindowTest, ThisLessonCountsFromItsStartKeptInTheTeachersDataFolder)
     EXPECT_TRUE(loadLesson(file, folder, began.addSecs(2 * 3600 - 1)).started());
     EXPECT_FALSE(loadLesson(file, folder, began.addSecs(2 * 3600)).started());
     EXPECT_FALSE(loadLesson(file, folder + "/other", began).started());
+    // 授業を始める asks first, naming when the lesson began; the default keeps it.
+    button("lessonButton")->click();
+    EXPECT_EQ(dialogs.asked, QStringList("いまの授業は " + start + " に始まりました。\n授業を始めなおすと、この時間の数"
+                                         "（進んだ問題・増えたミス・プレイ時間）はいまから数えなおしになります。"));
+    EXPECT_EQ(rows(*window), lesson);
+    dialogs.startAgain = true;
     button("lessonButton")->click();
     EXPECT_EQ(rows(*window).filter(" 0 0 0秒").size(), 6);
     EXPECT_TRUE(dialogs.errors.isEmpty());
@@ -275,6 +294,14 @@ TEST_F(ClassWindowTest, CsvButtonWritesTheWritersCsvWhereTheTeacherChose) {
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
     EXPECT_EQ(readAll("out.csv"), csv(readFolder("class")));
     EXPECT_TRUE(dialogs.csvSuggested.endsWith("classの記録.csv")) << dialogs.csvSuggested.toStdString();
+    // The message stays through the next looks, beside 要支援, until the teacher's next action.
+    auto *status = window->findChild<QLabel *>("statusLabel");
+    const QString saved = "「" + dialogs.csvAnswer + "」に保存しました。　";
+    window->live().rescan();
+    ASSERT_TRUE(QSignalSpy(window.get(), &ClassWindow::refreshed).wait(10000));
+    EXPECT_TRUE(status->text().startsWith(saved + "ファイル 9 件（読めた 5 件、読めない 4 件）　要支援 0 人　")) << status->text().toStdString();
+    QTest::mouseClick(window->findChild<QTabBar *>(), Qt::LeftButton);
+    EXPECT_TRUE(status->text().startsWith("ファイル 9 件（読めた 5 件、読めない 4 件）　要支援 0 人　")) << status->text().toStdString();
 
     // Cancelled: nothing said.  A progress file's name in any case (file
     // servers often ignore case): refused, the folder untouched.
@@ -432,6 +459,12 @@ TEST_F(ClassWindowTest, AChosenQuestionIsExplainedByTheTutorsOwnScriptAndNoFileC
     EXPECT_EQ(printedPieces(shown->tutor()->workingBox), expectedPieces(29, 2, 1));
     shown->back();
     EXPECT_EQ(printedPieces(shown->tutor()->explanationBox), expectedPieces(29, 1, 0));
+    // → once too often stays on the last step; the grid behind keeps its question.
+    for (int k = 0; k < 6; ++k) QTest::keyClick(shown, Qt::Key_Right);
+    settle();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->stepsShown(), 5);
+    EXPECT_EQ(window->chosenQuestion(), 29);
     QTest::keyClick(shown, Qt::Key_Escape);
     settle();
     EXPECT_FALSE(shown);
@@ -472,6 +505,27 @@ TEST_F(ClassWindowTest, AChosenQuestionIsExplainedByTheTutorsOwnScriptAndNoFileC
     EXPECT_EQ(state::session().question, 0);
     EXPECT_EQ(snapshot("class"), before);
     EXPECT_EQ(QDir(".").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), here);
+}
+
+// グラフ: an average of 0 misses is a figure, drawn on the axis with its
+// label; a question nobody reached has none.
+TEST(ClassWindowCharts, AZeroAverageIsDrawnAndAQuestionNobodyReachedIsNot) {
+    ClassSummary s;
+    s.reachedBy[1] = 2;  // on average 0 misses
+    ChartPage page;
+    page.setSummary(s);
+    BarChart *chart = page.missChart();
+    EXPECT_TRUE(chart->accessibleDescription().startsWith("問1　平方根を求める：0.0 回、問2　√をはずす（√１６＝４）：まだだれも進んでいません、"));
+    chart->resize(800, 250);
+    const QImage image = chart->grab().toImage();
+    const auto barAt = [&](int q) {  // just above the axis (44 pixels from the bottom)
+        int first = 0, last = 0;
+        for (int x = 0; x < chart->width(); ++x)
+            if (chart->questionAt(x) == q) (first ? last : first) = x, last = x;
+        return image.pixelColor((first + last) / 2, image.height() - 44 - 2) == QColor(0x4a, 0x7b, 0xd0);
+    };
+    EXPECT_TRUE(barAt(1));
+    EXPECT_FALSE(barAt(2));
 }
 
 TEST(ReportCommandWindow, WindowOptionIsRecognisedAndNotMixedWithFiles) {

@@ -54,13 +54,16 @@ TEST(ReportCommand, WrongCommandLinesShowTheUsage) {
                                    {"class", "other"},
                                    {"class", "--html", "x", "--pdf", "x"},
                                    {"class", "--csv", "x", "--html", "x"},
-                                   {"--csv", "--html", "class"}};
+                                   {"--csv", "--html", "class"},
+                                   {"class", "--scale", "2"},  // the scale is the window's
+                                   {"--window", "--scale"}};
     for (const QStringList &args : wrong) {
         const Result r = runReport(args);
         EXPECT_EQ(r.status, kUsage) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains("使い方")) << args.join(' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty());
     }
+    EXPECT_TRUE(runReport({"--window", "--scale"}).err.startsWith("--scale のあとに値が要ります。\n使い方"));
     const Result help = runReport({"--help"});
     EXPECT_EQ(help.status, kDone);
     EXPECT_TRUE(help.out.startsWith("使い方"));

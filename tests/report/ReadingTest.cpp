@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <tuple>
 #include <future>
 
 #include <dirent.h>
@@ -226,4 +227,16 @@ TEST(ClassSummary, ChartsCountWhoReachedEachQuestionAndTheirAverageMisses) {
     const ClassSummary none = summarise(ClassReport{});
     EXPECT_EQ(none.files, 0);
     EXPECT_DOUBLE_EQ(none.averageMisses[1], 0);
+}
+
+// Question 30's slot holds the clock reading at its start while it is under
+// way, and the seconds it took once answered (negative past midnight).
+TEST(Pupil, TheCourseIsDoneWhenQuestion30HoldsAnAnswersTime) {
+    const std::tuple<int, float, bool> rows[] = {{30, 95, true},     {30, -30, true},     {30, 10799, true},
+                                                 {30, 10800, false}, {30, 36000, false}, {29, 95, false}};
+    for (const auto &[on, slot, done] : rows) {
+        report::Pupil p{.state = report::Pupil::State::Readable, .questionNo = short(on)};
+        p.answerTime[30] = slot;
+        EXPECT_EQ(p.courseFinished(), done) << on << " " << slot;
+    }
 }

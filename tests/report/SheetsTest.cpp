@@ -3,6 +3,7 @@
 // poppler-utils: one page a pupil in code order, fonts embedded.
 #include "ClassFolder.h"
 #include "report/window/ClassWindow.h"
+#include "support/EnvVar.h"
 
 #include <QGuiApplication>
 #include <QProcess>
@@ -65,17 +66,34 @@ TEST(ReportSheets, OnePagePerPupilInCodeOrderBesideTheClassMedianFromTheCommandA
     writePupil("class", "c", pupil(3, {0, 0, 0}));  // no misses
     writeBytes("class/broken.ucd", "3,x\r\n");
     ASSERT_TRUE(program(REPORT_EXE, {"class", "--pdf", "sheets.pdf"}).contains("正常"));  // the program itself
-    EXPECT_EQ(codesOnPages("sheets.pdf"), QStringList({"1", "2", "10", "b", "broken", "c"}));
+    const QStringList codes{"1", "2", "10", "b", "broken", "c"};
+    EXPECT_EQ(codesOnPages("sheets.pdf"), codes);
     EXPECT_TRUE(program("pdffonts", {"sheets.pdf"}).contains(QRegularExpression("IPAPGothic +CID TrueType +Identity-H +yes")));
     // Pupil 10: 1.50 beside the median of 0, 0, 1, 1.5 and 2; a topic not reached.
     const QString page = pageText("sheets.pdf", 3);
     EXPECT_TRUE(page.contains(QRegularExpression("平方根 +1〜4 +4 */ *4 +1.50 +1.00\n"))) << page.toStdString();
     EXPECT_TRUE(page.contains(QRegularExpression("√の変形と乗除 +5〜10 +0 */ *6 +— +4.00\n")));
-    EXPECT_TRUE(page.contains(QRegularExpression("1\\. +問1\\s+平方根を求める（平方根） +ミス 3 回\n *2\\. +問4\\s+√の値"
-                                                 "（１００分の１の数）（平方根） +ミス 2 回\n *3\\. +問3\\s.+ミス 1 回\n")));
+    EXPECT_TRUE(page.contains(QRegularExpression("1\\. +問1\\s+平方根を求める\\s+分野：平方根 +ミス 3 回\n *2\\. +問4\\s+√の値"
+                                                 "（１００分の１の数）\\s+分野：平方根 +ミス 2 回\n *3\\. +問3\\s.+ミス 1 回\n")));
     EXPECT_TRUE(pageText("sheets.pdf", 5).contains("理由：進み具合のファイルが短すぎます"));
     const QString clean = pageText("sheets.pdf", 6);
     EXPECT_TRUE(clean.contains("ミスをした問題はありません") && !clean.contains("ミス 0 回")) << clean.toStdString();
+
+    // The class by the folder's own name, never where it lies; on question
+    // 30 since 10:00, and done with it in 95 s.
+    QDir().mkdir("end");
+    state::Session on30 = pupilOn(30, 0), done = pupilOn(30, 0);
+    on30.answerTimes[30] = 10 * 3600;
+    done.answerTimes[30] = 95;
+    writePupil("end", "30", on30);
+    writePupil("end", "z", done);
+    ASSERT_TRUE(program(REPORT_EXE, {"end", "--pdf", "end.pdf"}).contains("正常"));
+    const QString page30 = pageText("end.pdf", 1), pageDone = pageText("end.pdf", 2);
+    EXPECT_TRUE(page30.contains(QRegularExpression("個人票 +end +20"))) << page30.toStdString();
+    EXPECT_FALSE(page30.contains(QDir::currentPath()));
+    EXPECT_TRUE(page30.contains(QRegularExpression("問30 .*\\n.*最後の問題に取り組み中")));
+    EXPECT_TRUE(pageDone.contains(QRegularExpression("全問終了 .*\\n.*30 問すべて解き終えました"))) << pageDone.toStdString();
+    EXPECT_TRUE(pageDone.contains(QRegularExpression("30 +ｙの変域（ｘが０をふくまない） +1 +1分35秒")));
 
     PdfDialogs dialogs;
     window::ClassWindow w(dialogs, QDir::current().filePath("pages"));
@@ -89,9 +107,13 @@ TEST(ReportSheets, OnePagePerPupilInCodeOrderBesideTheClassMedianFromTheCommandA
     EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
     EXPECT_TRUE(dialogs.errors.isEmpty() && !QGuiApplication::overrideCursor());
     dialogs.answer = "window.pdf";
+    const testing_support::EnvVar home("XDG_CONFIG_HOME", QDir::currentPath().toUtf8()), dirs("XDG_CONFIG_DIRS", "/none");
+    QDir().mkdir("pomurin20");
+    writeBytes("pomurin20/pomurin20.conf", "[class]\nname = 2年1組\n");
     button->click();
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
-    EXPECT_EQ(codesOnPages("window.pdf"), QStringList({"1", "2", "10", "b", "broken", "c"}));
+    EXPECT_EQ(codesOnPages("window.pdf"), codes);
+    EXPECT_TRUE(pageText("window.pdf", 2).contains(QRegularExpression("個人票 +2年1組 +20")));  // [class] name
     ASSERT_EQ(::symlink("window.pdf", "link.pdf"), 0);
     dialogs.answer = "link.pdf";
     button->click();

@@ -43,6 +43,7 @@ BarChart::BarChart(const QString &title, const QString &unit, int decimals, QWid
     setAccessibleName(title);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
+    values_.fill(kNoValue);
     setValues(values_);
 }
 
@@ -50,7 +51,7 @@ void BarChart::setValues(const Values &values) {
     values_ = values;
     QStringList parts;
     for (int q = 1; q <= state::kQuestions; ++q)
-        parts << QStringLiteral("%1：%2%3").arg(questionLabel(q), QString::number(values_[q], 'f', decimals_), unit_);
+        parts << QStringLiteral("%1：%2").arg(questionLabel(q), valueText(q));
     setAccessibleDescription(parts.join(QStringLiteral("、")));
     update();
 }
@@ -60,9 +61,21 @@ void BarChart::setChosen(int q) {
     update();
 }
 
+double BarChart::highest() const {
+    double h = 0;
+    for (int q = 1; q <= state::kQuestions; ++q)
+        if (values_[q] > h) h = values_[q];  // a question with no figures (NaN) never is
+    return h;
+}
+
+QString BarChart::valueText(int q) const {
+    if (std::isnan(values_[q])) return QStringLiteral("まだだれも進んでいません");
+    return QString::number(values_[q], 'f', decimals_) + unit_;
+}
+
 int BarChart::left() const {
     // Room on the left for the longest scale label (a large class counts in thousands).
-    const double highest = *std::max_element(values_.begin() + 1, values_.end());
+    const double highest = this->highest();
     const double step = niceStep(std::max(highest, decimals_ ? 0.5 : 1.0) / 4);
     const double ceiling = step * std::ceil(std::max(highest, step) / step - 1e-9);
     return std::max(kLeft, QFontMetrics(smallFont(font())).horizontalAdvance(QString::number(ceiling, 'f', step < 1 ? 1 : 0)) + 12);
@@ -83,8 +96,7 @@ bool BarChart::event(QEvent *event) {
             QToolTip::hideText();
         } else {
             QToolTip::showText(help->globalPos(),
-                               QStringLiteral("%1\n%2%3").arg(questionDescription(q),
-                                                              QString::number(values_[q], 'f', decimals_), unit_),
+                               QStringLiteral("%1\n%2").arg(questionDescription(q), valueText(q)),
                                this);
         }
         return true;
@@ -116,7 +128,7 @@ void BarChart::paintEvent(QPaintEvent *) {
 
     const int base = height() - kBottom;
     const double plotHeight = std::max(20, base - kTop);
-    const double highest = *std::max_element(values_.begin() + 1, values_.end());
+    const double highest = this->highest();
     const double step = niceStep(std::max(highest, decimals_ ? 0.5 : 1.0) / 4);
     const double ceiling = step * std::ceil(std::max(highest, step) / step - 1e-9);
     const auto y = [&](double v) { return base - v / ceiling * plotHeight; };
@@ -139,16 +151,19 @@ void BarChart::paintEvent(QPaintEvent *) {
     for (int q = 1; q <= state::kQuestions; ++q) {
         const double x = left + (q - 1) * slot;
         const double v = values_[q];
-        if (v > 0) {
+        if (v >= 0) {
+            // A zero is a value like any other: a thin bar on the axis and
+            // its label, never the look of a question with no figures.
             const double barWidth = slot * 0.66;
-            painter.fillRect(QRectF(x + (slot - barWidth) / 2, y(v), barWidth, base - y(v)), kBar);
+            const double top = std::min(y(v), base - 2.0);
+            painter.fillRect(QRectF(x + (slot - barWidth) / 2, top, barWidth, base - top), kBar);
             // A value wider than its bar's room would run into the next
             // one; it is left to the accessible description.
             const QString value = QString::number(v, 'f', decimals_);
             if (tinyMetrics.horizontalAdvance(value) <= slot) {
                 painter.setFont(tiny);
                 painter.setPen(kValue);
-                painter.drawText(QRectF(x - 4, y(v) - 13, slot + 8, 12), Qt::AlignHCenter | Qt::AlignBottom, value);
+                painter.drawText(QRectF(x - 4, top - 13, slot + 8, 12), Qt::AlignHCenter | Qt::AlignBottom, value);
                 painter.setFont(small);
             }
         }

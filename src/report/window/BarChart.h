@@ -11,6 +11,8 @@
 
 #include <QWidget>
 
+#include <limits>
+
 #include <array>
 
 namespace report::window {
@@ -24,6 +26,9 @@ public:
     // (" 回", " 人"); decimals are the value labels' decimals.
     BarChart(const QString &title, const QString &unit, int decimals, QWidget *parent = nullptr);
 
+    // A value of kNoValue (NaN): no figures for that question (nobody got
+    // there), drawn as nothing; any other value, 0 too, as a bar and label.
+    static constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
     void setValues(const Values &values);
     const Values &values() const { return values_; }
 
@@ -51,6 +56,8 @@ private:
     int decimals_;
     int left() const;
     double slot() const;
+    double highest() const;   // the largest value, 0 when there is none
+    QString valueText(int q) const;  // with its unit, or that nobody got there
 
     Values values_{};
     int chosen_ = 0;

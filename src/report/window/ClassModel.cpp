@@ -30,6 +30,8 @@ const QColor kUnreadableBackground(0xfd, 0xe4, 0xe4);
 const QColor kHelpBackground(0x1d, 0x4e, 0xd8);
 const QColor kHelpText(0xff, 0xff, 0xff);
 const QColor kUnreadableText(0x22, 0x22, 0x22);
+// この時間: a pupil with nothing this lesson.
+const QColor kAbsentText(0x9a, 0x9a, 0x9a);
 
 // Whether a question column has a value for the pupil: the question was
 // reached (a file that was not read reached none).
@@ -57,6 +59,52 @@ double numberOf(const Pupil &p, int column) {
 // shortened like a message.
 QString plainTip(const QString &text) {
     return Qt::convertFromPlainText(platform::fitForMessageBox(text), Qt::WhiteSpaceNormal);
+}
+
+// Why a file was not read, and what the teacher can do about it: a short
+// form for the 状態 column, and the whole sentence for its tooltip.
+enum class Unread { Damaged, BadName, NotFile, NotOpened };
+
+Unread unreadKind(const Pupil &p) {
+    if (p.reason.startsWith(QStringLiteral("進み具合のファイル"))) return Unread::Damaged;
+    if (p.reason.contains(QStringLiteral("UTF-8"))) return Unread::BadName;
+    // A folder, a link, a device in a file's place: named by the listing.
+    if (!p.reason.startsWith(QStringLiteral("「"))) return Unread::NotFile;
+    return Unread::NotOpened;
+}
+
+QString shortReason(const Pupil &p) {
+    if (p.wasRead()) return stateText(p);
+    switch (unreadKind(p)) {
+    case Unread::Damaged: return QStringLiteral("読めません：こわれています（本人に確認／バックアップを戻す／よそへ移す）");
+    case Unread::BadName: return QStringLiteral("読めません：名前の文字が読めません（名前を直すか、よそへ移す）");
+    case Unread::NotFile: return QStringLiteral("読めません：ファイルではありません（よそへ移す）");
+    case Unread::NotOpened: break;
+    }
+    return QStringLiteral("読めません：開けません（フォルダーとファイルの権限を確認）");
+}
+
+QString whatToDo(const Pupil &p) {
+    switch (unreadKind(p)) {
+    case Unread::Damaged:
+        return QStringLiteral("本人に確かめ、バックアップがあれば戻すか、このファイルをクラスのフォルダーの外へ移してください。");
+    case Unread::BadName: return QStringLiteral("ファイルの名前を直すか、クラスのフォルダーの外へ移してください。");
+    case Unread::NotFile: return QStringLiteral("進み具合のファイルではないので、クラスのフォルダーの外へ移してください。");
+    case Unread::NotOpened: break;
+    }
+    return QStringLiteral("フォルダーとファイルの持ち主と権限を確かめてください（先生のアカウントが読めるように）。");
+}
+
+// A tooltip wide enough to read a long reason in one or two lines: Qt
+// would wrap a short rich text into a narrow box, so the lines are broken
+// here, at most kTipLine characters each, and kept as they are.
+QString wideTip(const QString &text) {
+    constexpr qsizetype kTipLine = 48;
+    QStringList lines;
+    for (const QString &paragraph : text.split(QLatin1Char('\n')))
+        for (qsizetype at = 0; at < paragraph.size() || at == 0; at += kTipLine)
+            lines << paragraph.mid(at, kTipLine).toHtmlEscaped();
+    return QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(lines.join(QStringLiteral("<br>")));
 }
 
 }  // namespace
@@ -117,7 +165,7 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
     case Qt::AccessibleTextRole:
         switch (column) {
         case Code: return visible(p.code);
-        case State: return stateText(p);
+        case State: return role == Qt::DisplayRole ? shortReason(p) : stateText(p);
         case Playing: return visible(p.playingOn);
         case Review: return reviewText(p);
         default: break;
@@ -134,6 +182,7 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         if (column == Playing && !p.playingOn.isEmpty())
             return plainTip(QStringLiteral("%1 でプレイ中").arg(visible(p.playingOn)));
         if (column == Review && !p.reviewProblem.isEmpty()) return plainTip(visible(p.reviewProblem));
+        if (column == State && !p.wasRead()) return wideTip(stateText(p) + QLatin1Char('\n') + whatToDo(p));
         if (column == Review && p.wasRead())
             return plainTip(QStringLiteral("今日の復習：%1問\n最後の練習：%2")
                                 .arg(p.reviewDueToday)
@@ -310,6 +359,11 @@ LessonFigures ClassModel::lessonFigures(int row) const {
     return window::lessonFigures(pupil(row), at == lesson_.files.cend() ? nullptr : &*at);
 }
 
+bool ClassModel::hereThisLesson(int row) const {
+    const LessonFigures f = lessonFigures(row);
+    return !pupil(row).playingOn.isEmpty() || f.advanced != 0 || f.misses != 0 || f.seconds != 0;
+}
+
 int ClassModel::rowOfCode(const QString &code) const {
     for (size_t r = 0; r < report_.pupils.size(); ++r)
         if (report_.pupils[r].code == code) return int(r);
@@ -366,6 +420,22 @@ bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right)
 
 bool LessonSortProxy::filterAcceptsRow(int row, const QModelIndex &) const {
     return static_cast<const ClassModel *>(sourceModel())->pupil(row).wasRead();
+}
+
+bool LessonSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right) const {
+    // Who is here comes first, whichever way up, so that the pupils with
+    // nothing this lesson stand apart at the bottom.
+    const auto *model = static_cast<const ClassModel *>(sourceModel());
+    if (const bool hereLeft = model->hereThisLesson(left.row()); hereLeft != model->hereThisLesson(right.row()))
+        return hereLeft == (sortOrder() == Qt::AscendingOrder);
+    return ClassSortProxy::lessThan(left, right);
+}
+
+QVariant LessonSortProxy::data(const QModelIndex &index, int role) const {
+    if (role == Qt::ForegroundRole && index.isValid() && index.column() != ClassModel::Help &&
+        !static_cast<const ClassModel *>(sourceModel())->hereThisLesson(mapToSource(index).row()))
+        return QBrush(kAbsentText);
+    return ClassSortProxy::data(index, role);
 }
 
 }  // namespace report::window

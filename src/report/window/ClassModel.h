@@ -63,6 +63,9 @@ public:
     // A lesson starting at start from the rows as they are now.
     Lesson lessonFromNow(const QDateTime &start) const;
     LessonFigures lessonFigures(int row) const;
+    // Whether the pupil of row is here this lesson: playing now, or with
+    // something done since the lesson began.
+    bool hereThisLesson(int row) const;
 
 signals:
     // The summary (and so the charts) changed.
@@ -95,14 +98,17 @@ protected:
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 };
 
-// The lesson's rows: the files that were read.
+// The lesson's rows: the files that were read, who is here first (either
+// way up), the others after them greyed.
 class LessonSortProxy : public ClassSortProxy {
     Q_OBJECT
 public:
     using ClassSortProxy::ClassSortProxy;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 protected:
     bool filterAcceptsRow(int row, const QModelIndex &parent) const override;
+    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 };
 
 }  // namespace report::window

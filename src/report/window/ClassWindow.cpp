@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/window/ClassWindow.h"
 
-#include "report/Command.h"
 #include "report/OutputFile.h"
 #include "report/Sheets.h"
 #include "report/Writers.h"
 #include "bank/Topics.h"
 #include "report/window/BarChart.h"
+#include "report/window/ChartPage.h"
+#include "report/window/LessonPage.h"
+#include "report/window/ListPage.h"
+#include "report/window/MissPage.h"
 #include "report/window/Explanation.h"
 #include "report/window/TopicTable.h"
 #include "report/window/MissGrid.h"
@@ -26,9 +29,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollArea>
 #include <QShortcut>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextDocument>
@@ -44,14 +45,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("ぽむりん紀行20 クラスの記録");
 constexpr int kProgressDelayMs = 300;  // a read shorter than this shows no progress bar
-
-QLabel *heading(const QString &text, QWidget *parent) {
-    auto *label = new QLabel(text, parent);
-    QFont f = label->font();
-    f.setBold(true);
-    label->setFont(f);
-    return label;
-}
 
 }  // namespace
 
@@ -71,6 +64,17 @@ QString QtWindowDialogs::choosePdfFile(QWidget *parent, const QString &suggested
 
 bool QtWindowDialogs::openPage(const QUrl &page) { return QDesktopServices::openUrl(page); }
 
+bool QtWindowDialogs::startLessonAgain(QWidget *parent, const QString &question) {
+    QMessageBox box(QMessageBox::Question, kTitle, question, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *start = box.addButton(QStringLiteral("授業を始めなおす"), QMessageBox::DestructiveRole);
+    QPushButton *keep = box.addButton(QStringLiteral("いまの授業を続ける"), QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    box.exec();
+    return box.clickedButton() == start;
+}
+
 void QtWindowDialogs::showError(QWidget *parent, const QString &text) {
     QMessageBox box(QMessageBox::Warning, kTitle, QString(), QMessageBox::Ok, parent);
     platform::prepareMessageBox(box, text);  // file names as plain text, fitted to the screen
@@ -82,7 +86,6 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     : QWidget(parent), dialogs_(dialogs), pageFolder_(pageFolder), lessonFolder_(lessonFolder) {
     setWindowTitle(kTitle);
     proxy_.setSourceModel(&model_);
-    lessonProxy_.setSourceModel(&model_);
 
     folderLabel_ = new QLabel(this);
     folderLabel_->setObjectName(QStringLiteral("folderLabel"));
@@ -137,45 +140,10 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     explainButton_->setObjectName(QStringLiteral("explainButton"));
     explainButton_->setToolTip(QStringLiteral("選んだ問題の数学博士の説明を、画面いっぱいに大きく表示します（F6）"));
 
-    // The table.
-    table_ = new QTableView(this);
-    table_->setObjectName(QStringLiteral("classTable"));
-    table_->setAccessibleName(QStringLiteral("一覧"));
-    table_->setModel(&proxy_);
-    for (int c = ClassModel::Advanced; c < ClassModel::kColumns; ++c) table_->setColumnHidden(c, true);
-    table_->setSortingEnabled(true);
-    // Who needs help comes first, the rest in code order.
-    table_->sortByColumn(ClassModel::Help, Qt::DescendingOrder);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setAlternatingRowColors(true);
-    table_->setWordWrap(false);
-    table_->verticalHeader()->hide();
-    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-    table_->horizontalHeader()->setStretchLastSection(true);
-    {
-        const QFontMetrics fm = table_->fontMetrics();
-        const int number = fm.horizontalAdvance(QStringLiteral("合計秒数")) + 28;
-        table_->setColumnWidth(ClassModel::Code, fm.horizontalAdvance(QStringLiteral("あいうえおかきく")) + 16);
-        for (int c = ClassModel::Reached; c < ClassModel::Playing; ++c) table_->setColumnWidth(c, number);
-        table_->setColumnWidth(ClassModel::Playing, fm.horizontalAdvance(QStringLiteral("プレイ中の端末")) + 40);
-        table_->setColumnWidth(ClassModel::Help, fm.horizontalAdvance(QStringLiteral("要支援")) + 28);
-        table_->setColumnWidth(ClassModel::Review, fm.horizontalAdvance(QStringLiteral("30問中30問")) + 16);
-    }
-
-    // The grid and its legend.
-    grid_ = new MissGrid(this);
-    grid_->setModel(&proxy_);
-    auto *gridPage = new QWidget(this);
-    auto *gridLayout = new QVBoxLayout(gridPage);
-    auto *gridNote = new QLabel(QStringLiteral("ますの数はその問題でのミスの回数です。列の見出しを押すと、その問題でミスの多い順などに並べかえます。"),
-                                gridPage);
-    gridNote->setWordWrap(true);
-    gridLayout->addWidget(gridNote);
-    gridLayout->addWidget(makeMissLegend(gridPage));
-    gridLayout->addWidget(grid_, 1);
+    // The pages, each with its own set-up.
+    table_ = new ListPage(&proxy_, this);
+    auto *missPage = new MissPage(&proxy_, this);
+    grid_ = missPage->grid();
     // One order for both views: a click on either's heading sorts both.
     const auto followSort = [](QTableView *other) {
         return [other](int section, Qt::SortOrder order) {
@@ -186,70 +154,20 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     connect(table_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, grid_, followSort(grid_));
     connect(grid_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, table_, followSort(table_));
     grid_->horizontalHeader()->setSortIndicator(ClassModel::Help, Qt::DescendingOrder);
-
-    // The charts.
-    missChart_ = new BarChart(QStringLiteral("問題ごとの平均ミス数"), QStringLiteral(" 回"), 1, this);
-    reachedChart_ = new BarChart(QStringLiteral("各問題まで進んだ人数"), QStringLiteral(" 人"), 0, this);
-    auto *charts = new QWidget(this);
-    auto *chartsLayout = new QVBoxLayout(charts);
-    chartsLayout->addWidget(heading(QStringLiteral("問題ごとの平均ミス数"), charts));
-    chartsLayout->addWidget(new QLabel(QStringLiteral("その問題まで進んだ人の平均です。"), charts));
-    chartsLayout->addWidget(missChart_);
-    chartsLayout->addWidget(heading(QStringLiteral("各問題まで進んだ人数"), charts));
-    chartsLayout->addWidget(reachedChart_);
-    chartsLayout->addStretch();
-    auto *chartsScroll = new QScrollArea(this);
-    chartsScroll->setWidget(charts);
-    chartsScroll->setWidgetResizable(true);
-    chartsScroll->setFocusPolicy(Qt::NoFocus);
+    chartPage_ = new ChartPage(this);
+    missChart_ = chartPage_->missChart();
+    reachedChart_ = chartPage_->reachedChart();
+    topicTable_ = new TopicTable(this);
+    lessonPage_ = new LessonPage(model_, this);
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabs"));
     tabs_->addTab(table_, QStringLiteral("一覧"));
-    tabs_->addTab(gridPage, QStringLiteral("問題ごとのミス"));
-    tabs_->addTab(chartsScroll, QStringLiteral("グラフ"));
-    topicTable_ = new TopicTable(this);
+    tabs_->addTab(missPage, QStringLiteral("問題ごとのミス"));
+    tabs_->addTab(chartPage_, QStringLiteral("グラフ"));
     tabs_->addTab(topicTable_, QStringLiteral("分野ごと"));
-
-    // This lesson: the class's totals on top, then each pupil, fewest
-    // questions advanced first.
-    auto *lessonPage = new QWidget(this);
-    lessonPage->setObjectName(QStringLiteral("lessonPage"));
-    lessonLabel_ = new QLabel(lessonPage);
-    lessonLabel_->setObjectName(QStringLiteral("lessonTotals"));
-    lessonLabel_->setTextFormat(Qt::PlainText);
-    lessonLabel_->setWordWrap(true);
-    lessonButton_ = new QPushButton(QStringLiteral("授業を始める"), lessonPage);
-    lessonButton_->setObjectName(QStringLiteral("lessonButton"));
-    lessonButton_->setToolTip(QStringLiteral("いまを授業の始めにして、ここから進んだ問題・ミス・時間を数えなおします"));
-    lessonTable_ = new QTableView(lessonPage);
-    lessonTable_->setObjectName(QStringLiteral("lessonTable"));
-    lessonTable_->setAccessibleName(QStringLiteral("この時間"));
-    lessonTable_->setModel(&lessonProxy_);
-    for (int c = ClassModel::Help; c < ClassModel::Advanced; ++c) lessonTable_->setColumnHidden(c, true);
-    for (int c = ClassModel::FirstQuestion; c < ClassModel::kColumns; ++c) lessonTable_->setColumnHidden(c, true);
-    lessonTable_->setSortingEnabled(true);
-    lessonTable_->sortByColumn(ClassModel::Advanced, Qt::AscendingOrder);
-    lessonTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lessonTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lessonTable_->setAlternatingRowColors(true);
-    lessonTable_->setWordWrap(false);
-    lessonTable_->verticalHeader()->hide();
-    lessonTable_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    lessonTable_->verticalHeader()->setDefaultSectionSize(lessonTable_->fontMetrics().height() + 6);
-    {
-        const QFontMetrics fm = lessonTable_->fontMetrics();
-        lessonTable_->setColumnWidth(ClassModel::Code, fm.horizontalAdvance(QStringLiteral("あいうえおかきく")) + 16);
-        for (int c = ClassModel::Advanced; c <= ClassModel::LessonTime; ++c)
-            lessonTable_->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("進んだ問題")) + 40);
-    }
-    auto *lessonTop = new QHBoxLayout;
-    lessonTop->addWidget(lessonLabel_, 1);
-    lessonTop->addWidget(lessonButton_);
-    auto *lessonLayout = new QVBoxLayout(lessonPage);
-    lessonLayout->addLayout(lessonTop);
-    lessonLayout->addWidget(lessonTable_, 1);
-    tabs_->addTab(lessonPage, QStringLiteral("この時間"));
+    tabs_->addTab(lessonPage_, QStringLiteral("この時間"));
+    lessonButton_ = lessonPage_->startButton();
     connect(lessonButton_, &QPushButton::clicked, this, &ClassWindow::startLesson);
 
     auto *top = new QHBoxLayout;
@@ -279,7 +197,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     setTabOrder(pageButton_, questionList_);
     setTabOrder(questionList_, explainButton_);
     setTabOrder(explainButton_, tabs_);
-    resize(1040, 720);  // at most: fitted to the screen when shown
+    resize(1040, 720);  // until shown: then the screen's free area, or the size the teacher kept
 
     connect(chooseButton_, &QPushButton::clicked, this, &ClassWindow::chooseFolder);
     connect(csvButton_, &QPushButton::clicked, this, &ClassWindow::saveCsv);
@@ -315,16 +233,13 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         progress_->setRange(0, total);
         progress_->setValue(done);
     });
-    connect(&model_, &ClassModel::summaryChanged, this, &ClassWindow::showLessonTotals);  // after every look
+    connect(&model_, &ClassModel::summaryChanged, lessonPage_, &LessonPage::showTotals);  // after every look
     connect(&model_, &ClassModel::summaryChanged, this, [this] {
-        const ClassSummary &s = model_.summary();
-        missChart_->setValues(s.averageMisses);
-        BarChart::Values reached{};
-        std::copy(s.reachedBy.begin(), s.reachedBy.end(), reached.begin());
-        reachedChart_->setValues(reached);
-        topicTable_->setSummary(s);
+        chartPage_->setSummary(model_.summary());
+        topicTable_->setSummary(model_.summary());
     });
     folderLabel_->setText(QStringLiteral("フォルダー：（まだ選ばれていません）"));
+    qApp->installEventFilter(this);
 }
 
 int ClassWindow::chosenQuestion() const { return questionList_->currentData().toInt(); }
@@ -341,6 +256,7 @@ void ClassWindow::openFolder(const QString &folder) {
     folderLabel_->setToolTip(Qt::convertFromPlainText(absolute, Qt::WhiteSpaceNormal));
     setWindowTitle(QStringLiteral("%1 — %2").arg(kTitle, QDir(absolute).dirName()));
     error_.clear();
+    notice_.clear();
     lessonPending_ = true;
     model_.setLesson({});
     statusLabel_->setText(QStringLiteral("読んでいます…"));
@@ -371,7 +287,8 @@ void ClassWindow::saveCsv() {
         dialogs_.showError(this, error);
         return;
     }
-    statusLabel_->setText(QStringLiteral("「%1」に保存しました。").arg(QDir::toNativeSeparators(file)));
+    notice_ = QStringLiteral("「%1」に保存しました。").arg(QDir::toNativeSeparators(file));
+    showStatus();
 }
 
 void ClassWindow::saveSheets() {
@@ -391,7 +308,8 @@ void ClassWindow::saveSheets() {
         dialogs_.showError(this, error);
         return;
     }
-    statusLabel_->setText(QStringLiteral("「%1」に個人票を保存しました。").arg(QDir::toNativeSeparators(file)));
+    notice_ = QStringLiteral("「%1」に個人票を保存しました。").arg(QDir::toNativeSeparators(file));
+    showStatus();
 }
 
 void ClassWindow::openPage() {
@@ -428,6 +346,13 @@ void ClassWindow::updated(const DeltaPtr &delta) {
 
 void ClassWindow::startLesson() {
     if (model_.folder().isEmpty() || lessonPending_) return;
+    // The figures of a lesson under way are not thrown away by a slip: the
+    // teacher is asked, and the default answer keeps them.
+    const QString question =
+        QStringLiteral("いまの授業は %1 に始まりました。\n授業を始めなおすと、この時間の数（進んだ問題・増えたミス・プレイ時間）は"
+                       "いまから数えなおしになります。")
+            .arg(model_.lesson().start.toLocalTime().toString(QStringLiteral("HH:mm")));
+    if (!dialogs_.startLessonAgain(this, question)) return;
     beginLesson(model_.lessonFromNow(QDateTime::currentDateTimeUtc()), true);
 }
 
@@ -442,7 +367,7 @@ void ClassWindow::carryOnLesson() {
 
 void ClassWindow::beginLesson(Lesson lesson, bool save) {
     model_.setLesson(std::move(lesson));
-    showLessonTotals();
+    lessonPage_->showTotals();
     if (!save || lessonFolder_.isEmpty()) return;
     const QString error = saveLesson(lessonFile(lessonFolder_, model_.folder()), model_.lesson());
     if (!error.isEmpty())
@@ -450,56 +375,65 @@ void ClassWindow::beginLesson(Lesson lesson, bool save) {
                                      .arg(error));
 }
 
-void ClassWindow::showLessonTotals() {
-    const Lesson &lesson = model_.lesson();
-    if (!lesson.started()) {
-        lessonLabel_->setText(QStringLiteral("授業の始めは、フォルダーを読み終えたときです。"));
-        return;
-    }
-    LessonFigures total;
-    int pupils = 0;
-    for (int r = 0; r < model_.rowCount(); ++r) {
-        if (!model_.pupil(r).wasRead()) continue;
-        const LessonFigures f = model_.lessonFigures(r);
-        total.advanced += f.advanced;
-        total.misses += f.misses;
-        total.seconds += f.seconds;
-        ++pupils;
-    }
-    lessonLabel_->setText(QStringLiteral("授業の始め %1 から　%2 人で　進んだ問題 %3 問・増えたミス %4 回・プレイ時間 %5")
-                              .arg(lesson.start.toLocalTime().toString(QStringLiteral("HH:mm")))
-                              .arg(pupils)
-                              .arg(total.advanced)
-                              .arg(total.misses)
-                              .arg(durationText(total.seconds)));
-}
-
 void ClassWindow::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
-    if (!std::exchange(fitted_, true)) fitScreen();
+    if (std::exchange(fitted_, true)) return;
+    // The size and place the teacher gave the window last time, else as
+    // large as the screen's free area.
+    const QByteArray kept = lessonFolder_.isEmpty() ? QByteArray() : readKeptPlace(placeFile());
+    if (kept.isEmpty() || !restoreGeometry(kept)) fitScreen();
+    placed_ = saveGeometry();
+}
+
+void ClassWindow::closeEvent(QCloseEvent *event) {
+    QWidget::closeEvent(event);
+    if (lessonFolder_.isEmpty() || !fitted_) return;
+    const QByteArray now = saveGeometry();
+    if (now == placed_) return;  // nothing the teacher changed
+    const QString error = QDir().mkpath(lessonFolder_) ? writeOutputFile(placeFile(), now)
+                                                       : QStringLiteral("フォルダー「%1」を作れません。").arg(lessonFolder_);
+    if (!error.isEmpty())
+        dialogs_.showError(this, QStringLiteral("窓の大きさと位置を次のために残せませんでした。\n%1").arg(error));
+    else
+        placed_ = now;
+}
+
+QString ClassWindow::placeFile() const { return QDir(lessonFolder_).filePath(QStringLiteral("窓の大きさと位置.dat")); }
+
+bool ClassWindow::eventFilter(QObject *watched, QEvent *event) {
+    // The teacher's next action in this window ends a save's message.
+    if (!notice_.isEmpty() && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)) {
+        const auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this) {
+            notice_.clear();
+            showStatus();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ClassWindow::fitScreen() {
     const QScreen *on = screen();
     if (!on) return;
     const QRect room = on->availableGeometry();
-    // The frame's own height and width (title bar, borders) come off the room.
+    // The whole room, less the frame's own height and width (title bar,
+    // borders): on a projector the class reads it from the back.
     const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize fits = QSize(1040, 720).boundedTo(room.size() - frame);
-    resize(fits.expandedTo(minimumSizeHint()).boundedTo(room.size() - frame));
-    QRect placed = frameGeometry();
-    placed.moveLeft(std::clamp(placed.left(), room.left(), std::max(room.left(), room.right() - placed.width() + 1)));
-    placed.moveTop(std::clamp(placed.top(), room.top(), std::max(room.top(), room.bottom() - placed.height() + 1)));
-    move(placed.topLeft());
+    resize(room.size() - frame);
+    move(room.topLeft());
 }
 
 void ClassWindow::showStatus() {
-    QString text = countsLine(model_.summary());
-    if (model_.summary().files > 0) text += QStringLiteral("　要支援 %1 人").arg(model_.helpCount());
+    // A save's message first, kept until the teacher's next action; who
+    // needs help always.
+    QStringList parts;
+    if (!notice_.isEmpty()) parts << notice_;
+    if (!error_.isEmpty()) parts << error_;
+    if (error_.isEmpty() || model_.rowCount()) parts << countsLine(model_.summary());
+    parts << QStringLiteral("要支援 %1 人").arg(model_.helpCount());
     if (model_.readAt().isValid())
-        text += QStringLiteral("　%1 に読みました").arg(model_.readAt().toString(QStringLiteral("HH:mm:ss")));
-    if (!error_.isEmpty()) text = error_ + QStringLiteral("　") + (model_.rowCount() ? text : QString());
-    statusLabel_->setText(text);
+        parts << QStringLiteral("%1 に読みました").arg(model_.readAt().toString(QStringLiteral("HH:mm:ss")));
+    statusLabel_->setText(parts.join(QStringLiteral("　")));
     statusLabel_->setStyleSheet(error_.isEmpty() ? QString() : QStringLiteral("color: #b00020;"));
 }
 
@@ -508,32 +442,9 @@ void ClassWindow::setBusy(bool busy) {
         if (!progressDelay_->isActive() && progress_->isHidden()) progressDelay_->start();
     } else {
         progressDelay_->stop();
-        {
-        // The status line keeps its height whether the bar shows or not.
-        QSizePolicy policy = progress_->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        progress_->setSizePolicy(policy);
-    }
-    progress_->hide();
+        progress_->hide();
         progress_->setRange(0, 0);
     }
-}
-
-int runWindow(const QString &givenFolder) {
-    platform::installJapaneseTranslations();  // the file dialogs' own buttons in Japanese
-    QtWindowDialogs dialogs;
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    // The lesson's start is the teacher's own, kept in their data folder.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    ClassWindow window(dialogs, cache + QStringLiteral("/pomurin20-report"), nullptr, data);
-    window.show();
-    if (!givenFolder.isEmpty()) rememberChosenFolder(QDir(givenFolder).absolutePath());
-    const QString folder = startFolder(givenFolder);
-    if (folder.isEmpty())
-        QTimer::singleShot(0, &window, &ClassWindow::chooseFolder);
-    else
-        window.openFolder(folder);
-    return QApplication::exec();
 }
 
 }  // namespace report::window

@@ -23,6 +23,8 @@ class QTableView;
 namespace report::window {
 
 class BarChart;
+class ChartPage;
+class LessonPage;
 class ExplanationWindow;
 class MissGrid;
 class TopicTable;
@@ -41,6 +43,9 @@ public:
     virtual QString choosePdfFile(QWidget *, const QString &) { return QString(); }
     // Opens a page in the default browser; false when none could.
     virtual bool openPage(const QUrl &page) = 0;
+    // Whether 授業を始める starts the lesson again, asked with question;
+    // the default answer, and a dialog that does not ask, keeps it.
+    virtual bool startLessonAgain(QWidget *, const QString &) { return false; }
     virtual void showError(QWidget *parent, const QString &text) = 0;
 };
 
@@ -51,6 +56,7 @@ public:
     QString chooseCsvFile(QWidget *parent, const QString &suggested) override;
     QString choosePdfFile(QWidget *parent, const QString &suggested) override;
     bool openPage(const QUrl &page) override;
+    bool startLessonAgain(QWidget *parent, const QString &question) override;
     void showError(QWidget *parent, const QString &text) override;
 };
 
@@ -95,15 +101,19 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Keeps a size and place the teacher gave the window for the next start.
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void updated(const DeltaPtr &delta);
     // The lesson kept for this folder when it is recent, else a new one.
     void carryOnLesson();
     void beginLesson(Lesson lesson, bool save);
-    void showLessonTotals();
-    // Within the available area of the window's screen.
+    // The whole available area of the window's screen.
     void fitScreen();
+    // Where the window's size and place are kept (the teacher's data folder).
+    QString placeFile() const;
     void showStatus();
     void setBusy(bool busy);
 
@@ -111,12 +121,13 @@ private:
     QString pageFolder_;
     ClassModel model_;
     ClassSortProxy proxy_;
-    LessonSortProxy lessonProxy_;
     LiveFolder live_;
     QString lessonFolder_;
     bool lessonPending_ = false;  // the lesson starts with the folder's first look
     bool fitted_ = false;
     QString error_;  // the last look's failure, if any
+    QString notice_;  // a save's message, until the teacher's next action
+    QByteArray placed_;  // the geometry as opened or last kept
 
     QLabel *folderLabel_;
     QLabel *statusLabel_;
@@ -124,8 +135,8 @@ private:
     QTimer *progressDelay_;
     QPushButton *chooseButton_, *csvButton_, *pageButton_, *explainButton_, *lessonButton_;
     QPushButton *pdfButton_;
-    QLabel *lessonLabel_;
-    QTableView *lessonTable_;
+    LessonPage *lessonPage_;
+    ChartPage *chartPage_;
     QComboBox *questionList_;
     TopicTable *topicTable_;
     QTabWidget *tabs_;
@@ -133,10 +144,5 @@ private:
     MissGrid *grid_;
     BarChart *missChart_, *reachedChart_;
 };
-
-// The window as the program runs it: the folder given, else the class
-// folder, else the one chosen last time, else the chooser.  Needs a
-// QApplication; returns the event loop's status.
-int runWindow(const QString &givenFolder);
 
 }  // namespace report::window

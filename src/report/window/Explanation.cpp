@@ -82,8 +82,12 @@ ExplanationWindow::ExplanationWindow(int q, QWidget *parent) : QWidget(parent, Q
 
     for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape)})
         connect(new QShortcut(key, this), &QShortcut::activated, this, &QWidget::close);
+    // A key never closes the explanation by going past its last step: a
+    // key pressed once too often would then reach the window behind it.
     for (const QKeySequence &key : {QKeySequence(Qt::Key_Right), QKeySequence(Qt::Key_PageDown)})
-        connect(new QShortcut(key, this), &QShortcut::activated, this, &ExplanationWindow::next);
+        connect(new QShortcut(key, this), &QShortcut::activated, this, [this] {
+            if (stepsShown() < stepCount()) next();
+        });
     for (const QKeySequence &key :
          {QKeySequence(Qt::Key_Left), QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::Key_Backspace)})
         connect(new QShortcut(key, this), &QShortcut::activated, this, &ExplanationWindow::back);

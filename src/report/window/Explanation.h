@@ -8,8 +8,9 @@
 // screen, so the explanation is as large as the screen allows; clicks and
 // keys reach the tutor's own buttons through the view.
 //
-// 次へ (or →, PageDown) shows the next step, and after the last one closes
-// the window as the tutor closes for a pupil; 戻る (←, PageUp, Backspace)
+// 次へ (or →, PageDown) shows the next step; a click on 次へ after the last
+// one closes the window as the tutor closes for a pupil, while → and
+// PageDown stay on the last step; 戻る (←, PageUp, Backspace)
 // goes a step back; the tutor's EXIT and Esc close it.
 
 #include "state/Session.h"

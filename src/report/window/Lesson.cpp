@@ -69,4 +69,11 @@ Lesson loadLesson(const QString &file, const QString &classFolder, const QDateTi
     return lesson;
 }
 
+QByteArray readKeptPlace(const QString &file) {
+    constexpr qint64 kMaxPlaceFile = 64 * 1024;
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly) || in.size() > kMaxPlaceFile) return {};
+    return in.read(kMaxPlaceFile);
+}
+
 }  // namespace report::window

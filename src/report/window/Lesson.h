@@ -53,4 +53,9 @@ QString saveLesson(const QString &file, const Lesson &lesson);
 // or damaged file is no lesson.
 Lesson loadLesson(const QString &file, const QString &classFolder, const QDateTime &now);
 
+// The window's size and place kept in the teacher's data folder (Qt's own
+// saved geometry), or empty when there is none or it is larger than any
+// such record (64 KiB).
+QByteArray readKeptPlace(const QString &file);
+
 }  // namespace report::window

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The report program's --window: the teacher's window as the program runs
+// it, at the display scale the game takes.
+
+#include <QString>
+
+#include <memory>
+
+namespace report {
+
+namespace window {
+class ClassWindow;
+class WindowDialogs;
+}  // namespace window
+
+// The teacher's window as --window opens it, before any folder: drawn at
+// the game's display scale (scaleOption: --scale's value, or null), shown
+// at the size and place kept in dataFolder, else over the screen's free
+// area.  Needs a QApplication and no window yet.
+std::unique_ptr<window::ClassWindow> showWindow(window::WindowDialogs &dialogs, const QString *scaleOption,
+                                                const QString &dataFolder);
+
+// Opens the folder given, else the class folder, else the one chosen last
+// time, else the chooser.  scaleOption: --scale's value, or null.  Needs a
+// QApplication and no window yet; returns the event loop's status.
+int runWindow(const QString &givenFolder, const QString *scaleOption = nullptr);
+
+}  // namespace report

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "report/window/LessonPage.h"
+
+#include "report/Writers.h"
+#include "report/window/Tables.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace report::window {
+
+LessonPage::LessonPage(ClassModel &model, QWidget *parent) : QWidget(parent), model_(model) {
+    setObjectName(QStringLiteral("lessonPage"));
+    proxy_.setSourceModel(&model);
+    totals_ = new QLabel(this);
+    totals_->setObjectName(QStringLiteral("lessonTotals"));
+    totals_->setTextFormat(Qt::PlainText);
+    totals_->setWordWrap(true);
+    startButton_ = new QPushButton(QStringLiteral("授業を始める"), this);
+    startButton_->setObjectName(QStringLiteral("lessonButton"));
+    startButton_->setToolTip(QStringLiteral("いまを授業の始めにして、ここから進んだ問題・ミス・時間を数えなおします"));
+    table_ = new QTableView(this);
+    table_->setObjectName(QStringLiteral("lessonTable"));
+    table_->setAccessibleName(QStringLiteral("この時間"));
+    setUpPupilTable(table_, &proxy_);
+    for (int c = ClassModel::Reached; c < ClassModel::Advanced; ++c)
+        table_->setColumnHidden(c, c != ClassModel::Playing);
+    for (int c = ClassModel::FirstQuestion; c < ClassModel::kColumns; ++c) table_->setColumnHidden(c, true);
+    table_->sortByColumn(ClassModel::Advanced, Qt::AscendingOrder);
+    const QFontMetrics fm = table_->fontMetrics();
+    table_->setColumnWidth(ClassModel::Code, fm.horizontalAdvance(QStringLiteral("あいうえおかきく")) + 16);
+    table_->setColumnWidth(ClassModel::Help, fm.horizontalAdvance(QStringLiteral("要支援")) + 28);
+    table_->setColumnWidth(ClassModel::Playing, fm.horizontalAdvance(QStringLiteral("プレイ中の端末")) + 40);
+    for (int c = ClassModel::Advanced; c <= ClassModel::LessonTime; ++c)
+        table_->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("進んだ問題")) + 40);
+    auto *top = new QHBoxLayout;
+    top->addWidget(totals_, 1);
+    top->addWidget(startButton_);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(table_, 1);
+}
+
+void LessonPage::showTotals() {
+    const Lesson &lesson = model_.lesson();
+    if (!lesson.started()) {
+        totals_->setText(QStringLiteral("授業の始めは、フォルダーを読み終えたときです。"));
+        return;
+    }
+    LessonFigures total;
+    int pupils = 0;
+    for (int r = 0; r < model_.rowCount(); ++r) {
+        if (!model_.pupil(r).wasRead()) continue;
+        const LessonFigures f = model_.lessonFigures(r);
+        total.advanced += f.advanced;
+        total.misses += f.misses;
+        total.seconds += f.seconds;
+        ++pupils;
+    }
+    totals_->setText(QStringLiteral("授業の始め %1 から　%2 人で　進んだ問題 %3 問・増えたミス %4 回・プレイ時間 %5")
+                         .arg(lesson.start.toLocalTime().toString(QStringLiteral("HH:mm")))
+                         .arg(pupils)
+                         .arg(total.advanced)
+                         .arg(total.misses)
+                         .arg(durationText(total.seconds)));
+}
+
+}  // namespace report::window

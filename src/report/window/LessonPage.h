@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// この時間: the class's totals since the lesson began, 授業を始める, and
+// each pupil who was read: 要支援, the machine playing, what they did this
+// lesson, fewest questions advanced first; pupils with nothing this lesson
+// below the rest, greyed.
+
+#include "report/window/ClassModel.h"
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTableView;
+
+namespace report::window {
+
+class LessonPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit LessonPage(ClassModel &model, QWidget *parent = nullptr);
+    QPushButton *startButton() const { return startButton_; }
+    // The totals line over the table, from the model's lesson.
+    void showTotals();
+
+private:
+    ClassModel &model_;
+    LessonSortProxy proxy_;
+    QLabel *totals_;
+    QPushButton *startButton_;
+    QTableView *table_;
+};
+
+}  // namespace report::window
