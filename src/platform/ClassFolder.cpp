@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ClassFolder.h"
 
+#include "platform/Files.h"
 #include "platform/SystemError.h"
 
 #include <QDir>
@@ -37,7 +38,8 @@ QString settingIn(const QString &base) {
 
 bool isUtf8(const QByteArray &bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
+    // The decoder works only when its result is taken.
+    const QString text = decoder.decode(bytes);
     return !decoder.hasError();
 }
 
@@ -75,54 +77,36 @@ QStringList classFolderSettingFiles() {
 
 bool readSettingText(const QString &path, QByteArray *text, QString *problem) {
     problem->clear();
-    // O_NONBLOCK: a FIFO in the file's place is opened at once instead of
-    // waiting for a writer, and then refused as no regular file.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int err = errno;
-        if (err != ENOENT && err != ENOTDIR) *problem = QStringLiteral("読めません（%1）").arg(systemErrorText(err));
+    // An administrator's setting file may be a link; a FIFO in its place is
+    // refused at once instead of waiting for a writer.
+    const files::ReadResult file = files::read(path, {kMaxSettingFile, files::Longer::Refused, files::Links::Followed});
+    using Reason = files::ReadResult::Reason;
+    switch (file.reason) {
+    case Reason::None: break;
+    case Reason::NotRegular:
+        *problem = S_ISDIR(file.status.st_mode)    ? QStringLiteral("ファイルではなくフォルダーです")
+                   : S_ISFIFO(file.status.st_mode) ? QStringLiteral("普通のファイルではなく名前付きパイプ（FIFO）です")
+                                                   : QStringLiteral("普通のファイルではありません");
+        return false;
+    // A setting read from part of a file could silently miss what it says.
+    case Reason::TooLarge:
+        *problem = QStringLiteral("設定ファイルとしては長すぎます（%1 KiB まで）").arg(kMaxSettingFile / 1024);
+        return false;
+    default: *problem = QStringLiteral("読めません（%1）").arg(systemErrorText(file.error)); return false;
+    }
+    if (file.outcome != files::ReadResult::Outcome::Read) return false;  // missing
+    QByteArray bytes = file.bytes;
+    // Editors on some systems begin a UTF-8 file with a byte-order mark.
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
+    // Text in another encoding (UTF-16 has a zero byte in every ASCII
+    // character, Shift_JIS bytes are no UTF-8) could silently miss what the
+    // file says: such a file is named instead.
+    if (bytes.contains('\0') || !isUtf8(bytes)) {
+        *problem = QStringLiteral("UTF-8 のテキストではありません（UTF-16 などで保存されています）");
         return false;
     }
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
-    if (!ok) {
-        *problem = QStringLiteral("読めません（%1）").arg(systemErrorText(errno));
-    } else if (!S_ISREG(st.st_mode)) {
-        ok = false;
-        *problem = S_ISDIR(st.st_mode)    ? QStringLiteral("ファイルではなくフォルダーです")
-                   : S_ISFIFO(st.st_mode) ? QStringLiteral("普通のファイルではなく名前付きパイプ（FIFO）です")
-                                          : QStringLiteral("普通のファイルではありません");
-    } else {
-        // One byte more than a setting file may have: a longer file is refused.
-        QByteArray bytes(kMaxSettingFile + 1, Qt::Uninitialized);
-        qsizetype got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got));
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                ok = false;
-                *problem = QStringLiteral("読めません（%1）").arg(systemErrorText(errno));
-            }
-            if (n <= 0) break;
-            got += n;
-        }
-        bytes.truncate(got);
-        // Editors on some systems begin a UTF-8 file with a byte-order mark.
-        if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
-        // A setting read from part of a file, or from text in another
-        // encoding (UTF-16 has a zero byte in every ASCII character), could
-        // silently miss what the file says: such a file is named instead.
-        if (ok && got > kMaxSettingFile) {
-            ok = false;
-            *problem = QStringLiteral("設定ファイルとしては長すぎます（%1 KiB まで）").arg(kMaxSettingFile / 1024);
-        } else if (ok && (bytes.contains('\0') || !isUtf8(bytes))) {
-            ok = false;
-            *problem = QStringLiteral("UTF-8 のテキストではありません（UTF-16 などで保存されています）");
-        }
-        if (ok) *text = bytes;
-    }
-    ::close(fd);
-    return ok;
+    *text = bytes;
+    return true;
 }
 
 QString readClassFolderSetting(const QString &path, QString *problem) {

@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "state/ReviewRecord.h"
 
+#include "platform/Files.h"
 #include "state/ProgressFile.h"
 
-#include <QFile>
 #include <QList>
-
-#include <cerrno>
-
-#include <sys/stat.h>
 
 namespace state::review {
 
@@ -90,11 +86,13 @@ bool load(const QString &stem, Record &r) { return loadFile(fileName(stem), r); 
 
 bool loadFile(const QString &name, Record &r) {
     r = Record{};
-    struct stat st {};
-    if (::lstat(QFile::encodeName(name).constData(), &st) != 0 && errno == ENOENT) return false;
+    const platform::files::ReadResult file = platform::files::read(name, {1 << 20});
+    if (file.outcome == platform::files::ReadResult::Outcome::Missing) return false;
     Record read;
     try {
-        parse(progress::readFile(name, QStringLiteral("復習の記録")), read);
+        if (file.outcome != platform::files::ReadResult::Outcome::Read)
+            throw ProgressError(file.text(name, QStringLiteral("復習の記録")).toStdString());
+        parse(file.bytes, read);
     } catch (const ProgressError &e) {
         // The reason names the file, so that the teacher can find it.
         const QString why = QString::fromUtf8(e.what());
@@ -105,7 +103,13 @@ bool loadFile(const QString &name, Record &r) {
     return true;
 }
 
-void save(const QString &stem, const Record &r) { progress::replaceFile(fileName(stem), render(r)); }
+void save(const QString &stem, const Record &r) {
+    try {
+        platform::files::replace(fileName(stem), render(r));
+    } catch (const platform::files::FileError &e) {
+        throw ProgressError(e.what());
+    }
+}
 
 void notePractice(Record &r, int q, bool rightFirstTime, const QDate &day) {
     if (!Session::inRange(q)) return;

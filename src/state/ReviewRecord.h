@@ -5,7 +5,7 @@
 // at the first try, how many of the last practices in a row were right at
 // the first try (up to 2), and the date of the last practice.  The review
 // never writes the progress file; this record is written and read through
-// the progress file's own save and read (progress::replaceFile, readFile).
+// the file module (platform/Files.h), as every file beside it is.
 //
 // The file is text, lines ending in CR LF:
 //   pomurin20 review 1
@@ -61,8 +61,7 @@ void parse(const QByteArray &content, Record &r);
 bool load(const QString &stem, Record &r);
 // The same for the record at path (the class overview reads it so).
 bool loadFile(const QString &path, Record &r);
-// Writes the record of stem through the progress file's save.  Throws
-// ProgressError.
+// Writes the record of stem, replaced atomically.  Throws ProgressError.
 void save(const QString &stem, const Record &r);
 
 // Counts one practice of question q on day.

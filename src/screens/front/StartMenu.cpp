@@ -10,12 +10,6 @@
 #include "state/ProgressFile.h"
 #include "state/SoundCues.h"
 
-#include <QFile>
-
-#include <cerrno>
-
-#include <sys/stat.h>
-
 namespace screens {
 
 namespace {
@@ -98,19 +92,17 @@ void StartMenu::continueClicked() {
             m.userCode = code;
             try {
                 state::progress::load(m);
+            } catch (const state::ProgressMissing &) {
+                throw;  // a code never saved ends the program silently, as it always has
             } catch (const state::ProgressError &e) {
-                // A code never saved ends the program silently, as it always
-                // has; a file that is there but cannot be read (damaged, or
-                // written over by another pupil) is named first, so that the
-                // teacher hears of it.  Nothing is written.
-                struct stat st {};
-                const QString file = state::progress::fileName(code);
-                if (::lstat(QFile::encodeName(file).constData(), &st) == 0 || errno != ENOENT)
-                    platform::dialogs().showError(
-                        this,
-                        QStringLiteral("進み具合のファイル「%1」を読めませんでした。\n%2\n先生に知らせてください。")
-                            .arg(file, QString::fromUtf8(e.what())),
-                        QStringLiteral("ぽむりん紀行20"));
+                // A file that is there but cannot be read (damaged, or
+                // written over by another pupil) is named first, so that
+                // the teacher hears of it.  Nothing is written.
+                platform::dialogs().showError(
+                    this,
+                    QStringLiteral("進み具合のファイル「%1」を読めませんでした。\n%2\n先生に知らせてください。")
+                        .arg(state::progress::fileName(code), QString::fromUtf8(e.what())),
+                    QStringLiteral("ぽむりん紀行20"));
                 throw;
             }
         } else {

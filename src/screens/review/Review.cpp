@@ -8,11 +8,6 @@
 #include "state/ProgressFile.h"
 
 #include <QDate>
-#include <QFile>
-
-#include <cerrno>
-
-#include <sys/stat.h>
 
 namespace review {
 
@@ -23,11 +18,6 @@ const QString kPrompt = QStringLiteral("半角８文字以内で、ユーザー�
 
 void say(QWidget *parent, const QString &text) { platform::dialogs().showError(parent, text, kTitle); }
 
-bool missing(const QString &path) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT;
-}
-
 // Reads the progress file and the record of stem into r; false after a
 // message when either is missing or cannot be read.  Nothing is written.
 bool readCode(const QString &stem, Review &r) {
@@ -35,14 +25,13 @@ bool readCode(const QString &stem, Review &r) {
     state::Session progress;
     try {
         state::progress::loadFrom(file, progress);
+    } catch (const state::ProgressMissing &) {
+        say(nullptr, QStringLiteral("このコードの記録はまだありません。\n別のコードを入れてください。"));
+        return false;
     } catch (const state::ProgressError &e) {
-        if (missing(file)) {
-            say(nullptr, QStringLiteral("このコードの記録はまだありません。\n別のコードを入れてください。"));
-        } else {
-            // Named as the start menu names it, for the teacher.
-            say(nullptr, QStringLiteral("進み具合のファイル「%1」を読めませんでした。\n%2\n先生に知らせてください。")
-                             .arg(file, QString::fromUtf8(e.what())));
-        }
+        // Named as the start menu names it, for the teacher.
+        say(nullptr, QStringLiteral("進み具合のファイル「%1」を読めませんでした。\n%2\n先生に知らせてください。")
+                         .arg(file, QString::fromUtf8(e.what())));
         return false;
     }
     state::review::Record record;
