@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ClassFolder.h"
 
+#include "platform/DataFolder.h"
 #include "platform/Files.h"
 #include "platform/SystemError.h"
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QStringDecoder>
 
@@ -15,7 +17,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,13 +25,6 @@ namespace platform {
 namespace {
 
 constexpr qint64 kMaxSettingFile = 64 * 1024;
-
-QString homeFolder() {
-    const QString home = qEnvironmentVariable("HOME");
-    if (QDir::isAbsolutePath(home)) return home;
-    if (const passwd *pw = getpwuid(getuid()); pw && pw->pw_dir) return QFile::decodeName(pw->pw_dir);
-    return QDir::rootPath();
-}
 
 QString settingIn(const QString &base) {
     return QDir::cleanPath(base + QStringLiteral("/pomurin20/pomurin20.conf"));
@@ -61,16 +55,8 @@ QByteArray unquoted(const QByteArray &v) {
 }  // namespace
 
 QStringList classFolderSettingFiles() {
-    QStringList files;
-    // The base directory rules: relative values are invalid and ignored.
-    QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!QDir::isAbsolutePath(home)) home = homeFolder() + QStringLiteral("/.config");
-    files << settingIn(home);
-    QStringList dirs;
-    for (const QString &d : qEnvironmentVariable("XDG_CONFIG_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts))
-        if (QDir::isAbsolutePath(d)) dirs << d;
-    if (dirs.isEmpty()) dirs << QStringLiteral("/etc/xdg");
-    for (const QString &d : dirs) files << settingIn(d);
+    QStringList files{settingIn(xdgConfigHome())};
+    for (const QString &d : xdgConfigDirs()) files << settingIn(d);
     files.removeDuplicates();
     return files;
 }
@@ -109,81 +95,138 @@ bool readSettingText(const QString &path, QByteArray *text, QString *problem) {
     return true;
 }
 
-QString readClassFolderSetting(const QString &path, QString *problem) {
-    QString why;
-    QByteArray text;
-    if (!readSettingText(path, &text, &why)) {
-        if (problem) *problem = why;
-        return {};
-    }
-    bool inClass = false, sawSection = false;
-    QString value, misspelt;
+namespace {
+
+// What one setting file says: its values by "section/key" (the last one
+// counts, as in most INI readers), and what keeps it from naming the class
+// folder when it means one but misspells it.
+struct SettingText {
+    QHash<QString, QString> values;
+    QString misspelt;
+};
+
+QString keyOf(const QString &section, const QString &key) { return section + QLatin1Char('/') + key; }
+
+SettingText parseSettings(const QByteArray &text) {
+    SettingText file;
+    QByteArray section;
+    bool sawSection = false;
     for (QByteArray line : text.split('\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
         if (line.startsWith('[')) {
-            const QByteArray section = sectionOf(line).value_or(line);
-            inClass = section == "class";
+            // A line that is no section line ("[class] x") opens one whose
+            // keys never count.
+            section = sectionOf(line).value_or("\n");
             sawSection = true;
-            if (!inClass && section.toLower() == "class" && misspelt.isEmpty())
-                misspelt = QStringLiteral("見出し %1 は [class] と書いてください").arg(QString::fromUtf8(line));
+            const QByteArray named = sectionOf(line).value_or(line);
+            if (named != "class" && named.toLower() == "class" && file.misspelt.isEmpty())
+                file.misspelt = QStringLiteral("見出し %1 は [class] と書いてください").arg(QString::fromUtf8(line));
             continue;
         }
         const qsizetype eq = line.indexOf('=');
         if (eq < 0) continue;
         const QByteArray key = line.left(eq).trimmed();
-        if (key != "folder" || !inClass) {
-            // Only a key meant as the folder is reported: other sections
-            // hold other settings.
-            if (!misspelt.isEmpty() || (!inClass && sawSection)) continue;
-            if (key.toLower() == "folder")
-                misspelt = inClass ? QStringLiteral("%1 は folder と小文字で書いてください").arg(QString::fromUtf8(key))
-                                   : QStringLiteral("folder の前に [class] の見出しがありません");
-            else if (inClass)
-                misspelt = QStringLiteral("[class] の %1 は知らない項目です（folder だけが使えます）")
-                               .arg(QString::fromUtf8(key));
-            continue;
-        }
-        value = QString::fromUtf8(unquoted(line.mid(eq + 1).trimmed()));  // the last one counts, as in most INI readers
+        const bool inClass = section == "class";
+        if (sawSection && section != "\n")
+            file.values.insert(keyOf(QString::fromUtf8(section), QString::fromUtf8(key)),
+                               QString::fromUtf8(unquoted(line.mid(eq + 1).trimmed())));
+        // Only a key meant as the folder is reported: other sections hold
+        // other settings.
+        if ((key == "folder" && inClass) || !file.misspelt.isEmpty() || (!inClass && sawSection)) continue;
+        if (key.toLower() == "folder")
+            file.misspelt = inClass ? QStringLiteral("%1 は folder と小文字で書いてください").arg(QString::fromUtf8(key))
+                                    : QStringLiteral("folder の前に [class] の見出しがありません");
+        else if (inClass)
+            file.misspelt = QStringLiteral("[class] の %1 は知らない項目です（folder だけが使えます）").arg(QString::fromUtf8(key));
     }
-    if (problem) *problem = value.isEmpty() ? misspelt : QString();
-    return value;
+    return file;
+}
+
+// Every setting file, read once in the search order, into one map.
+struct Settings {
+    // "section/key" -> the value and the file: the first file that names it.
+    QHash<QString, std::pair<QString, QString>> values;
+    // The search for the class folder ends at a file that cannot be read,
+    // or that means a folder but misspells it, before any file names one:
+    // it might have named another folder than the files after it.
+    QString stopFile, stopProblem;
+};
+
+Settings readAllSettings(const QStringList &files) {
+    Settings all;
+    const QString folderKey = keyOf(QStringLiteral("class"), QStringLiteral("folder"));
+    for (const QString &path : files) {
+        QByteArray text;
+        QString problem;
+        SettingText file;
+        if (readSettingText(path, &text, &problem)) file = parseSettings(text);
+        else file.misspelt = problem;
+        for (auto it = file.values.cbegin(); it != file.values.cend(); ++it)
+            if (!it.value().isEmpty() && !all.values.contains(it.key())) all.values.insert(it.key(), {it.value(), path});
+        if (file.values.value(folderKey).isEmpty() && !file.misspelt.isEmpty() && all.stopFile.isEmpty() &&
+            !all.values.contains(folderKey)) {
+            all.stopFile = path;
+            all.stopProblem = file.misspelt;
+        }
+    }
+    return all;
+}
+
+// The settings as the files say now: read again only when a file has
+// changed (or another is searched), so a start reads each file once.
+const Settings &currentSettings() {
+    static Settings settings;
+    static QByteArray seen;
+    const QStringList files = classFolderSettingFiles();
+    QByteArray now;
+    for (const QString &path : files) {
+        struct stat st {};
+        now += QFile::encodeName(path) + '\0';
+        if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+            now += QByteArray::number(quint64(st.st_dev)) + ' ' + QByteArray::number(quint64(st.st_ino)) + ' ' +
+                   QByteArray::number(qint64(st.st_size)) + ' ' + QByteArray::number(qint64(st.st_ctim.tv_sec)) + '.' +
+                   QByteArray::number(qint64(st.st_ctim.tv_nsec)) + ' ' +
+                   QByteArray::number(qint64(st.st_mtim.tv_nsec)) + '\0';
+    }
+    if (now != seen || seen.isEmpty()) {
+        settings = readAllSettings(files);
+        seen = now;
+    }
+    return settings;
+}
+
+}  // namespace
+
+QString readClassFolderSetting(const QString &path, QString *problem) {
+    const Settings file = readAllSettings({path});
+    if (problem) *problem = file.stopProblem;
+    return file.values.value(QStringLiteral("class/folder")).first;
 }
 
 QString readSetting(const QString &path, const QString &section, const QString &key) {
-    QByteArray text;
-    QString problem;
-    if (!readSettingText(path, &text, &problem)) return {};
-    const QByteArray wantedSection = section.toUtf8(), wantedKey = key.toUtf8();
-    bool inSection = false;
-    QString value;
-    for (QByteArray line : text.split('\n')) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
-        if (line.startsWith('[')) {
-            inSection = sectionOf(line) == wantedSection;
-            continue;
-        }
-        const qsizetype eq = line.indexOf('=');
-        if (!inSection || eq < 0 || line.left(eq).trimmed() != wantedKey) continue;
-        value = QString::fromUtf8(unquoted(line.mid(eq + 1).trimmed()));  // the last one counts
-    }
-    return value;
+    return readAllSettings({path}).values.value(keyOf(section, key)).first;
+}
+
+QString setting(const QString &section, const QString &key, QString *file) {
+    const auto found = currentSettings().values.value(keyOf(section, key));
+    if (file) *file = found.second;
+    return found.first;
 }
 
 QString configuredClassFolder(QString *settingFile, QString *problem) {
-    for (const QString &file : classFolderSettingFiles()) {
-        QString why;
-        const QString folder = readClassFolderSetting(file, &why);
-        // A file that cannot be read, or that means a folder but misspells
-        // it, might have named another folder than the files after it: it
-        // stops the search, to be reported.
-        if (folder.isEmpty() && why.isEmpty()) continue;
-        if (settingFile) *settingFile = file;
-        if (problem) *problem = why;
-        return folder;
+    const Settings &settings = currentSettings();
+    if (!settings.stopFile.isEmpty()) {
+        if (settingFile) *settingFile = settings.stopFile;
+        if (problem) *problem = settings.stopProblem;
+        return {};
     }
-    return {};
+    const auto found = settings.values.value(QStringLiteral("class/folder"));
+    if (!found.first.isEmpty()) {
+        if (settingFile) *settingFile = found.second;
+        if (problem) problem->clear();
+    }
+    return found.first;
 }
 
 QString settingProblemMessage(const QString &file, const QString &problem) {

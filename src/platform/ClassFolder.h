@@ -41,9 +41,15 @@ QString readClassFolderSetting(const QString &path, QString *problem = nullptr);
 // The value of key in [section] of the INI file at path, read as
 // readSettingText does, or empty when the file, the section or the key is
 // missing or the value is empty.  Blanks, comments and quotes as for the
-// class folder.  The display and sound settings (platform/Settings.h) are
-// read from the same files this way.
+// class folder.
 QString readSetting(const QString &path, const QString &section, const QString &key);
+
+// The value of key in [section] in the first setting file that names it
+// (empty when none does); *file (when given) is that file.  The setting
+// files are read once, each in the search order, into one map, and again
+// only when one of them has changed.  The display and sound settings
+// (platform/Settings.h) are read this way.
+QString setting(const QString &section, const QString &key, QString *file = nullptr);
 
 // The class folder the configuration names: the first setting file that
 // names one wins.  Empty when none does.  *settingFile (when given) is the

@@ -234,9 +234,9 @@ Written replace(const QString &path, const QByteArray &bytes, const ReplaceOptio
     const Place at = placeOf(QFile::encodeName(path));
     // Everything is done relative to the folder, so that the looks and the
     // rename concern one folder even if its path changes meanwhile.
-    Temporary t;
     Descriptor folder(::open(at.folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (folder.fd < 0) throw FileError(FileError::Step::OpenFolder, errno, 0, false, path);
+    Temporary t;  // after the folder: removed while the folder is still open
     t.folder = folder.fd;
 
     // Only a regular file may stand in the file's place: a link is never
@@ -291,9 +291,9 @@ Written replace(const QString &path, const QByteArray &bytes, const ReplaceOptio
 
 Written createNew(const QString &path, const QByteArray &bytes) {
     const Place at = placeOf(QFile::encodeName(path));
-    Temporary t;
     Descriptor folder(::open(at.folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (folder.fd < 0) throw FileError(FileError::Step::OpenFolder, errno, 0, false, path);
+    Temporary t;  // after the folder: removed while the folder is still open
     t.folder = folder.fd;
     struct stat written {};
     writeTemporary(t, at, bytes, nullptr, {}, path, &written);

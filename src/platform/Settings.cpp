@@ -17,17 +17,6 @@ constexpr QSize kFrame(8, 40);
 // The window, frame included, may take this share of the available area.
 constexpr double kScreenShare = 2.0 / 3.0;
 
-// The first setting file that names key in [section]; *file is that file.
-QString firstSetting(const QString &section, const QString &key, QString *file) {
-    for (const QString &path : classFolderSettingFiles()) {
-        const QString value = readSetting(path, section, key);
-        if (value.isEmpty()) continue;
-        *file = path;
-        return value;
-    }
-    return {};
-}
-
 // Whether the user has set a scale for Qt in the environment, and which.
 bool environmentScale(double *factor) {
     const QString global = qEnvironmentVariable("QT_SCALE_FACTOR").trimmed();
@@ -84,7 +73,7 @@ DisplayScale chooseDisplayScale(const QString *option, const std::function<QSize
         text = *option;
         where = QStringLiteral("--scale");
     } else {
-        text = firstSetting(QStringLiteral("display"), QStringLiteral("scale"), &file);
+        text = setting(QStringLiteral("display"), QStringLiteral("scale"), &file);
         where = file + QStringLiteral(": [display] scale =");
     }
     if (option || !text.isEmpty()) {
@@ -123,7 +112,7 @@ void applyDisplayScale(const DisplayScale &scale) {
 bool soundWanted(bool noSoundOption, QStringList *warnings) {
     if (noSoundOption) return false;
     QString file;
-    const QString value = firstSetting(QStringLiteral("sound"), QStringLiteral("enabled"), &file);
+    const QString value = setting(QStringLiteral("sound"), QStringLiteral("enabled"), &file);
     const QString text = value.toLower();
     if (text.isEmpty()) return true;
     for (const char *on : {"true", "yes", "on", "1"})
