@@ -76,9 +76,9 @@ struct Options {
 
 // Qt's own options, which the application object takes for itself: they
 // are accepted here and left to it.
-const char *const kQtValued[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-                                 "qwindowicon", "qwindowtitle", "display", "session", "geometry", "style",
-                                 "stylesheet", "name", "title", "qmljsdebugger"};
+const char *const kQtValued[] = {"platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+                                 "qwindowicon", "qwindowtitle",       "display",       "session", "geometry",
+                                 "style",       "stylesheet",         "name",          "title",   "qmljsdebugger"};
 const char *const kQtFlags[] = {"reverse", "nograb", "dograb", "widgetcount", "testability"};
 
 // Reads the command line once, before Qt starts (help and version need no
@@ -86,11 +86,14 @@ const char *const kQtFlags[] = {"reverse", "nograb", "dograb", "widgetcount", "t
 std::optional<Options> parseCommandLine(int argc, char **argv) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}), version(QStringLiteral("version")),
-        userFolder(QStringLiteral("user-folder")), noSound(QStringLiteral("no-sound")), review(QStringLiteral("review")),
-        folder(QStringLiteral("folder"), {}, QStringLiteral("DIR")), scale(QStringLiteral("scale"), {}, QStringLiteral("VALUE"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
+        version(QStringLiteral("version")), userFolder(QStringLiteral("user-folder")),
+        noSound(QStringLiteral("no-sound")), review(QStringLiteral("review")),
+        folder(QStringLiteral("folder"), {}, QStringLiteral("DIR")),
+        scale(QStringLiteral("scale"), {}, QStringLiteral("VALUE"));
     parser.addOptions({help, version, userFolder, noSound, review, folder, scale});
-    for (const char *name : kQtValued) parser.addOption(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("value")));
+    for (const char *name : kQtValued)
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("value")));
     for (const char *name : kQtFlags) parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
     QStringList args;
     for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);

@@ -70,7 +70,7 @@ bool readSettingText(const QString &path, QByteArray *text, QString *problem) {
     switch (file.reason) {
     case Reason::None: break;
     case Reason::NotRegular:
-        *problem = S_ISDIR(file.status.st_mode)    ? QStringLiteral("ファイルではなくフォルダーです")
+        *problem = S_ISDIR(file.status.st_mode) ? QStringLiteral("ファイルではなくフォルダーです")
                    : S_ISFIFO(file.status.st_mode) ? QStringLiteral("普通のファイルではなく名前付きパイプ（FIFO）です")
                                                    : QStringLiteral("普通のファイルではありません");
         return false;
@@ -135,10 +135,12 @@ SettingText parseSettings(const QByteArray &text) {
         // other settings.
         if ((key == "folder" && inClass) || !file.misspelt.isEmpty() || (!inClass && sawSection)) continue;
         if (key.toLower() == "folder")
-            file.misspelt = inClass ? QStringLiteral("%1 は folder と小文字で書いてください").arg(QString::fromUtf8(key))
-                                    : QStringLiteral("folder の前に [class] の見出しがありません");
+            file.misspelt = inClass
+                                ? QStringLiteral("%1 は folder と小文字で書いてください").arg(QString::fromUtf8(key))
+                                : QStringLiteral("folder の前に [class] の見出しがありません");
         else if (inClass)
-            file.misspelt = QStringLiteral("[class] の %1 は知らない項目です（folder だけが使えます）").arg(QString::fromUtf8(key));
+            file.misspelt =
+                QStringLiteral("[class] の %1 は知らない項目です（folder だけが使えます）").arg(QString::fromUtf8(key));
     }
     return file;
 }
@@ -160,10 +162,13 @@ Settings readAllSettings(const QStringList &files) {
         QByteArray text;
         QString problem;
         SettingText file;
-        if (readSettingText(path, &text, &problem)) file = parseSettings(text);
-        else file.misspelt = problem;
+        if (readSettingText(path, &text, &problem))
+            file = parseSettings(text);
+        else
+            file.misspelt = problem;
         for (auto it = file.values.cbegin(); it != file.values.cend(); ++it)
-            if (!it.value().isEmpty() && !all.values.contains(it.key())) all.values.insert(it.key(), {it.value(), path});
+            if (!it.value().isEmpty() && !all.values.contains(it.key()))
+                all.values.insert(it.key(), {it.value(), path});
         if (file.values.value(folderKey).isEmpty() && !file.misspelt.isEmpty() && all.stopFile.isEmpty() &&
             !all.values.contains(folderKey)) {
             all.stopFile = path;
@@ -197,12 +202,6 @@ const Settings &currentSettings() {
 }
 
 }  // namespace
-
-QString readClassFolderSetting(const QString &path, QString *problem) {
-    const Settings file = readAllSettings({path});
-    if (problem) *problem = file.stopProblem;
-    return file.values.value(QStringLiteral("class/folder")).first;
-}
 
 QString readSetting(const QString &path, const QString &section, const QString &key) {
     return readAllSettings({path}).values.value(keyOf(section, key)).first;

@@ -53,7 +53,8 @@ bool readUpTo(int fd, qint64 limit, QByteArray *content) {
     content->resize(static_cast<qsizetype>(std::min<qint64>(limit, 4096)));
     qsizetype got = 0;
     while (got < limit) {
-        if (got == content->size()) content->resize(static_cast<qsizetype>(std::min<qint64>(content->size() * 2, limit)));
+        if (got == content->size())
+            content->resize(static_cast<qsizetype>(std::min<qint64>(content->size() * 2, limit)));
         const ssize_t n = ::read(fd, content->data() + got, static_cast<size_t>(content->size() - got));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
@@ -107,21 +108,16 @@ void writeTemporary(Temporary &t, const Place &at, const QByteArray &bytes, cons
                     const ReplaceOptions &options, const QString &path, struct stat *written) {
     const unsigned newMode = old ? 0 : newFileMode(at.folder);
     const auto fail = [&](FileError::Step step, int err) { throw FileError(step, err, 0, old != nullptr, path); };
+    QByteArray name;
     for (int attempt = 0; attempt < 100 && t.file.fd < 0; ++attempt) {
-        t.name = tempNameFor(at.base);
+        name = tempNameFor(at.base);
         // Private until its mode is given, unless it takes the umask's.
-        t.file.fd = ::openat(t.folder, t.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+        t.file.fd = ::openat(t.folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                              old || newMode ? 0600 : 0666);
-        if (t.file.fd < 0 && errno != EEXIST) {
-            const int err = errno;
-            t.name.clear();
-            fail(FileError::Step::Create, err);
-        }
+        if (t.file.fd < 0 && errno != EEXIST) fail(FileError::Step::Create, errno);
     }
-    if (t.file.fd < 0) {
-        t.name.clear();
-        fail(FileError::Step::Create, EEXIST);
-    }
+    if (t.file.fd < 0) fail(FileError::Step::Create, EEXIST);
+    t.name = name;  // made here: removed unless placed
     // The group first, since changing it may clear the set-group-ID bit.
     if (old) {
         struct stat made {};
@@ -149,8 +145,8 @@ bool stillAsSeen(const Place &at, const struct stat &now, const Seen &seen) {
     if (!S_ISREG(now.st_mode) || !(identityOf(now) == seen.identity)) return false;
     // The times of some file systems are coarse (whole seconds), and some
     // number their files anew: the content tells what they cannot.
-    const ReadResult again = read(QFile::decodeName(at.folder + '/' + at.base),
-                                  {seen.bytes.size() + 1, Longer::Cut, Links::Refused});
+    const ReadResult again =
+        read(QFile::decodeName(at.folder + '/' + at.base), {seen.bytes.size() + 1, Longer::Cut, Links::Refused});
     return again.outcome == ReadResult::Outcome::Read && again.bytes == seen.bytes;
 }
 
@@ -186,7 +182,8 @@ QString ReadResult::text(const QString &path, const QString &kind) const {
         return outcome == Outcome::Missing ? sentence(QStringLiteral("を開けません"), path, error) : QString();
     case Reason::Open: return sentence(QStringLiteral("を開けません"), path, error);
     case Reason::Inspect: return sentence(QStringLiteral("を調べられません"), path, error);
-    case Reason::NotRegular: return QStringLiteral("「%1」は%2で、%3ではありません。").arg(path, kindOf(status.st_mode), kind);
+    case Reason::NotRegular:
+        return QStringLiteral("「%1」は%2で、%3ではありません。").arg(path, kindOf(status.st_mode), kind);
     case Reason::TooLarge: return QStringLiteral("「%1」は%2としては大きすぎます。").arg(path, kind);
     case Reason::Read: break;
     }
@@ -203,8 +200,10 @@ ReadResult read(const QString &path, const ReadLimits &limits) {
     Descriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | follow));
     if (file.fd < 0) {
         r.error = errno;
-        if (r.error == ENOENT || r.error == ENOTDIR) r.outcome = ReadResult::Outcome::Missing;
-        else r.reason = ReadResult::Reason::Open;
+        if (r.error == ENOENT || r.error == ENOTDIR)
+            r.outcome = ReadResult::Outcome::Missing;
+        else
+            r.reason = ReadResult::Reason::Open;
         return r;
     }
     if (::fstat(file.fd, &r.status) != 0) {
@@ -270,8 +269,8 @@ Written replace(const QString &path, const QByteArray &bytes, const ReplaceOptio
 
     // What was written, as the file system shows it after the rename.
     Written result{identityOf(written), written.st_ctim};
-    if (struct stat placed {}; ::fstatat(folder.fd, at.base.constData(), &placed, AT_SYMLINK_NOFOLLOW) == 0 &&
-                               placed.st_dev == written.st_dev && placed.st_ino == written.st_ino)
+    if (struct stat placed{}; ::fstatat(folder.fd, at.base.constData(), &placed, AT_SYMLINK_NOFOLLOW) == 0 &&
+                              placed.st_dev == written.st_dev && placed.st_ino == written.st_ino)
         result.identity = identityOf(placed);
 
     // Temporaries that a write killed mid-way (here or on another machine)
@@ -322,7 +321,9 @@ QByteArray moveAside(const QByteArray &path, int *error) {
     return {};
 }
 
-bool linkBack(const QByteArray &aside, const QByteArray &path) { return ::link(aside.constData(), path.constData()) == 0; }
+bool linkBack(const QByteArray &aside, const QByteArray &path) {
+    return ::link(aside.constData(), path.constData()) == 0;
+}
 
 QByteArray tempNameFor(const QByteArray &target) {
     static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -344,10 +345,9 @@ bool isTempOf(const QByteArray &entry, const QByteArray &target) {
     return true;
 }
 
-int removeStaleTemporaries(const QByteArray &folder, const QList<QByteArray> &targets, const timespec &now) {
+void removeStaleTemporaries(const QByteArray &folder, const QList<QByteArray> &targets, const timespec &now) {
     DIR *dir = ::opendir(folder.constData());
-    if (!dir) return 0;
-    int removed = 0;
+    if (!dir) return;
     while (const dirent *e = ::readdir(dir)) {
         const QByteArray name(e->d_name);
         bool ours = false;
@@ -357,10 +357,9 @@ int removeStaleTemporaries(const QByteArray &folder, const QList<QByteArray> &ta
         if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
         if (static_cast<long long>(now.tv_sec) - static_cast<long long>(st.st_mtim.tv_sec) <= kStaleTempSeconds)
             continue;
-        if (::unlinkat(::dirfd(dir), e->d_name, 0) == 0) ++removed;
+        ::unlinkat(::dirfd(dir), e->d_name, 0);
     }
     ::closedir(dir);
-    return removed;
 }
 
 void setGroupShared(bool shared) { gGroupShared = shared; }

@@ -51,9 +51,9 @@ struct ReadResult {
     enum class Reason { None, Open, Inspect, NotRegular, TooLarge, Read };
     Outcome outcome = Outcome::Missing;
     Reason reason = Reason::None;
-    int error = 0;       // the system's error for Missing, Open, Inspect and Read
-    QByteArray bytes;    // Read: the content
-    struct stat status{};  // Read, NotRegular, TooLarge: the file's status
+    int error = 0;          // the system's error for Missing, Open, Inspect and Read
+    QByteArray bytes;       // Read: the content
+    struct stat status {};  // Read, NotRegular, TooLarge: the file's status
     Identity identity() const { return identityOf(status); }
     // The refusal (or absence) as a Japanese sentence naming path; kind
     // names what the file should have been ("進み具合のファイル").
@@ -87,8 +87,8 @@ public:
     FileError(Step step, int error, mode_t kind, bool existed, const QString &path);
     Step step;
     int error;
-    mode_t kind;   // the mode of a non-regular file in the way, else 0
-    bool existed;  // a file stood at the name at the first look
+    mode_t kind;         // the mode of a non-regular file in the way, else 0
+    bool existed;        // a file stood at the name at the first look
     timespec written{};  // createNew: the temporary's change time, when it was written
 };
 
@@ -113,7 +113,7 @@ struct ReplaceOptions {
 };
 
 struct Written {
-    Identity identity;  // of the file as placed
+    Identity identity;   // of the file as placed
     timespec changed{};  // its change time: "now" on the folder's own clock
 };
 
@@ -156,9 +156,9 @@ constexpr int kTempSuffix = 15;
 constexpr int kStaleTempSeconds = 600;
 // Removes from folder the regular files that are temporaries of one of
 // targets and were last changed more than kStaleTempSeconds before now (a
-// time on the folder's file system).  Failures are ignored.  Returns how
-// many were removed.
-int removeStaleTemporaries(const QByteArray &folder, const QList<QByteArray> &targets, const timespec &now);
+// time on the folder's file system).  Failures are ignored: a temporary
+// that cannot be removed is left to the next write.
+void removeStaleTemporaries(const QByteArray &folder, const QList<QByteArray> &targets, const timespec &now);
 
 // Files in a class folder are shared by the class's group: new files get
 // kSharedFileMode whatever the umask, or kOwnedFileMode where the folder has

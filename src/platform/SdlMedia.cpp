@@ -199,7 +199,8 @@ void SdlMedia::run() {
             release(slot);
             // A sound file may be an installed link; a FIFO or device in
             // its place, or a file too large for a cue, stays silent.
-            const files::ReadResult file = files::read(r.path, {kMaxSoundFile, files::Longer::Refused, files::Links::Followed});
+            const files::ReadResult file =
+                files::read(r.path, {kMaxSoundFile, files::Longer::Refused, files::Links::Followed});
             if (file.outcome != files::ReadResult::Outcome::Read) break;
             const QByteArray &bytes = file.bytes;
             if (bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WAVE") {

@@ -48,8 +48,9 @@ std::vector<Output> outputs(const Options &o) {
 
 std::optional<Options> parse(const QStringList &args, QString *error) {
     QCommandLineParser parser;
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}), window(QStringLiteral("window")),
-        csvFile(QStringLiteral("csv"), {}, QStringLiteral("file")), htmlFile(QStringLiteral("html"), {}, QStringLiteral("file")),
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
+        window(QStringLiteral("window")), csvFile(QStringLiteral("csv"), {}, QStringLiteral("file")),
+        htmlFile(QStringLiteral("html"), {}, QStringLiteral("file")),
         pdfFile(QStringLiteral("pdf"), {}, QStringLiteral("file"));
     parser.addOptions({help, window, csvFile, htmlFile, pdfFile});
     const bool parsed = parser.parse(QStringList{QStringLiteral("pomurin20-report")} + args);
@@ -77,7 +78,8 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
     Options o;
     o.help = parser.isSet(help);
     o.window = parser.isSet(window);
-    for (const auto &[option, file] : {std::pair{&csvFile, &o.csvFile}, {&htmlFile, &o.htmlFile}, {&pdfFile, &o.pdfFile}}) {
+    for (const auto &[option, file] :
+         {std::pair{&csvFile, &o.csvFile}, {&htmlFile, &o.htmlFile}, {&pdfFile, &o.pdfFile}}) {
         if (!parser.isSet(*option)) continue;
         *file = parser.value(*option);
         if (file->isEmpty()) {

@@ -34,14 +34,16 @@ bool sameInode(const struct stat &a, const struct stat &b) { return a.st_dev == 
 QString failureText(const FileError &e, const QString &name) {
     const QString kept = e.existed ? QStringLiteral("前のファイルはそのままです。") : QString();
     const QString reason = systemReason(e.error);
-    if (e.kind != 0) return QStringLiteral("「%1」は%2なので、書き込みません。").arg(name, platform::files::kindOf(e.kind));
+    if (e.kind != 0)
+        return QStringLiteral("「%1」は%2なので、書き込みません。").arg(name, platform::files::kindOf(e.kind));
     switch (e.step) {
     case FileError::Step::OpenFolder: return QStringLiteral("「%1」に書き込めません（%2）。").arg(name, reason);
     case FileError::Step::Inspect: return QStringLiteral("「%1」を調べられません（%2）。").arg(name, reason);
     case FileError::Step::Recheck: return QStringLiteral("「%1」を調べられません（%2）。%3").arg(name, reason, kept);
     case FileError::Step::Create: return QStringLiteral("「%1」を作れません（%2）。%3").arg(name, reason, kept);
     case FileError::Step::CopyMode: return QStringLiteral("「%1」の許可を写せません（%2）。%3").arg(name, reason, kept);
-    case FileError::Step::SyncFolder: return QStringLiteral("「%1」のフォルダーを保存できません（%2）。").arg(name, reason);
+    case FileError::Step::SyncFolder:
+        return QStringLiteral("「%1」のフォルダーを保存できません（%2）。").arg(name, reason);
     default: return QStringLiteral("「%1」に書き込めません（%2）。%3").arg(name, reason, kept);
     }
 }

@@ -34,7 +34,8 @@ QString thisHost() { return QSysInfo::machineHostName(); }
 // The first bytes of a small system file, which may be a link (the
 // system's own, as /etc/machine-id often is); empty when it cannot be read.
 QByteArray readSystemFile(const char *path) {
-    const files::ReadResult r = files::read(QString::fromLatin1(path), {64, files::Longer::Cut, files::Links::Followed});
+    const files::ReadResult r =
+        files::read(QString::fromLatin1(path), {64, files::Longer::Cut, files::Links::Followed});
     return r.outcome == files::ReadResult::Outcome::Read ? r.bytes : QByteArray();
 }
 
@@ -293,8 +294,7 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
         }
         Holder moved;
         struct stat movedSt {};
-        if (readHold(aside, &moved, &movedSt) && moved.token != current.token)
-            (void)files::linkBack(aside, path);
+        if (readHold(aside, &moved, &movedSt) && moved.token != current.token) (void)files::linkBack(aside, path);
         ::unlink(aside.constData());
     }
     return Outcome::Unavailable;
