@@ -18,15 +18,16 @@
 #include "platform/Media.h"
 #include "platform/Services.h"
 #include "platform/Settings.h"
-#include "screens/Screens.h"
 #include "screens/Program.h"
+#include "screens/Screens.h"
 #include "state/SaveFiles.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QScreen>
 
 #include <cstdio>
-#include <cstring>
+#include <map>
 #include <optional>
 
 #ifndef POMURIN_VERSION
@@ -66,123 +67,152 @@ void printHelp() {
         data.isEmpty() ? "(no installed data folder found)" : qPrintable(data.join(QStringLiteral(", "))));
 }
 
-}  // namespace
-
-int main(int argc, char **argv) {
-    // Help and version need no display, so they are answered before Qt
-    // starts.
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-            printHelp();
-            return 0;
-        }
-        if (!std::strcmp(argv[i], "--version")) {
-            std::printf("pomurin20 %s\n", POMURIN_VERSION);
-            return 0;
-        }
-    }
-
-    // A scale for Qt in the environment that Qt cannot draw with (-1, 0,
-    // nan, 20) is named and dropped before Qt reads it.
-    if (const QString warning = platform::dropUnusableEnvironmentScale(); !warning.isEmpty())
-        std::fprintf(stderr, "pomurin20: %s\n", qPrintable(warning));
-
-    QApplication app(argc, argv);
-    QGuiApplication::setDesktopFileName(QStringLiteral(POMURIN_APP_ID));
-    // Qt has taken its own options (-platform, -display, ...); what is left
-    // is ours.
+// What the command line asks for.
+struct Options {
+    bool help = false, version = false;
     bool userFolder = false, noSound = false, review = false;
-    std::optional<QString> folderOption, scaleOption;
-    const QStringList args = app.arguments().mid(1);
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        // An option with a value, as "NAME VALUE" or "NAME=VALUE": false
-        // when it is not this one; a missing value ends the start with 2,
-        // and so does an option in the value's place ("--folder --no-sound";
-        // a value beginning with "-" is given as NAME=VALUE).
-        bool missing = false;
-        const auto valued = [&](QLatin1String name, std::optional<QString> *value) {
-            if (arg == name && i + 1 < args.size() && !args[i + 1].startsWith(QLatin1Char('-'))) *value = args[++i];
-            else if (arg.startsWith(name + QLatin1Char('='))) *value = arg.mid(name.size() + 1);
-            else if (arg == name) missing = true;
-            else return false;
-            return true;
-        };
-        if (arg == QLatin1String("--user-folder")) {
-            userFolder = true;
-        } else if (valued(QLatin1String("--folder"), &folderOption)) {
-            if (missing) {
-                std::fprintf(stderr, "pomurin20: --folder needs a folder (try --help)\n");
-                return 2;
-            }
-        } else if (valued(QLatin1String("--scale"), &scaleOption)) {
-            if (missing) {
-                std::fprintf(stderr, "pomurin20: --scale needs a value, auto or a number from 1 to 3 (try --help)\n");
-                return 2;
-            }
-        } else if (arg == QLatin1String("--no-sound")) {
-            noSound = true;
-        } else if (arg == QLatin1String("--review")) {
-            review = true;
-        } else {
-            std::fprintf(stderr, "pomurin20: unknown argument '%s' (try --help)\n", qPrintable(platform::visibleText(arg)));
-            return 2;
-        }
-    }
+    std::optional<QString> folder, scale;
+};
 
-    // The display scale, before any window (the class folder's message
-    // too) is made; and the sound switch.  Wrong values are named and
-    // never stop the game.
+// Qt's own options, which the application object takes for itself: they
+// are accepted here and left to it.
+const char *const kQtValued[] = {"platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+                                 "qwindowicon", "qwindowtitle",       "display",       "session", "geometry",
+                                 "style",       "stylesheet",         "name",          "title",   "qmljsdebugger"};
+const char *const kQtFlags[] = {"reverse", "nograb", "dograb", "widgetcount", "testability"};
+
+// Reads the command line once, before Qt starts (help and version need no
+// display).  A wrong one is named on stderr and gives nothing.
+std::optional<Options> parseCommandLine(int argc, char **argv) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
+        version(QStringLiteral("version")), userFolder(QStringLiteral("user-folder")),
+        noSound(QStringLiteral("no-sound")), review(QStringLiteral("review")),
+        folder(QStringLiteral("folder"), {}, QStringLiteral("DIR")),
+        scale(QStringLiteral("scale"), {}, QStringLiteral("VALUE"));
+    parser.addOptions({help, version, userFolder, noSound, review, folder, scale});
+    for (const char *name : kQtValued)
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("value")));
+    for (const char *name : kQtFlags) parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    const bool parsed = parser.parse(args);
+
+    // The first wrong argument is named, as the order of the line has it.
+    // An option in a value's place is no value ("--folder --no-sound"; a
+    // value beginning with "-" is given as NAME=VALUE).
+    std::map<qsizetype, QString> wrong;
+    const QStringList unknown = parser.unknownOptionNames();
+    for (qsizetype i = 1; i < args.size() && args[i] != QLatin1String("--"); ++i) {
+        const QString &arg = args[i];
+        const bool noValue = i + 1 == args.size() || args[i + 1].startsWith(QLatin1Char('-'));
+        if (arg == QLatin1String("--folder") && noValue)
+            wrong.emplace(i, QStringLiteral("--folder needs a folder"));
+        else if (arg == QLatin1String("--scale") && noValue)
+            wrong.emplace(i, QStringLiteral("--scale needs a value, auto or a number from 1 to 3"));
+        const QString name = arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0);
+        if (arg.startsWith(QLatin1Char('-')) && unknown.contains(name))
+            wrong.emplace(i, QStringLiteral("unknown argument '%1'").arg(platform::visibleText(arg)));
+    }
+    if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty())
+        wrong.emplace(args.indexOf(extra.first(), 1),
+                      QStringLiteral("unknown argument '%1'").arg(platform::visibleText(extra.first())));
+    if (wrong.empty() && !parsed) wrong.emplace(0, parser.errorText());
+    if (!wrong.empty()) {
+        std::fprintf(stderr, "pomurin20: %s (try --help)\n", qPrintable(wrong.begin()->second));
+        return std::nullopt;
+    }
+    Options o;
+    o.help = parser.isSet(help);
+    o.version = parser.isSet(version);
+    o.userFolder = parser.isSet(userFolder);
+    o.noSound = parser.isSet(noSound);
+    o.review = parser.isSet(review);
+    if (parser.isSet(folder)) o.folder = parser.value(folder);
+    if (parser.isSet(scale)) o.scale = parser.value(scale);
+    return o;
+}
+
+// The display scale, before any window (the class folder's message too)
+// is made; and the sound switch.  Wrong values are named and never stop
+// the game.
+void chooseScaleAndSound(const Options &o) {
     QStringList warnings;
-    platform::setDisplayScaleForScreen(scaleOption ? &*scaleOption : nullptr, screens::largestScreenSize(), &warnings);
-    platform::setSoundEnabled(platform::soundWanted(noSound, &warnings));
+    platform::setDisplayScaleForScreen(o.scale ? &*o.scale : nullptr, screens::largestScreenSize(), &warnings);
+    platform::setSoundEnabled(platform::soundWanted(o.noSound, &warnings));
     for (const QString &warning : warnings)
         std::fprintf(stderr, "pomurin20: %s\n", qPrintable(platform::visibleText(warning)));
+}
 
-    // The class folder, when one is named: used as it is, or the start ends
-    // with a message for the teacher; never a silent fall-back elsewhere.
+// A start that cannot go on: said on stderr (log, then the message) and in
+// a message box for the teacher.
+void tell(const char *log, const QString &subject, const QString &message) {
+    std::fprintf(stderr, "pomurin20: %s %s\n%s\n", log, qPrintable(platform::visibleText(subject)),
+                 qPrintable(platform::visibleText(message, true)));
+    platform::installJapaneseTranslations();
+    platform::dialogs().showError(nullptr, message, QStringLiteral("ぽむりん紀行20"));
+}
+
+// Enters the folder this start works in: the class folder when one is
+// named (used as it is, or the start ends with a message for the teacher;
+// never a silent fall-back elsewhere), else with --user-folder the
+// learner's own folder, else the folder it was started in.  False after
+// the message when the start cannot go on.
+bool enterWorkingFolder(const Options &o) {
     QString source, settingProblem;
     const QString classFolder =
-        platform::classFolderFor(userFolder, folderOption ? &*folderOption : nullptr, &source, &settingProblem);
+        platform::classFolderFor(o.userFolder, o.folder ? &*o.folder : nullptr, &source, &settingProblem);
     if (!settingProblem.isEmpty()) {
         // A setting that means a class folder but names none usable: never
         // the per-user folder instead, where the teacher would not see it.
-        const QString message = platform::settingProblemMessage(source, settingProblem);
-        std::fprintf(stderr, "pomurin20: the setting file %s names no usable class folder\n%s\n",
-                     qPrintable(platform::visibleText(source)), qPrintable(platform::visibleText(message, true)));
-        platform::installJapaneseTranslations();
-        platform::dialogs().showError(nullptr, message, QStringLiteral("ぽむりん紀行20"));
-        return 1;
+        tell("the setting file", source + QStringLiteral(" names no usable class folder"),
+             platform::settingProblemMessage(source, settingProblem));
+        return false;
     }
-    if (folderOption || !classFolder.isEmpty()) {
+    if (o.folder || !classFolder.isEmpty()) {
         QString message;
         if (!platform::enterClassFolder(classFolder, source, &message)) {
-            std::fprintf(stderr, "pomurin20: cannot use the class folder %s\n%s\n",
-                         qPrintable(platform::visibleText(classFolder)), qPrintable(platform::visibleText(message, true)));
-            platform::installJapaneseTranslations();
-            platform::dialogs().showError(nullptr, message, QStringLiteral("ぽむりん紀行20"));
-            return 1;
+            tell("cannot use the class folder", classFolder, message);
+            return false;
         }
         state::files::setGroupShared(true);
         // A folder that works but lets others in or would hide new files
         // from the teacher: said at every start until it is put right.
-        if (const QString warning = platform::classFolderWarning(classFolder); !warning.isEmpty()) {
-            std::fprintf(stderr, "pomurin20: the class folder %s is set up wrongly\n%s\n",
-                         qPrintable(platform::visibleText(classFolder)), qPrintable(platform::visibleText(warning, true)));
-            platform::installJapaneseTranslations();
-            platform::dialogs().showError(nullptr, warning, QStringLiteral("ぽむりん紀行20"));
-        }
-    } else if (userFolder) {
-        QString error;
-        if (!platform::enterUserFolder(&error)) {
-            std::fprintf(stderr, "pomurin20: cannot use the folder %s\n",
-                         qPrintable(platform::visibleText(error, true)));
-            platform::installJapaneseTranslations();
-            platform::dialogs().showError(
-                nullptr, QStringLiteral("学習記録のフォルダーを用意できません。\n%1").arg(error),
-                QStringLiteral("ぽむりん紀行20"));
-            return 1;
-        }
+        if (const QString warning = platform::classFolderWarning(classFolder); !warning.isEmpty())
+            tell("the class folder", classFolder + QStringLiteral(" is set up wrongly"), warning);
+        return true;
     }
-    return review ? screens::runReview(app) : screens::runProgram(app);
+    if (!o.userFolder) return true;
+    QString error;
+    if (platform::enterUserFolder(&error)) return true;
+    std::fprintf(stderr, "pomurin20: cannot use the folder %s\n", qPrintable(platform::visibleText(error, true)));
+    platform::installJapaneseTranslations();
+    platform::dialogs().showError(nullptr, QStringLiteral("学習記録のフォルダーを用意できません。\n%1").arg(error),
+                                  QStringLiteral("ぽむりん紀行20"));
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    const std::optional<Options> options = parseCommandLine(argc, argv);
+    if (!options) return 2;
+    if (options->help) {
+        printHelp();
+        return 0;
+    }
+    if (options->version) {
+        std::printf("pomurin20 %s\n", POMURIN_VERSION);
+        return 0;
+    }
+    // A scale for Qt in the environment that Qt cannot draw with (-1, 0,
+    // nan, 20) is named and dropped before Qt reads it.
+    if (const QString warning = platform::dropUnusableEnvironmentScale(); !warning.isEmpty())
+        std::fprintf(stderr, "pomurin20: %s\n", qPrintable(warning));
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(POMURIN_APP_ID));
+    chooseScaleAndSound(*options);
+    if (!enterWorkingFolder(*options)) return 1;
+    return options->review ? screens::runReview(app) : screens::runProgram(app);
 }

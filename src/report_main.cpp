@@ -16,8 +16,9 @@ int main(int argc, char **argv) {
     // Only the window needs a display; the table, CSV and page do not.
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const report::CommandLine line = report::parseCommandLine(arguments);
     std::unique_ptr<QCoreApplication> app;
-    if (report::wantsWindow(arguments)) {
+    if (line.wantsWindow()) {
         // A scale for Qt in the environment that Qt cannot draw with is
         // named and dropped before Qt reads it, as in the game.
         if (const QString warning = platform::dropUnusableEnvironmentScale(); !warning.isEmpty())
@@ -25,7 +26,7 @@ int main(int argc, char **argv) {
         app = std::make_unique<QApplication>(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("pomurin20-report"));
         QGuiApplication::setDesktopFileName(QStringLiteral("jp.pomurin.pomurin20.report"));
-    } else if (report::wantsSheets(arguments)) {
+    } else if (line.wantsSheets()) {
         // The sheets need fonts, not a display: nothing is shown, so the
         // platform without one serves wherever the report runs.
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -34,7 +35,7 @@ int main(int argc, char **argv) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     QTextStream out(stdout), err(stderr);
-    int status = report::run(QCoreApplication::arguments().mid(1), out, err);
+    int status = report::runCommandLine(line, out, err);
     out.flush();
     // Output that did not arrive (a full disk, a failed device) is no
     // success, whether the stream or the C library's buffer saw it fail;

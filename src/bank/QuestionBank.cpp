@@ -19,6 +19,8 @@
 namespace bank {
 namespace {
 
+// The records are laid out as the screens show them, not as a formatter would.
+// clang-format off
 constexpr std::array<Question, kLastQuestion> kQuestions = {{
     // Question 1
     {.number = 1,
@@ -618,6 +620,7 @@ constexpr std::array<Question, kLastQuestion> kQuestions = {{
           .right = 7},
      }}},
 }};
+// clang-format on
 
 static_assert(kQuestions.size() == kLastQuestion - kFirstQuestion + 1);
 

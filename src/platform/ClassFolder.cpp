@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ClassFolder.h"
 
+#include "platform/DataFolder.h"
+#include "platform/Files.h"
 #include "platform/SystemError.h"
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QStringDecoder>
 
@@ -14,7 +17,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,13 +25,6 @@ namespace platform {
 namespace {
 
 constexpr qint64 kMaxSettingFile = 64 * 1024;
-
-QString homeFolder() {
-    const QString home = qEnvironmentVariable("HOME");
-    if (QDir::isAbsolutePath(home)) return home;
-    if (const passwd *pw = getpwuid(getuid()); pw && pw->pw_dir) return QFile::decodeName(pw->pw_dir);
-    return QDir::rootPath();
-}
 
 QString settingIn(const QString &base) {
     return QDir::cleanPath(base + QStringLiteral("/pomurin20/pomurin20.conf"));
@@ -61,147 +56,177 @@ QByteArray unquoted(const QByteArray &v) {
 }  // namespace
 
 QStringList classFolderSettingFiles() {
-    QStringList files;
-    // The base directory rules: relative values are invalid and ignored.
-    QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!QDir::isAbsolutePath(home)) home = homeFolder() + QStringLiteral("/.config");
-    files << settingIn(home);
-    QStringList dirs;
-    for (const QString &d : qEnvironmentVariable("XDG_CONFIG_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts))
-        if (QDir::isAbsolutePath(d)) dirs << d;
-    if (dirs.isEmpty()) dirs << QStringLiteral("/etc/xdg");
-    for (const QString &d : dirs) files << settingIn(d);
+    QStringList files{settingIn(xdgConfigHome())};
+    for (const QString &d : xdgConfigDirs()) files << settingIn(d);
     files.removeDuplicates();
     return files;
 }
 
 bool readSettingText(const QString &path, QByteArray *text, QString *problem) {
     problem->clear();
-    // O_NONBLOCK: a FIFO in the file's place is opened at once instead of
-    // waiting for a writer, and then refused as no regular file.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int err = errno;
-        if (err != ENOENT && err != ENOTDIR) *problem = QStringLiteral("読めません（%1）").arg(systemErrorText(err));
+    // An administrator's setting file may be a link; a FIFO in its place is
+    // refused at once instead of waiting for a writer.
+    const files::ReadResult file = files::read(path, {kMaxSettingFile, files::Longer::Refused, files::Links::Followed});
+    using Reason = files::ReadResult::Reason;
+    switch (file.reason) {
+    case Reason::None: break;
+    case Reason::NotRegular:
+        *problem = S_ISDIR(file.status.st_mode) ? QStringLiteral("ファイルではなくフォルダーです")
+                   : S_ISFIFO(file.status.st_mode) ? QStringLiteral("普通のファイルではなく名前付きパイプ（FIFO）です")
+                                                   : QStringLiteral("普通のファイルではありません");
+        return false;
+    // A setting read from part of a file could silently miss what it says.
+    case Reason::TooLarge:
+        *problem = QStringLiteral("設定ファイルとしては長すぎます（%1 KiB まで）").arg(kMaxSettingFile / 1024);
+        return false;
+    default: *problem = QStringLiteral("読めません（%1）").arg(systemErrorText(file.error)); return false;
+    }
+    if (file.outcome != files::ReadResult::Outcome::Read) return false;  // missing
+    QByteArray bytes = file.bytes;
+    // Editors on some systems begin a UTF-8 file with a byte-order mark.
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
+    // Text in another encoding (UTF-16 has a zero byte in every ASCII
+    // character, Shift_JIS bytes are no UTF-8) could silently miss what the
+    // file says: such a file is named instead.
+    if (bytes.contains('\0') || !isUtf8(bytes)) {
+        *problem = QStringLiteral("UTF-8 のテキストではありません（UTF-16 などで保存されています）");
         return false;
     }
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
-    if (!ok) {
-        *problem = QStringLiteral("読めません（%1）").arg(systemErrorText(errno));
-    } else if (!S_ISREG(st.st_mode)) {
-        ok = false;
-        *problem = S_ISDIR(st.st_mode)    ? QStringLiteral("ファイルではなくフォルダーです")
-                   : S_ISFIFO(st.st_mode) ? QStringLiteral("普通のファイルではなく名前付きパイプ（FIFO）です")
-                                          : QStringLiteral("普通のファイルではありません");
-    } else {
-        // One byte more than a setting file may have: a longer file is refused.
-        QByteArray bytes(kMaxSettingFile + 1, Qt::Uninitialized);
-        qsizetype got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got));
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                ok = false;
-                *problem = QStringLiteral("読めません（%1）").arg(systemErrorText(errno));
-            }
-            if (n <= 0) break;
-            got += n;
-        }
-        bytes.truncate(got);
-        // Editors on some systems begin a UTF-8 file with a byte-order mark.
-        if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
-        // A setting read from part of a file, or from text in another
-        // encoding (UTF-16 has a zero byte in every ASCII character), could
-        // silently miss what the file says: such a file is named instead.
-        if (ok && got > kMaxSettingFile) {
-            ok = false;
-            *problem = QStringLiteral("設定ファイルとしては長すぎます（%1 KiB まで）").arg(kMaxSettingFile / 1024);
-        } else if (ok && (bytes.contains('\0') || !isUtf8(bytes))) {
-            ok = false;
-            *problem = QStringLiteral("UTF-8 のテキストではありません（UTF-16 などで保存されています）");
-        }
-        if (ok) *text = bytes;
-    }
-    ::close(fd);
-    return ok;
+    *text = bytes;
+    return true;
 }
 
-QString readClassFolderSetting(const QString &path, QString *problem) {
-    QString why;
-    QByteArray text;
-    if (!readSettingText(path, &text, &why)) {
-        if (problem) *problem = why;
-        return {};
-    }
-    bool inClass = false, sawSection = false;
-    QString value, misspelt;
+namespace {
+
+// What one setting file says: its values by "section/key" (the last one
+// counts, as in most INI readers), and what keeps it from naming the class
+// folder when it means one but misspells it.
+struct SettingText {
+    QHash<QString, QString> values;
+    QString misspelt;
+};
+
+QString keyOf(const QString &section, const QString &key) { return section + QLatin1Char('/') + key; }
+
+SettingText parseSettings(const QByteArray &text) {
+    SettingText file;
+    QByteArray section;
+    bool sawSection = false;
     for (QByteArray line : text.split('\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
         if (line.startsWith('[')) {
-            const QByteArray section = sectionOf(line).value_or(line);
-            inClass = section == "class";
+            // A line that is no section line ("[class] x") opens one whose
+            // keys never count.
+            section = sectionOf(line).value_or("\n");
             sawSection = true;
-            if (!inClass && section.toLower() == "class" && misspelt.isEmpty())
-                misspelt = QStringLiteral("見出し %1 は [class] と書いてください").arg(QString::fromUtf8(line));
+            const QByteArray named = sectionOf(line).value_or(line);
+            if (named != "class" && named.toLower() == "class" && file.misspelt.isEmpty())
+                file.misspelt = QStringLiteral("見出し %1 は [class] と書いてください").arg(QString::fromUtf8(line));
             continue;
         }
         const qsizetype eq = line.indexOf('=');
         if (eq < 0) continue;
         const QByteArray key = line.left(eq).trimmed();
-        if (key != "folder" || !inClass) {
-            // Only a key meant as the folder is reported: other sections
-            // hold other settings.
-            if (!misspelt.isEmpty() || (!inClass && sawSection)) continue;
-            if (key.toLower() == "folder")
-                misspelt = inClass ? QStringLiteral("%1 は folder と小文字で書いてください").arg(QString::fromUtf8(key))
-                                   : QStringLiteral("folder の前に [class] の見出しがありません");
-            else if (inClass && key != "name")
-                misspelt = QStringLiteral("[class] の %1 は知らない項目です（folder と name が使えます）")
-                               .arg(QString::fromUtf8(key));
-            continue;
-        }
-        value = QString::fromUtf8(unquoted(line.mid(eq + 1).trimmed()));  // the last one counts, as in most INI readers
+        const bool inClass = section == "class";
+        if (sawSection && section != "\n")
+            file.values.insert(keyOf(QString::fromUtf8(section), QString::fromUtf8(key)),
+                               QString::fromUtf8(unquoted(line.mid(eq + 1).trimmed())));
+        // Only a key meant as the folder is reported: other sections hold
+        // other settings.
+        if ((key == "folder" && inClass) || !file.misspelt.isEmpty() || (!inClass && sawSection)) continue;
+        if (key.toLower() == "folder")
+            file.misspelt = inClass
+                                ? QStringLiteral("%1 は folder と小文字で書いてください").arg(QString::fromUtf8(key))
+                                : QStringLiteral("folder の前に [class] の見出しがありません");
+        else if (inClass && key != "name")
+            file.misspelt = QStringLiteral("[class] の %1 は知らない項目です（folder と name が使えます）")
+                                .arg(QString::fromUtf8(key));
     }
-    if (problem) *problem = value.isEmpty() ? misspelt : QString();
-    return value;
+    return file;
 }
 
-QString readSetting(const QString &path, const QString &section, const QString &key) {
-    QByteArray text;
-    QString problem;
-    if (!readSettingText(path, &text, &problem)) return {};
-    const QByteArray wantedSection = section.toUtf8(), wantedKey = key.toUtf8();
-    bool inSection = false;
-    QString value;
-    for (QByteArray line : text.split('\n')) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
-        if (line.startsWith('[')) {
-            inSection = sectionOf(line) == wantedSection;
-            continue;
+// Every setting file, read once in the search order, into one map.
+struct Settings {
+    // "section/key" -> the value and the file: the first file that names it.
+    QHash<QString, std::pair<QString, QString>> values;
+    // The search for the class folder ends at a file that cannot be read,
+    // or that means a folder but misspells it, before any file names one:
+    // it might have named another folder than the files after it.
+    QString stopFile, stopProblem;
+};
+
+Settings readAllSettings(const QStringList &files) {
+    Settings all;
+    const QString folderKey = keyOf(QStringLiteral("class"), QStringLiteral("folder"));
+    for (const QString &path : files) {
+        QByteArray text;
+        QString problem;
+        SettingText file;
+        if (readSettingText(path, &text, &problem))
+            file = parseSettings(text);
+        else
+            file.misspelt = problem;
+        for (auto it = file.values.cbegin(); it != file.values.cend(); ++it)
+            if (!it.value().isEmpty() && !all.values.contains(it.key()))
+                all.values.insert(it.key(), {it.value(), path});
+        if (file.values.value(folderKey).isEmpty() && !file.misspelt.isEmpty() && all.stopFile.isEmpty() &&
+            !all.values.contains(folderKey)) {
+            all.stopFile = path;
+            all.stopProblem = file.misspelt;
         }
-        const qsizetype eq = line.indexOf('=');
-        if (!inSection || eq < 0 || line.left(eq).trimmed() != wantedKey) continue;
-        value = QString::fromUtf8(unquoted(line.mid(eq + 1).trimmed()));  // the last one counts
     }
-    return value;
+    return all;
+}
+
+// The settings as the files say now: read again only when a file has
+// changed (or another is searched), so a start reads each file once.
+const Settings &currentSettings() {
+    static Settings settings;
+    static QByteArray seen;
+    const QStringList files = classFolderSettingFiles();
+    QByteArray now;
+    for (const QString &path : files) {
+        struct stat st {};
+        now += QFile::encodeName(path) + '\0';
+        if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+            now += QByteArray::number(quint64(st.st_dev)) + ' ' + QByteArray::number(quint64(st.st_ino)) + ' ' +
+                   QByteArray::number(qint64(st.st_size)) + ' ' + QByteArray::number(qint64(st.st_ctim.tv_sec)) + '.' +
+                   QByteArray::number(qint64(st.st_ctim.tv_nsec)) + ' ' +
+                   QByteArray::number(qint64(st.st_mtim.tv_nsec)) + '\0';
+    }
+    if (now != seen || seen.isEmpty()) {
+        settings = readAllSettings(files);
+        seen = now;
+    }
+    return settings;
+}
+
+}  // namespace
+
+QString readSetting(const QString &path, const QString &section, const QString &key) {
+    return readAllSettings({path}).values.value(keyOf(section, key)).first;
+}
+
+QString setting(const QString &section, const QString &key, QString *file) {
+    const auto found = currentSettings().values.value(keyOf(section, key));
+    if (file) *file = found.second;
+    return found.first;
 }
 
 QString configuredClassFolder(QString *settingFile, QString *problem) {
-    for (const QString &file : classFolderSettingFiles()) {
-        QString why;
-        const QString folder = readClassFolderSetting(file, &why);
-        // A file that cannot be read, or that means a folder but misspells
-        // it, might have named another folder than the files after it: it
-        // stops the search, to be reported.
-        if (folder.isEmpty() && why.isEmpty()) continue;
-        if (settingFile) *settingFile = file;
-        if (problem) *problem = why;
-        return folder;
+    const Settings &settings = currentSettings();
+    if (!settings.stopFile.isEmpty()) {
+        if (settingFile) *settingFile = settings.stopFile;
+        if (problem) *problem = settings.stopProblem;
+        return {};
     }
-    return {};
+    const auto found = settings.values.value(QStringLiteral("class/folder"));
+    if (!found.first.isEmpty()) {
+        if (settingFile) *settingFile = found.second;
+        if (problem) problem->clear();
+    }
+    return found.first;
 }
 
 QString settingProblemMessage(const QString &file, const QString &problem) {

@@ -28,28 +28,28 @@ QStringList classFolderSettingFiles();
 // teacher, or is empty when the file is simply missing.
 bool readSettingText(const QString &path, QByteArray *text, QString *problem);
 
-// The value of "folder" in section [class] of the INI file at path, or
-// empty when the file, the section or the key is missing or the value is
-// empty.  Blanks around names and values, comment lines (";" or "#"), a
-// comment after a section's name ("[class] ; 2-1組") and a pair of double
-// quotes around the value are ignored.  When it names no
-// folder, *problem (when given) says what keeps it from naming one: the
-// file cannot be read, or the section or key is spelled differently
-// ([Class], Folder=, a key before any section); else it is empty.
-QString readClassFolderSetting(const QString &path, QString *problem = nullptr);
-
 // The value of key in [section] of the INI file at path, read as
 // readSettingText does, or empty when the file, the section or the key is
-// missing or the value is empty.  Blanks, comments and quotes as for the
-// class folder.  The display and sound settings (platform/Settings.h) are
-// read from the same files this way.
+// missing or the value is empty.  Blanks around names and values, comment
+// lines (";" or "#"), a comment after a section's name ("[class] ; 2-1組")
+// and a pair of double quotes around the value are ignored; the last value
+// of a key counts.
 QString readSetting(const QString &path, const QString &section, const QString &key);
 
-// The class folder the configuration names: the first setting file that
-// names one wins.  Empty when none does.  *settingFile (when given) is the
-// file that named it.  A file before it that cannot be read, or that means
-// a folder but misspells it, ends the search instead: the folder is then
-// empty, *settingFile that file and *problem (when given) what is wrong.
+// The value of key in [section] in the first setting file that names it
+// (empty when none does); *file (when given) is that file.  The setting
+// files are read once, each in the search order, into one map, and again
+// only when one of them has changed.  The display and sound settings
+// (platform/Settings.h) are read this way.
+QString setting(const QString &section, const QString &key, QString *file = nullptr);
+
+// The class folder the configuration names ([class] folder): the first
+// setting file that names one wins.  Empty when none does.  *settingFile
+// (when given) is the file that named it.  A file before it that cannot be
+// read, or that means a folder but misspells it ([Class], Folder=, another
+// key in [class], folder before any section), ends the search instead: the
+// folder is then empty, *settingFile that file and *problem (when given)
+// what is wrong.
 // The report window uses this too.
 QString configuredClassFolder(QString *settingFile = nullptr, QString *problem = nullptr);
 

@@ -53,12 +53,25 @@ bool makeFolders(const QString &path, QString *error) {
 
 }  // namespace
 
-QString userFolderPath() {
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    // The base directory rules say a relative value is invalid and ignored.
-    if (!QDir::isAbsolutePath(base)) base = homeFolder() + QStringLiteral("/.local/share");
-    return QDir::cleanPath(base + QLatin1Char('/') + QLatin1String(kFolderName));
+QString xdgConfigHome() {
+    const QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    return QDir::isAbsolutePath(base) ? base : homeFolder() + QStringLiteral("/.config");
 }
+
+QStringList xdgConfigDirs() {
+    QStringList dirs;
+    for (const QString &d : qEnvironmentVariable("XDG_CONFIG_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(d)) dirs << d;
+    if (dirs.isEmpty()) dirs << QStringLiteral("/etc/xdg");
+    return dirs;
+}
+
+QString xdgDataHome() {
+    const QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    return QDir::isAbsolutePath(base) ? base : homeFolder() + QStringLiteral("/.local/share");
+}
+
+QString userFolderPath() { return QDir::cleanPath(xdgDataHome() + QLatin1Char('/') + QLatin1String(kFolderName)); }
 
 bool enterUserFolder(QString *error) {
     const QString folder = userFolderPath();

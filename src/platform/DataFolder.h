@@ -14,6 +14,16 @@
 
 namespace platform {
 
+// The base folders of the freedesktop.org rules, looked up here only.  A
+// relative value in the environment is invalid and ignored.  home is $HOME
+// when that is absolute, else the account's home from the password file.
+// $XDG_CONFIG_HOME, else <home>/.config:
+QString xdgConfigHome();
+// The absolute folders of $XDG_CONFIG_DIRS, else /etc/xdg:
+QStringList xdgConfigDirs();
+// $XDG_DATA_HOME, else <home>/.local/share:
+QString xdgDataHome();
+
 // The per-user folder: $XDG_DATA_HOME/pomurin20 when XDG_DATA_HOME is set
 // to an absolute path, else <home>/.local/share/pomurin20.  home is $HOME
 // when that is absolute, else the account's home from the password file.

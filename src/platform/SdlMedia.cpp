@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/SdlMedia.h"
 
+#include "platform/Files.h"
+
 #include <QFile>
 #include <QtEndian>
 
@@ -73,6 +75,8 @@ struct SdlApi {
 SdlApi sdl;
 
 constexpr int kChannels = 16;
+// Far more than any chime or tune.
+constexpr qint64 kMaxSoundFile = 64 * 1024 * 1024;
 const char *const kSoundFonts[] = {
     "/usr/share/sounds/sf2/TimGM6mb.sf2",
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",
@@ -193,9 +197,12 @@ void SdlMedia::run() {
         case MediaCommand::Open: {
             if (slot.music && slot.music == playing) playing = nullptr;
             release(slot);
-            QFile file(r.path);
-            if (!file.open(QIODevice::ReadOnly)) break;
-            QByteArray bytes = file.readAll();
+            // A sound file may be an installed link; a FIFO or device in
+            // its place, or a file too large for a cue, stays silent.
+            const files::ReadResult file =
+                files::read(r.path, {kMaxSoundFile, files::Longer::Refused, files::Links::Followed});
+            if (file.outcome != files::ReadResult::Outcome::Read) break;
+            const QByteArray &bytes = file.bytes;
             if (bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WAVE") {
                 slot.chunk = sdl.LoadWAV_RW(sdl.RWFromConstMem(bytes.constData(), int(bytes.size())), 1);
             } else {

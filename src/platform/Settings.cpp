@@ -20,17 +20,6 @@ constexpr QSize kFrame(8, 40);
 // The window, frame included, may take this share of the available area.
 constexpr double kScreenShare = 2.0 / 3.0;
 
-// The first setting file that names key in [section]; *file is that file.
-QString firstSetting(const QString &section, const QString &key, QString *file) {
-    for (const QString &path : classFolderSettingFiles()) {
-        const QString value = readSetting(path, section, key);
-        if (value.isEmpty()) continue;
-        *file = path;
-        return value;
-    }
-    return {};
-}
-
 // Whether the user has set a scale for Qt in the environment, and which.
 bool environmentScale(double *factor) {
     const QString global = qEnvironmentVariable("QT_SCALE_FACTOR").trimmed();
@@ -87,7 +76,7 @@ DisplayScale chooseDisplayScale(const QString *option, const std::function<QSize
         text = *option;
         where = QStringLiteral("--scale");
     } else {
-        text = firstSetting(QStringLiteral("display"), QStringLiteral("scale"), &file);
+        text = setting(QStringLiteral("display"), QStringLiteral("scale"), &file);
         where = file + QStringLiteral(": [display] scale =");
     }
     if (option || !text.isEmpty()) {
@@ -136,15 +125,14 @@ DisplayScale setDisplayScaleForScreen(const QString *option, const QSize &larges
 }
 
 QString className(const QString &folder) {
-    QString file;
-    const QString name = firstSetting(QStringLiteral("class"), QStringLiteral("name"), &file);
+    const QString name = setting(QStringLiteral("class"), QStringLiteral("name"));
     return name.isEmpty() ? QDir(folder).dirName() : name;
 }
 
 bool soundWanted(bool noSoundOption, QStringList *warnings) {
     if (noSoundOption) return false;
     QString file;
-    const QString value = firstSetting(QStringLiteral("sound"), QStringLiteral("enabled"), &file);
+    const QString value = setting(QStringLiteral("sound"), QStringLiteral("enabled"), &file);
     const QString text = value.toLower();
     if (text.isEmpty()) return true;
     for (const char *on : {"true", "yes", "on", "1"})

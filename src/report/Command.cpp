@@ -10,6 +10,7 @@
 #include "report/WindowEntry.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QGuiApplication>
 
 #include <optional>
@@ -19,12 +20,7 @@ namespace report {
 
 namespace {
 
-struct Options {
-    QString folder, csvFile, htmlFile, pdfFile;
-    QString scale;  // --scale: the window's display scale, null when not given
-    bool help = false;
-    bool window = false;  // --window: the teacher's window instead of the table
-};
+using Options = CommandLine;
 
 const char *const kUsageText =
     "使い方: pomurin20-report フォルダー [--csv ファイル] [--html ファイル] [--pdf ファイル]\n"
@@ -53,49 +49,61 @@ std::vector<Output> outputs(const Options &o) {
 }
 
 std::optional<Options> parse(const QStringList &args, QString *error) {
-    Options o;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
+        window(QStringLiteral("window")), csvFile(QStringLiteral("csv"), {}, QStringLiteral("file")),
+        htmlFile(QStringLiteral("html"), {}, QStringLiteral("file")),
+        pdfFile(QStringLiteral("pdf"), {}, QStringLiteral("file")), scale(QStringLiteral("scale"), {}, QStringLiteral("value"));
+    parser.addOptions({help, window, csvFile, htmlFile, pdfFile, scale});
+    const bool parsed = parser.parse(QStringList{QStringLiteral("pomurin20-report")} + args);
+    // The first wrong argument is named.  An option is no file name
+    // ("--csv --html page.html"; a file whose name begins with "-" is
+    // given as --csv=-x.csv).
+    for (qsizetype i = 0; i < args.size() && args[i] != QLatin1String("--"); ++i) {
         const QString &a = args[i];
-        if (!optionsEnded && (a == QLatin1String("-h") || a == QLatin1String("--help"))) {
-            o.help = true;
-        } else if (!optionsEnded && a == QLatin1String("--window")) {
-            o.window = true;
-        } else if (!optionsEnded && a == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (!optionsEnded && a.startsWith(QLatin1String("--"))) {
-            const qsizetype eq = a.indexOf(QLatin1Char('='));
-            const QString name = a.left(eq);
-            QString *target = name == QLatin1String("--csv")    ? &o.csvFile
-                              : name == QLatin1String("--html") ? &o.htmlFile
-                              : name == QLatin1String("--pdf")  ? &o.pdfFile
-                              : name == QLatin1String("--scale") ? &o.scale
-                                                                : nullptr;
-            if (!target) {
-                *error = QStringLiteral("知らないオプションです：%1").arg(a);
-                return std::nullopt;
-            }
-            if (eq >= 0) {
-                *target = a.mid(eq + 1);
-            } else if (i + 1 < args.size() && !args[i + 1].startsWith(QLatin1Char('-'))) {
-                *target = args[++i];
-            } else {
-                // Also for "--csv --html page.html": an option is no file name
-                // (a file whose name begins with "-" is given as --csv=-x.csv).
-                *error = QStringLiteral("%1 のあとに%2が要ります。").arg(name, target == &o.scale ? QStringLiteral("値") : QStringLiteral("ファイル名"));
-                return std::nullopt;
-            }
-            if (target->isEmpty()) {
-                *error = QStringLiteral("%1 の%2が空です。").arg(name, target == &o.scale ? QStringLiteral("値") : QStringLiteral("ファイル名"));
-                return std::nullopt;
-            }
-        } else if (o.folder.isNull()) {
-            o.folder = a;
-        } else {
-            *error = QStringLiteral("フォルダーは 1 つだけ指定してください。");
+        if (!a.startsWith(QLatin1Char('-'))) continue;
+        const QString name = a.section(QLatin1Char('='), 0, 0);
+        if (parser.unknownOptionNames().contains(name.mid(name.startsWith(QLatin1String("--")) ? 2 : 1))) {
+            *error = QStringLiteral("知らないオプションです：%1").arg(a);
+            return std::nullopt;
+        }
+        const bool valued = a == QLatin1String("--csv") || a == QLatin1String("--html") || a == QLatin1String("--pdf") ||
+                            a == QLatin1String("--scale");
+        if (valued && (i + 1 == args.size() || args[i + 1].startsWith(QLatin1Char('-')))) {
+            *error = QStringLiteral("%1 のあとに%2が要ります。")
+                         .arg(a, a == QLatin1String("--scale") ? QStringLiteral("値") : QStringLiteral("ファイル名"));
             return std::nullopt;
         }
     }
+    if (!parsed) {
+        *error = parser.errorText();
+        return std::nullopt;
+    }
+    Options o;
+    o.help = parser.isSet(help);
+    o.window = parser.isSet(window);
+    for (const auto &[option, file] :
+         {std::pair{&csvFile, &o.csvFile}, {&htmlFile, &o.htmlFile}, {&pdfFile, &o.pdfFile}}) {
+        if (!parser.isSet(*option)) continue;
+        *file = parser.value(*option);
+        if (file->isEmpty()) {
+            *error = QStringLiteral("--%1 のファイル名が空です。").arg(option->names().first());
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(scale)) {
+        o.scale = parser.value(scale);
+        if (o.scale.isEmpty()) {
+            *error = QStringLiteral("--scale の値が空です。");
+            return std::nullopt;
+        }
+    }
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() > 1) {
+        *error = QStringLiteral("フォルダーは 1 つだけ指定してください。");
+        return std::nullopt;
+    }
+    if (!folders.isEmpty()) o.folder = folders.first();
     if (o.window && !(o.csvFile.isEmpty() && o.htmlFile.isEmpty() && o.pdfFile.isEmpty())) {
         *error = QStringLiteral("--window は --csv、--html、--pdf と一緒には使えません（ウィンドウのボタンで書けます）。");
         return std::nullopt;
@@ -144,13 +152,27 @@ bool writeSheets(const QString &name, const ClassReport &report, QTextStream &er
 
 }  // namespace
 
-int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
+CommandLine parseCommandLine(const QStringList &arguments) {
     QString error;
-    const std::optional<Options> options = parse(arguments, &error);
-    if (!options) {
-        err << platform::visibleText(error, true) << '\n' << QString::fromUtf8(kUsageText);
+    CommandLine line = parse(arguments, &error).value_or(CommandLine{});
+    line.error = error;
+    return line;
+}
+
+bool CommandLine::wantsWindow() const { return error.isEmpty() && window && !help; }
+
+bool CommandLine::wantsSheets() const { return error.isEmpty() && !pdfFile.isEmpty() && !help; }
+
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
+    return runCommandLine(parseCommandLine(arguments), out, err);
+}
+
+int runCommandLine(const CommandLine &line, QTextStream &out, QTextStream &err) {
+    if (!line.error.isEmpty()) {
+        err << platform::visibleText(line.error, true) << '\n' << QString::fromUtf8(kUsageText);
         return kUsage;
     }
+    const CommandLine *options = &line;
     if (options->help) {
         out << QString::fromUtf8(kUsageText);
         return kDone;
@@ -199,16 +221,8 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err) {
     return written ? kDone : kFailed;
 }
 
-bool wantsWindow(const QStringList &arguments) {
-    QString error;
-    const std::optional<Options> options = parse(arguments, &error);
-    return options && options->window && !options->help;
-}
+bool wantsWindow(const QStringList &arguments) { return parseCommandLine(arguments).wantsWindow(); }
 
-bool wantsSheets(const QStringList &arguments) {
-    QString error;
-    const std::optional<Options> options = parse(arguments, &error);
-    return options && !options->pdfFile.isEmpty() && !options->help;
-}
+bool wantsSheets(const QStringList &arguments) { return parseCommandLine(arguments).wantsSheets(); }
 
 }  // namespace report

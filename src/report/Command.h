@@ -10,6 +10,22 @@ namespace report {
 
 enum ExitStatus { kDone = 0, kFailed = 1, kUsage = 2 };
 
+// The command line, read once.
+struct CommandLine {
+    QString folder, csvFile, htmlFile, pdfFile;
+    QString scale;  // --scale: the window's display scale, null when not given
+    bool help = false;
+    bool window = false;  // --window: the teacher's window instead of the table
+    QString error;        // why the command line is wrong; empty when it is not
+    // Whether it asks for the teacher's window, or for the sheets per
+    // pupil (see below).
+    bool wantsWindow() const;
+    bool wantsSheets() const;
+};
+CommandLine parseCommandLine(const QStringList &arguments);
+// Does what the command line asks (see run below).
+int runCommandLine(const CommandLine &line, QTextStream &out, QTextStream &err);
+
 // Reads the folder, prints the table to out and writes the CSV, HTML and
 // PDF files asked for; messages go to err.  arguments are those after the
 // program's name.  Returns kDone when the overview was made (files that

@@ -31,16 +31,17 @@ constexpr qsizetype kMaxHoldFile = 4096;
 
 QString thisHost() { return QSysInfo::machineHostName(); }
 
+// The first bytes of a small system file, which may be a link (the
+// system's own, as /etc/machine-id often is); empty when it cannot be read.
+QByteArray readSystemFile(const char *path) {
+    const files::ReadResult r =
+        files::read(QString::fromLatin1(path), {64, files::Longer::Cut, files::Links::Followed});
+    return r.outcome == files::ReadResult::Outcome::Read ? r.bytes : QByteArray();
+}
+
 // A machine id as the system keeps it: 32 hexadecimal digits on one line.
 QByteArray readMachineId(const char *path) {
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return {};
-    char buffer[64];
-    struct stat st {};
-    const ssize_t n = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::read(fd, buffer, sizeof buffer) : -1;
-    ::close(fd);
-    if (n <= 0) return {};
-    const QByteArray id = QByteArray(buffer, n).trimmed();
+    const QByteArray id = readSystemFile(path).trimmed();
     if (id.size() != 32) return {};
     for (const char c : id)
         if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return {};
@@ -49,9 +50,7 @@ QByteArray readMachineId(const char *path) {
 
 // One line of a small system file (the boot id), or empty.
 QByteArray readLine(const char *path) {
-    QFile f(QString::fromLatin1(path));
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return {};
-    const QByteArray line = f.read(64).trimmed();
+    const QByteArray line = readSystemFile(path).trimmed();
     return line.contains('\n') ? QByteArray() : line;
 }
 
@@ -101,65 +100,17 @@ CodeHold::Holder parseHolder(const QByteArray &text) {
 }
 
 // Reads a hold file without following a link or waiting on a FIFO.
-// Returns false when there is no regular file to read (errno says why).
+// Returns false when there is no regular file to read (errno says why:
+// ENOENT when there is none).
 bool readHold(const QByteArray &path, CodeHold::Holder *holder, struct stat *st) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = ::fstat(fd, st) == 0 && S_ISREG(st->st_mode);
-    if (ok) {
-        QByteArray text(kMaxHoldFile, Qt::Uninitialized);
-        const ssize_t n = ::read(fd, text.data(), static_cast<size_t>(text.size()));
-        ok = n >= 0;
-        if (ok) *holder = parseHolder(text.left(n));
-    } else {
-        errno = EINVAL;
+    const files::ReadResult r = files::read(QFile::decodeName(path), {kMaxHoldFile, files::Longer::Cut});
+    if (r.outcome != files::ReadResult::Outcome::Read) {
+        errno = r.outcome == files::ReadResult::Outcome::Missing ? ENOENT : r.error ? r.error : EINVAL;
+        return false;
     }
-    ::close(fd);
-    return ok;
-}
-
-// Writes the hold's content to a fresh temporary beside path.  Returns its
-// name, with the time of the write on the folder's clock (the file's change
-// time) in *now, or an empty name when it cannot be written.
-QByteArray writeTemp(const QByteArray &path, const QByteArray &token, timespec *now) {
-    QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
-        temp = files::tempNameFor(path);
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return {};
-    }
-    if (fd < 0) return {};
-    const QByteArray bytes = content(token);
-    const unsigned mode = files::newFileMode(files::folderOf(path));
-    bool ok = mode == 0 || ::fchmod(fd, mode) == 0;
-    ok = ok && ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) == bytes.size();
-    struct stat st {};
-    ok = ok && ::fstat(fd, &st) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) {
-        ::unlink(temp.constData());
-        return {};
-    }
-    *now = st.st_ctim;
-    return temp;
-}
-
-// Puts temp in the hold file's place only if no hold stands there.  A hard
-// link is refused atomically when the name exists; where the folder has no
-// hard links (some network file systems), a rename after a look is the
-// best there is.  Returns 0, or the errno (EEXIST when a hold stands).
-int placeExclusively(const QByteArray &temp, const QByteArray &path) {
-    if (::link(temp.constData(), path.constData()) == 0) {
-        ::unlink(temp.constData());
-        return 0;
-    }
-    const int err = errno;
-    if (err != EPERM && err != ENOSYS && err != EOPNOTSUPP && err != EMLINK) return err;
-    struct stat st {};
-    if (::lstat(path.constData(), &st) == 0) return EEXIST;
-    if (errno != ENOENT) return errno;
-    return ::rename(temp.constData(), path.constData()) == 0 ? 0 : errno;
+    *st = r.status;
+    *holder = parseHolder(r.bytes);
+    return true;
 }
 
 // Whether a hold file counts where it stands: in a folder with the sticky
@@ -286,10 +237,16 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
     // another program taking the same stale hold at the same moment makes
     // one of the two see the other's fresh hold in the next round.
     for (int round = 0; round < 4; ++round) {
+        // The hold's own time on the folder's clock: when it was written.
         timespec now {};
-        const QByteArray temp = writeTemp(path, token, &now);
-        if (temp.isEmpty()) return Outcome::Unavailable;
-        const int placed = placeExclusively(temp, path);
+        int placed = 0;
+        try {
+            now = files::createNew(wanted, content(token)).changed;
+        } catch (const files::FileError &e) {
+            if (e.step != files::FileError::Step::Place) return Outcome::Unavailable;  // not even written
+            placed = e.error;
+            now = e.written;
+        }
         if (placed == 0) {
             // Where the rename fallback was used two programs may both
             // have placed theirs; the file says who won.
@@ -304,7 +261,6 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
             timer_.setEnabled(true);
             return Outcome::Held;
         }
-        ::unlink(temp.constData());
         if (placed != EEXIST) return Outcome::Unavailable;
 
         Holder current;
@@ -323,13 +279,14 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
         // Stale: move it aside under a name of our own; only one program
         // can move it.  If what was moved is not the hold judged stale
         // (someone took it over in between), it goes back.
-        const QByteArray aside = files::tempNameFor(path);
-        if (::rename(path.constData(), aside.constData()) != 0) {
-            if (errno == ENOENT) continue;
+        int moveError = 0;
+        const QByteArray aside = files::moveAside(path, &moveError);
+        if (aside.isEmpty()) {
+            if (moveError == ENOENT) continue;
             // In a folder with the sticky bit only its owner may move a
             // hold.  One that counts here is another account's on a code
             // with no file yet or with theirs: the code is theirs.
-            if ((errno == EPERM || errno == EACCES) && st.st_uid != ::geteuid()) {
+            if ((moveError == EPERM || moveError == EACCES) && st.st_uid != ::geteuid()) {
                 if (holder) *holder = current;
                 return Outcome::OtherAccount;
             }
@@ -337,8 +294,7 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
         }
         Holder moved;
         struct stat movedSt {};
-        if (readHold(aside, &moved, &movedSt) && moved.token != current.token)
-            (void)::link(aside.constData(), path.constData());
+        if (readHold(aside, &moved, &movedSt) && moved.token != current.token) (void)files::linkBack(aside, path);
         ::unlink(aside.constData());
     }
     return Outcome::Unavailable;
@@ -360,10 +316,11 @@ void CodeHold::renew() {
         lose(current);
         return;
     }
-    timespec now {};
-    const QByteArray temp = writeTemp(path, token_, &now);
-    if (temp.isEmpty()) return;  // the next tick tries again
-    if (::rename(temp.constData(), path.constData()) != 0) ::unlink(temp.constData());
+    try {
+        files::replace(path_, content(token_));
+    } catch (const files::FileError &) {
+        // The next tick tries again.
+    }
 }
 
 void CodeHold::release() {

@@ -1,23 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "state/ProgressFile.h"
 
-#include "platform/SystemError.h"
 #include "state/SaveFiles.h"
 
+#include <QByteArrayView>
 #include <QFile>
 #include <QFileInfo>
-#include <QByteArrayView>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cfloat>
 #include <charconv>
 #include <climits>
 #include <cmath>
-#include <cstring>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,24 +22,18 @@ namespace state::progress {
 namespace {
 
 constexpr int kFields = 2 + 2 * kQuestions;
-constexpr qint64 kMaxRead = 1 << 20;  // more than any real file; a bound for hostile ones
 // The longest number the writer can produce is the plain decimal of the
 // smallest double, about 340 characters; anything longer is not ours.
 constexpr qsizetype kMaxField = 400;
 
-// "<what>（<reason>）。" with the system's reason for err, in Japanese where
-// the reason is one a learner or teacher may meet.
-std::string osFailure(const QString &what, int err) {
-    QString reason;
-    switch (err) {
-    case ENOENT: reason = QStringLiteral("ファイルがありません"); break;
-    case ELOOP: reason = QStringLiteral("シンボリックリンクは使えません"); break;
-    default: reason = platform::systemErrorText(err); break;
-    }
-    return QStringLiteral("%1（%2）。").arg(what, reason).toStdString();
-}
-
 std::string failure(const QString &sentence) { return sentence.toStdString(); }
+
+const QString kKind = QStringLiteral("進み具合のファイル");
+
+// More than any real file; a bound for hostile ones.  Anything after the
+// fields is ignored, so a longer file is read up to the bound.
+constexpr platform::files::ReadLimits kReadLimits{1 << 20, platform::files::Longer::Cut,
+                                                  platform::files::Links::Refused};
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
@@ -111,119 +101,28 @@ QString whyNotStorable(const Session &m) {
     return {};
 }
 
-// Closes a file descriptor when the scope ends.
-struct Descriptor {
-    int fd = -1;
-    ~Descriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
 // What this program last read or wrote of the progress file it plays: a
 // save goes ahead only while the file is still exactly that.
 struct Seen {
     QByteArray path;  // absolute; empty: nothing seen yet
-    struct stat st {};
-    QByteArray content;
+    files::Seen file;
     bool lost = false;  // changed under this program once: never written again
 };
 Seen gSeen;
 
 QByteArray absolutePath(const QString &name) { return QFile::encodeName(QFileInfo(name).absoluteFilePath()); }
 
-bool sameTime(const timespec &a, const timespec &b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
-
-// The same file with the same size and modification time.  Not the change
-// time: it moves too when only the file's mode or group is changed (a
-// teacher putting a class folder's permissions right), which is no save.
-bool sameFile(const struct stat &a, const struct stat &b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size && sameTime(a.st_mtim, b.st_mtim);
-}
-
-// Reads at most limit bytes of an open file; false on a read error.
-bool readUpTo(int fd, qint64 limit, QByteArray *content) {
-    content->resize(static_cast<qsizetype>(std::min<qint64>(limit, 4096)) + 1);
-    qsizetype got = 0;
-    while (got < limit) {
-        if (got == content->size()) content->resize(std::min<qsizetype>(content->size() * 2, limit));
-        const ssize_t n = ::read(fd, content->data() + got, static_cast<size_t>(content->size() - got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) break;
-        got += n;
-    }
-    content->truncate(got);
-    return true;
-}
-
-// Whether target (absolute path abs) may be written: it is not the file
-// this program has seen, or it still is what was seen, or it is gone (no
-// program removes a progress file; writing it again loses nobody's save).
-// Failures to look are thrown.
-bool stillAsSeen(const QByteArray &abs, const QByteArray &target, const QString &name) {
-    if (gSeen.path.isEmpty() || gSeen.path != abs) return true;
-    if (gSeen.lost) return false;
-    struct stat now {};
-    if (::lstat(target.constData(), &now) != 0) {
-        if (errno == ENOENT) return true;
-        throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(name), errno));
-    }
-    if (!S_ISREG(now.st_mode) || !sameFile(now, gSeen.st)) return false;
-    // The times of some file systems are coarse (whole seconds), and some
-    // number their files anew: the content tells what they cannot.
-    Descriptor file;
-    file.fd = ::open(target.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    QByteArray content;
-    if (file.fd < 0 || !readUpTo(file.fd, gSeen.content.size() + 1, &content))
-        throw ProgressError(osFailure(QStringLiteral("「%1」を読めません").arg(name), errno));
-    return content == gSeen.content;
-}
-
-// The content of the file at path: regular files only, at most kMaxRead
-// bytes; kind names the file in the refusal.  *st gets its status.
-QByteArray readBounded(const QString &path, const QString &kind, struct stat *st) {
-    const QByteArray native = QFile::encodeName(path);
-    // O_NOFOLLOW: a link in the file's place is refused, not followed;
-    // O_NONBLOCK: opening a FIFO returns at once instead of waiting for a writer.
-    Descriptor file;
-    file.fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (file.fd < 0) throw ProgressError(osFailure(QStringLiteral("「%1」を開けません").arg(path), errno));
-    if (::fstat(file.fd, st) != 0)
-        throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(path), errno));
-    if (!S_ISREG(st->st_mode))
-        throw ProgressError(
-            failure(QStringLiteral("「%1」は%2で、%3ではありません。").arg(path, kindOf(st->st_mode), kind)));
-    // Read at most kMaxRead bytes; a file that grows while it is read is cut there.
-    QByteArray content;
-    if (!readUpTo(file.fd, kMaxRead, &content))
-        throw ProgressError(osFailure(QStringLiteral("「%1」を読めません").arg(path), errno));
-    return content;
-}
-
 // Reads the progress file at path into m; when seen is given, it is filled
 // with what was read.
 void read(const QString &path, Session &m, Seen *seen) {
-    struct stat st {};
-    const QByteArray content = readBounded(path, QStringLiteral("進み具合のファイル"), &st);
-    parse(content, m);
-    if (seen) {
-        seen->path = absolutePath(path);
-        seen->st = st;
-        seen->content = content;
-        seen->lost = false;
-    }
+    const files::ReadResult file = files::read(path, kReadLimits);
+    if (file.outcome == files::ReadResult::Outcome::Missing) throw ProgressMissing(failure(file.text(path, kKind)));
+    if (file.outcome != files::ReadResult::Outcome::Read) throw ProgressError(failure(file.text(path, kKind)));
+    parse(file.bytes, m);
+    if (seen) *seen = {absolutePath(path), {file.identity(), file.bytes}, false};
 }
 
 }  // namespace
-
-QString kindOf(mode_t mode) {
-    if (S_ISLNK(mode)) return QStringLiteral("シンボリックリンク");
-    if (S_ISDIR(mode)) return QStringLiteral("フォルダー");
-    if (S_ISFIFO(mode)) return QStringLiteral("FIFO（名前付きパイプ）");
-    if (S_ISSOCK(mode)) return QStringLiteral("ソケット");
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("デバイス");
-    return QStringLiteral("普通のファイルでないもの");
-}
 
 QString fileName(const QString &stem) { return stem + QStringLiteral(".ucd"); }
 
@@ -328,143 +227,30 @@ void parse(const QByteArray &content, Session &m) {
     m = next;
 }
 
-namespace {
-
-// The write that save and replaceFile share.  tracked: name is the
-// progress file this program plays, written only while it is still what
-// this program last saw (see save).
-void replace(const QString &name, const QByteArray &bytes, bool tracked) {
-    const QByteArray target = QFile::encodeName(name);
-
-    // Only a regular file may stand in the file's place: a link is never
-    // followed (the save would land where it points), and a FIFO, device
-    // or folder is refused.
-    struct stat old {};
-    bool exists = false;
-    if (::lstat(target.constData(), &old) == 0) {
-        if (!S_ISREG(old.st_mode))
-            throw ProgressError(failure(
-                QStringLiteral("「%1」は%2なので、保存できません。").arg(name, kindOf(old.st_mode))));
-        exists = true;
-    } else if (errno != ENOENT) {
-        throw ProgressError(osFailure(QStringLiteral("「%1」を調べられません").arg(name), errno));
-    }
-
-    // Write a temporary file beside it, flush it to the disk, then rename
-    // it over the old one: a crash or a full disk leaves the last save.
-    Descriptor file;
-    QByteArray temp;
-    for (int attempt = 0; attempt < 100 && file.fd < 0; ++attempt) {
-        temp = files::tempNameFor(target);
-        file.fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (file.fd < 0 && errno != EEXIST)
-            throw ProgressError(osFailure(QStringLiteral("「%1」を作れません").arg(name), errno));
-    }
-    if (file.fd < 0) throw ProgressError(osFailure(QStringLiteral("「%1」を作れません").arg(name), EEXIST));
-    auto fail = [&](const QString &what, int err) {
-        ::close(file.fd);
-        file.fd = -1;
-        ::unlink(temp.constData());
-        throw ProgressError(osFailure(what.arg(name), err));
-    };
-    // A save keeps the file's group (where this account may give it) and
-    // mode: in a shared folder another pupil's account may write the file
-    // next.  The group first, since changing it may clear the set-group-ID
-    // bit.  A new file in a class folder is the group's (0660, or 0640 in
-    // a folder with the sticky bit) whatever the umask; with a
-    // set-group-ID folder it has the folder's group.
-    if (exists) {
-        struct stat made {};
-        if (::fstat(file.fd, &made) == 0 && made.st_gid != old.st_gid) (void)::fchown(file.fd, (uid_t)-1, old.st_gid);
-        if (::fchmod(file.fd, old.st_mode & 07777) != 0) fail(QStringLiteral("「%1」の許可を写せません"), errno);
-    } else if (const unsigned mode = files::newFileMode(files::folderOf(target));
-               mode != 0 && ::fchmod(file.fd, mode) != 0) {
-        fail(QStringLiteral("「%1」の許可を決められません"), errno);
-    }
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(file.fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) fail(QStringLiteral("「%1」に書き込めません"), errno);
-        done += n;
-    }
-    if (::fsync(file.fd) != 0) fail(QStringLiteral("「%1」を保存できません"), errno);
-    // The time of this write on the folder's own clock, against which
-    // other temporaries are judged stale.
-    struct stat written {};
-    const bool haveNow = ::fstat(file.fd, &written) == 0;
-    const int closed = ::close(file.fd);
-    file.fd = -1;
-    if (closed != 0) {
-        const int err = errno;
-        ::unlink(temp.constData());
-        throw ProgressError(osFailure(QStringLiteral("「%1」を保存できません").arg(name), err));
-    }
-    // Looked at as late as possible: a file that changed since this program
-    // last read or wrote it holds another program's newer save.
-    const QByteArray abs = absolutePath(name);
-    bool unchanged = !tracked;
-    try {
-        if (tracked) unchanged = stillAsSeen(abs, target, name);
-    } catch (const ProgressError &) {
-        ::unlink(temp.constData());
-        throw;
-    }
-    if (!unchanged) {
-        ::unlink(temp.constData());
-        gSeen.lost = true;
-        throw ProgressChanged(failure(
-            QStringLiteral("「%1」は、このプログラムが読んだあとでほかのところから書き換えられました。").arg(name)));
-    }
-    if (::rename(temp.constData(), target.constData()) != 0) {
-        const int err = errno;
-        ::unlink(temp.constData());
-        throw ProgressError(osFailure(QStringLiteral("「%1」を保存できません").arg(name), err));
-    }
-    // What was written is what the next save expects to find, as the file
-    // system shows it after the rename.  A file that is already another's
-    // by now keeps the values of this write, which it does not match.
-    if (tracked) {
-        gSeen.path = abs;
-        gSeen.content = bytes;
-        gSeen.lost = false;
-        gSeen.st = written;
-        if (struct stat placed {}; ::lstat(target.constData(), &placed) == 0 && placed.st_dev == written.st_dev &&
-                                   placed.st_ino == written.st_ino)
-            gSeen.st = placed;
-    }
-
-    // Temporaries that a save killed mid-way (here or on another machine)
-    // left beside the file go once they are clearly stale.
-    const QFileInfo info(name);
-    const QByteArray base = QFile::encodeName(info.fileName());
-    if (haveNow)
-        files::removeStaleTemporaries(QFile::encodeName(info.path()), {base, base + files::kHoldEnding},
-                                      written.st_mtim);
-
-    // Sync the folder too, so that the rename itself survives a power cut.
-    // A folder that cannot be opened or does not support syncing (EINVAL)
-    // leaves the save as good as the file system makes it; a disk error
-    // is reported.
-    Descriptor folder;
-    folder.fd = ::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder.fd >= 0 && ::fsync(folder.fd) != 0 && errno == EIO)
-        throw ProgressError(osFailure(QStringLiteral("「%1」のフォルダーを保存できません").arg(name), EIO));
-}
-
-}  // namespace
-
 void save(const Session &m) {
     const QString name = fileName(m.userCode);
     const QString why = whyNotStorable(m);
     if (!why.isEmpty()) throw ProgressError(failure(QStringLiteral("「%1」を保存できません（%2）。").arg(name, why)));
-    replace(name, render(m), true);
-}
-
-void replaceFile(const QString &name, const QByteArray &bytes) { replace(name, bytes, false); }
-
-QByteArray readFile(const QString &path, const QString &kind) {
-    struct stat st {};
-    return readBounded(path, kind, &st);
+    // A file this program has seen is written only while it is still what
+    // was seen; once it changed, never again.
+    const QByteArray abs = absolutePath(name);
+    const bool seen = !gSeen.path.isEmpty() && gSeen.path == abs;
+    const QString changed =
+        QStringLiteral("「%1」は、このプログラムが読んだあとでほかのところから書き換えられました。").arg(name);
+    if (seen && gSeen.lost) throw ProgressChanged(failure(changed));
+    files::ReplaceOptions options;
+    options.unchangedSince = seen ? &gSeen.file : nullptr;
+    // The hold's temporaries are swept with the file's own.
+    options.alsoSweep = {QByteArray(files::kHoldEnding)};
+    const QByteArray bytes = render(m);
+    try {
+        const files::Written written = files::replace(name, bytes, options);
+        gSeen = {abs, {written.identity, bytes}, false};
+    } catch (const files::FileError &e) {
+        if (e.step != files::FileError::Step::Changed) throw ProgressError(e.what());
+        gSeen.lost = true;
+        throw ProgressChanged(failure(changed));
+    }
 }
 
 void loadFrom(const QString &path, Session &m) { read(path, m, nullptr); }

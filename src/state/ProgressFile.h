@@ -8,7 +8,6 @@
 
 #include <QByteArray>
 
-#include <sys/types.h>
 #include <QString>
 
 #include <stdexcept>
@@ -31,6 +30,12 @@ public:
     using ProgressError::ProgressError;
 };
 
+// A progress file that is not there (a code never saved).
+class ProgressMissing : public ProgressError {
+public:
+    using ProgressError::ProgressError;
+};
+
 namespace progress {
 
 QString fileName(const QString &stem);
@@ -45,7 +50,7 @@ QString fileName(const QString &stem);
 // kept; a new one in a class folder is made 0660, or 0640 where the folder
 // has the sticky bit (see files::newFileMode).
 // Temporaries that earlier saves of this file left behind are removed once
-// stale (files::removeStaleTemporaries).  Throws ProgressError on failure.
+// stale (files::removeStaleTemporaries), and so are the hold's.  Throws ProgressError on failure.
 //
 // A file this program has read (load) or written (save) is written again
 // only while it is still what this program last saw: the same file (device
@@ -55,16 +60,6 @@ QString fileName(const QString &stem);
 // is written as it is, and so is one that was removed meanwhile.
 void save(const Session &m);
 
-// The write that save does, for any file kept beside a progress file
-// (the review's record too): bytes replace the file name atomically, with
-// the same refusals, modes and sweep of stale temporaries.
-void replaceFile(const QString &name, const QByteArray &bytes);
-
-// The read that loadFrom does, for any file kept beside a progress file:
-// its content, regular files only, bounded; kind names the file in the
-// refusal ("進み具合のファイル").  Throws ProgressError.
-QByteArray readFile(const QString &path, const QString &kind);
-
 // Reads the file of m.userCode, as loadFrom does, and remembers what it
 // read for the check of the next save.
 void load(Session &m);
@@ -72,7 +67,8 @@ void load(Session &m);
 // Reads the progress file at path into m (question, Score, misses,
 // answerTimes).  Regular files only: a symbolic link, FIFO, device or folder
 // is refused without being followed or waited on, and the read is bounded.
-// Throws ProgressError (a Japanese reason) on failure; m is then unchanged.
+// Throws ProgressError (a Japanese reason) on failure, ProgressMissing when
+// there is no file; m is then unchanged.
 void loadFrom(const QString &path, Session &m);
 
 // The file's content for the given variables.
@@ -106,10 +102,6 @@ QString normalizedCode(const QString &code);
 // sticky bit, where only its owner may replace it: such a code is not
 // played (its saves would all be refused).
 bool belongsToAnotherAccount(const QString &stem);
-
-// What a file-system entry of the given mode is, in Japanese, when it is
-// not a regular file ("シンボリックリンク", "フォルダー", ...).
-QString kindOf(mode_t mode);
 
 }  // namespace progress
 }  // namespace state

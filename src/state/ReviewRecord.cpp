@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "state/ReviewRecord.h"
 
+#include "platform/Files.h"
 #include "state/ProgressFile.h"
 
-#include <QFile>
 #include <QList>
 
 #include <algorithm>
-#include <cerrno>
-
-#include <sys/stat.h>
 
 namespace state::review {
 
@@ -50,12 +47,6 @@ QDate dueAfter(const QDate &day, int step) {
 }
 
 QByteArray dayText(const QDate &d) { return d.isValid() ? d.toString(Qt::ISODate).toLatin1() : QByteArray(kNoDay); }
-
-// The file's bytes, through the progress file's bounded read.
-QByteArray readBytes(const QString &name) { return progress::readFile(name, QStringLiteral("復習の記録")); }
-
-// The file replaced through the progress file's atomic save.
-void writeBytes(const QString &name, const QByteArray &bytes) { progress::replaceFile(name, bytes); }
 
 }  // namespace
 
@@ -146,11 +137,13 @@ bool load(const QString &stem, Record &r) { return loadFile(fileName(stem), r); 
 
 bool loadFile(const QString &name, Record &r) {
     r = Record{};
-    struct stat st {};
-    if (::lstat(QFile::encodeName(name).constData(), &st) != 0 && errno == ENOENT) return false;
+    const platform::files::ReadResult file = platform::files::read(name, {1 << 20});
+    if (file.outcome == platform::files::ReadResult::Outcome::Missing) return false;
     Record read;
     try {
-        parse(readBytes(name), read);
+        if (file.outcome != platform::files::ReadResult::Outcome::Read)
+            throw ProgressError(file.text(name, QStringLiteral("復習の記録")).toStdString());
+        parse(file.bytes, read);
     } catch (const ProgressError &e) {
         // The reason names the file, so that the teacher can find it.
         const QString why = QString::fromUtf8(e.what());
@@ -161,7 +154,13 @@ bool loadFile(const QString &name, Record &r) {
     return true;
 }
 
-void save(const QString &stem, const Record &r) { writeBytes(fileName(stem), render(r)); }
+void save(const QString &stem, const Record &r) {
+    try {
+        platform::files::replace(fileName(stem), render(r));
+    } catch (const platform::files::FileError &e) {
+        throw ProgressError(e.what());
+    }
+}
 
 void adoptCourseMisses(Record &r, const Misses &misses) {
     for (int q = 1; q <= kQuestions; ++q)

@@ -6,8 +6,8 @@
 // last practice, the day it is next due, and the course's miss count for
 // it at that practice (a count that has grown since brings it back at
 // once).  The review never writes the progress file; this record is
-// written and read through the progress file's own save and read
-// (progress::replaceFile, readFile), in readBytes and writeBytes.
+// written and read through the file module (platform/Files.h), as every
+// file beside it is.
 //
 // The file is text, lines ending in CR LF, one line per question
 // practised, in course order:
@@ -77,8 +77,7 @@ void parse(const QByteArray &content, Record &r);
 bool load(const QString &stem, Record &r);
 // The same for the record at path (the class overview reads it so).
 bool loadFile(const QString &path, Record &r);
-// Writes the record of stem through the progress file's save.  Throws
-// ProgressError.
+// Writes the record of stem, replaced atomically.  Throws ProgressError.
 void save(const QString &stem, const Record &r);
 
 using Misses = std::array<short, kQuestions + 1>;

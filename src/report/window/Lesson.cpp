@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/window/Lesson.h"
 
+#include "platform/Files.h"
 #include "report/OutputFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -51,9 +51,9 @@ QString saveLesson(const QString &file, const Lesson &lesson) {
 }
 
 Lesson loadLesson(const QString &file, const QString &classFolder, const QDateTime &now) {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly) || in.size() > kMaxLessonFile) return {};
-    const QJsonObject root = QJsonDocument::fromJson(in.read(kMaxLessonFile)).object();
+    const platform::files::ReadResult in = platform::files::read(file, {kMaxLessonFile});
+    if (in.outcome != platform::files::ReadResult::Outcome::Read) return {};
+    const QJsonObject root = QJsonDocument::fromJson(in.bytes).object();
     Lesson lesson;
     lesson.folder = root.value(QStringLiteral("folder")).toString();
     lesson.start = QDateTime::fromString(root.value(QStringLiteral("start")).toString(), Qt::ISODateWithMs);
@@ -70,10 +70,10 @@ Lesson loadLesson(const QString &file, const QString &classFolder, const QDateTi
 }
 
 QByteArray readKeptPlace(const QString &file) {
-    constexpr qint64 kMaxPlaceFile = 64 * 1024;
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly) || in.size() > kMaxPlaceFile) return {};
-    return in.read(kMaxPlaceFile);
+    // Through the file module, as the lesson file: a FIFO or link in its
+    // place is refused at once instead of blocking the window.
+    const platform::files::ReadResult in = platform::files::read(file, {64 * 1024});
+    return in.outcome == platform::files::ReadResult::Outcome::Read ? in.bytes : QByteArray();
 }
 
 }  // namespace report::window

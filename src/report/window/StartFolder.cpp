@@ -2,6 +2,7 @@
 #include "report/window/StartFolder.h"
 
 #include "platform/ClassFolder.h"
+#include "platform/DataFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,14 +14,7 @@ namespace report::window {
 
 namespace {
 
-QString homeFolder() { return QDir::homePath(); }
-
-QString configHome() {
-    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
-    return QDir::isAbsolutePath(configured) ? configured : homeFolder() + QStringLiteral("/.config");
-}
-
-QString settingsFile() { return configHome() + QStringLiteral("/pomurin20/pomurin20-report.conf"); }
+QString settingsFile() { return platform::xdgConfigHome() + QStringLiteral("/pomurin20/pomurin20-report.conf"); }
 
 const QString kLastFolderKey = QStringLiteral("window/lastFolder");
 

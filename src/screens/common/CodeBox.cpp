@@ -41,11 +41,6 @@ std::optional<QString> askForCode(QWidget *parent, const QString &prompt, const 
     }
 }
 
-bool nothingAt(const QString &path) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT;
-}
-
 QString unreadableProgressText(const QString &file, const QString &why) {
     return QStringLiteral("進み具合のファイル「%1」を読めませんでした。\n%2\n先生に知らせてください。").arg(file, why);
 }

@@ -31,9 +31,6 @@ enum class EmptyCode {
 std::optional<QString> askForCode(QWidget *parent, const QString &prompt, const QString &title, EmptyCode empty,
                                   const std::function<bool(const QString &stem)> &open = {});
 
-// Whether nothing at all is at path (a link or anything else is something).
-bool nothingAt(const QString &path);
-
 // The message for a progress file that is there but cannot be read, named
 // for the teacher.
 QString unreadableProgressText(const QString &file, const QString &why);

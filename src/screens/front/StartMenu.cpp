@@ -80,15 +80,15 @@ void StartMenu::continueClicked() {
             m.userCode = code;
             try {
                 state::progress::load(m);
+            } catch (const state::ProgressMissing &) {
+                throw;  // a code never saved ends the program silently, as it always has
             } catch (const state::ProgressError &e) {
-                // A code never saved ends the program silently, as it always
-                // has; a file that is there but cannot be read (damaged, or
-                // written over by another pupil) is named first, so that the
-                // teacher hears of it.  Nothing is written.
-                const QString file = state::progress::fileName(code);
-                if (!nothingAt(file))
-                    platform::dialogs().showError(this, unreadableProgressText(file, QString::fromUtf8(e.what())),
-                                                  QStringLiteral("ぽむりん紀行20"));
+                // A file that is there but cannot be read (damaged, or
+                // written over by another pupil) is named first, so that
+                // the teacher hears of it.  Nothing is written.
+                platform::dialogs().showError(
+                    this, unreadableProgressText(state::progress::fileName(code), QString::fromUtf8(e.what())),
+                    QStringLiteral("ぽむりん紀行20"));
                 throw;
             }
         } else {

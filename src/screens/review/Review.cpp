@@ -8,6 +8,7 @@
 #include "state/CodeHold.h"
 #include "state/ProgressFile.h"
 
+#include <QDate>
 #include <QLocale>
 
 namespace review {
@@ -25,11 +26,11 @@ bool readCode(const QString &stem, Review &r) {
     state::Session progress;
     try {
         state::progress::loadFrom(file, progress);
+    } catch (const state::ProgressMissing &) {
+        say(nullptr, QStringLiteral("このコードの記録はまだありません。\n別のコードを入れてください。"));
+        return false;
     } catch (const state::ProgressError &e) {
-        if (screens::nothingAt(file))
-            say(nullptr, QStringLiteral("このコードの記録はまだありません。\n別のコードを入れてください。"));
-        else
-            say(nullptr, screens::unreadableProgressText(file, QString::fromUtf8(e.what())));
+        say(nullptr, screens::unreadableProgressText(file, QString::fromUtf8(e.what())));
         return false;
     }
     state::review::Record record;

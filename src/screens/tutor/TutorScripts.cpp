@@ -87,6 +87,8 @@ constexpr Plot kPlots30[] = {{-3.0, 3.0, 0.1, kBlackRgb}, {1.0, 3.0, 0.001, kRed
 constexpr GraphPage kGraph29{kPlots29};
 constexpr GraphPage kGraph30{kPlots30};
 
+// The scripts are laid out as the doctor prints them, not as a formatter would.
+// clang-format off
 // Question 1
 constexpr Instr kExample1[] = {
     text("　   ９の平方根を求めよ。"),
@@ -1278,6 +1280,7 @@ constexpr Script kScripts[30] = {
     {kExample29, true, kQ29Steps},
     {kExample30, true, kQ30Steps},
 };
+// clang-format on
 
 const Script *scriptFor(int q) {
     if (q < 1 || q > 30) return nullptr;
