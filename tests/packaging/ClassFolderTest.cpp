@@ -101,6 +101,7 @@ TEST_F(ClassFolderSetting, ASettingThatMeansAFolderButNamesNoneIsReported) {
         // Shift_JIS, as older Japanese editions of Windows' editor save: 「ぽむ」.
         {"[class]\nfolder=/srv/\x82\xdb\x82\xde\n", "UTF-8 のテキストではありません（UTF-16 などで保存されています）"},
         {QByteArray(64 * 1024, '#') + "\n[class]\nfolder=/srv/x\n", "設定ファイルとしては長すぎます（64 KiB まで）"},
+        {"[display]\n" + QByteArray(64 * 1024 - 11, '#') + "\n", ""},  // 64 KiB exactly: read
         {"[Class]\nfolder=/srv/x\n", "見出し [Class] は [class] と書いてください"},
         {"[class]\nFolder = /srv/x\n", "Folder は folder と小文字で書いてください"},
         {"folder=/srv/x\n", "folder の前に [class] の見出しがありません"},

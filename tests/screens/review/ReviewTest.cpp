@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 
@@ -275,6 +276,19 @@ TEST_F(ReviewRound, AgainWithNothingLeftSaysSoAndEnds) {
     ASSERT_NE(open<ReviewSummary>(ScreenId::ReviewSummary), nullptr);
     click(open<ReviewSummary>(ScreenId::ReviewSummary)->againButton);
     EXPECT_EQ(dialogs.calls.last(), "choose|復習する問題はもうありません。どの問題も覚えました！|ぽむりん紀行20|終了");
+    EXPECT_TRUE(platform::forms::programEnded());
+}
+
+TEST_F(ReviewRound, ARecordThatCannotBeSavedIsSaidAndTheProgramEnds) {
+    state::Session saved = progressOn(2, {{2, 1}});
+    saved.userCode = "sae";
+    state::progress::save(saved);
+    dialogs.inputAnswers = {"sae"};
+    ASSERT_TRUE(review::start());
+    screens::showScreen(ScreenId::Review);
+    ASSERT_TRUE(QDir().mkdir("sae.review"));  // a folder in the record's place
+    answerRight();
+    EXPECT_TRUE(dialogs.calls.last().startsWith("error|復習の記録を保存できませんでした。\n「sae.review」")) << dialogs.calls.last().toStdString();
     EXPECT_TRUE(platform::forms::programEnded());
 }
 
