@@ -3,11 +3,11 @@
 
 #include "platform/ClassFolder.h"
 #include "platform/DataFolder.h"
+#include "platform/Files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStringList>
 
 namespace report::window {
@@ -16,29 +16,35 @@ namespace {
 
 QString settingsFile() { return platform::xdgConfigHome() + QStringLiteral("/pomurin20/pomurin20-report.conf"); }
 
-const QString kLastFolderKey = QStringLiteral("window/lastFolder");
-
-// QSettings would wait for ever on a FIFO in the file's place: only a
-// regular file (or none yet) is read or written.
-bool usableSettingsFile() {
-    const QFileInfo info(settingsFile());
-    return !info.exists() || info.isFile();
-}
+// The file keeps one line "lastFolder=<folder>" under [window] (as QSettings
+// wrote it before; a folder with nothing special in its name reads the same).
+constexpr char kLastFolderKey[] = "lastFolder=";
 
 }  // namespace
 
 QString configuredClassFolder() { return platform::configuredClassFolder(); }
 
 QString lastChosenFolder() {
-    if (!usableSettingsFile()) return {};
-    const QSettings settings(settingsFile(), QSettings::IniFormat);
-    return settings.value(kLastFolderKey).toString();
+    // Through the file module: a FIFO or link in its place is refused at
+    // once, never waited on.
+    const platform::files::ReadResult file = platform::files::read(settingsFile(), {64 * 1024});
+    if (file.outcome != platform::files::ReadResult::Outcome::Read) return {};
+    QString folder;
+    for (const QByteArray &line : file.bytes.split('\n'))
+        if (line.trimmed().startsWith(kLastFolderKey))
+            folder = QString::fromUtf8(line.trimmed().mid(qsizetype(sizeof kLastFolderKey) - 1));
+    return folder;
 }
 
 void rememberChosenFolder(const QString &folder) {
-    if (!usableSettingsFile()) return;
-    QSettings settings(settingsFile(), QSettings::IniFormat);
-    settings.setValue(kLastFolderKey, folder);
+    // A folder name with a line break in it is not kept: it could not be read back.
+    if (folder.contains(QLatin1Char('\n')) || folder.contains(QLatin1Char('\r'))) return;
+    QDir().mkpath(QFileInfo(settingsFile()).path());
+    try {
+        platform::files::replace(settingsFile(), "[window]\n" + QByteArray(kLastFolderKey) + folder.toUtf8() + '\n');
+    } catch (const platform::files::FileError &) {
+        // Only a convenience for the next start: the window works on without it.
+    }
 }
 
 QString startFolder(const QString &given) {
