@@ -314,6 +314,10 @@ TEST_F(ClassWindowTest, CsvButtonWritesTheWritersCsvWhereTheTeacherChose) {
         ASSERT_FALSE(dialogs.errors.isEmpty()) << name.toStdString();
         EXPECT_EQ(dialogs.errors.takeLast(), "「" + name + "」は進み具合のファイルの名前です。そこには書き込みません。");
     }
+    dialogs.csvAnswer = "class/1.review";
+    button("csvButton")->click();
+    ASSERT_FALSE(dialogs.errors.isEmpty());
+    EXPECT_EQ(dialogs.errors.takeLast(), "「class/1.review」は復習の記録の名前です。そこには書き込みません。");
     EXPECT_EQ(snapshot("class"), before);
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
