@@ -393,6 +393,25 @@ TEST(ClassModel, NeedsHelpIsJudgedOnTheFoldersClock) {
     }
 }
 
+// One hold dated ahead of the rest (a file server where the change time is
+// the modification time) never sets the folder's now for the others.
+TEST(ClassModel, AHoldDatedAheadDoesNotMoveTheFoldersNow) {
+    const qint64 t = 1'800'000'000;  // the teacher's clock
+    const struct {
+        std::vector<qint64> times;
+        qint64 now;
+    } cases[] = {
+        {{}, 0}, {{t + 1800}, t + 1800}, {{t, t - 20}, t},
+        {{t - 20, t + 1800, t}, t},              // half an hour ahead of the others: passed over
+        {{t + 1800, t + 1000, t}, t},            // and the next as well
+        {{t + 1800, t + 1790, t}, t + 1800},     // two holds agree: not one hold's doing
+        {{t + 60, t}, t + 60}, {{t + 61, t}, t},  // within two renewals of the next, or not
+        {{t + 300, t - 600}, t - 600},           // not near the teacher's clock either
+        {{t - 240, t - 900}, t - 240},           // behind the teacher: a lone player beside a leftover
+    };
+    for (const auto &c : cases) EXPECT_EQ(FolderClock::newestTrusted(c.times, t), c.now) << c.times.size();
+}
+
 // The five minutes count from the first save seen with the question; a
 // save on the same question keeps them, the next question starts afresh;
 // a lone hold that is not renewed goes stale two minutes after it was seen.
