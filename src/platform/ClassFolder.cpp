@@ -112,26 +112,38 @@ SettingText parseSettings(const QByteArray &text) {
     SettingText file;
     QByteArray section;
     bool sawSection = false;
-    for (QByteArray line : text.split('\n')) {
+    // Lines end in LF, CR LF or, as some old editors save, CR alone.
+    for (QByteArray line : QByteArray(text).replace("\r\n", "\n").replace('\r', '\n').split('\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
         if (line.startsWith('[')) {
-            // A line that is no section line ("[class] x") opens one whose
-            // keys never count.
-            section = sectionOf(line).value_or("\n");
+            // A line that is no section line ("[class] x", "[class]]")
+            // opens one whose keys never count.
+            const std::optional<QByteArray> opened = sectionOf(line);
+            section = opened.value_or("\n");
             sawSection = true;
-            const QByteArray named = sectionOf(line).value_or(line);
-            if (named != "class" && named.toLower() == "class" && file.misspelt.isEmpty())
+            const qsizetype close = line.indexOf(']');
+            const QByteArray named = opened.value_or(close > 0 ? line.mid(1, close - 1).trimmed() : line);
+            if ((named != "class" || !opened) && named.toLower() == "class" && file.misspelt.isEmpty())
                 file.misspelt = QStringLiteral("見出し %1 は [class] と書いてください").arg(QString::fromUtf8(line));
             continue;
         }
-        const qsizetype eq = line.indexOf('=');
+        // A full-width "＝" (an easy slip with a Japanese input method)
+        // before any "=" is read as the "=" it means.
+        const QByteArray fullWidthEq = "\xEF\xBC\x9D";
+        qsizetype eq = line.indexOf('='), eqSize = 1;
+        if (const qsizetype wide = line.indexOf(fullWidthEq); wide >= 0 && (eq < 0 || wide < eq)) {
+            eq = wide;
+            eqSize = fullWidthEq.size();
+        }
         if (eq < 0) continue;
         const QByteArray key = line.left(eq).trimmed();
+        const QByteArray value = unquoted(line.mid(eq + eqSize).trimmed());
         const bool inClass = section == "class";
         if (sawSection && section != "\n")
-            file.values.insert(keyOf(QString::fromUtf8(section), QString::fromUtf8(key)),
-                               QString::fromUtf8(unquoted(line.mid(eq + 1).trimmed())));
+            file.values.insert(keyOf(QString::fromUtf8(section), QString::fromUtf8(key)), QString::fromUtf8(value));
+        if (key == "folder" && inClass && value.isEmpty() && file.misspelt.isEmpty())
+            file.misspelt = QStringLiteral("[class] の folder = の後にフォルダーが書かれていません");
         // Only a key meant as the folder is reported: other sections hold
         // other settings.
         if ((key == "folder" && inClass) || !file.misspelt.isEmpty() || (!inClass && sawSection)) continue;

@@ -185,10 +185,24 @@ QString ReadResult::text(const QString &path, const QString &kind) const {
     case Reason::NotRegular:
         return QStringLiteral("「%1」は%2で、%3ではありません。").arg(path, kindOf(status.st_mode), kind);
     case Reason::TooLarge: return QStringLiteral("「%1」は%2としては大きすぎます。").arg(path, kind);
+    case Reason::NotOwned:
+        return QStringLiteral("「%1」はほかのアカウントのファイルなので、%2として読みません。").arg(path, kind);
     case Reason::Read: break;
     }
     return sentence(QStringLiteral("を読めません"), path, error);
 }
+
+namespace {
+
+// Whether the file at path (whose status is st) may count beside the file
+// at partner (ReadLimits::sameOwnerAs).
+bool ownedAlike(const QString &path, const QString *partner, const struct stat &st) {
+    if (!partner || !stickyFolder(folderOf(QFile::encodeName(path)))) return true;
+    struct stat other {};
+    return ::lstat(QFile::encodeName(*partner).constData(), &other) != 0 || other.st_uid == st.st_uid;
+}
+
+}  // namespace
 
 ReadResult read(const QString &path, const ReadLimits &limits) {
     ReadResult r;
@@ -218,6 +232,10 @@ ReadResult read(const QString &path, const ReadLimits &limits) {
         r.bytes.clear();
     } else if (r.bytes.size() > limits.maxBytes && limits.longer == Longer::Refused) {
         r.reason = ReadResult::Reason::TooLarge;
+        r.bytes.clear();
+    } else if (!ownedAlike(path, limits.sameOwnerAs, r.status)) {
+        r.outcome = ReadResult::Outcome::Missing;  // another account's file: as if there were none
+        r.reason = ReadResult::Reason::NotOwned;
         r.bytes.clear();
     } else {
         r.bytes.truncate(static_cast<qsizetype>(std::min<qint64>(r.bytes.size(), limits.maxBytes)));

@@ -43,12 +43,18 @@ struct ReadLimits {
     qint64 maxBytes = 1 << 20;
     Longer longer = Longer::Refused;
     Links links = Links::Refused;
+    // In a sticky folder (where every pupil owns the files they make) a
+    // file that belongs beside another, such as a code's review record
+    // beside its progress file, counts only when the account that owns
+    // that file (at this path) owns it too: another account's file there
+    // is Missing, with the reason NotOwned.  Nothing at this path: it counts.
+    const QString *sameOwnerAs = nullptr;
 };
 
 struct ReadResult {
     enum class Outcome { Missing, Read, Refused };
     // Why a file was refused.  A link (when refused) is Open with ELOOP.
-    enum class Reason { None, Open, Inspect, NotRegular, TooLarge, Read };
+    enum class Reason { None, Open, Inspect, NotRegular, TooLarge, Read, NotOwned };
     Outcome outcome = Outcome::Missing;
     Reason reason = Reason::None;
     int error = 0;          // the system's error for Missing, Open, Inspect and Read

@@ -95,10 +95,10 @@ Pupil readPupil(const QString &path) {
     return p;
 }
 
-void readReview(const QString &path, Pupil &p) {
+void readReview(const QString &path, const QString &progressFile, Pupil &p) {
     state::review::Record record;
     try {
-        state::review::loadFile(path, record);
+        state::review::loadFile(path, record, progressFile);
     } catch (const state::ProgressError &e) {
         p.reviewProblem = QString::fromUtf8(e.what());
         return;
@@ -112,14 +112,23 @@ void readReview(const QString &path, Pupil &p) {
 Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, bool nameIsText) {
     const QString path = prefix + name;
     Pupil p;
-    if (nameIsText) {
-        p = readPupil(path);
-    } else {
+    const QString code = name.chopped(4);  // ".ucd"
+    // A name the game never gives a file would show a second row that looks
+    // like a pupil's own (a decomposed "が", "3101 "): listed, never read.
+    const QString lookAlike = !nameIsText                            ? QString()
+                              : code != state::progress::normalizedCode(code) ? QStringLiteral("ファイル名が合成済みの形（NFC）ではありません")
+                              : state::progress::hasEdgeBlank(code)  ? QStringLiteral("ファイル名の前か後ろに空白があります")
+                                                                     : QString();
+    if (!nameIsText) {
         p.reason = QStringLiteral("ファイル名の文字が UTF-8 ではありません");
+    } else if (!lookAlike.isEmpty()) {
+        p.reason = lookAlike;
+    } else {
+        p = readPupil(path);
     }
-    p.code = name.chopped(4);  // ".ucd"
-    if (nameIsText) readReview(prefix + state::review::fileName(p.code), p);
-    if (!p.wasRead() && nameIsText) {
+    p.code = code;
+    if (nameIsText && lookAlike.isEmpty()) readReview(prefix + state::review::fileName(p.code), path, p);
+    if (!p.wasRead() && nameIsText && lookAlike.isEmpty()) {
         // The reader refuses anything but a regular file; the listing
         // can say what it was instead.  The row names the file, so the
         // folder is left out of the reason.

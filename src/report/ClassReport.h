@@ -118,9 +118,10 @@ ClassReport readFolder(const QString &folder);
 // Reads one progress file into a row (the code is set by the caller).
 Pupil readPupil(const QString &path);
 
-// Reads the review's record at path into p's review fields (none there
+// Reads the review's record at path into p's review fields (none there,
+// or in a sticky folder another account's than progressFile's owner,
 // leaves them 0; one that cannot be read sets reviewProblem).
-void readReview(const QString &path, Pupil &p);
+void readReview(const QString &path, const QString &progressFile, Pupil &p);
 
 // Reads one entry of a folder listing into a row, as readFolder does:
 // prefix is the folder with a trailing "/", name ends in ".ucd", type is

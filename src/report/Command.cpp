@@ -125,7 +125,7 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
             }
     for (const QString &f : {o.csvFile, o.htmlFile, o.pdfFile}) {
         if (isProgressFileName(f)) {
-            *error = QStringLiteral("「%1」は進み具合のファイルの名前です。そこには書き込みません。").arg(f);
+            *error = pupilFileRefusal(f);
             return std::nullopt;
         }
     }

@@ -52,7 +52,16 @@ QString failureText(const FileError &e, const QString &name) {
 
 bool isProgressFileName(const QString &name) {
     return name.endsWith(QLatin1String(".ucd"), Qt::CaseInsensitive) ||
-           name.endsWith(QLatin1String(".ucd.hold"), Qt::CaseInsensitive);
+           name.endsWith(QLatin1String(".ucd.hold"), Qt::CaseInsensitive) ||
+           name.endsWith(QLatin1String(".review"), Qt::CaseInsensitive);
+}
+
+QString pupilFileRefusal(const QString &name) {
+    if (name.endsWith(QLatin1String(".review"), Qt::CaseInsensitive))
+        return QStringLiteral("「%1」は復習の記録の名前です。そこには書き込みません。").arg(name);
+    if (isProgressFileName(name))
+        return QStringLiteral("「%1」は進み具合のファイルの名前です。そこには書き込みません。").arg(name);
+    return QString();
 }
 
 QString systemReason(int err) {
@@ -67,8 +76,7 @@ QString writeOutputFile(const QString &name, const QByteArray &bytes) {
     const Place place = placeOf(name);
     if (place.base.isEmpty() || place.base == "." || place.base == "..")
         return QStringLiteral("「%1」はフォルダーの名前なので、書き込みません。").arg(name);
-    if (isProgressFileName(QFile::decodeName(place.base)))
-        return QStringLiteral("「%1」は進み具合のファイルの名前です。そこには書き込みません。").arg(name);
+    if (isProgressFileName(QFile::decodeName(place.base))) return pupilFileRefusal(name);
 
     // Only a regular file is replaced, keeping its permissions without
     // set-id bits and the group this account gives it.

@@ -13,7 +13,7 @@ namespace report {
 // Writes bytes as the file `name`.  A file of that name is replaced only
 // when it is a regular file, and keeps its permissions (without set-id
 // bits); a link, folder, device, FIFO or socket in its place, or a
-// progress file's or hold's name (isProgressFileName), is refused and left
+// progress file's, hold's or review record's name (isProgressFileName), is refused and left
 // alone.  The bytes go to a new
 // temporary file beside it (never following a link), which is synced and,
 // after the name has been looked at once more, renamed over it.  On any
@@ -27,9 +27,13 @@ QString writeOutputFile(const QString &name, const QByteArray &bytes);
 bool sameOutputFile(const QString &a, const QString &b);
 
 // Whether name (a path or the last part of one) ends like a progress file
-// (".ucd") or a code's hold (".ucd.hold", which would block that code), in
-// any case.
+// (".ucd"), a code's hold (".ucd.hold", which would block that code) or a
+// review record (".review"), in any case.
 bool isProgressFileName(const QString &name);
+
+// The sentence that refuses name as an output when it is a pupil's file
+// (isProgressFileName), else an empty string.
+QString pupilFileRefusal(const QString &name);
 
 // The system's reason for err in Japanese where it is one a teacher may
 // meet (a full disk, no permission, ...).

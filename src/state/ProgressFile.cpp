@@ -270,8 +270,14 @@ bool belongsToAnotherAccount(const QString &stem) {
 
 QString normalizedCode(const QString &code) { return code.normalized(QString::NormalizationForm_C); }
 
+bool hasEdgeBlank(const QString &code) {
+    return !code.isEmpty() && (code.front().category() == QChar::Separator_Space ||
+                               code.back().category() == QChar::Separator_Space);
+}
+
 bool isAcceptableCode(const QString &code) {
-    if (code.isEmpty()) return false;
+    // A blank before or after would name a file that looks like another code's.
+    if (code.isEmpty() || hasEdgeBlank(code)) return false;
     for (qsizetype i = 0; i < code.size(); ++i) {
         char32_t u = code[i].unicode();
         if (QChar::isHighSurrogate(u) && i + 1 < code.size() && code[i + 1].isLowSurrogate())

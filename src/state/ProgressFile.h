@@ -86,7 +86,11 @@ void parse(const QByteArray &content, Session &m);
 // significant digits with trailing zeros dropped, never an exponent.
 QString formatNumber(double value, int significantDigits);
 
-// Whether a user code may name a progress file: no "/" or "\", no lone
+// Whether code begins or ends with a blank (half- or full-width).
+bool hasEdgeBlank(const QString &code);
+
+// Whether a user code may name a progress file: no blank at either end
+// (it would look like the code without it), no "/" or "\", no lone
 // surrogate, no control, format (invisible, such as direction overrides),
 // private-use or unassigned character, no line or paragraph separator, not
 // "." or "..", and short enough that the file name and its temporary twin

@@ -133,11 +133,13 @@ void parse(const QByteArray &content, Record &r) {
     r = next;
 }
 
-bool load(const QString &stem, Record &r) { return loadFile(fileName(stem), r); }
+bool load(const QString &stem, Record &r) { return loadFile(fileName(stem), r, progress::fileName(stem)); }
 
-bool loadFile(const QString &name, Record &r) {
+bool loadFile(const QString &name, Record &r, const QString &progressFile) {
     r = Record{};
-    const platform::files::ReadResult file = platform::files::read(name, {1 << 20});
+    platform::files::ReadLimits limits{1 << 20};
+    limits.sameOwnerAs = &progressFile;  // a classmate's record beside it is none
+    const platform::files::ReadResult file = platform::files::read(name, limits);
     if (file.outcome == platform::files::ReadResult::Outcome::Missing) return false;
     Record read;
     try {

@@ -75,8 +75,10 @@ void parse(const QByteArray &content, Record &r);
 // throws ProgressError for a record that is there but cannot be read
 // (damaged, a link or another kind of file in its place).
 bool load(const QString &stem, Record &r);
-// The same for the record at path (the class overview reads it so).
-bool loadFile(const QString &path, Record &r);
+// The same for the record at path (the class overview reads it so).  In a
+// sticky folder a record that another account than the owner of
+// progressFile owns is none (false).
+bool loadFile(const QString &path, Record &r, const QString &progressFile);
 // Writes the record of stem, replaced atomically.  Throws ProgressError.
 void save(const QString &stem, const Record &r);
 

@@ -74,14 +74,16 @@ TEST_F(ClassFolderSetting, SearchesTheUsersConfigurationThenEachSystemFolder) {
     EXPECT_EQ(from, system2);
     writeFile(system1, "[class]\nfolder = /srv/pomurin/2-2\n");
     EXPECT_EQ(platform::configuredClassFolder(&from), "/srv/pomurin/2-2");  // the first system folder wins
-    // A user's file without the key, or with it empty, leaves the system's.
-    writeFile(user, "[class]\n# folder=/home/me/x\nfolder=\n[other]\nfolder=/wrong\n");
+    // A user's file without the key leaves the system's.
+    writeFile(user, "[class]\n# folder=/home/me/x\n[other]\nfolder=/wrong\n");
     EXPECT_EQ(platform::configuredClassFolder(&from), "/srv/pomurin/2-2");
     writeFile(user, "; mine\n[ class ]\n  folder = \"/mnt/クラス/2年1組\"  \n");
     EXPECT_EQ(platform::configuredClassFolder(&from), "/mnt/クラス/2年1組");
     EXPECT_EQ(from, user);
     writeFile(user, "\xEF\xBB\xBF[class]\r\nfolder=/srv/bom\r\n");  // a byte-order mark, Windows line ends
     EXPECT_EQ(platform::configuredClassFolder(&from), "/srv/bom");
+    writeFile(user, "[class]\rfolder\xEF\xBC\x9D/srv/a=b\r");  // CR alone, a full-width ＝: read as meant
+    EXPECT_EQ(platform::configuredClassFolder(&from), "/srv/a=b");
     for (const char *comment : {"; 2-1組", "# 2-1"}) {  // a comment after the section's name
         writeFile(user, "[class] " + QByteArray(comment) + "\nfolder=/srv/c\n");
         EXPECT_EQ(platform::configuredClassFolder(&from), "/srv/c") << comment;
@@ -106,6 +108,8 @@ TEST_F(ClassFolderSetting, ASettingThatMeansAFolderButNamesNoneIsReported) {
         {"[class]\nFolder = /srv/x\n", "Folder は folder と小文字で書いてください"},
         {"folder=/srv/x\n", "folder の前に [class] の見出しがありません"},
         {"[class]\ndir=/srv/x\n", "[class] の dir は知らない項目です（folder と name が使えます）"},
+        {"[class]]\nfolder=/srv/x\n", "見出し [class]] は [class] と書いてください"},
+        {"[class]\nfolder =\n", "[class] の folder = の後にフォルダーが書かれていません"},
         {"[class]\nname=2年1組\n", ""},  // the class's name alone: the next file names the folder
         {"fifo", "普通のファイルではなく名前付きパイプ（FIFO）です"},
         {"folder", "ファイルではなくフォルダーです"},

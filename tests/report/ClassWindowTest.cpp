@@ -235,6 +235,19 @@ TEST_F(ClassWindowTest, ThisLessonCountsFromItsStartKeptInTheTeachersDataFolder)
     EXPECT_TRUE(loadLesson(file, folder, began.addSecs(2 * 3600 - 1)).started());
     EXPECT_FALSE(loadLesson(file, folder, began.addSecs(2 * 3600)).started());
     EXPECT_FALSE(loadLesson(file, folder + "/other", began).started());
+    // A number the window never writes makes the whole lesson file damaged.
+    const QByteArray good = readAll(file);
+    const qsizetype from = good.indexOf(":[") + 1, to = good.indexOf(']', from) + 1;
+    ASSERT_GT(from, 0);
+    const QByteArray entry = good.mid(from, to - from);
+    for (const char *bad : {"[-2147483649,0,0]", "[31,0,0]", "[2.5,0,0]", "[3,-9.3e18,0]", "[3,983041,0]",
+                            "[3,0,-1e308]", "[3,0]", "[3,0,\"1\"]", "7"}) {
+        writeBytes(file, QByteArray(good).replace(entry, bad));
+        EXPECT_FALSE(loadLesson(file, folder, began).started()) << bad;
+    }
+    writeBytes(file, QByteArray(good).replace(entry, "[30,-983040,1e39]"));
+    EXPECT_TRUE(loadLesson(file, folder, began).started());
+    writeBytes(file, good);
     // 授業を始める asks first, naming when the lesson began; the default keeps it.
     button("lessonButton")->click();
     EXPECT_EQ(dialogs.asked, QStringList("いまの授業は " + start + " に始まりました。\n授業を始めなおすと、この時間の数"
@@ -314,6 +327,10 @@ TEST_F(ClassWindowTest, CsvButtonWritesTheWritersCsvWhereTheTeacherChose) {
         ASSERT_FALSE(dialogs.errors.isEmpty()) << name.toStdString();
         EXPECT_EQ(dialogs.errors.takeLast(), "「" + name + "」は進み具合のファイルの名前です。そこには書き込みません。");
     }
+    dialogs.csvAnswer = "class/1.review";
+    button("csvButton")->click();
+    ASSERT_FALSE(dialogs.errors.isEmpty());
+    EXPECT_EQ(dialogs.errors.takeLast(), "「class/1.review」は復習の記録の名前です。そこには書き込みません。");
     EXPECT_EQ(snapshot("class"), before);
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }

@@ -79,13 +79,15 @@ TEST(ReportCommand, NeverWritesOverAProgressFile) {
     const QByteArray before = readAll("class/taro.ucd");
     for (const QStringList &args : {QStringList{"class", "--csv", "class/taro.ucd"},
                                     QStringList{"class", "--html", "class/TARO.UCD"},
-                                    QStringList{"class", "--csv", "class/p9.ucd.hold"}}) {
+                                    QStringList{"class", "--csv", "class/p9.ucd.hold"},
+                                    QStringList{"class", "--pdf", "class/taro.Review"}}) {
         const Result r = runReport(args);
         EXPECT_EQ(r.status, kUsage);
         EXPECT_TRUE(r.err.contains("書き込みません")) << r.err.toStdString();
     }
     EXPECT_EQ(readAll("class/taro.ucd"), before);
     EXPECT_FALSE(QFile::exists("class/p9.ucd.hold"));  // it would block the code p9
+    EXPECT_FALSE(QFile::exists("class/taro.Review"));
 }
 
 TEST(ReportCommand, FailuresAreReportedAndNotSuccess) {

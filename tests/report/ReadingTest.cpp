@@ -155,6 +155,20 @@ TEST(ClassFolder, ANameThatIsNotUtf8IsListedNotLost) {
     EXPECT_TRUE(r.pupils[0].reason.contains("UTF-8"));
 }
 
+// A look-alike of a code the game gives (decomposed, a blank at an end) is no pupil.
+TEST(ClassFolder, ALookAlikeCodeIsListedAsUnreadable) {
+    const std::pair<QString, const char *> rows[] = {
+        {"か\u3099", "ファイル名が合成済みの形（NFC）ではありません"}, {"3101 ", "ファイル名の前か後ろに空白があります"},
+        {"\u30003101", "ファイル名の前か後ろに空白があります"}, {"が", ""}, {"31 01", ""}};
+    for (const auto &[code, reason] : rows) {
+        writePupil(".", code, pupilOn(2, 0));
+        const Pupil p = readEntry("./", code + ".ucd", DT_REG, true);
+        EXPECT_EQ(p.code, code);
+        EXPECT_EQ(p.reason, reason) << code.toStdString();
+        EXPECT_EQ(p.state, *reason ? Pupil::State::Unreadable : Pupil::State::Readable) << code.toStdString();
+    }
+}
+
 TEST(ClassFolder, AFileLockedByTheGameIsStillRead) {
     writePupil(".", "busy", pupilOn(2, 0));
     const int fd = ::open("busy.ucd", O_RDONLY);

@@ -300,6 +300,13 @@ TEST(ClassModel, InAStickyFolderAnotherAccountsHoldShowsNobodyPlaying) {
         l.look();
         EXPECT_EQ(l.model.index(0, ClassModel::Playing).data().toString(), shown) << owner;
     }
+    // So is a classmate's review record beside it, whole or damaged; the owner's counts.
+    for (const auto &[owner, day, shown] : {std::tuple{65534, "07", ""}, {65534, "99", ""}, {0, "07", "1問中1問"}}) {
+        writeBytes("class/s.review", QByteArray("pomurin20 review 1\r\n4,1,1,1,2026-12-") + day + "\r\n");
+        ASSERT_EQ(::chown("class/s.review", owner, 0), 0);
+        l.look();
+        EXPECT_EQ(l.model.index(0, ClassModel::Review).data().toString(), shown) << owner << day;
+    }
 }
 
 // The window's topic summary, whole: each topic's pupils and misses per
@@ -391,6 +398,25 @@ TEST(ClassModel, NeedsHelpIsJudgedOnTheFoldersClock) {
         EXPECT_EQ(model.index(0, ClassModel::Help).data().toString(), *c.why ? "要支援" : "") << i;
         EXPECT_EQ(model.helpCount(), *c.why ? 1 : 0) << i;
     }
+}
+
+// One hold dated ahead of the rest (a file server where the change time is
+// the modification time) never sets the folder's now for the others.
+TEST(ClassModel, AHoldDatedAheadDoesNotMoveTheFoldersNow) {
+    const qint64 t = 1'800'000'000;  // the teacher's clock
+    const struct {
+        std::vector<qint64> times;
+        qint64 now;
+    } cases[] = {
+        {{}, 0}, {{t + 1800}, t + 1800}, {{t, t - 20}, t},
+        {{t - 20, t + 1800, t}, t},              // half an hour ahead of the others: passed over
+        {{t + 1800, t + 1000, t}, t},            // and the next as well
+        {{t + 1800, t + 1790, t}, t + 1800},     // two holds agree: not one hold's doing
+        {{t + 60, t}, t + 60}, {{t + 61, t}, t},  // within two renewals of the next, or not
+        {{t + 300, t - 600}, t - 600},           // not near the teacher's clock either
+        {{t - 240, t - 900}, t - 240},           // behind the teacher: a lone player beside a leftover
+    };
+    for (const auto &c : cases) EXPECT_EQ(FolderClock::newestTrusted(c.times, t), c.now) << c.times.size();
 }
 
 // The five minutes count from the first save seen with the question; a

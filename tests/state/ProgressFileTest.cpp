@@ -368,9 +368,10 @@ TEST(UserCodes, UnsafeCodesAreRefusedOthersUsedAsTyped) {
         utf16({u'a', 0x200B}), utf16({0xFEFF, u'a'}), utf16({0x00AD}),     // invisible format characters
         utf16({0xE000}), utf16({0xFFFF}), utf16({0x0378}),                 // private use, unassigned
         utf16({0x0085}),                                                   // a C1 control
+        "  ", "3101 ", " 3101", "\u30003101",                             // a blank at an end
     };
     for (const QString &code : bad) EXPECT_FALSE(progress::isAcceptableCode(code)) << code.toStdString();
-    const QStringList good = {"abc123", "  ", "ぽむ　りん", "...x", QString(200, 'a'), "-rf", "pm",
+    const QStringList good = {"abc123", "ぽむ 　りん", "...x", QString(200, 'a'), "-rf", "pm",
                               utf16({0xD83D, 0xDE00}) /* a whole pair */, "か\u3099"};
     for (const QString &code : good) {
         EXPECT_TRUE(progress::isAcceptableCode(code)) << code.toStdString();

@@ -59,6 +59,16 @@ bool rowLess(const Row &a, const Row &b) {
     return a.key < b.key;
 }
 
+qint64 FolderClock::newestTrusted(std::vector<qint64> holdTimes, qint64 teacherWall) {
+    std::sort(holdTimes.begin(), holdTimes.end());
+    while (holdTimes.size() >= 2) {
+        const qint64 newest = holdTimes.back(), next = holdTimes[holdTimes.size() - 2];
+        if (newest - next <= kAheadSeconds || newest - teacherWall <= kAheadSeconds) break;
+        holdTimes.pop_back();  // alone and ahead of everything else: dated by hand
+    }
+    return holdTimes.empty() ? 0 : holdTimes.back();
+}
+
 qint64 FolderClock::now(qint64 newestHold, qint64 teacherWall, qint64 steadyMs) {
     if (newestHold <= 0) {
         newest_ = 0;
@@ -129,13 +139,14 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
     // Who plays which code now, by the progress file's name, judged on the
     // folder's own clock (see FolderClock).  A hold's liveness changes
     // with time alone, so every look asks again.
-    qint64 newestHold = 0;
+    std::vector<qint64> holdTimes;
     for (const QByteArray &hold : holds) {
         struct stat st {};
         if (::fstatat(dirFd, hold.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-            newestHold = std::max<qint64>(newestHold, st.st_ctim.tv_sec);
+            holdTimes.push_back(st.st_ctim.tv_sec);
     }
     const TeacherClock teacher = teacherClock();
+    const qint64 newestHold = FolderClock::newestTrusted(std::move(holdTimes), teacher.wallSeconds);
     delta.folderNow = folderClock_.now(newestHold, teacher.wallSeconds, teacher.steadyMs);
     struct Playing {
         QString host;

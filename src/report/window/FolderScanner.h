@@ -65,9 +65,24 @@ bool followPlay(Pupil &p, qint64 fileSince, const QString &host, int question, i
 // bounds it coarsely: a newest hold more than kTrustSeconds off it (a
 // leftover from another day) is nobody's "now".  So a teacher's machine a
 // few seconds or minutes off the server still sees who is playing.
+//
+// Where a pupil can date a hold (a file server whose change time is the
+// modification time), one hold dated ahead would move that "now" and make
+// every other hold look old.  So the newest hold sets it only when another
+// hold stands within kAheadSeconds (two renewals) below it, or when it is
+// itself within kAheadSeconds of the teacher's clock; otherwise it is
+// passed over, and the next is asked the same.  Honest holds renewed every
+// 30 seconds stand close together; a lone hold far ahead of the rest and
+// of the teacher's clock was dated by hand, and ahead of the folder's now
+// it is not live either.
 class FolderClock {
 public:
     static constexpr qint64 kTrustSeconds = 3600;
+    static constexpr qint64 kAheadSeconds = 60;
+
+    // The hold change time that stands for the folder's now among
+    // holdTimes (any order; empty or all passed over: 0), as said above.
+    static qint64 newestTrusted(std::vector<qint64> holdTimes, qint64 teacherWall);
 
     // The folder's now, given the newest hold change time seen in this look
     // (0: no hold), the teacher's wall clock (seconds since the epoch) and

@@ -11,11 +11,34 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
+#include <limits>
+
 namespace report::window {
 
 namespace {
 
 constexpr qint64 kMaxLessonFile = 64 * 1024 * 1024;
+
+// A file's start as the window writes it: the question reached (0 to 30),
+// the sum of 30 miss counts that each fit a progress file's short, and the
+// sum of up to 30 answer times that each fit its float.  Anything else
+// (a missing or extra number, a fraction, a number beyond these) is not
+// one the window wrote, and converting it could overflow.
+bool startOf(const QJsonValue &value, LessonStart *out) {
+    const QJsonArray v = value.toArray();
+    if (!value.isArray() || v.size() != 3) return false;
+    for (const QJsonValue &n : v)
+        if (!n.isDouble() || !std::isfinite(n.toDouble())) return false;
+    const double reached = v.at(0).toDouble(), misses = v.at(1).toDouble(), seconds = v.at(2).toDouble();
+    constexpr double kMostMisses = double(state::kQuestions) * 32768;
+    constexpr double kMostSeconds = double(state::kQuestions) * double(std::numeric_limits<float>::max());
+    if (reached != std::floor(reached) || reached < 0 || reached > state::kQuestions) return false;
+    if (misses != std::floor(misses) || misses < -kMostMisses || misses > kMostMisses) return false;
+    if (seconds < -kMostSeconds || seconds > kMostSeconds) return false;
+    *out = LessonStart{int(reached), long(misses), seconds};
+    return true;
+}
 
 }  // namespace
 
@@ -62,9 +85,9 @@ Lesson loadLesson(const QString &file, const QString &classFolder, const QDateTi
     if (age < 0 || age >= kLessonSeconds) return {};
     const QJsonObject files = root.value(QStringLiteral("files")).toObject();
     for (auto it = files.begin(); it != files.end(); ++it) {
-        const QJsonArray v = it.value().toArray();
-        lesson.files.insert(QByteArray::fromBase64(it.key().toLatin1()),
-                            LessonStart{v.at(0).toInt(), long(v.at(1).toDouble()), v.at(2).toDouble()});
+        LessonStart start;
+        if (!startOf(it.value(), &start)) return {};  // damaged: no lesson
+        lesson.files.insert(QByteArray::fromBase64(it.key().toLatin1()), start);
     }
     return lesson;
 }
