@@ -15,6 +15,8 @@
 
 #include <cmath>
 #include <ctime>
+#include <functional>
+#include <string_view>
 
 using namespace report;
 using namespace report::window;
@@ -179,6 +181,9 @@ TEST(ClassModel, ChangedNewAndRemovedFilesTouchTheirRowsOnly) {
     EXPECT_EQ(l.model.index(1, ClassModel::Reached).data().toString(), "9");
     EXPECT_EQ(l.model.summary().reachedBy[9], 2);  // and the charts
 
+    // A file rewritten in place with the same size is seen by its time
+    // where every file is examined at every look.
+    l.scanner.setInodeProbe([](int) { return FolderScanner::Inodes::Unstable; });
     // A file rewritten in place with the same size is seen by its time.
     const QByteArray same = state::progress::render(pupilOn(9, 24000));
     ASSERT_EQ(same.size(), state::progress::render(pupilOn(9, 21000)).size());
@@ -206,6 +211,55 @@ TEST(ClassModel, ChangedNewAndRemovedFilesTouchTheirRowsOnly) {
     EXPECT_EQ(removed.count(), 1);
     EXPECT_EQ(reset.count(), 0);
     EXPECT_EQ(column(l.model, ClassModel::Code), QStringList({"1", "2", "3", "5", "10", "link", "pipe", "山田"}));
+}
+
+// Which look finds a change, by how it was made and the file system's
+// kind: a save, a new file, a gone file and a review record at the next
+// look; a rewrite in place under the same inode at the next look that
+// examines every file (every 12th look locally, every 2nd on a network
+// folder, every look without stable inode numbers), then at every look.
+TEST(FolderScanner, AListingNamesWhatToExamineAndEveryFewLooksAllOfIt) {
+    using K = FolderScanner::Inodes;
+    const auto inPlace = [] { writePupil("class", "2", pupilOn(9, 0)); dateAhead("class/2.ucd"); };
+    const struct {
+        const char *what;
+        K kind;
+        std::function<void()> change;
+        QString code, reached;  // reached empty: the row is gone
+        int foundAt;
+    } cases[] = {
+        {"saved", K::Stable, [] { saveLikeTheGame("class", "2", pupilOn(9, 0)); }, "2", "9", 1},
+        {"added", K::Stable, [] { writePupil("class", "7", pupilOn(9, 0)); }, "7", "9", 1},
+        {"removed", K::Stable, [] { ASSERT_TRUE(QFile::remove("class/2.ucd")); }, "2", "", 1},
+        {"review", K::Stable, [] { writeBytes("class/3.review", "pomurin20 review 1\r\n4,1,1,1,2026-12-07\r\n"); },
+         "3", "5", 1},
+        {"in place, local", K::Stable, inPlace, "2", "9", 12},
+        {"in place, network", K::Network, inPlace, "2", "9", 2},
+        {"in place, no stable inodes", K::Unstable, inPlace, "2", "9", 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir("class").removeRecursively();
+        makeClass();
+        Loaded l;
+        l.scanner.setInodeProbe([&](int) { return c.kind; });
+        l.look();
+        c.change();
+        int found = 0;
+        for (int look = 1; look <= 20 && !found; ++look) {
+            l.look();
+            const int row = l.model.rowOfCode(c.code);
+            const bool review = std::string_view(c.what) != "review" ||
+                                !l.model.index(row, ClassModel::Review).data().toString().isEmpty();
+            if (c.reached.isEmpty() ? row < 0 : row >= 0 && review && l.model.index(row, ClassModel::Reached).data() == c.reached)
+                found = look;
+        }
+        EXPECT_EQ(found, c.foundAt);
+        if (!std::string_view(c.what).starts_with("in place")) continue;
+        writePupil("class", "2", pupilOn(3, 0));  // once seen written in place: at the next look
+        dateAhead("class/2.ucd");
+        EXPECT_EQ(l.look().read, 1);
+    }
 }
 
 TEST(ClassModel, AFolderThatGoesAwayKeepsItsRowsAndSaysSo) {

@@ -16,6 +16,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 
 namespace report::window {
 
@@ -31,6 +32,25 @@ struct Listing {
 
 constexpr int kProgressEvery = 128;
 constexpr std::string_view kHoldSuffix = ".ucd.hold";
+constexpr std::string_view kReviewSuffix = ".review";
+
+// A name ending in suffix with something before it.
+bool endsWith(const char *name, size_t length, std::string_view suffix) {
+    return length > suffix.size() && std::memcmp(name + length - suffix.size(), suffix.data(), suffix.size()) == 0;
+}
+
+// How many looks make one look at every file, by the file system's kind:
+// a local folder a minute at the window's 5 seconds between looks; a
+// network folder, whose files another machine may rewrite in place
+// unnoticed by notifications, at most one look late.
+int fullEvery(FolderScanner::Inodes inodes) {
+    switch (inodes) {
+    case FolderScanner::Inodes::Stable: return 12;
+    case FolderScanner::Inodes::Network: return 2;
+    case FolderScanner::Inodes::Unstable: break;
+    }
+    return 1;
+}
 
 }  // namespace
 
@@ -88,8 +108,37 @@ FolderScanner::TeacherClock FolderScanner::teacherClock() const {
     return {qint64(std::time(nullptr)), qint64(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count())};
 }
 
+// The file system's magic numbers as statfs gives them.  FUSE (sshfs and
+// others) makes inode numbers up unless told otherwise, SMB/CIFS may
+// reuse or invent them, 9p and the FAT family give numbers that change
+// when the inode leaves the cache: those folders are examined whole at
+// every look.  NFS keeps the server's numbers but another machine's
+// in-place write is seen only by looking at the file.
+FolderScanner::Inodes FolderScanner::inodesOf(int dirFd) {
+    struct statfs fs {};
+    if (::fstatfs(dirFd, &fs) != 0) return Inodes::Unstable;
+    switch (static_cast<unsigned long>(fs.f_type) & 0xffffffffUL) {
+    case 0x65735546UL:  // FUSE
+    case 0x517BUL:      // SMB
+    case 0xFF534D42UL:  // CIFS
+    case 0xFE534D42UL:  // SMB2
+    case 0x01021997UL:  // 9p
+    case 0x4d44UL:      // FAT
+    case 0x2011BAB0UL:  // exFAT
+    case 0x5346544eUL:  // NTFS
+        return Inodes::Unstable;
+    case 0x6969UL:      // NFS
+    case 0x6B414653UL:  // AFS
+    case 0x00C36400UL:  // Ceph
+        return Inodes::Network;
+    default:
+        return Inodes::Stable;
+    }
+}
+
 void FolderScanner::reset() {
     cache_.clear();
+    fastLooks_ = 0;
     listedOnce_ = false;
     folderClock_ = {};
 }
@@ -114,6 +163,9 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
     // The names first, so that progress can say how many there are; the
     // holds of codes in play beside them.
     std::vector<QByteArray> names, holds;
+    std::vector<quint64> inodes;       // the listing's inode number of each name
+    QHash<QByteArray, quint64> reviews;  // progress file name -> its review record's inode number (never 0)
+    bool inodeless = false;            // a name listed without an inode number
     for (;;) {
         errno = 0;
         const dirent *entry = ::readdir(listing.dir);
@@ -125,17 +177,28 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
             break;
         }
         const size_t length = std::strlen(entry->d_name);
-        if (length >= 4 && std::memcmp(entry->d_name + length - 4, ".ucd", 4) == 0)
+        inodeless = inodeless || entry->d_ino == 0;
+        if (length >= 4 && std::memcmp(entry->d_name + length - 4, ".ucd", 4) == 0) {
             names.emplace_back(entry->d_name, qsizetype(length));
-        else if (length > kHoldSuffix.size() &&
-                 std::memcmp(entry->d_name + length - kHoldSuffix.size(), kHoldSuffix.data(), kHoldSuffix.size()) == 0)
+            inodes.push_back(quint64(entry->d_ino));
+        } else if (endsWith(entry->d_name, length, kHoldSuffix)) {
             holds.emplace_back(entry->d_name, qsizetype(length));
+        } else if (endsWith(entry->d_name, length, kReviewSuffix)) {
+            reviews.insert(QByteArray(entry->d_name, qsizetype(length - kReviewSuffix.size())) + ".ucd",
+                           std::max<quint64>(1, quint64(entry->d_ino)));
+        }
     }
     const int total = int(names.size());
     delta.files = total;
 
     const QString prefix = QFile::decodeName(encoded) + QLatin1Char('/');
     const int dirFd = ::dirfd(listing.dir);
+    // Every file is examined at the first look, every few looks, and at
+    // every look where the listing's inode numbers cannot be trusted;
+    // otherwise only names the listing shows new or replaced.
+    const Inodes kind = inodeless ? Inodes::Unstable : probe_ ? probe_(dirFd) : inodesOf(dirFd);
+    const bool examineAll = !listedOnce_ || fastLooks_ + 1 >= fullEvery(kind);
+    fastLooks_ = examineAll ? 0 : fastLooks_ + 1;
     // Who plays which code now, by the progress file's name, judged on the
     // folder's own clock (see FolderClock).  A hold's liveness changes
     // with time alone, so every look asks again.
@@ -173,6 +236,17 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
             return delta;
         }
         const QByteArray &name = names[i];
+        const quint64 listedReview = reviews.isEmpty() ? 0 : reviews.value(name);
+        const auto known = examineAll ? cache_.end() : cache_.find(name);
+        if (known != cache_.end() && known->read && !known->inPlace && known->listedInode == inodes[i] &&
+            known->listedReview == listedReview) {
+            // Neither the file nor its review record was replaced since the last look.
+            known->look = look_;
+            const Playing live = playing.value(name);
+            if (followPlay(known->pupil, known->fileSince, live.host, live.question, live.misses, live.changed))
+                delta.changed.push_back(Row{name, known->pupil});
+            continue;
+        }
         struct stat st {};
         // Never follows a link: a link is a row of its own ("not followed").
         if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
@@ -189,10 +263,18 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
         // alone reads the row again.
         Seen review{};
         struct stat rst {};
-        if (::fstatat(dirFd, (name.chopped(4) + ".review").constData(), &rst, AT_SYMLINK_NOFOLLOW) == 0)
+        if (listedReview != 0 &&
+            ::fstatat(dirFd, (name.chopped(4) + ".review").constData(), &rst, AT_SYMLINK_NOFOLLOW) == 0)
             review = seenOf(rst);
         Cached &cached = cache_[name];
         cached.look = look_;
+        cached.listedInode = inodes[i];
+        cached.listedReview = listedReview;
+        // A change under the same inode was written in place, not saved
+        // over: such a file is examined at every look from now on.
+        if (cached.read && ((seen.inode == cached.seen.inode && !(seen == cached.seen)) ||
+                            (review.inode != 0 && review.inode == cached.review.inode && !(review == cached.review))))
+            cached.inPlace = true;
         const Playing live = playing.value(name);
         if (cached.read && cached.seen == seen && cached.review == review) {
             // The file is as it was; only its play may change.

@@ -2,7 +2,12 @@
 #pragma once
 // Reads a folder of progress files again and again, reading only the
 // files whose size, times or identity changed since the last look, and
-// at every look the holds of the codes in play beside them.  Plain
+// at every look the holds of the codes in play beside them.  Where the
+// folder's inode numbers are stable, most looks only list the folder: a
+// save renames a new file over the old one, so the name's inode number in
+// the listing changes, and only names new or changed in the listing (and
+// files once seen rewritten in place) are examined; every few looks all
+// are, so that a file rewritten in place is found too.  Plain
 // C++ without a thread: the window runs it on a worker thread, tests and
 // the benchmark call it directly.  Files are only read, through the
 // report's reader; never written, renamed or locked.
@@ -108,6 +113,18 @@ public:
     // returning false stops the look.
     using KeepGoing = std::function<bool(int done, int total)>;
 
+    // What a folder's file system promises of the inode numbers in its
+    // listing, which decides how often every file is examined.
+    enum class Inodes {
+        Stable,   // local: every 12th look examines every file
+        Network,  // stable but written from other machines: every 2nd look
+        Unstable, // numbers made up per mount or per look: every look
+    };
+    using InodeProbe = std::function<Inodes(int dirFd)>;
+    // Tests stand in for the file system's kind.
+    void setInodeProbe(InodeProbe probe) { probe_ = std::move(probe); }
+    static Inodes inodesOf(int dirFd);
+
     // Looks at folder.  A folder other than the last one starts afresh.
     ScanDelta scan(const QString &folder, const KeepGoing &keepGoing = {});
 
@@ -128,12 +145,16 @@ private:
         Pupil pupil;
         quint64 look = 0;   // the last look that saw the file
         bool read = false;  // pupil holds what the file said when it was as seen
+        bool inPlace = false;  // once seen changed under the same inode: examined every look
+        quint64 listedInode = 0, listedReview = 0;  // the listing's inode numbers (review: 0 none)
         qint64 fileSince = 0;  // since when the file has shown its question (folder's clock)
     };
     TeacherClock teacherClock() const;
     QString folder_;
     bool listedOnce_ = false;
     quint64 look_ = 0;
+    int fastLooks_ = 0;  // looks since every file was last examined
+    InodeProbe probe_;
     QHash<QByteArray, Cached> cache_;
     FolderClock folderClock_;
     ClockSource clock_;
