@@ -356,8 +356,9 @@ TEST(ClassModel, InAStickyFolderAnotherAccountsHoldShowsNobodyPlaying) {
     }
     // So is a classmate's review record beside it, whole or damaged; the owner's counts.
     for (const auto &[owner, day, shown] : {std::tuple{65534, "07", ""}, {65534, "99", ""}, {0, "07", "1問中1問"}}) {
-        writeBytes("class/s.review", QByteArray("pomurin20 review 1\r\n4,1,1,1,2026-12-") + day + "\r\n");
-        ASSERT_EQ(::chown("class/s.review", owner, 0), 0);
+        writeBytes("class/s.review.new", QByteArray("pomurin20 review 1\r\n4,1,1,1,2026-12-") + day + "\r\n");
+        ASSERT_EQ(::chown("class/s.review.new", owner, 0), 0);
+        ASSERT_EQ(::rename("class/s.review.new", "class/s.review"), 0);  // replaced, as the review saves
         l.look();
         EXPECT_EQ(l.model.index(0, ClassModel::Review).data().toString(), shown) << owner << day;
     }
