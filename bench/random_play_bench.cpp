@@ -24,8 +24,8 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
 
     const long events = argc > 1 ? std::atol(argv[1]) : 100000;
-    const std::uint32_t seed = argc > 2 ? static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 10))
-                                        : std::random_device{}();
+    const std::uint32_t seed =
+        argc > 2 ? static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 10)) : std::random_device{}();
     QTemporaryDir folder;
     if (!folder.isValid() || !QDir::setCurrent(folder.path())) {
         std::fprintf(stderr, "cannot make a working folder\n");

@@ -100,9 +100,10 @@ int main(int argc, char **argv) {
 
     Step open{"open: folder to full table", {}}, openCpu{"open, CPU", {}}, change{"one change: save to row shown", {}},
         changeCpu{"one change, CPU", {}}, help{"help mark and lesson: save to both shown", {}},
-        helpCpu{"help mark and lesson, CPU", {}}, scanAll{"  scanner, every file", {}}, scanOne{"  scanner, one changed file", {}},
-        applyAll{"  model and sorted view, all rows", {}}, applyOne{"  model and sorted view, one row", {}},
-        listing{"one listing of the folder (readdir, no stat)", {}}, idleList{"  scanner, nothing changed, listing look", {}},
+        helpCpu{"help mark and lesson, CPU", {}}, scanAll{"  scanner, every file", {}},
+        scanOne{"  scanner, one changed file", {}}, applyAll{"  model and sorted view, all rows", {}},
+        applyOne{"  model and sorted view, one row", {}}, listing{"one listing of the folder (readdir, no stat)", {}},
+        idleList{"  scanner, nothing changed, listing look", {}},
         idleFull{"  scanner, nothing changed, every file", {}};
     const int playing = std::min(files, 40);
     for (int r = 0; r < rounds; ++r) {
@@ -190,8 +191,8 @@ int main(int argc, char **argv) {
         idleFull.ms.push_back(cpuMs() - c);
     }
     std::printf("%d progress files, %d rounds\n", files, rounds);
-    for (const Step *s : {&listing, &open, &openCpu, &scanAll, &applyAll, &change, &changeCpu, &scanOne, &applyOne, &help,
-                          &helpCpu, &idleList, &idleFull})
+    for (const Step *s : {&listing, &open, &openCpu, &scanAll, &applyAll, &change, &changeCpu, &scanOne, &applyOne,
+                          &help, &helpCpu, &idleList, &idleFull})
         print(*s, 44);
     // Eleven listing looks and one of every file per minute, CPU medians.
     const auto median = [](std::vector<double> v) {

@@ -16,14 +16,14 @@
 #include "platform/Services.h"
 #include "platform/Timer.h"
 #include "screens/Screens.h"
-#include "screens/front/TitleScreen.h"
 #include "screens/front/StartMenu.h"
+#include "screens/front/TitleScreen.h"
 #include "screens/history/HistoryScreen.h"
 #include "screens/quiz/QuizScreen.h"
 #include "screens/roulette/RouletteScreen.h"
 #include "screens/tutor/TutorScreen.h"
-#include "state/Session.h"
 #include "state/ProgressFile.h"
+#include "state/Session.h"
 
 #include <QApplication>
 #include <QDir>
@@ -111,8 +111,9 @@ void wheel() {
     while (!f->nextButton->isEnabled() && runOn.elapsed() < 20000) wait(20);
     const double cpu = cpuSeconds() - cpu0;
     const double seconds = wall.nsecsElapsed() / 1e9;
-    std::printf("wheel: spinning %.1f s: %.3f s CPU (%.2f%% of one core); spin and run-on %.1f s: %.3f s CPU (%.2f%%)\n",
-                spinWall, spinCpu, 100 * spinCpu / spinWall, seconds, cpu, 100 * cpu / seconds);
+    std::printf(
+        "wheel: spinning %.1f s: %.3f s CPU (%.2f%% of one core); spin and run-on %.1f s: %.3f s CPU (%.2f%%)\n",
+        spinWall, spinCpu, 100 * spinCpu / spinWall, seconds, cpu, 100 * cpu / seconds);
     platform::Timer::setManualMode(true);
 }
 
@@ -140,10 +141,9 @@ void timeIt(Sample &s, const std::function<QAbstractButton *()> &setUp) {
 
 void handovers() {
     using namespace screens;
-    std::vector<Sample> samples{{"title -> start menu", {}},  {"start menu -> quiz", {}},
-                                {"quiz -> roulette", {}},     {"roulette -> quiz", {}},
-                                {"quiz -> tutor", {}},        {"tutor -> quiz", {}},
-                                {"quiz -> history", {}},      {"roulette -> history", {}}};
+    std::vector<Sample> samples{{"title -> start menu", {}}, {"start menu -> quiz", {}}, {"quiz -> roulette", {}},
+                                {"roulette -> quiz", {}},    {"quiz -> tutor", {}},      {"tutor -> quiz", {}},
+                                {"quiz -> history", {}},     {"roulette -> history", {}}};
     timeIt(samples[0], [] {
         fresh(1);
         screens::showScreen(screens::ScreenId::Title);
@@ -198,8 +198,8 @@ void handovers() {
     for (Sample &s : samples) {
         std::sort(s.ms.begin(), s.ms.end());
         if (s.ms.empty()) continue;
-        std::printf("%-22s median %6.2f ms  max %6.2f ms  (%zu runs)\n", s.name, s.ms[s.ms.size() / 2],
-                    s.ms.back(), s.ms.size());
+        std::printf("%-22s median %6.2f ms  max %6.2f ms  (%zu runs)\n", s.name, s.ms[s.ms.size() / 2], s.ms.back(),
+                    s.ms.size());
     }
 }
 

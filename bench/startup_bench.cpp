@@ -159,11 +159,12 @@ int main(int argc, char **argv) {
     std::printf("first window, median of %d: game %.1f ms, empty Qt window %.1f ms, ratio %.2f (aim: at most 1.3)\n",
                 runs, g, e, e > 0 ? g / e : 0);
     const double gMin = *std::min_element(game.begin(), game.end()), oMin = *std::min_element(one.begin(), one.end());
-    std::printf("display scale: auto %.1f ms (fastest %.1f, peak %.1f MB), scale 1 %.1f ms (fastest %.1f, peak %.1f MB), "
-                "%+.1f ms by the medians, %+.1f by the fastest (aim: within 5 ms); choosing and applying the scale "
-                "%.0f us (auto) and %.0f us (1); empty window peak %.1f MB\n",
-                g, gMin, gamePeak / 1024.0, o, oMin, onePeak / 1024.0, g - o, gMin - oMin, median(gameScale),
-                median(oneScale), emptyPeak / 1024.0);
+    std::printf(
+        "display scale: auto %.1f ms (fastest %.1f, peak %.1f MB), scale 1 %.1f ms (fastest %.1f, peak %.1f MB), "
+        "%+.1f ms by the medians, %+.1f by the fastest (aim: within 5 ms); choosing and applying the scale "
+        "%.0f us (auto) and %.0f us (1); empty window peak %.1f MB\n",
+        g, gMin, gamePeak / 1024.0, o, oMin, onePeak / 1024.0, g - o, gMin - oMin, median(gameScale), median(oneScale),
+        emptyPeak / 1024.0);
     std::printf("processor time to the first window, median: auto %.1f ms, scale 1 %.1f ms, %+.1f ms\n",
                 median(gameCpu), median(oneCpu), median(gameCpu) - median(oneCpu));
     QProcess idle;

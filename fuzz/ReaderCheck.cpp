@@ -12,8 +12,8 @@ namespace fuzzcheck {
 
 namespace {
 
-using state::Session;
 using state::kQuestions;
+using state::Session;
 
 // Variables that no file sets, to see that a refusal changes nothing.
 Session sentinel() {
@@ -28,8 +28,8 @@ Session sentinel() {
 }
 
 bool sameStored(const Session &a, const Session &b) {
-    return a.question == b.question && a.misses == b.misses &&
-           std::memcmp(&a.score, &b.score, sizeof a.score) == 0 && a.answerTimes == b.answerTimes;
+    return a.question == b.question && a.misses == b.misses && std::memcmp(&a.score, &b.score, sizeof a.score) == 0 &&
+           a.answerTimes == b.answerTimes;
 }
 
 // |b - a| within the rounding to the given significant digits.
@@ -68,7 +68,9 @@ QString checkReader(const QByteArray &content) {
     if (back.question != m.question || back.misses != m.misses)
         return QStringLiteral("an integer changed on the way through the file");
     if (!closeTo(m.score, back.score, 1e-14, DBL_TRUE_MIN))
-        return QStringLiteral("the score moved beyond rounding: %1 -> %2").arg(m.score, 0, 'g', 17).arg(back.score, 0, 'g', 17);
+        return QStringLiteral("the score moved beyond rounding: %1 -> %2")
+            .arg(m.score, 0, 'g', 17)
+            .arg(back.score, 0, 'g', 17);
     for (int i = 1; i <= kQuestions; ++i)
         if (!closeTo(m.answerTimes[i], back.answerTimes[i], 1e-6, FLT_TRUE_MIN))
             return QStringLiteral("time %1 moved beyond rounding").arg(i);
@@ -89,7 +91,8 @@ QString checkReviewReader(const QByteArray &content) {
     }
     for (int q = 1; q <= kQuestions; ++q) {
         const review::Entry &e = r.entries[q];
-        if (e.firstTry > e.practised || e.practised < 0 || (e.practised > 0) != (e.step >= 1 && e.step <= review::kLearnt))
+        if (e.firstTry > e.practised || e.practised < 0 ||
+            (e.practised > 0) != (e.step >= 1 && e.step <= review::kLearnt))
             return QStringLiteral("accepted counts that disagree for question %1").arg(q);
         if (e.practised > 0 && (!e.last.isValid() || e.due.isValid() == (e.step == review::kLearnt)))
             return QStringLiteral("accepted a practice without its dates");
@@ -104,7 +107,8 @@ QString checkReviewReader(const QByteArray &content) {
     } catch (const std::exception &e) {
         return QStringLiteral("the record's reader refuses what its writer wrote: ") + QString::fromUtf8(e.what());
     }
-    if (!(back == r) || review::render(back) != written) return QStringLiteral("the record changed on the way through the file");
+    if (!(back == r) || review::render(back) != written)
+        return QStringLiteral("the record changed on the way through the file");
     return {};
 }
 

@@ -27,13 +27,13 @@
 #include "report/window/Explanation.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
+#include <QEventLoop>
 #include <QHeaderView>
 #include <QScreen>
-#include <QTableView>
-#include <QCursor>
-#include <QEventLoop>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -64,8 +64,9 @@ int main(int argc, char **argv) {
     const QStringList args = app.arguments().mid(1);
     const bool scene = args.size() >= 4 && (args[2] == "tooltip" || args[2] == "explain");
     if (args.size() != 2 && args.size() != 3 && !scene) {
-        std::fprintf(stderr, "usage: report_window_shot <folder> <out-prefix> | <folder> <out.png> <ms>\n"
-                             "       | <folder> <out.png> tooltip <q> | <folder> <out.png> explain <q> <steps>\n");
+        std::fprintf(stderr,
+                     "usage: report_window_shot <folder> <out-prefix> | <folder> <out.png> <ms>\n"
+                     "       | <folder> <out.png> tooltip <q> | <folder> <out.png> explain <q> <steps>\n");
         return 2;
     }
     NoDialogs dialogs;
@@ -77,9 +78,7 @@ int main(int argc, char **argv) {
     report::window::ClassWindow &window = *shown;
     window.show();
     if (args.size() == 3 && !scene && !asProgram) {
-        QTimer::singleShot(args[2].toInt(), &app, [&] {
-            QApplication::quit();
-        });
+        QTimer::singleShot(args[2].toInt(), &app, [&] { QApplication::quit(); });
         window.openFolder(args[0]);
         QApplication::exec();
         return window.grab().save(args[1]) ? 0 : 1;

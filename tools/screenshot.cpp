@@ -30,24 +30,24 @@
 #include "platform/Timer.h"
 #include "screens/Screens.h"
 #include "screens/history/HistoryScreen.h"
+#include "screens/quiz/QuizScreen.h"
 #include "screens/review/Review.h"
 #include "screens/review/ReviewScreen.h"
-#include "screens/quiz/QuizScreen.h"
 #include "screens/roulette/RouletteScreen.h"
 #include "screens/tutor/TutorScreen.h"
-#include "state/Session.h"
 #include "state/ProgressFile.h"
+#include "state/Session.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
-#include <QElapsedTimer>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -125,7 +125,8 @@ int reviewStory(const QString &prefix) {
     // Question 12 practised once before, in a record of the first form.
     QFile old(QStringLiteral("shot.review"));
     if (!old.open(QIODevice::WriteOnly)) return 1;
-    old.write("pomurin20 review 1\r\n12,1,1,1," + QDate::currentDate().addDays(-6).toString(Qt::ISODate).toLatin1() + "\r\n");
+    old.write("pomurin20 review 1\r\n12,1,1,1," + QDate::currentDate().addDays(-6).toString(Qt::ISODate).toLatin1() +
+              "\r\n");
     old.close();
     printRecord("before");
 

@@ -31,13 +31,9 @@ void putU32BE(Bytes &out, std::uint32_t v) {
     for (int i = 3; i >= 0; --i) out.push_back(static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF));
 }
 
-void putTag(Bytes &out, const char (&tag)[5]) {
-    out.insert(out.end(), tag, tag + 4);
-}
+void putTag(Bytes &out, const char (&tag)[5]) { out.insert(out.end(), tag, tag + 4); }
 
-void append(Bytes &out, const Bytes &more) {
-    out.insert(out.end(), more.begin(), more.end());
-}
+void append(Bytes &out, const Bytes &more) { out.insert(out.end(), more.begin(), more.end()); }
 
 // Raised-cosine ramp from 0 to 1 as x goes from 0 to 1.
 double ramp(double x) {
@@ -140,12 +136,11 @@ std::vector<Partial> glockPartials() {
 // A reedy buzz: strong odd harmonics plus a slightly detuned copy of the
 // fundamental that beats against it.
 std::vector<Partial> buzzPartials() {
-    return {{1.0, 1.0, 1.0}, {1.012, 0.45, 1.0}, {2.0, 0.35, 1.2}, {3.0, 0.55, 1.2},
-            {4.0, 0.20, 1.5}, {5.0, 0.35, 1.5}, {7.0, 0.22, 2.0}, {9.0, 0.12, 2.5}};
+    return {{1.0, 1.0, 1.0},  {1.012, 0.45, 1.0}, {2.0, 0.35, 1.2}, {3.0, 0.55, 1.2},
+            {4.0, 0.20, 1.5}, {5.0, 0.35, 1.5},   {7.0, 0.22, 2.0}, {9.0, 0.12, 2.5}};
 }
 
-constexpr double kE6 = 1318.51, kC6 = 1046.50, kG6 = 1567.98, kG5 = 783.99,
-                 kC7 = 2093.00;
+constexpr double kE6 = 1318.51, kC6 = 1046.50, kG6 = 1567.98, kG5 = 783.99, kC7 = 2093.00;
 
 }  // namespace
 
@@ -166,8 +161,8 @@ Chime endPinponChime() {
     for (int i = 0; i < 4; ++i) {
         const double start = 0.13 * i;
         const bool last = i == 3;
-        c.tones.push_back({start, c.totalSec - start, pitches[i], last ? 1.1 : 0.9, last ? 0.26 : 0.15,
-                           0.002, 0.0, bellPartials()});
+        c.tones.push_back(
+            {start, c.totalSec - start, pitches[i], last ? 1.1 : 0.9, last ? 0.26 : 0.15, 0.002, 0.0, bellPartials()});
     }
     return c;
 }
@@ -179,8 +174,8 @@ Chime rightChime() {
     for (int i = 0; i < 4; ++i) {
         const double start = 0.075 * i;
         const bool last = i == 3;
-        c.tones.push_back({start, c.totalSec - start, pitches[i], last ? 0.9 : 0.7, last ? 0.22 : 0.14,
-                           0.003, 0.0, glockPartials()});
+        c.tones.push_back(
+            {start, c.totalSec - start, pitches[i], last ? 0.9 : 0.7, last ? 0.22 : 0.14, 0.003, 0.0, glockPartials()});
     }
     // a soft body under the top note: the tonic two octaves down and its fifth
     c.tones.push_back({0.225, 0.575, kC6 / 2.0, 0.25, 0.25, 0.01, 0.0, {}});
@@ -197,9 +192,7 @@ Chime wrongChime() {
     return c;
 }
 
-Bytes chimeWav(const Chime &chime) {
-    return encodeWav(toPcm16(renderTones(chime.tones, chime.totalSec)));
-}
+Bytes chimeWav(const Chime &chime) { return encodeWav(toPcm16(renderTones(chime.tones, chime.totalSec))); }
 
 // ================================================================ tunes
 
@@ -218,8 +211,7 @@ std::uint32_t durationTicks(std::string_view text) {
         if (denominator > 64) throw std::invalid_argument("bad duration");
     }
     // whole, half, quarter, ... down to a 64th
-    if (denominator == 0 || (denominator & (denominator - 1)) != 0)
-        throw std::invalid_argument("bad duration");
+    if (denominator == 0 || (denominator & (denominator - 1)) != 0) throw std::invalid_argument("bad duration");
     std::uint32_t ticks = 4u * kTicksPerQuarter / static_cast<std::uint32_t>(denominator);
     if (dotted) ticks += ticks / 2;
     return ticks;
@@ -314,9 +306,7 @@ Bytes metaEvent(std::uint8_t type, const Bytes &data) {
     return out;
 }
 
-Bytes metaText(std::uint8_t type, const std::string &text) {
-    return metaEvent(type, Bytes(text.begin(), text.end()));
-}
+Bytes metaText(std::uint8_t type, const std::string &text) { return metaEvent(type, Bytes(text.begin(), text.end())); }
 
 Bytes trackChunk(std::vector<Event> events, std::uint32_t endTick) {
     std::stable_sort(events.begin(), events.end(), [](const Event &a, const Event &b) {
@@ -354,9 +344,9 @@ Bytes encodeMidi(const Song &song) {
     conductor.push_back({0, 0, metaText(0x03, song.title)});
     conductor.push_back({0, 0, metaEvent(0x58, {song.beatsPerBar, 2, 24, 8})});
     const std::uint32_t tempo = song.microsPerQuarter;
-    conductor.push_back({0, 0, metaEvent(0x51, {static_cast<std::uint8_t>(tempo >> 16),
-                                                static_cast<std::uint8_t>(tempo >> 8),
-                                                static_cast<std::uint8_t>(tempo)})});
+    conductor.push_back({0, 0,
+                         metaEvent(0x51, {static_cast<std::uint8_t>(tempo >> 16), static_cast<std::uint8_t>(tempo >> 8),
+                                          static_cast<std::uint8_t>(tempo)})});
     append(out, trackChunk(std::move(conductor), song.lengthTicks));
 
     for (const Track &track : song.tracks) {
@@ -367,8 +357,7 @@ Bytes encodeMidi(const Song &song) {
         events.push_back({0, 0, {static_cast<std::uint8_t>(0xB0 | ch), 10, track.pan}});
         events.push_back({0, 0, {static_cast<std::uint8_t>(0xC0 | ch), track.program}});
         for (const Note &n : track.notes) {
-            const std::uint32_t sounding =
-                std::max<std::uint32_t>(1, n.lengthTicks * track.gatePercent / 100);
+            const std::uint32_t sounding = std::max<std::uint32_t>(1, n.lengthTicks * track.gatePercent / 100);
             events.push_back({n.startTick, 2, {static_cast<std::uint8_t>(0x90 | ch), n.key, n.velocity}});
             events.push_back({n.startTick + sounding, 1, {static_cast<std::uint8_t>(0x80 | ch), n.key, 64}});
         }
@@ -406,8 +395,8 @@ std::string join(std::initializer_list<const char *> bars) {
     return out;
 }
 
-Track part(std::string name, std::uint8_t channel, std::uint8_t program, std::uint8_t volume,
-           std::uint8_t pan, std::uint8_t gate, const std::string &notes, std::uint8_t velocity) {
+Track part(std::string name, std::uint8_t channel, std::uint8_t program, std::uint8_t volume, std::uint8_t pan,
+           std::uint8_t gate, const std::string &notes, std::uint8_t velocity) {
     Track t;
     t.name = std::move(name);
     t.channel = channel;
@@ -424,9 +413,7 @@ void addNotes(Track &track, const std::string &notes, std::uint8_t velocity) {
     track.notes.insert(track.notes.end(), more.begin(), more.end());
 }
 
-std::uint32_t microsFromBpm(int bpm) {
-    return static_cast<std::uint32_t>(60'000'000 / bpm);
-}
+std::uint32_t microsFromBpm(int bpm) { return static_cast<std::uint32_t>(60'000'000 / bpm); }
 
 }  // namespace
 
@@ -447,8 +434,8 @@ Song titleSong() {
         "F5:4 A5:8 F5:8 E5:4 G5:4",
         "F5:2. r:4",
     });
-    const char *F = "F4+A4+C5", *Dm = "F4+A4+D5", *Bb = "F4+Bb4+D5", *C = "E4+G4+C5",
-               *Am = "E4+A4+C5", *Gm = "G4+Bb4+D5", *C7 = "E4+G4+Bb4";
+    const char *F = "F4+A4+C5", *Dm = "F4+A4+D5", *Bb = "F4+Bb4+D5", *C = "E4+G4+C5", *Am = "E4+A4+C5",
+               *Gm = "G4+Bb4+D5", *C7 = "E4+G4+Bb4";
     auto offbeats = [](const char *first, const char *second) {
         return std::string("r:4 ") + first + ":4 r:4 " + second + ":4 | ";
     };
@@ -462,9 +449,18 @@ Song titleSong() {
     chords += std::string(F) + ":2. r:4";
 
     const std::string bass = join({
-        "F2:4 r:4 C3:4 r:4", "D2:4 r:4 A2:4 r:4", "Bb1:4 r:4 F2:4 r:4", "C2:4 r:4 G2:4 r:4",
-        "F2:4 r:4 C3:4 r:4", "A1:4 r:4 E2:4 r:4", "Bb1:4 r:4 C2:4 r:4", "F2:4 r:4 C3:4 r:4",
-        "Bb1:4 r:4 F2:4 r:4", "C2:4 r:4 G2:4 r:4", "G1:4 r:4 C2:4 r:4", "F2:2. r:4",
+        "F2:4 r:4 C3:4 r:4",
+        "D2:4 r:4 A2:4 r:4",
+        "Bb1:4 r:4 F2:4 r:4",
+        "C2:4 r:4 G2:4 r:4",
+        "F2:4 r:4 C3:4 r:4",
+        "A1:4 r:4 E2:4 r:4",
+        "Bb1:4 r:4 C2:4 r:4",
+        "F2:4 r:4 C3:4 r:4",
+        "Bb1:4 r:4 F2:4 r:4",
+        "C2:4 r:4 G2:4 r:4",
+        "G1:4 r:4 C2:4 r:4",
+        "F2:2. r:4",
     });
 
     Song s;
@@ -473,8 +469,8 @@ Song titleSong() {
     s.beatsPerBar = 4;
     s.lengthTicks = notesLength(melody);
     s.tracks.push_back(part("Melody", 0, 79, 110, 64, 88, melody, 100));  // ocarina
-    s.tracks.push_back(part("Chords", 1, 12, 80, 44, 60, chords, 70));   // marimba
-    s.tracks.push_back(part("Bass", 2, 33, 100, 84, 80, bass, 90));      // finger bass
+    s.tracks.push_back(part("Chords", 1, 12, 80, 44, 60, chords, 70));    // marimba
+    s.tracks.push_back(part("Bass", 2, 33, 100, 84, 80, bass, 90));       // finger bass
     return s;
 }
 
@@ -503,10 +499,9 @@ Song rouletteSong() {
     std::string bass;
     for (int bar = 0; bar < 12; ++bar) {
         const std::string r = roots[bar], u = uppers[bar], f = fifths[bar];
-        bass += r + ":8 " + r + ":8 " + u + ":8 " + r + ":8 " + f + ":8 " + r + ":8 " + u + ":8 " + f +
-                ":8 | ";
+        bass += r + ":8 " + r + ":8 " + u + ":8 " + r + ":8 " + f + ":8 " + r + ":8 " + u + ":8 " + f + ":8 | ";
     }
-    const char *pads[] = {"A3+C4+E4", "A3+C4+E4", "A3+C4+F4", "B3+D4+G4", "A3+C4+E4", "A3+C4+E4",
+    const char *pads[] = {"A3+C4+E4", "A3+C4+E4",  "A3+C4+F4", "B3+D4+G4", "A3+C4+E4", "A3+C4+E4",
                           "A3+C4+F4", "B3+E4+G#4", "A3+D4+F4", "A3+C4+E4", "A3+C4+F4", "B3+E4+G#4"};
     std::string pad;
     for (const char *p : pads) pad += std::string(p) + ":1 | ";
@@ -552,8 +547,7 @@ Song historySong() {
         "D5:8 E5:8 F5:8 G5:8 A5:8 B5:8",
         "C6:2.",
     });
-    const char *C = "C4+E4+G4", *Am = "C4+E4+A4", *F = "C4+F4+A4", *G = "B3+D4+G4", *Em = "B3+E4+G4",
-               *G7 = "B3+F4+G4";
+    const char *C = "C4+E4+G4", *Am = "C4+E4+A4", *F = "C4+F4+A4", *G = "B3+D4+G4", *Em = "B3+E4+G4", *G7 = "B3+F4+G4";
     auto waltz = [](const char *chord) { return std::string("r:4 ") + chord + ":4 " + chord + ":4 | "; };
     std::string chords;
     for (const char *c : {C, Am, F, G, C, Em}) chords += waltz(c);
@@ -565,8 +559,18 @@ Song historySong() {
     chords += "C4+E4+G4+C5:2. | ";
 
     const std::string bass = join({
-        "C3:4 r:2", "A2:4 r:2", "F2:4 r:2", "G2:4 r:2", "C3:4 r:2", "E2:4 r:2",
-        "F2:4 r:4 G2:4", "C3:4 r:2", "F2:4 r:2", "C3:4 r:2", "G2:4 r:2", "C2:2.",
+        "C3:4 r:2",
+        "A2:4 r:2",
+        "F2:4 r:2",
+        "G2:4 r:2",
+        "C3:4 r:2",
+        "E2:4 r:2",
+        "F2:4 r:4 G2:4",
+        "C3:4 r:2",
+        "F2:4 r:2",
+        "C3:4 r:2",
+        "G2:4 r:2",
+        "C2:2.",
     });
 
     Song s;

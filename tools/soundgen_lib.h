@@ -49,8 +49,7 @@ struct Tone {
 // Mixes the tones into a buffer of totalSec seconds (unscaled floats).
 // A short fade at the end of every tone and of the buffer keeps it free of
 // clicks.
-std::vector<double> renderTones(const std::vector<Tone> &tones, double totalSec,
-                                int sampleRate = kSampleRate);
+std::vector<double> renderTones(const std::vector<Tone> &tones, double totalSec, int sampleRate = kSampleRate);
 
 // Scales the buffer so its largest magnitude equals peak (of full scale)
 // and converts it to 16-bit samples. A silent buffer stays silent.
@@ -90,8 +89,7 @@ struct Note {
 //   "r:4"         a rest
 // Every note gets the given velocity. Throws std::invalid_argument on a
 // malformed token.
-std::vector<Note> parseNotes(std::string_view text, std::uint8_t velocity,
-                             std::uint32_t startTick = 0);
+std::vector<Note> parseNotes(std::string_view text, std::uint8_t velocity, std::uint32_t startTick = 0);
 
 // Total length of a note list written as parseNotes reads it.
 std::uint32_t notesLength(std::string_view text);
@@ -111,8 +109,8 @@ struct Track {
 struct Song {
     std::string title;
     std::uint32_t microsPerQuarter = 500000;
-    std::uint8_t beatsPerBar = 4;  // time signature beats/4
-    std::uint32_t lengthTicks = 0; // every track ends here
+    std::uint8_t beatsPerBar = 4;   // time signature beats/4
+    std::uint32_t lengthTicks = 0;  // every track ends here
     std::vector<Track> tracks;
 };
 

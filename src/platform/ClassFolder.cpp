@@ -26,9 +26,7 @@ namespace {
 
 constexpr qint64 kMaxSettingFile = 64 * 1024;
 
-QString settingIn(const QString &base) {
-    return QDir::cleanPath(base + QStringLiteral("/pomurin20/pomurin20.conf"));
-}
+QString settingIn(const QString &base) { return QDir::cleanPath(base + QStringLiteral("/pomurin20/pomurin20.conf")); }
 
 bool isUtf8(const QByteArray &bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -242,8 +240,9 @@ QString configuredClassFolder(QString *settingFile, QString *problem) {
 }
 
 QString settingProblemMessage(const QString &file, const QString &problem) {
-    return QStringLiteral("設定ファイル\n%1\nからクラスのフォルダーを決められません：%2。\n"
-                          "学習記録はどこにも保存しません。先生に知らせてください。")
+    return QStringLiteral(
+               "設定ファイル\n%1\nからクラスのフォルダーを決められません：%2。\n"
+               "学習記録はどこにも保存しません。先生に知らせてください。")
         .arg(file, problem);
 }
 
@@ -252,14 +251,17 @@ QString classFolderWarning(const QString &dir) {
     if (::stat(QFile::encodeName(dir).constData(), &st) != 0) return {};
     QStringList problems;
     if (st.st_mode & 07)
-        problems << QStringLiteral("グループの外のアカウントも入れる許可（%1）になっています。2770 か 3770 にしてください")
+        problems << QStringLiteral(
+                        "グループの外のアカウントも入れる許可（%1）になっています。2770 か 3770 にしてください")
                         .arg(st.st_mode & 07777, 4, 8, QLatin1Char('0'));
     if (!(st.st_mode & S_ISGID))
-        problems << QStringLiteral("set-group-ID ビットがないので、新しいファイルが書いた人のグループのものになり、"
-                                   "先生が読めないことがあります");
+        problems << QStringLiteral(
+            "set-group-ID ビットがないので、新しいファイルが書いた人のグループのものになり、"
+            "先生が読めないことがあります");
     if (problems.isEmpty()) return {};
-    return QStringLiteral("学習記録を入れるクラスのフォルダー\n%1\nの設定に問題があります：\n・%2。\n"
-                          "このまま続けられますが、先生に知らせてください。")
+    return QStringLiteral(
+               "学習記録を入れるクラスのフォルダー\n%1\nの設定に問題があります：\n・%2。\n"
+               "このまま続けられますが、先生に知らせてください。")
         .arg(dir, problems.join(QStringLiteral("。\n・")));
 }
 
@@ -285,7 +287,8 @@ QString classFolderReason(int err) {
     default:
         // A mounted folder's input/output error is the server's too.
         if (err == EIO || isFileServerError(err))
-            return QStringLiteral("ファイルサーバーにつながりません（%1）").arg(QString::fromLocal8Bit(strerrorname_np(err)));
+            return QStringLiteral("ファイルサーバーにつながりません（%1）")
+                .arg(QString::fromLocal8Bit(strerrorname_np(err)));
         return systemErrorText(err);
     }
 }
@@ -301,15 +304,15 @@ QString classFolderProblem(const QString &dir) {
     DIR *listing = ::opendir(path.constData());
     if (!listing) return classFolderReason(errno);
     errno = 0;
-    while (::readdir(listing)) {
-    }
+    while (::readdir(listing)) {}
     const int listed = errno;
     ::closedir(listing);
     if (listed != 0) return classFolderReason(listed);
     // ... and take a new file: mode bits alone do not tell (access lists,
     // a read-only mount, root squashing on the server, a full disk).
     QByteArray probe = path + "/.pomurin20-check.";
-    for (int i = 0; i < 12; ++i) probe += "abcdefghijklmnopqrstuvwxyz0123456789"[QRandomGenerator::global()->bounded(36)];
+    for (int i = 0; i < 12; ++i)
+        probe += "abcdefghijklmnopqrstuvwxyz0123456789"[QRandomGenerator::global()->bounded(36)];
     const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         const int err = errno;

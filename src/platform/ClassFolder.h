@@ -58,8 +58,7 @@ QString configuredClassFolder(QString *settingFile = nullptr, QString *problem =
 // says, else with --user-folder the configured one, else none (empty).
 // *source says where it was named, for the message of an unusable folder;
 // *problem (when given) what is wrong with a setting file that names none.
-QString classFolderFor(bool userFolderOption, const QString *folderOption, QString *source,
-                       QString *problem = nullptr);
+QString classFolderFor(bool userFolderOption, const QString *folderOption, QString *source, QString *problem = nullptr);
 
 // The message shown at start for a setting file that names no usable
 // folder: which file and what is wrong, in the teacher's words.

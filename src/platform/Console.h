@@ -65,7 +65,7 @@ public:
     virtual double currentY() const = 0;
     virtual void setColor(const QColor &color) = 0;
     virtual QColor color() const = 0;
-    virtual void clear() = 0;                         // erase, back to (0, 0)
+    virtual void clear() = 0;  // erase, back to (0, 0)
     // Start the text at print column n (1 = left edge; a column is the
     // font's average character width), then start a new line.
     virtual void printAtColumn(int column, const QString &text) = 0;

@@ -17,10 +17,10 @@ bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == kIdeographicSpace; 
 QColor paletteColor(int index) {
     // The classic 16-colour palette.
     static const QRgb kPalette[16] = {
-        qRgb(0, 0, 0),       qRgb(0, 0, 128),     qRgb(0, 128, 0),     qRgb(0, 128, 128),
-        qRgb(128, 0, 0),     qRgb(128, 0, 128),   qRgb(128, 128, 0),   qRgb(192, 192, 192),
-        qRgb(128, 128, 128), qRgb(0, 0, 255),     qRgb(0, 255, 0),     qRgb(0, 255, 255),
-        qRgb(255, 0, 0),     qRgb(255, 0, 255),   qRgb(255, 255, 0),   qRgb(255, 255, 255),
+        qRgb(0, 0, 0),       qRgb(0, 0, 128),   qRgb(0, 128, 0),   qRgb(0, 128, 128),
+        qRgb(128, 0, 0),     qRgb(128, 0, 128), qRgb(128, 128, 0), qRgb(192, 192, 192),
+        qRgb(128, 128, 128), qRgb(0, 0, 255),   qRgb(0, 255, 0),   qRgb(0, 255, 255),
+        qRgb(255, 0, 0),     qRgb(255, 0, 255), qRgb(255, 255, 0), qRgb(255, 255, 255),
     };
     if (index < 0 || index > 15) return QColor(Qt::black);
     return QColor(kPalette[index]);
@@ -37,10 +37,10 @@ bool looksLikeExponentLine(const QString &text) {
     return digit;
 }
 
-QVector<PlacedExponent> placeExponentDigits(
-    const QString &exponentLine, double exponentX, const QVector<PrintedText> &baseLine,
-    const std::function<double(const QString &)> &widthTwips,
-    const std::function<double(const QString &)> &digitWidthTwips) {
+QVector<PlacedExponent> placeExponentDigits(const QString &exponentLine, double exponentX,
+                                            const QVector<PrintedText> &baseLine,
+                                            const std::function<double(const QString &)> &widthTwips,
+                                            const std::function<double(const QString &)> &digitWidthTwips) {
     // Digit groups of the exponent line with their literal positions.
     QVector<PlacedExponent> groups;
     for (int i = 0; i < exponentLine.size();) {
@@ -106,8 +106,8 @@ QVector<PlacedExponent> placeExponentDigits(
 }
 
 ConsoleModel::ConsoleModel(const QFont &font, double widthTwips, double heightTwips)
-    : font_(font), metrics_(font), exponentFont_(font), exponentMetrics_(font),
-      width_(widthTwips), height_(heightTwips) {
+    : font_(font), metrics_(font), exponentFont_(font), exponentMetrics_(font), width_(widthTwips),
+      height_(heightTwips) {
     int px = font_.pixelSize();
     if (px <= 0) px = static_cast<int>(std::lround(font_.pointSizeF() * 96.0 / 72.0));
     lineHeight_ = px * kTwipsPerPixel;
@@ -126,9 +126,7 @@ void ConsoleModel::changed() {
     if (onChanged) onChanged();
 }
 
-double ConsoleModel::textWidth(const QString &text) const {
-    return metrics_.horizontalAdvance(text) * kTwipsPerPixel;
-}
+double ConsoleModel::textWidth(const QString &text) const { return metrics_.horizontalAdvance(text) * kTwipsPerPixel; }
 
 void ConsoleModel::emitText(const QString &text, bool newLineAfter) {
     if (!text.isEmpty()) {
@@ -193,16 +191,13 @@ void ConsoleModel::circle(double x, double y, double radius, const QColor &color
 }
 
 void ConsoleModel::disc(double x, double y, double radius, const QColor &color) {
-    graphics_.removeIf([&](const Graphic &g) {
-        return g.kind == Graphic::Disc && g.x1 == x && g.y1 == y && g.x2 == radius;
-    });
+    graphics_.removeIf(
+        [&](const Graphic &g) { return g.kind == Graphic::Disc && g.x1 == x && g.y1 == y && g.x2 == radius; });
     graphics_.push_back({Graphic::Disc, x, y, radius, 0, color});
     changed();
 }
 
-bool ConsoleModel::isClipped(const PrintedText &item) const {
-    return item.y + lineHeight_ > height_;
-}
+bool ConsoleModel::isClipped(const PrintedText &item) const { return item.y + lineHeight_ > height_; }
 
 QString ConsoleModel::readableText() const {
     QStringList lines;

@@ -108,10 +108,10 @@ private:
 // is the end of that character, moved right by up to a pixel when the gap
 // leaves room.  When the counts differ, every group keeps its literal
 // position in the exponent line.
-QVector<PlacedExponent> placeExponentDigits(
-    const QString &exponentLine, double exponentX, const QVector<PrintedText> &baseLine,
-    const std::function<double(const QString &)> &widthTwips,
-    const std::function<double(const QString &)> &digitWidthTwips);
+QVector<PlacedExponent> placeExponentDigits(const QString &exponentLine, double exponentX,
+                                            const QVector<PrintedText> &baseLine,
+                                            const std::function<double(const QString &)> &widthTwips,
+                                            const std::function<double(const QString &)> &digitWidthTwips);
 
 // Whether a text holds only blanks (ASCII or ideographic) and digits, with
 // at least one digit.

@@ -7,11 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstring>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 // Set by the build from the install layout; the defaults fit a /usr/local
 // installation.
@@ -113,8 +113,6 @@ QString findSoundFile(const QString &name, const QString &workFolder, const QStr
     return here;
 }
 
-QString soundFile(const QString &name) {
-    return findSoundFile(name, QDir::currentPath(), installedDataFolders());
-}
+QString soundFile(const QString &name) { return findSoundFile(name, QDir::currentPath(), installedDataFolders()); }
 
 }  // namespace platform

@@ -11,13 +11,10 @@
 
 namespace platform {
 
-ImageBox::ImageBox(QWidget *parent, const QString &name, const QString &resource, int left,
-                   int top, int width, int height, bool stretch, bool border)
-    : QWidget(parent),
-      image_(QImage(resource).convertToFormat(QImage::Format_RGB32)),  // the painter's fast format
-      resource_(resource),
-      stretch_(stretch),
-      border_(border) {
+ImageBox::ImageBox(QWidget *parent, const QString &name, const QString &resource, int left, int top, int width,
+                   int height, bool stretch, bool border)
+    : QWidget(parent), image_(QImage(resource).convertToFormat(QImage::Format_RGB32)),  // the painter's fast format
+      resource_(resource), stretch_(stretch), border_(border) {
     setObjectName(name);
     setAccessibleName(name);
     setGeometry(twipsRect(left, top, width, height));
@@ -65,8 +62,7 @@ const QImage &ImageBox::pictureFor(qreal devicePixelRatio) const {
     return image2x_.isNull() ? image_ : image2x_;
 }
 
-ShapeBox::ShapeBox(QWidget *parent, const QString &name, Kind kind, int a, int b, int c, int d,
-                   int borderWidth)
+ShapeBox::ShapeBox(QWidget *parent, const QString &name, Kind kind, int a, int b, int c, int d, int borderWidth)
     : QWidget(parent), kind_(kind), borderWidth_(std::max(1, borderWidth)) {
     setObjectName(name);
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -150,8 +146,8 @@ QRect placeInParent(QWidget *parent, int left, int top, int width, int height) {
 
 }  // namespace
 
-QPushButton *Form::addButton(const QString &name, const QString &caption, int left, int top,
-                             int width, int height, QWidget *parent) {
+QPushButton *Form::addButton(const QString &name, const QString &caption, int left, int top, int width, int height,
+                             QWidget *parent) {
     auto *b = new QPushButton(parent ? parent : this);
     b->setObjectName(name);
     setCaption(b, caption);
@@ -160,8 +156,8 @@ QPushButton *Form::addButton(const QString &name, const QString &caption, int le
     return b;
 }
 
-QLabel *Form::addLabel(const QString &name, const QString &caption, int left, int top, int width,
-                       int height, const QFont &font, QWidget *parent) {
+QLabel *Form::addLabel(const QString &name, const QString &caption, int left, int top, int width, int height,
+                       const QFont &font, QWidget *parent) {
     auto *l = new QLabel(parent ? parent : this);
     l->setObjectName(name);
     l->setFont(font);
@@ -172,15 +168,13 @@ QLabel *Form::addLabel(const QString &name, const QString &caption, int left, in
     return l;
 }
 
-PictureBox *Form::addPicture(const QString &name, int left, int top, int width, int height,
-                             const QFont &font) {
+PictureBox *Form::addPicture(const QString &name, int left, int top, int width, int height, const QFont &font) {
     return new PictureBox(this, name, left, top, width, height, font);
 }
 
-ImageBox *Form::addImage(const QString &name, const QString &resource, int left, int top,
-                         int width, int height, bool stretch, bool border, QWidget *parent) {
-    auto *image = new ImageBox(parent ? parent : this, name, resource, left, top, width, height,
-                               stretch, border);
+ImageBox *Form::addImage(const QString &name, const QString &resource, int left, int top, int width, int height,
+                         bool stretch, bool border, QWidget *parent) {
+    auto *image = new ImageBox(parent ? parent : this, name, resource, left, top, width, height, stretch, border);
     image->setGeometry(placeInParent(parent, left, top, width, height));
     return image;
 }
@@ -191,8 +185,7 @@ ShapeBox *Form::addLine(const QString &name, int x1, int y1, int x2, int y2, int
     return s;
 }
 
-ShapeBox *Form::addRectangle(const QString &name, int left, int top, int width, int height,
-                             int borderWidth) {
+ShapeBox *Form::addRectangle(const QString &name, int left, int top, int width, int height, int borderWidth) {
     auto *s = new ShapeBox(this, name, ShapeBox::Rectangle, left, top, width, height, borderWidth);
     s->lower();
     return s;

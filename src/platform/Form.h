@@ -27,8 +27,8 @@ class PictureBox;
 class ImageBox : public QWidget {
     Q_OBJECT
 public:
-    ImageBox(QWidget *parent, const QString &name, const QString &resource, int left, int top,
-             int width, int height, bool stretch, bool border);
+    ImageBox(QWidget *parent, const QString &name, const QString &resource, int left, int top, int width, int height,
+             bool stretch, bool border);
     const QImage &image() const { return image_; }
     // The picture painted on a screen of the given device pixel ratio: the
     // double-resolution version above 1, where one exists.
@@ -50,8 +50,7 @@ class ShapeBox : public QWidget {
     Q_OBJECT
 public:
     enum Kind { Line, Rectangle };
-    ShapeBox(QWidget *parent, const QString &name, Kind kind, int a, int b, int c, int d,
-             int borderWidth);
+    ShapeBox(QWidget *parent, const QString &name, Kind kind, int a, int b, int c, int d, int borderWidth);
 
 protected:
     void paintEvent(QPaintEvent *) override;
@@ -79,18 +78,15 @@ public:
 
     // Control factories; geometry in twips, relative to the parent (the
     // form itself when parent is null).
-    QPushButton *addButton(const QString &name, const QString &caption, int left, int top,
-                           int width, int height, QWidget *parent = nullptr);
-    QLabel *addLabel(const QString &name, const QString &caption, int left, int top, int width,
-                     int height, const QFont &font, QWidget *parent = nullptr);
-    PictureBox *addPicture(const QString &name, int left, int top, int width, int height,
-                           const QFont &font);
-    ImageBox *addImage(const QString &name, const QString &resource, int left, int top, int width,
-                       int height, bool stretch = true, bool border = false,
-                       QWidget *parent = nullptr);
+    QPushButton *addButton(const QString &name, const QString &caption, int left, int top, int width, int height,
+                           QWidget *parent = nullptr);
+    QLabel *addLabel(const QString &name, const QString &caption, int left, int top, int width, int height,
+                     const QFont &font, QWidget *parent = nullptr);
+    PictureBox *addPicture(const QString &name, int left, int top, int width, int height, const QFont &font);
+    ImageBox *addImage(const QString &name, const QString &resource, int left, int top, int width, int height,
+                       bool stretch = true, bool border = false, QWidget *parent = nullptr);
     ShapeBox *addLine(const QString &name, int x1, int y1, int x2, int y2, int borderWidth = 1);
-    ShapeBox *addRectangle(const QString &name, int left, int top, int width, int height,
-                           int borderWidth = 1);
+    ShapeBox *addRectangle(const QString &name, int left, int top, int width, int height, int borderWidth = 1);
     Timer *addTimer(const QString &name, int intervalMs, bool enabled);
 
     // Sets the keyboard tab order of the given controls, in order.

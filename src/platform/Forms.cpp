@@ -6,8 +6,8 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 
 namespace platform::forms {

@@ -10,12 +10,11 @@ namespace platform {
 namespace {
 constexpr int kFrame = 2;  // the sunken 3D border of a picture box
 constexpr double kMinSqueeze = 0.7;
-}
+}  // namespace
 
-PictureBox::PictureBox(QWidget *parent, const QString &name, int left, int top, int width,
-                       int height, const QFont &font)
-    : QFrame(parent),
-      ConsoleModel(font, width - 2 * kFrame * kTwipsPerPixel, height - 2 * kFrame * kTwipsPerPixel) {
+PictureBox::PictureBox(QWidget *parent, const QString &name, int left, int top, int width, int height,
+                       const QFont &font)
+    : QFrame(parent), ConsoleModel(font, width - 2 * kFrame * kTwipsPerPixel, height - 2 * kFrame * kTwipsPerPixel) {
     setObjectName(name);
     setAccessibleName(name);
     setGeometry(twipsRect(left, top, width, height));
@@ -76,12 +75,8 @@ void PictureBox::paintEvent(QPaintEvent *event) {
         p.setPen(QPen(g.color, 1));
         const QPointF a = toTwips(g.x1, g.y1) / kTwipsPerPixel;
         switch (g.kind) {
-        case Graphic::Point:
-            p.drawPoint(a);
-            break;
-        case Graphic::Line:
-            p.drawLine(a, toTwips(g.x2, g.y2) / kTwipsPerPixel);
-            break;
+        case Graphic::Point: p.drawPoint(a); break;
+        case Graphic::Line: p.drawLine(a, toTwips(g.x2, g.y2) / kTwipsPerPixel); break;
         case Graphic::Circle:
         case Graphic::Disc: {
             // The radius is measured along the x axis, as user scales do.

@@ -14,8 +14,7 @@ class PictureBox : public QFrame, public ConsoleModel {
     Q_OBJECT
 public:
     // Geometry in twips relative to the parent; the font is the box's font.
-    PictureBox(QWidget *parent, const QString &name, int left, int top, int width, int height,
-               const QFont &font);
+    PictureBox(QWidget *parent, const QString &name, int left, int top, int width, int height, const QFont &font);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

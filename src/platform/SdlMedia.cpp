@@ -209,8 +209,7 @@ void SdlMedia::run() {
                 QByteArray midi = bytes.startsWith("MThd") ? bytes : unwrapRmi(bytes);
                 if (midi.startsWith("MThd")) {
                     slot.midi = midi;
-                    slot.music = sdl.LoadMUS_RW(
-                        sdl.RWFromConstMem(slot.midi.constData(), int(slot.midi.size())), 1);
+                    slot.music = sdl.LoadMUS_RW(sdl.RWFromConstMem(slot.midi.constData(), int(slot.midi.size())), 1);
                 }
             }
             break;

@@ -5,14 +5,14 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QKeyEvent>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTime>
+#include <QTranslator>
 
 #include <cstring>
 
@@ -82,8 +82,8 @@ bool installJapaneseTranslations() {
 }
 
 QString fitForMessageBox(const QString &text) {
-    constexpr qsizetype kLongestLine = 120, kHead = 80, kTail = 30, kMostLines = 12, kFirstLines = 8,
-                        kLastLines = 3, kLongestRun = 30;
+    constexpr qsizetype kLongestLine = 120, kHead = 80, kTail = 30, kMostLines = 12, kFirstLines = 8, kLastLines = 3,
+                        kLongestRun = 30;
     // Never cut between the two halves of a surrogate pair.
     auto head = [](const QString &s, qsizetype n) { return s.left(n > 0 && s[n - 1].isHighSurrogate() ? n - 1 : n); };
     auto tail = [](const QString &s, qsizetype n) {
@@ -105,8 +105,10 @@ QString fitForMessageBox(const QString &text) {
                 run = 0;
             }
             broken += c;
-            if (c.isSpace()) run = 0;
-            else if (!c.isLowSurrogate()) ++run;
+            if (c.isSpace())
+                run = 0;
+            else if (!c.isLowSurrogate())
+                ++run;
         }
         line = broken;
     }
@@ -121,9 +123,10 @@ QString visibleText(const QString &text, bool keepLineBreaks) {
         const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
         if (pair) u = QChar::surrogateToUcs4(text[i], text[i + 1]);
         const auto category = QChar::category(u);
-        if ((category == QChar::Other_Control && !(keepLineBreaks && u == U'\n')) ||
-            category == QChar::Other_Format || category == QChar::Other_Surrogate)
-            out += QStringLiteral("<U+%1>").arg(QString::number(uint(u), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+        if ((category == QChar::Other_Control && !(keepLineBreaks && u == U'\n')) || category == QChar::Other_Format ||
+            category == QChar::Other_Surrogate)
+            out += QStringLiteral("<U+%1>").arg(
+                QString::number(uint(u), 16).toUpper().rightJustified(4, QLatin1Char('0')));
         else
             out += QStringView(text).sliced(i, pair ? 2 : 1);
         if (pair) ++i;

@@ -4,10 +4,10 @@
 #include "platform/ClassFolder.h"
 #include "platform/Services.h"
 
+#include <QtGui/private/qhighdpiscaling_p.h>
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QtGui/private/qhighdpiscaling_p.h>
 
 namespace platform {
 
@@ -66,8 +66,9 @@ DisplayScale chooseDisplayScale(const QString *option, const std::function<QSize
     if (environmentScale(&scale.factor)) {
         scale.origin = ScaleOrigin::Environment;
         if (option)
-            *warnings << QStringLiteral("--scale %1 is not used: the scale set for Qt in the environment "
-                                        "(QT_SCALE_FACTOR or QT_SCREEN_SCALE_FACTORS) applies")
+            *warnings << QStringLiteral(
+                             "--scale %1 is not used: the scale set for Qt in the environment "
+                             "(QT_SCALE_FACTOR or QT_SCREEN_SCALE_FACTORS) applies")
                              .arg(*option);
         return scale;
     }
@@ -139,7 +140,8 @@ bool soundWanted(bool noSoundOption, QStringList *warnings) {
         if (text == QLatin1String(on)) return true;
     for (const char *off : {"false", "no", "off", "0"})
         if (text == QLatin1String(off)) return false;
-    *warnings << QStringLiteral("%1: [sound] enabled = \"%2\" is not true or false; the sound stays on").arg(file, value);
+    *warnings
+        << QStringLiteral("%1: [sound] enabled = \"%2\" is not true or false; the sound stays on").arg(file, value);
     return true;
 }
 

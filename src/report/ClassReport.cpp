@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/ClassReport.h"
 
+#include "platform/Services.h"
 #include "platform/SystemError.h"
 #include "state/ProgressFile.h"
-#include "platform/Services.h"
 #include "state/ReviewRecord.h"
 
 #include <QFile>
@@ -105,7 +105,8 @@ void readReview(const QString &path, const QString &progressFile, Pupil &p) {
     }
     p.reviewPractised = record.practised();
     p.reviewFirstTry = record.firstTry();
-    p.reviewDueToday = int(state::review::dueQuestions(record, p.missCount, p.questionNo, platform::clock().today()).size());
+    p.reviewDueToday =
+        int(state::review::dueQuestions(record, p.missCount, p.questionNo, platform::clock().today()).size());
     p.reviewLast = record.lastPractice();
 }
 
@@ -115,10 +116,12 @@ Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, 
     const QString code = name.chopped(4);  // ".ucd"
     // A name the game never gives a file would show a second row that looks
     // like a pupil's own (a decomposed "が", "3101 "): listed, never read.
-    const QString lookAlike = !nameIsText                            ? QString()
-                              : code != state::progress::normalizedCode(code) ? QStringLiteral("ファイル名が合成済みの形（NFC）ではありません")
-                              : state::progress::hasEdgeBlank(code)  ? QStringLiteral("ファイル名の前か後ろに空白があります")
-                                                                     : QString();
+    const QString lookAlike = !nameIsText ? QString()
+                              : code != state::progress::normalizedCode(code)
+                                  ? QStringLiteral("ファイル名が合成済みの形（NFC）ではありません")
+                              : state::progress::hasEdgeBlank(code)
+                                  ? QStringLiteral("ファイル名の前か後ろに空白があります")
+                                  : QString();
     if (!nameIsText) {
         p.reason = QStringLiteral("ファイル名の文字が UTF-8 ではありません");
     } else if (!lookAlike.isEmpty()) {
@@ -171,7 +174,8 @@ ClassReport readFolder(const QString &folder) {
     if (listError != 0) throw FolderError(folderFailure(folder, listError).toStdString());
 
     report.pupils.reserve(entries.size());
-    for (const auto &[name, type, nameIsText] : entries) report.pupils.push_back(readEntry(prefix, name, type, nameIsText));
+    for (const auto &[name, type, nameIsText] : entries)
+        report.pupils.push_back(readEntry(prefix, name, type, nameIsText));
     std::sort(report.pupils.begin(), report.pupils.end(),
               [](const Pupil &a, const Pupil &b) { return codeLess(a.code, b.code); });
     return report;

@@ -6,8 +6,8 @@
 
 #include "state/Session.h"
 
-#include <QDateTime>
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 
 #include <array>
@@ -25,9 +25,9 @@ public:
 // One progress file of the folder.
 struct Pupil {
     enum class State {
-        Readable,      // read, on a question 1..30
-        OddQuestion,   // read, but on a question outside 1..30: shown, left out of the charts
-        Unreadable,    // not read; reason says why
+        Readable,     // read, on a question 1..30
+        OddQuestion,  // read, but on a question outside 1..30: shown, left out of the charts
+        Unreadable,   // not read; reason says why
     };
 
     QString code;  // the file name without ".ucd"
@@ -86,8 +86,8 @@ struct Pupil {
 };
 
 struct ClassReport {
-    QString folder;      // as given
-    QDateTime readAt;    // when the folder was read
+    QString folder;             // as given
+    QDateTime readAt;           // when the folder was read
     std::vector<Pupil> pupils;  // sorted by code
 };
 

@@ -6,8 +6,8 @@
 #include "report/ClassReport.h"
 #include "report/OutputFile.h"
 #include "report/Sheets.h"
-#include "report/Writers.h"
 #include "report/WindowEntry.h"
+#include "report/Writers.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -53,7 +53,8 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
         window(QStringLiteral("window")), csvFile(QStringLiteral("csv"), {}, QStringLiteral("file")),
         htmlFile(QStringLiteral("html"), {}, QStringLiteral("file")),
-        pdfFile(QStringLiteral("pdf"), {}, QStringLiteral("file")), scale(QStringLiteral("scale"), {}, QStringLiteral("value"));
+        pdfFile(QStringLiteral("pdf"), {}, QStringLiteral("file")),
+        scale(QStringLiteral("scale"), {}, QStringLiteral("value"));
     parser.addOptions({help, window, csvFile, htmlFile, pdfFile, scale});
     const bool parsed = parser.parse(QStringList{QStringLiteral("pomurin20-report")} + args);
     // The first wrong argument is named.  An option is no file name
@@ -67,8 +68,8 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
             *error = QStringLiteral("知らないオプションです：%1").arg(a);
             return std::nullopt;
         }
-        const bool valued = a == QLatin1String("--csv") || a == QLatin1String("--html") || a == QLatin1String("--pdf") ||
-                            a == QLatin1String("--scale");
+        const bool valued = a == QLatin1String("--csv") || a == QLatin1String("--html") ||
+                            a == QLatin1String("--pdf") || a == QLatin1String("--scale");
         if (valued && (i + 1 == args.size() || args[i + 1].startsWith(QLatin1Char('-')))) {
             *error = QStringLiteral("%1 のあとに%2が要ります。")
                          .arg(a, a == QLatin1String("--scale") ? QStringLiteral("値") : QStringLiteral("ファイル名"));
@@ -105,7 +106,8 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
     }
     if (!folders.isEmpty()) o.folder = folders.first();
     if (o.window && !(o.csvFile.isEmpty() && o.htmlFile.isEmpty() && o.pdfFile.isEmpty())) {
-        *error = QStringLiteral("--window は --csv、--html、--pdf と一緒には使えません（ウィンドウのボタンで書けます）。");
+        *error =
+            QStringLiteral("--window は --csv、--html、--pdf と一緒には使えません（ウィンドウのボタンで書けます）。");
         return std::nullopt;
     }
     if (!o.window && !o.scale.isNull()) {
@@ -144,7 +146,8 @@ bool writeFile(const QString &name, const QByteArray &bytes, QTextStream &err) {
 bool writeSheets(const QString &name, const ClassReport &report, QTextStream &err) {
     const QByteArray pdf = sheetsPdf(report);
     if (pdf.isEmpty()) {
-        err << QStringLiteral("「%1」に書き込めません（個人票の PDF を作れません）。\n").arg(platform::visibleText(name));
+        err << QStringLiteral("「%1」に書き込めません（個人票の PDF を作れません）。\n")
+                   .arg(platform::visibleText(name));
         return false;
     }
     return writeFile(name, pdf, err);
@@ -191,8 +194,10 @@ int runCommandLine(const CommandLine &line, QTextStream &out, QTextStream &err) 
     for (size_t i = 0; i < named.size(); ++i)
         for (size_t j = i + 1; j < named.size(); ++j)
             if (sameOutputFile(named[i].file, named[j].file)) {
-                err << QStringLiteral("「%1」と「%2」は同じファイルです。%3 と %4 には別のファイルを指定してください。\n")
-                           .arg(platform::visibleText(named[i].file), platform::visibleText(named[j].file), named[i].kind, named[j].kind);
+                err << QStringLiteral(
+                           "「%1」と「%2」は同じファイルです。%3 と %4 には別のファイルを指定してください。\n")
+                           .arg(platform::visibleText(named[i].file), platform::visibleText(named[j].file),
+                                named[i].kind, named[j].kind);
                 return kUsage;
             }
     // The sheets are drawn with the system's fonts, which need the

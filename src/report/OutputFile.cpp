@@ -94,7 +94,8 @@ QString writeOutputFile(const QString &name, const QByteArray &bytes) {
 bool sameOutputFile(const QString &a, const QString &b) {
     if (a == b) return true;
     const Place pa = placeOf(a), pb = placeOf(b);
-    struct stat fa {}, fb {};
+    struct stat fa {
+    }, fb{};
     if (pa.base == pb.base && ::stat(pa.folder.constData(), &fa) == 0 && ::stat(pb.folder.constData(), &fb) == 0 &&
         sameInode(fa, fb))
         return true;

@@ -52,8 +52,8 @@ class Page {
 public:
     explicit Page(QPainter &painter) : painter_(painter) {}
 
-    void text(const QRectF &box, const QString &s, double points, int flags = kLeftAligned,
-              const QColor &colour = kInk, bool bold = false, Qt::TextElideMode elide = Qt::ElideRight) {
+    void text(const QRectF &box, const QString &s, double points, int flags = kLeftAligned, const QColor &colour = kInk,
+              bool bold = false, Qt::TextElideMode elide = Qt::ElideRight) {
         QFont font = platform::makeFont(platform::Face::Gothic, points, bold);
         font.setPointSizeF(points);  // the paper's points, not the screen's pixels
         painter_.setFont(font);
@@ -101,9 +101,8 @@ struct Context {
 // code; returns where the page's body starts.
 double header(Page &page, const Context &c, const QString &code) {
     page.text({kLeft, kTop, 120, 14}, QStringLiteral("個人票"), 10, kLeftAligned, kGrey, true);
-    page.text({kLeft + 120, kTop, kWidth - 120, 14},
-              QStringLiteral("%1　%2 現在").arg(c.className, c.readAt), 8, kRightAligned, kGrey, false,
-              Qt::ElideMiddle);
+    page.text({kLeft + 120, kTop, kWidth - 120, 14}, QStringLiteral("%1　%2 現在").arg(c.className, c.readAt), 8,
+              kRightAligned, kGrey, false, Qt::ElideMiddle);
     if (!code.isNull()) {
         page.text({kLeft, kTop + 18, 60, 30}, QStringLiteral("コード"), 11, kLeftAligned, kGrey);
         page.text({kLeft + 60, kTop + 18, kWidth - 60, 30}, visible(code), 22, kLeftAligned, kInk, true);
@@ -114,8 +113,8 @@ double header(Page &page, const Context &c, const QString &code) {
 
 void footer(Page &page, const Context &c, int index) {
     page.rule(kLeft, kFooter - 4, kRight, kFooter - 4);
-    page.text({kLeft, kFooter, kWidth, 12}, QStringLiteral("ぽむりん紀行20　個人票　%1 / %2").arg(index + 1).arg(c.pages), 8,
-              kCentred, kGrey);
+    page.text({kLeft, kFooter, kWidth, 12},
+              QStringLiteral("ぽむりん紀行20　個人票　%1 / %2").arg(index + 1).arg(c.pages), 8, kCentred, kGrey);
 }
 
 double sectionHeading(Page &page, double y, const QString &title, const QString &note) {
@@ -142,16 +141,18 @@ double summaryBoxes(Page &page, double y, const Pupil &p) {
     // Question 30 under way and the whole course done read differently.
     const bool done = p.courseFinished();
     const QString reached = done ? QStringLiteral("全問終了") : QStringLiteral("問%1").arg(p.questionNo);
-    const QString under = done ? QStringLiteral("30 問すべて解き終えました")
+    const QString under = done                         ? QStringLiteral("30 問すべて解き終えました")
                           : p.questionNo == kQuestions ? QStringLiteral("最後の問題に取り組み中")
-                          : title ? QString::fromUtf8(title) : QString();
+                          : title                      ? QString::fromUtf8(title)
+                                                       : QString();
     const double lastAnswer = done ? finalSeconds(p) : 0;
     const struct {
         QString label, value, under;
     } boxes[] = {
         {QStringLiteral("到達問題"), reached, under},
         {QStringLiteral("得点"), state::progress::formatNumber(p.score, 15) + QStringLiteral(" 点"), QString()},
-        {QStringLiteral("合計時間"), durationText(p.secondsTotal() + lastAnswer), QStringLiteral("解き終えた問題の時間の合計")},
+        {QStringLiteral("合計時間"), durationText(p.secondsTotal() + lastAnswer),
+         QStringLiteral("解き終えた問題の時間の合計")},
     };
     for (int i = 0; i < 3; ++i) {
         const double x = kLeft + i * (width + gap);
@@ -171,8 +172,10 @@ double summaryBoxes(Page &page, double y, const Pupil &p) {
 // Each topic: the pupil's misses per question reached beside the class's
 // median, as numbers and as a pair of bars on one scale.
 double topicTable(Page &page, double y, const Pupil &p, const Context &c) {
-    y = sectionHeading(page, y, QStringLiteral("分野ごとの 1 問あたりのミス"),
-                       QStringLiteral("進んだ問題 1 問あたりのミスの回数です。クラスの中央値は、その分野まで進んだ人の真ん中の値です。"));
+    y = sectionHeading(
+        page, y, QStringLiteral("分野ごとの 1 問あたりのミス"),
+        QStringLiteral(
+            "進んだ問題 1 問あたりのミスの回数です。クラスの中央値は、その分野まで進んだ人の真ん中の値です。"));
     const double cols[] = {0, 150, 200, 262, 318, 392, kWidth};  // 分野 問題 進んだ問題 本人 中央値 bars
     const double rowHeight = 18, headHeight = 16;
     const auto cell = [&](int col, double top, double height) {
@@ -222,7 +225,8 @@ double mostMissedList(Page &page, double y, const Pupil &p) {
     const std::vector<int> questions = mostMissed(p);
     if (questions.empty()) {
         page.text({kLeft + 8, y, kWidth - 8, 15},
-                  p.reached() ? QStringLiteral("ミスをした問題はありません。") : QStringLiteral("まだどの問題にも進んでいません。"),
+                  p.reached() ? QStringLiteral("ミスをした問題はありません。")
+                              : QStringLiteral("まだどの問題にも進んでいません。"),
                   9.5);
         return y + 29;
     }
@@ -281,8 +285,7 @@ double questionTable(Page &page, double y, const Pupil &p) {
                           p.finished(q) ? durationText(p.seconds(q))
                           : done        ? durationText(finalSeconds(p))
                                         : QStringLiteral("—"),
-                          8,
-                          kRightAligned);
+                          8, kRightAligned);
             }
             page.rule(x0, top + rowHeight, x0 + blockWidth, top + rowHeight);
         }
@@ -303,8 +306,8 @@ void readableSheet(Page &page, const Pupil &p, const Context &c) {
 void unreadableSheet(Page &page, const Pupil &p, const Context &c) {
     const double y = header(page, c, p.code);
     page.frame({kLeft, y + 4, kWidth, 120}, kAlert);
-    page.text({kLeft + 12, y + 14, kWidth - 24, 18}, QStringLiteral("このファイルは読めませんでした。"), 12, kLeftAligned,
-              kAlert, true);
+    page.text({kLeft + 12, y + 14, kWidth - 24, 18}, QStringLiteral("このファイルは読めませんでした。"), 12,
+              kLeftAligned, kAlert, true);
     page.text({kLeft + 12, y + 38, kWidth - 24, 14}, QStringLiteral("ファイル：%1.ucd").arg(visible(p.code)), 10);
     page.text({kLeft + 12, y + 58, kWidth - 24, 60}, QStringLiteral("理由：%1").arg(visible(p.reason)), 10,
               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap);
@@ -354,8 +357,7 @@ QByteArray sheetsPdf(const ClassReport &report) {
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         writer.setResolution(kResolution);
         writer.setTitle(QStringLiteral("個人票"));
         writer.setCreator(QStringLiteral("pomurin20-report"));

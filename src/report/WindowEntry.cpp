@@ -25,8 +25,8 @@ std::unique_ptr<window::ClassWindow> showWindow(window::WindowDialogs &dialogs, 
     for (const QString &warning : warnings)
         std::fprintf(stderr, "pomurin20-report: %s\n", qPrintable(platform::visibleText(warning)));
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    auto classWindow =
-        std::make_unique<window::ClassWindow>(dialogs, cache + QStringLiteral("/pomurin20-report"), nullptr, dataFolder);
+    auto classWindow = std::make_unique<window::ClassWindow>(dialogs, cache + QStringLiteral("/pomurin20-report"),
+                                                             nullptr, dataFolder);
     classWindow->show();
     return classWindow;
 }

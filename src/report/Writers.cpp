@@ -25,9 +25,8 @@ using state::progress::formatNumber;
 enum Column { Code, Reached, Score, Misses, Seconds, Review, State, kColumns };
 
 const QStringList &headings() {
-    static const QStringList h{QStringLiteral("コード"),   QStringLiteral("到達問題"),
-                               QStringLiteral("得点"),     QStringLiteral("ミス合計"),
-                               QStringLiteral("合計秒数"), QStringLiteral("復習"),
+    static const QStringList h{QStringLiteral("コード"),   QStringLiteral("到達問題"), QStringLiteral("得点"),
+                               QStringLiteral("ミス合計"), QStringLiteral("合計秒数"), QStringLiteral("復習"),
                                QStringLiteral("状態")};
     return h;
 }
@@ -74,8 +73,7 @@ bool isWide(char32_t u) {
 template <class F>
 void forEachCodePoint(QStringView text, F f) {
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype n =
-            (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+        const qsizetype n = (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
         f(n == 2 ? QChar::surrogateToUcs4(text[i], text[i + 1]) : char32_t(text[i].unicode()), i, n);
         i += n;
     }
@@ -130,14 +128,16 @@ QString barChart(const QString &label, const std::array<double, kQuestions + 1> 
     const auto y = [&](double v) { return base - v / ceiling * plotHeight; };
     const auto num = [](double v) { return QString::number(v, 'f', 1); };
 
-    QString svg = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" role=\"img\" aria-label=\"%1\" "
-                                 "viewBox=\"0 0 %2 %3\" width=\"%2\" height=\"%3\">\n")
+    QString svg = QStringLiteral(
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" role=\"img\" aria-label=\"%1\" "
+                      "viewBox=\"0 0 %2 %3\" width=\"%2\" height=\"%3\">\n")
                       .arg(escaped(label))
                       .arg(width)
                       .arg(height);
     for (double t = 0; t <= ceiling + step / 2; t += step) {
-        svg += QStringLiteral("<line class=\"grid\" x1=\"%1\" x2=\"%2\" y1=\"%3\" y2=\"%3\"/>"
-                              "<text class=\"tick\" x=\"%4\" y=\"%5\">%6</text>\n")
+        svg += QStringLiteral(
+                   "<line class=\"grid\" x1=\"%1\" x2=\"%2\" y1=\"%3\" y2=\"%3\"/>"
+                   "<text class=\"tick\" x=\"%4\" y=\"%5\">%6</text>\n")
                    .arg(left)
                    .arg(width - right)
                    .arg(num(y(t)))
@@ -152,8 +152,9 @@ QString barChart(const QString &label, const std::array<double, kQuestions + 1> 
         svg += QStringLiteral("<g><title>%1：%2%3\n%4</title>")
                    .arg(ours(questionLabel(q)), value, unit, ours(bank::problemText(q, 1)));
         if (v > 0)
-            svg += QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\"/>"
-                                  "<text class=\"value\" x=\"%5\" y=\"%6\">%7</text>")
+            svg += QStringLiteral(
+                       "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\"/>"
+                       "<text class=\"value\" x=\"%5\" y=\"%6\">%7</text>")
                        .arg(x + (slot - bar) / 2)
                        .arg(num(y(v)))
                        .arg(bar)
@@ -170,8 +171,9 @@ QString barChart(const QString &label, const std::array<double, kQuestions + 1> 
     // questions and its name.
     for (const bank::Topic &t : bank::topics()) {
         const int x1 = left + (t.first - 1) * slot + 2, x2 = left + t.last * slot - 2;
-        svg += QStringLiteral("<path class=\"topic\" d=\"M%1 %2v5H%3v-5\"/>"
-                              "<text class=\"caption\" x=\"%4\" y=\"%5\">%6</text>\n")
+        svg += QStringLiteral(
+                   "<path class=\"topic\" d=\"M%1 %2v5H%3v-5\"/>"
+                   "<text class=\"caption\" x=\"%4\" y=\"%5\">%6</text>\n")
                    .arg(x1)
                    .arg(base + 20)
                    .arg(x2)
@@ -179,8 +181,9 @@ QString barChart(const QString &label, const std::array<double, kQuestions + 1> 
                    .arg(base + 38)
                    .arg(ours(topicName(t)));
     }
-    svg += QStringLiteral("<line class=\"axis\" x1=\"%1\" x2=\"%2\" y1=\"%3\" y2=\"%3\"/>"
-                          "<text class=\"tick\" x=\"%4\" y=\"%5\">問</text>\n</svg>\n")
+    svg += QStringLiteral(
+               "<line class=\"axis\" x1=\"%1\" x2=\"%2\" y1=\"%3\" y2=\"%3\"/>"
+               "<text class=\"tick\" x=\"%4\" y=\"%5\">問</text>\n</svg>\n")
                .arg(left)
                .arg(width - right)
                .arg(base)
@@ -214,15 +217,16 @@ td.problem { white-space: pre-line; }
 // step of the pupil's misses there and holding their number, empty where
 // the pupil has not got to.  Its own style sheet comes with it.
 QString missGridHtml(const ClassReport &report) {
-    QString out = QStringLiteral("<h2>一人ひとりの問題ごとのミス</h2>\n<style>\n"
-                                 ".misses { font-size: 0.8em; border-collapse: separate; border-spacing: 1px; }\n"
-                                 ".misses th, .misses td { border: none; padding: 0.1em 0.25em; text-align: center; }\n"
-                                 ".misses th { background: #eef2f8; } .misses tbody th { text-align: left; }\n"
-                                 ".misses td { min-width: 1.6em; background: #fff; outline: 1px solid #e4e4e4; }\n"
-                                 ".misses .topic { border-left: 2px solid #7a8699; } .misses thead th.topic { white-space: nowrap; }\n"
-                                 ".misses td, .key span { -webkit-print-color-adjust: exact; print-color-adjust: exact; }\n"
-                                 ".key span { display: inline-block; min-width: 1.6em; text-align: center; margin: 0 0.2em 0 0.8em;"
-                                 " outline: 1px solid #e4e4e4; }\n");
+    QString out = QStringLiteral(
+        "<h2>一人ひとりの問題ごとのミス</h2>\n<style>\n"
+        ".misses { font-size: 0.8em; border-collapse: separate; border-spacing: 1px; }\n"
+        ".misses th, .misses td { border: none; padding: 0.1em 0.25em; text-align: center; }\n"
+        ".misses th { background: #eef2f8; } .misses tbody th { text-align: left; }\n"
+        ".misses td { min-width: 1.6em; background: #fff; outline: 1px solid #e4e4e4; }\n"
+        ".misses .topic { border-left: 2px solid #7a8699; } .misses thead th.topic { white-space: nowrap; }\n"
+        ".misses td, .key span { -webkit-print-color-adjust: exact; print-color-adjust: exact; }\n"
+        ".key span { display: inline-block; min-width: 1.6em; text-align: center; margin: 0 0.2em 0 0.8em;"
+        " outline: 1px solid #e4e4e4; }\n");
     // A topic's first column is ruled off in every row (the code is cell 1).
     QStringList firstCells;
     for (const bank::Topic &t : bank::topics())
@@ -239,9 +243,10 @@ QString missGridHtml(const ClassReport &report) {
                    .arg(step == kMissSteps - 1 ? QStringLiteral("3+") : QString::number(step), stepLabel(step));
     }
     out += QStringLiteral("</style>\n<p class=\"key\">%1<span></span>まだ進んでいない</p>\n").arg(key);
-    out += QStringLiteral("<table class=\"misses\">\n<caption class=\"note\">数はその問題でのミスの回数です。"
-                          "空のますは、まだその問題まで進んでいないか、ファイルを読めなかったことを表します。</caption>\n"
-                          "<thead><tr><th scope=\"col\" rowspan=\"2\">コード</th>");
+    out += QStringLiteral(
+        "<table class=\"misses\">\n<caption class=\"note\">数はその問題でのミスの回数です。"
+        "空のますは、まだその問題まで進んでいないか、ファイルを読めなかったことを表します。</caption>\n"
+        "<thead><tr><th scope=\"col\" rowspan=\"2\">コード</th>");
     // The topics over their questions, then the questions, each titled
     // with what it asks; a topic's first column is ruled off.
     for (const bank::Topic &t : bank::topics())
@@ -266,8 +271,9 @@ QString missGridHtml(const ClassReport &report) {
     out += QStringLiteral("</tbody>\n</table>\n");
 
     // The key: what each question asks.
-    out += QStringLiteral("<h3>問題の内容</h3>\n<table class=\"key-table\">\n<thead><tr><th>問</th><th>分野</th><th>内容</th>"
-                          "<th>問題（1つ目の型）</th></tr></thead>\n<tbody>\n");
+    out += QStringLiteral(
+        "<h3>問題の内容</h3>\n<table class=\"key-table\">\n<thead><tr><th>問</th><th>分野</th><th>内容</th>"
+        "<th>問題（1つ目の型）</th></tr></thead>\n<tbody>\n");
     for (int q = 1; q <= kQuestions; ++q)
         out += QStringLiteral("<tr><td class=\"num\">%1</td><td>%2</td><td>%3</td><td class=\"problem\">%4</td></tr>\n")
                    .arg(q)
@@ -285,15 +291,17 @@ QString topicsHtml(const ClassSummary &s) {
         figures.push_back(topicFigures(s, t.first, t.last));
         most = std::max(most, figures.back().averageMisses);
     }
-    QString out = QStringLiteral("<h2>分野ごとの平均ミス数</h2>\n<p class=\"note\">その分野の問題まで進んだ人の、"
-                                 "1 問あたりの平均です。</p>\n<table class=\"topics\">\n<thead><tr><th>分野</th><th>問題</th>"
-                                 "<th>進んだ人数</th><th colspan=\"2\">1 問あたりの平均ミス</th></tr></thead>\n<tbody>\n");
+    QString out = QStringLiteral(
+        "<h2>分野ごとの平均ミス数</h2>\n<p class=\"note\">その分野の問題まで進んだ人の、"
+        "1 問あたりの平均です。</p>\n<table class=\"topics\">\n<thead><tr><th>分野</th><th>問題</th>"
+        "<th>進んだ人数</th><th colspan=\"2\">1 問あたりの平均ミス</th></tr></thead>\n<tbody>\n");
     for (size_t i = 0; i < figures.size(); ++i) {
         const bank::Topic &t = bank::topics()[i];
         const TopicFigures &f = figures[i];
         const bool weakest = most > 0 && f.averageMisses == most;
-        out += QStringLiteral("<tr%1><td>%2</td><td class=\"num\">%3〜%4</td><td class=\"num\">%5 人</td>"
-                              "<td class=\"num\">%6 回</td><td class=\"bar\"><span style=\"width: %7%\"></span></td></tr>\n")
+        out += QStringLiteral(
+                   "<tr%1><td>%2</td><td class=\"num\">%3〜%4</td><td class=\"num\">%5 人</td>"
+                   "<td class=\"num\">%6 回</td><td class=\"bar\"><span style=\"width: %7%\"></span></td></tr>\n")
                    .arg(weakest ? QStringLiteral(" class=\"weakest\"") : QString(), ours(topicName(t)))
                    .arg(t.first)
                    .arg(t.last)
@@ -429,8 +437,8 @@ QByteArray html(const ClassReport &report) {
         "<title>クラスの進み具合</title>\n<style>");
     out += QString::fromUtf8(kStyle) + QStringLiteral("</style>\n</head>\n<body>\n<h1>クラスの進み具合</h1>\n");
     out += QStringLiteral("<p>フォルダー：%1　作成：%2</p>\n<p>%3</p>\n")
-               .arg(escaped(QDir(report.folder).absolutePath()), report.readAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-                    escaped(countsLine(s)));
+               .arg(escaped(QDir(report.folder).absolutePath()),
+                    report.readAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")), escaped(countsLine(s)));
 
     out += topicsHtml(s);
     out += QStringLiteral("<h2>問題ごとの平均ミス数</h2>\n<p class=\"note\">その問題まで進んだ人の平均です。</p>\n");
@@ -440,7 +448,8 @@ QByteArray html(const ClassReport &report) {
     out += QStringLiteral("<h2>各問題まで進んだ人数</h2>\n");
     out += barChart(QStringLiteral("各問題まで進んだ人数"), reached, 0, QStringLiteral(" 人"));
     if (s.odd || s.unreadable)
-        out += QStringLiteral("<p class=\"note\">グラフには、読めたファイルのうち到達問題が 1〜30 のものだけを数えています。</p>\n");
+        out += QStringLiteral(
+            "<p class=\"note\">グラフには、読めたファイルのうち到達問題が 1〜30 のものだけを数えています。</p>\n");
 
     out += missGridHtml(report);
     out += QStringLiteral("<h2>一覧</h2>\n<table>\n<thead><tr>");
@@ -454,14 +463,16 @@ QByteArray html(const ClassReport &report) {
         QStringList c = cells(p);
         if (p.wasRead()) c[Seconds] = durationText(p.secondsTotal());
         for (int i = 0; i < kColumns; ++i)
-            out += (i == Code || i == State ? QStringLiteral("<td>%1</td>") : QStringLiteral("<td class=\"num\">%1</td>"))
-                       .arg(escaped(c[i]));
+            out +=
+                (i == Code || i == State ? QStringLiteral("<td>%1</td>") : QStringLiteral("<td class=\"num\">%1</td>"))
+                    .arg(escaped(c[i]));
         out += QStringLiteral("</tr>\n");
     }
-    out += QStringLiteral("</tbody>\n</table>\n<p class=\"note\">合計時間は、到達した問題より前の問題にかかった時間の合計です"
-                          "（到達した問題の記録は開始時刻のことがあるため含めません）。"
-                          "復習は、復習（pomurin20 --review）で練習した問題の数と、そのうち一度で正解した数です。</p>\n"
-                          "</body>\n</html>\n");
+    out += QStringLiteral(
+        "</tbody>\n</table>\n<p class=\"note\">合計時間は、到達した問題より前の問題にかかった時間の合計です"
+        "（到達した問題の記録は開始時刻のことがあるため含めません）。"
+        "復習は、復習（pomurin20 --review）で練習した問題の数と、そのうち一度で正解した数です。</p>\n"
+        "</body>\n</html>\n");
     return out.toUtf8();
 }
 

@@ -13,13 +13,13 @@ class Form;
 namespace screens {
 
 enum class ScreenId {
-    Title,       // the title screen
-    StartMenu,   // new run or continue, and the user code
-    FirstQuiz,   // the quiz screen for questions 1..15
-    SecondQuiz,  // the quiz screen for questions 16..30
-    Roulette,    // the bonus wheel after every fifth question
-    Tutor,       // the math doctor's step-by-step help
-    History,     // the learning history, the last screen of a run
+    Title,          // the title screen
+    StartMenu,      // new run or continue, and the user code
+    FirstQuiz,      // the quiz screen for questions 1..15
+    SecondQuiz,     // the quiz screen for questions 16..30
+    Roulette,       // the bonus wheel after every fifth question
+    Tutor,          // the math doctor's step-by-step help
+    History,        // the learning history, the last screen of a run
     Review,         // the review's question window (--review)
     ReviewSummary,  // the end of a review round
 };

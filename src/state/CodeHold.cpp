@@ -19,8 +19,8 @@
 #include <cstdio>
 
 #include <fcntl.h>
-#include <time.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace state {
@@ -70,9 +70,9 @@ QByteArray content(const QByteArray &token) {
     const QByteArray machine = CodeHold::machineId();
     const QByteArray boot = CodeHold::bootId(), processes = CodeHold::processNamespace();
     return "pomurin20 hold\nhost " + thisHost().toUtf8() + (machine.isEmpty() ? "" : "\nmachine " + machine) +
-           (boot.isEmpty() ? "" : "\nboot " + boot) + (processes.isEmpty() ? "" : "\npidns " + processes) +
-           "\npid " + QByteArray::number(::getpid()) + "\ntoken " + token + "\nquestion " +
-           QByteArray::number(place.question) + "\nmisses " + QByteArray::number(place.misses) + "\ntime " +
+           (boot.isEmpty() ? "" : "\nboot " + boot) + (processes.isEmpty() ? "" : "\npidns " + processes) + "\npid " +
+           QByteArray::number(::getpid()) + "\ntoken " + token + "\nquestion " + QByteArray::number(place.question) +
+           "\nmisses " + QByteArray::number(place.misses) + "\ntime " +
            QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
 }
 
@@ -83,17 +83,24 @@ CodeHold::Holder parseHolder(const QByteArray &text) {
         const qsizetype space = line.indexOf(' ');
         if (space < 0) continue;
         const QByteArray key = line.left(space), value = line.mid(space + 1);
-        if (key == "host") h.host = QString::fromUtf8(value);
-        else if (key == "machine") h.machine = value;
-        else if (key == "boot") h.boot = value;
-        else if (key == "pidns") h.processNamespace = value;
-        else if (key == "pid") h.pid = value.toLongLong();
-        else if (key == "token") h.token = value;
+        if (key == "host")
+            h.host = QString::fromUtf8(value);
+        else if (key == "machine")
+            h.machine = value;
+        else if (key == "boot")
+            h.boot = value;
+        else if (key == "pidns")
+            h.processNamespace = value;
+        else if (key == "pid")
+            h.pid = value.toLongLong();
+        else if (key == "token")
+            h.token = value;
         else if (key == "question" || key == "misses") {
             // Another machine's word: anything but a small count is not said at all.
             bool ok = false;
             const int n = value.toInt(&ok);
-            if (ok && n >= 0 && n <= (key == "question" ? kQuestions : 9999)) (key == "question" ? h.question : h.misses) = n;
+            if (ok && n >= 0 && n <= (key == "question" ? kQuestions : 9999))
+                (key == "question" ? h.question : h.misses) = n;
         }
     }
     return h;
@@ -189,7 +196,8 @@ void CodeHold::lose(const Holder &taker) {
         std::fprintf(stderr, "pomurin20: the hold %s is gone; this code is not saved again\n",
                      qPrintable(platform::visibleText(path_)));
     else
-        std::fprintf(stderr, "pomurin20: the hold %s was taken over by %s (process %lld); this code is not saved again\n",
+        std::fprintf(stderr,
+                     "pomurin20: the hold %s was taken over by %s (process %lld); this code is not saved again\n",
                      qPrintable(platform::visibleText(path_)), qPrintable(platform::visibleText(taker.host)),
                      static_cast<long long>(taker.pid));
     timer_.setEnabled(false);
@@ -238,7 +246,7 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
     // one of the two see the other's fresh hold in the next round.
     for (int round = 0; round < 4; ++round) {
         // The hold's own time on the folder's clock: when it was written.
-        timespec now {};
+        timespec now{};
         int placed = 0;
         try {
             now = files::createNew(wanted, content(token)).changed;

@@ -44,8 +44,8 @@
 #include "platform/Timer.h"
 
 #include <QObject>
-#include <functional>
 #include <QString>
+#include <functional>
 
 #include <ctime>
 
@@ -64,8 +64,8 @@ public:
     static constexpr int kAheadSlackSeconds = 10;
 
     enum class Outcome {
-        Held,        // this program holds the code now
-        InUse,       // another running program holds it
+        Held,         // this program holds the code now
+        InUse,        // another running program holds it
         Unavailable,  // no hold could be written (a read-only folder, a
                       // folder in the hold file's place): play on without
                       // one; the save reports what is wrong with the folder
@@ -152,7 +152,6 @@ public:
 
     // The hold file of a progress file.
     static QString holdPathFor(const QString &progressPath);
-
 
 private:
     void lose(const Holder &taker);

@@ -128,8 +128,7 @@ QString fileName(const QString &stem) { return stem + QStringLiteral(".ucd"); }
 
 QString formatNumber(double value, int significantDigits) {
     if (!std::isfinite(value) || value == 0) return QStringLiteral("0");
-    if (value == std::trunc(value) && std::fabs(value) < 1e15)
-        return QString::number(static_cast<qlonglong>(value));
+    if (value == std::trunc(value) && std::fabs(value) < 1e15) return QString::number(static_cast<qlonglong>(value));
     // Round to the significant digits in scientific form ("-d.ddde+XX"),
     // which cannot overflow, then spell it out as a plain decimal.
     const QString sci = QString::number(std::fabs(value), 'e', significantDigits - 1);
@@ -155,12 +154,9 @@ QString formatNumber(double value, int significantDigits) {
 
 QByteArray render(const Session &m) {
     QByteArray out;
-    auto line = [&out](const QString &a, const QString &b) {
-        out += a.toLatin1() + ',' + b.toLatin1() + "\r\n";
-    };
+    auto line = [&out](const QString &a, const QString &b) { out += a.toLatin1() + ',' + b.toLatin1() + "\r\n"; };
     line(formatNumber(m.question, 15), formatNumber(m.score, 15));
-    for (int i = 1; i <= kQuestions; ++i)
-        line(formatNumber(m.misses[i], 7), formatNumber(m.answerTimes[i], 7));
+    for (int i = 1; i <= kQuestions; ++i) line(formatNumber(m.misses[i], 7), formatNumber(m.answerTimes[i], 7));
     return out;
 }
 
@@ -199,9 +195,8 @@ void parse(const QByteArray &content, Session &m) {
     }
     if (count < kFields && inField) finish();
     if (count < kFields)
-        throw ProgressError(failure(QStringLiteral("進み具合のファイルが短すぎます（数が %1 個、%2 個必要です）。")
-                                        .arg(count)
-                                        .arg(kFields)));
+        throw ProgressError(failure(
+            QStringLiteral("進み具合のファイルが短すぎます（数が %1 個、%2 個必要です）。").arg(count).arg(kFields)));
 
     std::array<double, kFields> values{};
     for (int i = 0; i < kFields; ++i) {
@@ -223,7 +218,8 @@ void parse(const QByteArray &content, Session &m) {
     // Values a quiz screen cannot show, or that could not be saved again,
     // make the file as damaged as a word where a number should be.
     const QString why = whyNotStorable(next);
-    if (!why.isEmpty()) throw ProgressError(failure(QStringLiteral("進み具合のファイルが壊れています（%1）。").arg(why)));
+    if (!why.isEmpty())
+        throw ProgressError(failure(QStringLiteral("進み具合のファイルが壊れています（%1）。").arg(why)));
     m = next;
 }
 
@@ -271,8 +267,8 @@ bool belongsToAnotherAccount(const QString &stem) {
 QString normalizedCode(const QString &code) { return code.normalized(QString::NormalizationForm_C); }
 
 bool hasEdgeBlank(const QString &code) {
-    return !code.isEmpty() && (code.front().category() == QChar::Separator_Space ||
-                               code.back().category() == QChar::Separator_Space);
+    return !code.isEmpty() &&
+           (code.front().category() == QChar::Separator_Space || code.back().category() == QChar::Separator_Space);
 }
 
 bool isAcceptableCode(const QString &code) {
@@ -280,23 +276,20 @@ bool isAcceptableCode(const QString &code) {
     if (code.isEmpty() || hasEdgeBlank(code)) return false;
     for (qsizetype i = 0; i < code.size(); ++i) {
         char32_t u = code[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < code.size() && code[i + 1].isLowSurrogate())
-        {
+        if (QChar::isHighSurrogate(u) && i + 1 < code.size() && code[i + 1].isLowSurrogate()) {
             u = QChar::surrogateToUcs4(code[i], code[i + 1]);
             ++i;
         }
         if (u == U'/' || u == U'\\') return false;
         switch (QChar::category(u)) {
-        case QChar::Other_Control:       // C0, DEL, C1
-        case QChar::Other_Format:        // invisible: direction overrides, joiners, BOM
-        case QChar::Other_Surrogate:     // a lone half of a pair
-        case QChar::Other_PrivateUse:    // no agreed look
-        case QChar::Other_NotAssigned:   // unknown, and noncharacters
+        case QChar::Other_Control:      // C0, DEL, C1
+        case QChar::Other_Format:       // invisible: direction overrides, joiners, BOM
+        case QChar::Other_Surrogate:    // a lone half of a pair
+        case QChar::Other_PrivateUse:   // no agreed look
+        case QChar::Other_NotAssigned:  // unknown, and noncharacters
         case QChar::Separator_Line:
-        case QChar::Separator_Paragraph:
-            return false;
-        default:
-            break;
+        case QChar::Separator_Paragraph: return false;
+        default: break;
         }
     }
     const QString stem = normalizedCode(code);

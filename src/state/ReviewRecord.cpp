@@ -102,10 +102,12 @@ void parse(const QByteArray &content, Record &r) {
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> fields = lines[i].split(',');
         const QString where = QStringLiteral("%1 行目").arg(i + 1);
-        if (fields.size() != fieldsPerLine) damaged(where + QStringLiteral("の数が %1 個ではありません").arg(fieldsPerLine));
+        if (fields.size() != fieldsPerLine)
+            damaged(where + QStringLiteral("の数が %1 個ではありません").arg(fieldsPerLine));
         int q = 0;
         Entry e;
-        if (!toCount(fields[0], &q) || !Session::inRange(q)) damaged(where + QStringLiteral("の問題の番号が 1 から 30 の外です"));
+        if (!toCount(fields[0], &q) || !Session::inRange(q))
+            damaged(where + QStringLiteral("の問題の番号が 1 から 30 の外です"));
         if (next.entries[q].practised != 0) damaged(where + QStringLiteral("の問題 %1 は 2 度目です").arg(q));
         int ladder = 0;  // the run of the first form, the step of this one
         if (!toCount(fields[1], &e.practised) || !toCount(fields[2], &e.firstTry) || !toCount(fields[3], &ladder) ||
@@ -124,8 +126,8 @@ void parse(const QByteArray &content, Record &r) {
                 damaged(where + QStringLiteral("の回数が合いません"));
             e.step = ladder;
             // The due day is the last practice and the step's spacing.
-            const bool dueRead = e.step == kLearnt ? fields[5] == kNoDay
-                                                   : toDay(fields[5], &e.due) && e.due == dueAfter(e.last, e.step);
+            const bool dueRead =
+                e.step == kLearnt ? fields[5] == kNoDay : toDay(fields[5], &e.due) && e.due == dueAfter(e.last, e.step);
             if (!dueRead) damaged(where + QStringLiteral("の日付が読めません"));
         }
         next.entries[q] = e;
@@ -149,8 +151,7 @@ bool loadFile(const QString &name, Record &r, const QString &progressFile) {
     } catch (const ProgressError &e) {
         // The reason names the file, so that the teacher can find it.
         const QString why = QString::fromUtf8(e.what());
-        throw ProgressError(
-            (why.contains(name) ? why : QStringLiteral("「%1」：%2").arg(name, why)).toStdString());
+        throw ProgressError((why.contains(name) ? why : QStringLiteral("「%1」：%2").arg(name, why)).toStdString());
     }
     r = read;
     return true;
@@ -166,11 +167,14 @@ void save(const QString &stem, const Record &r) {
 
 void adoptCourseMisses(Record &r, const Misses &misses) {
     for (int q = 1; q <= kQuestions; ++q)
-        if (r.entries[q].practised > 0 && r.entries[q].courseMisses < 0) r.entries[q].courseMisses = std::max<int>(misses[q], 0);
+        if (r.entries[q].practised > 0 && r.entries[q].courseMisses < 0)
+            r.entries[q].courseMisses = std::max<int>(misses[q], 0);
 }
 
 namespace {
-bool missedInCourseSince(const Entry &e, int courseMisses) { return e.courseMisses >= 0 && courseMisses > e.courseMisses; }
+bool missedInCourseSince(const Entry &e, int courseMisses) {
+    return e.courseMisses >= 0 && courseMisses > e.courseMisses;
+}
 }  // namespace
 
 void notePractice(Record &r, int q, bool rightFirstTime, const QDate &today, int courseMisses) {

@@ -41,10 +41,10 @@ int spacingDays(int step);
 
 struct Entry {
     int practised = 0;
-    int firstTry = 0;  // practices right at the first try, at most practised
-    int step = 0;      // 1..kLastStep, or kLearnt; 0 when never practised
-    QDate last;        // the last practice; null when never practised
-    QDate due;         // the day it is due next; null when learnt or never practised
+    int firstTry = 0;       // practices right at the first try, at most practised
+    int step = 0;           // 1..kLastStep, or kLearnt; 0 when never practised
+    QDate last;             // the last practice; null when never practised
+    QDate due;              // the day it is due next; null when learnt or never practised
     int courseMisses = -1;  // the course's misses at the last practice; -1 unknown (first form)
     bool operator==(const Entry &) const = default;
 };

@@ -19,9 +19,9 @@ struct Session {
     short question = 0;          // the current question, 1..30; stays 30 after the last one
     bool answeredRight = false;  // the current question has been answered right
     double score = 0;
-    QString userCode;  // names the progress file: the code as typed, or "pm"
+    QString userCode;                            // names the progress file: the code as typed, or "pm"
     std::array<short, kQuestions + 1> misses{};  // wrong answers per question
-    bool resumed = false;  // the run continues a saved one ("前の続きからやる")
+    bool resumed = false;                        // the run continues a saved one ("前の続きからやる")
     // The miss counts as the history screen shows them, up to the question reached.
     std::array<QString, kQuestions + 1> missTexts;
     // Per question: 0, the clock reading at its start, or the whole seconds it took.

@@ -50,8 +50,7 @@ BarChart::BarChart(const QString &title, const QString &unit, int decimals, QWid
 void BarChart::setValues(const Values &values) {
     values_ = values;
     QStringList parts;
-    for (int q = 1; q <= state::kQuestions; ++q)
-        parts << QStringLiteral("%1：%2").arg(questionLabel(q), valueText(q));
+    for (int q = 1; q <= state::kQuestions; ++q) parts << QStringLiteral("%1：%2").arg(questionLabel(q), valueText(q));
     setAccessibleDescription(parts.join(QStringLiteral("、")));
     update();
 }
@@ -78,7 +77,8 @@ int BarChart::left() const {
     const double highest = this->highest();
     const double step = niceStep(std::max(highest, decimals_ ? 0.5 : 1.0) / 4);
     const double ceiling = step * std::ceil(std::max(highest, step) / step - 1e-9);
-    return std::max(kLeft, QFontMetrics(smallFont(font())).horizontalAdvance(QString::number(ceiling, 'f', step < 1 ? 1 : 0)) + 12);
+    return std::max(
+        kLeft, QFontMetrics(smallFont(font())).horizontalAdvance(QString::number(ceiling, 'f', step < 1 ? 1 : 0)) + 12);
 }
 
 double BarChart::slot() const { return double(width() - left() - kRight) / state::kQuestions; }
@@ -95,8 +95,7 @@ bool BarChart::event(QEvent *event) {
         if (q == 0) {
             QToolTip::hideText();
         } else {
-            QToolTip::showText(help->globalPos(),
-                               QStringLiteral("%1\n%2").arg(questionDescription(q), valueText(q)),
+            QToolTip::showText(help->globalPos(), QStringLiteral("%1\n%2").arg(questionDescription(q), valueText(q)),
                                this);
         }
         return true;
@@ -137,7 +136,8 @@ void BarChart::paintEvent(QPaintEvent *) {
     const int left = this->left();
     const double slot = this->slot();
     if (chosen_ != 0)
-        painter.fillRect(QRectF(left + (chosen_ - 1) * slot, kTop - 6, slot, base - kTop + 24), QColor(0xff, 0xf0, 0xc8));
+        painter.fillRect(QRectF(left + (chosen_ - 1) * slot, kTop - 6, slot, base - kTop + 24),
+                         QColor(0xff, 0xf0, 0xc8));
 
     for (double t = 0; t <= ceiling + step / 2; t += step) {
         painter.setPen(kGrid);
@@ -178,12 +178,13 @@ void BarChart::paintEvent(QPaintEvent *) {
     for (const bank::Topic &t : bank::topics()) {
         const double x1 = left + (t.first - 1) * slot + 2, x2 = left + t.last * slot - 2;
         painter.setPen(kAxis);
-        painter.drawPolyline(QPolygonF({QPointF(x1, base + 19), QPointF(x1, base + 23), QPointF(x2, base + 23),
-                                        QPointF(x2, base + 19)}));
+        painter.drawPolyline(QPolygonF(
+            {QPointF(x1, base + 19), QPointF(x1, base + 23), QPointF(x2, base + 23), QPointF(x2, base + 19)}));
         painter.setPen(kText);
         const QRectF room(x1, base + 25, x2 - x1, 16);
-        painter.drawText(room, Qt::AlignCenter,
-                         painter.fontMetrics().elidedText(QString::fromUtf8(t.name), Qt::ElideRight, int(room.width())));
+        painter.drawText(
+            room, Qt::AlignCenter,
+            painter.fontMetrics().elidedText(QString::fromUtf8(t.name), Qt::ElideRight, int(room.width())));
     }
 }
 

@@ -56,7 +56,7 @@ private:
     int decimals_;
     int left() const;
     double slot() const;
-    double highest() const;   // the largest value, 0 when there is none
+    double highest() const;          // the largest value, 0 when there is none
     QString valueText(int q) const;  // with its unit, or that nobody got there
 
     Values values_{};

@@ -43,7 +43,8 @@ bool reachedIn(const Pupil &p, int column) {
 // and sorts before every number.  In a question column only the rows that
 // reached it have one (see ClassSortProxy::lessThan).
 double numberOf(const Pupil &p, int column) {
-    if (column >= ClassModel::FirstQuestion) return reachedIn(p, column) ? p.missCount[ClassModel::question(column)] : 0;
+    if (column >= ClassModel::FirstQuestion)
+        return reachedIn(p, column) ? p.missCount[ClassModel::question(column)] : 0;
     if (!p.wasRead()) return -std::numeric_limits<double>::infinity();
     switch (column) {
     case ClassModel::Reached: return p.questionNo;
@@ -76,7 +77,8 @@ Unread unreadKind(const Pupil &p) {
 QString shortReason(const Pupil &p) {
     if (p.wasRead()) return stateText(p);
     switch (unreadKind(p)) {
-    case Unread::Damaged: return QStringLiteral("読めません：こわれています（本人に確認／バックアップを戻す／よそへ移す）");
+    case Unread::Damaged:
+        return QStringLiteral("読めません：こわれています（本人に確認／バックアップを戻す／よそへ移す）");
     case Unread::BadName: return QStringLiteral("読めません：名前の文字が読めません（名前を直すか、よそへ移す）");
     case Unread::NotFile: return QStringLiteral("読めません：ファイルではありません（よそへ移す）");
     case Unread::NotOpened: break;
@@ -87,9 +89,11 @@ QString shortReason(const Pupil &p) {
 QString whatToDo(const Pupil &p) {
     switch (unreadKind(p)) {
     case Unread::Damaged:
-        return QStringLiteral("本人に確かめ、バックアップがあれば戻すか、このファイルをクラスのフォルダーの外へ移してください。");
+        return QStringLiteral(
+            "本人に確かめ、バックアップがあれば戻すか、このファイルをクラスのフォルダーの外へ移してください。");
     case Unread::BadName: return QStringLiteral("ファイルの名前を直すか、クラスのフォルダーの外へ移してください。");
-    case Unread::NotFile: return QStringLiteral("進み具合のファイルではないので、クラスのフォルダーの外へ移してください。");
+    case Unread::NotFile:
+        return QStringLiteral("進み具合のファイルではないので、クラスのフォルダーの外へ移してください。");
     case Unread::NotOpened: break;
     }
     return QStringLiteral("フォルダーとファイルの持ち主と権限を確かめてください（先生のアカウントが読めるように）。");
@@ -109,9 +113,7 @@ QString wideTip(const QString &text) {
 
 }  // namespace
 
-int ClassModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : int(report_.pupils.size());
-}
+int ClassModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(report_.pupils.size()); }
 
 int ClassModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : kColumns; }
 
@@ -134,7 +136,8 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         case Qt::ToolTipRole: {
             const QString misses = step == kNotReached ? QStringLiteral("まだ進んでいません")
                                                        : QStringLiteral("ミス %1 回").arg(p.missCount[q]);
-            if (role == Qt::AccessibleTextRole) return QStringLiteral("%1 問%2：%3").arg(visible(p.code)).arg(q).arg(misses);
+            if (role == Qt::AccessibleTextRole)
+                return QStringLiteral("%1 問%2：%3").arg(visible(p.code)).arg(q).arg(misses);
             return plainTip(QStringLiteral("%1\n%2：%3").arg(visible(p.code), questionLabel(q), misses));
         }
         default: return {};
@@ -192,11 +195,9 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
                                                  : QVariant();
     case Qt::TextAlignmentRole:
         return column == Code || column == State || column == Playing ? int(Qt::AlignLeft | Qt::AlignVCenter)
-                                                 : int(Qt::AlignRight | Qt::AlignVCenter);
-    case Qt::BackgroundRole:
-        return p.wasRead() ? QVariant() : QVariant(QBrush(kUnreadableBackground));
-    case Qt::ForegroundRole:
-        return p.wasRead() ? QVariant() : QVariant(QBrush(kUnreadableText));
+                                                                      : int(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::BackgroundRole: return p.wasRead() ? QVariant() : QVariant(QBrush(kUnreadableBackground));
+    case Qt::ForegroundRole: return p.wasRead() ? QVariant() : QVariant(QBrush(kUnreadableText));
     default: return {};
     }
 }
@@ -204,11 +205,10 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
 QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumns) return {};
     static const QString headings[FirstQuestion] = {
-        QStringLiteral("コード"),   QStringLiteral("要支援"),         QStringLiteral("到達問題"),
-        QStringLiteral("得点"),     QStringLiteral("ミス合計"),       QStringLiteral("合計時間"),
-        QStringLiteral("プレイ中の端末"), QStringLiteral("復習"),     QStringLiteral("状態"),
-        QStringLiteral("進んだ問題"),
-        QStringLiteral("増えたミス"), QStringLiteral("プレイ時間")};
+        QStringLiteral("コード"),         QStringLiteral("要支援"),     QStringLiteral("到達問題"),
+        QStringLiteral("得点"),           QStringLiteral("ミス合計"),   QStringLiteral("合計時間"),
+        QStringLiteral("プレイ中の端末"), QStringLiteral("復習"),       QStringLiteral("状態"),
+        QStringLiteral("進んだ問題"),     QStringLiteral("増えたミス"), QStringLiteral("プレイ時間")};
     static const QString tips[FirstQuestion] = {
         {},
         QStringLiteral("いまプレイ中で、同じ問題に5分以上いるか、その問題で3回以上ミスした人です"),
@@ -271,8 +271,10 @@ void ClassModel::apply(const ScanDelta &delta) {
             qsizetype low = 0, high = qsizetype(keys_.size());
             while (low < high) {
                 const qsizetype mid = (low + high) / 2;
-                if (rowLess(Row{keys_[size_t(mid)], report_.pupils[size_t(mid)]}, row)) low = mid + 1;
-                else high = mid;
+                if (rowLess(Row{keys_[size_t(mid)], report_.pupils[size_t(mid)]}, row))
+                    low = mid + 1;
+                else
+                    high = mid;
             }
             return int(low);
         };
@@ -381,9 +383,7 @@ void ClassModel::reindex() {
     for (size_t r = 0; r < keys_.size(); ++r) rowOfKey_.insert(keys_[r], int(r));
 }
 
-ClassSortProxy::ClassSortProxy(QObject *parent) : QSortFilterProxyModel(parent) {
-    setDynamicSortFilter(true);
-}
+ClassSortProxy::ClassSortProxy(QObject *parent) : QSortFilterProxyModel(parent) { setDynamicSortFilter(true); }
 
 bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right) const {
     const auto *model = static_cast<const ClassModel *>(sourceModel());

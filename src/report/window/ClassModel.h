@@ -20,8 +20,18 @@ class ClassModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column {
-        Code, Help, Reached, Score, Misses, Seconds, Playing, Review, State,
-        Advanced, AddedMisses, LessonTime,  // this lesson
+        Code,
+        Help,
+        Reached,
+        Score,
+        Misses,
+        Seconds,
+        Playing,
+        Review,
+        State,
+        Advanced,
+        AddedMisses,
+        LessonTime,  // this lesson
         FirstQuestion
     };
     static constexpr int kColumns = FirstQuestion + state::kQuestions;
@@ -75,8 +85,8 @@ private:
     void reindex();
     void judgeHelp();
 
-    ClassReport report_;             // the rows, in code order (then by key)
-    std::vector<QByteArray> keys_;   // the key of each row
+    ClassReport report_;            // the rows, in code order (then by key)
+    std::vector<QByteArray> keys_;  // the key of each row
     QHash<QByteArray, int> rowOfKey_;
     ClassSummary summary_;
     qint64 folderNow_ = 0;

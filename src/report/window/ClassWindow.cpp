@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/window/ClassWindow.h"
 
+#include "bank/Topics.h"
+#include "platform/Services.h"
 #include "report/OutputFile.h"
 #include "report/Sheets.h"
 #include "report/Writers.h"
-#include "bank/Topics.h"
 #include "report/window/BarChart.h"
 #include "report/window/ChartPage.h"
+#include "report/window/Explanation.h"
 #include "report/window/LessonPage.h"
 #include "report/window/ListPage.h"
-#include "report/window/MissPage.h"
-#include "report/window/Explanation.h"
-#include "report/window/TopicTable.h"
 #include "report/window/MissGrid.h"
+#include "report/window/MissPage.h"
 #include "report/window/StartFolder.h"
-#include "platform/Services.h"
+#include "report/window/TopicTable.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -49,7 +49,8 @@ constexpr int kProgressDelayMs = 300;  // a read shorter than this shows no prog
 }  // namespace
 
 QString QtWindowDialogs::chooseFolder(QWidget *parent, const QString &start) {
-    return QFileDialog::getExistingDirectory(parent, QStringLiteral("進み具合のファイルがあるフォルダーを選んでください"), start);
+    return QFileDialog::getExistingDirectory(
+        parent, QStringLiteral("進み具合のファイルがあるフォルダーを選んでください"), start);
 }
 
 QString QtWindowDialogs::chooseCsvFile(QWidget *parent, const QString &suggested) {
@@ -100,7 +101,8 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     csvButton_->setToolTip(QStringLiteral("一覧と問題ごとのミス・秒数を表計算ソフト用のファイルに書きます（Ctrl+S）"));
     pdfButton_ = new QPushButton(QStringLiteral("個人票（PDF）"), this);
     pdfButton_->setObjectName(QStringLiteral("pdfButton"));
-    pdfButton_->setToolTip(QStringLiteral("一人 1 ページの個人票を A4 の PDF ファイルに書きます（保護者会などの印刷用）"));
+    pdfButton_->setToolTip(
+        QStringLiteral("一人 1 ページの個人票を A4 の PDF ファイルに書きます（保護者会などの印刷用）"));
     pdfButton_->setEnabled(false);
     pageButton_ = new QPushButton(QStringLiteral("ページを開く"), this);
     pageButton_->setObjectName(QStringLiteral("pageButton"));
@@ -324,7 +326,8 @@ void ClassWindow::openPage() {
         return;
     }
     if (!dialogs_.openPage(QUrl::fromLocalFile(pageFile())))
-        dialogs_.showError(this, QStringLiteral("ブラウザでページを開けませんでした。ページは「%1」にあります。").arg(pageFile()));
+        dialogs_.showError(
+            this, QStringLiteral("ブラウザでページを開けませんでした。ページは「%1」にあります。").arg(pageFile()));
 }
 
 void ClassWindow::updated(const DeltaPtr &delta) {
@@ -349,8 +352,9 @@ void ClassWindow::startLesson() {
     // The figures of a lesson under way are not thrown away by a slip: the
     // teacher is asked, and the default answer keeps them.
     const QString question =
-        QStringLiteral("いまの授業は %1 に始まりました。\n授業を始めなおすと、この時間の数（進んだ問題・増えたミス・プレイ時間）は"
-                       "いまから数えなおしになります。")
+        QStringLiteral(
+            "いまの授業は %1 に始まりました。\n授業を始めなおすと、この時間の数（進んだ問題・増えたミス・プレイ時間）は"
+            "いまから数えなおしになります。")
             .arg(model_.lesson().start.toLocalTime().toString(QStringLiteral("HH:mm")));
     if (!dialogs_.startLessonAgain(this, question)) return;
     beginLesson(model_.lessonFromNow(QDateTime::currentDateTimeUtc()), true);
@@ -371,8 +375,10 @@ void ClassWindow::beginLesson(Lesson lesson, bool save) {
     if (!save || lessonFolder_.isEmpty()) return;
     const QString error = saveLesson(lessonFile(lessonFolder_, model_.folder()), model_.lesson());
     if (!error.isEmpty())
-        dialogs_.showError(this, QStringLiteral("授業の始めを記録できませんでした（窓を閉じると、この時間の数えはじめは残りません）。\n%1")
-                                     .arg(error));
+        dialogs_.showError(
+            this,
+            QStringLiteral("授業の始めを記録できませんでした（窓を閉じると、この時間の数えはじめは残りません）。\n%1")
+                .arg(error));
 }
 
 void ClassWindow::showEvent(QShowEvent *event) {
@@ -390,8 +396,9 @@ void ClassWindow::closeEvent(QCloseEvent *event) {
     if (lessonFolder_.isEmpty() || !fitted_) return;
     const QByteArray now = saveGeometry();
     if (now == placed_) return;  // nothing the teacher changed
-    const QString error = QDir().mkpath(lessonFolder_) ? writeOutputFile(placeFile(), now)
-                                                       : QStringLiteral("フォルダー「%1」を作れません。").arg(lessonFolder_);
+    const QString error = QDir().mkpath(lessonFolder_)
+                              ? writeOutputFile(placeFile(), now)
+                              : QStringLiteral("フォルダー「%1」を作れません。").arg(lessonFolder_);
     if (!error.isEmpty())
         dialogs_.showError(this, QStringLiteral("窓の大きさと位置を次のために残せませんでした。\n%1").arg(error));
     else

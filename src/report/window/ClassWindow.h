@@ -125,8 +125,8 @@ private:
     QString lessonFolder_;
     bool lessonPending_ = false;  // the lesson starts with the folder's first look
     bool fitted_ = false;
-    QString error_;  // the last look's failure, if any
-    QString notice_;  // a save's message, until the teacher's next action
+    QString error_;      // the last look's failure, if any
+    QString notice_;     // a save's message, until the teacher's next action
     QByteArray placed_;  // the geometry as opened or last kept
 
     QLabel *folderLabel_;

@@ -8,8 +8,8 @@
 #include <ctime>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <string_view>
 
@@ -105,7 +105,8 @@ qint64 FolderClock::now(qint64 newestHold, qint64 teacherWall, qint64 steadyMs) 
 FolderScanner::TeacherClock FolderScanner::teacherClock() const {
     if (clock_) return clock_();
     using namespace std::chrono;
-    return {qint64(std::time(nullptr)), qint64(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count())};
+    return {qint64(std::time(nullptr)),
+            qint64(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count())};
 }
 
 // The file system's magic numbers as statfs gives them.  FUSE (sshfs and
@@ -131,8 +132,7 @@ FolderScanner::Inodes FolderScanner::inodesOf(int dirFd) {
     case 0x6B414653UL:  // AFS
     case 0x00C36400UL:  // Ceph
         return Inodes::Network;
-    default:
-        return Inodes::Stable;
+    default: return Inodes::Stable;
     }
 }
 
@@ -163,9 +163,9 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
     // The names first, so that progress can say how many there are; the
     // holds of codes in play beside them.
     std::vector<QByteArray> names, holds;
-    std::vector<quint64> inodes;       // the listing's inode number of each name
+    std::vector<quint64> inodes;         // the listing's inode number of each name
     QHash<QByteArray, quint64> reviews;  // progress file name -> its review record's inode number (never 0)
-    bool inodeless = false;            // a name listed without an inode number
+    bool inodeless = false;              // a name listed without an inode number
     for (;;) {
         errno = 0;
         const dirent *entry = ::readdir(listing.dir);
@@ -278,7 +278,8 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
         const Playing live = playing.value(name);
         if (cached.read && cached.seen == seen && cached.review == review) {
             // The file is as it was; only its play may change.
-            if (!followPlay(cached.pupil, cached.fileSince, live.host, live.question, live.misses, live.changed)) continue;
+            if (!followPlay(cached.pupil, cached.fileSince, live.host, live.question, live.misses, live.changed))
+                continue;
             if (!delta.complete) delta.changed.push_back(Row{name, cached.pupil});
             continue;
         }

@@ -45,10 +45,10 @@ struct ScanDelta {
     // newest hold's change time, carried forward between renewals; 0 when
     // no hold can be live (nobody is playing).  See FolderClock.
     qint64 folderNow = 0;
-    int files = 0;              // progress files in the folder
-    int read = 0;               // files read this time
-    QString error;              // the folder could not be listed (Japanese); rows as before
-    bool aborted = false;       // stopped by the caller; nothing else is valid
+    int files = 0;         // progress files in the folder
+    int read = 0;          // files read this time
+    QString error;         // the folder could not be listed (Japanese); rows as before
+    bool aborted = false;  // stopped by the caller; nothing else is valid
 };
 
 // Orders rows by code as the report does, then by key.
@@ -116,9 +116,9 @@ public:
     // What a folder's file system promises of the inode numbers in its
     // listing, which decides how often every file is examined.
     enum class Inodes {
-        Stable,   // local: every 12th look examines every file
-        Network,  // stable but written from other machines: every 2nd look
-        Unstable, // numbers made up per mount or per look: every look
+        Stable,    // local: every 12th look examines every file
+        Network,   // stable but written from other machines: every 2nd look
+        Unstable,  // numbers made up per mount or per look: every look
     };
     using InodeProbe = std::function<Inodes(int dirFd)>;
     // Tests stand in for the file system's kind.
@@ -143,11 +143,11 @@ private:
         Seen seen;
         Seen review;  // the review's record beside it (all 0 when none)
         Pupil pupil;
-        quint64 look = 0;   // the last look that saw the file
-        bool read = false;  // pupil holds what the file said when it was as seen
-        bool inPlace = false;  // once seen changed under the same inode: examined every look
+        quint64 look = 0;                           // the last look that saw the file
+        bool read = false;                          // pupil holds what the file said when it was as seen
+        bool inPlace = false;                       // once seen changed under the same inode: examined every look
         quint64 listedInode = 0, listedReview = 0;  // the listing's inode numbers (review: 0 none)
-        qint64 fileSince = 0;  // since when the file has shown its question (folder's clock)
+        qint64 fileSince = 0;                       // since when the file has shown its question (folder's clock)
     };
     TeacherClock teacherClock() const;
     QString folder_;

@@ -26,8 +26,8 @@ struct LessonStart {
 };
 
 struct Lesson {
-    QString folder;     // the class folder, absolute
-    QDateTime start;    // on the teacher's clock; invalid: no lesson yet
+    QString folder;                        // the class folder, absolute
+    QDateTime start;                       // on the teacher's clock; invalid: no lesson yet
     QHash<QByteArray, LessonStart> files;  // by file name (the model's key)
     bool started() const { return start.isValid(); }
 };

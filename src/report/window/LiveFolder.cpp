@@ -26,11 +26,8 @@ void FolderReader::read(const QString &folder, quint64 generation) {
 }
 
 LiveFolder::LiveFolder(QObject *parent)
-    : QObject(parent),
-      generation_(std::make_shared<std::atomic<quint64>>(0)),
-      thread_(new QThread),
-      reader_(new FolderReader(generation_)),
-      watcher_(new QFileSystemWatcher(this)) {
+    : QObject(parent), generation_(std::make_shared<std::atomic<quint64>>(0)), thread_(new QThread),
+      reader_(new FolderReader(generation_)), watcher_(new QFileSystemWatcher(this)) {
     qRegisterMetaType<report::window::DeltaPtr>();
     reader_->moveToThread(thread_);
     connect(thread_, &QThread::finished, reader_, &QObject::deleteLater);
@@ -88,9 +85,8 @@ void LiveFolder::start() {
         busy_ = true;
         emit busyChanged(true);
     }
-    QMetaObject::invokeMethod(reader_, [reader = reader_, folder = folder_, generation] {
-        reader->read(folder, generation);
-    });
+    QMetaObject::invokeMethod(reader_,
+                              [reader = reader_, folder = folder_, generation] { reader->read(folder, generation); });
 }
 
 void LiveFolder::readerFinished(quint64 generation, const DeltaPtr &delta) {

@@ -36,8 +36,8 @@ int TopicHeader::topicAt(int x) const {
 
 void TopicHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const {
     // The code's heading takes the whole height; a question's number sits under the band.
-    QHeaderView::paintSection(painter, logicalIndex < ClassModel::FirstQuestion ? rect : rect.adjusted(0, bandHeight(), 0, 0),
-                              logicalIndex);
+    QHeaderView::paintSection(
+        painter, logicalIndex < ClassModel::FirstQuestion ? rect : rect.adjusted(0, bandHeight(), 0, 0), logicalIndex);
 }
 
 void TopicHeader::paintEvent(QPaintEvent *event) {
@@ -65,9 +65,9 @@ bool TopicHeader::viewportEvent(QEvent *event) {
         const int topic = help->pos().y() < bandHeight() ? topicAt(help->pos().x()) : -1;
         if (topic >= 0) {
             const bank::Topic &t = bank::topics()[size_t(topic)];
-            QToolTip::showText(help->globalPos(),
-                               QStringLiteral("%1（問%2〜問%3）").arg(QString::fromUtf8(t.name)).arg(t.first).arg(t.last),
-                               viewport());
+            QToolTip::showText(
+                help->globalPos(),
+                QStringLiteral("%1（問%2〜問%3）").arg(QString::fromUtf8(t.name)).arg(t.first).arg(t.last), viewport());
             return true;
         }
     }
@@ -101,7 +101,8 @@ void MissGrid::setModel(QAbstractItemModel *model) {
     for (int c = ClassModel::FirstQuestion; c < ClassModel::kColumns; ++c) setColumnWidth(c, cell);
     setColumnWidth(ClassModel::Code, fontMetrics().horizontalAdvance(QStringLiteral("あいうえおかき")) + 12);
     // The heading's words beside the sort mark.
-    setColumnWidth(ClassModel::Help, horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("要支援")) + 30);
+    setColumnWidth(ClassModel::Help,
+                   horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("要支援")) + 30);
 }
 
 QWidget *makeMissLegend(QWidget *parent) {
@@ -113,8 +114,9 @@ QWidget *makeMissLegend(QWidget *parent) {
         auto *box = new QLabel(mark, legend);
         box->setAlignment(Qt::AlignCenter);
         box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("3+")) + 14);
-        box->setStyleSheet(QStringLiteral("QLabel { background: %1; color: %2; border: 1px solid #d0d0d0; padding: 1px 4px; }")
-                               .arg(fill, text));
+        box->setStyleSheet(
+            QStringLiteral("QLabel { background: %1; color: %2; border: 1px solid #d0d0d0; padding: 1px 4px; }")
+                .arg(fill, text));
         box->setAccessibleName(words);
         layout->addWidget(box);
         layout->addWidget(new QLabel(words, legend));

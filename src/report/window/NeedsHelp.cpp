@@ -20,8 +20,7 @@ HelpNeed needsHelp(const Pupil &p, qint64 folderNow) {
     // the file's, where the hold does not say (earlier versions).
     const int q = p.holdQuestion >= 0 ? p.holdQuestion : p.questionNo;
     // Only a pupil playing now, on a question of the course, as read.
-    if (folderNow <= 0 || p.playingOn.isEmpty() || p.state != Pupil::State::Readable || q < 1 ||
-        q > state::kQuestions)
+    if (folderNow <= 0 || p.playingOn.isEmpty() || p.state != Pupil::State::Readable || q < 1 || q > state::kQuestions)
         return need;
     need.question = q;
     const qint64 shown = p.questionSince > 0 ? folderNow - p.questionSince : 0;

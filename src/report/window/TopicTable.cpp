@@ -21,7 +21,8 @@ public:
         const double share = std::clamp(index.data(TopicTable::ShareRole).toDouble(), 0.0, 1.0);
         if (share > 0) {
             const QRect room = option.rect.adjusted(4, 5, -4, -5);
-            painter->fillRect(QRect(room.topLeft(), QSize(int(room.width() * share), room.height())), QColor(0xa9, 0xc1, 0xec));
+            painter->fillRect(QRect(room.topLeft(), QSize(int(room.width() * share), room.height())),
+                              QColor(0xa9, 0xc1, 0xec));
         }
         QStyledItemDelegate::paint(painter, option, index);
     }
@@ -47,7 +48,8 @@ TopicTable::TopicTable(QWidget *parent) : QTableWidget(int(bank::topics().size()
     for (int r = 0; r < rowCount(); ++r)
         for (int c = 0; c < kColumns; ++c) {
             auto *item = new QTableWidgetItem;
-            item->setTextAlignment(c == Name ? Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter) : Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+            item->setTextAlignment(c == Name ? Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter)
+                                             : Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
             setItem(r, c, item);
         }
     setSummary(ClassSummary{});
@@ -76,8 +78,9 @@ void TopicTable::setSummary(const ClassSummary &summary) {
             font.setBold(weakest);
             item(r, c)->setFont(font);
         }
-        item(r, Name)->setData(Qt::AccessibleTextRole,
-                               weakest ? QStringLiteral("%1（いちばんミスが多い分野）").arg(QString::fromUtf8(t.name)) : QVariant());
+        item(r, Name)->setData(
+            Qt::AccessibleTextRole,
+            weakest ? QStringLiteral("%1（いちばんミスが多い分野）").arg(QString::fromUtf8(t.name)) : QVariant());
     }
 }
 

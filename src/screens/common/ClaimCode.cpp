@@ -28,7 +28,8 @@ QString inUseText(const state::CodeHold::Holder &holder) {
     if (holder.host.isEmpty()) return QStringLiteral("このコードは今ほかのところで使われています。");
     return state::CodeHold::onThisMachine(holder)
                ? QStringLiteral("このコードは今このコンピューターのほかの画面で使われています。")
-               : QStringLiteral("このコードは今ほかのコンピューター（%1）で使われています。").arg(shortHost(holder.host));
+               : QStringLiteral("このコードは今ほかのコンピューター（%1）で使われています。")
+                     .arg(shortHost(holder.host));
 }
 
 bool claimCode(QWidget *parent, const QString &stem) {

@@ -9,7 +9,8 @@ namespace screens {
 
 bool askToQuit(platform::Form &form) {
     cues::chime(form.player(), cues::kQuit);
-    return platform::dialogs().askYesNo(&form, QStringLiteral("終了していいですか？"), QStringLiteral("ぽむりん紀行20"));
+    return platform::dialogs().askYesNo(&form, QStringLiteral("終了していいですか？"),
+                                        QStringLiteral("ぽむりん紀行20"));
 }
 
 }  // namespace screens

@@ -4,8 +4,8 @@
 #include "platform/Forms.h"
 #include "screens/common/ClaimCode.h"
 #include "state/CodeHold.h"
-#include "state/Session.h"
 #include "state/ProgressFile.h"
+#include "state/Session.h"
 
 namespace screens {
 
@@ -41,8 +41,7 @@ bool saveProgressOrFail() {
         failTaken(taker);
         return false;
     } catch (const std::exception &e) {
-        platform::forms::fail(
-            QStringLiteral("進み具合を保存できませんでした。\n%1").arg(QString::fromUtf8(e.what())));
+        platform::forms::fail(QStringLiteral("進み具合を保存できませんでした。\n%1").arg(QString::fromUtf8(e.what())));
         return false;
     }
 }

@@ -2,12 +2,12 @@
 #include "screens/front/StartMenu.h"
 
 #include "platform/Forms.h"
-#include "screens/Screens.h"
 #include "platform/Services.h"
+#include "screens/Screens.h"
 #include "screens/common/CodeBox.h"
 #include "screens/common/SaveProgress.h"
-#include "state/Session.h"
 #include "state/ProgressFile.h"
+#include "state/Session.h"
 #include "state/SoundCues.h"
 
 namespace screens {
@@ -17,10 +17,11 @@ const QString kDefaultStem = QStringLiteral("pm");
 }  // namespace
 
 StartMenu::StartMenu()
-    : Form(QStringLiteral("startMenu"), QStringLiteral(" ぽむりん紀行20(√、因数分解、2次方程式・関数の巻) "),
-           5685, 870) {
+    : Form(QStringLiteral("startMenu"), QStringLiteral(" ぽむりん紀行20(√、因数分解、2次方程式・関数の巻) "), 5685,
+           870) {
     newRunButton = addButton(QStringLiteral("newRunButton"), QStringLiteral("初めからやる"), 960, 240, 1575, 375);
-    continueButton = addButton(QStringLiteral("continueButton"), QStringLiteral("前の続きからやる"), 3120, 240, 1575, 375);
+    continueButton =
+        addButton(QStringLiteral("continueButton"), QStringLiteral("前の続きからやる"), 3120, 240, 1575, 375);
     setTabOrder({newRunButton, continueButton});
     setFirstFocus(newRunButton);
     connect(newRunButton, &QPushButton::clicked, this, &StartMenu::newRunClicked);

@@ -15,7 +15,7 @@ class StartMenu : public platform::Form {
 public:
     StartMenu();
 
-    void newRunClicked();  // 初めからやる
+    void newRunClicked();    // 初めからやる
     void continueClicked();  // 前の続きからやる
 
     QPushButton *newRunButton, *continueButton;

@@ -3,8 +3,8 @@
 
 #include "platform/Forms.h"
 #include "screens/Screens.h"
-#include "screens/common/QuitBox.h"
 #include "screens/common/NumberText.h"
+#include "screens/common/QuitBox.h"
 #include "state/Session.h"
 #include "state/SoundCues.h"
 
@@ -31,7 +31,7 @@ HistoryScreen::HistoryScreen()
            QStringLiteral("  ぽむりん紀行20(√、因数分解、２次方程式・関数の巻) for Windows"), 6855, 6015) {
     const QFont small = makeFont(Face::Gothic, 9);
     headingLabel = addLabel(QStringLiteral("headingLabel"), QStringLiteral("学習の履歴"), 2520, 240, 1575, 375,
-                      makeFont(Face::Gothic, 14.25, true));
+                            makeFont(Face::Gothic, 14.25, true));
     platform::setSingleBorder(headingLabel);
     headingLabel->setAlignment(Qt::AlignCenter);
     quitButton = addButton(QStringLiteral("quitButton"), QStringLiteral("終了"), 5280, 240, 855, 375);
@@ -40,14 +40,14 @@ HistoryScreen::HistoryScreen()
     mascotPose1 = addImage(QStringLiteral("mascotPose1"), QStringLiteral(":/pictures/A.xpm"), 720, 120, 615, 615);
     progressLabel = addLabel(QStringLiteral("progressLabel"), QString(), 360, 960, 4335, 255, small);
     legendLabel = addLabel(QStringLiteral("legendLabel"),
-                      QStringLiteral("以下には、各問題ごとのあなたの間違った回数と解答時間(秒)が示してあります。"),
-                      360, 1200, 6255, 255, small);
+                           QStringLiteral("以下には、各問題ごとのあなたの間違った回数と解答時間(秒)が示してあります。"),
+                           360, 1200, 6255, 255, small);
     for (int i = 1; i <= state::kQuestions; ++i) {
         const int column = (i - 1) / 10, row = (i - 1) % 10;
         const int top = kGridTop + kRowStep * row;
         const int left = kColumnStep * column;
         questionLabels[i] = addLabel(QStringLiteral("questionLabel%1").arg(i), questionName(i), 600 + left, top, 615,
-                                   i == 30 ? 375 : 255, small);
+                                     i == 30 ? 375 : 255, small);
         questionLabels[i]->setWordWrap(i == 30);
         missLabels[i] = addLabel(QStringLiteral("missLabel%1").arg(i), QString(), 1200 + left, top, 495, 255, small);
         platform::setSingleBorder(missLabels[i]);
@@ -57,7 +57,7 @@ HistoryScreen::HistoryScreen()
         timeLabels[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     scoreCaption = addLabel(QStringLiteral("scoreCaption"), QStringLiteral("得点"), 2520, 5400, 495, 255,
-                      makeFont(Face::Gothic, 12));
+                            makeFont(Face::Gothic, 12));
     scoreLabel = addLabel(QStringLiteral("scoreLabel"), QString(), 3120, 5400, 735, 255, small);
     platform::setSingleBorder(scoreLabel);
     scoreLabel->setAlignment(Qt::AlignCenter);
@@ -73,7 +73,8 @@ HistoryScreen::HistoryScreen()
 void HistoryScreen::activate() {
     cues::tune(player(), cues::kHistoryTune, QStringLiteral("close"));
     const state::Session &m = state::session();
-    for (int i = 1; i <= state::kQuestions; ++i) platform::setCaption(timeLabels[i], history::timeText(m.answerTimes[i]));
+    for (int i = 1; i <= state::kQuestions; ++i)
+        platform::setCaption(timeLabels[i], history::timeText(m.answerTimes[i]));
 }
 
 void HistoryScreen::quitClicked() {
@@ -98,8 +99,7 @@ HistoryScreen *showAndFill(const QString &scoreText) {
     if (!form) return nullptr;
     state::Session &m = state::session();
     platform::setCaption(form->progressLabel, progressMessage(m.question));
-    for (int i = 1; i <= state::kQuestions; ++i)
-        m.missTexts[i] = i <= m.question ? missText(m.misses[i]) : QString();
+    for (int i = 1; i <= state::kQuestions; ++i) m.missTexts[i] = i <= m.question ? missText(m.misses[i]) : QString();
     for (int i = 1; i <= state::kQuestions; ++i) platform::setCaption(form->missLabels[i], m.missTexts[i]);
     platform::setCaption(form->scoreLabel, scoreText);
     return form;

@@ -39,18 +39,22 @@ QuestionBoard::QuestionBoard(platform::Form &form, int dx, const QString &tallyC
     verdictLabel->setAlignment(Qt::AlignCenter);
     form.addLine(QStringLiteral("lowerRule"), 840 + dx, 4680, 5760 + dx, 4680);
     speechBox = form.addPicture(QStringLiteral("speechBox"), 1200 + dx, 4920, 4215, 615, mincho);
-    mascotPose1 = form.addImage(QStringLiteral("mascotPose1"), QStringLiteral(":/pictures/A.xpm"), 5760 + dx, 4920, 615, 615);
-    mascotPose2 = form.addImage(QStringLiteral("mascotPose2"), QStringLiteral(":/pictures/B.xpm"), 5760 + dx, 4920, 615, 615);
-    friendPose1 = form.addImage(QStringLiteral("friendPose1"), QStringLiteral(":/pictures/C.xpm"), 240 + dx, 4920, 615, 615);
-    friendPose2 = form.addImage(QStringLiteral("friendPose2"), QStringLiteral(":/pictures/D.xpm"), 240 + dx, 4920, 615, 615);
+    mascotPose1 =
+        form.addImage(QStringLiteral("mascotPose1"), QStringLiteral(":/pictures/A.xpm"), 5760 + dx, 4920, 615, 615);
+    mascotPose2 =
+        form.addImage(QStringLiteral("mascotPose2"), QStringLiteral(":/pictures/B.xpm"), 5760 + dx, 4920, 615, 615);
+    friendPose1 =
+        form.addImage(QStringLiteral("friendPose1"), QStringLiteral(":/pictures/C.xpm"), 240 + dx, 4920, 615, 615);
+    friendPose2 =
+        form.addImage(QStringLiteral("friendPose2"), QStringLiteral(":/pictures/D.xpm"), 240 + dx, 4920, 615, 615);
     mascotTimer = form.addTimer(QStringLiteral("mascotTimer"), 500, true);
     mascot_ = std::make_unique<MascotAnimation>(
         mascotTimer, QList<MascotAnimation::Pair>{{mascotPose1, mascotPose2}, {friendPose1, friendPose2}});
 
     // The three boxes take the focus like the buttons; each window keeps
     // its own tab order.
-    for (QWidget *box : {static_cast<QWidget *>(questionBox), static_cast<QWidget *>(choicesBox),
-                         static_cast<QWidget *>(speechBox)})
+    for (QWidget *box :
+         {static_cast<QWidget *>(questionBox), static_cast<QWidget *>(choicesBox), static_cast<QWidget *>(speechBox)})
         box->setFocusPolicy(Qt::StrongFocus);
 }
 

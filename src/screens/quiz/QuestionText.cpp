@@ -9,8 +9,7 @@ const QString kInstructionIndent = QStringLiteral("　　　　");
 
 const QString kClosingLine = QStringLiteral("　　　　下の解答群から適するものを１つ選び、クリックしなさい。");
 // The same line with eight ASCII blanks in place of the ideographic spaces.
-const QString kBlankClosingLine =
-    QStringLiteral("        下の解答群から適するものを１つ選び、クリックしなさい。");
+const QString kBlankClosingLine = QStringLiteral("        下の解答群から適するものを１つ選び、クリックしなさい。");
 
 // Questions 6 and 8 explain that "ｂ／ａ" means a fraction with b over a,
 // with the b and the a drawn above and below the dash of the middle line.
@@ -19,11 +18,10 @@ const QString kFractionNote[] = {
     QStringLiteral(" 　　　　※ ｂ／ａ は 分数 ― のことである。"),
     QStringLiteral("　　　　　　　　　　　　　　　　ａ"),
 };
-constexpr int kNoteColor = 12;   // light red
-constexpr int kTextColor = 0;    // black
+constexpr int kNoteColor = 12;  // light red
+constexpr int kTextColor = 0;   // black
 
-const char *instructionFor(const bank::Question &q, const bank::Variant &variant,
-                           bank::Path path) {
+const char *instructionFor(const bank::Question &q, const bank::Variant &variant, bank::Path path) {
     if (variant.instruction != nullptr) return variant.instruction;
     if (path == bank::Path::Next && q.instructionOnNext != nullptr) return q.instructionOnNext;
     return q.instruction;

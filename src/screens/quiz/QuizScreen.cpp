@@ -2,14 +2,14 @@
 #include "screens/quiz/QuizScreen.h"
 
 #include "platform/Forms.h"
-#include "screens/common/QuitBox.h"
 #include "platform/PictureBox.h"
 #include "platform/Services.h"
+#include "screens/common/QuitBox.h"
 #include "screens/common/SaveProgress.h"
 #include "screens/history/HistoryScreen.h"
 #include "screens/quiz/QuestionText.h"
-#include "state/Session.h"
 #include "state/ProgressFile.h"
+#include "state/Session.h"
 #include "state/SoundCues.h"
 
 #include <algorithm>
@@ -22,9 +22,7 @@ namespace {
 
 state::Session &M() { return state::session(); }
 
-bool contains(const std::array<int, 3> &list, int n) {
-    return std::find(list.begin(), list.end(), n) != list.end();
-}
+bool contains(const std::array<int, 3> &list, int n) { return std::find(list.begin(), list.end(), n) != list.end(); }
 
 // Whole seconds from a start reading to now, rounded down.
 float elapsedSince(float start) {
@@ -43,8 +41,7 @@ float secondsSoFar(float start) {
 QuizScreen::QuizScreen(const QuizLayout &layout)
     : Form(layout.name, QStringLiteral("  ぽむりん紀行20（√、因数分解、２次方程式・関数の巻） for Win"),
            layout.clientWidth, 5775),
-      layout_(layout),
-      board_(*this, layout.shift, QStringLiteral("ぽむりん得点")) {
+      layout_(layout), board_(*this, layout.shift, QStringLiteral("ぽむりん得点")) {
     answerButtons = board_.answerButtons;
     helpButton = board_.helpButton;
     quitButton = board_.quitButton;
@@ -61,7 +58,8 @@ QuizScreen::QuizScreen(const QuizLayout &layout)
     friendPose1 = board_.friendPose1;
     friendPose2 = board_.friendPose2;
     mascotTimer = board_.mascotTimer;
-    for (int k = 1; k <= 8; ++k) connect(answerButtons[k], &QPushButton::clicked, this, [this, k] { answerClicked(k); });
+    for (int k = 1; k <= 8; ++k)
+        connect(answerButtons[k], &QPushButton::clicked, this, [this, k] { answerClicked(k); });
 
     // The first focus is the first control in the screen's tab order, so
     // that no answer is given by a key pressed on arrival.
@@ -220,25 +218,24 @@ void QuizScreen::lockChoices() {
 }
 
 const QuizLayout &FirstQuizScreen::layoutOf() {
-    static const QuizLayout layout{QStringLiteral("firstQuizScreen"), 6630, 0, 1, 15, {1, 6, 11}, {5, 10, 15}, false,
-                                   [](QuizScreen &f) {
-                                       QList<QWidget *> order{f.choicesBox, f.speechBox};
-                                       for (int k = 1; k <= 8; ++k) order << f.answerButtons[k];
-                                       return order << f.helpButton << f.questionBox << f.quitButton << f.nextButton;
-                                   }};
+    static const QuizLayout layout{
+        QStringLiteral("firstQuizScreen"), 6630, 0, 1, 15, {1, 6, 11}, {5, 10, 15}, false, [](QuizScreen &f) {
+            QList<QWidget *> order{f.choicesBox, f.speechBox};
+            for (int k = 1; k <= 8; ++k) order << f.answerButtons[k];
+            return order << f.helpButton << f.questionBox << f.quitButton << f.nextButton;
+        }};
     return layout;
 }
 
 FirstQuizScreen::FirstQuizScreen() : QuizScreen(layoutOf()) {}
 
 const QuizLayout &SecondQuizScreen::layoutOf() {
-    static const QuizLayout layout{QStringLiteral("secondQuizScreen"), 6375, -120, 16, 30, {16, 21, 26}, {20, 25, 30}, true,
-                                   [](QuizScreen &f) {
-                                       QList<QWidget *> order{f.nextButton, f.quitButton, f.questionBox, f.helpButton,
-                                                              f.speechBox, f.choicesBox};
-                                       for (int k = 8; k >= 1; --k) order << f.answerButtons[k];
-                                       return order;
-                                   }};
+    static const QuizLayout layout{
+        QStringLiteral("secondQuizScreen"), 6375, -120, 16, 30, {16, 21, 26}, {20, 25, 30}, true, [](QuizScreen &f) {
+            QList<QWidget *> order{f.nextButton, f.quitButton, f.questionBox, f.helpButton, f.speechBox, f.choicesBox};
+            for (int k = 8; k >= 1; --k) order << f.answerButtons[k];
+            return order;
+        }};
     return layout;
 }
 

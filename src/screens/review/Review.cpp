@@ -65,10 +65,10 @@ Review &current() {
 QString dayText(const QDate &day) { return QLocale(QLocale::Japanese).toString(day, QStringLiteral("M月d日（ddd）")); }
 
 bool start() {
-    const std::optional<QString> stem = screens::askForCode(
-        nullptr, QStringLiteral("復習：まちがえた問題を練習します。\n") + screens::kCodePrompt,
-        QStringLiteral("ユーザーコード入力（復習）"), screens::EmptyCode::Cancels,
-        [](const QString &stem) { return readCode(stem, current()); });
+    const std::optional<QString> stem =
+        screens::askForCode(nullptr, QStringLiteral("復習：まちがえた問題を練習します。\n") + screens::kCodePrompt,
+                            QStringLiteral("ユーザーコード入力（復習）"), screens::EmptyCode::Cancels,
+                            [](const QString &stem) { return readCode(stem, current()); });
     return stem && beginRound(nullptr);
 }
 
@@ -87,7 +87,8 @@ bool beginRound(QWidget *parent) {
             platform::dialogs().choose(
                 parent,
                 QStringLiteral("今日復習する問題はありません。\n次の復習は%1です。\n先取りで練習することもできます。")
-                    .arg(dayText(state::review::dueDate(r.record, ahead.front(), r.progress.misses[ahead.front()], today))),
+                    .arg(dayText(
+                        state::review::dueDate(r.record, ahead.front(), r.progress.misses[ahead.front()], today))),
                 kTitle, {QStringLiteral("先取りで練習"), QStringLiteral("終了")}) == 0;
         if (ahead.empty()) platform::dialogs().choose(parent, nothing, kTitle, {QStringLiteral("終了")});
         if (!practiseAhead) {
@@ -116,7 +117,8 @@ bool recordPractice() {
     try {
         state::review::save(r.stem, next);
     } catch (const std::exception &e) {
-        platform::forms::fail(QStringLiteral("復習の記録を保存できませんでした。\n%1").arg(QString::fromUtf8(e.what())));
+        platform::forms::fail(
+            QStringLiteral("復習の記録を保存できませんでした。\n%1").arg(QString::fromUtf8(e.what())));
         return false;
     }
     r.record = next;

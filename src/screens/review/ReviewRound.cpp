@@ -17,7 +17,8 @@ namespace {
 int drawVariant(int avoid) {
     platform::Random &rnd = platform::random();
     const int choices = avoid ? 2 : 3;
-    const int k = std::clamp(static_cast<int>(rnd.next() * choices), 0, choices - 1);  // a generator giving 1 stays in range
+    const int k =
+        std::clamp(static_cast<int>(rnd.next() * choices), 0, choices - 1);  // a generator giving 1 stays in range
     return avoid && k + 1 >= avoid ? k + 2 : k + 1;
 }
 
@@ -30,11 +31,13 @@ std::vector<int> atMostARound(std::vector<int> questions) {
 }
 }  // namespace
 
-std::vector<int> chooseQuestions(const state::Session &progress, const state::review::Record &record, const QDate &today) {
+std::vector<int> chooseQuestions(const state::Session &progress, const state::review::Record &record,
+                                 const QDate &today) {
     return atMostARound(state::review::dueQuestions(record, progress.misses, progress.question, today));
 }
 
-std::vector<int> questionsAhead(const state::Session &progress, const state::review::Record &record, const QDate &today) {
+std::vector<int> questionsAhead(const state::Session &progress, const state::review::Record &record,
+                                const QDate &today) {
     return atMostARound(state::review::laterQuestions(record, progress.misses, progress.question, today));
 }
 

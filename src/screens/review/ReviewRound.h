@@ -20,10 +20,12 @@ constexpr int kRoundLength = 10;
 
 // The questions of a round on day today: those due, most misses first,
 // ties in course order, at most kRoundLength (see state::review).
-std::vector<int> chooseQuestions(const state::Session &progress, const state::review::Record &record, const QDate &today);
+std::vector<int> chooseQuestions(const state::Session &progress, const state::review::Record &record,
+                                 const QDate &today);
 // The questions to practise ahead of time when none is due: the soonest
 // due first, at most kRoundLength.
-std::vector<int> questionsAhead(const state::Session &progress, const state::review::Record &record, const QDate &today);
+std::vector<int> questionsAhead(const state::Session &progress, const state::review::Record &record,
+                                const QDate &today);
 
 class Round {
 public:

@@ -21,8 +21,8 @@ const QString kRightMark = QStringLiteral("○"), kWrongMark = QStringLiteral("�
 }  // namespace
 
 ReviewScreen::ReviewScreen()
-    : Form(QStringLiteral("reviewScreen"), QStringLiteral("  ぽむりん紀行20 復習（√、因数分解、２次方程式・関数の巻）"), 6630,
-           5775),
+    : Form(QStringLiteral("reviewScreen"), QStringLiteral("  ぽむりん紀行20 復習（√、因数分解、２次方程式・関数の巻）"),
+           6630, 5775),
       board(*this, 0, QStringLiteral("復習")) {
     for (int k = 1; k <= 8; ++k)
         connect(board.answerButtons[k], &QPushButton::clicked, this, [this, k] { answerClicked(k); });
@@ -81,7 +81,8 @@ void ReviewScreen::answerClicked(int k) {
         board.answerButtons[k]->setEnabled(true);
         board.nextButton->setEnabled(true);
         board.helpButton->setEnabled(false);
-        board.say({r.round->missedNow() ? QStringLiteral(" 正解だ!! よく直したな!!") : QStringLiteral(" 正解だ!! 一度でできたな!!"),
+        board.say({r.round->missedNow() ? QStringLiteral(" 正解だ!! よく直したな!!")
+                                        : QStringLiteral(" 正解だ!! 一度でできたな!!"),
                    r.round->onLast() ? QStringLiteral(" [次へ]をクリックして、まとめを見るんだ!!")
                                      : QStringLiteral(" [次へ]をクリックして、次の問題だ!!")},
                   kDarkBlue);
@@ -93,11 +94,11 @@ void ReviewScreen::answerClicked(int k) {
         // The wrong answer stays marked and cannot be chosen again.
         board.markAnswer(k, kWrongMark);
         board.answerButtons[k]->setEnabled(false);
-        board.say({QStringLiteral(" 間違いだぞ!!"), QStringLiteral(" ほかの答えを選ぶか、"), QStringLiteral(" [HELP]で解き方を見るんだ!!")},
+        board.say({QStringLiteral(" 間違いだぞ!!"), QStringLiteral(" ほかの答えを選ぶか、"),
+                   QStringLiteral(" [HELP]で解き方を見るんだ!!")},
                   kDarkRed);
         break;
-    case review::Round::Answer::Ignored:
-        break;
+    case review::Round::Answer::Ignored: break;
     }
 }
 

@@ -32,8 +32,8 @@ QString nextDueText(const review::Review &r) {
         return QStringLiteral("次の復習：今日（まだ問題があります）");
     const std::vector<int> later = review::questionsAhead(r.progress, r.record, today);
     if (later.empty()) return QStringLiteral("次の復習：ありません（全部覚えました）");
-    return QStringLiteral("次の復習：%1").arg(
-        review::dayText(state::review::dueDate(r.record, later.front(), r.progress.misses[later.front()], today)));
+    return QStringLiteral("次の復習：%1")
+        .arg(review::dayText(state::review::dueDate(r.record, later.front(), r.progress.misses[later.front()], today)));
 }
 
 }  // namespace

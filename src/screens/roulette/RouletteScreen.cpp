@@ -2,9 +2,9 @@
 #include "screens/roulette/RouletteScreen.h"
 
 #include "platform/Forms.h"
-#include "screens/Screens.h"
 #include "platform/PictureBox.h"
 #include "platform/Services.h"
+#include "screens/Screens.h"
 #include "screens/common/SaveProgress.h"
 #include "screens/history/HistoryScreen.h"
 #include "screens/roulette/Wheel.h"
@@ -25,7 +25,8 @@ constexpr double kUnitX = 6.8671875, kUnitY = 7.0875;
 const QColor kBallColor(255, 0, 0);
 }  // namespace
 
-RouletteScreen::RouletteScreen() : Form(QStringLiteral("rouletteScreen"), QStringLiteral("  ぽむりん紀行20（ボーナスルーレット）"), 4680, 4065) {
+RouletteScreen::RouletteScreen()
+    : Form(QStringLiteral("rouletteScreen"), QStringLiteral("  ぽむりん紀行20（ボーナスルーレット）"), 4680, 4065) {
     startButton = addButton(QStringLiteral("startButton"), QStringLiteral("Start"), 120, 0, 615, 375);
     stopButton = addButton(QStringLiteral("stopButton"), QStringLiteral("Stop"), 720, 0, 615, 375);
     stopButton->setEnabled(false);
@@ -44,12 +45,16 @@ RouletteScreen::RouletteScreen() : Form(QStringLiteral("rouletteScreen"), QStrin
     spinTimer = addTimer(QStringLiteral("spinTimer"), 100, false);
     runOnTimer = addTimer(QStringLiteral("runOnTimer"), 150, false);
     ballPauseTimer = addTimer(QStringLiteral("ballPauseTimer"), kBallPauseMs, false);
-    friendPose2 = addImage(QStringLiteral("friendPose2"), QStringLiteral(":/pictures/D.xpm"), 120, 2160, 615, 615, true, false, wheelBox);
-    friendPose1 = addImage(QStringLiteral("friendPose1"), QStringLiteral(":/pictures/C.xpm"), 120, 2160, 615, 615, true, false, wheelBox);
-    mascotPose2 = addImage(QStringLiteral("mascotPose2"), QStringLiteral(":/pictures/B.xpm"), 3720, 2160, 612, 612, true, false, wheelBox);
-    mascotPose1 = addImage(QStringLiteral("mascotPose1"), QStringLiteral(":/pictures/A.xpm"), 3720, 2160, 615, 615, true, false, wheelBox);
+    friendPose2 = addImage(QStringLiteral("friendPose2"), QStringLiteral(":/pictures/D.xpm"), 120, 2160, 615, 615, true,
+                           false, wheelBox);
+    friendPose1 = addImage(QStringLiteral("friendPose1"), QStringLiteral(":/pictures/C.xpm"), 120, 2160, 615, 615, true,
+                           false, wheelBox);
+    mascotPose2 = addImage(QStringLiteral("mascotPose2"), QStringLiteral(":/pictures/B.xpm"), 3720, 2160, 612, 612,
+                           true, false, wheelBox);
+    mascotPose1 = addImage(QStringLiteral("mascotPose1"), QStringLiteral(":/pictures/A.xpm"), 3720, 2160, 615, 615,
+                           true, false, wheelBox);
     scoreCaption = addLabel(QStringLiteral("scoreCaption"), QStringLiteral("ぽむりん得点"), 960, 3600, 1335, 255,
-                      makeFont(Face::Gothic, 11.25, true));
+                            makeFont(Face::Gothic, 11.25, true));
     scoreLabel = addLabel(QStringLiteral("scoreLabel"), QString(), 2280, 3600, 1095, 255, font());
     platform::setSingleBorder(scoreLabel);
     scoreLabel->setAlignment(Qt::AlignCenter);
@@ -112,8 +117,8 @@ void RouletteScreen::drawWheel() {
     }
     for (int i = 0; i <= 7; ++i) {
         const double t = kPi / 24 + i * kPi / 4;
-        wheelBox->line(kCentreX, kCentreY, kCentreX + kInnerRadius * std::cos(t),
-                       kCentreY + kInnerRadius * std::sin(t), black);
+        wheelBox->line(kCentreX, kCentreY, kCentreX + kInnerRadius * std::cos(t), kCentreY + kInnerRadius * std::sin(t),
+                       black);
     }
 }
 

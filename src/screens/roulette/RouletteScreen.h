@@ -39,10 +39,10 @@ public:
     platform::Timer *ballPauseTimer;
     static constexpr int kBallPauseMs = 60;
 
-    double wheelAngle = 0;     // the ball's angle on the ring, radians
+    double wheelAngle = 0;        // the ball's angle on the ring, radians
     double ballX = 0, ballY = 0;  // the ball's centre, in the wheel box's units
-    float extraTurns = 0;      // drawn at "Stop": how far the ball runs on
-    QColor eraseColor;         // the wheel box's background, to erase the ball
+    float extraTurns = 0;         // drawn at "Stop": how far the ball runs on
+    QColor eraseColor;            // the wheel box's background, to erase the ball
 
     // Whether a tick is holding the ball visible right now.
     bool ballShowing() const { return ballShowing_; }

@@ -2,8 +2,8 @@
 #include "screens/tutor/TutorScreen.h"
 
 #include "platform/Forms.h"
-#include "screens/Screens.h"
 #include "platform/PictureBox.h"
+#include "screens/Screens.h"
 #include "screens/tutor/TutorScripts.h"
 #include "state/Session.h"
 #include "state/SoundCues.h"
@@ -18,8 +18,7 @@ TutorScreen::TutorScreen() : TutorScreen(state::session(), {}) {}
 TutorScreen::TutorScreen(const state::Session &run, std::function<void()> leave)
     : Form(QStringLiteral("tutorScreen"),
            QStringLiteral("  ぽむりん紀行20(√、因数分解、２次方程式・関数の巻) for Windows"), 7095, 4905),
-      run_(run),
-      leave_(std::move(leave)) {
+      run_(run), leave_(std::move(leave)) {
     const QFont gothic = makeFont(Face::Gothic, 11.25);
     exitButton = addButton(QStringLiteral("exitButton"), QStringLiteral("EXIT"), 120, 0, 855, 375);
     nextButton = addButton(QStringLiteral("nextButton"), QStringLiteral("次へ"), 6120, 0, 855, 375);

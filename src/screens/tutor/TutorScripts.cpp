@@ -27,10 +27,10 @@ enum class Op : unsigned char {
     Red,       // text colour for the following steps
     Blue,
     Black,
-    SetY,      // vertical print position, twips from the top
-    Clear,     // erase the box, print position back to the top-left corner
-    Column,    // print the text from print column n, then start a new line
-    Graph,     // the graph of y = -2x^2: user scale, axes and points
+    SetY,    // vertical print position, twips from the top
+    Clear,   // erase the box, print position back to the top-left corner
+    Column,  // print the text from print column n, then start a new line
+    Graph,   // the graph of y = -2x^2: user scale, axes and points
 };
 
 // The curve y = -2x^2 sampled from start to end: x is accumulated by adding
@@ -46,8 +46,8 @@ struct GraphPage {
 
 struct Instr {
     Op op;
-    int n = 0;                        // SetY: twips; Column: column number
-    const char *text = nullptr;       // UTF-8
+    int n = 0;                   // SetY: twips; Column: column number
+    const char *text = nullptr;  // UTF-8
     const GraphPage *graph = nullptr;
 };
 
@@ -77,7 +77,7 @@ struct Step {
 struct Script {
     std::span<const Instr> example;  // between " 【例題】" and the prompt
     bool prompt;
-    std::span<const Step> steps;     // clickCount - 1 of them
+    std::span<const Step> steps;  // clickCount - 1 of them
 };
 
 // Question 29 draws its range -2..3 densely in red; question 30 shows the
