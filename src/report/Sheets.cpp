@@ -352,7 +352,8 @@ std::vector<int> mostMissed(const Pupil &p, int count) {
     return questions;
 }
 
-QByteArray sheetsPdf(const ClassReport &report) {
+QByteArray sheetsPdf(const ClassReport &report, const std::function<bool(int, int)> &keepGoing,
+                     const QString &className) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
@@ -368,7 +369,7 @@ QByteArray sheetsPdf(const ClassReport &report) {
 
         Context c;
         // A sheet for a parent names the class, never where its files lie.
-        c.className = visible(platform::className(QDir(report.folder).absolutePath()));
+        c.className = visible(className.isEmpty() ? platform::className(QDir(report.folder).absolutePath()) : className);
         c.readAt = report.readAt.toString(QStringLiteral("yyyy年M月d日 HH:mm"));
         c.medians = topicMedians(report);
         c.pages = int(std::max<size_t>(report.pupils.size(), 1));
@@ -378,6 +379,7 @@ QByteArray sheetsPdf(const ClassReport &report) {
             footer(page, c, 0);
         }
         for (size_t i = 0; i < report.pupils.size(); ++i) {
+            if (keepGoing && !keepGoing(int(i), int(report.pupils.size()))) return QByteArray();
             if (i > 0 && !writer.newPage()) return QByteArray();
             const Pupil &p = report.pupils[i];
             if (p.wasRead())

@@ -12,6 +12,7 @@
 #include <QByteArray>
 
 #include <optional>
+#include <functional>
 #include <vector>
 
 namespace report {
@@ -34,7 +35,11 @@ std::vector<int> mostMissed(const Pupil &p, int count = 3);
 // The sheets as a PDF file: one page a pupil in the report's order (a
 // file that could not be read gets a page naming it and why), or one page
 // saying that there are no progress files.  Needs a QGuiApplication (the
-// fonts); no display.  Empty when the PDF could not be made.
-QByteArray sheetsPdf(const ClassReport &report);
+// fonts); no display.  Empty when the PDF could not be made, or when
+// keepGoing (asked before each page with the pages drawn and all of them)
+// says stop.  className names the class on every sheet; empty: the class's
+// setting or the folder's own name, read here.
+QByteArray sheetsPdf(const ClassReport &report, const std::function<bool(int done, int total)> &keepGoing = {},
+                     const QString &className = {});
 
 }  // namespace report

@@ -7,6 +7,8 @@
 
 #include <QGuiApplication>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -106,6 +108,11 @@ TEST(ReportSheets, OnePagePerPupilInCodeOrderBesideTheClassMedianFromTheCommandA
     button->click();  // the file dialog cancelled: nothing drawn, written or said
     EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
     EXPECT_TRUE(dialogs.errors.isEmpty() && !QGuiApplication::overrideCursor());
+    QTimer::singleShot(0, &w, [&w] { w.findChild<QProgressDialog *>("sheetsProgress")->findChild<QPushButton *>()->click(); });  // やめる
+    dialogs.answer = "stopped.pdf";
+    button->click();  // drawn off the interface thread, stopped: nothing written, no error
+    EXPECT_FALSE(QFile::exists("stopped.pdf"));
+    EXPECT_TRUE(dialogs.errors.isEmpty());
     dialogs.answer = "window.pdf";
     const testing_support::EnvVar home("XDG_CONFIG_HOME", QDir::currentPath().toUtf8()), dirs("XDG_CONFIG_DIRS", "/none");
     QDir().mkdir("pomurin20");

@@ -3,6 +3,7 @@
 
 #include "bank/Topics.h"
 #include "platform/Services.h"
+#include "platform/Settings.h"
 #include "report/OutputFile.h"
 #include "report/Sheets.h"
 #include "report/Writers.h"
@@ -26,7 +27,10 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMessageBox>
+#include <QEventLoop>
 #include <QProgressBar>
+#include <QProgressDialog>
+#include <QThread>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -37,6 +41,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <utility>
 
 namespace report::window {
@@ -299,10 +305,48 @@ void ClassWindow::saveSheets() {
         QDir::home().filePath(QStringLiteral("%1の個人票.pdf").arg(QDir(model_.folder()).dirName()));
     const QString file = dialogs_.choosePdfFile(this, suggested);
     if (file.isEmpty()) return;
-    // The same safe writer as --pdf; a large class takes a moment to draw.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QByteArray pdf = sheetsPdf(model_.report());
-    QApplication::restoreOverrideCursor();
+    // Drawn off the interface thread (a class of thousands takes many
+    // seconds), the window painting meanwhile, with its progress and a way
+    // to stop.  The dialog is modal to the window, so nothing the teacher
+    // does can change or close it while the sheets are drawn.
+    const auto report = std::make_shared<const ClassReport>(model_.report());
+    const QString name = platform::className(QDir(report->folder).absolutePath());  // the settings are read here
+    const auto drawn = std::make_shared<std::atomic<int>>(0);
+    const auto stop = std::make_shared<std::atomic<bool>>(false);
+    const auto pdfOut = std::make_shared<QByteArray>();
+    QProgressDialog progress(QStringLiteral("個人票を作っています…"), QStringLiteral("やめる"), 0,
+                             int(report->pupils.size()), this);
+    progress.setObjectName(QStringLiteral("sheetsProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    connect(&progress, &QProgressDialog::canceled, this, [stop] { stop->store(true); });
+    std::unique_ptr<QThread> drawer(QThread::create([report, name, drawn, stop, pdfOut] {
+        *pdfOut = sheetsPdf(
+            *report,
+            [drawn, stop](int done, int) {
+                drawn->store(done);
+                return !stop->load();
+            },
+            name);
+    }));
+    QEventLoop loop;
+    connect(drawer.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, &progress, [&] {
+        if (progress.wasCanceled()) stop->store(true);  // Esc or the close box as well as やめる
+        progress.setValue(drawn->load());
+    });
+    tick.start(100);
+    QTimer::singleShot(0, &loop, [&drawer] { drawer->start(); });
+    loop.exec();
+    drawer->wait();
+    progress.reset();
+    if (stop->load()) {
+        notice_ = QStringLiteral("個人票の保存をやめました。");
+        showStatus();
+        return;
+    }
+    const QByteArray pdf = *pdfOut;
     const QString error = pdf.isEmpty()
                               ? QStringLiteral("「%1」に書き込めません（個人票の PDF を作れません）。").arg(file)
                               : writeOutputFile(file, pdf);
