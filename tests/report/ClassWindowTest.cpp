@@ -10,6 +10,7 @@
 #include "report/window/ChartPage.h"
 #include "report/window/ClassWindow.h"
 #include "report/window/Explanation.h"
+#include "report/window/StartFolder.h"
 #include "report/window/TopicTable.h"
 #include "report/WindowEntry.h"
 #include "screens/tutor/ExpectedTutorOutput.h"
@@ -281,6 +282,7 @@ TEST_F(ClassWindowTest, TheProgramsWindowOpensWithHelpFirstAndCarriesItsLessonOn
     }
     EXPECT_TRUE(began[0].isValid());
     EXPECT_EQ(began[1], began[0]);
+    EXPECT_EQ(lastChosenFolder(), QDir("class").absolutePath());  // the folder given is remembered
 }
 
 TEST_F(ClassWindowTest, APupilsSaveShowsByNotificationAndByTheRegularLook) {
