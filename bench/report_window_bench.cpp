@@ -104,7 +104,8 @@ int main(int argc, char **argv) {
         scanOne{"  scanner, one changed file", {}}, applyAll{"  model and sorted view, all rows", {}},
         applyOne{"  model and sorted view, one row", {}}, listing{"one listing of the folder (readdir, no stat)", {}},
         idleList{"  scanner, nothing changed, listing look", {}},
-        idleFull{"  scanner, nothing changed, every file", {}};
+        idleFull{"  scanner, nothing changed, every file", {}},
+        pause{"  longest pause of the interface thread", {}};
     const int playing = std::min(files, 40);
     for (int r = 0; r < rounds; ++r) {
         // Pupils playing now: their games renewed their holds a moment ago.
@@ -119,9 +120,23 @@ int main(int argc, char **argv) {
         QApplication::processEvents();
         QElapsedTimer t;
         double cpu = cpuMs();
+        // The interface thread's longest pause while the folder is read:
+        // a timer due every 10 ms that notes how late it comes.
+        QTimer tick;
+        QElapsedTimer sinceTick;
+        qint64 longest = 0;
+        tick.setInterval(10);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            longest = std::max(longest, sinceTick.restart());
+        });
         t.start();
+        sinceTick.start();
+        tick.start();
         window.openFolder(dir.path());
-        if (!waitRefreshed(window) || window.model().rowCount() != files) {
+        const bool filled = waitRefreshed(window);
+        tick.stop();
+        pause.ms.push_back(double(std::max(longest, sinceTick.elapsed())));  // the last stretch too
+        if (!filled || window.model().rowCount() != files) {
             std::fprintf(stderr, "the window shows %d rows of %d files\n", window.model().rowCount(), files);
             return 1;
         }
@@ -191,7 +206,7 @@ int main(int argc, char **argv) {
         idleFull.ms.push_back(cpuMs() - c);
     }
     std::printf("%d progress files, %d rounds\n", files, rounds);
-    for (const Step *s : {&listing, &open, &openCpu, &scanAll, &applyAll, &change, &changeCpu, &scanOne, &applyOne,
+    for (const Step *s : {&listing, &open, &openCpu, &pause, &scanAll, &applyAll, &change, &changeCpu, &scanOne, &applyOne,
                           &help, &helpCpu, &idleList, &idleFull})
         print(*s, 44);
     // Eleven listing looks and one of every file per minute, CPU medians.

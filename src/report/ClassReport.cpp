@@ -95,10 +95,10 @@ Pupil readPupil(const QString &path) {
     return p;
 }
 
-void readReview(const QString &path, const QString &progressFile, Pupil &p) {
+void readReview(const QString &path, const QString &progressFile, Pupil &p, QDate today, bool listed) {
     state::review::Record record;
     try {
-        state::review::loadFile(path, record, progressFile);
+        if (listed) state::review::loadFile(path, record, progressFile);
     } catch (const state::ProgressError &e) {
         p.reviewProblem = QString::fromUtf8(e.what());
         return;
@@ -106,11 +106,13 @@ void readReview(const QString &path, const QString &progressFile, Pupil &p) {
     p.reviewPractised = record.practised();
     p.reviewFirstTry = record.firstTry();
     p.reviewDueToday =
-        int(state::review::dueQuestions(record, p.missCount, p.questionNo, platform::clock().today()).size());
+        int(state::review::dueQuestions(record, p.missCount, p.questionNo, today.isValid() ? today : platform::clock().today())
+                .size());
     p.reviewLast = record.lastPractice();
 }
 
-Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, bool nameIsText) {
+Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, bool nameIsText, QDate today,
+                bool reviewListed) {
     const QString path = prefix + name;
     Pupil p;
     const QString code = name.chopped(4);  // ".ucd"
@@ -130,7 +132,7 @@ Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, 
         p = readPupil(path);
     }
     p.code = code;
-    if (nameIsText && lookAlike.isEmpty()) readReview(prefix + state::review::fileName(p.code), path, p);
+    if (nameIsText && lookAlike.isEmpty()) readReview(prefix + state::review::fileName(p.code), path, p, today, reviewListed);
     if (!p.wasRead() && nameIsText && lookAlike.isEmpty()) {
         // The reader refuses anything but a regular file; the listing
         // can say what it was instead.  The row names the file, so the
@@ -174,8 +176,9 @@ ClassReport readFolder(const QString &folder) {
     if (listError != 0) throw FolderError(folderFailure(folder, listError).toStdString());
 
     report.pupils.reserve(entries.size());
+    const QDate today = platform::clock().today();
     for (const auto &[name, type, nameIsText] : entries)
-        report.pupils.push_back(readEntry(prefix, name, type, nameIsText));
+        report.pupils.push_back(readEntry(prefix, name, type, nameIsText, today));
     std::sort(report.pupils.begin(), report.pupils.end(),
               [](const Pupil &a, const Pupil &b) { return codeLess(a.code, b.code); });
     return report;

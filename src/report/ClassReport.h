@@ -120,14 +120,20 @@ Pupil readPupil(const QString &path);
 
 // Reads the review's record at path into p's review fields (none there,
 // or in a sticky folder another account's than progressFile's owner,
-// leaves them 0; one that cannot be read sets reviewProblem).
-void readReview(const QString &path, const QString &progressFile, Pupil &p);
+// leaves them 0; one that cannot be read sets reviewProblem); what is due
+// is counted on today (null: the clock's today).  listed false: the
+// folder's listing showed no record, so none is opened and the fields
+// are those of no record.
+void readReview(const QString &path, const QString &progressFile, Pupil &p, QDate today = {}, bool listed = true);
 
 // Reads one entry of a folder listing into a row, as readFolder does:
 // prefix is the folder with a trailing "/", name ends in ".ucd", type is
 // the listing's d_type (DT_REG, DT_LNK, ...), nameIsText false when the
-// name's bytes are not UTF-8 (the row then says so without a read).
-Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, bool nameIsText);
+// name's bytes are not UTF-8 (the row then says so without a read).  A
+// caller reading many asks the clock once and passes today, and says
+// when the listing showed no review record beside the file.
+Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, bool nameIsText, QDate today = {},
+                bool reviewListed = true);
 
 ClassSummary summarise(const ClassReport &report);
 

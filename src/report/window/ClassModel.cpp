@@ -265,6 +265,7 @@ void ClassModel::apply(const ScanDelta &delta) {
             // The same file name keeps its code, so the row keeps its place.
             pupils[size_t(*at)] = row.pupil;
             help_[size_t(*at)] = needsHelp(row.pupil, folderNow_);
+            refigure(size_t(*at));
             emit dataChanged(index(*at, 0), index(*at, kColumns - 1));
         }
         const auto placeOf = [this](const Row &row) {
@@ -343,6 +344,7 @@ void ClassModel::judgeHelp() {
 
 void ClassModel::setLesson(Lesson lesson) {
     lesson_ = std::move(lesson);
+    for (size_t r = 0; r < lessonRows_.size(); ++r) refigure(r);
     if (rowCount() > 0) emit dataChanged(index(0, Advanced), index(rowCount() - 1, LessonTime));
 }
 
@@ -356,14 +358,15 @@ Lesson ClassModel::lessonFromNow(const QDateTime &start) const {
     return lesson;
 }
 
-LessonFigures ClassModel::lessonFigures(int row) const {
-    const auto at = lesson_.files.constFind(keys_[size_t(row)]);
-    return window::lessonFigures(pupil(row), at == lesson_.files.cend() ? nullptr : &*at);
-}
+LessonFigures ClassModel::lessonFigures(int row) const { return lessonRows_[size_t(row)].figures; }
 
-bool ClassModel::hereThisLesson(int row) const {
-    const LessonFigures f = lessonFigures(row);
-    return !pupil(row).playingOn.isEmpty() || f.advanced != 0 || f.misses != 0 || f.seconds != 0;
+bool ClassModel::hereThisLesson(int row) const { return lessonRows_[size_t(row)].here; }
+
+void ClassModel::refigure(size_t row) {
+    const auto at = lesson_.files.constFind(keys_[row]);
+    const Pupil &p = report_.pupils[row];
+    const LessonFigures f = window::lessonFigures(p, at == lesson_.files.cend() ? nullptr : &*at);
+    lessonRows_[row] = {f, !p.playingOn.isEmpty() || f.advanced != 0 || f.misses != 0 || f.seconds != 0};
 }
 
 int ClassModel::rowOfCode(const QString &code) const {
@@ -377,7 +380,11 @@ int ClassModel::rowOfCode(const QString &code) const {
 // need of the row it asks about.
 void ClassModel::reindex() {
     help_.resize(report_.pupils.size());
-    for (size_t r = 0; r < report_.pupils.size(); ++r) help_[r] = needsHelp(report_.pupils[r], folderNow_);
+    lessonRows_.resize(report_.pupils.size());
+    for (size_t r = 0; r < report_.pupils.size(); ++r) {
+        help_[r] = needsHelp(report_.pupils[r], folderNow_);
+        refigure(r);
+    }
     rowOfKey_.clear();
     rowOfKey_.reserve(qsizetype(keys_.size()));
     for (size_t r = 0; r < keys_.size(); ++r) rowOfKey_.insert(keys_[r], int(r));

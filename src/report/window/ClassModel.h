@@ -84,6 +84,9 @@ signals:
 private:
     void reindex();
     void judgeHelp();
+    // Works out what the pupil of row did this lesson, kept for the views
+    // (sorting asks it of every row many times).
+    void refigure(size_t row);
 
     ClassReport report_;            // the rows, in code order (then by key)
     std::vector<QByteArray> keys_;  // the key of each row
@@ -94,6 +97,11 @@ private:
     QHash<QByteArray, QString> helpWhy_;  // key → why, of the rows needing help
     int helpCount_ = 0;
     Lesson lesson_;
+    struct RowLesson {
+        LessonFigures figures;
+        bool here = false;
+    };
+    std::vector<RowLesson> lessonRows_;  // by row, as refigure() found
 };
 
 // Sorts the rows by any column: codes as a class list runs

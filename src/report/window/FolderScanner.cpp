@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/window/FolderScanner.h"
 
+#include "platform/Services.h"
 #include "state/CodeHold.h"
 
 #include <QFile>
@@ -8,10 +9,15 @@
 #include <ctime>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <string_view>
+#include <system_error>
+#include <thread>
+#include <tuple>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -30,7 +36,17 @@ struct Listing {
     }
 };
 
-constexpr int kProgressEvery = 128;
+// Names examined between two reports of progress (and chances to stop);
+// a batch of at least kParallelFrom is shared among threads.
+constexpr size_t kBatch = 512;
+constexpr int kParallelFrom = 64;
+
+// Threads besides the scanner's own that share a batch: the machine's
+// cores up to four in all, so a teacher's machine keeps one for the window.
+int helperThreads() {
+    static const int helpers = std::clamp(int(std::thread::hardware_concurrency()), 1, 4) - 1;
+    return helpers;
+}
 constexpr std::string_view kHoldSuffix = ".ucd.hold";
 constexpr std::string_view kReviewSuffix = ".review";
 
@@ -60,17 +76,19 @@ int fullEvery(FolderScanner::Inodes inodes) {
 // file's own evidence when the file shows that question too; a hold that
 // names no question leaves the file's.
 bool followPlay(Pupil &p, qint64 fileSince, const QString &host, int question, int misses, qint64 changed) {
-    const Pupil before = p;
-    p.playingOn = host;
+    const int beforeQuestion = p.holdQuestion, beforeMisses = p.holdMisses;
+    const qint64 beforeSince = p.questionSince;
+    const bool hostChanged = p.playingOn != host;
+    if (hostChanged) p.playingOn = host;
     const int played = host.isEmpty() ? -1 : question;
     if (played <= 0)
         p.questionSince = fileSince;
-    else if (played != before.holdQuestion)
+    else if (played != beforeQuestion)
         p.questionSince = played == p.questionNo && fileSince > 0 ? std::min(fileSince, changed) : changed;
     p.holdQuestion = played;
     p.holdMisses = played > 0 ? misses : 0;
-    return p.playingOn != before.playingOn || p.holdQuestion != before.holdQuestion ||
-           p.holdMisses != before.holdMisses || p.questionSince != before.questionSince;
+    return hostChanged || p.holdQuestion != beforeQuestion || p.holdMisses != beforeMisses ||
+           p.questionSince != beforeSince;
 }
 
 bool rowLess(const Row &a, const Row &b) {
@@ -134,6 +152,66 @@ FolderScanner::Inodes FolderScanner::inodesOf(int dirFd) {
         return Inodes::Network;
     default: return Inodes::Stable;
     }
+}
+
+// Examines count names the listing did not show unchanged: lstat of the
+// file and of its review record, and a read of each whose lstat differs
+// from what was seen before; returns how many were read.  Reading is most
+// of a first look's time, so a batch may be shared among threads, each
+// taking the next name in turn; every entry is written by one thread, and
+// the cache is only read meanwhile.  A batch that only stats is not
+// shared: the threads would cost more than they save.
+int FolderScanner::examineBatch(int dirFd, const QString &prefix, const std::vector<QByteArray> &names,
+                                const QDate &today, bool shared, Examined *batch, int count) const {
+    const auto seenOf = [](const struct stat &st) {
+        return Seen{quint64(st.st_dev),
+                    quint64(st.st_ino),
+                    qint64(st.st_size),
+                    qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                    qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec,
+                    quint32(st.st_mode)};
+    };
+    const auto examine = [&](Examined &e) {
+        const QByteArray &name = names[size_t(e.index)];
+        struct stat st {};
+        // Never follows a link: a link is a row of its own ("not followed").
+        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            e.gone = true;
+            return;
+        }
+        e.seen = seenOf(st);
+        e.mtime = qint64(st.st_mtim.tv_sec);
+        // The review's record beside it is part of the row: a change to it
+        // alone reads the row again.
+        struct stat rst {};
+        if (e.listedReview != 0 &&
+            ::fstatat(dirFd, (name.chopped(4) + ".review").constData(), &rst, AT_SYMLINK_NOFOLLOW) == 0)
+            e.review = seenOf(rst);
+        const auto known = cache_.constFind(name);
+        if (known != cache_.cend() && known->read && known->seen == e.seen && known->review == e.review) return;
+        // The listing's own type for the reason of a row that is not a
+        // regular file, taken from lstat because it was called anyway.
+        const QString decoded = QFile::decodeName(name);
+        const bool nameIsText = QFile::encodeName(decoded) == name;
+        e.pupil = readEntry(prefix, decoded, static_cast<unsigned char>(IFTODT(st.st_mode)), nameIsText, today,
+                            e.listedReview != 0);
+        e.fresh = true;
+    };
+    std::atomic<int> next{0};
+    const auto work = [&] {
+        for (int k; (k = next++) < count;) examine(batch[k]);
+    };
+    std::vector<std::thread> helpers;
+    for (int t = shared && count >= kParallelFrom ? helperThreads() : 0; t > 0; --t) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error &) {
+            break;  // no thread to be had: fewer share the batch
+        }
+    }
+    work();
+    for (std::thread &helper : helpers) helper.join();
+    return int(std::count_if(batch, batch + count, [](const Examined &e) { return e.fresh; }));
 }
 
 void FolderScanner::reset() {
@@ -229,12 +307,10 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
     }
     ++look_;
     cache_.reserve(total);
+    // Names the listing shows unchanged are taken as they were; the others
+    // are examined in batches (see examineBatch) and taken in here.
+    std::vector<std::pair<int, quint64>> pending;  // index in names, the listing's inode number of its review
     for (int i = 0; i < total; ++i) {
-        if (keepGoing && i % kProgressEvery == 0 && !keepGoing(i, total)) {
-            delta.aborted = true;
-            reset();  // part of the folder was looked at: start afresh next time
-            return delta;
-        }
         const QByteArray &name = names[i];
         const quint64 listedReview = reviews.isEmpty() ? 0 : reviews.value(name);
         const auto known = examineAll ? cache_.end() : cache_.find(name);
@@ -242,69 +318,81 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
             known->listedReview == listedReview) {
             // Neither the file nor its review record was replaced since the last look.
             known->look = look_;
-            const Playing live = playing.value(name);
-            if (followPlay(known->pupil, known->fileSince, live.host, live.question, live.misses, live.changed))
+            const auto live = playing.constFind(name);
+            if (live == playing.cend() ? followPlay(known->pupil, known->fileSince, {}, -1, 0, 0)
+                                       : followPlay(known->pupil, known->fileSince, live->host, live->question,
+                                                    live->misses, live->changed))
                 delta.changed.push_back(Row{name, known->pupil});
             continue;
         }
-        struct stat st {};
-        // Never follows a link: a link is a row of its own ("not followed").
-        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
-        const auto seenOf = [](const struct stat &st) {
-            return Seen{quint64(st.st_dev),
-                        quint64(st.st_ino),
-                        qint64(st.st_size),
-                        qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-                        qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec,
-                        quint32(st.st_mode)};
-        };
-        const Seen seen = seenOf(st);
-        // The review's record beside it is part of the row: a change to it
-        // alone reads the row again.
-        Seen review{};
-        struct stat rst {};
-        if (listedReview != 0 &&
-            ::fstatat(dirFd, (name.chopped(4) + ".review").constData(), &rst, AT_SYMLINK_NOFOLLOW) == 0)
-            review = seenOf(rst);
-        Cached &cached = cache_[name];
-        cached.look = look_;
-        cached.listedInode = inodes[i];
-        cached.listedReview = listedReview;
-        // A change under the same inode was written in place, not saved
-        // over: such a file is examined at every look from now on.
-        if (cached.read && ((seen.inode == cached.seen.inode && !(seen == cached.seen)) ||
-                            (review.inode != 0 && review.inode == cached.review.inode && !(review == cached.review))))
-            cached.inPlace = true;
-        const Playing live = playing.value(name);
-        if (cached.read && cached.seen == seen && cached.review == review) {
-            // The file is as it was; only its play may change.
-            if (!followPlay(cached.pupil, cached.fileSince, live.host, live.question, live.misses, live.changed))
-                continue;
-            if (!delta.complete) delta.changed.push_back(Row{name, cached.pupil});
-            continue;
+        pending.push_back({i, listedReview});
+    }
+    const int listedOnly = total - int(pending.size());
+    if (pending.empty() && keepGoing && !keepGoing(total, total)) {
+        delta.aborted = true;
+        reset();
+        return delta;
+    }
+    const QDate today = pending.empty() ? QDate() : platform::clock().today();
+    // The first look reads every file; later ones share a batch while the
+    // last one read most of what it examined.
+    bool shared = cache_.isEmpty();
+    std::vector<Examined> batch;
+    for (size_t from = 0; from < pending.size(); from += kBatch) {
+        if (keepGoing && !keepGoing(listedOnly + int(from), total)) {
+            delta.aborted = true;
+            reset();  // part of the folder was looked at: start afresh next time
+            return delta;
         }
-        // The listing's own type for the reason of a row that is not a
-        // regular file, taken from lstat because it was called anyway.
-        const QString decoded = QFile::decodeName(name);
-        const bool nameIsText = QFile::encodeName(decoded) == name;
-        const bool wasRead = cached.read && cached.pupil.wasRead();
-        const short question = cached.pupil.questionNo;
-        const Pupil before = cached.pupil;
-        cached.pupil = readEntry(prefix, decoded, static_cast<unsigned char>(IFTODT(st.st_mode)), nameIsText);
-        // The question is shown since the first save seen with it; a file
-        // first seen shows it since its last save at least.
-        const bool sameQuestion = wasRead && cached.pupil.wasRead() && cached.pupil.questionNo == question;
-        cached.fileSince = sameQuestion ? cached.fileSince : qint64(st.st_mtim.tv_sec);
-        cached.pupil.playingOn = before.playingOn;
-        cached.pupil.holdQuestion = before.holdQuestion;
-        cached.pupil.holdMisses = before.holdMisses;
-        cached.pupil.questionSince = before.holdQuestion > 0 ? before.questionSince : cached.fileSince;
-        followPlay(cached.pupil, cached.fileSince, live.host, live.question, live.misses, live.changed);
-        cached.seen = seen;
-        cached.review = review;
-        cached.read = true;
-        ++delta.read;
-        if (!delta.complete) delta.changed.push_back(Row{name, cached.pupil});
+        const int count = int(std::min(pending.size() - from, kBatch));
+        batch.resize(size_t(count));
+        for (int k = 0; k < count; ++k) {
+            Examined &e = batch[size_t(k)];
+            std::tie(e.index, e.listedReview) = pending[from + size_t(k)];
+            e.gone = e.fresh = false;
+            e.review = {};
+        }
+        const int read = examineBatch(dirFd, prefix, names, today, shared, batch.data(), count);
+        shared = read * 2 >= count;
+        for (Examined &e : batch) {
+            if (e.gone) continue;  // gone meanwhile
+            const QByteArray &name = names[size_t(e.index)];
+            Cached &cached = cache_[name];
+            cached.look = look_;
+            cached.listedInode = inodes[size_t(e.index)];
+            cached.listedReview = e.listedReview;
+            // A change under the same inode was written in place, not saved
+            // over: such a file is examined at every look from now on.
+            if (cached.read &&
+                ((e.seen.inode == cached.seen.inode && !(e.seen == cached.seen)) ||
+                 (e.review.inode != 0 && e.review.inode == cached.review.inode && !(e.review == cached.review))))
+                cached.inPlace = true;
+            const Playing live = playing.value(name);
+            if (!e.fresh) {
+                // The file is as it was; only its play may change.
+                if (followPlay(cached.pupil, cached.fileSince, live.host, live.question, live.misses, live.changed) &&
+                    !delta.complete)
+                    delta.changed.push_back(Row{name, cached.pupil});
+                continue;
+            }
+            const bool wasRead = cached.read && cached.pupil.wasRead();
+            const short question = cached.pupil.questionNo;
+            const Pupil before = std::exchange(cached.pupil, std::move(e.pupil));
+            // The question is shown since the first save seen with it; a file
+            // first seen shows it since its last save at least.
+            const bool sameQuestion = wasRead && cached.pupil.wasRead() && cached.pupil.questionNo == question;
+            cached.fileSince = sameQuestion ? cached.fileSince : e.mtime;
+            cached.pupil.playingOn = before.playingOn;
+            cached.pupil.holdQuestion = before.holdQuestion;
+            cached.pupil.holdMisses = before.holdMisses;
+            cached.pupil.questionSince = before.holdQuestion > 0 ? before.questionSince : cached.fileSince;
+            followPlay(cached.pupil, cached.fileSince, live.host, live.question, live.misses, live.changed);
+            cached.seen = e.seen;
+            cached.review = e.review;
+            cached.read = true;
+            ++delta.read;
+            if (!delta.complete) delta.changed.push_back(Row{name, cached.pupil});
+        }
     }
     if (keepGoing) keepGoing(total, total);
 

@@ -149,6 +149,18 @@ private:
         quint64 listedInode = 0, listedReview = 0;  // the listing's inode numbers (review: 0 none)
         qint64 fileSince = 0;                       // since when the file has shown its question (folder's clock)
     };
+    // A name the listing did not show unchanged, and what examining it found.
+    struct Examined {
+        int index = 0;                  // in the look's names
+        quint64 listedReview = 0;       // the listing's inode number of its review record (0: none)
+        bool gone = false;              // removed since the listing
+        bool fresh = false;             // read in this look: pupil holds what it says
+        Seen seen, review;              // lstat of the file and of its review record
+        qint64 mtime = 0;               // the file's modification time, seconds
+        Pupil pupil;
+    };
+    int examineBatch(int dirFd, const QString &prefix, const std::vector<QByteArray> &names, const QDate &today,
+                     bool shared, Examined *batch, int count) const;
     TeacherClock teacherClock() const;
     QString folder_;
     bool listedOnce_ = false;
