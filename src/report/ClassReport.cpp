@@ -105,9 +105,9 @@ void readReview(const QString &path, const QString &progressFile, Pupil &p, QDat
     }
     p.reviewPractised = record.practised();
     p.reviewFirstTry = record.firstTry();
-    p.reviewDueToday =
-        int(state::review::dueQuestions(record, p.missCount, p.questionNo, today.isValid() ? today : platform::clock().today())
-                .size());
+    p.reviewDueToday = int(state::review::dueQuestions(record, p.missCount, p.questionNo,
+                                                       today.isValid() ? today : platform::clock().today())
+                               .size());
     p.reviewLast = record.lastPractice();
 }
 
@@ -132,7 +132,8 @@ Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, 
         p = readPupil(path);
     }
     p.code = code;
-    if (nameIsText && lookAlike.isEmpty()) readReview(prefix + state::review::fileName(p.code), path, p, today, reviewListed);
+    if (nameIsText && lookAlike.isEmpty())
+        readReview(prefix + state::review::fileName(p.code), path, p, today, reviewListed);
     if (!p.wasRead() && nameIsText && lookAlike.isEmpty()) {
         // The reader refuses anything but a regular file; the listing
         // can say what it was instead.  The row names the file, so the
@@ -184,24 +185,28 @@ ClassReport readFolder(const QString &folder) {
     return report;
 }
 
+void count(ClassSummary &s, const Pupil &p, int sign) {
+    s.files += sign;
+    switch (p.state) {
+    case Pupil::State::Unreadable: s.unreadable += sign; return;
+    case Pupil::State::OddQuestion: s.odd += sign; return;
+    case Pupil::State::Readable: s.readable += sign; break;
+    }
+    for (int q = 1; q <= p.reached(); ++q) {
+        s.reachedBy[q] += sign;
+        s.missesOn[q] += sign * long(p.missCount[q]);
+    }
+}
+
+void average(ClassSummary &s) {
+    for (int q = 1; q <= state::kQuestions; ++q)
+        s.averageMisses[q] = s.reachedBy[q] ? double(s.missesOn[q]) / s.reachedBy[q] : 0;
+}
+
 ClassSummary summarise(const ClassReport &report) {
     ClassSummary s;
-    std::array<long, state::kQuestions + 1> misses{};
-    for (const Pupil &p : report.pupils) {
-        ++s.files;
-        switch (p.state) {
-        case Pupil::State::Unreadable: ++s.unreadable; continue;
-        case Pupil::State::OddQuestion: ++s.odd; continue;
-        case Pupil::State::Readable: ++s.readable; break;
-        }
-        for (int q = 1; q <= p.reached(); ++q) {
-            ++s.reachedBy[q];
-            misses[q] += p.missCount[q];
-        }
-    }
-    for (int q = 1; q <= state::kQuestions; ++q)
-        s.averageMisses[q] = s.reachedBy[q] ? double(misses[q]) / s.reachedBy[q] : 0;
-    s.missesOn = misses;
+    for (const Pupil &p : report.pupils) count(s, p, 1);
+    average(s);
     return s;
 }
 

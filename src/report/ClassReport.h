@@ -136,6 +136,11 @@ Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, 
                 bool reviewListed = true);
 
 ClassSummary summarise(const ClassReport &report);
+// Counts p into s (sign 1) or out of it (sign -1), leaving the averages;
+// average() works them out afresh.  Together as summarise does, so that a
+// summary kept up to date row by row equals one made afresh.
+void count(ClassSummary &s, const Pupil &p, int sign);
+void average(ClassSummary &s);
 
 // Orders codes the way a class list runs: digit runs by their value
 // ("2" before "10"), everything else by character; ties by plain order.

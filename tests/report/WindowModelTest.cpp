@@ -262,6 +262,14 @@ TEST(FolderScanner, AListingNamesWhatToExamineAndEveryFewLooksAllOfIt) {
     }
 }
 
+TEST(FolderScanner, ListingsAreComparedWhateverTheirOrder) {
+    ListedNames before, now;
+    for (auto [l, n, i] : {std::tuple(&before, "a.ucd", 1), {&before, "b.ucd", 2}, {&before, "c.ucd", 3},
+                           {&before, "d.ucd", 4}, {&now, "x.ucd", 9}, {&now, "b.ucd", 2}, {&now, "d.ucd", 5}, {&now, "a.ucd", 1}})
+        l->entries.push_back({quint32(l->names.size()), quint32(std::strlen(n)), quint64(i)}), l->names += n;
+    EXPECT_EQ(compareListings(before, now), (ListingDiff{{0, 2}, {2}}));  // x.ucd new, d.ucd saved; c.ucd gone
+}
+
 TEST(ClassModel, AFolderThatGoesAwayKeepsItsRowsAndSaysSo) {
     makeClass();
     Loaded l;

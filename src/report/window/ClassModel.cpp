@@ -241,7 +241,12 @@ void ClassModel::apply(const ScanDelta &delta) {
     if (delta.aborted) return;
     folderNow_ = delta.folderNow;
     std::vector<Pupil> &pupils = report_.pupils;
-    if (delta.complete || delta.folder != report_.folder) {
+    // The summary is counted afresh after a reset; otherwise the rows that
+    // changed are counted out and in again, and a look that changed no row
+    // leaves it (and the charts) as they were.
+    bool afresh = delta.complete || delta.folder != report_.folder;
+    const bool touched = afresh || !delta.changed.empty() || !delta.removed.isEmpty();
+    if (afresh) {
         beginResetModel();
         report_.folder = delta.folder;
         pupils.clear();
@@ -263,7 +268,9 @@ void ClassModel::apply(const ScanDelta &delta) {
                 continue;
             }
             // The same file name keeps its code, so the row keeps its place.
+            report::count(summary_, pupils[size_t(*at)], -1);
             pupils[size_t(*at)] = row.pupil;
+            report::count(summary_, row.pupil, 1);
             help_[size_t(*at)] = needsHelp(row.pupil, folderNow_);
             refigure(size_t(*at));
             emit dataChanged(index(*at, 0), index(*at, kColumns - 1));
@@ -280,6 +287,7 @@ void ClassModel::apply(const ScanDelta &delta) {
             return int(low);
         };
         if (qsizetype(added.size()) + delta.removed.size() > kRowByRowLimit) {
+            afresh = true;
             beginResetModel();
             std::vector<Row> rows;
             rows.reserve(pupils.size() + added.size());
@@ -300,6 +308,7 @@ void ClassModel::apply(const ScanDelta &delta) {
             for (const QByteArray &key : delta.removed) {
                 const int r = rowOfKey_.value(key, -1);
                 if (r < 0) continue;
+                report::count(summary_, pupils[size_t(r)], -1);
                 beginRemoveRows({}, r, r);
                 pupils.erase(pupils.begin() + r);
                 keys_.erase(keys_.begin() + r);
@@ -309,6 +318,7 @@ void ClassModel::apply(const ScanDelta &delta) {
             for (const Row *row : added) {
                 const int r = placeOf(*row);
                 beginInsertRows({}, r, r);
+                report::count(summary_, row->pupil, 1);
                 pupils.insert(pupils.begin() + r, row->pupil);
                 keys_.insert(keys_.begin() + r, row->key);
                 reindex();
@@ -318,7 +328,11 @@ void ClassModel::apply(const ScanDelta &delta) {
     }
     report_.readAt = delta.readAt;
     judgeHelp();
-    summary_ = report::summarise(report_);
+    if (!touched) return;
+    if (afresh)
+        summary_ = report::summarise(report_);
+    else
+        report::average(summary_);
     emit summaryChanged();
 }
 
@@ -327,6 +341,8 @@ void ClassModel::apply(const ScanDelta &delta) {
 void ClassModel::judgeHelp() {
     QHash<QByteArray, QString> why;
     for (size_t r = 0; r < report_.pupils.size(); ++r) {
+        // Only a pupil playing now can need help.
+        if (report_.pupils[r].playingOn.isEmpty() && !help_[r].needed) continue;
         help_[r] = needsHelp(report_.pupils[r], folderNow_);
         if (help_[r].needed) why.insert(keys_[r], help_[r].why());
     }

@@ -241,7 +241,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         progress_->setRange(0, total);
         progress_->setValue(done);
     });
-    connect(&model_, &ClassModel::summaryChanged, lessonPage_, &LessonPage::showTotals);  // after every look
+    connect(&model_, &ClassModel::summaryChanged, lessonPage_, &LessonPage::showTotals);  // after a look that changed rows
     connect(&model_, &ClassModel::summaryChanged, this, [this] {
         chartPage_->setSummary(model_.summary());
         topicTable_->setSummary(model_.summary());

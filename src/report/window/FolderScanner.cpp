@@ -17,6 +17,7 @@
 #include <system_error>
 #include <thread>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 
 #include <dirent.h>
@@ -39,7 +40,7 @@ struct Listing {
 // Names examined between two reports of progress (and chances to stop);
 // a batch of at least kParallelFrom is shared among threads.
 constexpr size_t kBatch = 512;
-constexpr int kParallelFrom = 64;
+constexpr int kParallelFrom = 16;
 
 // Threads besides the scanner's own that share a batch: the machine's
 // cores up to four in all, so a teacher's machine keeps one for the window.
@@ -161,8 +162,8 @@ FolderScanner::Inodes FolderScanner::inodesOf(int dirFd) {
 // taking the next name in turn; every entry is written by one thread, and
 // the cache is only read meanwhile.  A batch that only stats is not
 // shared: the threads would cost more than they save.
-int FolderScanner::examineBatch(int dirFd, const QString &prefix, const std::vector<QByteArray> &names,
-                                const QDate &today, bool shared, Examined *batch, int count) const {
+int FolderScanner::examineBatch(int dirFd, const QString &prefix, const QDate &today, bool shared, Examined *batch,
+                                int count) const {
     const auto seenOf = [](const struct stat &st) {
         return Seen{quint64(st.st_dev),
                     quint64(st.st_ino),
@@ -172,7 +173,7 @@ int FolderScanner::examineBatch(int dirFd, const QString &prefix, const std::vec
                     quint32(st.st_mode)};
     };
     const auto examine = [&](Examined &e) {
-        const QByteArray &name = names[size_t(e.index)];
+        const QByteArray &name = e.name;
         struct stat st {};
         // Never follows a link: a link is a row of its own ("not followed").
         if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -214,8 +215,42 @@ int FolderScanner::examineBatch(int dirFd, const QString &prefix, const std::vec
     return int(std::count_if(batch, batch + count, [](const Examined &e) { return e.fresh; }));
 }
 
+ListingDiff compareListings(const ListedNames &before, const ListedNames &now) {
+    ListingDiff diff;
+    std::vector<char> seen(before.entries.size(), 0);
+    std::unordered_map<std::string_view, quint32> where;  // made at the first step out of order
+    size_t next = 0;                                      // the entry of before expected next
+    for (quint32 k = 0; k < now.entries.size(); ++k) {
+        const std::string_view name = now.name(k);
+        size_t at = next;
+        if (at >= before.entries.size() || before.name(at) != name) {
+            if (where.empty() && !before.entries.empty()) {
+                where.reserve(before.entries.size());
+                for (quint32 i = 0; i < before.entries.size(); ++i) where.emplace(before.name(i), i);
+            }
+            const auto found = where.find(name);
+            if (found == where.end()) {
+                diff.changed.push_back(k);  // new
+                continue;
+            }
+            at = found->second;
+        }
+        seen[at] = 1;
+        next = at + 1;
+        if (before.entries[at].inode != now.entries[k].inode) diff.changed.push_back(k);
+    }
+    for (quint32 i = 0; i < before.entries.size(); ++i)
+        if (!seen[i]) diff.removed.push_back(i);
+    return diff;
+}
+
 void FolderScanner::reset() {
     cache_.clear();
+    listed_ = {};
+    reviewInodes_.clear();
+    inPlace_.clear();
+    followed_.clear();
+    recheck_.clear();
     fastLooks_ = 0;
     listedOnce_ = false;
     folderClock_ = {};
@@ -240,10 +275,12 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
     }
     // The names first, so that progress can say how many there are; the
     // holds of codes in play beside them.
-    std::vector<QByteArray> names, holds;
-    std::vector<quint64> inodes;         // the listing's inode number of each name
-    QHash<QByteArray, quint64> reviews;  // progress file name -> its review record's inode number (never 0)
-    bool inodeless = false;              // a name listed without an inode number
+    std::vector<QByteArray> holds;
+    ListedNames listed;
+    listed.names.reserve(listed_.names.size() + 1024);
+    listed.entries.reserve(listed_.entries.size() + 32);
+    int total = 0;
+    bool inodeless = false;  // a name listed without an inode number
     for (;;) {
         errno = 0;
         const dirent *entry = ::readdir(listing.dir);
@@ -256,17 +293,15 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
         }
         const size_t length = std::strlen(entry->d_name);
         inodeless = inodeless || entry->d_ino == 0;
-        if (length >= 4 && std::memcmp(entry->d_name + length - 4, ".ucd", 4) == 0) {
-            names.emplace_back(entry->d_name, qsizetype(length));
-            inodes.push_back(quint64(entry->d_ino));
+        const bool progressFile = length >= 4 && std::memcmp(entry->d_name + length - 4, ".ucd", 4) == 0;
+        if (progressFile || endsWith(entry->d_name, length, kReviewSuffix)) {
+            listed.entries.push_back({quint32(listed.names.size()), quint32(length), quint64(entry->d_ino)});
+            listed.names.append(entry->d_name, length);
+            total += progressFile ? 1 : 0;
         } else if (endsWith(entry->d_name, length, kHoldSuffix)) {
             holds.emplace_back(entry->d_name, qsizetype(length));
-        } else if (endsWith(entry->d_name, length, kReviewSuffix)) {
-            reviews.insert(QByteArray(entry->d_name, qsizetype(length - kReviewSuffix.size())) + ".ucd",
-                           std::max<quint64>(1, quint64(entry->d_ino)));
         }
     }
-    const int total = int(names.size());
     delta.files = total;
 
     const QString prefix = QFile::decodeName(encoded) + QLatin1Char('/');
@@ -305,68 +340,133 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
                            Playing{holder.host.isEmpty() ? QStringLiteral("（端末名のない記録）") : holder.host,
                                    holder.question, holder.misses, qint64(st.st_ctim.tv_sec)});
     }
-    ++look_;
-    cache_.reserve(total);
-    // Names the listing shows unchanged are taken as they were; the others
-    // are examined in batches (see examineBatch) and taken in here.
-    std::vector<std::pair<int, quint64>> pending;  // index in names, the listing's inode number of its review
-    for (int i = 0; i < total; ++i) {
-        const QByteArray &name = names[i];
-        const quint64 listedReview = reviews.isEmpty() ? 0 : reviews.value(name);
-        const auto known = examineAll ? cache_.end() : cache_.find(name);
-        if (known != cache_.end() && known->read && !known->inPlace && known->listedInode == inodes[i] &&
-            known->listedReview == listedReview) {
-            // Neither the file nor its review record was replaced since the last look.
-            known->look = look_;
-            const auto live = playing.constFind(name);
-            if (live == playing.cend() ? followPlay(known->pupil, known->fileSince, {}, -1, 0, 0)
-                                       : followPlay(known->pupil, known->fileSince, live->host, live->question,
-                                                    live->misses, live->changed))
-                delta.changed.push_back(Row{name, known->pupil});
-            continue;
+    // What the listing shows changed since the last look: names new,
+    // gone or listed under another inode number (a save renames a new file
+    // over the old one).  A file is examined when it or its review record
+    // changed so, when it was once seen rewritten in place, and at a look
+    // at every file; the others are taken as they were.
+    const ListingDiff diff = compareListings(listed_, listed);
+    const auto isReview = [](std::string_view name) {
+        return name.size() >= kReviewSuffix.size() && name.substr(name.size() - kReviewSuffix.size()) == kReviewSuffix;
+    };
+    const auto progressFileOf = [](std::string_view review) {
+        return QByteArray(review.data(), qsizetype(review.size() - kReviewSuffix.size())) + ".ucd";
+    };
+    // The names to examine, each once, and whether the listing shows it
+    // (not only its review record).
+    std::vector<std::pair<QByteArray, bool>> chosen;
+    QHash<QByteArray, size_t> taken;
+    const auto choose = [&](const QByteArray &name, bool listedFile) {
+        const auto at = taken.constFind(name);
+        if (at == taken.cend()) {
+            taken.insert(name, chosen.size());
+            chosen.emplace_back(name, listedFile);
+        } else {
+            chosen[*at].second = chosen[*at].second || listedFile;
         }
-        pending.push_back({i, listedReview});
+    };
+    const auto forget = [&](const QByteArray &name) {
+        if (cache_.remove(name) && !delta.complete) delta.removed << name;
+        inPlace_.remove(name);
+        followed_.remove(name);
+        recheck_.remove(name);
+    };
+    for (const quint32 i : diff.removed) {
+        const std::string_view name = listed_.name(i);
+        if (isReview(name)) {
+            const QByteArray file = progressFileOf(name);
+            reviewInodes_.remove(file);
+            if (!examineAll) choose(file, false);
+        } else {
+            forget(QByteArray(name.data(), qsizetype(name.size())));
+        }
     }
-    const int listedOnly = total - int(pending.size());
-    if (pending.empty() && keepGoing && !keepGoing(total, total)) {
+    for (const quint32 i : diff.changed) {
+        const std::string_view name = listed.name(i);
+        if (isReview(name)) {
+            const QByteArray file = progressFileOf(name);
+            reviewInodes_.insert(file, std::max<quint64>(1, listed.entries[i].inode));
+            if (!examineAll) choose(file, false);
+        } else if (!examineAll) {
+            choose(QByteArray(name.data(), qsizetype(name.size())), true);
+        }
+    }
+    if (examineAll) {
+        chosen.reserve(size_t(total));
+        for (size_t i = 0; i < listed.entries.size(); ++i)
+            if (const std::string_view name = listed.name(i); !isReview(name))
+                chosen.emplace_back(QByteArray(name.data(), qsizetype(name.size())), true);
+    } else {
+        for (const QByteArray &name : std::as_const(inPlace_)) choose(name, true);
+        for (const QByteArray &name : std::as_const(recheck_)) choose(name, true);
+        // Play is followed for the codes a live hold names now or named at
+        // the last look; every other row is as it was.
+        const auto follow = [&](const QByteArray &name) {
+            if (taken.contains(name)) return;  // examined below
+            const auto known = cache_.find(name);
+            if (known == cache_.end() || !known->read) return;
+            const Playing live = playing.value(name);
+            if (followPlay(known->pupil, known->fileSince, live.host, live.question, live.misses, live.changed))
+                delta.changed.push_back(Row{name, known->pupil});
+        };
+        for (const QByteArray &name : std::as_const(followed_))
+            if (!playing.contains(name)) follow(name);
+        for (auto it = playing.cbegin(); it != playing.cend(); ++it) follow(it.key());
+    }
+    recheck_.clear();
+    followed_.clear();
+    for (auto it = playing.cbegin(); it != playing.cend(); ++it) followed_.insert(it.key());
+
+    const int listedOnly = total - int(chosen.size());
+    if (chosen.empty() && keepGoing && !keepGoing(total, total)) {
         delta.aborted = true;
         reset();
         return delta;
     }
-    const QDate today = pending.empty() ? QDate() : platform::clock().today();
+    const QDate today = chosen.empty() ? QDate() : platform::clock().today();
+    cache_.reserve(total);
     // The first look reads every file; later ones share a batch while the
     // last one read most of what it examined.
     bool shared = cache_.isEmpty();
     std::vector<Examined> batch;
-    for (size_t from = 0; from < pending.size(); from += kBatch) {
+    std::vector<char> listedFile;
+    for (size_t from = 0; from < chosen.size(); from += kBatch) {
         if (keepGoing && !keepGoing(listedOnly + int(from), total)) {
             delta.aborted = true;
             reset();  // part of the folder was looked at: start afresh next time
             return delta;
         }
-        const int count = int(std::min(pending.size() - from, kBatch));
+        const int count = int(std::min(chosen.size() - from, kBatch));
         batch.resize(size_t(count));
+        listedFile.resize(size_t(count));
         for (int k = 0; k < count; ++k) {
             Examined &e = batch[size_t(k)];
-            std::tie(e.index, e.listedReview) = pending[from + size_t(k)];
+            e.name = std::move(chosen[from + size_t(k)].first);
+            listedFile[size_t(k)] = chosen[from + size_t(k)].second;
+            e.listedReview = reviewInodes_.value(e.name);
             e.gone = e.fresh = false;
             e.review = {};
         }
-        const int read = examineBatch(dirFd, prefix, names, today, shared, batch.data(), count);
+        const int read = examineBatch(dirFd, prefix, today, shared, batch.data(), count);
         shared = read * 2 >= count;
-        for (Examined &e : batch) {
-            if (e.gone) continue;  // gone meanwhile
-            const QByteArray &name = names[size_t(e.index)];
+        for (size_t k = 0; k < batch.size(); ++k) {
+            Examined &e = batch[k];
+            const QByteArray &name = e.name;
+            if (e.gone) {
+                // Gone since the listing (or a review record alone): the row
+                // goes; a file the listing showed is examined again next
+                // time, in case the listing shows it unchanged then.
+                forget(name);
+                if (listedFile[k]) recheck_.insert(name);
+                continue;
+            }
             Cached &cached = cache_[name];
-            cached.look = look_;
-            cached.listedInode = inodes[size_t(e.index)];
-            cached.listedReview = e.listedReview;
             // A change under the same inode was written in place, not saved
             // over: such a file is examined at every look from now on.
             if (cached.read &&
                 ((e.seen.inode == cached.seen.inode && !(e.seen == cached.seen)) ||
                  (e.review.inode != 0 && e.review.inode == cached.review.inode && !(e.review == cached.review))))
-                cached.inPlace = true;
+                inPlace_.insert(name);
             const Playing live = playing.value(name);
             if (!e.fresh) {
                 // The file is as it was; only its play may change.
@@ -395,16 +495,8 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
         }
     }
     if (keepGoing) keepGoing(total, total);
+    listed_ = std::move(listed);
 
-    // Files not seen in this look are gone.
-    for (auto it = cache_.begin(); it != cache_.end();) {
-        if (it->look == look_) {
-            ++it;
-        } else {
-            if (!delta.complete) delta.removed << it.key();
-            it = cache_.erase(it);
-        }
-    }
     if (delta.complete) {
         // Every row, in the report's order, sorted here off the interface thread.
         delta.changed.reserve(cache_.size());

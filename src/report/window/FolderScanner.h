@@ -17,10 +17,13 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace report::window {
@@ -98,6 +101,28 @@ private:
     qint64 newest_ = 0, seenAtMs_ = 0;
 };
 
+// One listing of a folder's progress files and review records, in the
+// listing's order, kept to compare the next listing with.
+struct ListedNames {
+    struct Entry {
+        quint32 at = 0, length = 0;  // the name's place in names
+        quint64 inode = 0;           // the listing's inode number
+    };
+    std::string names;  // one after another
+    std::vector<Entry> entries;
+    std::string_view name(size_t i) const { return {names.data() + entries[i].at, entries[i].length}; }
+};
+
+// What changed from one listing to the next: entries of now that are new
+// or whose inode number changed, and entries of before no longer listed.
+// Cheap while the order stays (a name compared with the one at the same
+// step); a step out of order looks names up.
+struct ListingDiff {
+    std::vector<quint32> changed, removed;
+    bool operator==(const ListingDiff &) const = default;
+};
+ListingDiff compareListings(const ListedNames &before, const ListedNames &now);
+
 class FolderScanner {
 public:
     // The teacher's machine's clocks: the wall clock (seconds since the
@@ -143,31 +168,32 @@ private:
         Seen seen;
         Seen review;  // the review's record beside it (all 0 when none)
         Pupil pupil;
-        quint64 look = 0;                           // the last look that saw the file
-        bool read = false;                          // pupil holds what the file said when it was as seen
-        bool inPlace = false;                       // once seen changed under the same inode: examined every look
-        quint64 listedInode = 0, listedReview = 0;  // the listing's inode numbers (review: 0 none)
-        qint64 fileSince = 0;                       // since when the file has shown its question (folder's clock)
+        bool read = false;     // pupil holds what the file said when it was as seen
+        qint64 fileSince = 0;  // since when the file has shown its question (folder's clock)
     };
     // A name the listing did not show unchanged, and what examining it found.
     struct Examined {
-        int index = 0;                  // in the look's names
-        quint64 listedReview = 0;       // the listing's inode number of its review record (0: none)
-        bool gone = false;              // removed since the listing
-        bool fresh = false;             // read in this look: pupil holds what it says
-        Seen seen, review;              // lstat of the file and of its review record
-        qint64 mtime = 0;               // the file's modification time, seconds
+        QByteArray name;           // the progress file's
+        quint64 listedReview = 0;  // the listing's inode number of its review record (0: none)
+        bool gone = false;         // removed since the listing
+        bool fresh = false;        // read in this look: pupil holds what it says
+        Seen seen, review;         // lstat of the file and of its review record
+        qint64 mtime = 0;          // the file's modification time, seconds
         Pupil pupil;
     };
-    int examineBatch(int dirFd, const QString &prefix, const std::vector<QByteArray> &names, const QDate &today,
-                     bool shared, Examined *batch, int count) const;
+    int examineBatch(int dirFd, const QString &prefix, const QDate &today, bool shared, Examined *batch,
+                     int count) const;
     TeacherClock teacherClock() const;
     QString folder_;
     bool listedOnce_ = false;
-    quint64 look_ = 0;
     int fastLooks_ = 0;  // looks since every file was last examined
     InodeProbe probe_;
-    QHash<QByteArray, Cached> cache_;
+    QHash<QByteArray, Cached> cache_;          // by progress file name
+    ListedNames listed_;                       // the last look's listing
+    QHash<QByteArray, quint64> reviewInodes_;  // progress file name → its review record's inode number (never 0)
+    QSet<QByteArray> inPlace_;                 // files once seen changed under the same inode: examined at every look
+    QSet<QByteArray> followed_;                // files a live hold named at the last look
+    QSet<QByteArray> recheck_;                 // listed but gone when examined: examined again at the next look
     FolderClock folderClock_;
     ClockSource clock_;
 };
