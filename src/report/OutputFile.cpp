@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 
 #include <sys/stat.h>
@@ -51,8 +53,13 @@ QString failureText(const FileError &e, const QString &name) {
 }  // namespace
 
 bool isProgressFileName(const QString &name) {
+    // A hold beside the usual one: ".ucd.hold-" and hex digits.
+    const qsizetype beside = name.lastIndexOf(QLatin1String(".ucd.hold-"), -1, Qt::CaseInsensitive) + 10;
+    const bool hexAfter = beside > 9 && beside < name.size() &&
+                          std::all_of(name.begin() + beside, name.end(),
+                                      [](QChar c) { return isxdigit(c.unicode()) && c.unicode() < 128; });
     return name.endsWith(QLatin1String(".ucd"), Qt::CaseInsensitive) ||
-           name.endsWith(QLatin1String(".ucd.hold"), Qt::CaseInsensitive) ||
+           name.endsWith(QLatin1String(".ucd.hold"), Qt::CaseInsensitive) || hexAfter ||
            name.endsWith(QLatin1String(".review"), Qt::CaseInsensitive);
 }
 
