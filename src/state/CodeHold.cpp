@@ -358,21 +358,23 @@ CodeHold::Outcome CodeHold::settle(const QByteArray &path, const QByteArray &tok
                                    Holder *holder) {
     path_ = QFile::decodeName(path);
     token_ = token;
-    since_ = nanoseconds(placed);
+    // When it was placed, as others see it: its change time once in place
+    // (linking a file changes it too).
+    struct stat mine {};
+    since_ = nanoseconds(::lstat(path.constData(), &mine) == 0 ? mine.st_ctim : placed);
     // The pupil's other machine may hold the code at the usual name or
     // beside it: every hold of the code in the folder is looked at.
-    const QByteArray progress = progressNameOfHold(path), folder = files::folderOf(path);
-    const QByteArray usual = progress + files::kHoldEnding;
-    for (const QByteArray &name : files::namesStartingWith(folder, lastPart(usual))) {
-        const QByteArray other = folder + '/' + name;
-        if (name == lastPart(path) || progressNameOfHold(other) != progress) continue;  // ours, or not this code's
+    const QByteArray code = lastPart(progressNameOfHold(path)), usual = code + files::kHoldEnding;
+    for (const QByteArray &name : files::namesStartingWith(files::folderOf(path), usual)) {
+        if (name == lastPart(path) || progressNameOfHold(name) != code) continue;  // ours, or not this code's
+        const QByteArray other = path.left(path.lastIndexOf('/') + 1) + name;
         Holder theirs;
         struct stat st {};
         if (!readHold(other, &theirs, &st) || !countsHere(other, st)) continue;
         if (!isLive(theirs, st, placed)) {
             // One left beside the usual name by a crash of this account's
             // program: its own to remove.
-            if (other != usual && st.st_uid == ::geteuid()) ::unlink(other.constData());
+            if (name != usual && st.st_uid == ::geteuid()) ::unlink(other.constData());
             continue;
         }
         if ((theirs.since ? theirs.since : nanoseconds(st.st_ctim)) <= since_) {
