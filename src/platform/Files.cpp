@@ -295,7 +295,6 @@ Written replace(const QString &path, const QByteArray &bytes, const ReplaceOptio
     // Temporaries that a write killed mid-way (here or on another machine)
     // go once they are clearly stale.
     QList<QByteArray> targets{at.base};
-    if (!options.temporaryOf.isEmpty()) targets << options.temporaryOf;
     for (const QByteArray &ending : options.alsoSweep) targets << at.base + ending;
     removeStaleTemporaries(at.folder, targets, written.st_mtim);
 

@@ -117,8 +117,8 @@ struct ReplaceOptions {
     mode_t keptModeBits = 07777;
     bool keepGroup = true;
     // The name (without folder) the temporaries are named after, when not
-    // the file's own: a name that does not tell in advance what the file
-    // will be called, and whose temporaries the sweep already knows.
+    // the file's own: one that does not tell in advance what the file will
+    // be called.  Their stale ones are left to the writes of that name.
     QByteArray temporaryOf;
 };
 

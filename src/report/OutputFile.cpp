@@ -5,9 +5,8 @@
 #include "platform/SystemError.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 
 #include <sys/stat.h>
@@ -54,12 +53,10 @@ QString failureText(const FileError &e, const QString &name) {
 
 bool isProgressFileName(const QString &name) {
     // A hold beside the usual one: ".ucd.hold-" and hex digits.
-    const qsizetype beside = name.lastIndexOf(QLatin1String(".ucd.hold-"), -1, Qt::CaseInsensitive) + 10;
-    const bool hexAfter = beside > 9 && beside < name.size() &&
-                          std::all_of(name.begin() + beside, name.end(),
-                                      [](QChar c) { return isxdigit(c.unicode()) && c.unicode() < 128; });
+    static const QRegularExpression beside(QStringLiteral("\\.ucd\\.hold-[0-9a-f]+$"),
+                                           QRegularExpression::CaseInsensitiveOption);
     return name.endsWith(QLatin1String(".ucd"), Qt::CaseInsensitive) ||
-           name.endsWith(QLatin1String(".ucd.hold"), Qt::CaseInsensitive) || hexAfter ||
+           name.endsWith(QLatin1String(".ucd.hold"), Qt::CaseInsensitive) || name.contains(beside) ||
            name.endsWith(QLatin1String(".review"), Qt::CaseInsensitive);
 }
 

@@ -16,8 +16,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -32,6 +35,9 @@ constexpr qsizetype kMaxHoldFile = 4096;
 // The random hex digits of a hold's name beside its usual one: with
 // ".hold-" no longer than the longest ending a code leaves room for.
 constexpr int kBesideDigits = 12;
+// How long a program whose hold was placed at the same moment as another's
+// waits for the other to give its up.
+constexpr int kTieWaitMs = 500;
 
 QString thisHost() { return QSysInfo::machineHostName(); }
 
@@ -365,6 +371,7 @@ CodeHold::Outcome CodeHold::settle(const QByteArray &path, const QByteArray &tok
     // The pupil's other machine may hold the code at the usual name or
     // beside it: every hold of the code in the folder is looked at.
     const QByteArray code = lastPart(progressNameOfHold(path)), usual = code + files::kHoldEnding;
+    std::pair<QByteArray, Holder> tied;  // a hold placed at the same moment as ours, and its holder
     for (const QByteArray &name : files::namesStartingWith(files::folderOf(path), usual)) {
         if (name == lastPart(path) || progressNameOfHold(name) != code) continue;  // ours, or not this code's
         const QByteArray other = path.left(path.lastIndexOf('/') + 1) + name;
@@ -377,14 +384,27 @@ CodeHold::Outcome CodeHold::settle(const QByteArray &path, const QByteArray &tok
             if (name != usual && st.st_uid == ::geteuid()) ::unlink(other.constData());
             continue;
         }
-        if ((theirs.since ? theirs.since : nanoseconds(st.st_ctim)) <= since_) {
-            release();
-            if (holder) *holder = theirs;
-            return Outcome::InUse;
-        }
+        const qint64 theirStart = theirs.since ? theirs.since : nanoseconds(st.st_ctim);
+        if (theirStart < since_ || (theirStart == since_ && name < lastPart(path))) return yieldTo(theirs, holder);
+        if (theirStart == since_) tied = {other, theirs};
+    }
+    if (!tied.first.isEmpty()) {
+        // Placed at the same moment (file times are coarse), with a name
+        // after ours: that program removes its hold once it sees ours, but
+        // one that looked before ours was placed keeps it.  Still there a
+        // moment later: ours goes.
+        std::this_thread::sleep_for(std::chrono::milliseconds(kTieWaitMs));
+        struct stat st {};
+        if (::lstat(tied.first.constData(), &st) == 0) return yieldTo(tied.second, holder);
     }
     timer_.setEnabled(true);
     return Outcome::Held;
+}
+
+CodeHold::Outcome CodeHold::yieldTo(const Holder &other, Holder *holder) {
+    release();
+    if (holder) *holder = other;
+    return Outcome::InUse;
 }
 
 void CodeHold::renew() {

@@ -45,9 +45,10 @@
 // teacher's window) looks at every "<code>.ucd.hold" and
 // "<code>.ucd.hold-…" in the folder, each counted by the rule above.  Two
 // programs that placed a hold of one code at the same time both look
-// again: the one whose hold was placed later (or at the same moment)
-// removes its own and is told the code is in use.  A hold names when its
-// program first placed it, so renewals do not make it the later one.
+// again: the one whose hold was placed later removes its own and is told
+// the code is in use; of two placed at the same moment (file times are
+// coarse), the one whose name comes later.  A hold names when its program
+// first placed it, so renewals do not make it the later one.
 //
 // The hold is released when the program ends.  A program whose hold was
 // taken over by another (its own had gone stale), or whose hold vanished,
@@ -179,8 +180,10 @@ private:
     Outcome holdBeside(const QByteArray &path, const QByteArray &token, Holder *holder);
     // Having placed the hold at path at placed (on the folder's clock),
     // keeps it unless another program holds the code too and placed its
-    // hold earlier or at the same moment.
+    // hold earlier (see above).
     Outcome settle(const QByteArray &path, const QByteArray &token, const timespec &placed, Holder *holder);
+    // Removes this program's hold for other's: InUse.
+    Outcome yieldTo(const Holder &other, Holder *holder);
 
     QString path_;
     QByteArray token_;
