@@ -346,8 +346,8 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
 }
 
 CodeHold::Outcome CodeHold::holdBeside(const QByteArray &path, const QByteArray &token, Holder *holder) {
-    // A name taken meanwhile (planted by someone who saw the temporary
-    // would be hard: it is named after the usual hold) gets another.
+    // A name taken meanwhile gets another.  None can be read from the
+    // temporary in advance: it is named after the usual hold.
     for (int attempt = 0; attempt < 4; ++attempt) {
         const QByteArray beside = path + '-' + newToken().left(kBesideDigits);
         try {

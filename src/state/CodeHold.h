@@ -79,9 +79,9 @@ public:
     enum class Outcome {
         Held,         // this program holds the code now
         InUse,        // another running program holds it
-        Unavailable,  // no hold could be written (a read-only folder, a
-                      // folder in the hold file's place): play on without
-                      // one; the save reports what is wrong with the folder
+        Unavailable,  // no hold could be written (a read-only folder):
+                      // play on without one; the save reports what is
+                      // wrong with the folder
         OtherAccount  // a stale hold of another account that this one may
                       // not take over (a folder with the sticky bit)
     };
