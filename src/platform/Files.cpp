@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -110,7 +111,7 @@ void writeTemporary(Temporary &t, const Place &at, const QByteArray &bytes, cons
     const auto fail = [&](FileError::Step step, int err) { throw FileError(step, err, 0, old != nullptr, path); };
     QByteArray name;
     for (int attempt = 0; attempt < 100 && t.file.fd < 0; ++attempt) {
-        name = tempNameFor(at.base);
+        name = tempNameFor(options.temporaryOf.isEmpty() ? at.base : options.temporaryOf);
         // Private until its mode is given, unless it takes the umask's.
         t.file.fd = ::openat(t.folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                              old || newMode ? 0600 : 0666);
@@ -306,14 +307,16 @@ Written replace(const QString &path, const QByteArray &bytes, const ReplaceOptio
     return result;
 }
 
-Written createNew(const QString &path, const QByteArray &bytes) {
+Written createNew(const QString &path, const QByteArray &bytes, const QByteArray &temporaryOf) {
     const Place at = placeOf(QFile::encodeName(path));
     Descriptor folder(::open(at.folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (folder.fd < 0) throw FileError(FileError::Step::OpenFolder, errno, 0, false, path);
     Temporary t;  // after the folder: removed while the folder is still open
     t.folder = folder.fd;
     struct stat written {};
-    writeTemporary(t, at, bytes, nullptr, {}, path, &written);
+    ReplaceOptions options;
+    options.temporaryOf = temporaryOf;
+    writeTemporary(t, at, bytes, nullptr, options, path, &written);
     const auto taken = [&](int err) {
         FileError e(FileError::Step::Place, err, 0, err == EEXIST, path);
         e.written = written.st_ctim;
@@ -378,6 +381,16 @@ void removeStaleTemporaries(const QByteArray &folder, const QList<QByteArray> &t
         ::unlinkat(::dirfd(dir), e->d_name, 0);
     }
     ::closedir(dir);
+}
+
+QList<QByteArray> namesStartingWith(const QByteArray &folder, const QByteArray &start) {
+    QList<QByteArray> names;
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir) return names;
+    while (const dirent *e = ::readdir(dir))
+        if (std::strncmp(e->d_name, start.constData(), size_t(start.size())) == 0) names << QByteArray(e->d_name);
+    ::closedir(dir);
+    return names;
 }
 
 void setGroupShared(bool shared) { gGroupShared = shared; }

@@ -116,6 +116,10 @@ struct ReplaceOptions {
     // it keeps the old file's group (where this account may give it).
     mode_t keptModeBits = 07777;
     bool keepGroup = true;
+    // The name (without folder) the temporaries are named after, when not
+    // the file's own: one that does not tell in advance what the file will
+    // be called.  Their stale ones are left to the writes of that name.
+    QByteArray temporaryOf;
 };
 
 struct Written {
@@ -137,8 +141,9 @@ Written replace(const QString &path, const QByteArray &bytes, const ReplaceOptio
 // is linked to a finished temporary, which fails with EEXIST when taken
 // (where the file system has no hard links, a look and a rename are the
 // best there is).  Throws FileError (Place with EEXIST when taken; its
-// written time says when the temporary was written).
-Written createNew(const QString &path, const QByteArray &bytes);
+// written time says when the temporary was written).  The temporary is
+// named after temporaryOf (a name without folder) when given.
+Written createNew(const QString &path, const QByteArray &bytes, const QByteArray &temporaryOf = {});
 
 // Moves the file at path aside under a fresh temporary name beside it and
 // returns that name; the system's error in *error (and an empty name)
@@ -165,6 +170,9 @@ constexpr int kStaleTempSeconds = 600;
 // time on the folder's file system).  Failures are ignored: a temporary
 // that cannot be removed is left to the next write.
 void removeStaleTemporaries(const QByteArray &folder, const QList<QByteArray> &targets, const timespec &now);
+
+// The names in folder that begin with start; none where it cannot be listed.
+QList<QByteArray> namesStartingWith(const QByteArray &folder, const QByteArray &start);
 
 // Files in a class folder are shared by the class's group: new files get
 // kSharedFileMode whatever the umask, or kOwnedFileMode where the folder has

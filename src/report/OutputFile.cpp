@@ -5,6 +5,7 @@
 #include "platform/SystemError.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <cerrno>
 
@@ -51,8 +52,11 @@ QString failureText(const FileError &e, const QString &name) {
 }  // namespace
 
 bool isProgressFileName(const QString &name) {
+    // A hold beside the usual one: ".ucd.hold-" and hex digits.
+    static const QRegularExpression beside(QStringLiteral("\\.ucd\\.hold-[0-9a-f]+$"),
+                                           QRegularExpression::CaseInsensitiveOption);
     return name.endsWith(QLatin1String(".ucd"), Qt::CaseInsensitive) ||
-           name.endsWith(QLatin1String(".ucd.hold"), Qt::CaseInsensitive) ||
+           name.endsWith(QLatin1String(".ucd.hold"), Qt::CaseInsensitive) || name.contains(beside) ||
            name.endsWith(QLatin1String(".review"), Qt::CaseInsensitive);
 }
 

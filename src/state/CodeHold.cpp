@@ -14,9 +14,13 @@
 #include <QRandomGenerator>
 #include <QSysInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,6 +32,12 @@ namespace state {
 namespace {
 
 constexpr qsizetype kMaxHoldFile = 4096;
+// The random hex digits of a hold's name beside its usual one: with
+// ".hold-" no longer than the longest ending a code leaves room for.
+constexpr int kBesideDigits = 12;
+// How long a program whose hold was placed at the same moment as another's
+// waits for the other to give its up.
+constexpr int kTieWaitMs = 500;
 
 QString thisHost() { return QSysInfo::machineHostName(); }
 
@@ -65,15 +75,15 @@ std::function<CodeHold::Place()> &placeSource() {
     return source;
 }
 
-QByteArray content(const QByteArray &token) {
+QByteArray content(const QByteArray &token, qint64 since = 0) {
     const CodeHold::Place place = placeSource() ? placeSource()() : CodeHold::Place{};
     const QByteArray machine = CodeHold::machineId();
     const QByteArray boot = CodeHold::bootId(), processes = CodeHold::processNamespace();
     return "pomurin20 hold\nhost " + thisHost().toUtf8() + (machine.isEmpty() ? "" : "\nmachine " + machine) +
            (boot.isEmpty() ? "" : "\nboot " + boot) + (processes.isEmpty() ? "" : "\npidns " + processes) + "\npid " +
            QByteArray::number(::getpid()) + "\ntoken " + token + "\nquestion " + QByteArray::number(place.question) +
-           "\nmisses " + QByteArray::number(place.misses) + "\ntime " +
-           QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
+           "\nmisses " + QByteArray::number(place.misses) + (since ? "\nsince " + QByteArray::number(since) : "") +
+           "\ntime " + QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
 }
 
 // The holder named by a hold file's content; unknown lines are ignored.
@@ -95,6 +105,8 @@ CodeHold::Holder parseHolder(const QByteArray &text) {
             h.pid = value.toLongLong();
         else if (key == "token")
             h.token = value;
+        else if (key == "since")
+            h.since = std::max(0LL, value.toLongLong());
         else if (key == "question" || key == "misses") {
             // Another machine's word: anything but a small count is not said at all.
             bool ok = false;
@@ -126,12 +138,36 @@ bool readHold(const QByteArray &path, CodeHold::Holder *holder, struct stat *st)
 // there could block a classmate's code for as long as its owner liked.
 bool countsHere(const QByteArray &holdPath, const struct stat &hold) {
     if (!files::stickyFolder(files::folderOf(holdPath))) return true;
-    const QByteArray progressFile = holdPath.left(holdPath.size() - qsizetype(sizeof files::kHoldEnding) + 1);
+    const QByteArray progressFile = CodeHold::progressNameOfHold(holdPath);
     struct stat progress {};
     return ::lstat(progressFile.constData(), &progress) != 0 || progress.st_uid == hold.st_uid;
 }
 
+// Whether what stands at a hold's path does not count there and cannot be
+// a hold at all: a link, folder, FIFO or device, or another account's file
+// that counts nowhere (see countsHere).
+bool plantedAt(const QByteArray &path) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && (!S_ISREG(st.st_mode) || !countsHere(path, st));
+}
+
+qint64 nanoseconds(const timespec &t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; }
+
+QByteArray lastPart(const QByteArray &path) { return path.mid(path.lastIndexOf('/') + 1); }
+
 }  // namespace
+
+QByteArray CodeHold::progressNameOfHold(const QByteArray &holdName) {
+    const qsizetype ending = sizeof files::kHoldEnding - 1;
+    if (holdName.endsWith(files::kHoldEnding)) return holdName.chopped(ending);
+    const qsizetype dash = holdName.size() - kBesideDigits - 1;
+    if (dash < ending || holdName[dash] != '-' ||
+        QByteArrayView(holdName).sliced(dash - ending, ending) != QByteArrayView(files::kHoldEnding))
+        return {};
+    for (qsizetype i = dash + 1; i < holdName.size(); ++i)
+        if (!((holdName[i] >= '0' && holdName[i] <= '9') || (holdName[i] >= 'a' && holdName[i] <= 'f'))) return {};
+    return holdName.left(dash - ending);
+}
 
 QByteArray CodeHold::machineId() {
     static const QByteArray id = [] {
@@ -203,6 +239,7 @@ void CodeHold::lose(const Holder &taker) {
     timer_.setEnabled(false);
     path_.clear();
     token_.clear();
+    since_ = 0;
     lost_ = true;
     taker_ = taker;
 }
@@ -232,7 +269,8 @@ QString CodeHold::holdPathFor(const QString &progressPath) {
 
 CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder) {
     const QString wanted = holdPathFor(progressPath);
-    if (holding() && wanted == path_) {
+    // The same code, held at its usual name or beside it: kept.
+    if (holding() && progressNameOfHold(QFile::encodeName(path_)) == progressNameOfHold(QFile::encodeName(wanted))) {
         renew();
         if (holding()) return Outcome::Held;
     }
@@ -264,10 +302,7 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
                 if (holder) *holder = back;
                 return Outcome::InUse;
             }
-            path_ = wanted;
-            token_ = token;
-            timer_.setEnabled(true);
-            return Outcome::Held;
+            return settle(path, token, now, holder);
         }
         if (placed != EEXIST) return Outcome::Unavailable;
 
@@ -275,11 +310,13 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
         struct stat st {};
         if (!readHold(path, &current, &st)) {
             if (errno == ENOENT) continue;  // released meanwhile
-            return Outcome::Unavailable;    // a link, folder or FIFO in its place
+            // A link, folder or FIFO in its place: held beside it.  A hold
+            // that cannot be read for a moment (the network): none.
+            return plantedAt(path) ? holdBeside(path, token, holder) : Outcome::Unavailable;
         }
         // Another account's hold on this code's file, in a sticky folder:
-        // ignored, and not ours to replace; play on without a hold.
-        if (!countsHere(path, st)) return Outcome::Unavailable;
+        // ignored, and not ours to replace; held beside it.
+        if (!countsHere(path, st)) return holdBeside(path, token, holder);
         if (isLive(current, st, now)) {
             if (holder) *holder = current;
             return Outcome::InUse;
@@ -308,6 +345,68 @@ CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder)
     return Outcome::Unavailable;
 }
 
+CodeHold::Outcome CodeHold::holdBeside(const QByteArray &path, const QByteArray &token, Holder *holder) {
+    // A name taken meanwhile gets another.  None can be read from the
+    // temporary in advance: it is named after the usual hold.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const QByteArray beside = path + '-' + newToken().left(kBesideDigits);
+        try {
+            const timespec placed = files::createNew(QFile::decodeName(beside), content(token), lastPart(path)).changed;
+            return settle(beside, token, placed, holder);
+        } catch (const files::FileError &e) {
+            if (e.step != files::FileError::Step::Place || e.error != EEXIST) return Outcome::Unavailable;
+        }
+    }
+    return Outcome::Unavailable;
+}
+
+CodeHold::Outcome CodeHold::settle(const QByteArray &path, const QByteArray &token, const timespec &placed,
+                                   Holder *holder) {
+    path_ = QFile::decodeName(path);
+    token_ = token;
+    // When it was placed, as others see it: its change time once in place
+    // (linking a file changes it too).
+    struct stat mine {};
+    since_ = nanoseconds(::lstat(path.constData(), &mine) == 0 ? mine.st_ctim : placed);
+    // The pupil's other machine may hold the code at the usual name or
+    // beside it: every hold of the code in the folder is looked at.
+    const QByteArray code = lastPart(progressNameOfHold(path)), usual = code + files::kHoldEnding;
+    std::pair<QByteArray, Holder> tied;  // a hold placed at the same moment as ours, and its holder
+    for (const QByteArray &name : files::namesStartingWith(files::folderOf(path), usual)) {
+        if (name == lastPart(path) || progressNameOfHold(name) != code) continue;  // ours, or not this code's
+        const QByteArray other = path.left(path.lastIndexOf('/') + 1) + name;
+        Holder theirs;
+        struct stat st {};
+        if (!readHold(other, &theirs, &st) || !countsHere(other, st)) continue;
+        if (!isLive(theirs, st, placed)) {
+            // One left beside the usual name by a crash of this account's
+            // program: its own to remove.
+            if (name != usual && st.st_uid == ::geteuid()) ::unlink(other.constData());
+            continue;
+        }
+        const qint64 theirStart = theirs.since ? theirs.since : nanoseconds(st.st_ctim);
+        if (theirStart < since_ || (theirStart == since_ && name < lastPart(path))) return yieldTo(theirs, holder);
+        if (theirStart == since_) tied = {other, theirs};
+    }
+    if (!tied.first.isEmpty()) {
+        // Placed at the same moment (file times are coarse), with a name
+        // after ours: that program removes its hold once it sees ours, but
+        // one that looked before ours was placed keeps it.  Still there a
+        // moment later: ours goes.
+        std::this_thread::sleep_for(std::chrono::milliseconds(kTieWaitMs));
+        struct stat st {};
+        if (::lstat(tied.first.constData(), &st) == 0) return yieldTo(tied.second, holder);
+    }
+    timer_.setEnabled(true);
+    return Outcome::Held;
+}
+
+CodeHold::Outcome CodeHold::yieldTo(const Holder &other, Holder *holder) {
+    release();
+    if (holder) *holder = other;
+    return Outcome::InUse;
+}
+
 void CodeHold::renew() {
     if (!holding()) return;
     const QByteArray path = QFile::encodeName(path_);
@@ -325,7 +424,10 @@ void CodeHold::renew() {
         return;
     }
     try {
-        files::replace(path_, content(token_));
+        // Temporaries are named after the usual hold, even for one beside it.
+        files::ReplaceOptions options;
+        options.temporaryOf = lastPart(progressNameOfHold(path) + files::kHoldEnding);
+        files::replace(path_, content(token_, since_), options);
     } catch (const files::FileError &) {
         // The next tick tries again.
     }
@@ -340,6 +442,7 @@ void CodeHold::release() {
     if (readHold(path, &current, &st) && current.token == token_) ::unlink(path.constData());
     path_.clear();
     token_.clear();
+    since_ = 0;
 }
 
 void CodeHold::setPlace(std::function<Place()> place) { placeSource() = std::move(place); }

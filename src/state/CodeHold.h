@@ -37,6 +37,19 @@
 // to anyone, for a code with no file yet): another account's hold there is
 // ignored, so no pupil can block a classmate's code.
 //
+// There a classmate may also leave a file, link, folder or FIFO at the
+// hold's name while its pupil is not playing, and the pupil cannot remove
+// it.  The hold then stands beside it, at "<code>.ucd.hold-" and 12
+// random hex digits, a name made fresh at each start so that none can be
+// taken in advance.  Whoever judges a code's hold (another program, the
+// teacher's window) looks at every "<code>.ucd.hold" and
+// "<code>.ucd.hold-…" in the folder, each counted by the rule above.  Two
+// programs that placed a hold of one code at the same time both look
+// again: the one whose hold was placed later removes its own and is told
+// the code is in use; of two placed at the same moment (file times are
+// coarse), the one whose name comes later.  A hold names when its program
+// first placed it, so renewals do not make it the later one.
+//
 // The hold is released when the program ends.  A program whose hold was
 // taken over by another (its own had gone stale), or whose hold vanished,
 // never saves the code again: see mayStillSave.
@@ -66,9 +79,9 @@ public:
     enum class Outcome {
         Held,         // this program holds the code now
         InUse,        // another running program holds it
-        Unavailable,  // no hold could be written (a read-only folder, a
-                      // folder in the hold file's place): play on without
-                      // one; the save reports what is wrong with the folder
+        Unavailable,  // no hold could be written (a read-only folder):
+                      // play on without one; the save reports what is
+                      // wrong with the folder
         OtherAccount  // a stale hold of another account that this one may
                       // not take over (a folder with the sticky bit)
     };
@@ -89,6 +102,9 @@ public:
         // hold does not say) and the misses on it.
         int question = -1;
         int misses = 0;
+        // When its program placed the hold first, on the folder's clock
+        // (nanoseconds), or 0 when the hold does not say: a fresh one.
+        qint64 since = 0;
     };
 
     // Where the player stands now.  The course sets it, so that every
@@ -152,12 +168,26 @@ public:
 
     // The hold file of a progress file.
     static QString holdPathFor(const QString &progressPath);
+    // The progress file a hold's name (or path) belongs to: the name
+    // without its ".hold" or ".hold-" and 12 hex digits; empty for a name
+    // that is no hold.
+    static QByteArray progressNameOfHold(const QByteArray &holdName);
 
 private:
     void lose(const Holder &taker);
+    // Places the hold beside path, where something that does not count
+    // stands at the hold's own name.
+    Outcome holdBeside(const QByteArray &path, const QByteArray &token, Holder *holder);
+    // Having placed the hold at path at placed (on the folder's clock),
+    // keeps it unless another program holds the code too and placed its
+    // hold earlier (see above).
+    Outcome settle(const QByteArray &path, const QByteArray &token, const timespec &placed, Holder *holder);
+    // Removes this program's hold for other's: InUse.
+    Outcome yieldTo(const Holder &other, Holder *holder);
 
     QString path_;
     QByteArray token_;
+    qint64 since_ = 0;
     bool lost_ = false;
     Holder taker_;
     platform::Timer timer_;

@@ -80,6 +80,7 @@ TEST(ReportCommand, NeverWritesOverAProgressFile) {
     for (const QStringList &args : {QStringList{"class", "--csv", "class/taro.ucd"},
                                     QStringList{"class", "--html", "class/TARO.UCD"},
                                     QStringList{"class", "--csv", "class/p9.ucd.hold"},
+                                    QStringList{"class", "--html", "class/p9.ucd.hold-0aF9"},
                                     QStringList{"class", "--pdf", "class/taro.Review"}}) {
         const Result r = runReport(args);
         EXPECT_EQ(r.status, kUsage);

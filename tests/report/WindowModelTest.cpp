@@ -8,15 +8,19 @@
 #include "report/window/FolderScanner.h"
 #include "report/window/StartFolder.h"
 #include "report/window/TopicTable.h"
+#include "state/CodeHold.h"
 #include "support/EnvVar.h"
 
 #include <QColor>
 #include <QSignalSpy>
+#include <QSysInfo>
 
 #include <cmath>
 #include <ctime>
 #include <functional>
 #include <string_view>
+
+#include <sys/wait.h>
 
 using namespace report;
 using namespace report::window;
@@ -369,6 +373,42 @@ TEST(ClassModel, InAStickyFolderAnotherAccountsHoldShowsNobodyPlaying) {
         ASSERT_EQ(::rename("class/s.review.new", "class/s.review"), 0);  // replaced, as the review saves
         l.look();
         EXPECT_EQ(l.model.index(0, ClassModel::Review).data().toString(), shown) << owner << day;
+    }
+}
+
+// A classmate's file, link, folder or FIFO at a pupil's hold in a sticky folder: the pupil's game holds
+// the code beside it, the window (another program) shows its machine, the pupil's other machine is refused.
+TEST(ClassModel, AClassmatesEntryAtAHoldLeavesTheCodeHeldBesideIt) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two accounts";
+    ASSERT_TRUE(QDir().mkdir("class") && ::chmod("class", 03770) == 0);
+    writePupil("class", "s", pupilOn(3, 0));
+    const std::pair<const char *, std::function<int()>> kinds[] = {
+        {"file", [] { return plantHold("s", "pc-66", 1, 0), 0; }},
+        {"link", [] { return ::symlink("s.ucd", "class/s.ucd.hold"); }},
+        {"folder", [] { return ::mkdir("class/s.ucd.hold", 0755); }},
+        {"FIFO", [] { return ::mkfifo("class/s.ucd.hold", 0644); }}};
+    const auto elsewhere = [](int (*run)()) {  // in another process
+        const pid_t child = ::fork();
+        if (child == 0) ::_exit((::alarm(10), run()));
+        int status = -1;
+        return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    for (const auto &[kind, plant] : kinds) {
+        SCOPED_TRACE(kind);
+        ASSERT_TRUE(plant() == 0 && ::lchown("class/s.ucd.hold", 65534, 0) == 0);
+        const QStringList before = snapshot("class");
+        plantHold("t", "pc-01", 1, 600);  // the owner's, left beside it by a crash: removed
+        ASSERT_EQ(::rename("class/t.ucd.hold", "class/s.ucd.hold-0123456789ab"), 0);
+        state::CodeHold hold;
+        ASSERT_EQ(hold.acquire("class/s.ucd"), state::CodeHold::Outcome::Held);
+        EXPECT_EQ(elsewhere([] {
+                      Loaded l;  // the window shows this machine playing s: 0
+                      return (l.look(), int(l.model.index(0, ClassModel::Playing).data() != QSysInfo::machineHostName()));
+                  }), 0);
+        EXPECT_EQ(elsewhere([] { return int(state::CodeHold().acquire("class/s.ucd")); }), int(state::CodeHold::Outcome::InUse));
+        hold.release();
+        EXPECT_EQ(snapshot("class"), before);  // the classmate's entry as it was, nothing else left
+        ASSERT_EQ(::remove("class/s.ucd.hold"), 0);
     }
 }
 

@@ -85,7 +85,7 @@ int acquireInAnotherProgram(const QString &progressPath, uid_t uid = 0) {
         CodeHold hold;
         const Outcome got = hold.acquire(progressPath);
         struct stat st {};
-        const bool shared = ::stat(QFile::encodeName(progressPath + ".hold"), &st) == 0 && (st.st_mode & 07777) == 0640;
+        const bool shared = ::stat(QFile::encodeName(hold.holdPath()), &st) == 0 && (st.st_mode & 07777) == 0640;
         ::_exit(uid && got == Outcome::Held && !shared ? 98 : static_cast<int>(got));
     }
     int status = 0;
@@ -253,12 +253,12 @@ TEST(CodeHoldFile, RenewalKeepsTheHoldFreshAndGivesUpOneTakenOver) {
 }
 
 TEST(CodeHoldFile, AHoldThatCannotBeWrittenDoesNotStopTheGame) {
-    // A folder where the hold should be (planted by a pupil): no hold, no
+    // A folder where the hold should be (planted by a pupil): held beside it, no
     // crash, and nothing moved.
     ASSERT_TRUE(QDir().mkdir("x.ucd.hold"));
     CodeHold hold;
-    EXPECT_EQ(hold.acquire("x.ucd"), Outcome::Unavailable);
-    EXPECT_FALSE(hold.holding());
+    EXPECT_EQ(hold.acquire("x.ucd"), Outcome::Held);
+    hold.release();
     EXPECT_TRUE(QFileInfo("x.ucd.hold").isDir());
     EXPECT_EQ(entriesHere(), QStringList{"x.ucd.hold"});
 }
@@ -385,9 +385,9 @@ TEST_F(HeldCodeAtTheStartMenu, InAStickyClassFolderACodeBelongsToTheAccountThatM
     // The code, its hold's owner (0: no hold) and age, what this account gets.
     const std::tuple<const char *, uid_t, int, Outcome> cases[] = {
         {"a", 0, 0, Outcome::Held}, {"b", kTheirs, 300, Outcome::OtherAccount}, {"c", kTheirs, 0, Outcome::InUse},
-        {"d", kTheirs, 300, Outcome::Unavailable}, {"e", kMine, 300, Outcome::Held},
+        {"d", kTheirs, 300, Outcome::Held}, {"e", kMine, 300, Outcome::Held},
         // Another account's fresh hold on this account's file blocks nothing.
-        {"d", kTheirs, 0, Outcome::Unavailable}};
+        {"d", kTheirs, 0, Outcome::Held}};
     for (const auto &[code, owner, ago, expected] : cases) {
         if (owner) {
             plantHold(code, "pc-12", 4711, ago);

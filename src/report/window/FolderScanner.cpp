@@ -48,8 +48,13 @@ int helperThreads() {
     static const int helpers = std::clamp(int(std::thread::hardware_concurrency()), 1, 4) - 1;
     return helpers;
 }
-constexpr std::string_view kHoldSuffix = ".ucd.hold";
 constexpr std::string_view kReviewSuffix = ".review";
+
+// A hold of a code in play: "<code>.ucd.hold", or one beside it (see CodeHold).
+QByteArray progressOfHold(const char *name, size_t length) {
+    const QByteArray of = state::CodeHold::progressNameOfHold(QByteArray::fromRawData(name, qsizetype(length)));
+    return of.size() > 4 && of.endsWith(".ucd") ? QByteArray(of.constData(), of.size()) : QByteArray();
+}
 
 // A name ending in suffix with something before it.
 bool endsWith(const char *name, size_t length, std::string_view suffix) {
@@ -298,7 +303,8 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
             listed.entries.push_back({quint32(listed.names.size()), quint32(length), quint64(entry->d_ino)});
             listed.names.append(entry->d_name, length);
             total += progressFile ? 1 : 0;
-        } else if (endsWith(entry->d_name, length, kHoldSuffix)) {
+        } else if (std::string_view(entry->d_name, length).find(".ucd.hold") != std::string_view::npos &&
+                   !progressOfHold(entry->d_name, length).isEmpty()) {
             holds.emplace_back(entry->d_name, qsizetype(length));
         }
     }
@@ -334,11 +340,12 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
     for (const QByteArray &hold : delta.folderNow ? holds : std::vector<QByteArray>{}) {
         state::CodeHold::Holder holder;
         struct stat st {};
-        if (state::CodeHold::isHoldFileLive(prefix + QFile::decodeName(hold), now, &holder) &&
+        const QByteArray code = progressOfHold(hold.constData(), size_t(hold.size()));  // the name of "<code>.ucd"
+        if (!playing.contains(code) &&
+            state::CodeHold::isHoldFileLive(prefix + QFile::decodeName(hold), now, &holder) &&
             ::fstatat(dirFd, hold.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-            playing.insert(hold.chopped(5),  // "<code>.ucd.hold": the name of "<code>.ucd"
-                           Playing{holder.host.isEmpty() ? QStringLiteral("（端末名のない記録）") : holder.host,
-                                   holder.question, holder.misses, qint64(st.st_ctim.tv_sec)});
+            playing.insert(code, Playing{holder.host.isEmpty() ? QStringLiteral("（端末名のない記録）") : holder.host,
+                                         holder.question, holder.misses, qint64(st.st_ctim.tv_sec)});
     }
     // What the listing shows changed since the last look: names new,
     // gone or listed under another inode number (a save renames a new file
