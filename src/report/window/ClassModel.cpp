@@ -374,6 +374,16 @@ Lesson ClassModel::lessonFromNow(const QDateTime &start) const {
     return lesson;
 }
 
+Lesson ClassModel::lessonFromNow(const ScanDelta &complete, const QDateTime &start) {
+    Lesson lesson;
+    lesson.folder = complete.folder;
+    lesson.start = start;
+    lesson.files.reserve(qsizetype(complete.changed.size()));
+    for (const Row &row : complete.changed)
+        if (row.pupil.wasRead()) lesson.files.insert(row.key, lessonStartOf(row.pupil));
+    return lesson;
+}
+
 LessonFigures ClassModel::lessonFigures(int row) const { return lessonRows_[size_t(row)].figures; }
 
 bool ClassModel::hereThisLesson(int row) const { return lessonRows_[size_t(row)].here; }

@@ -72,6 +72,9 @@ public:
     void setLesson(Lesson lesson);
     // A lesson starting at start from the rows as they are now.
     Lesson lessonFromNow(const QDateTime &start) const;
+    // The same from the rows of a look that brought every row, before they
+    // are taken in.
+    static Lesson lessonFromNow(const ScanDelta &complete, const QDateTime &start);
     LessonFigures lessonFigures(int row) const;
     // Whether the pupil of row is here this lesson: playing now, or with
     // something done since the lesson began.

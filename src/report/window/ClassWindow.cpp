@@ -375,13 +375,21 @@ void ClassWindow::openPage() {
 }
 
 void ClassWindow::updated(const DeltaPtr &delta) {
+    // The lesson starts from the first look that read the folder.  A look
+    // that brings every row starts it before the rows are taken in, so that
+    // the views sort them once, with the lesson's figures.
+    const bool lessonNow =
+        lessonPending_ && !delta->aborted && delta->error.isEmpty() && delta->folder == live_.folder();
+    if (lessonNow && delta->complete) {
+        lessonPending_ = false;
+        carryOnLesson(*delta);
+    }
     model_.apply(*delta);
     error_ = delta->error;
     const bool shown = !model_.folder().isEmpty();
-    // The lesson starts from the first look that read the folder.
-    if (lessonPending_ && !delta->aborted && delta->error.isEmpty() && model_.folder() == live_.folder()) {
+    if (lessonNow && lessonPending_) {
         lessonPending_ = false;
-        carryOnLesson();
+        carryOnLesson(*delta);
     }
     lessonButton_->setEnabled(shown && !lessonPending_);
     csvButton_->setEnabled(shown);
@@ -404,20 +412,20 @@ void ClassWindow::startLesson() {
     beginLesson(model_.lessonFromNow(QDateTime::currentDateTimeUtc()), true);
 }
 
-void ClassWindow::carryOnLesson() {
+void ClassWindow::carryOnLesson(const ScanDelta &look) {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     if (!lessonFolder_.isEmpty()) {
-        Lesson kept = loadLesson(lessonFile(lessonFolder_, model_.folder()), model_.folder(), now);
+        Lesson kept = loadLesson(lessonFile(lessonFolder_, look.folder), look.folder, now);
         if (kept.started()) return beginLesson(std::move(kept), false);
     }
-    beginLesson(model_.lessonFromNow(now), true);
+    beginLesson(look.complete ? ClassModel::lessonFromNow(look, now) : model_.lessonFromNow(now), true);
 }
 
 void ClassWindow::beginLesson(Lesson lesson, bool save) {
     model_.setLesson(std::move(lesson));
     lessonPage_->showTotals();
     if (!save || lessonFolder_.isEmpty()) return;
-    const QString error = saveLesson(lessonFile(lessonFolder_, model_.folder()), model_.lesson());
+    const QString error = saveLesson(lessonFile(lessonFolder_, model_.lesson().folder), model_.lesson());
     if (!error.isEmpty())
         dialogs_.showError(
             this,

@@ -108,7 +108,7 @@ protected:
 private:
     void updated(const DeltaPtr &delta);
     // The lesson kept for this folder when it is recent, else a new one.
-    void carryOnLesson();
+    void carryOnLesson(const ScanDelta &look);
     void beginLesson(Lesson lesson, bool save);
     // The whole available area of the window's screen.
     void fitScreen();
