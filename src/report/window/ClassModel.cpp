@@ -364,24 +364,34 @@ void ClassModel::setLesson(Lesson lesson) {
     if (rowCount() > 0) emit dataChanged(index(0, Advanced), index(rowCount() - 1, LessonTime));
 }
 
-Lesson ClassModel::lessonFromNow(const QDateTime &start) const {
+namespace {
+
+// A lesson of folder starting at start, from the rows that each(add) gives
+// as add(key, pupil): what each file that was read stood at then.
+template <typename Each>
+Lesson lessonOf(const QString &folder, const QDateTime &start, size_t rows, const Each &each) {
     Lesson lesson;
-    lesson.folder = report_.folder;
+    lesson.folder = folder;
     lesson.start = start;
-    lesson.files.reserve(qsizetype(keys_.size()));
-    for (size_t r = 0; r < keys_.size(); ++r)
-        if (report_.pupils[r].wasRead()) lesson.files.insert(keys_[r], lessonStartOf(report_.pupils[r]));
+    lesson.files.reserve(qsizetype(rows));
+    each([&lesson](const QByteArray &key, const Pupil &p) {
+        if (p.wasRead()) lesson.files.insert(key, lessonStartOf(p));
+    });
     return lesson;
 }
 
+}  // namespace
+
+Lesson ClassModel::lessonFromNow(const QDateTime &start) const {
+    return lessonOf(report_.folder, start, keys_.size(), [this](const auto &add) {
+        for (size_t r = 0; r < keys_.size(); ++r) add(keys_[r], report_.pupils[r]);
+    });
+}
+
 Lesson ClassModel::lessonFromNow(const ScanDelta &complete, const QDateTime &start) {
-    Lesson lesson;
-    lesson.folder = complete.folder;
-    lesson.start = start;
-    lesson.files.reserve(qsizetype(complete.changed.size()));
-    for (const Row &row : complete.changed)
-        if (row.pupil.wasRead()) lesson.files.insert(row.key, lessonStartOf(row.pupil));
-    return lesson;
+    return lessonOf(complete.folder, start, complete.changed.size(), [&complete](const auto &add) {
+        for (const Row &row : complete.changed) add(row.key, row.pupil);
+    });
 }
 
 LessonFigures ClassModel::lessonFigures(int row) const { return lessonRows_[size_t(row)].figures; }

@@ -21,22 +21,22 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMessageBox>
-#include <QEventLoop>
 #include <QProgressBar>
 #include <QProgressDialog>
-#include <QThread>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextDocument>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -241,7 +241,8 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         progress_->setRange(0, total);
         progress_->setValue(done);
     });
-    connect(&model_, &ClassModel::summaryChanged, lessonPage_, &LessonPage::showTotals);  // after a look that changed rows
+    connect(&model_, &ClassModel::summaryChanged, lessonPage_,
+            &LessonPage::showTotals);  // after a look that changed rows
     connect(&model_, &ClassModel::summaryChanged, this, [this] {
         chartPage_->setSummary(model_.summary());
         topicTable_->setSummary(model_.summary());
@@ -375,22 +376,17 @@ void ClassWindow::openPage() {
 }
 
 void ClassWindow::updated(const DeltaPtr &delta) {
-    // The lesson starts from the first look that read the folder.  A look
-    // that brings every row starts it before the rows are taken in, so that
-    // the views sort them once, with the lesson's figures.
-    const bool lessonNow =
-        lessonPending_ && !delta->aborted && delta->error.isEmpty() && delta->folder == live_.folder();
-    if (lessonNow && delta->complete) {
+    // The lesson starts from the first look that read the folder (a folder
+    // opened is read afresh, so that look brings every row), before its rows
+    // are taken in, so that the views sort them once, with its figures.
+    if (lessonPending_ && delta->complete && !delta->aborted && delta->error.isEmpty() &&
+        delta->folder == live_.folder()) {
         lessonPending_ = false;
         carryOnLesson(*delta);
     }
     model_.apply(*delta);
     error_ = delta->error;
     const bool shown = !model_.folder().isEmpty();
-    if (lessonNow && lessonPending_) {
-        lessonPending_ = false;
-        carryOnLesson(*delta);
-    }
     lessonButton_->setEnabled(shown && !lessonPending_);
     csvButton_->setEnabled(shown);
     pdfButton_->setEnabled(shown);
@@ -418,7 +414,7 @@ void ClassWindow::carryOnLesson(const ScanDelta &look) {
         Lesson kept = loadLesson(lessonFile(lessonFolder_, look.folder), look.folder, now);
         if (kept.started()) return beginLesson(std::move(kept), false);
     }
-    beginLesson(look.complete ? ClassModel::lessonFromNow(look, now) : model_.lessonFromNow(now), true);
+    beginLesson(ClassModel::lessonFromNow(look, now), true);
 }
 
 void ClassWindow::beginLesson(Lesson lesson, bool save) {

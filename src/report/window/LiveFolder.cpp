@@ -9,7 +9,8 @@
 
 namespace report::window {
 
-void FolderReader::read(const QString &folder, quint64 generation) {
+void FolderReader::read(const QString &folder, quint64 generation, bool fresh) {
+    if (fresh) scanner_.reset();
     // Progress is reported at most every 50 ms, so a large folder does not
     // flood the interface thread.
     QElapsedTimer sinceReport;
@@ -66,7 +67,7 @@ void LiveFolder::open(const QString &folder) {
     again_ = false;
     ++*generation_;  // the look at the old folder is no longer wanted
     busy_ = false;
-    start();
+    start(true);  // a folder opened, even the one shown, is read afresh
     periodic_.start();
 }
 
@@ -79,14 +80,14 @@ void LiveFolder::rescan() {
     start();
 }
 
-void LiveFolder::start() {
+void LiveFolder::start(bool fresh) {
     const quint64 generation = ++*generation_;
     if (!busy_) {
         busy_ = true;
         emit busyChanged(true);
     }
-    QMetaObject::invokeMethod(reader_,
-                              [reader = reader_, folder = folder_, generation] { reader->read(folder, generation); });
+    QMetaObject::invokeMethod(
+        reader_, [reader = reader_, folder = folder_, generation, fresh] { reader->read(folder, generation, fresh); });
 }
 
 void LiveFolder::readerFinished(quint64 generation, const DeltaPtr &delta) {

@@ -29,9 +29,10 @@ public:
     explicit FolderReader(std::shared_ptr<std::atomic<quint64>> current) : current_(std::move(current)) {}
 
 public slots:
-    // Looks at folder for look number generation; gives up as soon as a
-    // newer look has been asked for (another folder, the window closing).
-    void read(const QString &folder, quint64 generation);
+    // Looks at folder for look number generation, afresh (every file read,
+    // every row brought) when fresh; gives up as soon as a newer look has
+    // been asked for (another folder, the window closing).
+    void read(const QString &folder, quint64 generation, bool fresh);
 
 signals:
     void progressed(quint64 generation, int done, int total);
@@ -74,7 +75,7 @@ signals:
     void busyChanged(bool busy);
 
 private:
-    void start();
+    void start(bool fresh = false);
     void readerFinished(quint64 generation, const report::window::DeltaPtr &delta);
     void watch();
 
