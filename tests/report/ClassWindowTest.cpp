@@ -375,6 +375,7 @@ TEST_F(ClassWindowTest, ChoosingAnotherFolderShowsItsRowsAndIsRemembered) {
     EXPECT_EQ(label->text(), "フォルダー：" + other);
     EXPECT_TRUE(label->toolTip().contains("&lt;font size=6&gt;other")) << label->toolTip().toStdString();
     EXPECT_EQ(window->findChild<QLabel *>("statusLabel")->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(opened(other) && button("lessonButton")->isEnabled());  // opened again: read afresh, lesson begun
 }
 
 TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
@@ -412,7 +413,11 @@ TEST_F(ClassWindowTest, AChosenQuestionIsExplainedByTheTutorsOwnScriptAndNoFileC
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     ASSERT_TRUE(opened());
-    window->findChild<QTabWidget *>("tabs")->setCurrentIndex(2);
+    auto *tabs = window->findChild<QTabWidget *>("tabs");
+    QStringList pages;
+    for (int i = 0; i < tabs->count(); ++i) pages << tabs->tabText(i);
+    EXPECT_EQ(pages, QStringList({"一覧", "問題ごとのミス", "グラフ", "分野ごと", "この時間"}));
+    tabs->setCurrentIndex(2);
     const QList<BarChart *> charts = window->findChildren<BarChart *>();
     ASSERT_EQ(charts.size(), 2);
     BarChart *chart = charts[0];

@@ -257,8 +257,7 @@ TEST(FolderScanner, AListingNamesWhatToExamineAndEveryFewLooksAllOfIt) {
                 found = look;
         }
         EXPECT_EQ(found, c.foundAt);
-        EXPECT_TRUE(std::string_view(c.what) != "review" ||  // the record removed: read again at the next look
-                    (QFile::remove("class/3.review") && l.look().read == 1));
+        EXPECT_TRUE(std::string_view(c.what) != "review" || (QFile::remove("class/3.review") && l.look().read == 1));
         if (!std::string_view(c.what).starts_with("in place")) continue;
         writePupil("class", "2", pupilOn(3, 0));  // once seen written in place: at the next look
         dateAhead("class/2.ucd");
