@@ -36,6 +36,12 @@ LessonPage::LessonPage(ClassModel &model, QWidget *parent) : QWidget(parent), mo
     table_->setColumnWidth(ClassModel::Playing, fm.horizontalAdvance(QStringLiteral("プレイ中の端末")) + 40);
     for (int c = ClassModel::Advanced; c <= ClassModel::LessonTime; ++c)
         table_->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("進んだ問題")) + 40);
+    showRosterColumns(table_, false);
+    // With a class list the page names each pupil and runs in the list's order.
+    connect(&model, &ClassModel::rosterChanged, this, [this] {
+        showRosterColumns(table_, bool(model_.roster()));
+        table_->sortByColumn(model_.roster() ? ClassModel::Number : ClassModel::Advanced, Qt::AscendingOrder);
+    });
     auto *top = new QHBoxLayout;
     top->addWidget(totals_, 1);
     top->addWidget(startButton_);
