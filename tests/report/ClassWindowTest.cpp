@@ -18,6 +18,7 @@
 #include "state/Session.h"
 #include "support/EnvVar.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBrush>
 #include <QComboBox>
@@ -30,6 +31,7 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QToolTip>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QTableView>
 #include <QTest>
@@ -60,7 +62,17 @@ struct FakeDialogs : WindowDialogs {
         return browserOpens;
     }
     void showError(QWidget *, const QString &text) override { errors << text; }
+    QString rosterAnswer;
+    QString chooseRosterFile(QWidget *, const QString &) override { return rosterAnswer; }
 };
+
+// Every text a screen reader finds in a widget's tree.
+void accessibleTexts(QAccessibleInterface *node, QStringList &out) {
+    if (!node) return;
+    for (const auto t : {QAccessible::Name, QAccessible::Description, QAccessible::Value, QAccessible::Help})
+        out << node->text(t);
+    for (int i = 0; i < node->childCount(); ++i) accessibleTexts(node->child(i), out);
+}
 
 // The texts printed in a tutor box by the example and the first `clicks`
 // explanation steps of question q, as the tutor's own tests expect them.
@@ -125,8 +137,9 @@ protected:
     static QStringList shownHeadings(const QTableView *view) {
         QStringList shown;
         if (!view) return {"no such view"};
-        for (int c = 0; c < view->model()->columnCount(); ++c)
-            if (!view->isColumnHidden(c)) shown << view->model()->headerData(c, Qt::Horizontal).toString();
+        for (int v = 0; v < view->model()->columnCount(); ++v)
+            if (const int c = view->horizontalHeader()->logicalIndex(v); !view->isColumnHidden(c))
+                shown << view->model()->headerData(c, Qt::Horizontal).toString();
         return shown;
     }
 
@@ -574,4 +587,68 @@ TEST(ReportCommandWindow, WindowOptionIsRecognisedAndNotMixedWithFiles) {
         EXPECT_TRUE(r.err.startsWith("--window は --csv、--html、--pdf と一緒には使えません（ウィンドウのボタンで書けます）。\n使い方"))
             << r.err.toStdString();
     }
+}
+
+TEST_F(ClassWindowTest, AClassListNamesPupilsAndTheProjectorNamesNoneOfThem) {
+    writePupil("class", "さくら2", pupilOn(12, 3000));
+    writeBytes("list.csv", "\xEF\xBB\xBF番号,氏名,コード\r\n131,丸山 十,ken\r\n132,山田 花子,山田\r\n133,青木 一,さくら2\r\n");
+    window = std::make_unique<ClassWindow>(dialogs, "pages", nullptr, "data");
+    ASSERT_TRUE(opened());
+    dialogs.rosterAnswer = "list.csv";
+    button("rosterButton")->click();
+    const auto *status = window->findChild<QLabel *>("statusLabel");
+    EXPECT_TRUE(status->text().startsWith("名簿を読み込みました（3 人）。")) << status->text().toStdString();
+    EXPECT_TRUE(status->text().contains("要支援 0 人　未着手 1 人"));
+    const auto *table = window->findChild<QTableView *>("classTable");
+    EXPECT_EQ(shownHeadings(table).mid(0, 3), QStringList({"番号", "氏名", "コード"}));
+    EXPECT_EQ(table->model()->index(0, ClassModel::Name).data().toString(), "丸山 十");
+    EXPECT_EQ(table->model()->index(0, ClassModel::State).data().toString(), "未着手");
+    // Kept in the teacher's own folder for this class folder, never in the class folder.
+    EXPECT_TRUE(QFile::exists(rosterFile("data", QDir("class").absolutePath())));
+    EXPECT_EQ(QDir("class").entryList({"*.json", "*.csv"}, QDir::Files), QStringList());
+    window = std::make_unique<ClassWindow>(dialogs, "pages", nullptr, "data");
+    window->show();
+    ASSERT_TRUE(opened());
+    ASSERT_EQ(window->model().notStartedCount(), 1);
+
+    // 投影 (F5): the class's figures; no code, name or number of a pupil anywhere in it.
+    window->chooseQuestion(12);
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    QPointer<ProjectorWindow> projector = window->projector();
+    ASSERT_TRUE(projector);
+    ClassWall *wall = projector->wall();
+    wall->grab();
+    const QStringList painted = wall->paintedTexts();
+    EXPECT_EQ(painted.mid(0, 2), QStringList({"記録 10 人　要支援 0 人　未着手 1 人", "問12　√をふくむ式の展開"}));
+    EXPECT_GE(wall->textSize(), 0.03 * projector->screen()->geometry().height());
+    QStringList seen = painted;
+    accessibleTexts(QAccessible::queryAccessibleInterface(projector), seen);
+    EXPECT_TRUE(seen.contains("記録 10 人、要支援 0 人、未着手 1 人、問12　√をふくむ式の展開"));
+    seen << projector->windowTitle();
+    for (const QWidget *w : projector->findChildren<QWidget *>()) seen << w->toolTip() << w->windowTitle();
+    for (const char *secret : {"131", "132", "133", "丸山", "山田", "花子", "青木", "ken", "さくら", "broken", "link",
+                                  "pipe", "huge"})
+        for (const QString &text : seen) EXPECT_FALSE(text.contains(QString::fromUtf8(secret))) << secret << " in " << text.toStdString();
+    // F6's explanation opens over the wall; with one screen, Esc goes back to the teacher's view.
+    ExplanationWindow *explanation = window->explain();
+    EXPECT_EQ(explanation->parentWidget(), projector.data());
+    explanation->close();
+    settle();
+    EXPECT_TRUE(projector->onTeachersScreen());
+    projector->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(projector));
+    QTest::keyClick(projector, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(projector);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    ASSERT_TRUE((projector = window->projector()) && QTest::qWaitForWindowActive(projector));
+    QTest::keyClick(projector, Qt::Key_F5);
+    settle();
+    EXPECT_FALSE(window->projector());
+
+    button("unrosterButton")->click();
+    EXPECT_FALSE(window->model().roster());
+    EXPECT_FALSE(QFile::exists(rosterFile("data", QDir("class").absolutePath())));
 }

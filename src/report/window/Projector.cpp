@@ -137,7 +137,7 @@ void ClassWall::paintEvent(QPaintEvent *) {
     // Each topic's misses per question, on the right.
     const double left = m + chartWidth + gap, topicWidth = width - chartWidth - gap;
     painter.setFont(font(1, true));
-    text({left, y, topicWidth, 1.4 * f}, QStringLiteral("分野ごとのミス（1 問・1 人あたり）"));
+    text({left, y, topicWidth, 1.4 * f}, QStringLiteral("分野ごとのミス（1 問あたり）"));
     double topicY = y + 1.8 * f, most = 0;
     std::vector<TopicFigures> figures;
     for (const bank::Topic &t : bank::topics()) {
