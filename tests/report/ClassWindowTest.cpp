@@ -296,6 +296,14 @@ TEST_F(ClassWindowTest, TheProgramsWindowOpensWithHelpFirstAndCarriesItsLessonOn
     EXPECT_TRUE(began[0].isValid());
     EXPECT_EQ(began[1], began[0]);
     EXPECT_EQ(lastChosenFolder(), QDir("class").absolutePath());  // the folder given is remembered
+    QTimer::singleShot(0, [] {  // --window --roster: the list taken for the folder opened
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *w = qobject_cast<ClassWindow *>(top)) {
+                EXPECT_TRUE(QTest::qWaitFor([w] { return w->model().notStartedCount() == 1; }));
+            }
+        QCoreApplication::quit();
+    });
+    EXPECT_EQ(runWindow("class", nullptr, parseRoster("番号,氏名,コード\n1,a,ken\n").roster), 0);
 }
 
 TEST_F(ClassWindowTest, APupilsSaveShowsByNotificationAndByTheRegularLook) {
@@ -603,6 +611,9 @@ TEST_F(ClassWindowTest, AClassListNamesPupilsAndTheProjectorNamesNoneOfThem) {
     EXPECT_EQ(shownHeadings(table).mid(0, 3), QStringList({"番号", "氏名", "コード"}));
     EXPECT_EQ(table->model()->index(0, ClassModel::Name).data().toString(), "丸山 十");
     EXPECT_EQ(table->model()->index(0, ClassModel::State).data().toString(), "未着手");
+    const auto *lesson = window->findChild<QTableView *>("lessonTable");
+    EXPECT_EQ(shownHeadings(lesson).mid(0, 3), QStringList({"番号", "氏名", "コード"}));
+    EXPECT_EQ(lesson->horizontalHeader()->sortIndicatorSection(), int(ClassModel::Number));
     // Kept in the teacher's own folder for this class folder, never in the class folder.
     EXPECT_TRUE(QFile::exists(rosterFile("data", QDir("class").absolutePath())));
     EXPECT_EQ(QDir("class").entryList({"*.json", "*.csv"}, QDir::Files), QStringList());
@@ -651,4 +662,5 @@ TEST_F(ClassWindowTest, AClassListNamesPupilsAndTheProjectorNamesNoneOfThem) {
     button("unrosterButton")->click();
     EXPECT_FALSE(window->model().roster());
     EXPECT_FALSE(QFile::exists(rosterFile("data", QDir("class").absolutePath())));
+    EXPECT_EQ(window->findChild<QTableView *>("classTable")->horizontalHeader()->sortIndicatorSection(), int(ClassModel::Help));
 }

@@ -28,7 +28,7 @@ struct ListCase {
 
 TEST(Roster, ReadsWholeOrRefusesNamingEveryWrongLine) {
     const ListCase cases[] = {
-        {"UTF-8, LF", "出席番号,氏名,コード\n10,高木 一,3110\n2,青木 二,3102\n", {"2 青木 二 3102", "10 高木 一 3110"}, {}},
+        {"UTF-8, LF, no last line break", "出席番号,氏名,コード\n10,高木 一,3110\n2,青木 二,3102", {"2 青木 二 3102", "10 高木 一 3110"}, {}},
         {"byte-order mark, CR LF, other names, extra columns, blank lines",
          "\xEF\xBB\xBF" "組,番号,ふりがな,名前,コード\r\n\r\n2-1,7, はな ,渡辺 はな, さくら2 \r\n,,,,\r\n",
          {"7 渡辺 はな さくら2"}, {}},
