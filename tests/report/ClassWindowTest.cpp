@@ -609,8 +609,6 @@ TEST_F(ClassWindowTest, AClassListNamesPupilsAndTheProjectorNamesNoneOfThem) {
     EXPECT_TRUE(status->text().contains("要支援 0 人　未着手 1 人"));
     const auto *table = window->findChild<QTableView *>("classTable");
     EXPECT_EQ(shownHeadings(table).mid(0, 3), QStringList({"番号", "氏名", "コード"}));
-    EXPECT_EQ(table->model()->index(0, ClassModel::Name).data().toString(), "丸山 十");
-    EXPECT_EQ(table->model()->index(0, ClassModel::State).data().toString(), "未着手");
     const auto *lesson = window->findChild<QTableView *>("lessonTable");
     EXPECT_EQ(shownHeadings(lesson).mid(0, 3), QStringList({"番号", "氏名", "コード"}));
     EXPECT_EQ(lesson->horizontalHeader()->sortIndicatorSection(), int(ClassModel::Number));
@@ -651,13 +649,6 @@ TEST_F(ClassWindowTest, AClassListNamesPupilsAndTheProjectorNamesNoneOfThem) {
     QTest::keyClick(projector, Qt::Key_Escape);
     settle();
     EXPECT_FALSE(projector);
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    QTest::keyClick(window.get(), Qt::Key_F5);
-    ASSERT_TRUE((projector = window->projector()) && QTest::qWaitForWindowActive(projector));
-    QTest::keyClick(projector, Qt::Key_F5);
-    settle();
-    EXPECT_FALSE(window->projector());
 
     button("unrosterButton")->click();
     EXPECT_FALSE(window->model().roster());
