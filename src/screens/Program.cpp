@@ -3,6 +3,7 @@
 
 #include "platform/Form.h"
 #include "platform/Forms.h"
+#include "platform/Logout.h"
 #include "platform/SdlMedia.h"
 #include "platform/Services.h"
 #include "screens/Screens.h"
@@ -50,6 +51,14 @@ int run(const std::function<QWidget *()> &showFirst, const std::function<void(QW
     }
     StartOnFirstPaint starter(media ? &*media : nullptr);
 
+    // A log-out ends the program as the close box does (the windows go,
+    // nothing more is saved) and gives the code's hold up, so the pupil's
+    // next machine may take the code at once.
+    platform::onLogout([] {
+        platform::forms::endProgram();
+        state::codeHold().release();
+        QCoreApplication::exit(0);
+    });
     QWidget *first = showFirst();
     int rc = 0;
     if (first && !platform::forms::programEnded()) {
