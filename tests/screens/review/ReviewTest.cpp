@@ -467,6 +467,8 @@ TEST_F(ReviewRound, LoggingOutEndsTheReviewAndGivesItsHoldUp) {
         platform::forms::resetForTests();
         dialogs.inputAnswers = {"rin"};
         bool heldMeanwhile = false;
+        QObject watchdog;  // a log-out that leaves the loop running fails here, at once
+        QTimer::singleShot(3000, &watchdog, [] { QCoreApplication::exit(1); });
         QTimer::singleShot(0, [&heldMeanwhile, signal] { heldMeanwhile = QFile::exists("rin.ucd.hold") && ::kill(::getpid(), signal) == 0; });
         EXPECT_EQ(screens::runReview(*qobject_cast<QApplication *>(QCoreApplication::instance())), 0);
         EXPECT_TRUE(heldMeanwhile);
