@@ -52,11 +52,10 @@ int run(const std::function<QWidget *()> &showFirst, const std::function<void(QW
     StartOnFirstPaint starter(media ? &*media : nullptr);
 
     // A log-out ends the program as the close box does (the windows go,
-    // nothing more is saved) and gives the code's hold up, so the pupil's
-    // next machine may take the code at once.
+    // nothing more is saved); the code's hold is given up as the loop ends,
+    // so the pupil's next machine may take the code at once.
     platform::onLogout([] {
         platform::forms::endProgram();
-        state::codeHold().release();
         QCoreApplication::exit(0);
     });
     QWidget *first = showFirst();
