@@ -375,7 +375,15 @@ TEST_F(ClassWindowTest, ChoosingAnotherFolderShowsItsRowsAndIsRemembered) {
     EXPECT_EQ(label->text(), "フォルダー：" + other);
     EXPECT_TRUE(label->toolTip().contains("&lt;font size=6&gt;other")) << label->toolTip().toStdString();
     EXPECT_EQ(window->findChild<QLabel *>("statusLabel")->textFormat(), Qt::PlainText);
-    EXPECT_TRUE(opened(other) && button("lessonButton")->isEnabled());  // opened again: read afresh, lesson begun
+    struct stat was {};  // chosen again after a rewrite in place that kept its size and times: read afresh, lesson begun
+    ASSERT_EQ(::stat(qPrintable(other + "/9.ucd"), &was), 0);
+    writePupil(other, "9", pupilOn(2, 5));
+    const timespec kept[2] = {was.st_atim, was.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, qPrintable(other + "/9.ucd"), kept, 0), 0);
+    const QDateTime chosen = QDateTime::currentDateTimeUtc().addSecs(-1);
+    button("chooseButton")->click();
+    ASSERT_TRUE(refreshed.wait(10000));
+    EXPECT_TRUE(window->model().pupil(0).score == 5 && button("lessonButton")->isEnabled() && window->model().lesson().start >= chosen);
 }
 
 TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
