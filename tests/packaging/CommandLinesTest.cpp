@@ -21,8 +21,8 @@ void check(const char *program, const Row &row) {
     ASSERT_TRUE(p.waitForStarted(10000));
     QString err;
     const auto allSaid = [&] { return std::all_of(row.said.begin(), row.said.end(), [&](auto &t) { return err.contains(t); }); };
-    for (int waited = 0; p.state() == QProcess::Running && !(row.exit < 0 && allSaid()) && waited < 200; ++waited)
-        if (p.waitForReadyRead(100)) err += QString::fromUtf8(p.readAllStandardError());  // 20 s: the watchdog
+    for (int waited = 0; p.state() == QProcess::Running && !(row.exit < 0 && allSaid()) && waited < 100; ++waited)
+        if (p.waitForReadyRead(100)) err += QString::fromUtf8(p.readAllStandardError());  // 10 s: the watchdog
     const bool running = p.state() == QProcess::Running;
     if (running) p.terminate();  // SIGTERM
     if (!p.waitForFinished(5000)) p.kill();
