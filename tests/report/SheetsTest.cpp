@@ -96,6 +96,10 @@ TEST(ReportSheets, OnePagePerPupilInCodeOrderBesideTheClassMedianFromTheCommandA
     EXPECT_TRUE(page30.contains(QRegularExpression("問30 .*\\n.*最後の問題に取り組み中")));
     EXPECT_TRUE(pageDone.contains(QRegularExpression("全問終了 .*\\n.*30 問すべて解き終えました"))) << pageDone.toStdString();
     EXPECT_TRUE(pageDone.contains(QRegularExpression("30 +ｙの変域（ｘが０をふくまない） +1 +1分35秒")));
+    // Its total time: 29 questions of 11 to 39 s and the last, as in the window (13分40秒) and the CSV.
+    EXPECT_TRUE(pageDone.contains("13分40秒")) << pageDone.toStdString();
+    ASSERT_TRUE(program(REPORT_EXE, {"end", "--csv", "end.csv"}).contains("正常"));
+    EXPECT_TRUE(readAll("end.csv").contains("\r\nz,30,0,31,820,正常,")) << readAll("end.csv").constData();
 
     PdfDialogs dialogs;
     window::ClassWindow w(dialogs, QDir::current().filePath("pages"));

@@ -527,6 +527,52 @@ TEST(ClassModel, HoldsDatedAheadDoNotMoveTheFoldersNow) {
     EXPECT_EQ(std::tuple(clock.datedAhead(t + 10), clock.datedAhead(t + 11)), std::tuple(false, true));
 }
 
+// Holds dated ahead, however many (for codes with no file, or a pupil's own),
+// hide nobody and are named in 状態; a look-alike of a code has no hold.
+TEST(ClassModel, HoldsDatedAheadHideNobodyAndLookAlikeNamesHaveNoHold) {
+    QDir().mkdir("class");
+    state::Session m = pupilOn(3, 0);
+    m.misses[3] = 9;
+    for (const QString code : {"3301", "3301 ", "3301か\u3099", "3302"}) writePupil("class", code, m);
+    for (const QString code : {"3301", "3301 ", "3301か\u3099"}) plantHold(code, "PC-01", 1, 0);
+    plantHold("3302", "PC-02", 1, -1800);  // the pupil's own, dated half an hour ahead
+    Loaded l;
+    for (const int ahead : {2, 3, 10}) {
+        for (int i = 0; i < ahead; ++i) plantHold(QString("99%1").arg(i), "PC-9", 1, -1800);  // codes with no file
+        l.look();
+        EXPECT_EQ(column(l.model, ClassModel::Playing), QStringList({"PC-01", "", "", ""})) << ahead;
+        EXPECT_EQ(column(l.model, ClassModel::Help), QStringList({"問3で9回ミス", "", "", ""})) << ahead;
+        EXPECT_EQ(column(l.model, ClassModel::State),
+                  QStringList({"正常", "読めません：ファイル名がゲームの付ける形ではありません（名前を直すか、よそへ移す）",
+                               "読めません：ファイル名がゲームの付ける形ではありません（名前を直すか、よそへ移す）",
+                               "正常・先の日時のプレイ記録（数えません）"}));
+    }
+    EXPECT_EQ(l.model.index(3, ClassModel::State).data(Qt::ToolTipRole).toString(),
+              "<p style=\"white-space:pre\">3302.ucd.hold の時刻がクラスのフォルダーの時計より先になっています。ゲームが書いた<br>"
+              "ものではないので、プレイ中とはみなしません。<br>クラスのフォルダーの外へ移してください。</p>");
+}
+
+// Minutes on a question count from the hold's word, read from its file: a
+// pupil continuing on yesterday's question is not marked; a window opened
+// three minutes after the hold first named it counts those three.
+TEST(ClassModel, NeedsHelpTakesTheStartOfPlayFromTheHold) {
+    QDir().mkdir("class");
+    writePupil("class", "8", pupilOn(8, 0));
+    const timespec yesterday[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 86400, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, "class/8.ucd", yesterday, 0), 0);
+    const auto ns = [](int ago) { return QByteArray::number((qint64(std::time(nullptr)) - ago) * 1'000'000'000); };
+    const auto hold = [](const QByteArray &more) {
+        writeBytes("class/8.ucd.hold", "pomurin20 hold\nhost PC-8\npid 1\ntoken 00ff\nquestion 8\nmisses 0\nsince " + more + "\n");
+    };
+    for (const auto &[more, why] : {std::pair{ns(60), ""}, {ns(600) + "\nquestionsince " + ns(290), ""},
+                                    {ns(600) + "\nquestionsince " + ns(300), "問8に5分"}}) {
+        hold(more);
+        Loaded l;  // the window opened afresh
+        l.look();
+        EXPECT_EQ(l.model.index(0, ClassModel::Help).data().toString(), why) << more.constData();
+    }
+}
+
 // The five minutes count from the first save seen with the question; a
 // save on the same question keeps them, the next question starts afresh;
 // a lone hold that is not renewed goes stale two minutes after it was seen.

@@ -72,7 +72,8 @@ enum class Unread { Damaged, BadName, NotFile, NotOpened };
 
 Unread unreadKind(const Pupil &p) {
     if (p.reason.startsWith(QStringLiteral("進み具合のファイル"))) return Unread::Damaged;
-    if (p.reason.contains(QStringLiteral("UTF-8"))) return Unread::BadName;
+    // Not UTF-8, or a look-alike of a code (see lookAlikeReason).
+    if (p.reason.startsWith(QStringLiteral("ファイル名"))) return Unread::BadName;
     // A folder, a link, a device in a file's place: named by the listing.
     if (!p.reason.startsWith(QStringLiteral("「"))) return Unread::NotFile;
     return Unread::NotOpened;
@@ -86,7 +87,8 @@ QString shortReason(const Pupil &p) {
     switch (unreadKind(p)) {
     case Unread::Damaged:
         return QStringLiteral("読めません：こわれています（本人に確認／バックアップを戻す／よそへ移す）");
-    case Unread::BadName: return QStringLiteral("読めません：名前の文字が読めません（名前を直すか、よそへ移す）");
+    case Unread::BadName:
+        return QStringLiteral("読めません：ファイル名がゲームの付ける形ではありません（名前を直すか、よそへ移す）");
     case Unread::NotFile: return QStringLiteral("読めません：ファイルではありません（よそへ移す）");
     case Unread::NotOpened: break;
     }
