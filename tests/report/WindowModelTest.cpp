@@ -543,8 +543,8 @@ TEST(ClassModel, HoldsDatedAheadHideNobodyAndLookAlikeNamesHaveNoHold) {
         EXPECT_EQ(column(l.model, ClassModel::Playing), QStringList({"PC-01", "", "", ""})) << ahead;
         EXPECT_EQ(column(l.model, ClassModel::Help), QStringList({"問3で9回ミス", "", "", ""})) << ahead;
         EXPECT_EQ(column(l.model, ClassModel::State),
-                  QStringList({"正常", "読めません：ファイル名がゲームの付ける形ではありません（名前を直すか、よそへ移す）",
-                               "読めません：ファイル名がゲームの付ける形ではありません（名前を直すか、よそへ移す）",
+                  QStringList({"正常", "読めません：ゲームが付けない名前です（名前を直すか、よそへ移す）",
+                               "読めません：ゲームが付けない名前です（名前を直すか、よそへ移す）",
                                "正常・先の日時のプレイ記録（数えません）"}));
     }
     EXPECT_EQ(l.model.index(3, ClassModel::State).data(Qt::ToolTipRole).toString(),

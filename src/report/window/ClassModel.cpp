@@ -87,8 +87,7 @@ QString shortReason(const Pupil &p) {
     switch (unreadKind(p)) {
     case Unread::Damaged:
         return QStringLiteral("読めません：こわれています（本人に確認／バックアップを戻す／よそへ移す）");
-    case Unread::BadName:
-        return QStringLiteral("読めません：ファイル名がゲームの付ける形ではありません（名前を直すか、よそへ移す）");
+    case Unread::BadName: return QStringLiteral("読めません：ゲームが付けない名前です（名前を直すか、よそへ移す）");
     case Unread::NotFile: return QStringLiteral("読めません：ファイルではありません（よそへ移す）");
     case Unread::NotOpened: break;
     }
