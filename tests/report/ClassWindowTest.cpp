@@ -165,6 +165,10 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     EXPECT_EQ(cells(0), "2|問5で3回ミス|5|3000|4|36秒|PC-02||正常");
     EXPECT_EQ(cells(3), "10||30|87000|31|12分5秒|||正常");
     EXPECT_EQ(cells(4), "11||全問終了|90000|31|13分40秒|||正常");  // the sheet's and the CSV's figure too
+    QCoreApplication::processEvents();  // 状態 as wide as its longest text, not the rest of the table
+    const int stateWidth = table->columnWidth(ClassModel::State), longest = table->fontMetrics().horizontalAdvance(
+        "読めません：こわれています（本人に確認／バックアップを戻す／よそへ移す）");
+    EXPECT_TRUE(stateWidth >= longest && stateWidth < longest + 40) << stateWidth << " for " << longest;
     EXPECT_EQ(table->model()->index(0, ClassModel::Help).data(Qt::ToolTipRole).toString().toStdString(),
               "<p>問5で3回ミス<br>\n問5　√の中を簡単に（ａ√ｂ）</p>");
     const int huge = window->model().rowOfCode("huge");
@@ -403,7 +407,15 @@ TEST_F(ClassWindowTest, ChoosingAnotherFolderShowsItsRowsAndIsRemembered) {
     EXPECT_EQ(label->text(), "フォルダー：" + other);
     EXPECT_TRUE(label->toolTip().contains("&lt;font size=6&gt;other")) << label->toolTip().toStdString();
     EXPECT_EQ(window->findChild<QLabel *>("statusLabel")->textFormat(), Qt::PlainText);
-    EXPECT_TRUE(opened(other) && button("lessonButton")->isEnabled());  // opened again: read afresh, lesson begun
+    struct stat was {};  // chosen again after a rewrite in place that kept its size and times: read afresh, lesson begun
+    ASSERT_EQ(::stat(qPrintable(other + "/9.ucd"), &was), 0);
+    writePupil(other, "9", pupilOn(2, 5));
+    const timespec kept[2] = {was.st_atim, was.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, qPrintable(other + "/9.ucd"), kept, 0), 0);
+    const QDateTime chosen = QDateTime::currentDateTimeUtc().addSecs(-1);
+    button("chooseButton")->click();
+    ASSERT_TRUE(refreshed.wait(10000));
+    EXPECT_TRUE(window->model().pupil(0).score == 5 && button("lessonButton")->isEnabled() && window->model().lesson().start >= chosen);
 }
 
 TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
