@@ -47,7 +47,7 @@ TEST(CommandLines, AWrongLineEndsWithItsMessageARightOneShowsItsWindowAtTheScale
              {{"--window", "--scale", "2", "class"}, -1, {"shown at device pixel ratio 2\n"}},
              {{"class", "extra"}, 2, {"フォルダーは 1 つだけ指定してください。\n使い方:"}},
              {{"class", "--csv", "--html", "x.html"}, 2, {"--csv のあとにファイル名が要ります。"}},
-             {{"--window", "--scale", "--csv"}, 2, {"--scale のあとに値が要ります。"}},
+             {{"--window", "--scale", "1,5", "class"}, -1, {"pomurin20-report: --scale \"1,5\" is not auto or a number from 1 to 3; auto is used", "ratio 1\n"}},
              {{"class", "--csv", "class/a.ucd"}, 2, {"「class/a.ucd」は進み具合のファイルの名前です。そこには書き込みません。"}},
              {{"class", "--html", "class/a.ucd.hold"}, 2, {"「class/a.ucd.hold」は進み具合のファイルの名前です。そこには書き込みません。"}},
              {{"class", "--csv", "class/a.review"}, 2, {"「class/a.review」は復習の記録の名前です。そこには書き込みません。"}}})
