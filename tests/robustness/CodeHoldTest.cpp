@@ -114,6 +114,18 @@ TEST(CodeHoldFile, NamesTheHolderAndIsReleasedAtTheEnd) {
         hold.renew();
         EXPECT_TRUE(readAll("3101.ucd.hold").contains(says)) << says;
     }
+    // Named again, then renewed: from then on it says since when, as its first naming's change time.
+    m.answeredRight = false;
+    hold.renew();
+    struct stat named {};
+    ASSERT_EQ(::stat("3101.ucd.hold", &named), 0);
+    EXPECT_FALSE(readAll("3101.ucd.hold").contains("questionsince"));
+    hold.renew();
+    const QByteArray renewed = readAll("3101.ucd.hold");
+    const qsizetype at = renewed.indexOf("\nquestionsince ") + 15;
+    ASSERT_GE(at, 15);
+    const qint64 said = renewed.mid(at, renewed.indexOf('\n', at) - at).toLongLong();  // within the renewal's write and rename
+    EXPECT_LT(std::abs(said - (qint64(named.st_ctim.tv_sec) * 1'000'000'000 + named.st_ctim.tv_nsec)), 50'000'000) << said;
     CodeHold::setPlace({});
     // Nothing else is left beside it: the temporary was linked into place.
     EXPECT_EQ(entriesHere(), QStringList{"3101.ucd.hold"});
