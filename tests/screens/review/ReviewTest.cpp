@@ -145,8 +145,7 @@ TEST(ReviewSpacing, StepsOverAMonthMissesCourseMissesLearntLaterDatesAndTheFirst
     state::review::Record ahead;
     for (int i = 0; i < 5; ++i) state::review::notePractice(ahead, 9, true, QDate(2026, 12, 1), 1);
     EXPECT_EQ(state::review::render(ahead), "pomurin20 review 2\r\n9,5,5,1,2026-12-01,2026-12-02,1\r\n");
-    state::review::notePractice(ahead, 9, true, QDate(2026, 12, 2), 1);
-    state::review::notePractice(ahead, 9, true, QDate(2026, 12, 4), 1);
+    for (const int day : {2, 4}) state::review::notePractice(ahead, 9, true, QDate(2026, 12, day), 1);
     EXPECT_EQ(state::review::render(ahead), "pomurin20 review 2\r\n9,7,7,2,2026-12-04,2026-12-05,1\r\n");
     state::review::notePractice(ahead, 9, false, QDate(2026, 12, 4), 1);
     EXPECT_EQ(state::review::render(ahead), "pomurin20 review 2\r\n9,8,7,1,2026-12-04,2026-12-05,1\r\n");
@@ -368,7 +367,6 @@ TEST_F(ReviewRound, AHeldCodeOrADamagedRecordAsksAgainAndNothingToReviewEndsTheR
     EXPECT_EQ(bytesOf("ken.review"), twice);
     EXPECT_FALSE(QFile::exists("jiro.review"));
     EXPECT_FALSE(QFile::exists("jiro.ucd.hold")) << "the hold is given up when the review ends";
-
     // Codes that cannot name a file are named, as in the course's box; the
     // empty code is "pm", and with no file of pm's the review ends.
     const std::pair<QString, QString> refused[] = {{" held", "コードの前か後ろに空白があります。"}, {"../x", "コードに「/」や「\\」は使えません。"},
@@ -395,9 +393,8 @@ TEST_F(ReviewRound, ANewStartKeepsTheRecordsDaysAndAMissInTheNewCourseBringsItsQ
     settle();
     EXPECT_EQ(bytesOf("aki.review"), "pomurin20 review 2\r\n7,3,3,3,2026-12-03,2026-12-10,0\r\n12,2,2,2,2026-12-05,2026-12-08,0\r\n");
     for (const auto &[misses7, round] : {std::pair{0, std::vector<int>{12}}, {1, std::vector<int>{7, 12}}}) {
-        saved = progressOn(8, {{7, short(misses7)}});  // the new course, question 7 missed once or not yet
-        saved.userCode = "aki";
-        state::progress::save(saved);
+        state::session().misses[7] = short(misses7);  // the new course: question 7 missed once, or not yet
+        state::progress::save(state::session());
         dialogs.inputAnswers = {"aki"};
         ASSERT_TRUE(review::start());
         EXPECT_EQ(review::chooseQuestions(review::current().progress, review::current().record, clock.day), round);
@@ -436,8 +433,7 @@ TEST_F(ReviewRound, AClassmatesEntryAtTheRecordsNameSendsItBesideWhereEveryReade
         ASSERT_EQ(beside.size(), 1);
         EXPECT_EQ(bytesOf(beside[0]), "pomurin20 review 2\r\n2,1,1,1,2026-12-08,2026-12-09,1\r\n");
         EXPECT_EQ(bytesOf(planted), theirs);
-        struct stat st {};
-        EXPECT_TRUE(::lstat(usual.constData(), &st) == 0 && st.st_uid == 65534);
+        EXPECT_EQ(QFileInfo(usual).ownerId(), 65534u);
         QStringList read;  // the pupil's 復習 as the CSV's reader, then the window's scanner, read it
         for (const report::Pupil &p : report::readFolder(".").pupils)
             if (p.code == kind) read << QString("%1 %2").arg(p.reviewPractised).arg(p.reviewProblem);
