@@ -7,7 +7,9 @@
 #include <QtGui/private/qhighdpiscaling_p.h>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QScreen>
+#include <QWindow>
 
 namespace platform {
 
@@ -30,6 +32,28 @@ bool environmentScale(double *factor) {
     *factor = ok && f > 0 ? f : 1;
     return true;
 }
+
+// The scale a window is really drawn at, for a maintainer or a test that
+// runs the built program: QT_LOGGING_RULES="pomurin.display.debug=true".
+Q_LOGGING_CATEGORY(lcDisplay, "pomurin.display", QtWarningMsg)
+
+// Names each top-level window as it is first shown, with its device pixel ratio.
+class ShownWindowLog : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Expose)
+            if (auto *window = qobject_cast<QWindow *>(watched); window && window->isTopLevel() && window->isExposed())
+                if (!window->property("shownLogged").toBool()) {
+                    window->setProperty("shownLogged", true);
+                    qCDebug(lcDisplay, "window \"%s\" shown at device pixel ratio %g", qUtf8Printable(window->title()),
+                            window->devicePixelRatio());
+                }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 }  // namespace
 
@@ -122,6 +146,10 @@ DisplayScale setDisplayScaleForScreen(const QString *option, const QSize &larges
         },
         largestClient, warnings);
     applyDisplayScale(scale);
+    if (lcDisplay().isDebugEnabled() && qApp) {
+        qCDebug(lcDisplay, "display scale %g", scale.factor);
+        qApp->installEventFilter(new ShownWindowLog(qApp));
+    }
     return scale;
 }
 
@@ -130,16 +158,21 @@ QString className(const QString &folder) {
     return name.isEmpty() ? QDir(folder).dirName() : name;
 }
 
+std::optional<bool> parseSwitch(const QString &text) {
+    const QString t = text.toLower();
+    for (const char *on : {"true", "yes", "on", "1"})
+        if (t == QLatin1String(on)) return true;
+    for (const char *off : {"false", "no", "off", "0"})
+        if (t == QLatin1String(off)) return false;
+    return std::nullopt;
+}
+
 bool soundWanted(bool noSoundOption, QStringList *warnings) {
     if (noSoundOption) return false;
     QString file;
     const QString value = setting(QStringLiteral("sound"), QStringLiteral("enabled"), &file);
-    const QString text = value.toLower();
-    if (text.isEmpty()) return true;
-    for (const char *on : {"true", "yes", "on", "1"})
-        if (text == QLatin1String(on)) return true;
-    for (const char *off : {"false", "no", "off", "0"})
-        if (text == QLatin1String(off)) return false;
+    if (value.isEmpty()) return true;
+    if (const std::optional<bool> on = parseSwitch(value)) return *on;
     *warnings
         << QStringLiteral("%1: [sound] enabled = \"%2\" is not true or false; the sound stays on").arg(file, value);
     return true;

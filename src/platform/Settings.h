@@ -26,6 +26,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace platform {
 
@@ -81,6 +82,10 @@ DisplayScale setDisplayScaleForScreen(const QString *option, const QSize &larges
 // The class's name as sheets for parents show it: [class] name of the
 // first setting file that names one, else the folder's own name.
 QString className(const QString &folder);
+
+// A switch as written in the setting: true, yes, on, 1 or false, no, off, 0
+// (any case); nothing for another value.
+std::optional<bool> parseSwitch(const QString &text);
 
 // Whether sound plays: off with --no-sound, else as the first setting file
 // that names [sound] enabled says, else on.  A wrong value is named in

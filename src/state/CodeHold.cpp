@@ -75,14 +75,19 @@ std::function<CodeHold::Place()> &placeSource() {
     return source;
 }
 
-QByteArray content(const QByteArray &token, qint64 since = 0) {
-    const CodeHold::Place place = placeSource() ? placeSource()() : CodeHold::Place{};
+CodeHold::Place currentPlace() { return placeSource() ? placeSource()() : CodeHold::Place{}; }
+
+// The hold's text: its holder, the place, when it was first placed and
+// since when it has named the question it names (0: not said).
+QByteArray content(const QByteArray &token, qint64 since = 0, const CodeHold::Place &place = currentPlace(),
+                   qint64 questionSince = 0) {
     const QByteArray machine = CodeHold::machineId();
     const QByteArray boot = CodeHold::bootId(), processes = CodeHold::processNamespace();
     return "pomurin20 hold\nhost " + thisHost().toUtf8() + (machine.isEmpty() ? "" : "\nmachine " + machine) +
            (boot.isEmpty() ? "" : "\nboot " + boot) + (processes.isEmpty() ? "" : "\npidns " + processes) + "\npid " +
            QByteArray::number(::getpid()) + "\ntoken " + token + "\nquestion " + QByteArray::number(place.question) +
            "\nmisses " + QByteArray::number(place.misses) + (since ? "\nsince " + QByteArray::number(since) : "") +
+           (questionSince ? "\nquestionsince " + QByteArray::number(questionSince) : "") +
            "\ntime " + QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
 }
 
@@ -107,6 +112,8 @@ CodeHold::Holder parseHolder(const QByteArray &text) {
             h.token = value;
         else if (key == "since")
             h.since = std::max(0LL, value.toLongLong());
+        else if (key == "questionsince")
+            h.questionSince = std::max(0LL, value.toLongLong());
         else if (key == "question" || key == "misses") {
             // Another machine's word: anything but a small count is not said at all.
             bool ok = false;
@@ -137,10 +144,7 @@ bool readHold(const QByteArray &path, CodeHold::Holder *holder, struct stat *st)
 // (any hold, for a code with no file yet), since another account's hold
 // there could block a classmate's code for as long as its owner liked.
 bool countsHere(const QByteArray &holdPath, const struct stat &hold) {
-    if (!files::stickyFolder(files::folderOf(holdPath))) return true;
-    const QByteArray progressFile = CodeHold::progressNameOfHold(holdPath);
-    struct stat progress {};
-    return ::lstat(progressFile.constData(), &progress) != 0 || progress.st_uid == hold.st_uid;
+    return CodeHold::ownerCounts(holdPath, CodeHold::progressNameOfHold(holdPath), hold.st_uid);
 }
 
 // Whether what stands at a hold's path does not count there and cannot be
@@ -167,6 +171,12 @@ QByteArray CodeHold::progressNameOfHold(const QByteArray &holdName) {
     for (qsizetype i = dash + 1; i < holdName.size(); ++i)
         if (!((holdName[i] >= '0' && holdName[i] <= '9') || (holdName[i] >= 'a' && holdName[i] <= 'f'))) return {};
     return holdName.left(dash - ending);
+}
+
+bool CodeHold::ownerCounts(const QByteArray &path, const QByteArray &progressFile, uid_t owner) {
+    if (!files::stickyFolder(files::folderOf(path))) return true;
+    struct stat progress {};
+    return owner == (::lstat(progressFile.constData(), &progress) == 0 ? progress.st_uid : ::geteuid());
 }
 
 QByteArray CodeHold::machineId() {
@@ -427,7 +437,17 @@ void CodeHold::renew() {
         // Temporaries are named after the usual hold, even for one beside it.
         files::ReplaceOptions options;
         options.temporaryOf = lastPart(progressNameOfHold(path) + files::kHoldEnding);
-        files::replace(path_, content(token_, since_), options);
+        // A question stands since the first renewal that named it, dated
+        // by that renewal's change time on the folder's clock; later
+        // renewals say so, so a window opened meanwhile counts from it.
+        const Place place = currentPlace();
+        const bool same = place.question > 0 && place.question == namedQuestion_;
+        const files::Written written =
+            files::replace(path_, content(token_, since_, place, same ? namedAt_ : 0), options);
+        if (!same) {
+            namedQuestion_ = place.question;
+            namedAt_ = nanoseconds(written.changed);
+        }
     } catch (const files::FileError &) {
         // The next tick tries again.
     }
@@ -443,6 +463,8 @@ void CodeHold::release() {
     path_.clear();
     token_.clear();
     since_ = 0;
+    namedQuestion_ = 0;
+    namedAt_ = 0;
 }
 
 void CodeHold::setPlace(std::function<Place()> place) { placeSource() = std::move(place); }

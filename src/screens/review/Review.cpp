@@ -21,13 +21,16 @@ void say(QWidget *parent, const QString &text) { platform::dialogs().showError(p
 
 // Reads the progress file and the record of stem into r; false after a
 // message when either is missing or cannot be read.  Nothing is written.
-bool readCode(const QString &stem, Review &r) {
+bool readCode(const QString &typed, Review &r) {
+    // The empty code stands for "pm", as in the course.
+    const QString stem = typed.isEmpty() ? QStringLiteral("pm") : typed;
     const QString file = state::progress::fileName(stem);
     state::Session progress;
     try {
         state::progress::loadFrom(file, progress);
     } catch (const state::ProgressMissing &) {
-        say(nullptr, QStringLiteral("このコードの記録はまだありません。\n別のコードを入れてください。"));
+        say(nullptr, typed.isEmpty() ? QStringLiteral("コードが空なので pm の記録を探しましたが、まだありません。")
+                                     : QStringLiteral("このコードの記録はまだありません。\n別のコードを入れてください。"));
         return false;
     } catch (const state::ProgressError &e) {
         say(nullptr, screens::unreadableProgressText(file, QString::fromUtf8(e.what())));
@@ -49,10 +52,10 @@ bool readCode(const QString &stem, Review &r) {
     return true;
 }
 
-bool neverMissed(const state::Session &progress) {
+bool neverMissed(const state::Session &progress, const state::review::Record &record) {
     for (int q = 1; q <= state::kQuestions; ++q)
         if (progress.misses[q] > 0) return false;
-    return true;
+    return record.practised() == 0;
 }
 
 }  // namespace
@@ -66,8 +69,8 @@ QString dayText(const QDate &day) { return QLocale(QLocale::Japanese).toString(d
 
 bool start() {
     const std::optional<QString> stem =
-        screens::askForCode(nullptr, QStringLiteral("復習：まちがえた問題を練習します。\n") + screens::kCodePrompt,
-                            QStringLiteral("ユーザーコード入力（復習）"), screens::EmptyCode::Cancels,
+        screens::askForCode(nullptr, QStringLiteral("復習：間違えた問題を練習します。\n") + screens::kCodePrompt,
+                            QStringLiteral("ユーザーコード入力（復習）"), screens::EmptyCode::MeansDefault,
                             [](const QString &stem) { return readCode(stem, current()); });
     return stem && beginRound(nullptr);
 }
@@ -79,7 +82,7 @@ bool beginRound(QWidget *parent) {
     std::vector<int> questions = chooseQuestions(r.progress, r.record, today);
     if (questions.empty()) {
         const std::vector<int> ahead = questionsAhead(r.progress, r.record, today);
-        const QString nothing = neverMissed(r.progress)
+        const QString nothing = neverMissed(r.progress, r.record)
                                     ? QStringLiteral("まだ一度も間違えていないので、復習する問題はありません。")
                                     : QStringLiteral("復習する問題はもうありません。どの問題も覚えました！");
         const bool practiseAhead =
