@@ -657,6 +657,7 @@ TEST_F(ClassWindowTest, AClassListNamesPupilsAndTheProjectorNamesNoneOfThem) {
     window->show();
     ASSERT_TRUE(opened());
     ASSERT_EQ(window->model().notStartedCount(), 1);
+    EXPECT_TRUE(window->findChild<QLabel *>("lessonTotals")->text().endsWith("読めないファイル 4 件"));  // not the one not started
 
     // 投影 (F5): the class's figures; no code, name or number of a pupil anywhere in it.
     window->chooseQuestion(12);
