@@ -68,7 +68,8 @@ state::review::TestDayPull pullOf(const state::assignment::Assignment &a) {
 
 std::vector<int> chooseRound(const state::Session &progress, const state::review::Record &record,
                              const std::optional<state::assignment::Assignment> &a, const QDate &today) {
-    if (!a) return chooseQuestions(progress, record, today);
+    // The pupil's own questions are mixed the same way with no 課題 set.
+    if (!a) return makeRound(state::review::dueQuestions(record, progress.misses, progress.question, today), {});
     const state::review::TestDayPull pull = pullOf(*a);
     return makeRound(state::review::dueQuestions(record, progress.misses, progress.question, today, &pull),
                      assignmentLeft(*a, record));

@@ -35,7 +35,7 @@ std::vector<int> assignmentLeft(const state::assignment::Assignment &a, const st
 state::review::TestDayPull pullOf(const state::assignment::Assignment &a);
 
 // The round on day today: the questions due (a's test day pulling), and
-// those of a left to do.
+// those of a left to do, mixed (with no 課題 too).
 std::vector<int> chooseRound(const state::Session &progress, const state::review::Record &record,
                              const std::optional<state::assignment::Assignment> &a, const QDate &today);
 
