@@ -16,19 +16,12 @@ using namespace testing_support;
 
 namespace {
 
-state::assignment::Assignment assignmentOf(std::vector<int> questions, QDate testDay = {}) {
-    return {std::move(questions), QDateTime(QDate(2026, 12, 7), QTime(8, 0)), testDay};
-}
+state::assignment::Assignment assignmentOf(std::vector<int> q, QDate test = {}) { return {q, QDateTime(QDate(2026, 12, 7), QTime(8, 0)), test}; }
 
 TEST(AssignmentRound, MadeOfTheDueAndThe課題LeftMixedByTopic) {
-    const struct Row {
-        const char *what;
-        std::vector<std::pair<int, short>> misses;
-        std::vector<int> assigned;  // none: no 課題
-        std::vector<std::pair<int, char>> marks;
-        bool earlier課題;  // the marks answer another 課題
-        std::vector<int> expected;
-    } rows[] = {
+    // The pupil's misses, the 課題 (none: no 課題), its marks in the record (answering an earlier 課題?).
+    const struct Row { const char *what; std::vector<std::pair<int, short>> misses; std::vector<int> assigned;
+        std::vector<std::pair<int, char>> marks; bool earlier課題; std::vector<int> expected; } rows[] = {
         {"own due, topics apart until only one is left", {{17, 3}, {18, 2}, {3, 1}, {19, 1}}, {}, {}, false, {17, 3, 18, 19}},
         {"課題 only, one topic", {}, {17, 18, 19, 20}, {}, false, {17, 18, 19, 20}},
         {"both", {{2, 1}, {12, 1}}, {17, 18, 19}, {}, false, {17, 2, 18, 12, 19}},
@@ -59,11 +52,8 @@ protected:
     QString bubble() { return screen()->board.speechBox->accessibleDescription().section('\n', 0, 0); }
     void answerAndGoOn(bool right) {
         const review::Round::Item *item = review::current().round->current();
-        ASSERT_NE(item, nullptr);
-        const int k = bank::rightButton(item->question, item->variant);
-        if (!right) click(screen()->board.answerButtons[k % 8 + 1]);
-        click(screen()->board.answerButtons[k]);
-        click(screen()->board.nextButton);
+        const int k = item ? bank::rightButton(item->question, item->variant) : 1;
+        for (int b : {right ? k : k % 8 + 1, k, -1}) click(b < 0 ? screen()->board.nextButton : screen()->board.answerButtons[b]);
         settle();
     }
     QString summaryWord() { return open<screens::ReviewSummary>(ScreenId::ReviewSummary)->wordLabel->text(); }
@@ -71,13 +61,10 @@ protected:
 
 TEST_F(AssignmentReview, TheTeachersMessageAMixedRoundAndThe課題DoneAtTheEnd) {
     state::Session saved;
-    saved.question = 30;
-    saved.misses[3] = 1;
-    saved.userCode = "aki";
+    saved.question = 30, saved.misses[3] = 1, saved.userCode = "aki";
     state::progress::save(saved);
     ASSERT_NO_THROW(state::assignment::write(QString(), assignmentOf({17, 18}, QDate(2026, 12, 15))));
-    clock.day = QDate(2026, 12, 7);
-    dialogs.inputAnswers = {"aki"};
+    clock.day = QDate(2026, 12, 7), dialogs.inputAnswers = {"aki"};
     ASSERT_TRUE(review::start());
     ASSERT_EQ(dialogs.calls.size(), 2);
     EXPECT_EQ(dialogs.calls[1], "choose|先生からの課題：因数分解 2問（12月15日のテストまで）|ぽむりん紀行20|はじめる");
@@ -94,14 +81,12 @@ TEST_F(AssignmentReview, TheTeachersMessageAMixedRoundAndThe課題DoneAtTheEnd) 
     EXPECT_EQ(summaryWord(), "3問中2問が一度で正解！\n間違えた問題は、また出てくるぞ！");
     // 17 done and off the ladder; 18 missed: on its first step.
     QFile record("aki.review");
-    ASSERT_TRUE(record.open(QIODevice::ReadOnly));
-    EXPECT_EQ(record.readAll(), "pomurin20 review 4\r\n3,1,1,1,2026-12-07,2026-12-08,1\r\n18,1,0,1,2026-12-07,2026-12-08,0\r\n"
+    EXPECT_EQ(record.open(QIODevice::ReadOnly) ? record.readAll() : "", "pomurin20 review 4\r\n3,1,1,1,2026-12-07,2026-12-08,1\r\n18,1,0,1,2026-12-07,2026-12-08,0\r\n"
                                 "assignment,2026-12-07 08:00:00,17o,18x\r\n");
     // Again: only 18 is left; right, and the 課題 is done.
     click(open<screens::ReviewSummary>(ScreenId::ReviewSummary)->againButton);
     settle();
-    ASSERT_NE(screen(), nullptr);
-    EXPECT_EQ(review::current().round->length(), 1);
+    ASSERT_TRUE(screen() && review::current().round->length() == 1);
     answerAndGoOn(true);
     EXPECT_EQ(summaryWord(), "課題は全部できました！\n全部一度で正解！よくがんばったな！");
     dialogs.choices = {1};
@@ -109,17 +94,10 @@ TEST_F(AssignmentReview, TheTeachersMessageAMixedRoundAndThe課題DoneAtTheEnd) 
     EXPECT_EQ(dialogs.calls.last(), "choose|課題は全部できました。\n今日復習する問題はありません。\n次の復習は12月8日（火）です。\n"
                                     "先取りで練習することもできます。|ぽむりん紀行20|先取りで練習/終了");
     // A damaged 課題 is none: the next start has no message and the pupil's own review.
-    QFile damaged("課題.txt");
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write("pomurin20 課題 1\r\nquestions 31\r\n");
-    damaged.close();
-    clock.day = QDate(2026, 12, 8);
-    dialogs.calls.clear();
-    dialogs.inputAnswers = {"aki"};
+    ASSERT_TRUE(QFile::resize("課題.txt", 20));
+    clock.day = QDate(2026, 12, 8), dialogs.calls.clear(), dialogs.inputAnswers = {"aki"};
     ASSERT_TRUE(review::start());
-    EXPECT_EQ(dialogs.calls.size(), 1);
-    EXPECT_EQ(review::chooseRound(review::current().progress, review::current().record, review::current().assignment, clock.day),
-              std::vector<int>({3}));
+    EXPECT_TRUE(dialogs.calls.size() == 1 && !review::current().assignment && review::current().round->length() == 1);
 }
 
 }  // namespace

@@ -122,11 +122,7 @@ TEST(ReviewSpacing, StepsOverAMonthMissesCourseMissesLearntLaterDatesAndTheFirst
     // A test day on 12月10日 over question 7's topic: due the day before, until the test.
     state::review::TestDayPull pull{QDate(2026, 12, 10), {}};
     pull.questions[7] = true;
-    const struct {
-        const char *what, *record;
-        QDate on, due;
-        bool inTopic = true;
-    } pulls[] = {
+    const struct { const char *what, *record; QDate on, due; bool inTopic = true; } pulls[] = {
         {"due after the test", "7,2,2,3,2026-12-06,2026-12-13,2", QDate(2026, 12, 7), QDate(2026, 12, 9)},
         {"the day before", "7,2,2,3,2026-12-06,2026-12-13,2", QDate(2026, 12, 9), QDate(2026, 12, 9)},
         {"the test day itself", "7,2,2,3,2026-12-06,2026-12-13,2", QDate(2026, 12, 10), QDate(2026, 12, 9)},
