@@ -172,7 +172,7 @@ AssignDialog::AssignDialog(const AssignmentChoice &proposed, const QDate &today,
     connect(testDayBox_, &QCheckBox::toggled, testDayEdit_, &QWidget::setEnabled);
     connect(testDayBox_, &QCheckBox::toggled, this, &AssignDialog::showChoice);
     connect(testDayEdit_, &QDateEdit::dateChanged, this, &AssignDialog::showChoice);
-    resize(520, 640);
+    resize(560, 760);
     showChoice();
 }
 

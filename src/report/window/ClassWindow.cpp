@@ -491,10 +491,10 @@ std::vector<int> ClassWindow::proposedQuestions() const {
 void ClassWindow::assign() {
     const QString folder = model_.folder();
     if (folder.isEmpty()) return;
-    const QDateTime now = QDateTime::currentDateTime();
     const std::optional<AssignmentChoice> choice =
-        dialogs_.chooseAssignment(this, {proposedQuestions(), {}}, now.date());
+        dialogs_.chooseAssignment(this, {proposedQuestions(), {}}, QDate::currentDate());
     if (!choice || choice->questions.empty()) return;
+    const QDateTime now = QDateTime::currentDateTime();  // set when the teacher confirmed
     if (choice->testDay.isValid() && choice->testDay <= now.date()) {
         dialogs_.showError(this, QStringLiteral("テストの日は今日より後の日にしてください。"));
         return;

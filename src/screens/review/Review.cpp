@@ -13,6 +13,8 @@
 #include <QDate>
 #include <QLocale>
 
+#include <algorithm>
+
 namespace review {
 
 namespace {
@@ -92,6 +94,13 @@ bool start() {
 bool assigned(int q) {
     const Review &r = current();
     return r.assignment && r.assignment->holds(q);
+}
+
+bool assignedAndLeft(int q) {
+    const Review &r = current();
+    if (!assigned(q)) return false;
+    const std::vector<int> left = assignmentLeft(*r.assignment, r.record);
+    return std::find(left.begin(), left.end(), q) != left.end();
 }
 
 bool assignmentDone() {

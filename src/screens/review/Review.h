@@ -48,8 +48,10 @@ bool beginRound(QWidget *parent);
 // "12月9日（水）": a day as the review names it to the pupil.
 QString dayText(const QDate &day);
 
-// Whether question q is one of the class's 課題 (while one is set).
+// Whether question q is one of the class's 課題 (while one is set), and
+// whether it is one this pupil has still to do.
 bool assigned(int q);
+bool assignedAndLeft(int q);
 // Whether a 課題 is set and this pupil has done all of it.
 bool assignmentDone();
 
