@@ -311,7 +311,7 @@ double assignmentLine(Page &page, double y, const Pupil &p, const Context &c) {
                   .arg(progress.total)
                   .arg(stageText(progress).section(QLatin1Char(' '), 0, 0)),
               9, kLeftAligned, kInk, true);
-    return y + 12;
+    return y + 16;
 }
 
 void readableSheet(Page &page, const Pupil &p, const Context &c) {

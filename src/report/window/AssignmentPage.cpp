@@ -10,7 +10,9 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -172,7 +174,11 @@ AssignDialog::AssignDialog(const AssignmentChoice &proposed, const QDate &today,
     connect(testDayBox_, &QCheckBox::toggled, testDayEdit_, &QWidget::setEnabled);
     connect(testDayBox_, &QCheckBox::toggled, this, &AssignDialog::showChoice);
     connect(testDayEdit_, &QDateEdit::dateChanged, this, &AssignDialog::showChoice);
-    resize(560, 760);
+    // Tall enough for every question where the screen allows; the list
+    // scrolls on a small or scaled screen, the buttons always show.
+    const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const QSize room = screen ? screen->availableGeometry().size() - QSize(40, 80) : QSize(560, 760);
+    resize(std::min(560, room.width()), std::min(760, room.height()));
     showChoice();
 }
 
