@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTreeWidget>
 
 #include <sys/stat.h>
 
@@ -24,8 +25,7 @@ QString today(int days = 0) { return QDate::currentDate().addDays(days).toString
 TEST(AssignmentFile, CountsOnlyFromATeachersAccountAndAnythingElseIsNamedAndLeft) {
     const auto nameOf = [](uid_t u) { return u == 1001 ? QString("tanaka") : QString("sato"); };
     const struct { const char *who; uid_t owner; bool counts; } rows[] = {{"the folder's owner", 1000, true}, {"root", 0, true}, {"a named teacher", 1001, true}, {"a classmate", 1002, false}};
-    for (const auto &row : rows)
-        EXPECT_EQ(state::assignment::writtenByTeacher(row.owner, 1000, {"suzuki", "tanaka"}, nameOf), row.counts) << row.who;
+    for (const auto &r : rows) EXPECT_EQ(state::assignment::writtenByTeacher(r.owner, 1000, {"suzuki", "tanaka"}, nameOf), r.counts) << r.who;
     const QString todo = "課題は出ていないものとして扱います。「課題を出す…」で出しなおすか、ファイル「課題.txt」を確かめてください。";
     ASSERT_TRUE(QDir().mkdir("link") && QDir().mkdir("fifo"));
     ASSERT_TRUE(::symlink("elsewhere", "link/課題.txt") == 0 && ::mkfifo("fifo/課題.txt", 0600) == 0);
@@ -33,8 +33,7 @@ TEST(AssignmentFile, CountsOnlyFromATeachersAccountAndAnythingElseIsNamedAndLeft
                    {"fifo", "「fifo/課題.txt」はFIFO（名前付きパイプ）で、課題のファイルではありません。" + todo}};
     for (const auto &p : planted) {
         const state::assignment::Found found = state::assignment::read(p.folder);
-        EXPECT_EQ(found.kind, state::assignment::Found::Kind::Unusable) << p.folder;
-        EXPECT_EQ(found.problem, p.problem);
+        EXPECT_EQ(found.kind == state::assignment::Found::Kind::Unusable ? found.problem : "", p.problem);
         EXPECT_EQ(runReport({p.folder, "--assign", "1"}).status, kFailed) << p.folder;
         EXPECT_EQ(QDir(p.folder).entryList(QDir::System | QDir::Files), QStringList({"課題.txt"})) << "never removed";
     }
@@ -74,8 +73,7 @@ TEST(AssignmentCommand, SetsReplacesAndClearsAndRefusesWrongLines) {
     r = runReport({"class", "--assign", "1"});
     EXPECT_EQ(r.out, "前の課題（因数分解 2問（問17・18）、" + set + "に出しました、テストの日 12月15日）を置きかえました。\n"
                      "課題を出しました：平方根 1問（問1）、" + set + "に出しました\n");
-    EXPECT_EQ(runReport({"class", "--assign-clear"}).status, kDone);
-    EXPECT_FALSE(QFile::exists("class/課題.txt"));
+    EXPECT_TRUE(runReport({"class", "--assign-clear"}).status == kDone && !QFile::exists("class/課題.txt"));
     EXPECT_EQ(runReport({"class", "--assign-clear"}).out, "課題は出ていません。\n");
 }
 
@@ -108,6 +106,7 @@ TEST(AssignmentWindow, ATopicSetAsThe課題AndAPupilsRecordShows済) {
     dialogs.answer = {{17, 18}, QDate::currentDate().addDays(7)};
     w.findChild<QPushButton *>("assignButton")->click();
     EXPECT_EQ(dialogs.proposed, std::vector<int>({17, 18, 19, 20, 21}));
+    EXPECT_TRUE(w.findChild<QLabel *>("statusLabel")->text().startsWith("課題を出しました：因数分解 2問（問17・18）"));
     ASSERT_TRUE(looked());
     const state::assignment::Found found = state::assignment::read("class");
     ASSERT_EQ(found.assignment.questions, std::vector<int>({17, 18}));
@@ -132,6 +131,10 @@ TEST(AssignmentWindow, ATopicSetAsThe課題AndAPupilsRecordShows済) {
     w.assignmentPage()->clearButton()->click();
     EXPECT_TRUE(dialogs.asked.last().startsWith("課題（因数分解 2問（問17・18）"));
     EXPECT_TRUE(!QFile::exists("class/課題.txt") && dialogs.errors.isEmpty());
+    window::AssignDialog dialog({{17}, {}}, QDate::currentDate());
+    dialog.show();
+    EXPECT_EQ(dialog.preview()->text(), "出す課題：因数分解 1問（問17）、テストの日なし");
+    EXPECT_GT(dialog.okButton()->mapTo(&dialog, QPoint()).y(), dialog.tree()->geometry().bottom());
 }
 
 }  // namespace

@@ -121,7 +121,6 @@ TEST(ReviewSpacing, StepsOverAMonthMissesCourseMissesLearntLaterDatesAndTheFirst
     }
     // A test day on 12月10日 over question 7's topic: due the day before, until the test.
     state::review::TestDayPull pull{QDate(2026, 12, 10), {}};
-    pull.questions[7] = true;
     const struct { const char *what, *record; QDate on, due; bool inTopic = true; } pulls[] = {
         {"due after the test", "7,2,2,3,2026-12-06,2026-12-13,2", QDate(2026, 12, 7), QDate(2026, 12, 9)},
         {"the day before", "7,2,2,3,2026-12-06,2026-12-13,2", QDate(2026, 12, 9), QDate(2026, 12, 9)},
@@ -130,7 +129,6 @@ TEST(ReviewSpacing, StepsOverAMonthMissesCourseMissesLearntLaterDatesAndTheFirst
         {"not of the 課題's topics", "7,2,2,3,2026-12-06,2026-12-13,2", QDate(2026, 12, 7), QDate(2026, 12, 13), false},
         {"due on the test day", "7,2,2,3,2026-12-03,2026-12-10,2", QDate(2026, 12, 7), QDate(2026, 12, 10)},
         {"practised the day before", "7,3,3,2,2026-12-09,2026-12-12,2", QDate(2026, 12, 9), QDate(2026, 12, 12)},
-        {"learnt", "7,7,6,5,2026-12-06,-,2", QDate(2026, 12, 7), QDate()},
     };
     for (const auto &row : pulls) {
         state::review::Record read;
