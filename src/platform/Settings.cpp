@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QScreen>
+#include <QWindow>
 
 namespace platform {
 
@@ -31,6 +33,28 @@ bool environmentScale(double *factor) {
     *factor = ok && f > 0 ? f : 1;
     return true;
 }
+
+// The scale a window is really drawn at, for a maintainer or a test that
+// runs the built program: QT_LOGGING_RULES="pomurin.display.debug=true".
+Q_LOGGING_CATEGORY(lcDisplay, "pomurin.display", QtWarningMsg)
+
+// Names each top-level window as it is first shown, with its device pixel ratio.
+class ShownWindowLog : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Expose)
+            if (auto *window = qobject_cast<QWindow *>(watched); window && window->isTopLevel() && window->isExposed())
+                if (!window->property("shownLogged").toBool()) {
+                    window->setProperty("shownLogged", true);
+                    qCDebug(lcDisplay, "window \"%s\" shown at device pixel ratio %g", qUtf8Printable(window->title()),
+                            window->devicePixelRatio());
+                }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 }  // namespace
 
@@ -123,6 +147,10 @@ DisplayScale setDisplayScaleForScreen(const QString *option, const QSize &larges
         },
         largestClient, warnings);
     applyDisplayScale(scale);
+    if (lcDisplay().isDebugEnabled() && qApp) {
+        qCDebug(lcDisplay, "display scale %g", scale.factor);
+        qApp->installEventFilter(new ShownWindowLog(qApp));
+    }
     return scale;
 }
 

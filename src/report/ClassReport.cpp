@@ -73,7 +73,7 @@ long Pupil::missTotal() const {
 
 double Pupil::secondsTotal() const {
     double sum = 0;
-    for (int q = 1; q < reached(); ++q) sum += seconds(q);
+    for (int q = 1; q <= state::kQuestions; ++q) sum += seconds(q);
     return sum;
 }
 
@@ -112,6 +112,13 @@ void readReview(const QString &path, const QString &progressFile, Pupil &p, QDat
     p.assignmentAnswers = record.assignment;
 }
 
+QString lookAlikeReason(const QString &code) {
+    if (code != state::progress::normalizedCode(code))
+        return QStringLiteral("ファイル名が合成済みの形（NFC）ではありません");
+    if (state::progress::hasEdgeBlank(code)) return QStringLiteral("ファイル名の前か後ろに空白があります");
+    return {};
+}
+
 Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, bool nameIsText, QDate today,
                 bool reviewListed) {
     const QString path = prefix + name;
@@ -119,12 +126,7 @@ Pupil readEntry(const QString &prefix, const QString &name, unsigned char type, 
     const QString code = name.chopped(4);  // ".ucd"
     // A name the game never gives a file would show a second row that looks
     // like a pupil's own (a decomposed "が", "3101 "): listed, never read.
-    const QString lookAlike = !nameIsText ? QString()
-                              : code != state::progress::normalizedCode(code)
-                                  ? QStringLiteral("ファイル名が合成済みの形（NFC）ではありません")
-                              : state::progress::hasEdgeBlank(code)
-                                  ? QStringLiteral("ファイル名の前か後ろに空白があります")
-                                  : QString();
+    const QString lookAlike = nameIsText ? lookAlikeReason(code) : QString();
     if (!nameIsText) {
         p.reason = QStringLiteral("ファイル名の文字が UTF-8 ではありません");
     } else if (!lookAlike.isEmpty()) {

@@ -44,6 +44,9 @@ struct Pupil {
     // The machine playing this code at the moment (a live hold beside the
     // file), empty when nobody is.  Only the teacher's window looks.
     QString playingOn;
+    // A hold of this code is dated ahead of the folder's clock: not written
+    // by a game, so not believed.  Only the teacher's window looks.
+    bool holdAhead = false;
     // The question the live hold says is being played (0: none, -1: the
     // hold does not say, as those of earlier versions) and its misses.
     int holdQuestion = -1, holdMisses = 0;
@@ -69,11 +72,10 @@ struct Pupil {
     // How many questions were reached: the question held to 0..30.
     int reached() const;
     // Whether question q (1..30) is finished, so that its slot holds
-    // elapsed seconds: the questions before the one reached.  The slot of
-    // the question reached may hold a clock reading; after the last
-    // question the file cannot tell a finished run from one still on
-    // question 30, so question 30 never counts as finished.
-    bool finished(int q) const { return q >= 1 && q < reached(); }
+    // elapsed seconds: the questions before the one reached, and question
+    // 30 of a course that is done (see courseFinished).  The slot of the
+    // question reached may hold a clock reading.
+    bool finished(int q) const { return (q >= 1 && q < reached()) || (q == state::kQuestions && courseFinished()); }
     // The seconds question q took, for a finished question.  A question
     // started before midnight and finished after it is stored as a
     // negative time; one day is added back.
@@ -86,6 +88,8 @@ struct Pupil {
     // unanswered would read as done.
     bool courseFinished() const;
     long missTotal() const;
+    // The seconds of every finished question: one figure for the table,
+    // the CSV, the window and the sheets alike.
     double secondsTotal() const;
 };
 
@@ -130,6 +134,11 @@ Pupil readPupil(const QString &path);
 // folder's listing showed no record, so none is opened and the fields
 // are those of no record.
 void readReview(const QString &path, const QString &progressFile, Pupil &p, QDate today = {}, bool listed = true);
+
+// Why code is a name the game never gives a file, though it looks like a
+// pupil's code (a decomposed "が", "3101 "); empty for a code the game
+// may use.  Such a file is listed, never read, and has no hold.
+QString lookAlikeReason(const QString &code);
 
 // Reads one entry of a folder listing into a row, as readFolder does:
 // prefix is the folder with a trailing "/", name ends in ".ucd", type is

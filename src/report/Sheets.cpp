@@ -130,13 +130,6 @@ double sectionHeading(Page &page, double y, const QString &title, const QString 
     return y + 3;
 }
 
-// The seconds question 30 took, for a course that is done (a time past
-// midnight is stored negative, a day short).
-double finalSeconds(const Pupil &p) {
-    const double t = p.answerTime[kQuestions];
-    return t < 0 ? t + 86400 : t;
-}
-
 // The three figures in boxes: question reached, score, time.
 double summaryBoxes(Page &page, double y, const Pupil &p) {
     const double gap = 10, width = (kWidth - 2 * gap) / 3, height = 48;
@@ -148,13 +141,12 @@ double summaryBoxes(Page &page, double y, const Pupil &p) {
                           : p.questionNo == kQuestions ? QStringLiteral("最後の問題に取り組み中")
                           : title                      ? QString::fromUtf8(title)
                                                        : QString();
-    const double lastAnswer = done ? finalSeconds(p) : 0;
     const struct {
         QString label, value, under;
     } boxes[] = {
         {QStringLiteral("到達問題"), reached, under},
         {QStringLiteral("得点"), state::progress::formatNumber(p.score, 15) + QStringLiteral(" 点"), QString()},
-        {QStringLiteral("合計時間"), durationText(p.secondsTotal() + lastAnswer),
+        {QStringLiteral("合計時間"), durationText(p.secondsTotal()),
          QStringLiteral("解き終えた問題の時間の合計")},
     };
     for (int i = 0; i < 3; ++i) {
@@ -268,7 +260,7 @@ double questionTable(Page &page, double y, const Pupil &p) {
             if (q > kQuestions) break;
             const double top = y + headHeight + row * rowHeight;
             const bool reached = q <= p.reached();
-            const bool done = p.finished(q) || (q == kQuestions && p.courseFinished());
+            const bool done = p.finished(q);
             if (reached && !done && q == p.reached()) page.fill({x0, top, blockWidth, rowHeight}, kReachedFill);
             const QColor ink = reached ? kInk : kGrey;
             page.text(cell(0, top), QString::number(q), 8.5, kRightAligned, ink);
@@ -285,9 +277,7 @@ double questionTable(Page &page, double y, const Pupil &p) {
                     page.text(cell(2, top), QString::number(p.missCount[q]), 8.5, kRightAligned);
                 }
                 page.text(cell(3, top),
-                          p.finished(q) ? durationText(p.seconds(q))
-                          : done        ? durationText(finalSeconds(p))
-                                        : QStringLiteral("—"),
+                          done ? durationText(p.seconds(q)) : QStringLiteral("—"),
                           8, kRightAligned);
             }
             page.rule(x0, top + rowHeight, x0 + blockWidth, top + rowHeight);

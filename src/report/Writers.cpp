@@ -471,8 +471,8 @@ QByteArray html(const ClassReport &report) {
         out += QStringLiteral("</tr>\n");
     }
     out += QStringLiteral(
-        "</tbody>\n</table>\n<p class=\"note\">合計時間は、到達した問題より前の問題にかかった時間の合計です"
-        "（到達した問題の記録は開始時刻のことがあるため含めません）。"
+        "</tbody>\n</table>\n<p class=\"note\">合計時間は、解き終えた問題にかかった時間の合計です"
+        "（取り組み中の問題の記録は開始時刻のことがあるため含めません。30問を解き終えた人は30問目も含めます）。"
         "復習は、復習（pomurin20 --review）で練習した問題の数と、そのうち一度で正解した数です。</p>\n"
         "</body>\n</html>\n");
     return out.toUtf8();

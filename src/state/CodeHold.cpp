@@ -75,14 +75,19 @@ std::function<CodeHold::Place()> &placeSource() {
     return source;
 }
 
-QByteArray content(const QByteArray &token, qint64 since = 0) {
-    const CodeHold::Place place = placeSource() ? placeSource()() : CodeHold::Place{};
+CodeHold::Place currentPlace() { return placeSource() ? placeSource()() : CodeHold::Place{}; }
+
+// The hold's text: its holder, the place, when it was first placed and
+// since when it has named the question it names (0: not said).
+QByteArray content(const QByteArray &token, qint64 since = 0, const CodeHold::Place &place = currentPlace(),
+                   qint64 questionSince = 0) {
     const QByteArray machine = CodeHold::machineId();
     const QByteArray boot = CodeHold::bootId(), processes = CodeHold::processNamespace();
     return "pomurin20 hold\nhost " + thisHost().toUtf8() + (machine.isEmpty() ? "" : "\nmachine " + machine) +
            (boot.isEmpty() ? "" : "\nboot " + boot) + (processes.isEmpty() ? "" : "\npidns " + processes) + "\npid " +
            QByteArray::number(::getpid()) + "\ntoken " + token + "\nquestion " + QByteArray::number(place.question) +
            "\nmisses " + QByteArray::number(place.misses) + (since ? "\nsince " + QByteArray::number(since) : "") +
+           (questionSince ? "\nquestionsince " + QByteArray::number(questionSince) : "") +
            "\ntime " + QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
 }
 
@@ -107,6 +112,8 @@ CodeHold::Holder parseHolder(const QByteArray &text) {
             h.token = value;
         else if (key == "since")
             h.since = std::max(0LL, value.toLongLong());
+        else if (key == "questionsince")
+            h.questionSince = std::max(0LL, value.toLongLong());
         else if (key == "question" || key == "misses") {
             // Another machine's word: anything but a small count is not said at all.
             bool ok = false;
@@ -427,7 +434,17 @@ void CodeHold::renew() {
         // Temporaries are named after the usual hold, even for one beside it.
         files::ReplaceOptions options;
         options.temporaryOf = lastPart(progressNameOfHold(path) + files::kHoldEnding);
-        files::replace(path_, content(token_, since_), options);
+        // A question stands since the first renewal that named it, dated
+        // by that renewal's change time on the folder's clock; later
+        // renewals say so, so a window opened meanwhile counts from it.
+        const Place place = currentPlace();
+        const bool same = place.question > 0 && place.question == namedQuestion_;
+        const files::Written written =
+            files::replace(path_, content(token_, since_, place, same ? namedAt_ : 0), options);
+        if (!same) {
+            namedQuestion_ = place.question;
+            namedAt_ = nanoseconds(written.changed);
+        }
     } catch (const files::FileError &) {
         // The next tick tries again.
     }
@@ -443,6 +460,8 @@ void CodeHold::release() {
     path_.clear();
     token_.clear();
     since_ = 0;
+    namedQuestion_ = 0;
+    namedAt_ = 0;
 }
 
 void CodeHold::setPlace(std::function<Place()> place) { placeSource() = std::move(place); }

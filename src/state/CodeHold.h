@@ -105,6 +105,10 @@ public:
         // When its program placed the hold first, on the folder's clock
         // (nanoseconds), or 0 when the hold does not say: a fresh one.
         qint64 since = 0;
+        // Since when it has named its question: the change time of the
+        // renewal that first named it, on the folder's clock (nanoseconds),
+        // or 0 when it does not say (the first renewal naming it).
+        qint64 questionSince = 0;
     };
 
     // Where the player stands now.  The course sets it, so that every
@@ -188,6 +192,8 @@ private:
     QString path_;
     QByteArray token_;
     qint64 since_ = 0;
+    int namedQuestion_ = 0;  // the question the last renewal named, and its first renewal's change time
+    qint64 namedAt_ = 0;
     bool lost_ = false;
     Holder taker_;
     platform::Timer timer_;

@@ -84,6 +84,8 @@ TEST_F(ClassFolderSetting, SearchesTheUsersConfigurationThenEachSystemFolder) {
     EXPECT_EQ(platform::configuredClassFolder(&from), "/srv/bom");
     writeFile(user, "[class]\rfolder\xEF\xBC\x9D/srv/a=b\r");  // CR alone, a full-width ＝: read as meant
     EXPECT_EQ(platform::configuredClassFolder(&from), "/srv/a=b");
+    writeFile(user, "[class]\nfolder \xEF\xBC\x9D /srv/2-1\n");  // its only equals sign a full-width ＝
+    EXPECT_EQ(platform::configuredClassFolder(&from), "/srv/2-1");
     for (const char *comment : {"; 2-1組", "# 2-1"}) {  // a comment after the section's name
         writeFile(user, "[class] " + QByteArray(comment) + "\nfolder=/srv/c\n");
         EXPECT_EQ(platform::configuredClassFolder(&from), "/srv/c") << comment;

@@ -30,6 +30,7 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QToolTip>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QTableView>
 #include <QTest>
@@ -125,8 +126,9 @@ protected:
     static QStringList shownHeadings(const QTableView *view) {
         QStringList shown;
         if (!view) return {"no such view"};
-        for (int c = 0; c < view->model()->columnCount(); ++c)
-            if (!view->isColumnHidden(c)) shown << view->model()->headerData(c, Qt::Horizontal).toString();
+        for (int v = 0, c; v < view->model()->columnCount(); ++v)
+            if (!view->isColumnHidden(c = view->horizontalHeader()->logicalIndex(v)))
+                shown << view->model()->headerData(c, Qt::Horizontal).toString();
         return shown;
     }
 
@@ -137,6 +139,10 @@ protected:
 }  // namespace
 
 TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing) {
+    state::Session done = pupilOn(30, 90000);
+    done.answerTimes[30] = 95;  // question 30 answered in 95 s: the course is done
+    writePupil("class", "11", done);
+    writeBytes("class/2.ucd.hold", "pomurin20 hold\nhost PC-02\npid 1\ntoken 00ff\nquestion 5\nmisses 3\n");
     const QStringList before = snapshot("class");
     window->show();
     EXPECT_FALSE(button("csvButton")->isEnabled());  // nothing to save yet
@@ -148,8 +154,23 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     ASSERT_TRUE(opened());
     auto *table = window->findChild<QTableView *>("classTable");
     ASSERT_TRUE(table);
-    ASSERT_EQ(table->model()->rowCount(), 9);
-    EXPECT_EQ(table->model()->index(8, ClassModel::Code).data().toString(), "山田");
+    ASSERT_EQ(table->model()->rowCount(), 10);
+    EXPECT_EQ(table->model()->index(9, ClassModel::Code).data().toString(), "山田");
+    // The row of a pupil marked (on question 5 as the hold says), of one on question 30, of one done.
+    const auto cells = [table](int row) {
+        QStringList shown;
+        for (int c = 0; c <= ClassModel::State; ++c) shown << table->model()->index(row, c).data().toString();
+        return shown.join('|').toStdString();
+    };
+    EXPECT_EQ(cells(0), "2|問5で3回ミス|5|3000|4|36秒|PC-02||正常");
+    EXPECT_EQ(cells(3), "10||30|87000|31|12分5秒|||正常");
+    EXPECT_EQ(cells(4), "11||全問終了|90000|31|13分40秒|||正常");  // the sheet's and the CSV's figure too
+    QCoreApplication::processEvents();  // 状態 as wide as its longest text, not the rest of the table
+    const int stateWidth = table->columnWidth(ClassModel::State), longest = table->fontMetrics().horizontalAdvance(
+        "読めません：こわれています（本人に確認／バックアップを戻す／よそへ移す）");
+    EXPECT_TRUE(stateWidth >= longest && stateWidth < longest + 40) << stateWidth << " for " << longest;
+    EXPECT_EQ(table->model()->index(0, ClassModel::Help).data(Qt::ToolTipRole).toString().toStdString(),
+              "<p>問5で3回ミス<br>\n問5　√の中を簡単に（ａ√ｂ）</p>");
     const int huge = window->model().rowOfCode("huge");
     ASSERT_GE(huge, 0);
     EXPECT_TRUE(window->model().index(huge, ClassModel::State).data().toString().startsWith("読めません"));
@@ -161,11 +182,22 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
               QStringList({"コード", "要支援", "到達問題", "得点", "ミス合計", "合計時間", "プレイ中の端末", "復習", "状態"}));
     EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("missGrid")), QStringList({"コード", "要支援"}) + questions);
     EXPECT_EQ(shownHeadings(window->findChild<QTableView *>("lessonTable")),
-              QStringList({"コード", "要支援", "プレイ中の端末", "進んだ問題", "増えたミス", "プレイ時間"}));
+              QStringList({"コード", "要支援", "プレイ中の端末", "進んだ問題", "増えたミス", "プレイ時間", "状態"}));
+    // この時間: the pupils here counted, the files that cannot be read first with what is wrong.
+    EXPECT_EQ(window->findChild<QLabel *>("lessonTotals")->text().section("から", 1),
+              "　来ている人 1 人　進んだ問題 0 問・増えたミス 0 回・プレイ時間 0秒　読めないファイル 4 件");
+    const QAbstractItemModel *lesson = window->findChild<QTableView *>("lessonTable")->model();
+    QStringList lessonRows;
+    for (int r = 0; r < 6; ++r)
+        lessonRows << lesson->index(r, ClassModel::Code).data().toString() + "|" + lesson->index(r, ClassModel::State).data().toString();
+    EXPECT_EQ(lessonRows, QStringList({"broken|読めません：こわれています（本人に確認／バックアップを戻す／よそへ移す）",
+                                       "huge|読めません：こわれています（本人に確認／バックアップを戻す／よそへ移す）",
+                                       "link|読めません：ファイルではありません（よそへ移す）",
+                                       "pipe|読めません：ファイルではありません（よそへ移す）", "2|", "1|"}));
     const auto tip = [table](int column) { return table->model()->headerData(column, Qt::Horizontal, Qt::ToolTipRole); };
-    EXPECT_EQ(tip(ClassModel::Reached), "いま取り組んでいる問題の番号です（30問目まで）");
+    EXPECT_EQ(tip(ClassModel::Reached), "いま取り組んでいる問題の番号です（プレイ中ならいまの問題、30問を解き終えた人は全問終了）");
     EXPECT_EQ(tip(ClassModel::Score), "正解で3000点ふえ、ミスで3000点へり、ルーレットでも増減します。マイナスになることもあります");
-    EXPECT_EQ(tip(ClassModel::Seconds), "終わった問題にかかった時間の合計です（いま取り組んでいる問題の時間は入りません）");
+    EXPECT_EQ(tip(ClassModel::Seconds), "解き終えた問題にかかった時間の合計です（いま取り組んでいる問題の時間は入りません）");
     // A question's heading: its title read with its number, what it asks shown.
     const int q12 = ClassModel::FirstQuestion + 11;
     EXPECT_EQ(table->model()->headerData(q12, Qt::Horizontal, Qt::AccessibleTextRole).toString(), "問12　√をふくむ式の展開");
@@ -177,7 +209,7 @@ TEST_F(ClassWindowTest, ShowsTheFolderReadOffTheInterfaceThreadAndChangesNothing
     ASSERT_TRUE(topics);
     QStringList reached;
     for (int r = 0; r < topics->rowCount(); ++r) reached << topics->item(r, TopicTable::Pupils)->text();
-    EXPECT_EQ(reached, QStringList({"5 人", "3 人", "1 人", "1 人", "1 人", "1 人"}));
+    EXPECT_EQ(reached, QStringList({"6 人", "4 人", "2 人", "2 人", "2 人", "2 人"}));
     EXPECT_EQ(snapshot("class"), before);
 }
 
@@ -197,7 +229,7 @@ TEST_F(ClassWindowTest, ThisLessonCountsFromItsStartKeptInTheTeachersDataFolder)
     ASSERT_TRUE(opened());
     auto *label = window->findChild<QLabel *>("lessonTotals");
     const QString start = window->model().lesson().start.toLocalTime().toString("HH:mm");
-    EXPECT_EQ(label->text(), "授業の始め " + start + " から　5 人で　進んだ問題 0 問・増えたミス 0 回・プレイ時間 0秒");
+    EXPECT_EQ(label->text(), "授業の始め " + start + " から　来ている人 0 人　進んだ問題 0 問・増えたミス 0 回・プレイ時間 0秒　読めないファイル 4 件");
     saveLikeTheGame("class", "2", pupilOn(7, 0));  // from question 4: 3 on, 3 misses more, 45 s more
     saveLikeTheGame("class", "3", pupilOn(2, 0));  // from 5 back to 2: begun again
     writePupil("class", "20", pupilOn(3, 0));      // new
@@ -216,13 +248,13 @@ TEST_F(ClassWindowTest, ThisLessonCountsFromItsStartKeptInTheTeachersDataFolder)
     };
     // Who did something first, fewest questions advanced first; the pupils
     // with nothing this lesson below them, greyed.
-    const QStringList lesson{"3 2 2 11秒", "2 3 3 45秒", "20 3 4 23秒", "1 0 0 0秒", "10 0 0 0秒", "山田 0 0 0秒"};
+    const QStringList lesson{"broken   ", "huge   ", "link   ", "pipe   ", "3 2 2 11秒", "2 3 3 45秒", "20 3 4 23秒", "1 0 0 0秒", "10 0 0 0秒", "山田 0 0 0秒"};
     EXPECT_EQ(rows(*window), lesson);
     const QAbstractItemModel *shown = window->findChild<QTableView *>("lessonTable")->model();
-    for (int r = 0; r < 6; ++r)
+    for (int r = 4; r < 10; ++r)
         EXPECT_EQ(shown->index(r, ClassModel::Code).data(Qt::ForegroundRole),
-                  r < 3 ? QVariant() : QVariant(QBrush(QColor(0x9a, 0x9a, 0x9a)))) << r;
-    EXPECT_EQ(label->text(), "授業の始め " + start + " から　6 人で　進んだ問題 8 問・増えたミス 9 回・プレイ時間 1分19秒");
+                  r < 7 ? QVariant() : QVariant(QBrush(QColor(0x9a, 0x9a, 0x9a)))) << r;
+    EXPECT_EQ(label->text(), "授業の始め " + start + " から　来ている人 3 人　進んだ問題 8 問・増えたミス 9 回・プレイ時間 1分19秒　読めないファイル 4 件");
     const QStringList kept = QDir("data").entryList(QDir::Files);
     ASSERT_EQ(kept.size(), 1);
     EXPECT_TRUE(kept[0].startsWith("授業-") && kept[0].endsWith(".json")) << kept[0].toStdString();
@@ -375,7 +407,15 @@ TEST_F(ClassWindowTest, ChoosingAnotherFolderShowsItsRowsAndIsRemembered) {
     EXPECT_EQ(label->text(), "フォルダー：" + other);
     EXPECT_TRUE(label->toolTip().contains("&lt;font size=6&gt;other")) << label->toolTip().toStdString();
     EXPECT_EQ(window->findChild<QLabel *>("statusLabel")->textFormat(), Qt::PlainText);
-    EXPECT_TRUE(opened(other) && button("lessonButton")->isEnabled());  // opened again: read afresh, lesson begun
+    struct stat was {};  // chosen again after a rewrite in place that kept its size and times: read afresh, lesson begun
+    ASSERT_EQ(::stat(qPrintable(other + "/9.ucd"), &was), 0);
+    writePupil(other, "9", pupilOn(2, 5));
+    const timespec kept[2] = {was.st_atim, was.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, qPrintable(other + "/9.ucd"), kept, 0), 0);
+    const QDateTime chosen = QDateTime::currentDateTimeUtc().addSecs(-1);
+    button("chooseButton")->click();
+    ASSERT_TRUE(refreshed.wait(10000));
+    EXPECT_TRUE(window->model().pupil(0).score == 5 && button("lessonButton")->isEnabled() && window->model().lesson().start >= chosen);
 }
 
 TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {

@@ -200,7 +200,7 @@ TEST(ClassModel, ChangedNewAndRemovedFilesTouchTheirRowsOnly) {
     EXPECT_EQ(l.look().read, 1);
     EXPECT_EQ(l.model.index(1, ClassModel::Review).data().toString(), "1問中1問");
     const QString tip = l.model.index(1, ClassModel::Review).data(Qt::ToolTipRole).toString();
-    EXPECT_TRUE(tip.contains("今日の復習：7問") && tip.contains("最後の練習：2026-12-07")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("今日が期日の復習問題：7問") && tip.contains("最後の練習：2026-12-07")) << tip.toStdString();
     writeBytes("class/2.review", "pomurin20 review 1\r\n4,1,1,1,2026-13-07\r\n");
     EXPECT_EQ(l.look().read, 1);
     EXPECT_EQ(l.model.index(1, ClassModel::Review).data().toString(), "読めません");
@@ -497,28 +497,80 @@ TEST(ClassModel, NeedsHelpIsJudgedOnTheFoldersClock) {
         model.apply(scanner.scan(folder));
         ASSERT_EQ(model.rowCount(), 1);
         EXPECT_EQ(model.help(0).why().section('\n', 0, 0), c.why) << i;
-        EXPECT_EQ(model.index(0, ClassModel::Help).data().toString(), *c.why ? "要支援" : "") << i;
+        EXPECT_EQ(model.index(0, ClassModel::Help).data().toString(), c.why) << i;  // the reason, in its cell
         EXPECT_EQ(model.helpCount(), *c.why ? 1 : 0) << i;
     }
 }
 
-// One hold dated ahead of the rest (a file server where the change time is
-// the modification time) never sets the folder's now for the others.
-TEST(ClassModel, AHoldDatedAheadDoesNotMoveTheFoldersNow) {
-    const qint64 t = 1'800'000'000;  // the teacher's clock
+// The folder's now is its own modification time (carried forward on the
+// steady clock), refined by holds at most a minute past it: any number of
+// holds dated further ahead neither move it nor count.
+TEST(ClassModel, HoldsDatedAheadDoNotMoveTheFoldersNow) {
+    const qint64 t = 1'800'000'000;  // the folder's time and the teacher's clock
+    const std::vector<qint64> ahead(10, t + 1800);
     const struct {
-        std::vector<qint64> times;
-        qint64 now;
+        qint64 folder;
+        std::vector<qint64> holds;
+        qint64 steadyMs, now;
     } cases[] = {
-        {{}, 0}, {{t + 1800}, t + 1800}, {{t, t - 20}, t},
-        {{t - 20, t + 1800, t}, t},              // half an hour ahead of the others: passed over
-        {{t + 1800, t + 1000, t}, t},            // and the next as well
-        {{t + 1800, t + 1790, t}, t + 1800},     // two holds agree: not one hold's doing
-        {{t + 60, t}, t + 60}, {{t + 61, t}, t},  // within two renewals of the next, or not
-        {{t + 300, t - 600}, t - 600},           // not near the teacher's clock either
-        {{t - 240, t - 900}, t - 240},           // behind the teacher: a lone player beside a leftover
+        {t, {}, 0, 0}, {t, {t - 20}, 0, t}, {t, {t - 20}, 90'000, t + 90}, {t, {t + 60, t}, 0, t + 60},
+        {t, {t + 61, t - 5}, 0, t}, {t, {t + 1800, t + 1800, t - 5}, 0, t}, {t, {t + 1800, t + 1790, t + 1795, t}, 0, t},
+        {t, {t + 1800}, 0, 0}, {t + 3600, {t + 3600}, 0, t + 3600}, {t - 3601, {t - 3601}, 0, 0}, {0, {t}, 0, 0},
     };
-    for (const auto &c : cases) EXPECT_EQ(FolderClock::newestTrusted(c.times, t), c.now) << c.times.size();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        FolderClock clock;
+        clock.now(cases[i].folder, cases[i].holds, t, 0);
+        EXPECT_EQ(clock.now(cases[i].folder, cases[i].holds, t, cases[i].steadyMs), cases[i].now) << i;
+    }
+    FolderClock clock;
+    ASSERT_EQ(clock.now(t, [&] { auto h = ahead; h.push_back(t); return h; }(), t, 0), t);
+    EXPECT_EQ(std::tuple(clock.datedAhead(t + 10), clock.datedAhead(t + 11)), std::tuple(false, true));
+}
+
+// Holds dated ahead, however many (for codes with no file, or a pupil's own),
+// hide nobody and are named in 状態; a look-alike of a code has no hold.
+TEST(ClassModel, HoldsDatedAheadHideNobodyAndLookAlikeNamesHaveNoHold) {
+    QDir().mkdir("class");
+    state::Session m = pupilOn(3, 0);
+    m.misses[3] = 9;
+    for (const QString code : {"3301", "3301 ", "3301か\u3099", "3302"}) writePupil("class", code, m);
+    for (const QString code : {"3301", "3301 ", "3301か\u3099"}) plantHold(code, "PC-01", 1, 0);
+    plantHold("3302", "PC-02", 1, -1800);  // the pupil's own, dated half an hour ahead
+    Loaded l;
+    for (const int ahead : {2, 3, 10}) {
+        for (int i = 0; i < ahead; ++i) plantHold(QString("99%1").arg(i), "PC-9", 1, -1800);  // codes with no file
+        l.look();
+        EXPECT_EQ(column(l.model, ClassModel::Playing), QStringList({"PC-01", "", "", ""})) << ahead;
+        EXPECT_EQ(column(l.model, ClassModel::Help), QStringList({"問3で9回ミス", "", "", ""})) << ahead;
+        EXPECT_EQ(column(l.model, ClassModel::State),
+                  QStringList({"正常", "読めません：ゲームが付けない名前です（名前を直すか、よそへ移す）",
+                               "読めません：ゲームが付けない名前です（名前を直すか、よそへ移す）",
+                               "正常・先の日時のプレイ記録（数えません）"}));
+    }
+    EXPECT_EQ(l.model.index(3, ClassModel::State).data(Qt::ToolTipRole).toString(),
+              "<p style=\"white-space:pre\">3302.ucd.hold の時刻がクラスのフォルダーの時計より先になっています。ゲームが書いた<br>"
+              "ものではないので、プレイ中とはみなしません。<br>クラスのフォルダーの外へ移してください。</p>");
+}
+
+// Minutes on a question count from the hold's word, read from its file: a
+// pupil continuing on yesterday's question is not marked; a window opened
+// three minutes after the hold first named it counts those three.
+TEST(ClassModel, NeedsHelpTakesTheStartOfPlayFromTheHold) {
+    QDir().mkdir("class");
+    writePupil("class", "8", pupilOn(8, 0));
+    const timespec yesterday[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 86400, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, "class/8.ucd", yesterday, 0), 0);
+    const auto ns = [](int ago) { return QByteArray::number((qint64(std::time(nullptr)) - ago) * 1'000'000'000); };
+    const auto hold = [](const QByteArray &more) {
+        writeBytes("class/8.ucd.hold", "pomurin20 hold\nhost PC-8\npid 1\ntoken 00ff\nquestion 8\nmisses 0\nsince " + more + "\n");
+    };
+    for (const auto &[more, why] : {std::pair{ns(60), ""}, {ns(600) + "\nquestionsince " + ns(290), ""},
+                                    {ns(600) + "\nquestionsince " + ns(300), "問8に5分"}}) {
+        hold(more);
+        Loaded l;  // the window opened afresh
+        l.look();
+        EXPECT_EQ(l.model.index(0, ClassModel::Help).data().toString(), why) << more.constData();
+    }
 }
 
 // The five minutes count from the first save seen with the question; a
@@ -554,26 +606,45 @@ TEST(ClassModel, NeedsHelpFollowsTheFileAndTheSteadyClock) {
     l.look();
     EXPECT_EQ(l.model.index(0, ClassModel::Playing).data().toString(), "PC-7");
     EXPECT_FALSE(l.model.help(0).needed);
-    // Between saves the hold names the question played: the file's 13 for 400 s, then 14, then none.
+    // Between saves the hold names the question played: the file's 13 for 400 s (saved in this game,
+    // begun 500 s ago), then 14, then none.
     const timespec early[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 400, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, "class/7.ucd", early, 0), 0);
     Loaded fresh;
     fresh.scanner.setClock([&] { return FolderScanner::TeacherClock{std::time(nullptr), 0}; });
-    for (const auto &[says, why] : {std::pair{"13\nmisses 1", "問13に6分"}, {"14\nmisses 3", "問14で3回ミス"},
+    const QByteArray begun = "\nsince " + QByteArray::number((qint64(std::time(nullptr)) - 500) * 1'000'000'000);
+    for (const auto &[says, why] : {std::pair{"13\nmisses 1" + begun, "問13に6分"}, {"14\nmisses 3", "問14で3回ミス"},
                                    {"30\nmisses 9999", "問30で9999回ミス"}, {"0\nmisses 0", ""}}) {
         writeBytes("class/7.ucd.hold", QByteArray("pomurin20 hold\nhost PC-7\npid 1\ntoken 00ff\nquestion ") + says + "\n");
         fresh.look();
-        EXPECT_EQ(fresh.model.help(0).why().section('\n', 0, 0), why) << says;
+        EXPECT_EQ(fresh.model.help(0).why().section('\n', 0, 0), why) << says.constData();
     }
 }
 
-// A question the hold names stands since the first hold naming it, not a renewal.
+// A question the hold names stands since the hold first named it, as it
+// says, else as first seen; never since a save from before its game began.
 TEST(ClassModel, NeedsHelpCountsMinutesFromTheFirstHoldThatNamedTheQuestion) {
-    Pupil p{.code = "7", .state = Pupil::State::Readable, .questionNo = 29};
-    const std::tuple<int, qint64, qint64, const char *> steps[] = {  // question, hold changed, now, why
-        {30, 2000, 2299, ""}, {30, 2030, 2300, "問30に5分"}, {30, 2300, 2600, "問30に10分"}, {29, 2630, 2630, "問29に27分"}};
-    for (const auto &[question, changed, now, why] : steps) {
-        followPlay(p, 1000, "PC-7", question, 0, changed);  // the file has shown 29 since 1000
-        EXPECT_EQ(needsHelp(p, now).why().section('\n', 0, 0), why) << question << " at " << now;
+    const struct {
+        bool renewal;  // of the row before's hold, else a fresh look
+        int question;
+        qint64 fileSince, placed, named, changed, now;
+        const char *why;
+    } steps[] = {
+        {false, 30, 1000, 0, 0, 2000, 2299, ""}, {true, 30, 1000, 0, 0, 2030, 2300, "問30に5分"},
+        {true, 30, 1000, 0, 0, 2300, 2600, "問30に10分"},
+        {false, 29, 1000, 0, 0, 2630, 2930, "問29に5分"},     // the game's start unsaid: from the first naming
+        {false, 29, 2000, 1900, 0, 2630, 2630, "問29に10分"},  // a save of this game on it counts
+        {false, 29, 100, 1900, 0, 2000, 2299, ""},             // continued on yesterday's save
+        {true, 29, 100, 1900, 0, 2030, 2300, "問29に5分"},
+        {false, 12, 1000, 1000, 1500, 1800, 1800, "問12に5分"},  // a window opened after the hold named it
+        {false, 12, 1000, 1700, 1500, 1800, 2000, "問12に5分"},  // said before its game began: from the start
+        {false, 12, 1000, 1000, 9999, 1800, 2100, "問12に5分"},  // said ahead of the hold's change
+        {false, -1, 100, 1900, 0, 2000, 2200, "問29に5分"},     // the file's question, from the game's start
+    };
+    Pupil p;
+    for (const auto &s : steps) {
+        if (!s.renewal) p = Pupil{.code = "7", .state = Pupil::State::Readable, .questionNo = 29};
+        followPlay(p, s.fileSince, Play{"PC-7", s.question, 0, s.changed, s.placed, s.named});
+        EXPECT_EQ(needsHelp(p, s.now).why().section('\n', 0, 0), s.why) << s.question << " at " << s.now;
     }
 }

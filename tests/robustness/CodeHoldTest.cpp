@@ -114,6 +114,18 @@ TEST(CodeHoldFile, NamesTheHolderAndIsReleasedAtTheEnd) {
         hold.renew();
         EXPECT_TRUE(readAll("3101.ucd.hold").contains(says)) << says;
     }
+    // Named again, then renewed: from then on it says since when, as its first naming's change time.
+    m.answeredRight = false;
+    hold.renew();
+    struct stat named {};
+    ASSERT_EQ(::stat("3101.ucd.hold", &named), 0);
+    EXPECT_FALSE(readAll("3101.ucd.hold").contains("questionsince"));
+    hold.renew();
+    const QByteArray renewed = readAll("3101.ucd.hold");
+    const qsizetype at = renewed.indexOf("\nquestionsince ") + 15;
+    ASSERT_GE(at, 15);
+    const qint64 said = renewed.mid(at, renewed.indexOf('\n', at) - at).toLongLong();  // within the renewal's write and rename
+    EXPECT_LT(std::abs(said - (qint64(named.st_ctim.tv_sec) * 1'000'000'000 + named.st_ctim.tv_nsec)), 50'000'000) << said;
     CodeHold::setPlace({});
     // Nothing else is left beside it: the temporary was linked into place.
     EXPECT_EQ(entriesHere(), QStringList{"3101.ucd.hold"});
@@ -184,6 +196,33 @@ TEST(CodeHoldFile, LiveHoldsRefuseStaleOnesAreTakenOver) {
 // A hold's age is the older of its two times on the folder's clock, and a
 // time more than 10 s ahead of it was set by hand: stale at once.  So no
 // hold stands 2 minutes after its last write, whatever dates it carries.
+// Two and three programs placing one code's hold at the same moment: exactly one holds it, every time.
+TEST(CodeHoldFile, ProgramsStartedTogetherLeaveExactlyOneHolder) {
+    for (int round = 0; round < 30; ++round) {  // half a second a round: the tie rule waits
+        const int programs = 2 + round % 2;
+        int go[2], told[2];
+        ASSERT_TRUE(::pipe(go) == 0 && ::pipe(told) == 0);
+        for (int i = 0; i < programs; ++i)
+            if (::fork() == 0) {
+                ::alarm(10);
+                char c = char(::close(go[1]));
+                (void)!::read(go[0], &c, 1);  // all start at the parent's word
+                CodeHold hold;
+                c = hold.acquire("3101.ucd") == Outcome::Held ? 'h' : '-';
+                (void)!::write(told[1], &c, 1);
+                ::_exit(int(::read(go[0], &c, 1)));  // the hold kept till every program has tried
+            }
+        ::close(told[1]);  // a program that ended early ends the reading below
+        (void)!::write(go[1], "go", programs);
+        QByteArray said(programs, 0);
+        for (int got = 0, n = 1; got < programs && n > 0; got += n) n = int(::read(told[0], said.data() + got, programs - got));
+        for (int fd : {go[0], go[1], told[0]}) ::close(fd);
+        while (::wait(nullptr) > 0) {}
+        EXPECT_EQ(said.count('h'), 1) << programs << " programs, round " << round << ": " << said.constData();
+        for (const QString &hold : QDir().entryList({"3101.ucd.hold*"}, QDir::Files)) QFile::remove(hold);
+    }
+}
+
 TEST(CodeHoldFile, AgeComesFromTheFoldersClockWhateverTheHoldSays) {
     constexpr long long k2030 = 100'000'000;  // years ahead
     // Modification and change time in seconds from the folder's now; live.

@@ -39,6 +39,10 @@ bool reachedIn(const Pupil &p, int column) {
     return column < ClassModel::FirstQuestion || missStep(p, ClassModel::question(column)) != kNotReached;
 }
 
+// The question a pupil is on: the one a live hold names, between the
+// file's saves, else the file's.
+int questionOn(const Pupil &p) { return p.holdQuestion > 0 && !p.playingOn.isEmpty() ? p.holdQuestion : p.questionNo; }
+
 // The value a numeric column sorts by; a file that was not read has none
 // and sorts before every number.  In a question column only the rows that
 // reached it have one (see ClassSortProxy::lessThan).
@@ -47,7 +51,7 @@ double numberOf(const Pupil &p, int column) {
         return reachedIn(p, column) ? p.missCount[ClassModel::question(column)] : 0;
     if (!p.wasRead()) return -std::numeric_limits<double>::infinity();
     switch (column) {
-    case ClassModel::Reached: return p.questionNo;
+    case ClassModel::Reached: return p.courseFinished() ? state::kQuestions + 1 : questionOn(p);
     case ClassModel::Score: return p.score;
     case ClassModel::Misses: return double(p.missTotal());
     default: return p.secondsTotal();
@@ -68,18 +72,22 @@ enum class Unread { Damaged, BadName, NotFile, NotOpened };
 
 Unread unreadKind(const Pupil &p) {
     if (p.reason.startsWith(QStringLiteral("進み具合のファイル"))) return Unread::Damaged;
-    if (p.reason.contains(QStringLiteral("UTF-8"))) return Unread::BadName;
+    // Not UTF-8, or a look-alike of a code (see lookAlikeReason).
+    if (p.reason.startsWith(QStringLiteral("ファイル名"))) return Unread::BadName;
     // A folder, a link, a device in a file's place: named by the listing.
     if (!p.reason.startsWith(QStringLiteral("「"))) return Unread::NotFile;
     return Unread::NotOpened;
 }
 
+// A hold dated ahead of the folder's clock, as 状態 names it.
+const QString kHoldAheadNote = QStringLiteral("先の日時のプレイ記録（数えません）");
+
 QString shortReason(const Pupil &p) {
-    if (p.wasRead()) return stateText(p);
+    if (p.wasRead()) return p.holdAhead ? stateText(p) + QStringLiteral("・") + kHoldAheadNote : stateText(p);
     switch (unreadKind(p)) {
     case Unread::Damaged:
         return QStringLiteral("読めません：こわれています（本人に確認／バックアップを戻す／よそへ移す）");
-    case Unread::BadName: return QStringLiteral("読めません：名前の文字が読めません（名前を直すか、よそへ移す）");
+    case Unread::BadName: return QStringLiteral("読めません：ゲームが付けない名前です（名前を直すか、よそへ移す）");
     case Unread::NotFile: return QStringLiteral("読めません：ファイルではありません（よそへ移す）");
     case Unread::NotOpened: break;
     }
@@ -147,7 +155,7 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         const HelpNeed &need = help(index.row());
         if (!need.needed) return role == Qt::AccessibleTextRole ? QVariant(QString()) : QVariant();
         switch (role) {
-        case Qt::DisplayRole: return QStringLiteral("要支援");
+        case Qt::DisplayRole: return need.why().section(QLatin1Char('\n'), 0, 0);
         case Qt::AccessibleTextRole: return QStringLiteral("要支援：") + need.why();
         case Qt::ToolTipRole: return plainTip(need.why());
         case Qt::BackgroundRole: return QBrush(kHelpBackground);
@@ -168,14 +176,14 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
     case Qt::AccessibleTextRole:
         switch (column) {
         case Code: return visible(p.code);
-        case State: return role == Qt::DisplayRole ? shortReason(p) : stateText(p);
+        case State: return role == Qt::DisplayRole || p.wasRead() ? shortReason(p) : stateText(p);
         case Playing: return visible(p.playingOn);
         case Review: return reviewText(p);
         default: break;
         }
         if (!p.wasRead()) return QString();
         switch (column) {
-        case Reached: return QString::number(p.questionNo);
+        case Reached: return p.courseFinished() ? QStringLiteral("全問終了") : QString::number(questionOn(p));
         case Score: return formatNumber(p.score, 15);
         case Misses: return QString::number(p.missTotal());
         case Seconds: return durationText(p.secondsTotal());
@@ -186,11 +194,18 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
             return plainTip(QStringLiteral("%1 でプレイ中").arg(visible(p.playingOn)));
         if (column == Review && !p.reviewProblem.isEmpty()) return plainTip(visible(p.reviewProblem));
         if (column == State && !p.wasRead()) return wideTip(stateText(p) + QLatin1Char('\n') + whatToDo(p));
+        if (column == State && p.holdAhead)
+            return wideTip(QStringLiteral("%1.ucd.hold の時刻がクラスのフォルダーの時計より先になっています。ゲームが"
+                                          "書いたものではないので、プレイ中とはみなしません。\nクラスのフォルダーの外へ"
+                                          "移してください。")
+                               .arg(visible(p.code)));
+        // What the review would ask today: the questions due, counted so
+        // for a pupil who never used it too (a question missed is due at once).
         if (column == Review && p.wasRead())
-            return plainTip(QStringLiteral("今日の復習：%1問\n最後の練習：%2")
+            return plainTip(QStringLiteral("今日が期日の復習問題：%1問\n最後の練習：%2")
                                 .arg(p.reviewDueToday)
                                 .arg(p.reviewLast.isValid() ? p.reviewLast.toString(Qt::ISODate)
-                                                            : QStringLiteral("まだありません")));
+                                                            : QStringLiteral("まだ復習をしていません")));
         return column == State || column == Code ? QVariant(plainTip(data(index, Qt::DisplayRole).toString()))
                                                  : QVariant();
     case Qt::TextAlignmentRole:
@@ -211,11 +226,11 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
         QStringLiteral("進んだ問題"),     QStringLiteral("増えたミス"), QStringLiteral("プレイ時間")};
     static const QString tips[FirstQuestion] = {
         {},
-        QStringLiteral("いまプレイ中で、同じ問題に5分以上いるか、その問題で3回以上ミスした人です"),
-        QStringLiteral("いま取り組んでいる問題の番号です（30問目まで）"),
+        QStringLiteral("いまプレイ中で、同じ問題に5分以上いるか、その問題で3回以上ミスした人と、そのわけです"),
+        QStringLiteral("いま取り組んでいる問題の番号です（プレイ中ならいまの問題、30問を解き終えた人は全問終了）"),
         QStringLiteral("正解で3000点ふえ、ミスで3000点へり、ルーレットでも増減します。マイナスになることもあります"),
         QStringLiteral("全部の問題のミスの回数の合計です"),
-        QStringLiteral("終わった問題にかかった時間の合計です（いま取り組んでいる問題の時間は入りません）"),
+        QStringLiteral("解き終えた問題にかかった時間の合計です（いま取り組んでいる問題の時間は入りません）"),
         QStringLiteral("いまこのコードでプレイしている端末の名前です"),
         QStringLiteral("復習で練習した問題の数と、そのうち最初の答えで正解した数です"),
         {},
@@ -462,22 +477,28 @@ bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right)
     return sortOrder() == Qt::AscendingOrder ? left.row() < right.row() : left.row() > right.row();
 }
 
-bool LessonSortProxy::filterAcceptsRow(int row, const QModelIndex &) const {
-    return static_cast<const ClassModel *>(sourceModel())->pupil(row).wasRead();
-}
-
 bool LessonSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right) const {
-    // Who is here comes first, whichever way up, so that the pupils with
-    // nothing this lesson stand apart at the bottom.
+    // A file that cannot be read comes first, whichever way up: its pupil
+    // cannot play until the teacher acts.  Then who is here, so that the
+    // pupils with nothing this lesson stand apart at the bottom.
     const auto *model = static_cast<const ClassModel *>(sourceModel());
+    if (const bool readLeft = model->pupil(left.row()).wasRead(); readLeft != model->pupil(right.row()).wasRead())
+        return readLeft != (sortOrder() == Qt::AscendingOrder);
     if (const bool hereLeft = model->hereThisLesson(left.row()); hereLeft != model->hereThisLesson(right.row()))
         return hereLeft == (sortOrder() == Qt::AscendingOrder);
     return ClassSortProxy::lessThan(left, right);
 }
 
 QVariant LessonSortProxy::data(const QModelIndex &index, int role) const {
-    if (role == Qt::ForegroundRole && index.isValid() && index.column() != ClassModel::Help &&
-        !static_cast<const ClassModel *>(sourceModel())->hereThisLesson(mapToSource(index).row()))
+    const auto *model = static_cast<const ClassModel *>(sourceModel());
+    const int row = index.isValid() ? mapToSource(index).row() : -1;
+    if (row < 0) return {};
+    const Pupil &p = model->pupil(row);
+    // 状態 names only what is wrong: a file that cannot be read, a hold dated ahead.
+    if (index.column() == ClassModel::State && p.wasRead() && !p.holdAhead &&
+        (role == Qt::DisplayRole || role == Qt::ToolTipRole))
+        return QString();
+    if (role == Qt::ForegroundRole && index.column() != ClassModel::Help && p.wasRead() && !model->hereThisLesson(row))
         return QBrush(kAbsentText);
     return ClassSortProxy::data(index, role);
 }

@@ -119,8 +119,8 @@ protected:
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 };
 
-// The lesson's rows: the files that were read, who is here first (either
-// way up), the others after them greyed.
+// The lesson's rows: files that cannot be read first, with what is wrong,
+// then who is here (either way up), the others after them greyed.
 class LessonSortProxy : public ClassSortProxy {
     Q_OBJECT
 public:
@@ -128,7 +128,6 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 protected:
-    bool filterAcceptsRow(int row, const QModelIndex &parent) const override;
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 };
 

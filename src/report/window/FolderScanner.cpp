@@ -76,23 +76,33 @@ int fullEvery(FolderScanner::Inodes inodes) {
 
 }  // namespace
 
-// Takes what a code's live hold says (host empty: nobody plays it) into
-// its pupil; true when anything the window shows of it changed.  The
-// question played stands since the hold first named it, or since the
-// file's own evidence when the file shows that question too; a hold that
-// names no question leaves the file's.
-bool followPlay(Pupil &p, qint64 fileSince, const QString &host, int question, int misses, qint64 changed) {
+// Takes what a code's holds say into its pupil; true when anything the
+// window shows of it changed.  A question the hold names stands since the
+// hold says it first named it, else since this look first saw it named
+// (its first naming, at most a renewal late), or since a save of this
+// game that showed it; never since a save from before the game began,
+// such as yesterday's on the question a pupil continues from.  A hold
+// that names no question leaves the file's word, from the game's start on.
+bool followPlay(Pupil &p, qint64 fileSince, const Play &play) {
     const int beforeQuestion = p.holdQuestion, beforeMisses = p.holdMisses;
     const qint64 beforeSince = p.questionSince;
-    const bool hostChanged = p.playingOn != host;
-    if (hostChanged) p.playingOn = host;
-    const int played = host.isEmpty() ? -1 : question;
+    const bool hostChanged = p.playingOn != play.host || p.holdAhead != play.ahead;
+    p.playingOn = play.host;
+    p.holdAhead = play.ahead;
+    const int played = play.host.isEmpty() ? -1 : play.question;
+    // A time a pupil may have written is held between the game's start
+    // (when said) and the hold's last change.
+    const auto within = [&play](qint64 t) { return std::clamp(t, std::min(play.placed, play.changed), play.changed); };
     if (played <= 0)
-        p.questionSince = fileSince;
+        p.questionSince = play.host.isEmpty() || fileSince <= 0 ? fileSince : std::max(fileSince, play.placed);
+    else if (play.named > 0)
+        p.questionSince = within(play.named);
     else if (played != beforeQuestion)
-        p.questionSince = played == p.questionNo && fileSince > 0 ? std::min(fileSince, changed) : changed;
+        p.questionSince = played == p.questionNo && play.placed > 0 && fileSince >= play.placed
+                              ? std::min(fileSince, play.changed)
+                              : play.changed;
     p.holdQuestion = played;
-    p.holdMisses = played > 0 ? misses : 0;
+    p.holdMisses = played > 0 ? play.misses : 0;
     return hostChanged || p.holdQuestion != beforeQuestion || p.holdMisses != beforeMisses ||
            p.questionSince != beforeSince;
 }
@@ -103,27 +113,27 @@ bool rowLess(const Row &a, const Row &b) {
     return a.key < b.key;
 }
 
-qint64 FolderClock::newestTrusted(std::vector<qint64> holdTimes, qint64 teacherWall) {
-    std::sort(holdTimes.begin(), holdTimes.end());
-    while (holdTimes.size() >= 2) {
-        const qint64 newest = holdTimes.back(), next = holdTimes[holdTimes.size() - 2];
-        if (newest - next <= kAheadSeconds || newest - teacherWall <= kAheadSeconds) break;
-        holdTimes.pop_back();  // alone and ahead of everything else: dated by hand
-    }
-    return holdTimes.empty() ? 0 : holdTimes.back();
-}
-
-qint64 FolderClock::now(qint64 newestHold, qint64 teacherWall, qint64 steadyMs) {
-    if (newestHold <= 0) {
-        newest_ = 0;
+qint64 FolderClock::now(qint64 folderChanged, const std::vector<qint64> &holdTimes, qint64 teacherWall,
+                        qint64 steadyMs) {
+    now_ = 0;
+    if (folderChanged <= 0 || folderChanged < teacherWall - kTrustSeconds || folderChanged > teacherWall + kTrustSeconds) {
+        folderSeen_ = 0;
         return 0;
     }
-    if (newestHold != newest_) {
-        newest_ = newestHold;
+    if (folderChanged != folderSeen_) {
+        folderSeen_ = folderChanged;
         seenAtMs_ = steadyMs;
     }
-    if (newestHold < teacherWall - kTrustSeconds || newestHold > teacherWall + kTrustSeconds) return 0;
-    return newestHold + std::max<qint64>(0, steadyMs - seenAtMs_) / 1000;
+    const qint64 folder = folderChanged + std::max<qint64>(0, steadyMs - seenAtMs_) / 1000;
+    qint64 newest = 0;
+    for (const qint64 t : holdTimes)
+        if (t <= folder + kAheadSeconds) newest = std::max(newest, t);
+    now_ = newest > 0 ? std::max(folder, newest) : 0;
+    return now_;
+}
+
+bool FolderClock::datedAhead(qint64 time) const {
+    return now_ > 0 && time > now_ + state::CodeHold::kAheadSlackSeconds;
 }
 
 FolderScanner::TeacherClock FolderScanner::teacherClock() const {
@@ -321,33 +331,50 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
     fastLooks_ = examineAll ? 0 : fastLooks_ + 1;
     // Who plays which code now, by the progress file's name, judged on the
     // folder's own clock (see FolderClock).  A hold's liveness changes
-    // with time alone, so every look asks again.
+    // with time alone, so every look asks again.  A name the game never
+    // gives a file (a look-alike of a classmate's code) has no hold.
+    struct Stood {
+        QByteArray name, code;  // the hold's, and its progress file's
+        qint64 changed = 0, latest = 0;  // its change time, the later of that and its modification time
+    };
+    std::vector<Stood> stood;
     std::vector<qint64> holdTimes;
     for (const QByteArray &hold : holds) {
         struct stat st {};
-        if (::fstatat(dirFd, hold.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-            holdTimes.push_back(st.st_ctim.tv_sec);
+        Stood s{hold, progressOfHold(hold.constData(), size_t(hold.size()))};
+        const QString decoded = QFile::decodeName(s.code);
+        if (QFile::encodeName(decoded) != s.code || !lookAlikeReason(decoded.chopped(4)).isEmpty() ||
+            ::fstatat(dirFd, hold.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        s.changed = st.st_ctim.tv_sec;
+        s.latest = std::max<qint64>(s.changed, st.st_mtim.tv_sec);
+        holdTimes.push_back(s.changed);
+        stood.push_back(std::move(s));
     }
+    struct stat folderSt {};
+    const qint64 folderChanged = ::fstat(dirFd, &folderSt) == 0 ? qint64(folderSt.st_mtim.tv_sec) : 0;
     const TeacherClock teacher = teacherClock();
-    const qint64 newestHold = FolderClock::newestTrusted(std::move(holdTimes), teacher.wallSeconds);
-    delta.folderNow = folderClock_.now(newestHold, teacher.wallSeconds, teacher.steadyMs);
-    struct Playing {
-        QString host;
-        int question = -1, misses = 0;
-        qint64 changed = 0;  // the hold's change time
-    };
-    QHash<QByteArray, Playing> playing;
+    delta.folderNow = folderClock_.now(folderChanged, holdTimes, teacher.wallSeconds, teacher.steadyMs);
+    QHash<QByteArray, Play> playing;
     const timespec now{time_t(delta.folderNow), 0};
-    for (const QByteArray &hold : delta.folderNow ? holds : std::vector<QByteArray>{}) {
+    for (const Stood &hold : delta.folderNow ? stood : std::vector<Stood>{}) {
+        Play &play = playing[hold.code];
         state::CodeHold::Holder holder;
-        struct stat st {};
-        const QByteArray code = progressOfHold(hold.constData(), size_t(hold.size()));  // the name of "<code>.ucd"
-        if (!playing.contains(code) &&
-            state::CodeHold::isHoldFileLive(prefix + QFile::decodeName(hold), now, &holder) &&
-            ::fstatat(dirFd, hold.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-            playing.insert(code, Playing{holder.host.isEmpty() ? QStringLiteral("（端末名のない記録）") : holder.host,
-                                         holder.question, holder.misses, qint64(st.st_ctim.tv_sec)});
+        if (folderClock_.datedAhead(hold.latest)) {
+            play.ahead = true;  // not written by a game: named, never believed
+        } else if (play.host.isEmpty() &&
+                   state::CodeHold::isHoldFileLive(prefix + QFile::decodeName(hold.name), now, &holder)) {
+            constexpr qint64 kNs = 1'000'000'000;
+            play.host = holder.host.isEmpty() ? QStringLiteral("（端末名のない記録）") : holder.host;
+            play.question = holder.question;
+            play.misses = holder.misses;
+            play.changed = hold.changed;
+            play.placed = holder.since / kNs;
+            play.named = holder.questionSince / kNs;
+        }
     }
+    for (auto it = playing.begin(); it != playing.end();)
+        it = it->host.isEmpty() && !it->ahead ? playing.erase(it) : std::next(it);
     // What the listing shows changed since the last look: names new,
     // gone or listed under another inode number (a save renames a new file
     // over the old one).  A file is examined when it or its review record
@@ -413,8 +440,7 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
             if (taken.contains(name)) return;  // examined below
             const auto known = cache_.find(name);
             if (known == cache_.end() || !known->read) return;
-            const Playing live = playing.value(name);
-            if (followPlay(known->pupil, known->fileSince, live.host, live.question, live.misses, live.changed))
+            if (followPlay(known->pupil, known->fileSince, playing.value(name)))
                 delta.changed.push_back(Row{name, known->pupil});
         };
         for (const QByteArray &name : std::as_const(followed_))
@@ -475,10 +501,10 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
                 ((e.seen.inode == cached.seen.inode && !(e.seen == cached.seen)) ||
                  (e.review.inode != 0 && e.review.inode == cached.review.inode && !(e.review == cached.review))))
                 inPlace_.insert(name);
-            const Playing live = playing.value(name);
+            const Play live = playing.value(name);
             if (!e.fresh) {
                 // The file is as it was; only its play may change.
-                if (followPlay(cached.pupil, cached.fileSince, live.host, live.question, live.misses, live.changed) &&
+                if (followPlay(cached.pupil, cached.fileSince, live) &&
                     !delta.complete)
                     delta.changed.push_back(Row{name, cached.pupil});
                 continue;
@@ -494,7 +520,7 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
             cached.pupil.holdQuestion = before.holdQuestion;
             cached.pupil.holdMisses = before.holdMisses;
             cached.pupil.questionSince = before.holdQuestion > 0 ? before.questionSince : cached.fileSince;
-            followPlay(cached.pupil, cached.fileSince, live.host, live.question, live.misses, live.changed);
+            followPlay(cached.pupil, cached.fileSince, live);
             cached.seen = e.seen;
             cached.review = e.review;
             cached.read = true;

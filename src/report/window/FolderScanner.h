@@ -44,8 +44,7 @@ struct ScanDelta {
     bool complete = false;
     std::vector<Row> changed;   // new or changed files
     QList<QByteArray> removed;  // keys of files that are gone
-    // "Now" on the folder's own clock, in seconds since the epoch: the
-    // newest hold's change time, carried forward between renewals; 0 when
+    // "Now" on the folder's own clock, in seconds since the epoch; 0 when
     // no hold can be live (nobody is playing).  See FolderClock.
     qint64 folderNow = 0;
     int files = 0;         // progress files in the folder
@@ -58,48 +57,50 @@ struct ScanDelta {
 // Orders rows by code as the report does, then by key.
 bool rowLess(const Row &a, const Row &b);
 
-// Takes what a code's live hold says (host empty: nobody plays it) into p;
-// true when anything the window shows of it changed.  fileSince: since when
-// the file has shown its question; changed: the hold's change time.
-bool followPlay(Pupil &p, qint64 fileSince, const QString &host, int question, int misses, qint64 changed);
+// What a code's holds say at this look.
+struct Play {
+    QString host;  // the machine of its live hold; empty: nobody plays it
+    int question = -1, misses = 0;  // as the hold says (-1: it does not say)
+    qint64 changed = 0;  // the live hold's change time, seconds on the folder's clock
+    qint64 placed = 0;   // when its game placed it first, seconds (0: not said)
+    qint64 named = 0;    // since when it has named its question, seconds (0: not said)
+    bool ahead = false;  // a hold of the code is dated ahead of the folder's clock
+};
+
+// Takes what a code's holds say into p; true when anything the window
+// shows of it changed.  fileSince: since when the file has shown its
+// question.
+bool followPlay(Pupil &p, qint64 fileSince, const Play &play);
 
 // The folder's clock as the window can know it without writing anything
-// there.  Every playing game renews its hold every 30 seconds, and the file
-// system stamps each renewal with the server's time (the change time, which
-// nobody can set), so the newest hold's change time is the folder's "now"
-// give or take one renewal.  Between renewals, and when the newest hold is
-// a leftover of a game that stopped, the time since that change was first
-// seen is added on the window's own steady clock, so a leftover alone goes
-// stale after two minutes like any hold.  The teacher's wall clock only
-// bounds it coarsely: a newest hold more than kTrustSeconds off it (a
-// leftover from another day) is nobody's "now".  So a teacher's machine a
-// few seconds or minutes off the server still sees who is playing.
-//
-// Where a pupil can date a hold (a file server whose change time is the
-// modification time), one hold dated ahead would move that "now" and make
-// every other hold look old.  So the newest hold sets it only when another
-// hold stands within kAheadSeconds (two renewals) below it, or when it is
-// itself within kAheadSeconds of the teacher's clock; otherwise it is
-// passed over, and the next is asked the same.  Honest holds renewed every
-// 30 seconds stand close together; a lone hold far ahead of the rest and
-// of the teacher's clock was dated by hand, and ahead of the folder's now
-// it is not live either.
+// there, and with nothing a pupil writes able to move it far.  The folder's
+// own modification time is set by the file server whenever a file in it is
+// made, renamed or removed (every hold renewal and every save does so),
+// and only the folder's owner can date it otherwise; so it is the folder's
+// "now" up to the latest change, carried forward on the window's own
+// steady clock between changes.  The holds' change times refine it: a hold
+// at most kAheadSeconds past it (a renewal the folder's cached times have
+// not caught up with yet) is believed; one further ahead was dated by hand
+// (a file server whose change time is the modification time) and neither
+// moves the clock nor counts as play, however many there are.  The
+// teacher's wall clock bounds it coarsely: a folder last changed more than
+// kTrustSeconds off it (another day) has nobody playing.
 class FolderClock {
 public:
     static constexpr qint64 kTrustSeconds = 3600;
     static constexpr qint64 kAheadSeconds = 60;
 
-    // The hold change time that stands for the folder's now among
-    // holdTimes (any order; empty or all passed over: 0), as said above.
-    static qint64 newestTrusted(std::vector<qint64> holdTimes, qint64 teacherWall);
-
-    // The folder's now, given the newest hold change time seen in this look
-    // (0: no hold), the teacher's wall clock (seconds since the epoch) and
-    // a steady clock (milliseconds); 0 when no hold can be live.
-    qint64 now(qint64 newestHold, qint64 teacherWall, qint64 steadyMs);
+    // The folder's now, given its modification time (seconds; 0: unknown),
+    // the change times of the holds in it, the teacher's wall clock
+    // (seconds since the epoch) and a steady clock (milliseconds); 0 when no
+    // hold can be live.
+    qint64 now(qint64 folderChanged, const std::vector<qint64> &holdTimes, qint64 teacherWall, qint64 steadyMs);
+    // Whether a hold last written or changed at time (its later of the two)
+    // is dated ahead of the clock as the last now() found it.
+    bool datedAhead(qint64 time) const;
 
 private:
-    qint64 newest_ = 0, seenAtMs_ = 0;
+    qint64 folderSeen_ = 0, seenAtMs_ = 0, now_ = 0;
 };
 
 // One listing of a folder's progress files and review records, in the

@@ -5,6 +5,7 @@
 #include "report/window/Tables.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -27,15 +28,19 @@ LessonPage::LessonPage(ClassModel &model, QWidget *parent) : QWidget(parent), mo
     table_->setAccessibleName(QStringLiteral("この時間"));
     setUpPupilTable(table_, &proxy_);
     for (int c = ClassModel::Reached; c < ClassModel::Advanced; ++c)
-        table_->setColumnHidden(c, c != ClassModel::Playing);
+        table_->setColumnHidden(c, c != ClassModel::Playing && c != ClassModel::State);
     for (int c = ClassModel::FirstQuestion; c < ClassModel::kColumns; ++c) table_->setColumnHidden(c, true);
     table_->sortByColumn(ClassModel::Advanced, Qt::AscendingOrder);
     const QFontMetrics fm = table_->fontMetrics();
     table_->setColumnWidth(ClassModel::Code, fm.horizontalAdvance(QStringLiteral("あいうえおかきく")) + 16);
-    table_->setColumnWidth(ClassModel::Help, fm.horizontalAdvance(QStringLiteral("要支援")) + 28);
+    table_->setColumnWidth(ClassModel::Help, fm.horizontalAdvance(QStringLiteral("問30に99分、9回ミス")) + 16);
     table_->setColumnWidth(ClassModel::Playing, fm.horizontalAdvance(QStringLiteral("プレイ中の端末")) + 40);
     for (int c = ClassModel::Advanced; c <= ClassModel::LessonTime; ++c)
         table_->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("進んだ問題")) + 40);
+    // 状態 is the last column shown here, wide as what it says.
+    table_->horizontalHeader()->moveSection(table_->horizontalHeader()->visualIndex(ClassModel::State),
+                                            table_->horizontalHeader()->visualIndex(ClassModel::LessonTime));
+    table_->horizontalHeader()->setSectionResizeMode(ClassModel::State, QHeaderView::ResizeToContents);
     auto *top = new QHBoxLayout;
     top->addWidget(totals_, 1);
     top->addWidget(startButton_);
@@ -50,22 +55,28 @@ void LessonPage::showTotals() {
         totals_->setText(QStringLiteral("授業の始めは、フォルダーを読み終えたときです。"));
         return;
     }
+    // The pupils here this lesson (playing now, or with something done
+    // since it began), not every file; files that cannot be read apart.
     LessonFigures total;
-    int pupils = 0;
+    int here = 0, unread = 0;
     for (int r = 0; r < model_.rowCount(); ++r) {
-        if (!model_.pupil(r).wasRead()) continue;
+        if (!model_.pupil(r).wasRead()) {
+            ++unread;
+            continue;
+        }
         const LessonFigures f = model_.lessonFigures(r);
         total.advanced += f.advanced;
         total.misses += f.misses;
         total.seconds += f.seconds;
-        ++pupils;
+        here += model_.hereThisLesson(r) ? 1 : 0;
     }
-    totals_->setText(QStringLiteral("授業の始め %1 から　%2 人で　進んだ問題 %3 問・増えたミス %4 回・プレイ時間 %5")
+    totals_->setText(QStringLiteral("授業の始め %1 から　来ている人 %2 人　進んだ問題 %3 問・増えたミス %4 回・プレイ時間 %5")
                          .arg(lesson.start.toLocalTime().toString(QStringLiteral("HH:mm")))
-                         .arg(pupils)
+                         .arg(here)
                          .arg(total.advanced)
                          .arg(total.misses)
-                         .arg(durationText(total.seconds)));
+                         .arg(durationText(total.seconds)) +
+                     (unread ? QStringLiteral("　読めないファイル %1 件").arg(unread) : QString()));
 }
 
 }  // namespace report::window

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// この時間: the class's totals since the lesson began, 授業を始める, and
-// each pupil who was read: 要支援, the machine playing, what they did this
-// lesson, fewest questions advanced first; pupils with nothing this lesson
-// below the rest, greyed.
+// この時間: the totals of the pupils here since the lesson began,
+// 授業を始める, and each pupil: a file that cannot be read first with what
+// is wrong, then 要支援, the machine playing, what they did this lesson,
+// fewest questions advanced first; pupils with nothing this lesson below
+// the rest, greyed.
 
 #include "report/window/ClassModel.h"
 

@@ -12,6 +12,8 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace report::window {
 
 TopicHeader::TopicHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {
@@ -100,9 +102,10 @@ void MissGrid::setModel(QAbstractItemModel *model) {
     const int cell = fontMetrics().horizontalAdvance(QStringLiteral("30")) + 14;
     for (int c = ClassModel::FirstQuestion; c < ClassModel::kColumns; ++c) setColumnWidth(c, cell);
     setColumnWidth(ClassModel::Code, fontMetrics().horizontalAdvance(QStringLiteral("あいうえおかき")) + 12);
-    // The heading's words beside the sort mark.
-    setColumnWidth(ClassModel::Help,
-                   horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("要支援")) + 30);
+    // The reason in short (the tooltip has it whole), and the heading's
+    // words beside the sort mark.
+    setColumnWidth(ClassModel::Help, std::max(fontMetrics().horizontalAdvance(QStringLiteral("問30で99回ミス")) + 12,
+                                              horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("要支援")) + 30));
 }
 
 QWidget *makeMissLegend(QWidget *parent) {

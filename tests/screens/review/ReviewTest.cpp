@@ -164,13 +164,13 @@ protected:
 };
 
 TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProgressFile) {
-    state::Session saved = progressOn(12, {{3, 2}, {5, 4}, {12, 1}, {20, 3}});
+    state::Session saved = progressOn(12, {{3, 2}, {4, 2}, {5, 4}, {12, 1}, {20, 3}});
     saved.userCode = "taro";
     saved.score = 9000;
     state::progress::save(saved);
     const QByteArray progress = bytesOf("taro.ucd");
-    // A record of the first form: question 12 right once, due since 2 December.
-    writeFile("taro.review", "pomurin20 review 1\r\n12,1,1,1,2026-12-01\r\n");
+    // A record of the first form: question 12 right once, due since 2 December; 4 right twice, due on the 8th.
+    writeFile("taro.review", "pomurin20 review 1\r\n4,2,2,2,2026-12-05\r\n12,1,1,1,2026-12-01\r\n");
     clock.day = QDate(2026, 12, 7);
 
     // A code with no progress file is refused and the box comes back;
@@ -257,6 +257,7 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
     EXPECT_EQ(summary->wordLabel->text(), "3問中2問が一度で正解！\n間違えた問題は、また出てくるぞ！");
     EXPECT_EQ(summary->nextDueLabel->text(), "次の復習：12月8日（火）");
     EXPECT_EQ(bytesOf("taro.review"), "pomurin20 review 2\r\n3,1,1,1,2026-12-07,2026-12-08,2\r\n"
+                                      "4,2,2,2,2026-12-05,2026-12-08,2\r\n"  // not practised: kept, its misses seen
                                       "5,1,0,1,2026-12-07,2026-12-08,4\r\n12,2,2,2,2026-12-07,2026-12-10,1\r\n");
     EXPECT_EQ(bytesOf("taro.ucd"), progress);
 
@@ -267,14 +268,14 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
     EXPECT_EQ(dialogs.calls.last(), "choose|今日復習する問題はありません。\n次の復習は12月8日（火）です。\n"
                                     "先取りで練習することもできます。|ぽむりん紀行20|先取りで練習/終了");
     ASSERT_NE(screen(), nullptr);
-    EXPECT_EQ(tally(), "復習 1／3");
+    EXPECT_EQ(tally(), "復習 1／4");
     EXPECT_TRUE(printed(screen()->board.questionBox).contains("【問題５】"));
     click(screen()->board.quitButton);  // answered No: the round stays
     EXPECT_NE(screen(), nullptr);
-    // Two days later, questions 5 and 3 are due, 12 not yet.
+    // Two days later, questions 5, 3 and 4 are due, 12 not yet.
     clock.day = QDate(2026, 12, 9);
     EXPECT_EQ(review::chooseQuestions(review::current().progress, review::current().record, clock.day),
-              std::vector<int>({5, 3}));
+              std::vector<int>({5, 3, 4}));
 }
 
 TEST_F(ReviewRound, AgainWithNothingLeftSaysSoAndEnds) {
