@@ -134,6 +134,8 @@ std::optional<Options> parseCommandLine(int argc, char **argv) {
     return o;
 }
 
+void tell(const char *log, const QString &subject, const QString &message);
+
 // The display scale, before any window (the class folder's message too)
 // is made; and the sound switch.  Wrong values are named and never stop
 // the game.
@@ -143,6 +145,9 @@ void chooseScaleAndSound(const Options &o) {
     platform::setSoundEnabled(platform::soundWanted(o.noSound, &warnings));
     for (const QString &warning : warnings)
         std::fprintf(stderr, "pomurin20: %s\n", qPrintable(platform::visibleText(warning)));
+    // Slips in the setting file are named for the teacher, as its other faults are.
+    if (const QString slips = platform::settingSlipsMessage(); !slips.isEmpty())
+        tell("the setting file", QStringLiteral("has slips"), slips);
 }
 
 // A start that cannot go on: said on stderr (log, then the message) and in

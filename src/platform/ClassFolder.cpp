@@ -3,6 +3,8 @@
 
 #include "platform/DataFolder.h"
 #include "platform/Files.h"
+#include "platform/Services.h"
+#include "platform/Settings.h"
 #include "platform/SystemError.h"
 
 #include <QDir>
@@ -49,6 +51,22 @@ std::optional<QByteArray> sectionOf(const QByteArray &line) {
 // A setting's value without a pair of double quotes around it.
 QByteArray unquoted(const QByteArray &v) {
     return v.size() >= 2 && v.startsWith('"') && v.endsWith('"') ? v.mid(1, v.size() - 2) : v;
+}
+
+// A path as the teacher must see it to find what is wrong with it:
+// invisible characters as <U+…>, blanks at its ends too.
+QString visiblePath(const QString &path) {
+    const QString shown = visibleText(path);
+    qsizetype from = 0, to = shown.size();
+    while (from < to && shown[from].isSpace()) ++from;
+    while (to > from && shown[to - 1].isSpace()) --to;
+    const auto marked = [](QStringView blanks) {
+        QString out;
+        for (const QChar c : blanks)
+            out += QStringLiteral("<U+%1>").arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+        return out;
+    };
+    return marked(QStringView(shown).first(from)) + shown.mid(from, to - from) + marked(QStringView(shown).sliced(to));
 }
 
 }  // namespace
@@ -102,7 +120,26 @@ namespace {
 struct SettingText {
     QHash<QString, QString> values;
     QString misspelt;
+    QStringList slips;  // slips in the display and sound settings, or in no section
 };
+
+// What is wrong with a line key = value in section (not [class]), or empty.
+QString slipIn(const QByteArray &section, const QString &key, const QString &value) {
+    if (section.isEmpty()) return QStringLiteral("%1 = の前に見出し（[display] など）がありません").arg(key);
+    if (section == "display") {
+        if (key != QLatin1String("scale"))
+            return QStringLiteral("[display] の %1 は知らない項目です（scale が使えます）").arg(key);
+        if (!parseScale(value).valid)
+            return QStringLiteral("[display] scale = %1 は auto か 1 から 3 の数ではありません（auto を使います）")
+                .arg(value);
+    } else if (section == "sound") {
+        if (key != QLatin1String("enabled"))
+            return QStringLiteral("[sound] の %1 は知らない項目です（enabled が使えます）").arg(key);
+        if (!parseSwitch(value))
+            return QStringLiteral("[sound] enabled = %1 は true か false ではありません（音は出します）").arg(value);
+    }
+    return {};
+}
 
 QString keyOf(const QString &section, const QString &key) { return section + QLatin1Char('/') + key; }
 
@@ -124,6 +161,13 @@ SettingText parseSettings(const QByteArray &text) {
             const QByteArray named = opened.value_or(close > 0 ? line.mid(1, close - 1).trimmed() : line);
             if ((named != "class" || !opened) && named.toLower() == "class" && file.misspelt.isEmpty())
                 file.misspelt = QStringLiteral("見出し %1 は [class] と書いてください").arg(QString::fromUtf8(line));
+            else if ((named != "display" && named != "sound") || !opened)
+                for (const char *known : {"display", "sound"})
+                    if (named.toLower() == known)
+                        file.slips << QStringLiteral("見出し %1 は [%2] と書いてください").arg(QString::fromUtf8(line), known);
+            if (opened && !QList<QByteArray>{"class", "display", "sound"}.contains(named.toLower()))
+                file.slips << QStringLiteral("見出し %1 は知らない見出しです（[class]、[display]、[sound] が使えます）")
+                                  .arg(QString::fromUtf8(line));
             continue;
         }
         // A full-width "＝" (an easy slip with a Japanese input method)
@@ -138,6 +182,9 @@ SettingText parseSettings(const QByteArray &text) {
         const QByteArray key = line.left(eq).trimmed();
         const QByteArray value = unquoted(line.mid(eq + eqSize).trimmed());
         const bool inClass = section == "class";
+        if (!inClass && section != "\n" && key != "folder")
+            if (const QString slip = slipIn(section, QString::fromUtf8(key), QString::fromUtf8(value)); !slip.isEmpty())
+                file.slips << slip;
         if (sawSection && section != "\n")
             file.values.insert(keyOf(QString::fromUtf8(section), QString::fromUtf8(key)), QString::fromUtf8(value));
         if (key == "folder" && inClass && value.isEmpty() && file.misspelt.isEmpty())
@@ -164,6 +211,8 @@ struct Settings {
     // or that means a folder but misspells it, before any file names one:
     // it might have named another folder than the files after it.
     QString stopFile, stopProblem;
+    // Each file's slips in the other settings, the file first.
+    QList<std::pair<QString, QStringList>> slips;
 };
 
 Settings readAllSettings(const QStringList &files) {
@@ -177,6 +226,7 @@ Settings readAllSettings(const QStringList &files) {
             file = parseSettings(text);
         else
             file.misspelt = problem;
+        if (!file.slips.isEmpty()) all.slips.push_back({path, file.slips});
         for (auto it = file.values.cbegin(); it != file.values.cend(); ++it)
             if (!it.value().isEmpty() && !all.values.contains(it.key()))
                 all.values.insert(it.key(), {it.value(), path});
@@ -237,6 +287,15 @@ QString configuredClassFolder(QString *settingFile, QString *problem) {
         if (problem) problem->clear();
     }
     return found.first;
+}
+
+QString settingSlipsMessage() {
+    QString files;
+    for (const auto &[file, slips] : currentSettings().slips)
+        files += QStringLiteral("%1\n・%2。\n").arg(file, slips.join(QStringLiteral("。\n・")));
+    if (files.isEmpty()) return {};
+    return QStringLiteral("設定ファイルに書き間違いがあります：\n%1その設定は使わずに続けます。先生に知らせてください。")
+        .arg(visibleText(files, true));
 }
 
 QString settingProblemMessage(const QString &file, const QString &problem) {
@@ -327,13 +386,17 @@ QString classFolderProblem(const QString &dir) {
 }
 
 QString classFolderMessage(const QString &dir, const QString &problem, const QString &source) {
+    // A name that looks right but is not: its invisible characters shown.
+    const QString shown = visiblePath(dir);
+    const QString why =
+        shown == dir ? problem : problem + QStringLiteral("（名前に見えない文字があります：<U+…> と示した所）");
     QString where;
     if (source == QLatin1String("--folder"))
         where = QStringLiteral("（起動のときに --folder で指定されたフォルダーです。）\n");
     else if (!source.isEmpty())
         where = QStringLiteral("（設定ファイル %1 で指定されたフォルダーです。）\n").arg(source);
     return QStringLiteral("学習記録を入れるクラスのフォルダー\n%1\nが使えません：%2。\n%3先生に知らせてください。")
-        .arg(dir, problem, where);
+        .arg(shown, why, where);
 }
 
 bool enterClassFolder(const QString &dir, const QString &source, QString *message) {

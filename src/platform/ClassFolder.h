@@ -60,6 +60,12 @@ QString configuredClassFolder(QString *settingFile = nullptr, QString *problem =
 // *problem (when given) what is wrong with a setting file that names none.
 QString classFolderFor(bool userFolderOption, const QString *folderOption, QString *source, QString *problem = nullptr);
 
+// The message shown at start for slips in the display and sound settings
+// (a heading in another case, a key or value the program does not take, a
+// setting before any heading), every setting file's named; empty when
+// there are none.  Such settings are not used; the game goes on.
+QString settingSlipsMessage();
+
 // The message shown at start for a setting file that names no usable
 // folder: which file and what is wrong, in the teacher's words.
 QString settingProblemMessage(const QString &file, const QString &problem);

@@ -164,16 +164,21 @@ QStringList classTeachers() {
     return setting(QStringLiteral("class"), QStringLiteral("teachers")).split(kBetween, Qt::SkipEmptyParts);
 }
 
+std::optional<bool> parseSwitch(const QString &text) {
+    const QString t = text.toLower();
+    for (const char *on : {"true", "yes", "on", "1"})
+        if (t == QLatin1String(on)) return true;
+    for (const char *off : {"false", "no", "off", "0"})
+        if (t == QLatin1String(off)) return false;
+    return std::nullopt;
+}
+
 bool soundWanted(bool noSoundOption, QStringList *warnings) {
     if (noSoundOption) return false;
     QString file;
     const QString value = setting(QStringLiteral("sound"), QStringLiteral("enabled"), &file);
-    const QString text = value.toLower();
-    if (text.isEmpty()) return true;
-    for (const char *on : {"true", "yes", "on", "1"})
-        if (text == QLatin1String(on)) return true;
-    for (const char *off : {"false", "no", "off", "0"})
-        if (text == QLatin1String(off)) return false;
+    if (value.isEmpty()) return true;
+    if (const std::optional<bool> on = parseSwitch(value)) return *on;
     *warnings
         << QStringLiteral("%1: [sound] enabled = \"%2\" is not true or false; the sound stays on").arg(file, value);
     return true;

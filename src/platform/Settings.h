@@ -27,6 +27,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace platform {
 
@@ -87,6 +88,10 @@ QString className(const QString &folder);
 // names it ("tanaka, suzuki" or "tanaka suzuki"): besides the class
 // folder's owner and root, who may set the class's 課題.
 QStringList classTeachers();
+
+// A switch as written in the setting: true, yes, on, 1 or false, no, off, 0
+// (any case); nothing for another value.
+std::optional<bool> parseSwitch(const QString &text);
 
 // Whether sound plays: off with --no-sound, else as the first setting file
 // that names [sound] enabled says, else on.  A wrong value is named in

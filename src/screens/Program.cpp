@@ -3,6 +3,7 @@
 
 #include "platform/Form.h"
 #include "platform/Forms.h"
+#include "platform/Logout.h"
 #include "platform/SdlMedia.h"
 #include "platform/Services.h"
 #include "screens/Screens.h"
@@ -50,6 +51,13 @@ int run(const std::function<QWidget *()> &showFirst, const std::function<void(QW
     }
     StartOnFirstPaint starter(media ? &*media : nullptr);
 
+    // A log-out ends the program as the close box does (the windows go,
+    // nothing more is saved); the code's hold is given up as the loop ends,
+    // so the pupil's next machine may take the code at once.
+    platform::onLogout([] {
+        platform::forms::endProgram();
+        QCoreApplication::exit(0);
+    });
     QWidget *first = showFirst();
     int rc = 0;
     if (first && !platform::forms::programEnded()) {

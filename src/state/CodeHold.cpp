@@ -144,10 +144,7 @@ bool readHold(const QByteArray &path, CodeHold::Holder *holder, struct stat *st)
 // (any hold, for a code with no file yet), since another account's hold
 // there could block a classmate's code for as long as its owner liked.
 bool countsHere(const QByteArray &holdPath, const struct stat &hold) {
-    if (!files::stickyFolder(files::folderOf(holdPath))) return true;
-    const QByteArray progressFile = CodeHold::progressNameOfHold(holdPath);
-    struct stat progress {};
-    return ::lstat(progressFile.constData(), &progress) != 0 || progress.st_uid == hold.st_uid;
+    return CodeHold::ownerCounts(holdPath, CodeHold::progressNameOfHold(holdPath), hold.st_uid);
 }
 
 // Whether what stands at a hold's path does not count there and cannot be
@@ -174,6 +171,12 @@ QByteArray CodeHold::progressNameOfHold(const QByteArray &holdName) {
     for (qsizetype i = dash + 1; i < holdName.size(); ++i)
         if (!((holdName[i] >= '0' && holdName[i] <= '9') || (holdName[i] >= 'a' && holdName[i] <= 'f'))) return {};
     return holdName.left(dash - ending);
+}
+
+bool CodeHold::ownerCounts(const QByteArray &path, const QByteArray &progressFile, uid_t owner) {
+    if (!files::stickyFolder(files::folderOf(path))) return true;
+    struct stat progress {};
+    return owner == (::lstat(progressFile.constData(), &progress) == 0 ? progress.st_uid : ::geteuid());
 }
 
 QByteArray CodeHold::machineId() {

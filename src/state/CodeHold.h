@@ -33,9 +33,10 @@
 // mayStillSave; nothing saved is lost.)
 //
 // In a folder with the sticky bit (a class folder set up 3770) a hold counts
-// only when it belongs to the account that owns the code's progress file (or
-// to anyone, for a code with no file yet): another account's hold there is
-// ignored, so no pupil can block a classmate's code.
+// only when it belongs to the account that owns the code's progress file (for
+// a code with no file yet, the account that is about to make it): another
+// account's hold there is ignored, so no pupil can block a classmate's code,
+// nor a code nobody has saved yet.
 //
 // There a classmate may also leave a file, link, folder or FIFO at the
 // hold's name while its pupil is not playing, and the pupil cannot remove
@@ -170,6 +171,11 @@ public:
     // The renewal timer (tests fire it).
     platform::Timer &renewTimer() { return timer_; }
 
+    // Whether an entry at path beside progressFile, of account owner, may
+    // count as the code's own (its hold, its review record): anywhere but in
+    // a folder with the sticky bit, yes; there only when owner owns the
+    // progress file, or for a code with no file yet is this account.
+    static bool ownerCounts(const QByteArray &path, const QByteArray &progressFile, uid_t owner);
     // The hold file of a progress file.
     static QString holdPathFor(const QString &progressPath);
     // The progress file a hold's name (or path) belongs to: the name

@@ -2,11 +2,17 @@
 #include "state/ReviewRecord.h"
 
 #include "platform/Files.h"
+#include "state/CodeHold.h"
 #include "state/ProgressFile.h"
 
+#include <QFile>
 #include <QList>
+#include <QRandomGenerator>
 
 #include <algorithm>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace state::review {
 
@@ -44,6 +50,15 @@ bool toDay(const QByteArray &field, QDate *out) {
 QDate dueAfter(const QDate &day, int step) {
     static const QDate kLastDay(9999, 12, 31);
     return day.daysTo(kLastDay) < spacingDays(step) ? kLastDay : day.addDays(spacingDays(step));
+}
+
+// Whether a due day fits its step: none when learnt; else after the last
+// practice by at most the step's spacing (a practice ahead of time keeps
+// the day it was due).
+bool dueFits(int step, const QDate &last, bool dayWritten, const QDate &due) {
+    if (step == kLearnt) return !dayWritten;
+    const QDate latest = dueAfter(last, step);
+    return dayWritten && due <= latest && (due > last || due == latest);
 }
 
 QByteArray dayText(const QDate &d) { return d.isValid() ? d.toString(Qt::ISODate).toLatin1() : QByteArray(kNoDay); }
@@ -161,13 +176,13 @@ void parse(const QByteArray &content, Record &r) {
             e.step = ladder == e.practised ? ladder : ladder + 1;
             e.due = dueAfter(e.last, e.step);
         } else {
-            if (ladder < 1 || ladder > kLearnt || !toCount(fields[6], &e.courseMisses))
-                damaged(where + QStringLiteral("の回数が合いません"));
+            if (ladder < 1 || ladder > kLearnt) damaged(where + QStringLiteral("の段階が 1 から 5 の外です"));
+            if (!toCount(fields[6], &e.courseMisses)) damaged(where + QStringLiteral("の回数が合いません"));
             e.step = ladder;
-            // The due day is the last practice and the step's spacing.
-            const bool dueRead =
-                e.step == kLearnt ? fields[5] == kNoDay : toDay(fields[5], &e.due) && e.due == dueAfter(e.last, e.step);
-            if (!dueRead) damaged(where + QStringLiteral("の日付が読めません"));
+            if (e.step != kLearnt && fields[5] != kNoDay && !toDay(fields[5], &e.due))
+                damaged(where + QStringLiteral("の日付が読めません"));
+            if (!dueFits(e.step, e.last, e.step == kLearnt ? fields[5] != kNoDay : e.due.isValid(), e.due))
+                damaged(where + QStringLiteral("の次の復習の日が段階 %1 に合いません").arg(e.step));
         }
         next.entries[q] = e;
     }
@@ -175,10 +190,68 @@ void parse(const QByteArray &content, Record &r) {
     r = next;
 }
 
-bool load(const QString &stem, Record &r) { return loadFile(fileName(stem), r, progress::fileName(stem)); }
+namespace {
 
-bool loadFile(const QString &name, Record &r, const QString &progressFile) {
+// The hex digits of a record's name beside its usual one.
+constexpr int kBesideDigits = 12;
+
+// Whether the entry at path may be the record of progressFile: a regular
+// file of an account that may own the code (see CodeHold::ownerCounts).
+bool countsAsRecord(const QByteArray &path, const QString &progressFile) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+           CodeHold::ownerCounts(path, QFile::encodeName(progressFile), st.st_uid);
+}
+
+// The record of progressFile beside usual, or empty when none stands there.
+QByteArray recordBeside(const QByteArray &usual, const QString &progressFile) {
+    const QByteArray folder = usual.left(usual.lastIndexOf('/') + 1);
+    const QByteArray name = usual.mid(folder.size());
+    for (const QByteArray &other : platform::files::namesStartingWith(platform::files::folderOf(usual), name + '-'))
+        if (progressNameOfRecord(other) == progressNameOfRecord(name) && countsAsRecord(folder + other, progressFile))
+            return folder + other;
+    return {};
+}
+
+}  // namespace
+
+QByteArray progressNameOfRecord(const QByteArray &recordName) {
+    static const QByteArray kEnding = ".review";
+    if (recordName.endsWith(kEnding))
+        return recordName.size() > kEnding.size() ? recordName.chopped(kEnding.size()) + ".ucd" : QByteArray();
+    const qsizetype dash = recordName.size() - kBesideDigits - 1;
+    if (dash <= kEnding.size() || recordName[dash] != '-' || recordName.mid(dash - kEnding.size(), kEnding.size()) != kEnding)
+        return {};
+    for (const char c : recordName.mid(dash + 1))
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return {};
+    return recordName.left(dash - kEnding.size()) + ".ucd";
+}
+
+QString recordPath(const QString &usual, const QString &progressFile) {
+    const QByteArray path = QFile::encodeName(usual);
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0 || countsAsRecord(path, progressFile)) return usual;
+    return QFile::decodeName(recordBeside(path, progressFile));
+}
+
+bool load(const QString &stem, Record &r) {
+    // A record left beside its name while that was taken goes back to it
+    // once the name is free, so that every reader finds it there.
+    const QByteArray usual = QFile::encodeName(fileName(stem));
+    struct stat st {};
+    if (::lstat(usual.constData(), &st) != 0)
+        if (const QByteArray beside = recordBeside(usual, progress::fileName(stem));
+            !beside.isEmpty() && ::link(beside.constData(), usual.constData()) == 0)
+            ::unlink(beside.constData());
+    return loadFile(fileName(stem), r, progress::fileName(stem));
+}
+
+bool loadFile(const QString &usual, Record &r, const QString &progressFile) {
     r = Record{};
+    // Another account's entry, a link, folder or FIFO at the record's name
+    // is no record: the pupil's own stands beside it, or none does.
+    const QString name = recordPath(usual, progressFile);
+    if (name.isEmpty()) return false;
     platform::files::ReadLimits limits{1 << 20};
     limits.sameOwnerAs = &progressFile;  // a classmate's record beside it is none
     const platform::files::ReadResult file = platform::files::read(name, limits);
@@ -198,11 +271,34 @@ bool loadFile(const QString &name, Record &r, const QString &progressFile) {
 }
 
 void save(const QString &stem, const Record &r) {
+    const QString usual = fileName(stem);
+    QString path = recordPath(usual, progress::fileName(stem));
+    // Its name taken by what cannot be the pupil's, the record goes beside
+    // it, at a name made now; temporaries are named after the usual one so
+    // that none tells that name in advance.
+    if (path.isEmpty())
+        path = usual + QLatin1Char('-') +
+               QString::number(QRandomGenerator::system()->generate64() & 0xffffffffffffULL, 16).rightJustified(kBesideDigits, QLatin1Char('0'));
+    platform::files::ReplaceOptions options;
+    if (path != usual) options.temporaryOf = QFile::encodeName(usual.mid(usual.lastIndexOf(QLatin1Char('/')) + 1));
     try {
-        platform::files::replace(fileName(stem), render(r));
+        platform::files::replace(path, render(r), options);
     } catch (const platform::files::FileError &e) {
         throw ProgressError(e.what());
     }
+}
+
+bool courseBegunAnew(const QString &stem) {
+    Record r;
+    try {
+        if (!load(stem, r)) return true;
+        for (Entry &e : r.entries)
+            if (e.practised > 0) e.courseMisses = 0;
+        save(stem, r);
+    } catch (const ProgressError &) {
+        return false;
+    }
+    return true;
 }
 
 void adoptCourseMisses(Record &r, const Misses &misses) {
@@ -212,8 +308,11 @@ void adoptCourseMisses(Record &r, const Misses &misses) {
 }
 
 namespace {
+// Misses only grow within a course; fewer than the record saw mean the
+// course was begun anew since, of which the record saw nothing, so any miss
+// there is new.
 bool missedInCourseSince(const Entry &e, int courseMisses) {
-    return e.courseMisses >= 0 && courseMisses > e.courseMisses;
+    return e.courseMisses >= 0 && (courseMisses > e.courseMisses || (courseMisses < e.courseMisses && courseMisses > 0));
 }
 }  // namespace
 
@@ -221,12 +320,17 @@ void notePractice(Record &r, int q, bool rightFirstTime, const QDate &today, int
     if (!Session::inRange(q)) return;
     Entry &e = r.entries[q];
     if (e.practised >= kMaxCount) return;  // a record this full keeps its figures
-    const int from = missedInCourseSince(e, courseMisses) ? 0 : e.step;
+    const bool missedSince = missedInCourseSince(e, courseMisses);
+    const int from = missedSince ? 0 : e.step;
+    // Right ahead of its day is practice, not a spaced review: it keeps its
+    // step and the day it is due.
+    const QDate dueNow = e.practised > 0 && !missedSince ? dueDate(r, q, courseMisses, today) : QDate();
+    const bool ahead = rightFirstTime && dueNow.isValid() && dueNow > today;
     e.practised += 1;
     e.firstTry += rightFirstTime ? 1 : 0;
-    e.step = rightFirstTime ? std::min(from + 1, kLearnt) : 1;
+    e.step = ahead ? e.step : rightFirstTime ? std::min(from + 1, kLearnt) : 1;
     e.last = today;
-    e.due = e.step == kLearnt ? QDate() : dueAfter(today, e.step);
+    e.due = ahead ? dueNow : e.step == kLearnt ? QDate() : dueAfter(today, e.step);
     e.courseMisses = std::clamp(courseMisses, 0, kMaxCount);
 }
 
@@ -255,13 +359,22 @@ struct Candidate {
     QDate due;
 };
 
+// The record's questions stay due by their own days whatever the course
+// says now (a course begun anew is back at question 1 with no misses);
+// others count up to the question reached.
 std::vector<Candidate> candidates(const Record &r, const Misses &misses, int reached, const QDate &today,
                                   const TestDayPull *pull) {
     std::vector<Candidate> out;
-    for (int q = 1; q <= std::clamp(reached, 0, kQuestions); ++q)
-        if (const QDate due = dueDate(r, q, misses[q], today, pull); due.isValid()) out.push_back({q, due});
+    for (int q = 1; q <= kQuestions; ++q)
+        if (const QDate due = dueDate(r, q, misses[q], today, pull);
+            due.isValid() && (r.entries[q].practised > 0 || q <= reached))
+            out.push_back({q, due});
     return out;
 }
+
+// The misses a question is ordered by: the course's now, or those the
+// record saw when more (a course begun anew).
+int missesOf(const Record &r, const Misses &misses, int q) { return std::max<int>(misses[q], r.entries[q].courseMisses); }
 
 }  // namespace
 
@@ -271,7 +384,8 @@ std::vector<int> dueQuestions(const Record &r, const Misses &misses, int reached
     std::vector<int> out;
     for (const Candidate &c : all)
         if (c.due <= today) out.push_back(c.q);
-    std::stable_sort(out.begin(), out.end(), [&](int a, int b) { return misses[a] > misses[b]; });
+    std::stable_sort(out.begin(), out.end(),
+                     [&](int a, int b) { return missesOf(r, misses, a) > missesOf(r, misses, b); });
     return out;
 }
 
@@ -280,7 +394,7 @@ std::vector<int> laterQuestions(const Record &r, const Misses &misses, int reach
     std::vector<Candidate> all = candidates(r, misses, reached, today, pull);
     std::erase_if(all, [&](const Candidate &c) { return c.due <= today; });
     std::stable_sort(all.begin(), all.end(), [&](const Candidate &a, const Candidate &b) {
-        return a.due != b.due ? a.due < b.due : misses[a.q] > misses[b.q];
+        return a.due != b.due ? a.due < b.due : missesOf(r, misses, a.q) > missesOf(r, misses, b.q);
     });
     std::vector<int> out;
     for (const Candidate &c : all) out.push_back(c.q);

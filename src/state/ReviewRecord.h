@@ -79,6 +79,17 @@ struct Record {
 // "<stem>.review".
 QString fileName(const QString &stem);
 
+// Where the record of progressFile stands, its usual name given: there,
+// unless that name is taken by an entry that cannot be the pupil's record
+// (a link, folder or FIFO, or in a folder with the sticky bit another
+// account's file); then beside it, at the usual name, "-" and 12 hex digits
+// (made when the record is first written there), or empty when no record
+// of the pupil's stands beside it.  Every reader of the record asks here.
+QString recordPath(const QString &usual, const QString &progressFile);
+// The progress file's name that a record's name belongs to (".review" or
+// ".review-" and 12 hex digits in place of ".ucd"); empty for another name.
+QByteArray progressNameOfRecord(const QByteArray &recordName);
+
 QByteArray render(const Record &r);
 // Reads content into r.  Throws ProgressError (a Japanese reason), leaving
 // r unchanged, for anything the writer does not make: another first line, a
@@ -88,7 +99,9 @@ QByteArray render(const Record &r);
 // read as they are.
 void parse(const QByteArray &content, Record &r);
 
-// Reads the record of stem.  False, with r empty, when there is none yet;
+// Reads the record of stem (one left beside its usual name while that was
+// taken goes back once the name is free).  False, with r empty, when there
+// is none yet;
 // throws ProgressError for a record that is there but cannot be read
 // (damaged, a link or another kind of file in its place).
 bool load(const QString &stem, Record &r);
@@ -96,8 +109,16 @@ bool load(const QString &stem, Record &r);
 // sticky folder a record that another account than the owner of
 // progressFile owns is none (false).
 bool loadFile(const QString &path, Record &r, const QString &progressFile);
-// Writes the record of stem, replaced atomically.  Throws ProgressError.
+// Writes the record of stem, replaced atomically where recordPath says (a
+// new name beside the usual one where none stands there).  Throws
+// ProgressError.
 void save(const QString &stem, const Record &r);
+
+// A course begun anew: the record has seen none of its misses yet, so that
+// every miss in it brings a question back.  False when the record could
+// not be read or written (the review still tells a new course by its
+// fewer misses).
+bool courseBegunAnew(const QString &stem);
 
 using Misses = std::array<short, kQuestions + 1>;
 

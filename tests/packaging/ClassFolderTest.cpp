@@ -133,6 +133,12 @@ TEST_F(ClassFolderSetting, ASettingThatMeansAFolderButNamesNoneIsReported) {
         EXPECT_EQ(from, problem.isEmpty() ? system2 : system1);
         EXPECT_EQ(why, problem);
     }
+    // Slips in the other settings: each named, in one message.
+    writeFile(system1, "[Sound]\nenabled=false\n[Display]\n[display]\nsacle=2\nscale = 1,5\n[sound]\nenable = no\nenabled = いいえ\n");
+    EXPECT_EQ(platform::settingSlipsMessage(), "設定ファイルに書き間違いがあります：\n" + system1 + "\n・見出し [Sound] は [sound] と書いてください。\n"
+              "・見出し [Display] は [display] と書いてください。\n・[display] の sacle は知らない項目です（scale が使えます）。\n"
+              "・[display] scale = 1,5 は auto か 1 から 3 の数ではありません（auto を使います）。\n・[sound] の enable は知らない項目です（enabled が使えます）。\n"
+              "・[sound] enabled = いいえ は true か false ではありません（音は出します）。\nその設定は使わずに続けます。先生に知らせてください。");
     EXPECT_EQ(platform::settingProblemMessage(system1, "ファイルではなくフォルダーです"),
               "設定ファイル\n" + system1 +
                   "\nからクラスのフォルダーを決められません：ファイルではなくフォルダーです。\n"
@@ -251,6 +257,9 @@ TEST_F(ClassFolderSetting, UnusableFoldersAreNamedWithTheReasonAndNothingIsWritt
                                                                 : "（設定ファイル " + system1 + " で指定されたフォルダーです。）"));
         EXPECT_EQ(QDir::currentPath(), root);
     }
+    QString message;  // a name that looks right: its invisible characters shown
+    EXPECT_FALSE(platform::enterClassFolder(root + "/2\u200B-1\u3000", "--folder", &message));
+    EXPECT_TRUE(message.contains("/2<U+200B>-1<U+3000>\nが使えません：フォルダーがありません（名前に見えない文字があります：<U+…> と示した所）。")) << qPrintable(message);
     EXPECT_EQ(tree(), before);  // no probe left, no per-user folder made
     ::chmod("readonly", 0755);
 }

@@ -42,6 +42,10 @@ TEST(CommandLines, AWrongLineEndsWithItsMessageARightOneShowsItsWindowAtTheScale
              {{"--review", "--no-sound"}, -1, {"window \"ユーザーコード入力（復習）\" shown"}}})
         check(POMURIN_PROGRAM, row);
     EXPECT_EQ(QDir("class").entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());  // never played there
+    ASSERT_TRUE(QDir().mkpath("XDG_CONFIG_HOME/pomurin20"));  // a slip in the setting file: named at the start, the game goes on
+    QFile conf("XDG_CONFIG_HOME/pomurin20/pomurin20.conf");
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly) && conf.write("[display]\nsacle = 2\n") > 0 && conf.flush());
+    check(POMURIN_PROGRAM, {{"--no-sound"}, -1, {"・[display] の sacle は知らない項目です（scale が使えます）。"}});
 
     for (const Row &row : std::initializer_list<Row>{
              {{"--window", "--scale", "2", "class"}, -1, {"shown at device pixel ratio 2\n"}},

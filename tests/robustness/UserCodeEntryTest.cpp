@@ -51,7 +51,8 @@ TEST_F(UserCodeEntry, InvisibleOrBrokenCodesAreAskedAgain) {
     dialogs.inputAnswers = {override, lone, QString("a") + QChar(0x2028), "ok"};
     click(menu()->newRunButton);
     settle();
-    EXPECT_EQ(dialogs.calls.size(), 4);
+    EXPECT_EQ(dialogs.calls.size(), 7);  // each refusal named
+    EXPECT_EQ(dialogs.calls[1], "error|コードに使えない文字（見えない文字など）が入っています。\n別のコードを入れてください。|ぽむりん紀行20");
     EXPECT_EQ(state::session().userCode, "ok");
     EXPECT_EQ(QDir(".").entryList({"*.ucd"}), QStringList{"ok.ucd"});
 }

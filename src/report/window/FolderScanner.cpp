@@ -3,6 +3,7 @@
 
 #include "platform/Services.h"
 #include "state/CodeHold.h"
+#include "state/ReviewRecord.h"
 
 #include <QFile>
 
@@ -56,10 +57,13 @@ QByteArray progressOfHold(const char *name, size_t length) {
     return of.size() > 4 && of.endsWith(".ucd") ? QByteArray(of.constData(), of.size()) : QByteArray();
 }
 
-// A name ending in suffix with something before it.
-bool endsWith(const char *name, size_t length, std::string_view suffix) {
-    return length > suffix.size() && std::memcmp(name + length - suffix.size(), suffix.data(), suffix.size()) == 0;
+// The progress file a review record's name (at the usual name or beside
+// it) belongs to, or empty.
+QByteArray progressOfReview(std::string_view name) {
+    if (name.find(kReviewSuffix) == std::string_view::npos) return {};
+    return state::review::progressNameOfRecord(QByteArray(name.data(), qsizetype(name.size())));
 }
+
 
 // How many looks make one look at every file, by the file system's kind:
 // a local folder a minute at the window's 5 seconds between looks; a
@@ -200,8 +204,11 @@ int FolderScanner::examineBatch(int dirFd, const QString &prefix, const QDate &t
         // The review's record beside it is part of the row: a change to it
         // alone reads the row again.
         struct stat rst {};
-        if (e.listedReview != 0 &&
-            ::fstatat(dirFd, (name.chopped(4) + ".review").constData(), &rst, AT_SYMLINK_NOFOLLOW) == 0)
+        const QString record = e.listedReview == 0 ? QString()
+                               : state::review::recordPath(prefix + QFile::decodeName(name.chopped(4) + ".review"),
+                                                           prefix + QFile::decodeName(name));
+        if (!record.isEmpty() &&
+            ::fstatat(dirFd, QFile::encodeName(record.mid(prefix.size())).constData(), &rst, AT_SYMLINK_NOFOLLOW) == 0)
             e.review = seenOf(rst);
         const auto known = cache_.constFind(name);
         if (known != cache_.cend() && known->read && known->seen == e.seen && known->review == e.review) return;
@@ -310,7 +317,7 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
         const size_t length = std::strlen(entry->d_name);
         inodeless = inodeless || entry->d_ino == 0;
         const bool progressFile = length >= 4 && std::memcmp(entry->d_name + length - 4, ".ucd", 4) == 0;
-        if (progressFile || endsWith(entry->d_name, length, kReviewSuffix)) {
+        if (progressFile || !progressOfReview({entry->d_name, length}).isEmpty()) {
             listed.entries.push_back({quint32(listed.names.size()), quint32(length), quint64(entry->d_ino)});
             listed.names.append(entry->d_name, length);
             total += progressFile ? 1 : 0;
@@ -381,12 +388,8 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
     // changed so, when it was once seen rewritten in place, and at a look
     // at every file; the others are taken as they were.
     const ListingDiff diff = compareListings(listed_, listed);
-    const auto isReview = [](std::string_view name) {
-        return name.size() >= kReviewSuffix.size() && name.substr(name.size() - kReviewSuffix.size()) == kReviewSuffix;
-    };
-    const auto progressFileOf = [](std::string_view review) {
-        return QByteArray(review.data(), qsizetype(review.size() - kReviewSuffix.size())) + ".ucd";
-    };
+    const auto isReview = [](std::string_view name) { return !progressOfReview(name).isEmpty(); };
+    const auto progressFileOf = progressOfReview;
     // The names to examine, each once, and whether the listing shows it
     // (not only its review record).
     std::vector<std::pair<QByteArray, bool>> chosen;

@@ -7,6 +7,7 @@
 #include "screens/common/CodeBox.h"
 #include "screens/common/SaveProgress.h"
 #include "state/ProgressFile.h"
+#include "state/ReviewRecord.h"
 #include "state/Session.h"
 #include "state/SoundCues.h"
 
@@ -60,10 +61,16 @@ void StartMenu::newRunClicked() {
         // A failed save is named, not trapped silently, so the learner
         // knows the progress is not kept.
         if (!saveProgressOrFail()) return;
+        beganAnew();
         handOver();
     } catch (const std::exception &) {
         trapped();
     }
+}
+
+void StartMenu::beganAnew() {
+    // The review's record then compares with this course's misses only.
+    state::review::courseBegunAnew(state::session().userCode);
 }
 
 void StartMenu::continueClicked() {
@@ -98,6 +105,7 @@ void StartMenu::continueClicked() {
             for (int i = 1; i <= state::kQuestions; ++i) m.misses[i] = 0;
             m.userCode = kDefaultStem;
             if (!saveProgressOrFail()) return;
+            beganAnew();
         }
         handOver();
     } catch (const std::exception &) {

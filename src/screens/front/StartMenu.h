@@ -27,6 +27,7 @@ private:
     std::optional<QString> askCode(const QString &title);
     void handOver();
     void trapped();
+    void beganAnew();  // a course begun anew from question 1
 };
 
 }  // namespace screens

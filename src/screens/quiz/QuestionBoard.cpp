@@ -64,6 +64,7 @@ void QuestionBoard::showQuestion(int n, int v, bank::Path path) {
     const bank::Question *q = bank::question(n);
     if (!q || v < 1 || v > 3) return;
     const bank::Variant &variant = q->variants[v - 1];
+    for (int k = 1; k <= 8; ++k) answerButtons[k]->setPalette(QPalette());  // no mark yet
     for (int k = 1; k <= 7; ++k) platform::setCaption(answerButtons[k], QString::fromUtf8(variant.captions[k - 1]));
     platform::setCaption(answerButtons[8], QString::fromUtf8(bank::kOtherCaption));
 }
@@ -86,6 +87,10 @@ void QuestionBoard::showVerdict(bool right) {
 void QuestionBoard::markAnswer(int k, const QString &mark) {
     if (k < 1 || k > 8) return;
     platform::setCaption(answerButtons[k], mark + QLatin1Char(' ') + answerButtons[k]->text());
+    // A marked answer stays readable when its button is disabled.
+    QPalette palette = answerButtons[k]->palette();
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, palette.color(QPalette::Active, QPalette::ButtonText));
+    answerButtons[k]->setPalette(palette);
 }
 
 void QuestionBoard::say(const QStringList &lines, int color) {

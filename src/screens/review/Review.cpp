@@ -25,13 +25,16 @@ void say(QWidget *parent, const QString &text) { platform::dialogs().showError(p
 
 // Reads the progress file and the record of stem into r; false after a
 // message when either is missing or cannot be read.  Nothing is written.
-bool readCode(const QString &stem, Review &r) {
+bool readCode(const QString &typed, Review &r) {
+    // The empty code stands for "pm", as in the course.
+    const QString stem = typed.isEmpty() ? QStringLiteral("pm") : typed;
     const QString file = state::progress::fileName(stem);
     state::Session progress;
     try {
         state::progress::loadFrom(file, progress);
     } catch (const state::ProgressMissing &) {
-        say(nullptr, QStringLiteral("このコードの記録はまだありません。\n別のコードを入れてください。"));
+        say(nullptr, typed.isEmpty() ? QStringLiteral("コードが空なので pm の記録を探しましたが、まだありません。")
+                                     : QStringLiteral("このコードの記録はまだありません。\n別のコードを入れてください。"));
         return false;
     } catch (const state::ProgressError &e) {
         say(nullptr, screens::unreadableProgressText(file, QString::fromUtf8(e.what())));
@@ -53,10 +56,10 @@ bool readCode(const QString &stem, Review &r) {
     return true;
 }
 
-bool neverMissed(const state::Session &progress) {
+bool neverMissed(const state::Session &progress, const state::review::Record &record) {
     for (int q = 1; q <= state::kQuestions; ++q)
         if (progress.misses[q] > 0) return false;
-    return true;
+    return record.practised() == 0;
 }
 
 }  // namespace
@@ -70,8 +73,8 @@ QString dayText(const QDate &day) { return QLocale(QLocale::Japanese).toString(d
 
 bool start() {
     const std::optional<QString> stem =
-        screens::askForCode(nullptr, QStringLiteral("復習：まちがえた問題を練習します。\n") + screens::kCodePrompt,
-                            QStringLiteral("ユーザーコード入力（復習）"), screens::EmptyCode::Cancels,
+        screens::askForCode(nullptr, QStringLiteral("復習：間違えた問題を練習します。\n") + screens::kCodePrompt,
+                            QStringLiteral("ユーザーコード入力（復習）"), screens::EmptyCode::MeansDefault,
                             [](const QString &stem) { return readCode(stem, current()); });
     if (!stem) return false;
     // The class's 課題 counts only as a teacher wrote it; anything else in
@@ -118,7 +121,7 @@ bool beginRound(QWidget *parent) {
         const std::vector<int> ahead = chooseAhead(r.progress, r.record, r.assignment, today);
         // With the 課題 done, the message says that too.
         const QString done = assignmentDone() ? QStringLiteral("課題は全部できました。\n") : QString();
-        const QString nothing = done + (neverMissed(r.progress)
+        const QString nothing = done + (neverMissed(r.progress, r.record)
                                             ? QStringLiteral("まだ一度も間違えていないので、復習する問題はありません。")
                                             : QStringLiteral("復習する問題はもうありません。どの問題も覚えました！"));
         const bool practiseAhead =

@@ -33,9 +33,10 @@ Review &current();
 
 // Asks for the user code until one with a progress file is given, with
 // the start menu's rules (a code refused, held by another program or
-// another account's asks again), reads its record and begins the first
-// round.  False when nothing is to be shown: the box was cancelled, or
-// nothing is to be practised (see beginRound).
+// another account's is named and asked again; the empty code, which
+// Cancel gives, is "pm"), reads its record and begins the first round.
+// False when nothing is to be shown: "pm" could not be opened, or nothing
+// is to be practised (see beginRound).
 bool start();
 
 // Begins a round of the questions due today, from the progress file and

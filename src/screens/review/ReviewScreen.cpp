@@ -82,8 +82,9 @@ void ReviewScreen::answerClicked(int k) {
         board.answerButtons[k]->setEnabled(true);
         board.nextButton->setEnabled(true);
         board.helpButton->setEnabled(false);
-        board.say({r.round->missedNow() ? QStringLiteral(" 正解だ!! よく直したな!!")
-                                        : QStringLiteral(" 正解だ!! 一度でできたな!!"),
+        board.say({r.round->missedNow()                ? QStringLiteral(" 正解だ!! よく直したな!!")
+                   : r.round->current()->comeback ? QStringLiteral(" 正解だ!! 今度はできたな!!")
+                                                  : QStringLiteral(" 正解だ!! 一度でできたな!!"),
                    r.round->onLast() ? QStringLiteral(" [次へ]をクリックして、まとめを見るんだ!!")
                                      : QStringLiteral(" [次へ]をクリックして、次の問題だ!!")},
                   kDarkBlue);

@@ -2,15 +2,20 @@
 // The review of missed questions: which questions a round asks, a round
 // played from the code box to the summary, and what it reads and writes.
 #include "bank/QuestionBank.h"
+#include "report/ClassReport.h"
+#include "report/window/FolderScanner.h"
 #include "bank/Topics.h"
 #include "platform/PictureBox.h"
 #include "platform/Media.h"
 #include "screens/Program.h"
+#include "screens/front/StartMenu.h"
 #include "screens/review/Review.h"
 #include "screens/review/ReviewScreen.h"
 #include "screens/review/ReviewSummary.h"
 #include "screens/tutor/TutorScreen.h"
+#include "state/CodeHold.h"
 #include "state/ProgressFile.h"
+#include "state/SaveFiles.h"
 #include "support/Fakes.h"
 
 #include <QApplication>
@@ -18,6 +23,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace testing_support;
 using screens::ReviewScreen;
@@ -109,6 +117,8 @@ TEST(ReviewSpacing, StepsOverAMonthMissesCourseMissesLearntLaterDatesAndTheFirst
         {"first form, right once and never missed: step 1", "pomurin20 review 1\r\n7,1,1,1,2026-12-01\r\n", 2,
          QDate(2026, 12, 2)},
         {"missed in the course, never practised", "pomurin20 review 2\r\n", 1, today},
+        {"course begun anew (the record saw 3), missed once in it", "pomurin20 review 2\r\n7,2,2,2,2026-12-06,2026-12-09,3\r\n", 1, today},
+        {"course begun anew, not missed in it yet", "pomurin20 review 2\r\n7,2,2,2,2026-12-06,2026-12-09,3\r\n", 0, QDate(2026, 12, 9)},
         {"never missed", "pomurin20 review 2\r\n", 0, QDate()},
     };
     for (const auto &row : reads) {
@@ -137,10 +147,25 @@ TEST(ReviewSpacing, StepsOverAMonthMissesCourseMissesLearntLaterDatesAndTheFirst
         EXPECT_EQ(state::review::dueDate(read, 7, 2, row.on, &pull), row.due) << row.what;
     }
     state::review::Record old;
-    // Due days the writer never makes: not last + the step's spacing, none on a step, one when learnt.
-    for (const char *line : {"7,2,2,2,2026-12-06,2026-12-10,2", "7,2,2,2,2026-12-06,-,2", "7,2,2,5,2026-12-06,2026-12-27,2",
-                             "7,2,2,0,2026-12-06,2026-12-06,2"})
-        EXPECT_THROW(state::review::parse(QByteArray("pomurin20 review 2\r\n") + line + "\r\n", old), state::ProgressError) << line;
+    // Due days the writer never makes (beyond the step's spacing, none on a step, one when learnt), each named.
+    const auto why = [&old](const QByteArray &line) {
+        try { state::review::parse("pomurin20 review 2\r\n" + line + "\r\n", old); } catch (const state::ProgressError &e) { return QString::fromUtf8(e.what()); }
+        return QString();
+    };
+    for (const auto &[line, reason] : {std::pair{"7,2,2,2,2026-12-06,2026-12-10,2", "次の復習の日が段階 2 に合いません"},
+                                       {"7,2,2,2,2026-12-06,-,2", "次の復習の日が段階 2 に合いません"},
+                                       {"7,2,2,5,2026-12-06,2026-12-27,2", "次の復習の日が段階 5 に合いません"},
+                                       {"7,2,2,2,2026-12-06,2026-13-06,2", "日付が読めません"},
+                                       {"7,2,2,0,2026-12-06,2026-12-06,2", "段階が 1 から 5 の外です"}})
+        EXPECT_EQ(why(line), QString("復習の記録が壊れています（2 行目の%1）。").arg(reason));
+    // Four practices ahead on day 0 keep step 1 and its day; right ahead keeps the day, a miss ahead goes back.
+    state::review::Record ahead;
+    for (int i = 0; i < 5; ++i) state::review::notePractice(ahead, 9, true, QDate(2026, 12, 1), 1);
+    EXPECT_EQ(state::review::render(ahead), "pomurin20 review 2\r\n9,5,5,1,2026-12-01,2026-12-02,1\r\n");
+    for (const int day : {2, 4}) state::review::notePractice(ahead, 9, true, QDate(2026, 12, day), 1);
+    EXPECT_EQ(state::review::render(ahead), "pomurin20 review 2\r\n9,7,7,2,2026-12-04,2026-12-05,1\r\n");
+    state::review::notePractice(ahead, 9, false, QDate(2026, 12, 4), 1);
+    EXPECT_EQ(state::review::render(ahead), "pomurin20 review 2\r\n9,8,7,1,2026-12-04,2026-12-05,1\r\n");
     state::review::parse("pomurin20 review 1\r\n7,3,2,2,2026-12-01\r\n", old);
     state::review::adoptCourseMisses(old, {0, 0, 0, 0, 0, 0, 0, 2});
     EXPECT_EQ(state::review::render(old), "pomurin20 review 2\r\n7,3,2,3,2026-12-01,2026-12-08,2\r\n");
@@ -178,7 +203,7 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
     dialogs.inputAnswers = {"nobody", "taro"};
     random.values = {0.0, 0.5, 0.9, 0.0};
     ASSERT_TRUE(review::start());
-    const QString box = "input|復習：まちがえた問題を練習します。\n半角８文字以内で、ユーザーコードを入力してください・・・|"
+    const QString box = "input|復習：間違えた問題を練習します。\n半角８文字以内で、ユーザーコードを入力してください・・・|"
                         "ユーザーコード入力（復習）";
     EXPECT_EQ(dialogs.calls,
               QStringList({box, "error|このコードの記録はまだありません。\n別のコードを入れてください。|ぽむりん紀行20", box}));
@@ -218,6 +243,8 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
     says(prompt, 0);
     EXPECT_EQ(screen()->board.answerButtons[8]->text(), "× その他");
     EXPECT_FALSE(screen()->board.answerButtons[8]->isEnabled());
+    const QPalette marked = screen()->board.answerButtons[8]->palette();  // readable though disabled
+    EXPECT_EQ(marked.color(QPalette::Disabled, QPalette::ButtonText), marked.color(QPalette::Active, QPalette::ButtonText));
     answerRight();
     const int right = bank::rightButton(5, 1);
     EXPECT_EQ(screen()->board.answerButtons[right]->text(), "○ " + QString::fromUtf8(bank::question(5)->variants[0].captions[right - 1]));
@@ -240,9 +267,8 @@ TEST_F(ReviewRound, PlayedFromTheCodeBoxToTheSummaryWritesTheRecordAndNotTheProg
     EXPECT_EQ(tally(), "もう一度 1／1");
     says("「さっき間違えた問題だ。今度はできるかな？」\n" + ask, 0);
     EXPECT_EQ(review::current().round->current()->variant, 2);
-    answer(8);
     answerRight();
-    says(" 正解だ!! よく直したな!!\n [次へ]をクリックして、まとめを見るんだ!!", 1);
+    says(" 正解だ!! 今度はできたな!!\n [次へ]をクリックして、まとめを見るんだ!!", 1);
     click(screen()->board.nextButton);
     settle();
 
@@ -304,14 +330,17 @@ TEST_F(ReviewRound, ARecordThatCannotBeSavedIsSaidAndTheProgramEnds) {
     dialogs.inputAnswers = {"sae"};
     ASSERT_TRUE(review::start());
     screens::showScreen(ScreenId::Review);
-    ASSERT_TRUE(QDir().mkdir("sae.review"));  // a folder in the record's place
+    ASSERT_TRUE(QFile::remove("sae.ucd.hold"));  // the hold vanished: another program may save now
     answerRight();
-    EXPECT_TRUE(dialogs.calls.last().startsWith("error|復習の記録を保存できませんでした。\n「sae.review」")) << dialogs.calls.last().toStdString();
+    EXPECT_EQ(dialogs.calls.last(), "error|復習の記録を保存できませんでした。\nこのコードは今ほかのところで使われています。|ぽむりん紀行20");
     EXPECT_TRUE(platform::forms::programEnded());
 }
 
-TEST_F(ReviewRound, CancellingTheCodeBoxEndsTheProgramWithoutWaiting) {
+TEST_F(ReviewRound, CancellingTheCodeBoxMeansPmAndEndsWithNothingToReviewWithoutWaiting) {
     platform::setSoundEnabled(false);
+    state::Session pm = progressOn(3, {});
+    pm.userCode = "pm";
+    state::progress::save(pm);
     QObject guard;  // takes the check below with it when the test ends
     bool looped = false;
     QTimer::singleShot(0, &guard, [&looped] {
@@ -320,7 +349,7 @@ TEST_F(ReviewRound, CancellingTheCodeBoxEndsTheProgramWithoutWaiting) {
     });
     EXPECT_EQ(screens::runReview(*qobject_cast<QApplication *>(QCoreApplication::instance())), 0);
     EXPECT_FALSE(looped) << "no window is open: no event loop is entered";
-    EXPECT_EQ(dialogs.calls.size(), 1);
+    EXPECT_EQ(dialogs.calls.last(), "choose|まだ一度も間違えていないので、復習する問題はありません。|ぽむりん紀行20|終了");
     platform::setSoundEnabled(true);
 }
 
@@ -355,6 +384,112 @@ TEST_F(ReviewRound, AHeldCodeOrADamagedRecordAsksAgainAndNothingToReviewEndsTheR
     EXPECT_EQ(bytesOf("ken.review"), twice);
     EXPECT_FALSE(QFile::exists("jiro.review"));
     EXPECT_FALSE(QFile::exists("jiro.ucd.hold")) << "the hold is given up when the review ends";
+    // Codes that cannot name a file are named, as in the course's box; the
+    // empty code is "pm", and with no file of pm's the review ends.
+    const std::pair<QString, QString> refused[] = {{" held", "コードの前か後ろに空白があります。"}, {"../x", "コードに「/」や「\\」は使えません。"},
+        {QString(300, 'a'), "コードが長すぎます。"}, {"", "コードが空なので pm の記録を探しましたが、まだありません。"}};
+    for (const auto &[code, why] : refused) {
+        dialogs.calls.clear();
+        dialogs.inputAnswers = {code, "jiro"};
+        EXPECT_FALSE(review::start());
+        EXPECT_EQ(dialogs.calls[1], "error|" + why + (code.isEmpty() ? "" : "\n別のコードを入れてください。") + "|ぽむりん紀行20");
+        EXPECT_EQ(dialogs.calls.size(), code.isEmpty() ? 2 : 4);
+    }
+}
+
+TEST_F(ReviewRound, ANewStartKeepsTheRecordsDaysAndAMissInTheNewCourseBringsItsQuestionBack) {
+    state::Session saved = progressOn(20, {{7, 3}, {12, 2}});
+    saved.userCode = "aki";
+    state::progress::save(saved);
+    writeFile("aki.review", "pomurin20 review 2\r\n7,3,3,3,2026-12-03,2026-12-10,3\r\n12,2,2,2,2026-12-05,2026-12-08,2\r\n");
+    clock.day = QDate(2026, 12, 8);
+    // 初めからやる in the course: question 1, no misses; the record has seen nothing of the new course.
+    screens::showScreen(ScreenId::StartMenu);
+    dialogs.inputAnswers = {"aki"};
+    click(open<screens::StartMenu>(ScreenId::StartMenu)->newRunButton);
+    settle();
+    EXPECT_EQ(bytesOf("aki.review"), "pomurin20 review 2\r\n7,3,3,3,2026-12-03,2026-12-10,0\r\n12,2,2,2,2026-12-05,2026-12-08,0\r\n");
+    for (const auto &[misses7, round] : {std::pair{0, std::vector<int>{12}}, {1, std::vector<int>{7, 12}}}) {
+        state::session().misses[7] = short(misses7);  // the new course: question 7 missed once, or not yet
+        state::progress::save(state::session());
+        dialogs.inputAnswers = {"aki"};
+        ASSERT_TRUE(review::start());
+        EXPECT_EQ(review::chooseQuestions(review::current().progress, review::current().record, clock.day), round);
+        EXPECT_EQ(review::current().round->length(), int(round.size()));
+    }
+}
+
+// A classmate's entry at the record's name in a 3770 folder: the pupil's
+// record goes beside it, where the review, the CSV's reader and the
+// window's scanner all find it; the classmate's entries are left alone.
+TEST_F(ReviewRound, AClassmatesEntryAtTheRecordsNameSendsItBesideWhereEveryReaderFindsIt) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two accounts";
+    state::files::setGroupShared(true);
+    ASSERT_TRUE(QDir().mkdir("class") && ::chmod("class", 03770) == 0 && QDir::setCurrent("class"));
+    clock.day = QDate(2026, 12, 8);
+    const QByteArray theirs = "pomurin20 review 2\r\n2,9,9,5,2026-12-01,-,1\r\n";
+    for (const QString kind : {"file", "link", "folder", "fifo"}) {
+        SCOPED_TRACE(kind.toStdString());
+        state::Session saved = progressOn(3, {{2, 1}});
+        saved.userCode = kind;
+        state::progress::save(saved);
+        const QByteArray usual = QFile::encodeName(kind + ".review"), planted = usual + "-0123456789ab";
+        ASSERT_EQ(kind == "link"     ? ::symlink("file.review", usual.constData())
+                  : kind == "folder" ? ::mkdir(usual.constData(), 0755)
+                  : kind == "fifo"   ? ::mkfifo(usual.constData(), 0644)
+                                     : 0, 0);
+        if (kind == "file") writeFile(usual, theirs);
+        writeFile(planted, theirs);
+        ASSERT_EQ(::lchown(usual.constData(), 65534, 0) | ::lchown(planted.constData(), 65534, 0), 0);
+        dialogs.inputAnswers = {kind};
+        ASSERT_TRUE(review::start());
+        screens::showScreen(ScreenId::Review);
+        answerRight();
+        QStringList beside = QDir().entryList({kind + ".review-*"}, QDir::Files);
+        beside.removeOne(planted);
+        ASSERT_EQ(beside.size(), 1);
+        EXPECT_EQ(bytesOf(beside[0]), "pomurin20 review 2\r\n2,1,1,1,2026-12-08,2026-12-09,1\r\n");
+        EXPECT_EQ(bytesOf(planted), theirs);
+        EXPECT_EQ(QFileInfo(usual).ownerId(), 65534u);
+        QStringList read;  // the pupil's 復習 as the CSV's reader, then the window's scanner, read it
+        for (const report::Pupil &p : report::readFolder(".").pupils)
+            if (p.code == kind) read << QString("%1 %2").arg(p.reviewPractised).arg(p.reviewProblem);
+        for (const report::window::Row &row : report::window::FolderScanner().scan(".").changed)
+            if (row.pupil.code == kind) read << QString("%1 %2").arg(row.pupil.reviewPractised).arg(row.pupil.reviewProblem);
+        EXPECT_EQ(read, QStringList({"1 ", "1 "}));
+        platform::forms::resetForTests();
+        state::codeHold().release();
+    }
+    // The classmate's file taken away: the pupil's next review takes the record back to its name.
+    ASSERT_TRUE(QFile::remove("file.review"));
+    dialogs.inputAnswers = {"file"};
+    EXPECT_FALSE(review::start());  // nothing due before tomorrow
+    EXPECT_EQ(QDir().entryList({"file.review*"}, QDir::Files), QStringList({"file.review", "file.review-0123456789ab"}));
+    state::codeHold().release();
+    state::files::setGroupShared(false);
+    QDir::setCurrent("..");
+}
+
+// The desktop logging out: the review ends as its close box ends it and
+// its hold is gone, so the pupil's next machine gets the code at once.
+TEST_F(ReviewRound, LoggingOutEndsTheReviewAndGivesItsHoldUp) {
+    platform::setSoundEnabled(false);
+    state::Session saved = progressOn(3, {{2, 1}});
+    saved.userCode = "rin";
+    state::progress::save(saved);
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        platform::forms::resetForTests();
+        dialogs.inputAnswers = {"rin"};
+        bool heldMeanwhile = false;
+        QObject watchdog;  // a log-out that leaves the loop running fails here, at once
+        QTimer::singleShot(3000, &watchdog, [] { QCoreApplication::exit(1); });
+        QTimer::singleShot(0, [&heldMeanwhile, signal] { heldMeanwhile = QFile::exists("rin.ucd.hold") && ::kill(::getpid(), signal) == 0; });
+        EXPECT_EQ(screens::runReview(*qobject_cast<QApplication *>(QCoreApplication::instance())), 0);
+        EXPECT_TRUE(heldMeanwhile);
+        EXPECT_TRUE(platform::forms::open().isEmpty());
+        EXPECT_FALSE(QFile::exists("rin.ucd.hold")) << signal;
+    }
+    platform::setSoundEnabled(true);
 }
 
 }  // namespace
