@@ -384,6 +384,10 @@ TEST_F(ReviewRound, AHeldCodeOrADamagedRecordAsksAgainAndNothingToReviewEndsTheR
     EXPECT_EQ(bytesOf("ken.review"), twice);
     EXPECT_FALSE(QFile::exists("jiro.review"));
     EXPECT_FALSE(QFile::exists("jiro.ucd.hold")) << "the hold is given up when the review ends";
+    writeFile("bad.ucd", "3,x\r\n");  // a damaged progress file: named, and the box comes back
+    dialogs.inputAnswers = {"bad", "jiro"};
+    EXPECT_FALSE(review::start());
+    EXPECT_TRUE(dialogs.calls.contains("error|進み具合のファイル「bad.ucd」を読めませんでした。\n進み具合のファイルが短すぎます（数が 2 個、62 個必要です）。\n先生に知らせてください。|ぽむりん紀行20")) << dialogs.calls.join('\n').toStdString();
     // Codes that cannot name a file are named, as in the course's box; the
     // empty code is "pm", and with no file of pm's the review ends.
     const std::pair<QString, QString> refused[] = {{" held", "コードの前か後ろに空白があります。"}, {"../x", "コードに「/」や「\\」は使えません。"},
