@@ -15,6 +15,9 @@
 //   report_window_shot <folder> <out.png> tooltip 0
 //                                               the whole screen: the list with the
 //                                               tooltip of the first 要支援 mark
+//   report_window_shot <folder> <out.png> assign <q,q,...> [<days to the test>]
+//                                               the dialog of 課題を出す with those questions
+//                                               ticked (and a test day)
 //   report_window_shot <folder> <out.png> explain <q> <steps>
 //                                               the whole screen: question q's
 //                                               explanation after <steps> clicks of 次へ
@@ -70,6 +73,15 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     const bool scene = args.size() >= 4 && (args[2] == "tooltip" || args[2] == "explain");
+    if (args.size() >= 4 && args[2] == "assign") {
+        report::window::AssignmentChoice proposed;
+        for (const QString &q : args[3].split(QLatin1Char(','))) proposed.questions.push_back(q.toInt());
+        if (args.size() > 4) proposed.testDay = QDate::currentDate().addDays(args[4].toInt());
+        report::window::AssignDialog dialog(proposed, QDate::currentDate());
+        dialog.show();
+        wait(300);
+        return dialog.grab().save(args[1]) ? 0 : 1;
+    }
     const bool projector = args.size() == 5 && args[2] == "projector";
     if (args.size() != 2 && args.size() != 3 && !scene && !projector) {
         std::fprintf(stderr,

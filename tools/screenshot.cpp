@@ -12,6 +12,11 @@
 //   screenshot review-summary <missed> <out.png>       (a round of ten, the first <missed> still missed)
 //   screenshot review-story <prefix>                   (the review over three days, every window and
 //                                                       message saved as <prefix>-NN-<what>.png)
+//   screenshot review-class <folder> <code> <days> <missed> <prefix>
+//                                                      (a pupil's review round in a class folder with
+//                                                       its 課題, <days> from today; the questions in
+//                                                       <missed> ("18,3" or "-") answered wrongly once;
+//                                                       the round's order printed, its windows saved)
 //
 // Before the screen's name, --scale VALUE (auto, or 1 to 3) draws it at
 // that display scale, and --screen saves the whole screen with the window
@@ -22,6 +27,7 @@
 // It runs in a fresh temporary working directory with a progress file made
 // for the purpose; nothing is played and no learner's file is touched.
 #include "bank/QuestionBank.h"
+#include "bank/Topics.h"
 #include "platform/Form.h"
 #include "platform/Forms.h"
 #include "platform/PictureBox.h"
@@ -42,6 +48,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -185,6 +193,50 @@ int reviewStory(const QString &prefix) {
     return 0;
 }
 
+// A pupil's round in a class folder, as review-class says.
+int reviewClass(const QStringList &args) {
+    static ShiftedClock clock;
+    platform::services().clock = &clock;
+    clock.days = args[3].toInt();
+    const QString prefix = QDir::current().absoluteFilePath(args[5]);
+    QStringList missed = args[4].split(QLatin1Char(','));
+    if (!QDir::setCurrent(args[1])) return 1;
+    const QString code = args[2];
+    onNextModal(prefix, "code-box", [prefix, code](QWidget *w) {
+        qobject_cast<QInputDialog *>(w)->setTextValue(code);
+        qobject_cast<QInputDialog *>(w)->accept();
+        // The teacher's message, when one comes, is saved and answered.
+        onNextModal(prefix, "message", [](QWidget *box) {
+            std::printf("message: %s\n", qPrintable(qobject_cast<QMessageBox *>(box)->text()));
+            qobject_cast<QMessageBox *>(box)->buttons().first()->click();
+        });
+    });
+    if (!review::start()) return 1;
+    screens::showScreen(screens::ScreenId::Review);
+    QStringList order;
+    for (bool first = true;; first = false) {
+        QApplication::processEvents();
+        screens::ReviewScreen *s = reviewScreen();
+        if (!s) break;
+        const review::Round::Item *item = review::current().round->current();
+        const QString q = QString::number(item->question);
+        order << QStringLiteral("問%1（%2%3）").arg(q, QString::fromUtf8(bank::topicOf(item->question)->name),
+                                                  review::assigned(item->question) ? QStringLiteral("・課題") : QString());
+        if (first) tell(prefix, "first");
+        if (missed.removeOne(q)) s->answerClicked(bank::rightButton(item->question, item->variant) % 8 + 1);
+        answerRight();
+        s->nextClicked();
+    }
+    std::printf("round: %s\n", qPrintable(order.join(QStringLiteral(" → "))));
+    if (QWidget *summary = screens::findScreen(screens::ScreenId::ReviewSummary)) {
+        saveShot(summary, prefix, "summary");
+        std::printf("summary: %s\n", qPrintable(summary->findChild<QLabel *>(QStringLiteral("wordLabel"))->text()));
+    }
+    QFile record(code + QStringLiteral(".review"));
+    std::printf("record:\n%s\n", record.open(QIODevice::ReadOnly) ? record.readAll().constData() : "(none)");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -225,6 +277,10 @@ int main(int argc, char **argv) {
     m.userCode = "shot";
     QWidget *shown = nullptr;
     if (args[0] == "review-story") return reviewStory(out.chopped(0));
+    if (args[0] == "review-class" && args.size() == 6) {
+        QDir::setCurrent(QFileInfo(out).absolutePath());
+        return reviewClass(args);
+    }
     if (args[0] == "quiz" && args.size() >= 4) {
         m.question = static_cast<short>(args[1].toInt());
         m.variant = static_cast<short>(args[2].toInt());

@@ -161,4 +161,15 @@ QString problemText(int n, int v) {
     return lines.join(QLatin1Char('\n'));
 }
 
+QString questionsText(const std::vector<int> &questions) {
+    QStringList names;
+    for (const Topic &t : kTopics)
+        for (int q : questions)
+            if (q >= t.first && q <= t.last) {
+                names << QString::fromUtf8(t.name);
+                break;
+            }
+    return QStringLiteral("%1 %2問").arg(names.join(QStringLiteral("・"))).arg(questions.size());
+}
+
 }  // namespace bank

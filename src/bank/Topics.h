@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <span>
+#include <vector>
 
 namespace bank {
 
@@ -30,5 +31,9 @@ const char *titleOf(int n);
 // exponent written as a superscript digit after its base ("ｘ²").  Empty
 // when n or v is out of range.
 QString problemText(int n, int v);
+
+// Questions for people: the topics they belong to, in course order, and
+// how many there are ("因数分解 4問", "平方根・因数分解 6問").
+QString questionsText(const std::vector<int> &questions);
 
 }  // namespace bank

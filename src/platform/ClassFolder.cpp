@@ -196,8 +196,8 @@ SettingText parseSettings(const QByteArray &text) {
             file.misspelt = inClass
                                 ? QStringLiteral("%1 は folder と小文字で書いてください").arg(QString::fromUtf8(key))
                                 : QStringLiteral("folder の前に [class] の見出しがありません");
-        else if (inClass && key != "name")
-            file.misspelt = QStringLiteral("[class] の %1 は知らない項目です（folder と name が使えます）")
+        else if (inClass && key != "name" && key != "teachers")
+            file.misspelt = QStringLiteral("[class] の %1 は知らない項目です（folder、name、teachers が使えます）")
                                 .arg(QString::fromUtf8(key));
     }
     return file;

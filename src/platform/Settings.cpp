@@ -6,6 +6,7 @@
 
 #include <QtGui/private/qhighdpiscaling_p.h>
 #include <QDir>
+#include <QRegularExpression>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QScreen>
@@ -156,6 +157,11 @@ DisplayScale setDisplayScaleForScreen(const QString *option, const QSize &larges
 QString className(const QString &folder) {
     const QString name = setting(QStringLiteral("class"), QStringLiteral("name"));
     return name.isEmpty() ? QDir(folder).dirName() : name;
+}
+
+QStringList classTeachers() {
+    static const QRegularExpression kBetween(QStringLiteral("[,、\\s]+"));
+    return setting(QStringLiteral("class"), QStringLiteral("teachers")).split(kBetween, Qt::SkipEmptyParts);
 }
 
 std::optional<bool> parseSwitch(const QString &text) {

@@ -9,6 +9,7 @@
 //   scale = auto          (or 1, 1.25, 1.5, 2, 2.5, 3: any number from 1 to 3)
 //   [class]
 //   name = 2年1組         (the class's name on the sheets per pupil)
+//   teachers = tanaka, suzuki  (accounts that may set the class's 課題)
 //   [sound]
 //   enabled = false       (true, false, yes, no, on, off, 1, 0)
 //
@@ -82,6 +83,11 @@ DisplayScale setDisplayScaleForScreen(const QString *option, const QSize &larges
 // The class's name as sheets for parents show it: [class] name of the
 // first setting file that names one, else the folder's own name.
 QString className(const QString &folder);
+
+// The accounts named in [class] teachers of the first setting file that
+// names it ("tanaka, suzuki" or "tanaka suzuki"): besides the class
+// folder's owner and root, who may set the class's 課題.
+QStringList classTeachers();
 
 // A switch as written in the setting: true, yes, on, 1 or false, no, off, 0
 // (any case); nothing for another value.

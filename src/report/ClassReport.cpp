@@ -109,6 +109,7 @@ void readReview(const QString &path, const QString &progressFile, Pupil &p, QDat
                                                        today.isValid() ? today : platform::clock().today())
                                .size());
     p.reviewLast = record.lastPractice();
+    p.assignmentAnswers = record.assignment;
 }
 
 QString lookAlikeReason(const QString &code) {
@@ -178,6 +179,7 @@ ClassReport readFolder(const QString &folder) {
     ::closedir(dir);
     if (listError != 0) throw FolderError(folderFailure(folder, listError).toStdString());
 
+    report.assignment = state::assignment::read(folder);
     report.pupils.reserve(entries.size());
     const QDate today = platform::clock().today();
     for (const auto &[name, type, nameIsText] : entries)

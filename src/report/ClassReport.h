@@ -4,6 +4,8 @@
 // own reader, one row a file, and the figures the teacher's page draws.
 // Reading never writes, renames or locks a file.
 
+#include "state/Assignment.h"
+#include "state/ReviewRecord.h"
 #include "state/Session.h"
 
 #include <QDate>
@@ -66,6 +68,8 @@ struct Pupil {
     // practice (null when none).
     int reviewDueToday = 0;
     QDate reviewLast;
+    // The record's answers to the class's 課題 (see AssignmentStatus.h).
+    state::review::AssignmentAnswers assignmentAnswers;
 
     bool wasRead() const { return state != State::Unreadable; }
     // How many questions were reached: the question held to 0..30.
@@ -98,6 +102,7 @@ struct ClassReport {
     std::vector<Pupil> pupils;  // sorted by code
     // The class list the outputs name pupils by (Roster.h); null: none.
     std::shared_ptr<const Roster> roster;
+    state::assignment::Found assignment;  // the class's 課題, or what stands in its place
 };
 
 // Figures over the readable pupils (Readable only) for the charts.

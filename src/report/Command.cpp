@@ -3,6 +3,7 @@
 
 #include "platform/Services.h"
 
+#include "report/AssignmentStatus.h"
 #include "report/ClassReport.h"
 #include "report/OutputFile.h"
 #include "report/Roster.h"
@@ -26,6 +27,7 @@ using Options = CommandLine;
 const char *const kUsageText =
     "使い方: pomurin20-report フォルダー [--csv ファイル] [--html ファイル] [--pdf ファイル] [--roster 名簿]\n"
     "        pomurin20-report --window [--scale 値] [--roster 名簿] [フォルダー]\n"
+    "        pomurin20-report フォルダー --assign 問題の番号,… [--test-day 日付] | --assign-clear\n"
     "フォルダーの中の進み具合のファイル（*.ucd）をすべて読み、一覧を表示します。\n"
     "  --csv ファイル   同じ一覧を表計算ソフト用の CSV（UTF-8）に書きます。\n"
     "  --html ファイル  一覧とグラフを 1 つの HTML ページに書きます。\n"
@@ -36,6 +38,9 @@ const char *const kUsageText =
     "                   [display] scale より優先します）。\n"
     "  --roster 名簿    クラスの名簿（CSV：出席番号・氏名・コードの列）で生徒を番号と氏名で示し、\n"
     "                   まだ始めていない生徒を数えます。--window では、そのフォルダーの名簿として残します。\n"
+    "  --assign 8,9,10  クラスの課題を出します（前の課題は置きかえます）。\n"
+    "  --test-day 2026-12-15  課題のテストの日（今日より後）。\n"
+    "  --assign-clear   課題をやめます。\n"
     "進み具合のファイルには書き込みません。\n";
 
 // The output files asked for, each with its kind.
@@ -51,6 +56,21 @@ std::vector<Output> outputs(const Options &o) {
     return named;
 }
 
+// What is wrong with the 課題's options: --assign and --assign-clear go
+// alone (with a folder; --test-day only with --assign), and the questions
+// and day must be readable.
+QString assignmentLineError(const Options &o) {
+    const bool assigning = !o.assign.isNull() || o.assignClear;
+    if (!o.testDay.isNull() && o.assign.isNull()) return QStringLiteral("--test-day は --assign と一緒に使います。");
+    if (!assigning) return QString();
+    if (!o.assign.isNull() && o.assignClear) return QStringLiteral("--assign と --assign-clear は一緒には使えません。");
+    if (o.window || !(o.csvFile.isEmpty() && o.htmlFile.isEmpty() && o.pdfFile.isEmpty()))
+        return QStringLiteral("--assign、--assign-clear は --window、--csv、--html、--pdf と一緒には使えません。");
+    QString error;
+    if (!o.assign.isNull()) assignmentFrom(o.assign, o.testDay, QDateTime(platform::clock().today(), QTime(0, 0)), &error);
+    return error;
+}
+
 std::optional<Options> parse(const QStringList &args, QString *error) {
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
@@ -58,8 +78,10 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
         htmlFile(QStringLiteral("html"), {}, QStringLiteral("file")),
         pdfFile(QStringLiteral("pdf"), {}, QStringLiteral("file")),
         scale(QStringLiteral("scale"), {}, QStringLiteral("value")),
-        roster(QStringLiteral("roster"), {}, QStringLiteral("file"));
-    parser.addOptions({help, window, csvFile, htmlFile, pdfFile, scale, roster});
+        roster(QStringLiteral("roster"), {}, QStringLiteral("file")),
+        assign(QStringLiteral("assign"), {}, QStringLiteral("questions")),
+        testDay(QStringLiteral("test-day"), {}, QStringLiteral("day")), assignClear(QStringLiteral("assign-clear"));
+    parser.addOptions({help, window, csvFile, htmlFile, pdfFile, scale, roster, assign, testDay, assignClear});
     const bool parsed = parser.parse(QStringList{QStringLiteral("pomurin20-report")} + args);
     // The first wrong argument is named.  An option is no file name
     // ("--csv --html page.html"; a file whose name begins with "-" is
@@ -74,10 +96,14 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
         }
         const bool valued = a == QLatin1String("--csv") || a == QLatin1String("--html") ||
                             a == QLatin1String("--pdf") || a == QLatin1String("--scale") ||
-                            a == QLatin1String("--roster");
+                            a == QLatin1String("--roster") || a == QLatin1String("--assign") ||
+                            a == QLatin1String("--test-day");
         if (valued && (i + 1 == args.size() || args[i + 1].startsWith(QLatin1Char('-')))) {
             *error = QStringLiteral("%1 のあとに%2が要ります。")
-                         .arg(a, a == QLatin1String("--scale") ? QStringLiteral("値") : QStringLiteral("ファイル名"));
+                         .arg(a, a == QLatin1String("--scale")    ? QStringLiteral("値")
+                                 : a == QLatin1String("--assign")   ? QStringLiteral("問題の番号")
+                                 : a == QLatin1String("--test-day") ? QStringLiteral("日付")
+                                                                    : QStringLiteral("ファイル名"));
             return std::nullopt;
         }
     }
@@ -103,6 +129,13 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
             *error = QStringLiteral("--scale の値が空です。");
             return std::nullopt;
         }
+    }
+    if (parser.isSet(assign)) o.assign = parser.value(assign);
+    if (parser.isSet(testDay)) o.testDay = parser.value(testDay);
+    o.assignClear = parser.isSet(assignClear);
+    if (const QString wrong = assignmentLineError(o); !wrong.isEmpty()) {
+        *error = wrong;
+        return std::nullopt;
     }
     const QStringList folders = parser.positionalArguments();
     if (folders.size() > 1) {
@@ -197,6 +230,16 @@ int runCommandLine(const CommandLine &line, QTextStream &out, QTextStream &err) 
             return kFailed;
         }
         roster = read.roster;
+    }
+
+    if (!options->assign.isNull() || options->assignClear) {
+        QString error;
+        const QDateTime now = QDateTime::currentDateTime();
+        return runAssign(options->folder,
+                         options->assignClear ? std::nullopt
+                                              : assignmentFrom(options->assign, options->testDay,
+                                                               QDateTime(platform::clock().today(), now.time()), &error),
+                         out, err);
     }
 
     if (options->window) {

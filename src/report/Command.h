@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The report program's command line: pomurin20-report FOLDER [--csv FILE] [--html FILE] [--pdf FILE],
-// or pomurin20-report --window [FOLDER] for the teacher's window.
+// or pomurin20-report --window [FOLDER] for the teacher's window, or
+// pomurin20-report FOLDER --assign 8,9,10 [--test-day 2026-12-15] | --assign-clear for the class's 課題.
 
 #include <QStringList>
 #include <QTextStream>
@@ -17,6 +18,10 @@ struct CommandLine {
     QString scale;  // --scale: the window's display scale, null when not given
     bool help = false;
     bool window = false;  // --window: the teacher's window instead of the table
+    // --assign QUESTIONS [--test-day DAY] sets the class's 課題 (assign
+    // not null), --assign-clear ends it, instead of the table.
+    QString assign, testDay;
+    bool assignClear = false;
     QString error;        // why the command line is wrong; empty when it is not
     // Whether it asks for the teacher's window, or for the sheets per
     // pupil (see below).

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/OutputFile.h"
 
+#include "state/Assignment.h"
+
 #include "platform/Files.h"
 #include "platform/SystemError.h"
 
@@ -57,12 +59,15 @@ bool isProgressFileName(const QString &name) {
                                            QRegularExpression::CaseInsensitiveOption);
     return name.endsWith(QLatin1String(".ucd"), Qt::CaseInsensitive) ||
            name.endsWith(QLatin1String(".ucd.hold"), Qt::CaseInsensitive) || name.contains(beside) ||
-           name.endsWith(QLatin1String(".review"), Qt::CaseInsensitive);
+           name.endsWith(QLatin1String(".review"), Qt::CaseInsensitive) ||
+           state::assignment::isAssignmentFileName(name);
 }
 
 QString pupilFileRefusal(const QString &name) {
     if (name.endsWith(QLatin1String(".review"), Qt::CaseInsensitive))
         return QStringLiteral("「%1」は復習の記録の名前です。そこには書き込みません。").arg(name);
+    if (state::assignment::isAssignmentFileName(name))
+        return QStringLiteral("「%1」はクラスの課題の名前です。そこには書き込みません。").arg(name);
     if (isProgressFileName(name))
         return QStringLiteral("「%1」は進み具合のファイルの名前です。そこには書き込みません。").arg(name);
     return QString();

@@ -28,7 +28,8 @@ bool sameOutputFile(const QString &a, const QString &b);
 
 // Whether name (a path or the last part of one) ends like a progress file
 // (".ucd"), a code's hold (".ucd.hold" or ".ucd.hold-" and hex digits,
-// which would block that code) or a review record (".review"), in any case.
+// which would block that code), a review record (".review") or the class's
+// 課題 ("課題.txt"), in any case.
 bool isProgressFileName(const QString &name);
 
 // The sentence that refuses name as an output when it is a pupil's file

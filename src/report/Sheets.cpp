@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/Sheets.h"
 
+#include "report/AssignmentStatus.h"
+
 #include "platform/Settings.h"
 
 #include "bank/Topics.h"
@@ -97,6 +99,7 @@ struct Context {
     std::vector<std::optional<double>> medians;
     int pages = 0;
     const Roster *roster = nullptr;  // names the pupils when there is one
+    const state::assignment::Found *assignment = nullptr;  // the class's 課題
 };
 
 // The top of a page (its kind, the class and when it was read) and the
@@ -294,9 +297,28 @@ double questionTable(Page &page, double y, const Pupil &p) {
     return y + headHeight + perBlock * rowHeight + 10;
 }
 
+// The class's 課題, when one is set, and how far the pupil got with it.
+double assignmentLine(Page &page, double y, const Pupil &p, const Context &c) {
+    if (!c.assignment || !c.assignment->isSet()) return y;
+    const state::assignment::Assignment &a = c.assignment->assignment;
+    const AssignmentProgress progress = assignmentProgress(p, a);
+    const QString by = a.testDay.isValid()
+                           ? QStringLiteral("（%1のテストまで）").arg(state::assignment::dayText(a.testDay))
+                           : QString();
+    page.text({kLeft, y - 4, kWidth, 13},
+              QStringLiteral("課題：%1%2　%3／%4 問できました（%5）")
+                  .arg(bank::questionsText(a.questions), by)
+                  .arg(progress.done)
+                  .arg(progress.total)
+                  .arg(stageText(progress).section(QLatin1Char(' '), 0, 0)),
+              9, kLeftAligned, kInk, true);
+    return y + 16;
+}
+
 void readableSheet(Page &page, const Pupil &p, const Context &c) {
     double y = header(page, c, p.code);
     y = summaryBoxes(page, y, p);
+    y = assignmentLine(page, y, p, c);
     y = topicTable(page, y, p, c);
     y = mostMissedList(page, y, p);
     questionTable(page, y, p);
@@ -373,6 +395,7 @@ QByteArray sheetsPdf(const ClassReport &report, const std::function<bool(int, in
         c.className = visible(className.isEmpty() ? platform::className(QDir(report.folder).absolutePath()) : className);
         c.readAt = report.readAt.toString(QStringLiteral("yyyy年M月d日 HH:mm"));
         c.medians = topicMedians(report);
+        c.assignment = &report.assignment;
         c.pages = int(std::max<size_t>(report.pupils.size(), 1));
         c.roster = report.roster.get();
         if (report.pupils.empty()) {

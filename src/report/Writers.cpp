@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/Writers.h"
 
+#include "report/AssignmentStatus.h"
+
 #include "platform/Services.h"
 
 #include "bank/Topics.h"
@@ -413,7 +415,7 @@ QByteArray csv(const ClassReport &report) {
     head.removeAt(Review);
     for (int q = 1; q <= kQuestions; ++q) head << QStringLiteral("問%1ミス").arg(q);
     for (int q = 1; q <= kQuestions; ++q) head << QStringLiteral("問%1秒数").arg(q);
-    head << headings()[Review] << QStringLiteral("今日の復習");
+    head << headings()[Review] << QStringLiteral("今日の復習") << QStringLiteral("課題");
     if (report.roster) head << QStringLiteral("出席番号") << QStringLiteral("氏名");
 
     QString out = head.join(QLatin1Char(',')) + QStringLiteral("\r\n");
@@ -425,7 +427,7 @@ QByteArray csv(const ClassReport &report) {
             if (i != Review) fields << csvField(c[i], i == Code || i == State);
         for (int q = 1; q <= kQuestions; ++q) fields << (p.wasRead() ? QString::number(p.missCount[q]) : QString());
         for (int q = 1; q <= kQuestions; ++q) fields << (p.finished(q) ? formatNumber(p.seconds(q), 7) : QString());
-        fields << csvField(c[Review], false) << reviewDueText(p);
+        fields << csvField(c[Review], false) << reviewDueText(p) << assignmentCsvText(p, report.assignment);
         if (report.roster) {
             const RosterEntry *known = report.roster->find(p.code);
             fields << csvField(known ? visible(known->number) : QString(), true)

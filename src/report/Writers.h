@@ -18,7 +18,8 @@ QString table(const ClassReport &report);
 // CSV in UTF-8 with a byte-order mark, CR LF line ends: a heading row,
 // then code, question reached, score, sum of misses, total seconds,
 // state, the misses of questions 1..30 and the seconds of questions 1..30
-// (empty from the question reached on).  Codes show control and format
+// (empty from the question reached on), then 復習, 今日の復習 and 課題
+// (questions done of the class's 課題, "2／4"; empty without one).  Codes show control and format
 // characters as the table does (see visible).
 QByteArray csv(const ClassReport &report);
 

@@ -63,6 +63,43 @@ bool dueFits(int step, const QDate &last, bool dayWritten, const QDate &due) {
 
 QByteArray dayText(const QDate &d) { return d.isValid() ? d.toString(Qt::ISODate).toLatin1() : QByteArray(kNoDay); }
 
+constexpr char kWithAssignment[] = "pomurin20 review 4";
+constexpr char kAssignmentLine[] = "assignment,";
+constexpr char kSetFormat[] = "yyyy-MM-dd HH:mm:ss";
+
+// A record with 課題 answers: its heading read as this form's and its
+// answer line (the last line) taken out into *answers.  Other records are
+// left as they are.
+void takeAssignmentLine(QList<QByteArray> &lines, AssignmentAnswers *answers) {
+    if (lines.isEmpty() || lines.first() != kWithAssignment) return;
+    lines.first() = kHeading;
+    if (lines.size() < 2 || !lines.last().startsWith(kAssignmentLine))
+        damaged(QStringLiteral("課題の行がありません"));
+    const QList<QByteArray> fields = lines.takeLast().split(',');
+    AssignmentAnswers read;
+    read.set = QDateTime::fromString(QString::fromLatin1(fields.value(1)), QString::fromLatin1(kSetFormat));
+    if (fields.value(1).size() != 19 || !read.set.isValid()) damaged(QStringLiteral("課題の行の日時が読めません"));
+    for (qsizetype i = 2; i < fields.size(); ++i) {
+        const QByteArray &f = fields[i];
+        int q = 0;
+        if (f.size() < 2 || !toCount(f.chopped(1), &q) || !Session::inRange(q) || read.marks[q] != 0 ||
+            (f.back() != 'o' && f.back() != 'x'))
+            damaged(QStringLiteral("課題の行の %1 が読めません").arg(QString::fromLatin1(f)));
+        read.marks[q] = f.back();
+    }
+    *answers = read;
+}
+
+// The answer line of a record with 課題 answers, after its question lines.
+QByteArray withAssignmentLine(QByteArray out, const AssignmentAnswers &a) {
+    if (!a.set.isValid()) return out;
+    out.replace(0, qsizetype(sizeof kHeading - 1), kWithAssignment);
+    out += kAssignmentLine + a.set.toString(QString::fromLatin1(kSetFormat)).toLatin1();
+    for (int q = 1; q <= kQuestions; ++q)
+        if (a.marks[q] == 'o' || a.marks[q] == 'x') out += ',' + QByteArray::number(q) + a.marks[q];
+    return out + "\r\n";
+}
+
 }  // namespace
 
 int spacingDays(int step) {
@@ -101,7 +138,7 @@ QByteArray render(const Record &r) {
                dayText(e.step == kLearnt ? QDate() : e.due) + ',' + QByteArray::number(std::max(e.courseMisses, 0)) +
                "\r\n";
     }
-    return out;
+    return withAssignmentLine(out, r.assignment);
 }
 
 void parse(const QByteArray &content, Record &r) {
@@ -109,6 +146,8 @@ void parse(const QByteArray &content, Record &r) {
     for (QByteArray &line : lines)
         if (line.endsWith('\r')) line.chop(1);
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();  // the last line's end
+    AssignmentAnswers answers;
+    takeAssignmentLine(lines, &answers);
     const bool firstForm = !lines.isEmpty() && lines.first() == kFirstForm;
     if (lines.isEmpty() || (!firstForm && lines.first() != kHeading))
         damaged(QStringLiteral("1 行目が復習の記録のものではありません"));
@@ -147,6 +186,7 @@ void parse(const QByteArray &content, Record &r) {
         }
         next.entries[q] = e;
     }
+    next.assignment = answers;
     r = next;
 }
 
@@ -294,13 +334,22 @@ void notePractice(Record &r, int q, bool rightFirstTime, const QDate &today, int
     e.courseMisses = std::clamp(courseMisses, 0, kMaxCount);
 }
 
-QDate dueDate(const Record &r, int q, int courseMisses, const QDate &today) {
+namespace {
+// The day before a test, for a question due after it (see TestDayPull).
+QDate pulled(const QDate &due, const Entry &e, int q, const QDate &today, const TestDayPull *pull) {
+    if (!pull || !pull->testDay.isValid() || !pull->questions[q] || today > pull->testDay) return due;
+    const QDate dayBefore = pull->testDay.addDays(-1);
+    return due > pull->testDay && e.last < dayBefore ? dayBefore : due;
+}
+}  // namespace
+
+QDate dueDate(const Record &r, int q, int courseMisses, const QDate &today, const TestDayPull *pull) {
     if (!Session::inRange(q)) return {};
     const Entry &e = r.entries[q];
     if (e.practised == 0) return courseMisses > 0 ? today : QDate();
     if (missedInCourseSince(e, courseMisses)) return today;
     if (e.step == kLearnt) return {};
-    return std::min(e.due, dueAfter(today, e.step));
+    return pulled(std::min(e.due, dueAfter(today, e.step)), e, q, today, pull);
 }
 
 namespace {
@@ -313,10 +362,11 @@ struct Candidate {
 // The record's questions stay due by their own days whatever the course
 // says now (a course begun anew is back at question 1 with no misses);
 // others count up to the question reached.
-std::vector<Candidate> candidates(const Record &r, const Misses &misses, int reached, const QDate &today) {
+std::vector<Candidate> candidates(const Record &r, const Misses &misses, int reached, const QDate &today,
+                                  const TestDayPull *pull) {
     std::vector<Candidate> out;
     for (int q = 1; q <= kQuestions; ++q)
-        if (const QDate due = dueDate(r, q, misses[q], today);
+        if (const QDate due = dueDate(r, q, misses[q], today, pull);
             due.isValid() && (r.entries[q].practised > 0 || q <= reached))
             out.push_back({q, due});
     return out;
@@ -328,8 +378,9 @@ int missesOf(const Record &r, const Misses &misses, int q) { return std::max<int
 
 }  // namespace
 
-std::vector<int> dueQuestions(const Record &r, const Misses &misses, int reached, const QDate &today) {
-    std::vector<Candidate> all = candidates(r, misses, reached, today);
+std::vector<int> dueQuestions(const Record &r, const Misses &misses, int reached, const QDate &today,
+                              const TestDayPull *pull) {
+    std::vector<Candidate> all = candidates(r, misses, reached, today, pull);
     std::vector<int> out;
     for (const Candidate &c : all)
         if (c.due <= today) out.push_back(c.q);
@@ -338,8 +389,9 @@ std::vector<int> dueQuestions(const Record &r, const Misses &misses, int reached
     return out;
 }
 
-std::vector<int> laterQuestions(const Record &r, const Misses &misses, int reached, const QDate &today) {
-    std::vector<Candidate> all = candidates(r, misses, reached, today);
+std::vector<int> laterQuestions(const Record &r, const Misses &misses, int reached, const QDate &today,
+                                const TestDayPull *pull) {
+    std::vector<Candidate> all = candidates(r, misses, reached, today, pull);
     std::erase_if(all, [&](const Candidate &c) { return c.due <= today; });
     std::stable_sort(all.begin(), all.end(), [&](const Candidate &a, const Candidate &b) {
         return a.due != b.due ? a.due < b.due : missesOf(r, misses, a.q) > missesOf(r, misses, b.q);

@@ -13,7 +13,13 @@
 // practised, in course order:
 //   pomurin20 review 2
 //   12,3,1,2,2026-12-07,2026-12-10,4   question,practised,first tries,step,last,due,course misses
-// A learnt question (step 5) has "-" for its due day.  A record of the
+// A learnt question (step 5) has "-" for its due day.  A record that holds
+// answers to the class's 課題 has the heading "pomurin20 review 4" and,
+// after the question lines, one line naming the 課題 by the moment it was
+// set and each of its questions answered, "o" right at the first try, "x"
+// not:
+//   assignment,2026-12-08 09:15:00,17o,18x
+// (a version line earlier readers refuse rather than misread).  A record of the
 // first form is read as well and written in this form at the next save:
 //   pomurin20 review 1
 //   12,3,1,1,2026-12-07                question,practised,first tries,run,last
@@ -22,6 +28,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 
 #include <array>
@@ -49,8 +56,18 @@ struct Entry {
     bool operator==(const Entry &) const = default;
 };
 
+// A pupil's answers to the class's 課題: which 課題 (the moment it was
+// set; null when none), and per question 0 (not answered), 'o' (right at
+// the first try: done) or 'x' (answered, not right at the first try).
+struct AssignmentAnswers {
+    QDateTime set;
+    std::array<char, kQuestions + 1> marks{};
+    bool operator==(const AssignmentAnswers &) const = default;
+};
+
 struct Record {
     std::array<Entry, kQuestions + 1> entries{};  // [1..30]
+    AssignmentAnswers assignment;
     bool operator==(const Record &) const = default;
     // Sums over the questions.
     int practised() const;
@@ -115,17 +132,28 @@ void adoptCourseMisses(Record &r, const Misses &misses);
 // the course missed since its last practice starts again from the bottom.
 void notePractice(Record &r, int q, bool rightFirstTime, const QDate &today, int courseMisses);
 
+// A test day's pull: while today is not after testDay, a question marked
+// here whose due day falls after testDay is due on the day before it
+// instead (one last practice before the test), unless it was practised
+// on that day or later.  A null testDay pulls nothing.
+struct TestDayPull {
+    QDate testDay;
+    std::array<bool, kQuestions + 1> questions{};
+};
+
 // The day question q is due, seen on day today with the course's miss
 // count for it; null when it is not in the review (never missed, or
 // learnt).  Never practised, or missed again in the course since its last
 // practice: today.  A due day further off than its step's spacing (a clock
 // that was set back) counts as that spacing from today.
-QDate dueDate(const Record &r, int q, int courseMisses, const QDate &today);
+QDate dueDate(const Record &r, int q, int courseMisses, const QDate &today, const TestDayPull *pull = nullptr);
 
 // The questions up to reached due on or before today, most misses first,
 // ties in course order (all of them; a round takes the first ten).
-std::vector<int> dueQuestions(const Record &r, const Misses &misses, int reached, const QDate &today);
+std::vector<int> dueQuestions(const Record &r, const Misses &misses, int reached, const QDate &today,
+                              const TestDayPull *pull = nullptr);
 // Those due after today, soonest first, then most misses, then course order.
-std::vector<int> laterQuestions(const Record &r, const Misses &misses, int reached, const QDate &today);
+std::vector<int> laterQuestions(const Record &r, const Misses &misses, int reached, const QDate &today,
+                                const TestDayPull *pull = nullptr);
 
 }  // namespace state::review

@@ -109,7 +109,7 @@ TEST_F(ClassFolderSetting, ASettingThatMeansAFolderButNamesNoneIsReported) {
         {"[Class]\nfolder=/srv/x\n", "見出し [Class] は [class] と書いてください"},
         {"[class]\nFolder = /srv/x\n", "Folder は folder と小文字で書いてください"},
         {"folder=/srv/x\n", "folder の前に [class] の見出しがありません"},
-        {"[class]\ndir=/srv/x\n", "[class] の dir は知らない項目です（folder と name が使えます）"},
+        {"[class]\ndir=/srv/x\n", "[class] の dir は知らない項目です（folder、name、teachers が使えます）"},
         {"[class]]\nfolder=/srv/x\n", "見出し [class]] は [class] と書いてください"},
         {"[class]\nfolder =\n", "[class] の folder = の後にフォルダーが書かれていません"},
         {"[class]\nname=2年1組\n", ""},  // the class's name alone: the next file names the folder

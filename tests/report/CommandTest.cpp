@@ -126,7 +126,7 @@ TEST(ReportCommand, AClassListNamesPupilsInTheTableAndCsvOrIsRefusedWhole) {
     EXPECT_TRUE(lines[4].startsWith("名簿にない            3 ")) << lines[4].toStdString();
     EXPECT_EQ(lines.mid(lines.size() - 2), QStringList({"未着手 1 人：7 丸山 七", ""}));
     const QStringList csv = QString::fromUtf8(readAll("out.csv")).split("\r\n");
-    EXPECT_TRUE(csv[0].endsWith(",復習,今日の復習,出席番号,氏名"));
+    EXPECT_TRUE(csv[0].endsWith(",復習,今日の復習,課題,出席番号,氏名"));
     EXPECT_TRUE(csv[1].startsWith("2,") && csv[1].endsWith(",1,\"青木 一\""));
     EXPECT_TRUE(csv[2].startsWith("1,") && csv[2].endsWith(",'@2,\"'=石井 二\"")) << csv[2].toStdString();
     EXPECT_TRUE(csv[3].startsWith("3,") && csv[3].endsWith(",,"));

@@ -91,10 +91,12 @@ TEST(ReportSheets, OnePagePerPupilInCodeOrderBesideTheClassMedianFromTheCommandA
     done.answerTimes[30] = 95;
     writePupil("end", "30", on30);
     writePupil("end", "z", done);
+    state::assignment::write("end", {{1, 2}, QDateTime(QDate(2026, 12, 7), QTime(8, 0)), QDate(2026, 12, 15)});
     ASSERT_TRUE(program(REPORT_EXE, {"end", "--pdf", "end.pdf"}).contains("正常"));
     const QString page30 = pageText("end.pdf", 1), pageDone = pageText("end.pdf", 2);
     EXPECT_TRUE(page30.contains(QRegularExpression("個人票 +end +20"))) << page30.toStdString();
     EXPECT_FALSE(page30.contains(QDir::currentPath()));
+    EXPECT_TRUE(page30.contains(QRegularExpression("課題：平方根 2問（12月15日のテストまで）\\s+0／2 問できました（未着手）")) && !clean.contains("課題"));
     EXPECT_TRUE(page30.contains(QRegularExpression("問30 .*\\n.*最後の問題に取り組み中")));
     EXPECT_TRUE(pageDone.contains(QRegularExpression("全問終了 .*\\n.*30 問すべて解き終えました"))) << pageDone.toStdString();
     EXPECT_TRUE(pageDone.contains(QRegularExpression("30 +ｙの変域（ｘが０をふくまない） +1 +1分35秒")));

@@ -47,13 +47,13 @@ TEST(Csv, ExactBytesOfASmallClass) {
     QString heading = "コード,到達問題,得点,ミス合計,合計秒数,状態";
     for (int q = 1; q <= 30; ++q) heading += QString(",問%1ミス").arg(q);
     for (int q = 1; q <= 30; ++q) heading += QString(",問%1秒数").arg(q);
-    heading += ",復習,今日の復習";
+    heading += ",復習,今日の復習,課題";
     const QString expected =
         heading + "\r\n" +
-        "1,3,-3000,3,59,正常,1,0,2" + repeated(",0", 27) + ",42,17" + repeated(",", 28) + ",2問中1問,3\r\n" +
-        "'=SUM(A1),2,3000.25,2,11,正常,1,1" + repeated(",0", 28) + ",11" + repeated(",", 29) + ",,2\r\n" +
-        "\"a, \"\"b\"\"\",1,0,1,0,正常,1" + repeated(",0", 29) + repeated(",", 30) + ",読めません,\r\n" +
-        "bad,,,,,読めません：フォルダーです" + repeated(",", 62) + "\r\n";
+        "1,3,-3000,3,59,正常,1,0,2" + repeated(",0", 27) + ",42,17" + repeated(",", 28) + ",2問中1問,3,\r\n" +
+        "'=SUM(A1),2,3000.25,2,11,正常,1,1" + repeated(",0", 28) + ",11" + repeated(",", 29) + ",,2,\r\n" +
+        "\"a, \"\"b\"\"\",1,0,1,0,正常,1" + repeated(",0", 29) + repeated(",", 30) + ",読めません,,\r\n" +
+        "bad,,,,,読めません：フォルダーです" + repeated(",", 63) + "\r\n";
     EXPECT_EQ(csv(smallClass()), "\xEF\xBB\xBF" + expected.toUtf8());
 }
 
@@ -75,7 +75,7 @@ TEST(Csv, EveryRowHasTheSameColumnsAndFormulaLikeCodesStayText) {
         }
     }
     EXPECT_FALSE(quoted);
-    EXPECT_EQ(columns, QList<int>(7, 68));
+    EXPECT_EQ(columns, QList<int>(7, 69));
     for (const char *start : {"'+1,4,-3000,", "'-2,4,-3000,", "'@x,", "a<U+000A>b,4,", "\"x y\",4,", "\"Ｘ　Ｙ\",4,"})
         EXPECT_TRUE(text.contains("\r\n" + QString::fromUtf8(start))) << start;
 }

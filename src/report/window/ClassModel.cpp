@@ -443,6 +443,7 @@ void ClassModel::apply(const ScanDelta &delta) {
         }
     }
     report_.readAt = delta.readAt;
+    if (delta.error.isEmpty()) report_.assignment = delta.assignment;  // a folder that cannot be listed keeps its last
     judgeHelp();
     placeNotStarted();
     if (!touched) return;

@@ -4,6 +4,7 @@
 #include "bank/Topics.h"
 #include "platform/Services.h"
 #include "platform/Settings.h"
+#include "report/AssignmentStatus.h"
 #include "report/OutputFile.h"
 #include "report/Sheets.h"
 #include "report/Writers.h"
@@ -11,6 +12,7 @@
 #include "report/window/ChartPage.h"
 #include "report/window/Explanation.h"
 #include "report/window/LessonPage.h"
+#include "state/ProgressFile.h"
 #include "report/window/ListPage.h"
 #include "report/window/MissGrid.h"
 #include "report/window/MissPage.h"
@@ -87,6 +89,24 @@ bool QtWindowDialogs::startLessonAgain(QWidget *parent, const QString &question)
 QString QtWindowDialogs::chooseRosterFile(QWidget *parent, const QString &start) {
     return QFileDialog::getOpenFileName(parent, QStringLiteral("名簿（CSV）を読み込む"), start,
                                         QStringLiteral("CSV ファイル (*.csv);;すべてのファイル (*)"));
+}
+
+std::optional<AssignmentChoice> QtWindowDialogs::chooseAssignment(QWidget *parent, const AssignmentChoice &proposed,
+                                                                  const QDate &today) {
+    AssignDialog dialog(proposed, today, parent);
+    if (dialog.exec() != QDialog::Accepted || dialog.choice().questions.empty()) return std::nullopt;
+    return dialog.choice();
+}
+
+bool QtWindowDialogs::confirm(QWidget *parent, const QString &question, const QString &yes) {
+    QMessageBox box(QMessageBox::Question, kTitle, question, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *go = box.addButton(yes, QMessageBox::AcceptRole);
+    QPushButton *keep = box.addButton(QStringLiteral("やめる"), QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    box.exec();
+    return box.clickedButton() == go;
 }
 
 void QtWindowDialogs::showError(QWidget *parent, const QString &text) {
@@ -166,6 +186,11 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     explainButton_ = new QPushButton(QStringLiteral("説明を見せる"), this);
     explainButton_->setObjectName(QStringLiteral("explainButton"));
     explainButton_->setToolTip(QStringLiteral("選んだ問題の数学博士の説明を、画面いっぱいに大きく表示します（F6）"));
+    assignButton_ = new QPushButton(QStringLiteral("課題を出す…"), this);
+    assignButton_->setObjectName(QStringLiteral("assignButton"));
+    assignButton_->setToolTip(QStringLiteral(
+        "選んだ問題（分野ごとの行、問題ごとのミスの列、グラフの棒）をクラスの課題にします。問題は次の画面でも選べます"));
+    assignButton_->setEnabled(false);
 
     // The pages, each with its own set-up.
     table_ = new ListPage(&proxy_, this);
@@ -194,6 +219,13 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     tabs_->addTab(chartPage_, QStringLiteral("グラフ"));
     tabs_->addTab(topicTable_, QStringLiteral("分野ごと"));
     tabs_->addTab(lessonPage_, QStringLiteral("この時間"));
+    assignmentPage_ = new AssignmentPage(this);
+    tabs_->addTab(assignmentPage_, QStringLiteral("課題"));
+    // A topic, or columns of the grid, may be chosen for a 課題.
+    topicTable_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    topicTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(assignmentPage_->clearButton(), &QPushButton::clicked, this, &ClassWindow::clearAssignment);
     lessonButton_ = lessonPage_->startButton();
     connect(lessonButton_, &QPushButton::clicked, this, &ClassWindow::startLesson);
 
@@ -211,6 +243,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     explainRow->addWidget(listLabel);
     explainRow->addWidget(questionList_);
     explainRow->addWidget(explainButton_);
+    explainRow->addWidget(assignButton_);
     explainRow->addWidget(projectButton_);
     explainRow->addStretch(1);
     auto *status = new QHBoxLayout;
@@ -228,7 +261,8 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     setTabOrder(rosterButton_, unrosterButton_);
     setTabOrder(unrosterButton_, questionList_);
     setTabOrder(questionList_, explainButton_);
-    setTabOrder(explainButton_, projectButton_);
+    setTabOrder(explainButton_, assignButton_);
+    setTabOrder(assignButton_, projectButton_);
     setTabOrder(projectButton_, tabs_);
     resize(1040, 720);  // until shown: then the screen's free area, or the size the teacher kept
 
@@ -247,6 +281,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     connect(unrosterButton_, &QPushButton::clicked, this, &ClassWindow::removeRoster);
     connect(&model_, &ClassModel::rosterChanged, this, &ClassWindow::showRoster);
     connect(explainButton_, &QPushButton::clicked, this, &ClassWindow::explain);
+    connect(assignButton_, &QPushButton::clicked, this, &ClassWindow::assign);
     connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this, &ClassWindow::explain);
     connect(questionList_, &QComboBox::currentIndexChanged, this, [this] {
         missChart_->setChosen(chosenQuestion());
@@ -432,6 +467,8 @@ void ClassWindow::updated(const DeltaPtr &delta) {
     csvButton_->setEnabled(shown);
     pdfButton_->setEnabled(shown);
     pageButton_->setEnabled(shown);
+    assignButton_->setEnabled(shown);
+    assignmentPage_->show(model_.report());
     showStatus();
     showOnProjector();
     emit refreshed();
@@ -469,6 +506,84 @@ void ClassWindow::beginLesson(Lesson lesson, bool save) {
             this,
             QStringLiteral("授業の始めを記録できませんでした（窓を閉じると、この時間の数えはじめは残りません）。\n%1")
                 .arg(error));
+}
+
+std::vector<int> ClassWindow::proposedQuestions() const {
+    std::vector<int> chosen;
+    const auto add = [&chosen](int q) {
+        if (q >= 1 && q <= state::kQuestions && std::find(chosen.begin(), chosen.end(), q) == chosen.end())
+            chosen.push_back(q);
+    };
+    QWidget *page = tabs_->currentWidget();
+    if (page == topicTable_) {
+        const auto topics = bank::topics();
+        for (const QModelIndex &row : topicTable_->selectionModel()->selectedRows())
+            if (row.row() >= 0 && size_t(row.row()) < topics.size())
+                for (int q = topics[size_t(row.row())].first; q <= topics[size_t(row.row())].last; ++q) add(q);
+    } else if (page == chartPage_) {
+        add(chosenQuestion());
+    } else if (grid_->isAncestorOf(page) || page->isAncestorOf(grid_)) {
+        for (const QModelIndex &index : grid_->selectionModel()->selectedIndexes())
+            if (index.column() >= ClassModel::FirstQuestion) add(ClassModel::question(index.column()));
+    }
+    std::sort(chosen.begin(), chosen.end());
+    return chosen;
+}
+
+void ClassWindow::assign() {
+    const QString folder = model_.folder();
+    if (folder.isEmpty()) return;
+    const std::optional<AssignmentChoice> choice =
+        dialogs_.chooseAssignment(this, {proposedQuestions(), {}}, QDate::currentDate());
+    if (!choice || choice->questions.empty()) return;
+    const QDateTime now = QDateTime::currentDateTime();  // set when the teacher confirmed
+    if (choice->testDay.isValid() && choice->testDay <= now.date()) {
+        dialogs_.showError(this, QStringLiteral("テストの日は今日より後の日にしてください。"));
+        return;
+    }
+    // The folder as it is now: a 課題 set meanwhile by another teacher is replaced only when asked.
+    const state::assignment::Found before = state::assignment::read(folder);
+    if (before.isSet() &&
+        !dialogs_.confirm(this,
+                          QStringLiteral("いま出ている課題（%1）を、新しい課題に置きかえますか？")
+                              .arg(assignmentSummary(before.assignment)),
+                          QStringLiteral("置きかえる")))
+        return;
+    state::assignment::Assignment a;
+    a.questions = choice->questions;
+    a.set = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    a.testDay = choice->testDay;
+    try {
+        state::assignment::write(folder, a);
+    } catch (const state::ProgressError &e) {
+        dialogs_.showError(this, QStringLiteral("課題を出せませんでした。\n%1").arg(QString::fromUtf8(e.what())));
+        return;
+    }
+    notice_ = QStringLiteral("課題を出しました：%1").arg(assignmentSummary(a));
+    showStatus();
+    tabs_->setCurrentWidget(assignmentPage_);
+    live_.rescan();
+}
+
+void ClassWindow::clearAssignment() {
+    const QString folder = model_.folder();
+    if (folder.isEmpty()) return;
+    const state::assignment::Found now = state::assignment::read(folder);
+    if (!now.isSet()) return;
+    if (!dialogs_.confirm(this,
+                          QStringLiteral("課題（%1）をやめますか？\n児童・生徒の復習に課題が出なくなります。")
+                              .arg(assignmentSummary(now.assignment)),
+                          QStringLiteral("課題をやめる")))
+        return;
+    try {
+        state::assignment::clear(folder);
+    } catch (const state::ProgressError &e) {
+        dialogs_.showError(this, QStringLiteral("課題をやめられませんでした。\n%1").arg(QString::fromUtf8(e.what())));
+        return;
+    }
+    notice_ = QStringLiteral("課題をやめました。");
+    showStatus();
+    live_.rescan();
 }
 
 void ClassWindow::showEvent(QShowEvent *event) {
@@ -527,6 +642,8 @@ void ClassWindow::showStatus() {
     if (!notice_.isEmpty()) parts << notice_;
     if (!error_.isEmpty()) parts << error_;
     if (error_.isEmpty() || model_.rowCount()) parts << countsLine(model_.summary());
+    if (const QString assigned = assignmentCountText(model_.report()); !assigned.isEmpty()) parts << assigned;
+    if (!model_.report().assignment.problem.isEmpty()) parts << QStringLiteral("課題のファイルに問題があります（課題のページ）");
     parts << QStringLiteral("要支援 %1 人").arg(model_.helpCount());
     if (model_.roster()) parts << QStringLiteral("未着手 %1 人").arg(model_.notStartedCount());
     if (model_.readAt().isValid())
@@ -602,6 +719,7 @@ void ClassWindow::showRoster() {
     const bool listed = bool(model_.roster());
     unrosterButton_->setEnabled(listed);
     showRosterColumns(table_, listed);
+    assignmentPage_->show(model_.report());  // the 課題 page names pupils by the list too
     // With a list, in its order; without, who needs help first.
     if (listed)
         table_->sortByColumn(ClassModel::Number, Qt::AscendingOrder);
@@ -619,6 +737,7 @@ ClassFigures ClassWindow::classFigures() const {
     figures.counts << QStringLiteral("記録 %1 人").arg(model_.summary().files);
     figures.counts << QStringLiteral("要支援 %1 人").arg(model_.helpCount());
     if (model_.roster()) figures.counts << QStringLiteral("未着手 %1 人").arg(model_.notStartedCount());
+    if (const QString done = assignmentCountText(model_.report()); !done.isEmpty()) figures.counts << done;
     return figures;
 }
 

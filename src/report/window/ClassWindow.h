@@ -7,13 +7,18 @@
 // per pupil (PDF) and open the page in the browser, and to show the class the math doctor's
 // explanation of a question.
 
+#include "report/window/AssignmentPage.h"
 #include "report/window/ClassModel.h"
 #include "report/window/LiveFolder.h"
 #include "report/window/Projector.h"
 
 #include <QPointer>
+#include <QDate>
 #include <QUrl>
 #include <QWidget>
+
+#include <optional>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -52,6 +57,16 @@ public:
     // The class list to read, or empty when the teacher cancels; a dialog
     // that does not ask answers as a cancel.
     virtual QString chooseRosterFile(QWidget *, const QString &) { return QString(); }
+    // The 課題 to set, starting from proposed (today: the teacher's day),
+    // or nothing when the teacher cancels; a dialog that does not ask
+    // cancels.
+    virtual std::optional<AssignmentChoice> chooseAssignment(QWidget *, const AssignmentChoice &, const QDate &) {
+        return std::nullopt;
+    }
+    // Whether the teacher goes ahead with what question asks (yes: the
+    // button that does it); the default answer, and a dialog that does
+    // not ask, is no.
+    virtual bool confirm(QWidget *, const QString &, const QString &) { return false; }
 };
 
 // Qt's dialogs and QDesktopServices.
@@ -64,6 +79,9 @@ public:
     bool startLessonAgain(QWidget *parent, const QString &question) override;
     void showError(QWidget *parent, const QString &text) override;
     QString chooseRosterFile(QWidget *parent, const QString &start) override;
+    std::optional<AssignmentChoice> chooseAssignment(QWidget *parent, const AssignmentChoice &proposed,
+                                                     const QDate &today) override;
+    bool confirm(QWidget *parent, const QString &question, const QString &yes) override;
 };
 
 class ClassWindow : public QWidget {
@@ -112,6 +130,15 @@ public slots:
     void removeRoster();  // "名簿を外す"
     // "投影" (F5): opens the projector's view, or closes it when open.
     void project();
+    // "課題を出す…": the questions chosen on the page on show (a topic of
+    // 分野ごと, columns of 問題ごとのミス, the bar chosen) are proposed in
+    // the dialog; a 課題 already set is replaced only when the teacher says so.
+    void assign();
+    // "課題をやめる", after asking.
+    void clearAssignment();
+    // The questions the page on show has chosen, for the dialog.
+    std::vector<int> proposedQuestions() const;
+    AssignmentPage *assignmentPage() const { return assignmentPage_; }
 
 signals:
     // A look at the folder has been taken in (rows, charts and status).
@@ -157,10 +184,11 @@ private:
     QProgressBar *progress_;
     QTimer *progressDelay_;
     QPushButton *chooseButton_, *csvButton_, *pageButton_, *explainButton_, *lessonButton_;
-    QPushButton *pdfButton_;
     QPushButton *rosterButton_, *unrosterButton_, *projectButton_;
     QPointer<ProjectorWindow> projector_;
     RosterPtr pendingRoster_;  // given before any folder was open
+    QPushButton *pdfButton_, *assignButton_;
+    AssignmentPage *assignmentPage_;
     LessonPage *lessonPage_;
     ChartPage *chartPage_;
     QComboBox *questionList_;

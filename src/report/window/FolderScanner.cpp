@@ -295,6 +295,7 @@ ScanDelta FolderScanner::scan(const QString &folder, const KeepGoing &keepGoing)
         delta.error = folderFailure(folder, errno);
         return delta;  // rows stay as they were: a network folder may come back
     }
+    delta.assignment = state::assignment::read(folder);
     // The names first, so that progress can say how many there are; the
     // holds of codes in play beside them.
     std::vector<QByteArray> holds;

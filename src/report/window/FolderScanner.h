@@ -50,6 +50,7 @@ struct ScanDelta {
     int files = 0;         // progress files in the folder
     int read = 0;          // files read this time
     QString error;         // the folder could not be listed (Japanese); rows as before
+    state::assignment::Found assignment;  // the class's 課題, read at every look
     bool aborted = false;  // stopped by the caller; nothing else is valid
 };
 

@@ -5,11 +5,15 @@
 #include "platform/Services.h"
 #include "screens/common/ClaimCode.h"
 #include "screens/common/CodeBox.h"
+#include "screens/review/ReviewMix.h"
+#include "bank/Topics.h"
 #include "state/CodeHold.h"
 #include "state/ProgressFile.h"
 
 #include <QDate>
 #include <QLocale>
+
+#include <algorithm>
 
 namespace review {
 
@@ -72,26 +76,61 @@ bool start() {
         screens::askForCode(nullptr, QStringLiteral("復習：間違えた問題を練習します。\n") + screens::kCodePrompt,
                             QStringLiteral("ユーザーコード入力（復習）"), screens::EmptyCode::MeansDefault,
                             [](const QString &stem) { return readCode(stem, current()); });
-    return stem && beginRound(nullptr);
+    if (!stem) return false;
+    // The class's 課題 counts only as a teacher wrote it; anything else in
+    // its place is no 課題, and the pupil's own review goes on.
+    Review &r = current();
+    const state::assignment::Found found = state::assignment::read(QString());
+    r.assignment.reset();
+    if (found.isSet()) r.assignment = found.assignment;
+    if (r.assignment && !assignmentLeft(*r.assignment, r.record).empty()) {
+        const QString by = r.assignment->testDay.isValid()
+                               ? QStringLiteral("（%1のテストまで）").arg(state::assignment::dayText(r.assignment->testDay))
+                               : QString();
+        platform::dialogs().choose(
+            nullptr, QStringLiteral("先生からの課題：%1%2").arg(bank::questionsText(r.assignment->questions), by), kTitle,
+            {QStringLiteral("はじめる")});
+    }
+    return beginRound(nullptr);
+}
+
+bool assigned(int q) {
+    const Review &r = current();
+    return r.assignment && r.assignment->holds(q);
+}
+
+bool assignedAndLeft(int q) {
+    const Review &r = current();
+    if (!assigned(q)) return false;
+    const std::vector<int> left = assignmentLeft(*r.assignment, r.record);
+    return std::find(left.begin(), left.end(), q) != left.end();
+}
+
+bool assignmentDone() {
+    const Review &r = current();
+    return r.assignment && assignmentLeft(*r.assignment, r.record).empty();
 }
 
 bool beginRound(QWidget *parent) {
     Review &r = current();
     r.round.reset();
     const QDate today = platform::clock().today();
-    std::vector<int> questions = chooseQuestions(r.progress, r.record, today);
+    std::vector<int> questions = chooseRound(r.progress, r.record, r.assignment, today);
+    r.assignmentInRound = r.assignment && !assignmentLeft(*r.assignment, r.record).empty();
     if (questions.empty()) {
-        const std::vector<int> ahead = questionsAhead(r.progress, r.record, today);
-        const QString nothing = neverMissed(r.progress, r.record)
-                                    ? QStringLiteral("まだ一度も間違えていないので、復習する問題はありません。")
-                                    : QStringLiteral("復習する問題はもうありません。どの問題も覚えました！");
+        const std::vector<int> ahead = chooseAhead(r.progress, r.record, r.assignment, today);
+        // With the 課題 done, the message says that too.
+        const QString done = assignmentDone() ? QStringLiteral("課題は全部できました。\n") : QString();
+        const QString nothing = done + (neverMissed(r.progress, r.record)
+                                            ? QStringLiteral("まだ一度も間違えていないので、復習する問題はありません。")
+                                            : QStringLiteral("復習する問題はもうありません。どの問題も覚えました！"));
         const bool practiseAhead =
             !ahead.empty() &&
             platform::dialogs().choose(
                 parent,
-                QStringLiteral("今日復習する問題はありません。\n次の復習は%1です。\n先取りで練習することもできます。")
-                    .arg(dayText(
-                        state::review::dueDate(r.record, ahead.front(), r.progress.misses[ahead.front()], today))),
+                done +
+                    QStringLiteral("今日復習する問題はありません。\n次の復習は%1です。\n先取りで練習することもできます。")
+                        .arg(dayText(nextDueDay(r.progress, r.record, r.assignment, today))),
                 kTitle, {QStringLiteral("先取りで練習"), QStringLiteral("終了")}) == 0;
         if (ahead.empty()) platform::dialogs().choose(parent, nothing, kTitle, {QStringLiteral("終了")});
         if (!practiseAhead) {
@@ -109,8 +148,13 @@ bool recordPractice() {
     const Round::Practice *practice = r.round ? r.round->newPractice() : nullptr;
     if (!practice) return true;
     state::review::Record next = r.record;
-    state::review::notePractice(next, practice->question, practice->rightFirstTime, platform::clock().today(),
-                                r.progress.misses[practice->question]);
+    const int q = practice->question;
+    // A 課題 question answered right at the first try is done; it joins the
+    // pupil's own ladder only when it is on it already or was missed now.
+    const bool onLadder = r.record.entries[q].practised > 0 || r.progress.misses[q] > 0;
+    if (!assigned(q) || onLadder || !practice->rightFirstTime)
+        state::review::notePractice(next, q, practice->rightFirstTime, platform::clock().today(), r.progress.misses[q]);
+    if (assigned(q)) noteAssignmentAnswer(next, *r.assignment, q, practice->rightFirstTime);
     // A program whose hold another has taken over writes no more.
     state::CodeHold::Holder taker;
     if (!state::codeHold().mayStillSave(&taker)) {

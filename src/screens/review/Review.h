@@ -5,6 +5,7 @@
 // is the code's "<code>.review" record beside it.
 
 #include "screens/review/ReviewRound.h"
+#include "state/Assignment.h"
 #include "state/ReviewRecord.h"
 #include "state/Session.h"
 
@@ -24,6 +25,9 @@ struct Review {
     state::review::Record record;  // the review's record, as saved
     std::optional<Round> round;
     state::Session tutorRun;  // the tutor explains its question
+    // The class's 課題, when a teacher set one, read at the start.
+    std::optional<state::assignment::Assignment> assignment;
+    bool assignmentInRound = false;  // the round on show holds questions of the 課題 left to do
 };
 Review &current();
 
@@ -44,6 +48,13 @@ bool beginRound(QWidget *parent);
 
 // "12月9日（水）": a day as the review names it to the pupil.
 QString dayText(const QDate &day);
+
+// Whether question q is one of the class's 課題 (while one is set), and
+// whether it is one this pupil has still to do.
+bool assigned(int q);
+bool assignedAndLeft(int q);
+// Whether a 課題 is set and this pupil has done all of it.
+bool assignmentDone();
 
 // Counts the practice the current answer finished (if any) in the record
 // and saves it.  False after a failure was reported (the program is then

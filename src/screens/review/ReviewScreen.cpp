@@ -60,8 +60,9 @@ void ReviewScreen::showItem() {
     board.nextButton->setEnabled(false);
     board.helpButton->setEnabled(true);
     showTally();
-    board.say({item->comeback ? QStringLiteral("「さっき間違えた問題だ。今度はできるかな？」")
-                              : QStringLiteral("「前に間違えた問題だ。今度はできるかな？」"),
+    board.say({item->comeback              ? QStringLiteral("「さっき間違えた問題だ。今度はできるかな？」")
+               : review::assignedAndLeft(item->question) ? QStringLiteral("「先生からの課題だ。できるかな？」")
+                                                  : QStringLiteral("「前に間違えた問題だ。今度はできるかな？」"),
                QStringLiteral("「解答群から正解を選び、ｸﾘｯｸしろよ！」"),
                QStringLiteral("「分からなかったら〔HELP〕をｸﾘｯｸするんだな！」")},
               kBlack);

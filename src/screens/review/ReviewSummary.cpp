@@ -2,10 +2,13 @@
 #include "screens/review/ReviewSummary.h"
 
 #include "bank/Topics.h"
+
+#include <algorithm>
 #include "platform/Forms.h"
 #include "platform/Services.h"
 #include "screens/Screens.h"
 #include "screens/review/Review.h"
+#include "screens/review/ReviewMix.h"
 #include "state/SoundCues.h"
 
 namespace screens {
@@ -28,12 +31,11 @@ QString wordFor(int practised, int rightFirst) {
 // When the next review is due, as the record now stands.
 QString nextDueText(const review::Review &r) {
     const QDate today = platform::clock().today();
-    if (!review::chooseQuestions(r.progress, r.record, today).empty())
+    if (!review::chooseRound(r.progress, r.record, r.assignment, today).empty())
         return QStringLiteral("次の復習：今日（まだ問題があります）");
-    const std::vector<int> later = review::questionsAhead(r.progress, r.record, today);
-    if (later.empty()) return QStringLiteral("次の復習：ありません（全部覚えました）");
-    return QStringLiteral("次の復習：%1")
-        .arg(review::dayText(state::review::dueDate(r.record, later.front(), r.progress.misses[later.front()], today)));
+    const QDate next = review::nextDueDay(r.progress, r.record, r.assignment, today);
+    if (!next.isValid()) return QStringLiteral("次の復習：ありません（全部覚えました）");
+    return QStringLiteral("次の復習：%1").arg(review::dayText(next));
 }
 
 }  // namespace
@@ -71,13 +73,26 @@ void ReviewSummary::activate() {
     const review::Review &r = review::current();
     if (!r.round) return;
     const std::vector<review::Round::Practice> &done = r.round->practices();
-    for (int i = 0; i < review::kRoundLength && i < int(done.size()); ++i) {
+    // A round with the 課題 may be longer than the table: its last row
+    // then counts the rest.
+    const int rows = int(done.size()) > review::kRoundLength ? review::kRoundLength - 1 : int(done.size());
+    for (int i = 0; i < rows; ++i) {
         const int q = done[i].question;
         platform::setCaption(numberLabels[i], QStringLiteral("問%1").arg(q));
         platform::setCaption(titleLabels[i], QString::fromUtf8(bank::titleOf(q) ? bank::titleOf(q) : ""));
         platform::setCaption(resultLabels[i], done[i].rightFirstTime ? QStringLiteral("○") : QStringLiteral("×"));
     }
-    platform::setCaption(wordLabel, wordFor(r.round->practised(), r.round->rightFirstTime()));
+    if (rows < int(done.size())) {
+        const auto rest = done.begin() + rows;
+        platform::setCaption(titleLabels[rows], QStringLiteral("ほか %1 問").arg(done.end() - rest));
+        platform::setCaption(resultLabels[rows], QStringLiteral("○ %1").arg(std::count_if(rest, done.end(), [](const auto &p) {
+                                                     return p.rightFirstTime;
+                                                 })));
+    }
+    QString word = wordFor(r.round->practised(), r.round->rightFirstTime());
+    if (r.assignmentInRound && review::assignmentDone())
+        word = QStringLiteral("課題は全部できました！\n") + word.section(QLatin1Char('\n'), 0, 0);
+    platform::setCaption(wordLabel, word);
     platform::setCaption(nextDueLabel, nextDueText(r));
 }
 

@@ -129,6 +129,23 @@ TEST(ReviewSpacing, StepsOverAMonthMissesCourseMissesLearntLaterDatesAndTheFirst
         state::review::adoptCourseMisses(read, misses);
         EXPECT_EQ(state::review::dueDate(read, 7, row.courseMisses, today), row.due) << row.what;
     }
+    // A test day on 12月10日 over question 7's topic: due the day before, until the test.
+    state::review::TestDayPull pull{QDate(2026, 12, 10), {}};
+    const struct { const char *what, *record; QDate on, due; bool inTopic = true; } pulls[] = {
+        {"due after the test", "7,2,2,3,2026-12-06,2026-12-13,2", QDate(2026, 12, 7), QDate(2026, 12, 9)},
+        {"the day before", "7,2,2,3,2026-12-06,2026-12-13,2", QDate(2026, 12, 9), QDate(2026, 12, 9)},
+        {"the test day itself", "7,2,2,3,2026-12-06,2026-12-13,2", QDate(2026, 12, 10), QDate(2026, 12, 9)},
+        {"after the test", "7,2,2,3,2026-12-06,2026-12-13,2", QDate(2026, 12, 11), QDate(2026, 12, 13)},
+        {"not of the 課題's topics", "7,2,2,3,2026-12-06,2026-12-13,2", QDate(2026, 12, 7), QDate(2026, 12, 13), false},
+        {"due on the test day", "7,2,2,3,2026-12-03,2026-12-10,2", QDate(2026, 12, 7), QDate(2026, 12, 10)},
+        {"practised the day before", "7,3,3,2,2026-12-09,2026-12-12,2", QDate(2026, 12, 9), QDate(2026, 12, 12)},
+    };
+    for (const auto &row : pulls) {
+        state::review::Record read;
+        pull.questions[7] = row.inTopic;
+        ASSERT_NO_THROW(state::review::parse(QByteArray("pomurin20 review 2\r\n") + row.record + "\r\n", read)) << row.what;
+        EXPECT_EQ(state::review::dueDate(read, 7, 2, row.on, &pull), row.due) << row.what;
+    }
     state::review::Record old;
     // Due days the writer never makes (beyond the step's spacing, none on a step, one when learnt), each named.
     const auto why = [&old](const QByteArray &line) {
