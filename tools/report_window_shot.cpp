@@ -21,9 +21,16 @@
 //   report_window_shot <folder> <out.png> explain <q> <steps>
 //                                               the whole screen: question q's
 //                                               explanation after <steps> clicks of 次へ
+//   report_window_shot <folder> <out-prefix> projector <list.csv> <q>
+//                                               as the program opens it with that class
+//                                               list: each screen with each tab
+//                                               (<out-prefix>-<tab>-screen<n>.png), then with
+//                                               投影 open and question q chosen
+//                                               (<out-prefix>-wall-screen<n>.png)
 //
 // The folder is only read.  With QT_SCALE_FACTOR=2 the pictures show the
 // window scaled by two.  The whole-screen pictures need a real display (Xvfb).
+#include "report/Roster.h"
 #include "report/WindowEntry.h"
 #include "report/window/ClassModel.h"
 #include "report/window/ClassWindow.h"
@@ -75,7 +82,8 @@ int main(int argc, char **argv) {
         wait(300);
         return dialog.grab().save(args[1]) ? 0 : 1;
     }
-    if (args.size() != 2 && args.size() != 3 && !scene) {
+    const bool projector = args.size() == 5 && args[2] == "projector";
+    if (args.size() != 2 && args.size() != 3 && !scene && !projector) {
         std::fprintf(stderr,
                      "usage: report_window_shot <folder> <out-prefix> | <folder> <out.png> <ms>\n"
                      "       | <folder> <out.png> tooltip <q> | <folder> <out.png> explain <q> <steps>\n");
@@ -83,7 +91,7 @@ int main(int argc, char **argv) {
     }
     NoDialogs dialogs;
     QTemporaryDir pages, data;
-    const bool asProgram = args.size() == 3 && args[2] == "program";
+    const bool asProgram = (args.size() == 3 && args[2] == "program") || projector;
     const std::unique_ptr<report::window::ClassWindow> shown =
         asProgram ? report::showWindow(dialogs, nullptr, data.path())
                   : std::make_unique<report::window::ClassWindow>(dialogs, pages.path());
@@ -102,6 +110,14 @@ int main(int argc, char **argv) {
         loop.quit();
     });
     QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    if (projector) {
+        const report::RosterRead list = report::readRosterFile(args[3]);
+        if (!list.roster) {
+            std::fprintf(stderr, "%s\n", qPrintable(list.problems.join(QLatin1Char('\n'))));
+            return 1;
+        }
+        window.useRoster(list.roster);
+    }
     window.openFolder(args[0]);
     loop.exec();
     if (!refreshed) {
@@ -109,6 +125,29 @@ int main(int argc, char **argv) {
         return 1;
     }
     auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("tabs"));
+    if (projector) {
+        const auto screens = [&args](const QString &what) {
+            const QList<QScreen *> all = QGuiApplication::screens();
+            for (qsizetype n = 0; n < all.size(); ++n) {
+                const QRect g = all[n]->geometry();
+                const QString out = QStringLiteral("%1-%2-screen%3.png").arg(args[1], what).arg(n);
+                if (!all[n]->grabWindow(0, g.x(), g.y(), g.width(), g.height()).save(out)) return false;
+                std::printf("%s\n", qPrintable(out));
+            }
+            return true;
+        };
+        wait(500);
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            wait(300);
+            if (!screens(QString::number(i))) return 1;
+        }
+        tabs->setCurrentIndex(0);
+        window.chooseQuestion(args[4].toInt());
+        window.project();
+        wait(1000);
+        return screens(QStringLiteral("wall")) ? 0 : 1;
+    }
     if (scene) {
         // The window as the teacher has it, then the scene, then the screen.
         QScreen *screen = QGuiApplication::primaryScreen();

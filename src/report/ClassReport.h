@@ -13,10 +13,13 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
 namespace report {
+
+class Roster;
 
 // The folder itself cannot be listed; what() is a Japanese sentence.
 class FolderError : public std::runtime_error {
@@ -97,6 +100,8 @@ struct ClassReport {
     QString folder;             // as given
     QDateTime readAt;           // when the folder was read
     std::vector<Pupil> pupils;  // sorted by code
+    // The class list the outputs name pupils by (Roster.h); null: none.
+    std::shared_ptr<const Roster> roster;
     state::assignment::Found assignment;  // the class's 課題, or what stands in its place
 };
 

@@ -6,6 +6,7 @@
 #include "report/AssignmentStatus.h"
 #include "report/ClassReport.h"
 #include "report/OutputFile.h"
+#include "report/Roster.h"
 #include "report/Sheets.h"
 #include "report/WindowEntry.h"
 #include "report/Writers.h"
@@ -24,8 +25,8 @@ namespace {
 using Options = CommandLine;
 
 const char *const kUsageText =
-    "使い方: pomurin20-report フォルダー [--csv ファイル] [--html ファイル] [--pdf ファイル]\n"
-    "        pomurin20-report --window [--scale 値] [フォルダー]\n"
+    "使い方: pomurin20-report フォルダー [--csv ファイル] [--html ファイル] [--pdf ファイル] [--roster 名簿]\n"
+    "        pomurin20-report --window [--scale 値] [--roster 名簿] [フォルダー]\n"
     "        pomurin20-report フォルダー --assign 問題の番号,… [--test-day 日付] | --assign-clear\n"
     "フォルダーの中の進み具合のファイル（*.ucd）をすべて読み、一覧を表示します。\n"
     "  --csv ファイル   同じ一覧を表計算ソフト用の CSV（UTF-8）に書きます。\n"
@@ -35,6 +36,8 @@ const char *const kUsageText =
     "                   フォルダーを省くと、クラスのフォルダーか前回のフォルダーを開きます。\n"
     "  --scale 値       ウィンドウの表示の倍率：auto か 1〜3（ゲームと同じ。設定ファイルの\n"
     "                   [display] scale より優先します）。\n"
+    "  --roster 名簿    クラスの名簿（CSV：出席番号・氏名・コードの列）で生徒を番号と氏名で示し、\n"
+    "                   まだ始めていない生徒を数えます。--window では、そのフォルダーの名簿として残します。\n"
     "  --assign 8,9,10  クラスの課題を出します（前の課題は置きかえます）。\n"
     "  --test-day 2026-12-15  課題のテストの日（今日より後）。\n"
     "  --assign-clear   課題をやめます。\n"
@@ -75,9 +78,10 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
         htmlFile(QStringLiteral("html"), {}, QStringLiteral("file")),
         pdfFile(QStringLiteral("pdf"), {}, QStringLiteral("file")),
         scale(QStringLiteral("scale"), {}, QStringLiteral("value")),
+        roster(QStringLiteral("roster"), {}, QStringLiteral("file")),
         assign(QStringLiteral("assign"), {}, QStringLiteral("questions")),
         testDay(QStringLiteral("test-day"), {}, QStringLiteral("day")), assignClear(QStringLiteral("assign-clear"));
-    parser.addOptions({help, window, csvFile, htmlFile, pdfFile, scale, assign, testDay, assignClear});
+    parser.addOptions({help, window, csvFile, htmlFile, pdfFile, scale, roster, assign, testDay, assignClear});
     const bool parsed = parser.parse(QStringList{QStringLiteral("pomurin20-report")} + args);
     // The first wrong argument is named.  An option is no file name
     // ("--csv --html page.html"; a file whose name begins with "-" is
@@ -92,7 +96,8 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
         }
         const bool valued = a == QLatin1String("--csv") || a == QLatin1String("--html") ||
                             a == QLatin1String("--pdf") || a == QLatin1String("--scale") ||
-                            a == QLatin1String("--assign") || a == QLatin1String("--test-day");
+                            a == QLatin1String("--roster") || a == QLatin1String("--assign") ||
+                            a == QLatin1String("--test-day");
         if (valued && (i + 1 == args.size() || args[i + 1].startsWith(QLatin1Char('-')))) {
             *error = QStringLiteral("%1 のあとに%2が要ります。")
                          .arg(a, a == QLatin1String("--scale")    ? QStringLiteral("値")
@@ -110,7 +115,7 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
     o.help = parser.isSet(help);
     o.window = parser.isSet(window);
     for (const auto &[option, file] :
-         {std::pair{&csvFile, &o.csvFile}, {&htmlFile, &o.htmlFile}, {&pdfFile, &o.pdfFile}}) {
+         {std::pair{&csvFile, &o.csvFile}, {&htmlFile, &o.htmlFile}, {&pdfFile, &o.pdfFile}, {&roster, &o.rosterFile}}) {
         if (!parser.isSet(*option)) continue;
         *file = parser.value(*option);
         if (file->isEmpty()) {
@@ -214,6 +219,19 @@ int runCommandLine(const CommandLine &line, QTextStream &out, QTextStream &err) 
         return kDone;
     }
 
+    // A class list is read whole before anything else, so that a list with
+    // a mistake in it names every wrong line and nothing is made from part of it.
+    RosterPtr roster;
+    if (!options->rosterFile.isEmpty()) {
+        const RosterRead read = readRosterFile(options->rosterFile);
+        if (!read.roster) {
+            err << QStringLiteral("名簿「%1」は読み込みませんでした：\n").arg(platform::visibleText(options->rosterFile));
+            for (const QString &problem : read.problems) err << platform::visibleText(problem, true) << '\n';
+            return kFailed;
+        }
+        roster = read.roster;
+    }
+
     if (!options->assign.isNull() || options->assignClear) {
         QString error;
         const QDateTime now = QDateTime::currentDateTime();
@@ -230,7 +248,7 @@ int runCommandLine(const CommandLine &line, QTextStream &out, QTextStream &err) 
             err << QStringLiteral("ウィンドウを開けません。") << '\n';
             return kFailed;
         }
-        return runWindow(options->folder, options->scale.isNull() ? nullptr : &options->scale);
+        return runWindow(options->folder, options->scale.isNull() ? nullptr : &options->scale, roster);
     }
 
     const std::vector<Output> named = outputs(*options);
@@ -257,7 +275,9 @@ int runCommandLine(const CommandLine &line, QTextStream &out, QTextStream &err) 
         err << platform::visibleText(QString::fromUtf8(e.what()), true) << '\n';
         return kFailed;
     }
-    out << table(report);
+    report.roster = roster;
+    orderByRoster(report);
+    out << rosterTable(report);
     out.flush();
     // A table that did not reach its reader (a full disk, a closed pipe)
     // is a failure; the files asked for are still written.

@@ -14,6 +14,7 @@ enum ExitStatus { kDone = 0, kFailed = 1, kUsage = 2 };
 // The command line, read once.
 struct CommandLine {
     QString folder, csvFile, htmlFile, pdfFile;
+    QString rosterFile;  // --roster: the class list, empty when not given
     QString scale;  // --scale: the window's display scale, null when not given
     bool help = false;
     bool window = false;  // --window: the teacher's window instead of the table

@@ -8,6 +8,7 @@
 #include "bank/Topics.h"
 #include "platform/Fonts.h"
 #include "report/MissSteps.h"
+#include "report/Roster.h"
 #include "report/Writers.h"
 #include "state/ProgressFile.h"
 
@@ -97,6 +98,7 @@ struct Context {
     QString className, readAt;
     std::vector<std::optional<double>> medians;
     int pages = 0;
+    const Roster *roster = nullptr;  // names the pupils when there is one
     const state::assignment::Found *assignment = nullptr;  // the class's 課題
 };
 
@@ -106,7 +108,16 @@ double header(Page &page, const Context &c, const QString &code) {
     page.text({kLeft, kTop, 120, 14}, QStringLiteral("個人票"), 10, kLeftAligned, kGrey, true);
     page.text({kLeft + 120, kTop, kWidth - 120, 14}, QStringLiteral("%1　%2 現在").arg(c.className, c.readAt), 8,
               kRightAligned, kGrey, false, Qt::ElideMiddle);
-    if (!code.isNull()) {
+    const RosterEntry *known = c.roster && !code.isNull() ? c.roster->find(code) : nullptr;
+    if (known) {
+        // A pupil on the class list: the number and name, the code in small type.
+        page.text({kLeft, kTop + 18, 70, 30}, QStringLiteral("%1 番").arg(visible(known->number)), 14, kLeftAligned,
+                  kInk, true, Qt::ElideRight);
+        page.text({kLeft + 74, kTop + 18, kWidth - 234, 30}, visible(known->name), 22, kLeftAligned, kInk, true,
+                  Qt::ElideRight);
+        page.text({kRight - 156, kTop + 28, 156, 14}, QStringLiteral("コード %1").arg(visible(code)), 8,
+                  kRightAligned, kGrey, false, Qt::ElideMiddle);
+    } else if (!code.isNull()) {
         page.text({kLeft, kTop + 18, 60, 30}, QStringLiteral("コード"), 11, kLeftAligned, kGrey);
         page.text({kLeft + 60, kTop + 18, kWidth - 60, 30}, visible(code), 22, kLeftAligned, kInk, true);
     }
@@ -386,6 +397,7 @@ QByteArray sheetsPdf(const ClassReport &report, const std::function<bool(int, in
         c.medians = topicMedians(report);
         c.assignment = &report.assignment;
         c.pages = int(std::max<size_t>(report.pupils.size(), 1));
+        c.roster = report.roster.get();
         if (report.pupils.empty()) {
             const double y = header(page, c, QString());
             page.text({kLeft, y + 10, kWidth, 16}, countsLine(summarise(report)), 11);

@@ -31,7 +31,7 @@ std::unique_ptr<window::ClassWindow> showWindow(window::WindowDialogs &dialogs, 
     return classWindow;
 }
 
-int runWindow(const QString &givenFolder, const QString *scaleOption) {
+int runWindow(const QString &givenFolder, const QString *scaleOption, std::shared_ptr<const Roster> roster) {
     platform::installJapaneseTranslations();  // the file dialogs' own buttons in Japanese
     window::QtWindowDialogs dialogs;
     // The lesson's start and the window's place are the teacher's own, kept in their data folder.
@@ -39,6 +39,7 @@ int runWindow(const QString &givenFolder, const QString *scaleOption) {
         showWindow(dialogs, scaleOption, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (!givenFolder.isEmpty()) window::rememberChosenFolder(QDir(givenFolder).absolutePath());
     const QString folder = window::startFolder(givenFolder);
+    if (roster) classWindow->useRoster(std::move(roster));  // for the folder opened next
     if (folder.isEmpty())
         QTimer::singleShot(0, classWindow.get(), &window::ClassWindow::chooseFolder);
     else

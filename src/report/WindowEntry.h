@@ -9,6 +9,8 @@
 
 namespace report {
 
+class Roster;
+
 namespace window {
 class ClassWindow;
 class WindowDialogs;
@@ -24,6 +26,9 @@ std::unique_ptr<window::ClassWindow> showWindow(window::WindowDialogs &dialogs, 
 // Opens the folder given, else the class folder, else the one chosen last
 // time, else the chooser.  scaleOption: --scale's value, or null.  Needs a
 // QApplication and no window yet; returns the event loop's status.
-int runWindow(const QString &givenFolder, const QString *scaleOption = nullptr);
+// roster: a class list given on the command line, taken and kept for the
+// folder opened.
+int runWindow(const QString &givenFolder, const QString *scaleOption = nullptr,
+              std::shared_ptr<const Roster> roster = nullptr);
 
 }  // namespace report

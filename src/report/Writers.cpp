@@ -7,6 +7,7 @@
 
 #include "bank/Topics.h"
 #include "report/MissSteps.h"
+#include "report/Roster.h"
 #include "state/ProgressFile.h"
 
 #include <QDir>
@@ -415,6 +416,7 @@ QByteArray csv(const ClassReport &report) {
     for (int q = 1; q <= kQuestions; ++q) head << QStringLiteral("問%1ミス").arg(q);
     for (int q = 1; q <= kQuestions; ++q) head << QStringLiteral("問%1秒数").arg(q);
     head << headings()[Review] << QStringLiteral("今日の復習") << QStringLiteral("課題");
+    if (report.roster) head << QStringLiteral("出席番号") << QStringLiteral("氏名");
 
     QString out = head.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     for (const Pupil &p : report.pupils) {
@@ -426,6 +428,11 @@ QByteArray csv(const ClassReport &report) {
         for (int q = 1; q <= kQuestions; ++q) fields << (p.wasRead() ? QString::number(p.missCount[q]) : QString());
         for (int q = 1; q <= kQuestions; ++q) fields << (p.finished(q) ? formatNumber(p.seconds(q), 7) : QString());
         fields << csvField(c[Review], false) << reviewDueText(p) << assignmentCsvText(p, report.assignment);
+        if (report.roster) {
+            const RosterEntry *known = report.roster->find(p.code);
+            fields << csvField(known ? visible(known->number) : QString(), true)
+                   << csvField(known ? visible(known->name) : QString(), true);
+        }
         out += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     }
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();

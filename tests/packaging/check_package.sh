@@ -85,6 +85,7 @@ expected=(
   /usr/share/man/man1/pomurin20-report.1.gz
   /usr/share/doc/pomurin20/changelog.gz
   /usr/share/doc/pomurin20/examples/pomurin20.conf
+  /usr/share/doc/pomurin20/examples/class-list.csv
   /usr/share/doc/pomurin20/copyright
 )
 for f in "${expected[@]}"; do

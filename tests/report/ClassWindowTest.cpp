@@ -18,6 +18,7 @@
 #include "state/Session.h"
 #include "support/EnvVar.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBrush>
 #include <QComboBox>
@@ -61,7 +62,17 @@ struct FakeDialogs : WindowDialogs {
         return browserOpens;
     }
     void showError(QWidget *, const QString &text) override { errors << text; }
+    QString rosterAnswer;
+    QString chooseRosterFile(QWidget *, const QString &) override { return rosterAnswer; }
 };
+
+// Every text a screen reader finds in a widget's tree.
+void accessibleTexts(QAccessibleInterface *node, QStringList &out) {
+    if (!node) return;
+    for (const auto t : {QAccessible::Name, QAccessible::Description, QAccessible::Value, QAccessible::Help})
+        out << node->text(t);
+    for (int i = 0; i < node->childCount(); ++i) accessibleTexts(node->child(i), out);
+}
 
 // The texts printed in a tutor box by the example and the first `clicks`
 // explanation steps of question q, as the tutor's own tests expect them.
@@ -315,6 +326,14 @@ TEST_F(ClassWindowTest, TheProgramsWindowOpensWithHelpFirstAndCarriesItsLessonOn
     EXPECT_TRUE(began[0].isValid());
     EXPECT_EQ(began[1], began[0]);
     EXPECT_EQ(lastChosenFolder(), QDir("class").absolutePath());  // the folder given is remembered
+    QTimer::singleShot(0, [] {  // --window --roster: the list taken for the folder opened
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *w = qobject_cast<ClassWindow *>(top)) {
+                EXPECT_TRUE(QTest::qWaitFor([w] { return w->model().notStartedCount() == 1; }));
+            }
+        QCoreApplication::quit();
+    });
+    EXPECT_EQ(runWindow("class", nullptr, parseRoster("番号,氏名,コード\n1,a,ken\n").roster), 0);
 }
 
 TEST_F(ClassWindowTest, APupilsSaveShowsByNotificationAndByTheRegularLook) {
@@ -425,12 +444,13 @@ TEST_F(ClassWindowTest, EveryControlIsReachedByTheKeyboard) {
     ASSERT_TRUE(opened());
     button("chooseButton")->setFocus();
     QStringList order;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 10; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         const QWidget *w = QApplication::focusWidget();
         order << (w->objectName().startsWith("qt_") ? QString(w->metaObject()->className()) : w->objectName());
     }
-    EXPECT_EQ(order, QStringList({"csvButton", "pdfButton", "pageButton", "questionList", "explainButton", "assignButton", "QTabBar", "classTable"}));
+    EXPECT_EQ(order, QStringList({"csvButton", "pdfButton", "pageButton", "rosterButton", "questionList", "explainButton",
+                                  "assignButton", "projectButton", "QTabBar", "classTable"}));
     EXPECT_EQ(window->findChild<QWidget *>("questionList")->accessibleName(), "説明する問題");
     // The tab bar's arrow keys bring the grid; Tab goes into it.
     auto *bar = window->findChild<QTabBar *>();
@@ -613,4 +633,64 @@ TEST(ReportCommandWindow, WindowOptionIsRecognisedAndNotMixedWithFiles) {
         EXPECT_TRUE(r.err.startsWith("--window は --csv、--html、--pdf と一緒には使えません（ウィンドウのボタンで書けます）。\n使い方"))
             << r.err.toStdString();
     }
+}
+
+TEST_F(ClassWindowTest, AClassListNamesPupilsAndTheProjectorNamesNoneOfThem) {
+    writePupil("class", "さくら2", pupilOn(12, 3000));
+    writeBytes("list.csv", "\xEF\xBB\xBF番号,氏名,コード\r\n131,丸山 十,ken\r\n132,山田 花子,山田\r\n133,青木 一,さくら2\r\n");
+    window = std::make_unique<ClassWindow>(dialogs, "pages", nullptr, "data");
+    ASSERT_TRUE(opened());
+    dialogs.rosterAnswer = "list.csv";
+    button("rosterButton")->click();
+    const auto *status = window->findChild<QLabel *>("statusLabel");
+    EXPECT_TRUE(status->text().startsWith("名簿を読み込みました（3 人）。")) << status->text().toStdString();
+    EXPECT_TRUE(status->text().contains("要支援 0 人　未着手 1 人"));
+    const auto *table = window->findChild<QTableView *>("classTable");
+    EXPECT_EQ(shownHeadings(table).mid(0, 3), QStringList({"番号", "氏名", "コード"}));
+    const auto *lesson = window->findChild<QTableView *>("lessonTable");
+    EXPECT_EQ(shownHeadings(lesson).mid(0, 3), QStringList({"番号", "氏名", "コード"}));
+    EXPECT_EQ(lesson->horizontalHeader()->sortIndicatorSection(), int(ClassModel::Number));
+    // Kept in the teacher's own folder for this class folder, never in the class folder.
+    EXPECT_TRUE(QFile::exists(rosterFile("data", QDir("class").absolutePath())));
+    EXPECT_EQ(QDir("class").entryList({"*.json", "*.csv"}, QDir::Files), QStringList());
+    window = std::make_unique<ClassWindow>(dialogs, "pages", nullptr, "data");
+    window->show();
+    ASSERT_TRUE(opened());
+    ASSERT_EQ(window->model().notStartedCount(), 1);
+    EXPECT_TRUE(window->findChild<QLabel *>("lessonTotals")->text().endsWith("読めないファイル 4 件"));  // not the one not started
+
+    // 投影 (F5): the class's figures; no code, name or number of a pupil anywhere in it.
+    window->chooseQuestion(12);
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    QPointer<ProjectorWindow> projector = window->projector();
+    ASSERT_TRUE(projector);
+    ClassWall *wall = projector->wall();
+    wall->grab();
+    const QStringList painted = wall->paintedTexts();
+    EXPECT_EQ(painted.mid(0, 2), QStringList({"記録 10 人　要支援 0 人　未着手 1 人", "問12　√をふくむ式の展開"}));
+    EXPECT_GE(wall->textSize(), 0.03 * projector->screen()->geometry().height());
+    QStringList seen = painted;
+    accessibleTexts(QAccessible::queryAccessibleInterface(projector), seen);
+    EXPECT_TRUE(seen.contains("記録 10 人、要支援 0 人、未着手 1 人、問12　√をふくむ式の展開"));
+    seen << projector->windowTitle();
+    for (const QWidget *w : projector->findChildren<QWidget *>()) seen << w->toolTip() << w->windowTitle();
+    for (const char *secret : {"131", "132", "133", "丸山", "山田", "花子", "青木", "ken", "さくら", "broken", "link",
+                                  "pipe", "huge"})
+        for (const QString &text : seen) EXPECT_FALSE(text.contains(QString::fromUtf8(secret))) << secret << " in " << text.toStdString();
+    // F6's explanation opens over the wall; with one screen, Esc goes back to the teacher's view.
+    ExplanationWindow *explanation = window->explain();
+    EXPECT_EQ(explanation->parentWidget(), projector.data());
+    explanation->close();
+    settle();
+    EXPECT_TRUE(projector->onTeachersScreen());
+    projector->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(projector));
+    QTest::keyClick(projector, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(projector);
+
+    button("unrosterButton")->click();
+    EXPECT_FALSE(window->model().roster());
+    EXPECT_FALSE(QFile::exists(rosterFile("data", QDir("class").absolutePath())));
+    EXPECT_EQ(window->findChild<QTableView *>("classTable")->horizontalHeader()->sortIndicatorSection(), int(ClassModel::Help));
 }

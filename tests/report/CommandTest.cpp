@@ -14,6 +14,7 @@
 
 using namespace report;
 using report_test::pupilOn;
+using report_test::makeClass;
 using report_test::readAll;
 using report_test::Result;
 using report_test::runReport;
@@ -111,4 +112,28 @@ TEST(ReportCommand, FailuresAreReportedAndNotSuccess) {
     EXPECT_TRUE(unwritable.err.contains("no/such/dir/out.csv")) << unwritable.err.toStdString();
     EXPECT_TRUE(unwritable.out.contains("正常"));
     EXPECT_TRUE(QFile::exists("out.html"));
+}
+
+TEST(ReportCommand, AClassListNamesPupilsInTheTableAndCsvOrIsRefusedWhole) {
+    makeClass();
+    writeBytes("list.csv", "番号,氏名,コード\r\n@2,=石井 二,1\r\n1,青木 一,2\r\n7,丸山 七,ken\r\n");
+    const Result r = runReport({"class", "--roster", "list.csv", "--csv", "out.csv"});
+    ASSERT_EQ(r.status, kDone) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n');
+    EXPECT_TRUE(lines[0].startsWith("番号        氏名      コード")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[2].startsWith("1           青木 一   2 ")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith("@2          =石井 二  1 ")) << lines[3].toStdString();
+    EXPECT_TRUE(lines[4].startsWith("名簿にない            3 ")) << lines[4].toStdString();
+    EXPECT_EQ(lines.mid(lines.size() - 2), QStringList({"未着手 1 人：7 丸山 七", ""}));
+    const QStringList csv = QString::fromUtf8(readAll("out.csv")).split("\r\n");
+    EXPECT_TRUE(csv[0].endsWith(",復習,今日の復習,課題,出席番号,氏名"));
+    EXPECT_TRUE(csv[1].startsWith("2,") && csv[1].endsWith(",1,\"青木 一\""));
+    EXPECT_TRUE(csv[2].startsWith("1,") && csv[2].endsWith(",'@2,\"'=石井 二\"")) << csv[2].toStdString();
+    EXPECT_TRUE(csv[3].startsWith("3,") && csv[3].endsWith(",,"));
+    writeBytes("bad.csv", "番号,氏名,コード\n1,a,ken\n2,b,ken\n");
+    const Result bad = runReport({"class", "--roster", "bad.csv", "--csv", "refused.csv"});
+    EXPECT_EQ(bad.status, kFailed);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.err, "名簿「bad.csv」は読み込みませんでした：\n3 行目：コード「ken」が 2 行目と同じです。\n");
+    EXPECT_FALSE(QFile::exists("refused.csv"));
 }

@@ -4,6 +4,7 @@
 // one changed file changing one row, and where the window starts.
 #include "ClassFolder.h"
 #include "report/MissSteps.h"
+#include "report/Roster.h"
 #include "report/window/ClassModel.h"
 #include "report/window/FolderScanner.h"
 #include "report/window/StartFolder.h"
@@ -89,6 +90,43 @@ TEST(ClassModel, RowsOfAFolderInClassListOrderWithTheTablesCells) {
     // What the charts draw: the five readable files, three of them on question 5.
     EXPECT_EQ(l.model.summary().readable, 5);
     EXPECT_EQ(l.model.summary().reachedBy[5], 3);
+
+    // With a class list: in its order, named, who has not started greyed,
+    // the files whose codes are not on it at the bottom in code order both ways up.
+    l.model.setRoster(parseRoster("番号,氏名,コード\n10,丸山 十,44\n3,山田 花子,山田\n1,青木 一,1\n2,石井 二,2\n").roster);
+    l.model.setRoster(l.model.roster());  // read again: the same rows
+    const auto rows = [](const QAbstractItemModel &m, std::initializer_list<int> columns) {
+        QStringList out;
+        for (int r = 0; r < m.rowCount(); ++r) {
+            QStringList cells;
+            for (const int c : columns) cells << m.index(r, c).data().toString();
+            out << cells.join('|');
+        }
+        return out;
+    };
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        l.proxy.sort(ClassModel::Number, order);
+        QStringList listed{"1|青木 一|1|正常", "2|石井 二|2|正常", "3|山田 花子|山田|正常", "10|丸山 十|44|未着手"};
+        if (order == Qt::DescendingOrder) std::reverse(listed.begin(), listed.end());
+        EXPECT_EQ(rows(l.proxy, {ClassModel::Number, ClassModel::Name, ClassModel::Code, ClassModel::State}).mid(0, 4), listed);
+        EXPECT_EQ(rows(l.proxy, {ClassModel::Number, ClassModel::Code}).mid(4),
+                  QStringList({"名簿にない|3", "名簿にない|10", "名簿にない|broken", "名簿にない|link", "名簿にない|pipe"}));
+    }
+    EXPECT_EQ(l.model.index(8, ClassModel::Code).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(0x9a, 0x9a, 0x9a));
+    EXPECT_TRUE(l.model.index(2, ClassModel::Number).data(Qt::ToolTipRole).toString().contains("コード「3」は名簿にありません")) << l.model.index(2, ClassModel::Number).data(Qt::ToolTipRole).toString().toStdString();
+    EXPECT_EQ(l.model.index(0, ClassModel::Number).data(Qt::ToolTipRole), QVariant());
+    // この時間 while the lesson runs: who has not started next to the top, after the files not read.
+    l.model.setLesson(l.model.lessonFromNow(QDateTime::currentDateTimeUtc()));
+    LessonSortProxy lesson;
+    lesson.setSourceModel(&l.model);
+    lesson.sort(ClassModel::Number, Qt::DescendingOrder);
+    EXPECT_EQ(rows(lesson, {ClassModel::Code, ClassModel::Advanced}),
+              QStringList({"broken|", "link|", "pipe|", "44|", "山田|0", "2|0", "1|0", "3|0", "10|0"}));
+    // The pupil's first save takes the place of 未着手.
+    writePupil("class", "44", pupilOn(2, 0));
+    l.look();
+    EXPECT_EQ(l.model.notStartedCount(), 0);
+    EXPECT_EQ(rows(lesson, {ClassModel::Code, ClassModel::Advanced}).at(3), "44|2");
 }
 
 TEST(ClassModel, SortsByAnyColumnUnreadableFirstAndTiesInCodeOrder) {

@@ -3,6 +3,7 @@
 
 #include "bank/Topics.h"
 #include "report/AssignmentStatus.h"
+#include "report/Roster.h"
 #include "report/Writers.h"
 
 #include <QCheckBox>
@@ -81,34 +82,51 @@ void AssignmentPage::show(const ClassReport &report) {
     const state::assignment::Assignment &a = found.assignment;
     const AssignmentCount count = assignmentCount(report);
     summary_->setText(QStringLiteral("課題：%1\n済 %2／%3 人").arg(assignmentSummary(a)).arg(count.done).arg(count.pupils));
-    QStringList heads{QStringLiteral("コード"), QStringLiteral("課題")};
+    // With a class list, each pupil's number and name come first.
+    const Roster *roster = report.roster.get();
+    const int lead = roster ? 2 : 0;
+    QStringList heads;
+    if (roster) heads << QStringLiteral("番号") << QStringLiteral("氏名");
+    heads << QStringLiteral("コード") << QStringLiteral("課題");
     for (int q : a.questions) heads << QStringLiteral("問%1").arg(q);
     table_->setColumnCount(int(heads.size()));
     table_->setHorizontalHeaderLabels(heads);
     for (size_t i = 0; i < a.questions.size(); ++i)
-        table_->horizontalHeaderItem(int(i) + 2)->setToolTip(questionLabel(a.questions[i]));
+        table_->horizontalHeaderItem(lead + int(i) + 2)->setToolTip(questionLabel(a.questions[i]));
 
-    // 未着手 first, then 途中, then 済; in code order within each.
+    // 未着手 first, then 途中, then 済; in the list's order (else code order) within each.
     struct Line {
         const Pupil *pupil;
         AssignmentProgress progress;
     };
     std::vector<Line> lines;
     for (const Pupil &p : report.pupils) lines.push_back({&p, assignmentProgress(p, a)});
+    if (roster) {
+        const auto place = [roster](const Pupil *p) {
+            const RosterEntry *e = roster->find(p->code);
+            return e ? e - roster->entries().data() : qsizetype(roster->entries().size());
+        };
+        std::stable_sort(lines.begin(), lines.end(), [&place](const Line &x, const Line &y) { return place(x.pupil) < place(y.pupil); });
+    }
     std::stable_sort(lines.begin(), lines.end(),
                      [](const Line &x, const Line &y) { return int(x.progress.stage) < int(y.progress.stage); });
     std::vector<int> rightFirst(a.questions.size(), 0);
     table_->setRowCount(int(lines.size()) + 1);
     for (int r = 0; r < int(lines.size()); ++r) {
         const Line &line = lines[size_t(r)];
-        table_->setItem(r, 0, cell(visible(line.pupil->code)));
+        if (roster) {
+            const RosterEntry *e = roster->find(line.pupil->code);
+            table_->setItem(r, 0, cell(e ? visible(e->number) : QStringLiteral("名簿にない")));
+            table_->setItem(r, 1, cell(e ? visible(e->name) : QString()));
+        }
+        table_->setItem(r, lead, cell(visible(line.pupil->code)));
         QString stage = stageText(line.progress);
         if (!line.pupil->reviewProblem.isEmpty()) stage = QStringLiteral("記録が読めません");
-        table_->setItem(r, 1, cell(stage));
+        table_->setItem(r, lead + 1, cell(stage));
         for (size_t i = 0; i < a.questions.size(); ++i) {
             const char mark = line.progress.marks[i];
             rightFirst[i] += mark == 'o' ? 1 : 0;
-            table_->setItem(r, int(i) + 2,
+            table_->setItem(r, lead + int(i) + 2,
                             cell(mark == 'o'   ? QStringLiteral("○")
                                  : mark == 'x' ? QStringLiteral("×")
                                                : QString(),
@@ -116,10 +134,10 @@ void AssignmentPage::show(const ClassReport &report) {
         }
     }
     const int last = int(lines.size());
-    table_->setItem(last, 0, cell(QStringLiteral("一度で正解")));
-    table_->setItem(last, 1, cell(QString()));
+    table_->setItem(last, lead, cell(QStringLiteral("一度で正解")));
+    table_->setItem(last, lead + 1, cell(QString()));
     for (size_t i = 0; i < a.questions.size(); ++i)
-        table_->setItem(last, int(i) + 2, cell(QStringLiteral("%1人").arg(rightFirst[i]), Qt::AlignCenter));
+        table_->setItem(last, lead + int(i) + 2, cell(QStringLiteral("%1人").arg(rightFirst[i]), Qt::AlignCenter));
     table_->resizeColumnsToContents();
 }
 

@@ -32,6 +32,13 @@ const QColor kHelpText(0xff, 0xff, 0xff);
 const QColor kUnreadableText(0x22, 0x22, 0x22);
 // この時間: a pupil with nothing this lesson.
 const QColor kAbsentText(0x9a, 0x9a, 0x9a);
+// A progress file whose code is not on the class list.
+const QColor kNotListedBackground(0xff, 0xf3, 0xc4);
+const QColor kNotListedText(0x5a, 0x40, 0x00);
+// この時間: a pupil on the list who has not started, at the top.
+const QColor kNotStartedText(0x9a, 0x34, 0x12);
+const QString kNotStarted = QStringLiteral("未着手");
+const QString kNotListed = QStringLiteral("名簿にない");
 
 // Whether a question column has a value for the pupil: the question was
 // reached (a file that was not read reached none).
@@ -121,7 +128,96 @@ QString wideTip(const QString &text) {
 
 }  // namespace
 
-int ClassModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(report_.pupils.size()); }
+int ClassModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(report_.pupils.size() + notStarted_.size());
+}
+
+QVariant ClassModel::rosterData(int row, int column, int role) const {
+    if (!report_.roster) return {};
+    const RosterEntry *entry = rosterEntry(row);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        if (!entry) return column == Number ? kNotListed : QString();
+        return visible(column == Number ? entry->number : entry->name);
+    case Qt::ToolTipRole:
+        if (!entry && column == Number)
+            return plainTip(QStringLiteral("コード「%1」は名簿にありません（コードの打ち間違いかもしれません）")
+                                .arg(visible(pupil(row).code)));
+        return {};
+    case Qt::TextAlignmentRole:
+        return column == Number && entry ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::BackgroundRole: return entry ? QVariant() : QVariant(QBrush(kNotListedBackground));
+    case Qt::ForegroundRole:
+        if (!entry) return QBrush(kNotListedText);
+        return notStarted(row) ? QVariant(QBrush(kAbsentText)) : QVariant();
+    default: return {};
+    }
+}
+
+QVariant ClassModel::notStartedData(const Pupil &p, int column, int role) const {
+    // A pupil on the list who has no progress file: the code and 未着手, greyed.
+    const bool said = column == Code || column == State;
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        if (column == Code) return visible(p.code);
+        return said ? kNotStarted : QVariant(QString());
+    case Qt::ToolTipRole:
+        return said ? QVariant(plainTip(QStringLiteral("コード「%1」の進み具合のファイルがまだありません（まだ始めていません）")
+                                            .arg(visible(p.code))))
+                    : QVariant();
+    case Qt::ForegroundRole: return QBrush(kAbsentText);
+    case Qt::TextAlignmentRole: return int(Qt::AlignLeft | Qt::AlignVCenter);
+    case StepRole: return column >= FirstQuestion ? QVariant(kNotReached) : QVariant();
+    default: return {};
+    }
+}
+
+const HelpNeed &ClassModel::help(int row) const {
+    static const HelpNeed none;
+    return size_t(row) < help_.size() ? help_[size_t(row)] : none;
+}
+
+void ClassModel::setRoster(RosterPtr roster) {
+    beginResetModel();
+    report_.roster = std::move(roster);
+    notStarted_.clear();
+    if (report_.roster)
+        for (const RosterEntry *e : report::notStarted(*report_.roster, report_.pupils)) {
+            Pupil p;
+            p.code = e->code;
+            notStarted_.push_back(std::move(p));
+        }
+    endResetModel();
+    emit rosterChanged();
+}
+
+void ClassModel::placeNotStarted() {
+    std::vector<Pupil> now;
+    if (report_.roster)
+        for (const RosterEntry *e : report::notStarted(*report_.roster, report_.pupils)) {
+            Pupil p;
+            p.code = e->code;
+            now.push_back(std::move(p));
+        }
+    const auto sameCodes = [](const std::vector<Pupil> &a, const std::vector<Pupil> &b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](const Pupil &x, const Pupil &y) { return x.code == y.code; });
+    };
+    if (sameCodes(now, notStarted_)) return;
+    const int first = int(report_.pupils.size());
+    if (!notStarted_.empty()) {
+        beginRemoveRows({}, first, first + int(notStarted_.size()) - 1);
+        notStarted_.clear();
+        endRemoveRows();
+    }
+    if (!now.empty()) {
+        beginInsertRows({}, first, first + int(now.size()) - 1);
+        notStarted_ = std::move(now);
+        endInsertRows();
+    }
+}
 
 int ClassModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : kColumns; }
 
@@ -129,6 +225,8 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumns) return {};
     const Pupil &p = pupil(index.row());
     const int column = index.column();
+    if (column == Number || column == Name) return rosterData(index.row(), column, role);
+    if (notStarted(index.row())) return notStartedData(p, column, role);
     if (column >= FirstQuestion) {
         const int q = question(column);
         const int step = missStep(p, q);
@@ -223,7 +321,8 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
         QStringLiteral("コード"),         QStringLiteral("要支援"),     QStringLiteral("到達問題"),
         QStringLiteral("得点"),           QStringLiteral("ミス合計"),   QStringLiteral("合計時間"),
         QStringLiteral("プレイ中の端末"), QStringLiteral("復習"),       QStringLiteral("状態"),
-        QStringLiteral("進んだ問題"),     QStringLiteral("増えたミス"), QStringLiteral("プレイ時間")};
+        QStringLiteral("進んだ問題"),     QStringLiteral("増えたミス"), QStringLiteral("プレイ時間"),
+        QStringLiteral("番号"),           QStringLiteral("氏名")};
     static const QString tips[FirstQuestion] = {
         {},
         QStringLiteral("いまプレイ中で、同じ問題に5分以上いるか、その問題で3回以上ミスした人と、そのわけです"),
@@ -237,6 +336,8 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
         QStringLiteral("授業の始めから進んだ問題の数です"),
         QStringLiteral("授業の始めから増えたミスの回数です"),
         QStringLiteral("授業の始めから終えた問題にかかった時間です"),
+        QStringLiteral("名簿の出席番号です（「名簿にない」は、名簿にないコードのファイルです）"),
+        QStringLiteral("名簿の氏名です"),
     };
     if (section < FirstQuestion) {
         if (role == Qt::DisplayRole) return headings[section];
@@ -344,6 +445,7 @@ void ClassModel::apply(const ScanDelta &delta) {
     report_.readAt = delta.readAt;
     if (delta.error.isEmpty()) report_.assignment = delta.assignment;  // a folder that cannot be listed keeps its last
     judgeHelp();
+    placeNotStarted();
     if (!touched) return;
     if (afresh)
         summary_ = report::summarise(report_);
@@ -410,9 +512,13 @@ Lesson ClassModel::lessonFromNow(const ScanDelta &complete, const QDateTime &sta
     });
 }
 
-LessonFigures ClassModel::lessonFigures(int row) const { return lessonRows_[size_t(row)].figures; }
+LessonFigures ClassModel::lessonFigures(int row) const {
+    return size_t(row) < lessonRows_.size() ? lessonRows_[size_t(row)].figures : LessonFigures{};
+}
 
-bool ClassModel::hereThisLesson(int row) const { return lessonRows_[size_t(row)].here; }
+bool ClassModel::hereThisLesson(int row) const {
+    return size_t(row) < lessonRows_.size() && lessonRows_[size_t(row)].here;
+}
 
 void ClassModel::refigure(size_t row) {
     const auto at = lesson_.files.constFind(keys_[row]);
@@ -448,8 +554,25 @@ bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right)
     const auto *model = static_cast<const ClassModel *>(sourceModel());
     const Pupil &a = model->pupil(left.row()), &b = model->pupil(right.row());
     const int column = left.column();
-    // The model's rows are in code order already.
-    if (column == ClassModel::Code) return left.row() < right.row();
+    const bool ascending = sortOrder() == Qt::AscendingOrder;
+    // The model's files are in code order already; the list's pupils
+    // without a file come after them.
+    if (column == ClassModel::Code) {
+        if (!model->notStarted(left.row()) && !model->notStarted(right.row())) return left.row() < right.row();
+        if (codeLess(a.code, b.code) != codeLess(b.code, a.code)) return codeLess(a.code, b.code);
+        return left.row() < right.row();
+    }
+    if (column == ClassModel::Number || column == ClassModel::Name) {
+        // By the class list; a file whose code is not on it stays at the
+        // bottom both ways up, so that a mistyped code is seen at once.
+        const RosterEntry *ea = model->rosterEntry(left.row()), *eb = model->rosterEntry(right.row());
+        if (bool(ea) != bool(eb)) return bool(ea) == ascending;
+        if (ea && ea != eb) {
+            if (column == ClassModel::Number) return ea < eb;  // the list is in number order
+            if (const int c = ea->name.localeAwareCompare(eb->name); c != 0) return c < 0;
+        }
+        return ascending ? left.row() < right.row() : left.row() > right.row();
+    }
     // Pupils who have not reached a question stay after those who did, with
     // 0 misses or more, both ways up (a descending sort asks lessThan(right, left)).
     if (const bool reachedA = reachedIn(a, column); reachedA != reachedIn(b, column))
@@ -474,16 +597,21 @@ bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right)
     if (ka != kb) return ka < kb;
     // Equal values keep the code order (the source's order) both ways up:
     // a descending sort asks lessThan(right, left).
-    return sortOrder() == Qt::AscendingOrder ? left.row() < right.row() : left.row() > right.row();
+    return ascending ? left.row() < right.row() : left.row() > right.row();
 }
 
 bool LessonSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right) const {
     // A file that cannot be read comes first, whichever way up: its pupil
-    // cannot play until the teacher acts.  Then who is here, so that the
-    // pupils with nothing this lesson stand apart at the bottom.
+    // cannot play until the teacher acts.  While the lesson runs, those on
+    // the class list who have not started come next.  Then who is here, so
+    // that the pupils with nothing this lesson stand apart at the bottom.
     const auto *model = static_cast<const ClassModel *>(sourceModel());
-    if (const bool readLeft = model->pupil(left.row()).wasRead(); readLeft != model->pupil(right.row()).wasRead())
-        return readLeft != (sortOrder() == Qt::AscendingOrder);
+    const auto rank = [model](int row) {
+        if (model->notStarted(row)) return model->lesson().started() ? 1 : 2;
+        return model->pupil(row).wasRead() ? 2 : 0;
+    };
+    if (const int rankLeft = rank(left.row()), rankRight = rank(right.row()); rankLeft != rankRight)
+        return (rankLeft < rankRight) == (sortOrder() == Qt::AscendingOrder);
     if (const bool hereLeft = model->hereThisLesson(left.row()); hereLeft != model->hereThisLesson(right.row()))
         return hereLeft == (sortOrder() == Qt::AscendingOrder);
     return ClassSortProxy::lessThan(left, right);
@@ -494,6 +622,7 @@ QVariant LessonSortProxy::data(const QModelIndex &index, int role) const {
     const int row = index.isValid() ? mapToSource(index).row() : -1;
     if (row < 0) return {};
     const Pupil &p = model->pupil(row);
+    if (role == Qt::ForegroundRole && model->notStarted(row)) return QBrush(kNotStartedText);
     // 状態 names only what is wrong: a file that cannot be read, a hold dated ahead.
     if (index.column() == ClassModel::State && p.wasRead() && !p.holdAhead &&
         (role == Qt::DisplayRole || role == Qt::ToolTipRole))

@@ -7,6 +7,7 @@
 // only.  ClassSortProxy sorts it by any column.
 
 #include "report/ClassReport.h"
+#include "report/Roster.h"
 #include "report/window/FolderScanner.h"
 #include "report/window/Lesson.h"
 #include "report/window/NeedsHelp.h"
@@ -32,6 +33,8 @@ public:
         Advanced,
         AddedMisses,
         LessonTime,  // this lesson
+        Number,      // 出席番号 and 氏名, from the class list
+        Name,
         FirstQuestion
     };
     static constexpr int kColumns = FirstQuestion + state::kQuestions;
@@ -50,7 +53,24 @@ public:
     // inserted in code order and removed ones dropped.
     void apply(const ScanDelta &delta);
 
-    const Pupil &pupil(int row) const { return report_.pupils[size_t(row)]; }
+    // A row's pupil: a progress file, or after them (with a class list) a
+    // pupil on the list with no file yet (kept unread, code only).
+    const Pupil &pupil(int row) const {
+        return size_t(row) < report_.pupils.size() ? report_.pupils[size_t(row)]
+                                                   : notStarted_[size_t(row) - report_.pupils.size()];
+    }
+    // Whether the row is a pupil on the class list with no progress file (未着手).
+    bool notStarted(int row) const { return size_t(row) >= report_.pupils.size() && row < rowCount(); }
+    int notStartedCount() const { return int(notStarted_.size()); }
+
+    // The class list, and the entry of a row's pupil on it (null when
+    // there is no list or the code is not on it).  Any page may name
+    // pupils by it.
+    const RosterPtr &roster() const { return report_.roster; }
+    const RosterEntry *rosterEntry(int row) const { return report_.roster ? report_.roster->find(pupil(row).code) : nullptr; }
+    // Takes a class list (null: none); the pupils on it without a file
+    // become rows.
+    void setRoster(RosterPtr roster);
     // The row of a code, or -1.
     int rowOfCode(const QString &code) const;
     const ClassSummary &summary() const { return summary_; }
@@ -62,7 +82,7 @@ public:
     static int question(int column) { return column - FirstQuestion + 1; }
 
     // Whether the pupil of row needs help now, and why.
-    const HelpNeed &help(int row) const { return help_[size_t(row)]; }
+    const HelpNeed &help(int row) const;
     int helpCount() const { return helpCount_; }
     // The folder's clock at the last look (0: nobody playing).
     qint64 folderNow() const { return folderNow_; }
@@ -83,9 +103,15 @@ public:
 signals:
     // The summary (and so the charts) changed.
     void summaryChanged();
+    // A class list was taken or removed.
+    void rosterChanged();
 
 private:
+    QVariant rosterData(int row, int column, int role) const;
+    QVariant notStartedData(const Pupil &p, int column, int role) const;
     void reindex();
+    // The rows of the pupils on the list without a file, after a change.
+    void placeNotStarted();
     void judgeHelp();
     // Works out what the pupil of row did this lesson, kept for the views
     // (sorting asks it of every row many times).
@@ -105,6 +131,7 @@ private:
         bool here = false;
     };
     std::vector<RowLesson> lessonRows_;  // by row, as refigure() found
+    std::vector<Pupil> notStarted_;      // the list's pupils with no file, by number
 };
 
 // Sorts the rows by any column: codes as a class list runs

@@ -16,7 +16,9 @@
 #include "report/window/ListPage.h"
 #include "report/window/MissGrid.h"
 #include "report/window/MissPage.h"
+#include "report/window/Projector.h"
 #include "report/window/StartFolder.h"
+#include "report/window/Tables.h"
 #include "report/window/TopicTable.h"
 
 #include <QApplication>
@@ -84,6 +86,11 @@ bool QtWindowDialogs::startLessonAgain(QWidget *parent, const QString &question)
     return box.clickedButton() == start;
 }
 
+QString QtWindowDialogs::chooseRosterFile(QWidget *parent, const QString &start) {
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("名簿（CSV）を読み込む"), start,
+                                        QStringLiteral("CSV ファイル (*.csv);;すべてのファイル (*)"));
+}
+
 std::optional<AssignmentChoice> QtWindowDialogs::chooseAssignment(QWidget *parent, const AssignmentChoice &proposed,
                                                                   const QDate &today) {
     AssignDialog dialog(proposed, today, parent);
@@ -135,6 +142,18 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     pageButton_->setToolTip(QStringLiteral("一覧とグラフのページを作り、ブラウザで開きます（印刷にも使えます）"));
     csvButton_->setEnabled(false);
     pageButton_->setEnabled(false);
+    rosterButton_ = new QPushButton(QStringLiteral("名簿を読み込む…"), this);
+    rosterButton_->setObjectName(QStringLiteral("rosterButton"));
+    rosterButton_->setToolTip(QStringLiteral(
+        "クラスの名簿（CSV：出席番号・氏名・コードの列）を読み込み、生徒を番号と氏名で示します。名簿は先生のフォルダーに残ります"));
+    unrosterButton_ = new QPushButton(QStringLiteral("名簿を外す"), this);
+    unrosterButton_->setObjectName(QStringLiteral("unrosterButton"));
+    unrosterButton_->setToolTip(QStringLiteral("このフォルダーの名簿を使うのをやめ、残した名簿を消します"));
+    unrosterButton_->setEnabled(false);
+    projectButton_ = new QPushButton(QStringLiteral("投影"), this);
+    projectButton_->setObjectName(QStringLiteral("projectButton"));
+    projectButton_->setToolTip(QStringLiteral(
+        "プロジェクター用の画面を開きます。生徒の名前・コード・一人ひとりの数は出さず、クラス全体の数だけを示します（F5）"));
     statusLabel_ = new QLabel(this);
     statusLabel_->setObjectName(QStringLiteral("statusLabel"));
     statusLabel_->setWordWrap(true);
@@ -216,6 +235,8 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     top->addWidget(csvButton_);
     top->addWidget(pdfButton_);
     top->addWidget(pageButton_);
+    top->addWidget(rosterButton_);
+    top->addWidget(unrosterButton_);
     auto *explainRow = new QHBoxLayout;
     auto *listLabel = new QLabel(QStringLiteral("問題："), this);
     listLabel->setBuddy(questionList_);
@@ -223,6 +244,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     explainRow->addWidget(questionList_);
     explainRow->addWidget(explainButton_);
     explainRow->addWidget(assignButton_);
+    explainRow->addWidget(projectButton_);
     explainRow->addStretch(1);
     auto *status = new QHBoxLayout;
     status->addWidget(statusLabel_, 1);
@@ -235,10 +257,13 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     setTabOrder(chooseButton_, csvButton_);
     setTabOrder(csvButton_, pdfButton_);
     setTabOrder(pdfButton_, pageButton_);
-    setTabOrder(pageButton_, questionList_);
+    setTabOrder(pageButton_, rosterButton_);
+    setTabOrder(rosterButton_, unrosterButton_);
+    setTabOrder(unrosterButton_, questionList_);
     setTabOrder(questionList_, explainButton_);
     setTabOrder(explainButton_, assignButton_);
-    setTabOrder(assignButton_, tabs_);
+    setTabOrder(assignButton_, projectButton_);
+    setTabOrder(projectButton_, tabs_);
     resize(1040, 720);  // until shown: then the screen's free area, or the size the teacher kept
 
     connect(chooseButton_, &QPushButton::clicked, this, &ClassWindow::chooseFolder);
@@ -247,13 +272,21 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     connect(pageButton_, &QPushButton::clicked, this, &ClassWindow::openPage);
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, &ClassWindow::chooseFolder);
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, csvButton_, &QPushButton::click);
-    connect(new QShortcut(QKeySequence::Refresh, this), &QShortcut::activated, &live_, &LiveFolder::rescan);
+    // F5 opens the projector's view; the folder is looked at once with Ctrl+R.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this), &QShortcut::activated, &live_,
+            &LiveFolder::rescan);
+    connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, &ClassWindow::project);
+    connect(projectButton_, &QPushButton::clicked, this, &ClassWindow::project);
+    connect(rosterButton_, &QPushButton::clicked, this, &ClassWindow::readRoster);
+    connect(unrosterButton_, &QPushButton::clicked, this, &ClassWindow::removeRoster);
+    connect(&model_, &ClassModel::rosterChanged, this, &ClassWindow::showRoster);
     connect(explainButton_, &QPushButton::clicked, this, &ClassWindow::explain);
     connect(assignButton_, &QPushButton::clicked, this, &ClassWindow::assign);
     connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this, &ClassWindow::explain);
     connect(questionList_, &QComboBox::currentIndexChanged, this, [this] {
         missChart_->setChosen(chosenQuestion());
         reachedChart_->setChosen(chosenQuestion());
+        showOnProjector();
     });
     // A question chosen in the grid: a cell of its column or its heading.
     connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
@@ -292,7 +325,10 @@ void ClassWindow::chooseQuestion(int q) {
     if (q >= 1 && q <= state::kQuestions) questionList_->setCurrentIndex(q - 1);
 }
 
-ExplanationWindow *ClassWindow::explain() { return showExplanation(chosenQuestion(), this); }
+ExplanationWindow *ClassWindow::explain() {
+    // While the projector's view is open, the explanation is shown there.
+    return showExplanation(chosenQuestion(), projector_ ? static_cast<QWidget *>(projector_) : this);
+}
 
 void ClassWindow::openFolder(const QString &folder) {
     const QString absolute = QDir(folder).absolutePath();
@@ -306,6 +342,7 @@ void ClassWindow::openFolder(const QString &folder) {
     statusLabel_->setText(QStringLiteral("読んでいます…"));
     progress_->setRange(0, 0);
     live_.open(absolute);
+    takeRosterOf(absolute);
 }
 
 QString ClassWindow::pageFile() const { return pageFolder_ + QStringLiteral("/クラスの記録.html"); }
@@ -326,7 +363,9 @@ void ClassWindow::saveCsv() {
     if (file.isEmpty()) return;
     // The same safe writer as --csv: never through a link, never over a
     // progress file, the old file kept when the write fails.
-    const QString error = writeOutputFile(file, csv(model_.report()));
+    ClassReport rows = model_.report();
+    orderByRoster(rows);
+    const QString error = writeOutputFile(file, csv(rows));
     if (!error.isEmpty()) {
         dialogs_.showError(this, error);
         return;
@@ -345,7 +384,9 @@ void ClassWindow::saveSheets() {
     // seconds), the window painting meanwhile, with its progress and a way
     // to stop.  The dialog is modal to the window, so nothing the teacher
     // does can change or close it while the sheets are drawn.
-    const auto report = std::make_shared<const ClassReport>(model_.report());
+    auto ordered = std::make_shared<ClassReport>(model_.report());
+    orderByRoster(*ordered);  // with a class list, in the list's order
+    const std::shared_ptr<const ClassReport> report = std::move(ordered);
     const QString name = platform::className(QDir(report->folder).absolutePath());  // the settings are read here
     const auto drawn = std::make_shared<std::atomic<int>>(0);
     const auto stop = std::make_shared<std::atomic<bool>>(false);
@@ -429,6 +470,7 @@ void ClassWindow::updated(const DeltaPtr &delta) {
     assignButton_->setEnabled(shown);
     assignmentPage_->show(model_.report());
     showStatus();
+    showOnProjector();
     emit refreshed();
 }
 
@@ -603,6 +645,7 @@ void ClassWindow::showStatus() {
     if (const QString assigned = assignmentCountText(model_.report()); !assigned.isEmpty()) parts << assigned;
     if (!model_.report().assignment.problem.isEmpty()) parts << QStringLiteral("課題のファイルに問題があります（課題のページ）");
     parts << QStringLiteral("要支援 %1 人").arg(model_.helpCount());
+    if (model_.roster()) parts << QStringLiteral("未着手 %1 人").arg(model_.notStartedCount());
     if (model_.readAt().isValid())
         parts << QStringLiteral("%1 に読みました").arg(model_.readAt().toString(QStringLiteral("HH:mm:ss")));
     statusLabel_->setText(parts.join(QStringLiteral("　")));
@@ -617,6 +660,100 @@ void ClassWindow::setBusy(bool busy) {
         progress_->hide();
         progress_->setRange(0, 0);
     }
+}
+
+QString ClassWindow::rosterKeptIn(const QString &folder) const {
+    return lessonFolder_.isEmpty() ? QString() : rosterFile(lessonFolder_, folder);
+}
+
+void ClassWindow::takeRosterOf(const QString &folder) {
+    if (RosterPtr given = std::exchange(pendingRoster_, nullptr)) return useRoster(std::move(given));
+    const QString kept = rosterKeptIn(folder);
+    model_.setRoster(kept.isEmpty() ? nullptr : keptRoster(kept, folder));
+}
+
+void ClassWindow::useRoster(RosterPtr roster) {
+    if (live_.folder().isEmpty()) {
+        pendingRoster_ = std::move(roster);
+        return;
+    }
+    model_.setRoster(roster);
+    const QString kept = rosterKeptIn(live_.folder());
+    if (kept.isEmpty() || !roster) return;
+    // Kept for this folder only, in the teacher's own folder: it names pupils.
+    const QString error = keepRoster(kept, live_.folder(), *roster);
+    if (!error.isEmpty())
+        dialogs_.showError(this, QStringLiteral("名簿を次のために残せませんでした（窓を閉じるまで使います）。\n%1").arg(error));
+}
+
+void ClassWindow::readRoster() {
+    const QString file = dialogs_.chooseRosterFile(this, QDir::homePath());
+    if (file.isEmpty()) return;
+    const RosterRead read = readRosterFile(file);
+    if (!read.roster) {
+        // Refused whole: the list in use stays as it was.
+        constexpr qsizetype kShown = 20;
+        QStringList lines = read.problems.mid(0, kShown);
+        if (read.problems.size() > kShown)
+            lines << QStringLiteral("ほかに %1 件").arg(read.problems.size() - kShown);
+        dialogs_.showError(this, QStringLiteral("名簿「%1」は読み込みませんでした。直してから、もう一度読み込んでください。\n%2")
+                                     .arg(QDir::toNativeSeparators(file), lines.join(QLatin1Char('\n'))));
+        return;
+    }
+    useRoster(read.roster);
+    notice_ = QStringLiteral("名簿を読み込みました（%1 人）。").arg(read.roster->size());
+    showStatus();
+}
+
+void ClassWindow::removeRoster() {
+    if (!model_.roster()) return;
+    const QString kept = rosterKeptIn(live_.folder());
+    const QString error = kept.isEmpty() ? QString() : forgetRoster(kept);
+    model_.setRoster(nullptr);
+    if (!error.isEmpty()) dialogs_.showError(this, QStringLiteral("残した名簿を消せませんでした。\n%1").arg(error));
+    notice_ = QStringLiteral("名簿を外しました。");
+    showStatus();
+}
+
+void ClassWindow::showRoster() {
+    const bool listed = bool(model_.roster());
+    unrosterButton_->setEnabled(listed);
+    showRosterColumns(table_, listed);
+    assignmentPage_->show(model_.report());  // the 課題 page names pupils by the list too
+    // With a list, in its order; without, who needs help first.
+    if (listed)
+        table_->sortByColumn(ClassModel::Number, Qt::AscendingOrder);
+    else
+        table_->sortByColumn(ClassModel::Help, Qt::DescendingOrder);
+    showStatus();
+    showOnProjector();
+}
+
+ClassFigures ClassWindow::classFigures() const {
+    // Only figures of the whole class: nothing here may name a pupil.
+    ClassFigures figures;
+    figures.summary = model_.summary();
+    figures.question = chosenQuestion();
+    figures.counts << QStringLiteral("記録 %1 人").arg(model_.summary().files);
+    figures.counts << QStringLiteral("要支援 %1 人").arg(model_.helpCount());
+    if (model_.roster()) figures.counts << QStringLiteral("未着手 %1 人").arg(model_.notStartedCount());
+    if (const QString done = assignmentCountText(model_.report()); !done.isEmpty()) figures.counts << done;
+    return figures;
+}
+
+void ClassWindow::showOnProjector() {
+    if (projector_) projector_->setFigures(classFigures());
+}
+
+void ClassWindow::project() {
+    if (projector_) {
+        projector_->close();
+        return;
+    }
+    projector_ = new ProjectorWindow(this);
+    connect(projector_, &ProjectorWindow::explainRequested, this, &ClassWindow::explain);
+    projector_->setFigures(classFigures());
+    projector_->showBeside(this);
 }
 
 }  // namespace report::window

@@ -10,7 +10,9 @@
 #include "report/window/AssignmentPage.h"
 #include "report/window/ClassModel.h"
 #include "report/window/LiveFolder.h"
+#include "report/window/Projector.h"
 
+#include <QPointer>
 #include <QDate>
 #include <QUrl>
 #include <QWidget>
@@ -52,6 +54,9 @@ public:
     // the default answer, and a dialog that does not ask, keeps it.
     virtual bool startLessonAgain(QWidget *, const QString &) { return false; }
     virtual void showError(QWidget *parent, const QString &text) = 0;
+    // The class list to read, or empty when the teacher cancels; a dialog
+    // that does not ask answers as a cancel.
+    virtual QString chooseRosterFile(QWidget *, const QString &) { return QString(); }
     // The 課題 to set, starting from proposed (today: the teacher's day),
     // or nothing when the teacher cancels; a dialog that does not ask
     // cancels.
@@ -73,6 +78,7 @@ public:
     bool openPage(const QUrl &page) override;
     bool startLessonAgain(QWidget *parent, const QString &question) override;
     void showError(QWidget *parent, const QString &text) override;
+    QString chooseRosterFile(QWidget *parent, const QString &start) override;
     std::optional<AssignmentChoice> chooseAssignment(QWidget *parent, const AssignmentChoice &proposed,
                                                      const QDate &today) override;
     bool confirm(QWidget *parent, const QString &question, const QString &yes) override;
@@ -102,6 +108,14 @@ public:
     ClassSortProxy &sorted() { return proxy_; }
     LiveFolder &live() { return live_; }
 
+    // Takes a class list for the folder shown (or, before any, for the
+    // next folder opened) and keeps it in the teacher's data folder.
+    void useRoster(RosterPtr roster);
+    // The projector's view while it is open, else null.
+    ProjectorWindow *projector() const { return projector_; }
+    // What the projector is given: figures of the class as a whole only.
+    ClassFigures classFigures() const;
+
 public slots:
     void chooseFolder();  // "フォルダーを選ぶ…"
     void saveCsv();       // "CSVで保存"
@@ -112,6 +126,10 @@ public slots:
     ExplanationWindow *explain();
     // "授業を始める": this lesson starts now, from the files as they are.
     void startLesson();
+    void readRoster();    // "名簿を読み込む…"
+    void removeRoster();  // "名簿を外す"
+    // "投影" (F5): opens the projector's view, or closes it when open.
+    void project();
     // "課題を出す…": the questions chosen on the page on show (a topic of
     // 分野ごと, columns of 問題ごとのミス, the bar chosen) are proposed in
     // the dialog; a 課題 already set is replaced only when the teacher says so.
@@ -143,6 +161,11 @@ private:
     QString placeFile() const;
     void showStatus();
     void setBusy(bool busy);
+    // The list kept for folder, or the one given before it opened.
+    void takeRosterOf(const QString &folder);
+    void showRoster();
+    void showOnProjector();
+    QString rosterKeptIn(const QString &folder) const;
 
     WindowDialogs &dialogs_;
     QString pageFolder_;
@@ -161,6 +184,9 @@ private:
     QProgressBar *progress_;
     QTimer *progressDelay_;
     QPushButton *chooseButton_, *csvButton_, *pageButton_, *explainButton_, *lessonButton_;
+    QPushButton *rosterButton_, *unrosterButton_, *projectButton_;
+    QPointer<ProjectorWindow> projector_;
+    RosterPtr pendingRoster_;  // given before any folder was open
     QPushButton *pdfButton_, *assignButton_;
     AssignmentPage *assignmentPage_;
     LessonPage *lessonPage_;

@@ -41,6 +41,13 @@ LessonPage::LessonPage(ClassModel &model, QWidget *parent) : QWidget(parent), mo
     table_->horizontalHeader()->moveSection(table_->horizontalHeader()->visualIndex(ClassModel::State),
                                             table_->horizontalHeader()->visualIndex(ClassModel::LessonTime));
     table_->horizontalHeader()->setSectionResizeMode(ClassModel::State, QHeaderView::ResizeToContents);
+    showRosterColumns(table_, false);
+    // With a class list the page names each pupil and runs in the list's order.
+    connect(&model, &ClassModel::rosterChanged, this, [this] {
+        showRosterColumns(table_, bool(model_.roster()));
+        table_->sortByColumn(model_.roster() ? ClassModel::Number : ClassModel::Advanced, Qt::AscendingOrder);
+        showTotals();
+    });
     auto *top = new QHBoxLayout;
     top->addWidget(totals_, 1);
     top->addWidget(startButton_);
@@ -60,6 +67,7 @@ void LessonPage::showTotals() {
     LessonFigures total;
     int here = 0, unread = 0;
     for (int r = 0; r < model_.rowCount(); ++r) {
+        if (model_.notStarted(r)) continue;  // on the class list, no file yet: counted on the status line
         if (!model_.pupil(r).wasRead()) {
             ++unread;
             continue;

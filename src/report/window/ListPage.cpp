@@ -25,6 +25,7 @@ ListPage::ListPage(QAbstractItemModel *model, QWidget *parent) : QTableView(pare
     setColumnWidth(ClassModel::Playing, fm.horizontalAdvance(QStringLiteral("プレイ中の端末")) + 40);
     setColumnWidth(ClassModel::Help, fm.horizontalAdvance(QStringLiteral("問30に99分、9回ミス")) + 16);
     setColumnWidth(ClassModel::Review, fm.horizontalAdvance(QStringLiteral("30問中30問")) + 16);
+    showRosterColumns(this, false);
 }
 
 }  // namespace report::window

@@ -11,4 +11,8 @@ namespace report::window {
 
 void setUpPupilTable(QTableView *view, QAbstractItemModel *model);
 
+// Shows 番号 and 氏名 first, before the code, when there is a class list;
+// hides them when there is none.
+void showRosterColumns(QTableView *view, bool shown);
+
 }  // namespace report::window
