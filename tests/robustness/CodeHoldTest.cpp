@@ -124,8 +124,8 @@ TEST(CodeHoldFile, NamesTheHolderAndIsReleasedAtTheEnd) {
     const QByteArray renewed = readAll("3101.ucd.hold");
     const qsizetype at = renewed.indexOf("\nquestionsince ") + 15;
     ASSERT_GE(at, 15);
-    const qint64 said = renewed.mid(at, renewed.indexOf('\n', at) - at).toLongLong();  // within the renewal's write and rename
-    EXPECT_LT(std::abs(said - (qint64(named.st_ctim.tv_sec) * 1'000'000'000 + named.st_ctim.tv_nsec)), 50'000'000) << said;
+    const qint64 said = renewed.mid(at, renewed.indexOf('\n', at) - at).toLongLong();
+    EXPECT_LT(std::abs(said - (qint64(named.st_ctim.tv_sec) * 1'000'000'000 + named.st_ctim.tv_nsec)), 1'000'000'000) << said;  // its write and rename: a busy disk's fsync apart
     CodeHold::setPlace({});
     // Nothing else is left beside it: the temporary was linked into place.
     EXPECT_EQ(entriesHere(), QStringList{"3101.ucd.hold"});
