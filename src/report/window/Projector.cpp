@@ -154,7 +154,10 @@ void ClassWall::paintEvent(QPaintEvent *) {
         const double room = topicWidth - valueWidth;
         if (figures[t].pupils) {
             const double w = most > 0 ? room * figures[t].averageMisses / most : 0;
-            painter.fillRect(QRectF(left, topicY + 0.2 * f, std::max(w, 2.0), 0.9 * f), weakest ? kChosenBar : kBar);
+            // The chosen question's topic in the chosen question's colour;
+            // the class's weakest topic stands out in bold.
+            const bool chosenTopic = q >= bank::topics()[t].first && q <= bank::topics()[t].last;
+            painter.fillRect(QRectF(left, topicY + 0.2 * f, std::max(w, 2.0), 0.9 * f), chosenTopic ? kChosenBar : kBar);
             text({left + std::max(w, 2.0) + 0.3 * f, topicY, valueWidth, 1.3 * f},
                  QStringLiteral("%1 回").arg(average(figures[t].averageMisses)));
         } else {
