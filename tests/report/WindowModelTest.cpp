@@ -6,7 +6,7 @@
 #include "report/MissSteps.h"
 #include "report/Roster.h"
 #include "report/window/ClassModel.h"
-#include "report/window/FolderScanner.h"
+#include "classfolder/FolderScanner.h"
 #include "report/window/StartFolder.h"
 #include "report/window/TopicTable.h"
 #include "state/CodeHold.h"
@@ -25,6 +25,7 @@
 
 using namespace report;
 using namespace report::window;
+using namespace classfolder;
 using namespace report_test;
 using testing_support::EnvVar;
 
@@ -304,7 +305,7 @@ TEST(FolderScanner, AListingNamesWhatToExamineAndEveryFewLooksAllOfIt) {
 }
 
 TEST(FolderScanner, ListingsAreComparedWhateverTheirOrder) {
-    ListedNames before, now;
+    Listing before, now;
     for (auto [l, n, i] : {std::tuple(&before, "a.ucd", 1), {&before, "b.ucd", 2}, {&before, "c.ucd", 3},
                            {&before, "d.ucd", 4}, {&now, "x.ucd", 9}, {&now, "b.ucd", 2}, {&now, "d.ucd", 5}, {&now, "a.ucd", 1}})
         l->entries.push_back({quint32(l->names.size()), quint32(std::strlen(n)), quint64(i)}), l->names += n;
