@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <tuple>
 
 namespace report::window {
 
@@ -52,7 +51,7 @@ int questionOn(const Pupil &p) { return p.holdQuestion > 0 && !p.playingOn.isEmp
 
 // The value a numeric column sorts by; a file that was not read has none
 // and sorts before every number.  In a question column only the rows that
-// reached it have one (see ClassSortProxy::lessThan).
+// reached it have one (see rowFactsLess).
 double numberOf(const Pupil &p, int column) {
     if (column >= ClassModel::FirstQuestion)
         return reachedIn(p, column) ? p.missCount[ClassModel::question(column)] : 0;
@@ -548,77 +547,47 @@ void ClassModel::reindex() {
     for (size_t r = 0; r < keys_.size(); ++r) rowOfKey_.insert(keys_[r], int(r));
 }
 
-ClassSortProxy::ClassSortProxy(QObject *parent) : QSortFilterProxyModel(parent) { setDynamicSortFilter(true); }
-
-bool ClassSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right) const {
-    const auto *model = static_cast<const ClassModel *>(sourceModel());
-    const Pupil &a = model->pupil(left.row()), &b = model->pupil(right.row());
-    const int column = left.column();
-    const bool ascending = sortOrder() == Qt::AscendingOrder;
-    // The model's files are in code order already; the list's pupils
-    // without a file come after them.
-    if (column == ClassModel::Code) {
-        if (!model->notStarted(left.row()) && !model->notStarted(right.row())) return left.row() < right.row();
-        if (codeLess(a.code, b.code) != codeLess(b.code, a.code)) return codeLess(a.code, b.code);
-        return left.row() < right.row();
+RowFacts ClassModel::sortFacts(int row, int column) const {
+    RowFacts f;
+    const Pupil &p = pupil(row);
+    f.row = row;
+    f.notStarted = notStarted(row);
+    f.rank = f.notStarted ? (lesson_.started() ? 1 : 2) : (p.wasRead() ? 2 : 0);
+    f.here = hereThisLesson(row);
+    if (column == Code) {
+        f.text = p.code;
+        return f;
     }
-    if (column == ClassModel::Number || column == ClassModel::Name) {
-        // By the class list; a file whose code is not on it stays at the
-        // bottom both ways up, so that a mistyped code is seen at once.
-        const RosterEntry *ea = model->rosterEntry(left.row()), *eb = model->rosterEntry(right.row());
-        if (bool(ea) != bool(eb)) return bool(ea) == ascending;
-        if (ea && ea != eb) {
-            if (column == ClassModel::Number) return ea < eb;  // the list is in number order
-            if (const int c = ea->name.localeAwareCompare(eb->name); c != 0) return c < 0;
-        }
-        return ascending ? left.row() < right.row() : left.row() > right.row();
+    if (column == Number || column == Name) {
+        f.entry = rosterEntry(row);
+        return f;
     }
-    // Pupils who have not reached a question stay after those who did, with
-    // 0 misses or more, both ways up (a descending sort asks lessThan(right, left)).
-    if (const bool reachedA = reachedIn(a, column); reachedA != reachedIn(b, column))
-        return reachedA == (sortOrder() == Qt::AscendingOrder);
-    const auto key = [column, model, &left, &right, &a](const Pupil &p) {
-        const int row = &p == &a ? left.row() : right.row();
-        switch (column) {
-        case ClassModel::Help: return std::tuple(0, QString(), model->help(row).needed ? 1.0 : 0.0);
-        case ClassModel::Advanced: return std::tuple(0, QString(), double(model->lessonFigures(row).advanced));
-        case ClassModel::AddedMisses: return std::tuple(0, QString(), double(model->lessonFigures(row).misses));
-        case ClassModel::LessonTime: return std::tuple(0, QString(), model->lessonFigures(row).seconds);
-        case ClassModel::State: return std::tuple(int(p.state), p.reason, 0.0);
-        case ClassModel::Playing: return std::tuple(p.playingOn.isEmpty() ? 0 : 1, p.playingOn, 0.0);
-        // A record that cannot be read first, then by practices and first tries.
-        case ClassModel::Review:
-            return std::tuple(p.reviewProblem.isEmpty() ? 1 : 0, QString(),
-                              double(p.reviewPractised) * 1e7 + p.reviewFirstTry);
-        default: return std::tuple(0, QString(), numberOf(p, column));
-        }
-    };
-    const auto ka = key(a), kb = key(b);
-    if (ka != kb) return ka < kb;
-    // Equal values keep the code order (the source's order) both ways up:
-    // a descending sort asks lessThan(right, left).
-    return ascending ? left.row() < right.row() : left.row() > right.row();
-}
-
-bool LessonSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right) const {
-    // A file that cannot be read comes first, whichever way up: its pupil
-    // cannot play until the teacher acts.  While the lesson runs, those on
-    // the class list who have not started come next.  Then who is here, so
-    // that the pupils with nothing this lesson stand apart at the bottom.
-    const auto *model = static_cast<const ClassModel *>(sourceModel());
-    const auto rank = [model](int row) {
-        if (model->notStarted(row)) return model->lesson().started() ? 1 : 2;
-        return model->pupil(row).wasRead() ? 2 : 0;
-    };
-    if (const int rankLeft = rank(left.row()), rankRight = rank(right.row()); rankLeft != rankRight)
-        return (rankLeft < rankRight) == (sortOrder() == Qt::AscendingOrder);
-    if (const bool hereLeft = model->hereThisLesson(left.row()); hereLeft != model->hereThisLesson(right.row()))
-        return hereLeft == (sortOrder() == Qt::AscendingOrder);
-    return ClassSortProxy::lessThan(left, right);
+    f.reached = reachedIn(p, column);
+    switch (column) {
+    case Help: f.value = help(row).needed ? 1.0 : 0.0; break;
+    case Advanced: f.value = double(lessonFigures(row).advanced); break;
+    case AddedMisses: f.value = double(lessonFigures(row).misses); break;
+    case LessonTime: f.value = lessonFigures(row).seconds; break;
+    case State:
+        f.group = int(p.state);
+        f.text = p.reason;
+        break;
+    case Playing:
+        f.group = p.playingOn.isEmpty() ? 0 : 1;
+        f.text = p.playingOn;
+        break;
+    // A record that cannot be read first, then by practices and first tries.
+    case Review:
+        f.group = p.reviewProblem.isEmpty() ? 1 : 0;
+        f.value = double(p.reviewPractised) * 1e7 + p.reviewFirstTry;
+        break;
+    default: f.value = numberOf(p, column);
+    }
+    return f;
 }
 
 QVariant LessonSortProxy::data(const QModelIndex &index, int role) const {
-    const auto *model = static_cast<const ClassModel *>(sourceModel());
+    const ClassModel *model = classModel();
     const int row = index.isValid() ? mapToSource(index).row() : -1;
     if (row < 0) return {};
     const Pupil &p = model->pupil(row);

@@ -13,9 +13,37 @@
 #include "report/window/NeedsHelp.h"
 
 #include <QAbstractTableModel>
-#include <QSortFilterProxyModel>
+#include <QAbstractProxyModel>
+#include <QThreadPool>
+
+#include <memory>
 
 namespace report::window {
+
+// What the order of one row rests on, for the column sorted by: taken
+// from the model on the interface thread, compared on any thread.
+struct RowFacts {
+    int row = 0;
+    bool notStarted = false;  // on the class list, no file yet
+    bool reached = true;      // the column has a value for the row
+    int rank = 0;             // この時間: a file not read 0, not started in a lesson 1, else 2
+    bool here = false;        // この時間: here this lesson
+    const RosterEntry *entry = nullptr;
+    int group = 0;  // then text, then value
+    QString text;
+    double value = 0;
+};
+
+// How rows are put in order: the column, which way up, and whether the
+// lesson's ranks come first.
+struct RowRule {
+    int column = -1;
+    bool ascending = true;
+    bool lesson = false;
+};
+// Whether a comes before b sorted by rule's column ascending (a descending
+// order puts b before a).
+bool rowFactsLess(const RowFacts &a, const RowFacts &b, const RowRule &rule);
 
 class ClassModel : public QAbstractTableModel {
     Q_OBJECT
@@ -99,6 +127,8 @@ public:
     // Whether the pupil of row is here this lesson: playing now, or with
     // something done since the lesson began.
     bool hereThisLesson(int row) const;
+    // What the order of row rests on when the rows are sorted by column.
+    RowFacts sortFacts(int row, int column) const;
 
 signals:
     // The summary (and so the charts) changed.
@@ -136,14 +166,68 @@ private:
 
 // Sorts the rows by any column: codes as a class list runs
 // ("2" before "10"), numbers by value, a file that could not be read
-// before every number; equal values keep the code order.
-class ClassSortProxy : public QSortFilterProxyModel {
+// before every number; equal values keep the code order.  The order is a
+// permutation of the model's rows: a changed, added or removed row is
+// moved to its place by a binary search; a whole order (a new folder, a
+// heading clicked) of many rows is worked out on a worker thread from a
+// copy of the rows' facts and taken in at once, and orderSettled() says so.
+class ClassSortProxy : public QAbstractProxyModel {
     Q_OBJECT
 public:
     explicit ClassSortProxy(QObject *parent = nullptr);
+    ~ClassSortProxy() override;
+
+    void setSourceModel(QAbstractItemModel *model) override;
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &) const override { return {}; }
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    bool hasChildren(const QModelIndex &parent = {}) const override;
+    QModelIndex mapToSource(const QModelIndex &proxyIndex) const override;
+    QModelIndex mapFromSource(const QModelIndex &sourceIndex) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    int sortColumn() const { return rule_.column; }
+    Qt::SortOrder sortOrder() const { return rule_.ascending ? Qt::AscendingOrder : Qt::DescendingOrder; }
+
+    // Whether an order is being worked out on the worker thread.
+    bool sorting() const { return job_ != 0; }
+    // From how many rows a whole order is worked out off the interface thread.
+    void setBackgroundFrom(int rows) { backgroundFrom_ = rows; }
+
+signals:
+    // An order worked out on the worker thread has been taken in.
+    void orderSettled();
 
 protected:
-    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
+    explicit ClassSortProxy(bool lesson, QObject *parent);
+    const ClassModel *classModel() const { return static_cast<const ClassModel *>(sourceModel()); }
+
+private:
+    RowFacts factsOf(int sourceRow) const;
+    bool before(int sourceA, int sourceB) const;
+    // The whole order again: at once for a few rows, else on the worker
+    // (reset: the rows shown are dropped until it comes).
+    void reorder(bool reset);
+    void launch();
+    std::vector<int> orderNow() const;
+    void takeOrder(quint64 job, std::vector<int> order);
+    void renumber();
+    // Where source row goes among the rows shown (binary search).
+    int placeOf(int sourceRow) const;
+    void rowsAdded(int first, int last);
+    void rowsLeaving(int first, int last);
+    void rowsLeft(int first, int last);
+    void rowsChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles);
+
+    RowRule rule_;
+    std::vector<int> shown_;   // proxy row → source row
+    std::vector<int> rowOf_;   // source row → proxy row, -1: not shown
+    quint64 job_ = 0;          // the order awaited from the worker, 0: none
+    quint64 jobs_ = 0;
+    bool launchQueued_ = false;
+    int backgroundFrom_ = 2000;
+    QList<QMetaObject::Connection> connections_;
+    std::unique_ptr<QThreadPool> worker_;
 };
 
 // The lesson's rows: files that cannot be read first, with what is wrong,
@@ -151,11 +235,8 @@ protected:
 class LessonSortProxy : public ClassSortProxy {
     Q_OBJECT
 public:
-    using ClassSortProxy::ClassSortProxy;
+    explicit LessonSortProxy(QObject *parent = nullptr) : ClassSortProxy(true, parent) {}
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-
-protected:
-    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 };
 
 }  // namespace report::window
