@@ -109,7 +109,7 @@ TEST(AssignmentWindow, ATopicSetAsThe課題AndAPupilsRecordShows済) {
     ASSERT_TRUE(looked());
     const state::assignment::Found found = state::assignment::read("class");
     ASSERT_EQ(found.assignment.questions, std::vector<int>({17, 18}));
-    const auto rows = [t = w.assignmentPage()->table()] {
+    const auto rows = [t = w.findChild<QTableWidget *>("assignmentTable")] {
         QStringList out;
         for (int r = 0; r < t->rowCount(); ++r)
             for (int c = 0; c < t->columnCount(); ++c) out << (t->item(r, c) ? t->item(r, c)->text() : "?");
@@ -127,7 +127,7 @@ TEST(AssignmentWindow, ATopicSetAsThe課題AndAPupilsRecordShows済) {
     w.findChild<QPushButton *>("assignButton")->click();
     EXPECT_TRUE(dialogs.asked.value(0).startsWith("いま出ている課題（因数分解 2問（問17・18）"));
     ASSERT_TRUE(looked());
-    w.assignmentPage()->clearButton()->click();
+    w.findChild<QPushButton *>("clearAssignmentButton")->click();
     EXPECT_TRUE(dialogs.asked.last().startsWith("課題（因数分解 2問（問17・18）"));
     EXPECT_TRUE(!QFile::exists("class/課題.txt") && dialogs.errors.isEmpty());
     window::AssignDialog dialog({{17}, {}}, QDate::currentDate());

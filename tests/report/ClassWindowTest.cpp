@@ -599,7 +599,7 @@ TEST(ClassWindowCharts, AZeroAverageIsDrawnAndAQuestionNobodyReachedIsNot) {
     s.reachedBy[1] = 2;  // on average 0 misses
     ChartPage page;
     page.setSummary(s);
-    BarChart *chart = page.missChart();
+    BarChart *chart = page.findChild<BarChart *>("missChart");
     EXPECT_TRUE(chart->accessibleDescription().startsWith("問1　平方根を求める：0.0 回、問2　√をはずす（√１６＝４）：まだだれも進んでいません、"));
     chart->resize(800, 250);
     const QImage image = chart->grab().toImage();

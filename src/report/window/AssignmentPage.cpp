@@ -51,6 +51,7 @@ AssignmentPage::AssignmentPage(QWidget *parent) : QWidget(parent) {
     clearButton_ = new QPushButton(QStringLiteral("課題をやめる"), this);
     clearButton_->setObjectName(QStringLiteral("clearAssignmentButton"));
     clearButton_->setToolTip(QStringLiteral("出ている課題を終わりにします（確かめてから）"));
+    connect(clearButton_, &QPushButton::clicked, this, &AssignmentPage::clearAssignmentClicked);
     table_ = new QTableWidget(this);
     table_->setObjectName(QStringLiteral("assignmentTable"));
     table_->setAccessibleName(QStringLiteral("課題の進み具合"));

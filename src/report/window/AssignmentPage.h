@@ -31,10 +31,8 @@ public:
     // Shows the 課題 of report and its pupils.
     void show(const ClassReport &report);
 
-    QPushButton *clearButton() const { return clearButton_; }
-    QTableWidget *table() const { return table_; }
-    QLabel *summary() const { return summary_; }
-    QLabel *problem() const { return problem_; }
+signals:
+    void clearAssignmentClicked();  // 課題をやめる
 
 private:
     QLabel *summary_, *problem_;

@@ -34,6 +34,17 @@ ChartPage::ChartPage(QWidget *parent) : QScrollArea(parent) {
     setWidget(charts);
     setWidgetResizable(true);
     setFocusPolicy(Qt::NoFocus);
+    missChart_->setObjectName(QStringLiteral("missChart"));
+    reachedChart_->setObjectName(QStringLiteral("reachedChart"));
+    for (BarChart *chart : {missChart_, reachedChart_}) {
+        connect(chart, &BarChart::questionClicked, this, &ChartPage::questionClicked);
+        connect(chart, &BarChart::questionDoubleClicked, this, &ChartPage::questionDoubleClicked);
+    }
+}
+
+void ChartPage::setChosenQuestion(int question) {
+    missChart_->setChosen(question);
+    reachedChart_->setChosen(question);
 }
 
 void ChartPage::setSummary(const ClassSummary &s) {

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // グラフ: the average misses of each question and how many pupils reached
-// it, one chart under the other, scrolled when the window is low.
+// it, one chart under the other, scrolled when the window is low; a bar
+// clicked is said by a signal.
 
 #include "report/ClassReport.h"
 
@@ -15,9 +16,14 @@ class ChartPage : public QScrollArea {
     Q_OBJECT
 public:
     explicit ChartPage(QWidget *parent = nullptr);
-    BarChart *missChart() const { return missChart_; }
-    BarChart *reachedChart() const { return reachedChart_; }
     void setSummary(const ClassSummary &summary);
+    // Marks question's bar in both charts.
+    void setChosenQuestion(int question);
+
+signals:
+    // A bar clicked, or double-clicked to explain its question.
+    void questionClicked(int question);
+    void questionDoubleClicked(int question);
 
 private:
     BarChart *missChart_, *reachedChart_;

@@ -120,7 +120,21 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     : QWidget(parent), dialogs_(dialogs), pageFolder_(pageFolder), lessonFolder_(lessonFolder) {
     setWindowTitle(kTitle);
     proxy_.setSourceModel(&model_);
+    makeTopRow();
+    makeStatusRow();
+    makeQuestionRow();
+    makePages();
+    layOut();
+    connectButtons();
+    connectPages();
+    connectFolder();
+    chooseQuestion(1);
+    folderLabel_->setText(QStringLiteral("フォルダー：（まだ選ばれていません）"));
+    qApp->installEventFilter(this);
+}
 
+// The folder shown and the buttons that act on the whole folder.
+void ClassWindow::makeTopRow() {
     folderLabel_ = new QLabel(this);
     folderLabel_->setObjectName(QStringLiteral("folderLabel"));
     folderLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -154,6 +168,10 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     projectButton_->setObjectName(QStringLiteral("projectButton"));
     projectButton_->setToolTip(QStringLiteral(
         "プロジェクター用の画面を開きます。生徒の名前・コード・一人ひとりの数は出さず、クラス全体の数だけを示します（F5）"));
+}
+
+// The status line and the reading's progress bar.
+void ClassWindow::makeStatusRow() {
     statusLabel_ = new QLabel(this);
     statusLabel_->setObjectName(QStringLiteral("statusLabel"));
     statusLabel_->setWordWrap(true);
@@ -175,7 +193,11 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     progressDelay_->setInterval(kProgressDelayMs);
     connect(progressDelay_, &QTimer::timeout, progress_, &QWidget::show);
 
-    // The question to explain: from the list, a column of the grid or a bar.
+}
+
+// The question to explain, and what may be done with it.
+void ClassWindow::makeQuestionRow() {
+    // From the list, a column of the grid or a bar.
     questionList_ = new QComboBox(this);
     questionList_->setObjectName(QStringLiteral("questionList"));
     questionList_->setAccessibleName(QStringLiteral("説明する問題"));
@@ -192,43 +214,28 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         "選んだ問題（分野ごとの行、問題ごとのミスの列、グラフの棒）をクラスの課題にします。問題は次の画面でも選べます"));
     assignButton_->setEnabled(false);
 
-    // The pages, each with its own set-up.
+}
+
+// The pages, each with its own set-up, one tab a page.
+void ClassWindow::makePages() {
     table_ = new ListPage(&proxy_, this);
-    auto *missPage = new MissPage(&proxy_, this);
-    grid_ = missPage->grid();
-    // One order for both views: a click on either's heading sorts both.
-    const auto followSort = [](QTableView *other) {
-        return [other](int section, Qt::SortOrder order) {
-            QSignalBlocker block(other->horizontalHeader());
-            other->horizontalHeader()->setSortIndicator(section, order);
-        };
-    };
-    connect(table_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, grid_, followSort(grid_));
-    connect(grid_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, table_, followSort(table_));
-    grid_->horizontalHeader()->setSortIndicator(ClassModel::Help, Qt::DescendingOrder);
+    missPage_ = new MissPage(&proxy_, this);
+    missPage_->showSort(ClassModel::Help, Qt::DescendingOrder);
     chartPage_ = new ChartPage(this);
-    missChart_ = chartPage_->missChart();
-    reachedChart_ = chartPage_->reachedChart();
     topicTable_ = new TopicTable(this);
     lessonPage_ = new LessonPage(model_, this);
-
+    assignmentPage_ = new AssignmentPage(this);
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabs"));
     tabs_->addTab(table_, QStringLiteral("一覧"));
-    tabs_->addTab(missPage, QStringLiteral("問題ごとのミス"));
+    tabs_->addTab(missPage_, QStringLiteral("問題ごとのミス"));
     tabs_->addTab(chartPage_, QStringLiteral("グラフ"));
     tabs_->addTab(topicTable_, QStringLiteral("分野ごと"));
     tabs_->addTab(lessonPage_, QStringLiteral("この時間"));
-    assignmentPage_ = new AssignmentPage(this);
     tabs_->addTab(assignmentPage_, QStringLiteral("課題"));
-    // A topic, or columns of the grid, may be chosen for a 課題.
-    topicTable_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    topicTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    connect(assignmentPage_->clearButton(), &QPushButton::clicked, this, &ClassWindow::clearAssignment);
-    lessonButton_ = lessonPage_->startButton();
-    connect(lessonButton_, &QPushButton::clicked, this, &ClassWindow::startLesson);
+}
 
+void ClassWindow::layOut() {
     auto *top = new QHBoxLayout;
     top->addWidget(folderLabel_, 1);
     top->addWidget(chooseButton_);
@@ -266,6 +273,10 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     setTabOrder(projectButton_, tabs_);
     resize(1040, 720);  // until shown: then the screen's free area, or the size the teacher kept
 
+}
+
+// The buttons of the top rows and the keys that do the same.
+void ClassWindow::connectButtons() {
     connect(chooseButton_, &QPushButton::clicked, this, &ClassWindow::chooseFolder);
     connect(csvButton_, &QPushButton::clicked, this, &ClassWindow::saveCsv);
     connect(pdfButton_, &QPushButton::clicked, this, &ClassWindow::saveSheets);
@@ -279,44 +290,49 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     connect(projectButton_, &QPushButton::clicked, this, &ClassWindow::project);
     connect(rosterButton_, &QPushButton::clicked, this, &ClassWindow::readRoster);
     connect(unrosterButton_, &QPushButton::clicked, this, &ClassWindow::removeRoster);
-    connect(&model_, &ClassModel::rosterChanged, this, &ClassWindow::showRoster);
     connect(explainButton_, &QPushButton::clicked, this, &ClassWindow::explain);
     connect(assignButton_, &QPushButton::clicked, this, &ClassWindow::assign);
     connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this, &ClassWindow::explain);
+}
+
+// What the pages say: a question chosen, a heading clicked, a button
+// pressed; and what the model's changes show on them.
+void ClassWindow::connectPages() {
+    // One order for both views: a click on either's heading sorts both.
+    connect(table_, &ListPage::sortChanged, missPage_, &MissPage::showSort);
+    connect(missPage_, &MissPage::sortChanged, table_, &ListPage::showSort);
     connect(questionList_, &QComboBox::currentIndexChanged, this, [this] {
-        missChart_->setChosen(chosenQuestion());
-        reachedChart_->setChosen(chosenQuestion());
+        chartPage_->setChosenQuestion(chosenQuestion());
         showOnProjector();
     });
-    // A question chosen in the grid: a cell of its column or its heading.
-    connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
-        if (current.column() >= ClassModel::FirstQuestion) chooseQuestion(ClassModel::question(current.column()));
+    connect(missPage_, &MissPage::questionChosen, this, &ClassWindow::chooseQuestion);
+    connect(chartPage_, &ChartPage::questionClicked, this, &ClassWindow::chooseQuestion);
+    connect(chartPage_, &ChartPage::questionDoubleClicked, this, [this](int q) {
+        chooseQuestion(q);
+        explain();
     });
-    connect(grid_->horizontalHeader(), &QHeaderView::sectionPressed, this, [this](int section) {
-        if (section >= ClassModel::FirstQuestion) chooseQuestion(ClassModel::question(section));
-    });
-    for (BarChart *chart : {missChart_, reachedChart_}) {
-        connect(chart, &BarChart::questionClicked, this, &ClassWindow::chooseQuestion);
-        connect(chart, &BarChart::questionDoubleClicked, this, [this](int q) {
-            chooseQuestion(q);
-            explain();
-        });
-    }
-    chooseQuestion(1);
-    connect(&live_, &classfolder::LiveFolder::updated, this, &ClassWindow::updated);
-    connect(&live_, &classfolder::LiveFolder::busyChanged, this, &ClassWindow::setBusy);
-    connect(&live_, &classfolder::LiveFolder::progress, this, [this](int done, int total) {
-        progress_->setRange(0, total);
-        progress_->setValue(done);
-    });
+    connect(assignmentPage_, &AssignmentPage::clearAssignmentClicked, this, &ClassWindow::clearAssignment);
+    connect(lessonPage_, &LessonPage::startLessonClicked, this, &ClassWindow::startLesson);
+    connect(&model_, &ClassModel::rosterChanged, this, &ClassWindow::showRoster);
     connect(&model_, &ClassModel::summaryChanged, lessonPage_,
             &LessonPage::showTotals);  // after a look that changed rows
     connect(&model_, &ClassModel::summaryChanged, this, [this] {
         chartPage_->setSummary(model_.summary());
         topicTable_->setSummary(model_.summary());
     });
-    folderLabel_->setText(QStringLiteral("フォルダー：（まだ選ばれていません）"));
-    qApp->installEventFilter(this);
+    // A look is shown once both orders of its rows are in.
+    connect(&proxy_, &ClassSortProxy::orderSettled, this, &ClassWindow::refreshWhenSorted);
+    connect(lessonPage_, &LessonPage::orderSettled, this, &ClassWindow::refreshWhenSorted);
+}
+
+// The folder followed: its looks, and the progress of a long read.
+void ClassWindow::connectFolder() {
+    connect(&live_, &classfolder::LiveFolder::updated, this, &ClassWindow::updated);
+    connect(&live_, &classfolder::LiveFolder::busyChanged, this, &ClassWindow::setBusy);
+    connect(&live_, &classfolder::LiveFolder::progress, this, [this](int done, int total) {
+        progress_->setRange(0, total);
+        progress_->setValue(done);
+    });
 }
 
 int ClassWindow::chosenQuestion() const { return questionList_->currentData().toInt(); }
@@ -463,7 +479,7 @@ void ClassWindow::updated(const classfolder::DeltaPtr &delta) {
     model_.apply(*delta);
     error_ = delta->error;
     const bool shown = !model_.folder().isEmpty();
-    lessonButton_->setEnabled(shown && !lessonPending_);
+    lessonPage_->setLessonStartable(shown && !lessonPending_);
     csvButton_->setEnabled(shown);
     pdfButton_->setEnabled(shown);
     pageButton_->setEnabled(shown);
@@ -471,7 +487,15 @@ void ClassWindow::updated(const classfolder::DeltaPtr &delta) {
     assignmentPage_->show(model_.report());
     showStatus();
     showOnProjector();
-    emit refreshed();
+    refreshPending_ = true;
+    refreshWhenSorted();
+}
+
+void ClassWindow::refreshWhenSorted() {
+    if (refreshPending_ && !proxy_.sorting() && !lessonPage_->sorting()) {
+        refreshPending_ = false;
+        emit refreshed();
+    }
 }
 
 void ClassWindow::startLesson() {
@@ -516,15 +540,11 @@ std::vector<int> ClassWindow::proposedQuestions() const {
     };
     QWidget *page = tabs_->currentWidget();
     if (page == topicTable_) {
-        const auto topics = bank::topics();
-        for (const QModelIndex &row : topicTable_->selectionModel()->selectedRows())
-            if (row.row() >= 0 && size_t(row.row()) < topics.size())
-                for (int q = topics[size_t(row.row())].first; q <= topics[size_t(row.row())].last; ++q) add(q);
+        for (int q : topicTable_->selectedQuestions()) add(q);
     } else if (page == chartPage_) {
         add(chosenQuestion());
-    } else if (grid_->isAncestorOf(page) || page->isAncestorOf(grid_)) {
-        for (const QModelIndex &index : grid_->selectionModel()->selectedIndexes())
-            if (index.column() >= ClassModel::FirstQuestion) add(ClassModel::question(index.column()));
+    } else if (page == missPage_) {
+        for (int q : missPage_->selectedQuestions()) add(q);
     }
     std::sort(chosen.begin(), chosen.end());
     return chosen;

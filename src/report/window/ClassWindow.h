@@ -29,11 +29,11 @@ class QTableView;
 
 namespace report::window {
 
-class BarChart;
 class ChartPage;
 class LessonPage;
 class ExplanationWindow;
-class MissGrid;
+class ListPage;
+class MissPage;
 class TopicTable;
 
 // The window's dialogs and the browser, behind one interface so that
@@ -151,7 +151,19 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The constructor's steps.
+    void makeTopRow();
+    void makeStatusRow();
+    void makeQuestionRow();
+    void makePages();
+    void layOut();
+    void connectButtons();
+    void connectPages();
+    void connectFolder();
+
     void updated(const classfolder::DeltaPtr &delta);
+    // Says the look taken in is shown once the sorted views have its order.
+    void refreshWhenSorted();
     // The lesson kept for this folder when it is recent, else a new one.
     void carryOnLesson(const classfolder::ScanDelta &look);
     void beginLesson(Lesson lesson, bool save);
@@ -183,7 +195,7 @@ private:
     QLabel *statusLabel_;
     QProgressBar *progress_;
     QTimer *progressDelay_;
-    QPushButton *chooseButton_, *csvButton_, *pageButton_, *explainButton_, *lessonButton_;
+    QPushButton *chooseButton_, *csvButton_, *pageButton_, *explainButton_;
     QPushButton *rosterButton_, *unrosterButton_, *projectButton_;
     QPointer<ProjectorWindow> projector_;
     RosterPtr pendingRoster_;  // given before any folder was open
@@ -194,9 +206,9 @@ private:
     QComboBox *questionList_;
     TopicTable *topicTable_;
     QTabWidget *tabs_;
-    QTableView *table_;
-    MissGrid *grid_;
-    BarChart *missChart_, *reachedChart_;
+    ListPage *table_;
+    MissPage *missPage_;
+    bool refreshPending_ = false;  // a look taken in, its rows' order awaited
 };
 
 }  // namespace report::window

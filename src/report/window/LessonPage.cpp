@@ -48,6 +48,8 @@ LessonPage::LessonPage(ClassModel &model, QWidget *parent) : QWidget(parent), mo
         table_->sortByColumn(model_.roster() ? ClassModel::Number : ClassModel::Advanced, Qt::AscendingOrder);
         showTotals();
     });
+    connect(startButton_, &QPushButton::clicked, this, &LessonPage::startLessonClicked);
+    connect(&proxy_, &ClassSortProxy::orderSettled, this, &LessonPage::orderSettled);
     auto *top = new QHBoxLayout;
     top->addWidget(totals_, 1);
     top->addWidget(startButton_);
@@ -55,6 +57,8 @@ LessonPage::LessonPage(ClassModel &model, QWidget *parent) : QWidget(parent), mo
     layout->addLayout(top);
     layout->addWidget(table_, 1);
 }
+
+void LessonPage::setLessonStartable(bool startable) { startButton_->setEnabled(startable); }
 
 void LessonPage::showTotals() {
     const Lesson &lesson = model_.lesson();

@@ -20,9 +20,17 @@ class LessonPage : public QWidget {
     Q_OBJECT
 public:
     explicit LessonPage(ClassModel &model, QWidget *parent = nullptr);
-    QPushButton *startButton() const { return startButton_; }
     // The totals line over the table, from the model's lesson.
     void showTotals();
+    // Whether 授業を始める can be pressed.
+    void setLessonStartable(bool startable);
+    // Whether the page's order is being worked out on the worker thread.
+    bool sorting() const { return proxy_.sorting(); }
+
+signals:
+    void startLessonClicked();  // 授業を始める
+    // An order worked out on the worker thread has been taken in.
+    void orderSettled();
 
 private:
     ClassModel &model_;

@@ -26,6 +26,12 @@ ListPage::ListPage(QAbstractItemModel *model, QWidget *parent) : QTableView(pare
     setColumnWidth(ClassModel::Help, fm.horizontalAdvance(QStringLiteral("問30に99分、9回ミス")) + 16);
     setColumnWidth(ClassModel::Review, fm.horizontalAdvance(QStringLiteral("30問中30問")) + 16);
     showRosterColumns(this, false);
+    connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &ListPage::sortChanged);
+}
+
+void ListPage::showSort(int column, Qt::SortOrder order) {
+    QSignalBlocker block(horizontalHeader());
+    horizontalHeader()->setSortIndicator(column, order);
 }
 
 }  // namespace report::window

@@ -36,7 +36,9 @@ TopicTable::TopicTable(QWidget *parent) : QTableWidget(int(bank::topics().size()
     setHorizontalHeaderLabels({QStringLiteral("分野"), QStringLiteral("問題"), QStringLiteral("進んだ人数"),
                                QStringLiteral("1 問あたりの平均ミス"), QString()});
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionMode(QAbstractItemView::NoSelection);
+    // A topic, or several, may be chosen for a 課題.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     verticalHeader()->hide();
     horizontalHeader()->setStretchLastSection(true);
     setItemDelegateForColumn(Bar, new BarDelegate(this));
@@ -53,6 +55,15 @@ TopicTable::TopicTable(QWidget *parent) : QTableWidget(int(bank::topics().size()
             setItem(r, c, item);
         }
     setSummary(ClassSummary{});
+}
+
+std::vector<int> TopicTable::selectedQuestions() const {
+    const auto topics = bank::topics();
+    std::vector<int> questions;
+    for (const QModelIndex &row : selectionModel()->selectedRows())
+        if (row.row() >= 0 && size_t(row.row()) < topics.size())
+            for (int q = topics[size_t(row.row())].first; q <= topics[size_t(row.row())].last; ++q) questions.push_back(q);
+    return questions;
 }
 
 void TopicTable::setSummary(const ClassSummary &summary) {

@@ -9,6 +9,8 @@
 
 #include <QTableWidget>
 
+#include <vector>
+
 namespace report::window {
 
 class TopicTable : public QTableWidget {
@@ -20,6 +22,8 @@ public:
 
     explicit TopicTable(QWidget *parent = nullptr);
     void setSummary(const ClassSummary &summary);
+    // The questions of the topics chosen (rows; several may be chosen for a 課題).
+    std::vector<int> selectedQuestions() const;
 };
 
 }  // namespace report::window
