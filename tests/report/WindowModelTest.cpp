@@ -14,6 +14,7 @@
 
 #include <QColor>
 #include <QSignalSpy>
+#include <QTest>
 #include <QSysInfo>
 
 #include <cmath>
@@ -157,6 +158,26 @@ TEST(ClassModel, SortsByAnyColumnUnreadableFirstAndTiesInCodeOrder) {
         l.proxy.sort(c.column, c.order);
         EXPECT_EQ(column(l.proxy, ClassModel::Code), c.codes) << "column " << c.column;
     }
+}
+
+TEST(ClassModel, AnOrderKeptRowByRowIsTheWholeOrderFromTheWorker) {
+    makeClass();
+    Loaded l;
+    l.model.setLesson(l.model.lessonFromNow(QDateTime::currentDateTimeUtc()));
+    l.model.setRoster(parseRoster("番号,氏名,コード\n3,山田 花子,山田\n1,青木 一,1\n2,石井 二,44\n").roster);
+    ClassSortProxy worker;
+    LessonSortProxy kept, lessonWorker;
+    ClassSortProxy *const pairs[][2] = {{&worker, &l.proxy}, {&lessonWorker, &kept}};
+    for (const auto &pair : pairs) pair[0]->setSourceModel(&l.model), pair[1]->setSourceModel(&l.model), pair[0]->setBackgroundFrom(0);
+    for (int c = 0; c < ClassModel::kColumns; ++c)
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            for (const auto &pair : pairs) pair[1]->sort(c, order);
+            writePupil("class", QString::number(1 + c % 3), pupilOn(2 + c % 7, c * 1000));  // a save: its row moves
+            l.look();
+            for (const auto &pair : pairs) pair[0]->sort(-1), pair[0]->sort(c, order);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !worker.sorting() && !lessonWorker.sorting(); }));
+            for (const auto &pair : pairs) EXPECT_EQ(column(*pair[0], ClassModel::Code), column(*pair[1], ClassModel::Code)) << c << order;
+        }
 }
 
 TEST(ClassModel, GridCellsTakeFourStepsAndStayEmptyWhereNotReached) {
