@@ -220,47 +220,50 @@ void ClassModel::placeNotStarted() {
 
 int ClassModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : kColumns; }
 
+QVariant ClassModel::questionData(const Pupil &p, int q, int role) const {
+    const int step = missStep(p, q);
+    switch (role) {
+    case Qt::DisplayRole: return step == kNotReached ? QString() : QString::number(p.missCount[q]);
+    case StepRole: return step;
+    case Qt::BackgroundRole:
+        return step == kNotReached ? QVariant() : QVariant(QBrush(QColor(QLatin1String(stepColours(step).fill))));
+    case Qt::ForegroundRole:
+        return step == kNotReached ? QVariant() : QVariant(QBrush(QColor(QLatin1String(stepColours(step).text))));
+    case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
+    case Qt::AccessibleTextRole:
+    case Qt::ToolTipRole: {
+        const QString misses = step == kNotReached ? QStringLiteral("まだ進んでいません")
+                                                   : QStringLiteral("ミス %1 回").arg(p.missCount[q]);
+        if (role == Qt::AccessibleTextRole)
+            return QStringLiteral("%1 問%2：%3").arg(visible(p.code)).arg(q).arg(misses);
+        return plainTip(QStringLiteral("%1\n%2：%3").arg(visible(p.code), questionLabel(q), misses));
+    }
+    default: return {};
+    }
+}
+
+QVariant ClassModel::helpData(int row, int role) const {
+    const HelpNeed &need = help(row);
+    if (!need.needed) return role == Qt::AccessibleTextRole ? QVariant(QString()) : QVariant();
+    switch (role) {
+    case Qt::DisplayRole: return need.why().section(QLatin1Char('\n'), 0, 0);
+    case Qt::AccessibleTextRole: return QStringLiteral("要支援：") + need.why();
+    case Qt::ToolTipRole: return plainTip(need.why());
+    case Qt::BackgroundRole: return QBrush(kHelpBackground);
+    case Qt::ForegroundRole: return QBrush(kHelpText);
+    case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
+    default: return {};
+    }
+}
+
 QVariant ClassModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumns) return {};
     const Pupil &p = pupil(index.row());
     const int column = index.column();
     if (column == Number || column == Name) return rosterData(index.row(), column, role);
     if (notStarted(index.row())) return notStartedData(p, column, role);
-    if (column >= FirstQuestion) {
-        const int q = question(column);
-        const int step = missStep(p, q);
-        switch (role) {
-        case Qt::DisplayRole: return step == kNotReached ? QString() : QString::number(p.missCount[q]);
-        case StepRole: return step;
-        case Qt::BackgroundRole:
-            return step == kNotReached ? QVariant() : QVariant(QBrush(QColor(QLatin1String(stepColours(step).fill))));
-        case Qt::ForegroundRole:
-            return step == kNotReached ? QVariant() : QVariant(QBrush(QColor(QLatin1String(stepColours(step).text))));
-        case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
-        case Qt::AccessibleTextRole:
-        case Qt::ToolTipRole: {
-            const QString misses = step == kNotReached ? QStringLiteral("まだ進んでいません")
-                                                       : QStringLiteral("ミス %1 回").arg(p.missCount[q]);
-            if (role == Qt::AccessibleTextRole)
-                return QStringLiteral("%1 問%2：%3").arg(visible(p.code)).arg(q).arg(misses);
-            return plainTip(QStringLiteral("%1\n%2：%3").arg(visible(p.code), questionLabel(q), misses));
-        }
-        default: return {};
-        }
-    }
-    if (column == Help) {
-        const HelpNeed &need = help(index.row());
-        if (!need.needed) return role == Qt::AccessibleTextRole ? QVariant(QString()) : QVariant();
-        switch (role) {
-        case Qt::DisplayRole: return need.why().section(QLatin1Char('\n'), 0, 0);
-        case Qt::AccessibleTextRole: return QStringLiteral("要支援：") + need.why();
-        case Qt::ToolTipRole: return plainTip(need.why());
-        case Qt::BackgroundRole: return QBrush(kHelpBackground);
-        case Qt::ForegroundRole: return QBrush(kHelpText);
-        case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
-        default: return {};
-        }
-    }
+    if (column >= FirstQuestion) return questionData(p, question(column), role);
+    if (column == Help) return helpData(index.row(), role);
     if (column >= Advanced && column <= LessonTime && (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)) {
         if (!p.wasRead() || !lesson_.started()) return QString();
         const LessonFigures f = lessonFigures(index.row());
@@ -355,90 +358,21 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
 void ClassModel::apply(const classfolder::ScanDelta &delta) {
     if (delta.aborted) return;
     folderNow_ = delta.folderNow;
-    std::vector<Pupil> &pupils = report_.pupils;
     // The summary is counted afresh after a reset; otherwise the rows that
     // changed are counted out and in again, and a look that changed no row
     // leaves it (and the charts) as they were.
     bool afresh = delta.complete || delta.folder != report_.folder;
     const bool touched = afresh || !delta.changed.empty() || !delta.removed.isEmpty();
     if (afresh) {
-        beginResetModel();
-        report_.folder = delta.folder;
-        pupils.clear();
-        keys_.clear();
-        pupils.reserve(delta.changed.size());
-        keys_.reserve(delta.changed.size());
-        for (const classfolder::Row &row : delta.changed) {
-            keys_.push_back(row.key);
-            pupils.push_back(row.pupil);
-        }
-        reindex();
-        endResetModel();
+        takeAll(delta);
     } else {
-        std::vector<const classfolder::Row *> added;
-        for (const classfolder::Row &row : delta.changed) {
-            const auto at = rowOfKey_.constFind(row.key);
-            if (at == rowOfKey_.cend()) {
-                added.push_back(&row);
-                continue;
-            }
-            // The same file name keeps its code, so the row keeps its place.
-            report::count(summary_, pupils[size_t(*at)], -1);
-            pupils[size_t(*at)] = row.pupil;
-            report::count(summary_, row.pupil, 1);
-            help_[size_t(*at)] = needsHelp(row.pupil, folderNow_);
-            refigure(size_t(*at));
-            emit dataChanged(index(*at, 0), index(*at, kColumns - 1));
-        }
-        const auto placeOf = [this](const classfolder::Row &row) {
-            qsizetype low = 0, high = qsizetype(keys_.size());
-            while (low < high) {
-                const qsizetype mid = (low + high) / 2;
-                if (classfolder::rowLess(classfolder::Row{keys_[size_t(mid)], report_.pupils[size_t(mid)]}, row))
-                    low = mid + 1;
-                else
-                    high = mid;
-            }
-            return int(low);
-        };
+        const std::vector<const classfolder::Row *> added = changeRows(delta.changed);
         if (qsizetype(added.size()) + delta.removed.size() > kRowByRowLimit) {
             afresh = true;
-            beginResetModel();
-            std::vector<classfolder::Row> rows;
-            rows.reserve(pupils.size() + added.size());
-            for (const QByteArray &key : delta.removed) rowOfKey_.remove(key);
-            for (size_t r = 0; r < pupils.size(); ++r)
-                if (rowOfKey_.contains(keys_[r])) rows.push_back(classfolder::Row{std::move(keys_[r]), std::move(pupils[r])});
-            for (const classfolder::Row *row : added) rows.push_back(*row);
-            std::sort(rows.begin(), rows.end(), classfolder::rowLess);
-            pupils.clear();
-            keys_.clear();
-            for (classfolder::Row &row : rows) {
-                keys_.push_back(std::move(row.key));
-                pupils.push_back(std::move(row.pupil));
-            }
-            reindex();
-            endResetModel();
+            rebuild(added, delta.removed);
         } else {
-            for (const QByteArray &key : delta.removed) {
-                const int r = rowOfKey_.value(key, -1);
-                if (r < 0) continue;
-                report::count(summary_, pupils[size_t(r)], -1);
-                beginRemoveRows({}, r, r);
-                pupils.erase(pupils.begin() + r);
-                keys_.erase(keys_.begin() + r);
-                reindex();
-                endRemoveRows();
-            }
-            for (const classfolder::Row *row : added) {
-                const int r = placeOf(*row);
-                beginInsertRows({}, r, r);
-                report::count(summary_, row->pupil, 1);
-                pupils.insert(pupils.begin() + r, row->pupil);
-                keys_.insert(keys_.begin() + r, row->key);
-                reindex();
-                endInsertRows();
-            }
+            dropRows(delta.removed);
+            placeRows(added);
         }
     }
     report_.readAt = delta.readAt;
@@ -451,6 +385,95 @@ void ClassModel::apply(const classfolder::ScanDelta &delta) {
     else
         report::average(summary_);
     emit summaryChanged();
+}
+
+void ClassModel::takeAll(const classfolder::ScanDelta &delta) {
+    beginResetModel();
+    report_.folder = delta.folder;
+    report_.pupils.clear();
+    keys_.clear();
+    report_.pupils.reserve(delta.changed.size());
+    keys_.reserve(delta.changed.size());
+    for (const classfolder::Row &row : delta.changed) {
+        keys_.push_back(row.key);
+        report_.pupils.push_back(row.pupil);
+    }
+    reindex();
+    endResetModel();
+}
+
+std::vector<const classfolder::Row *> ClassModel::changeRows(const std::vector<classfolder::Row> &changed) {
+    std::vector<const classfolder::Row *> added;
+    for (const classfolder::Row &row : changed) {
+        const auto at = rowOfKey_.constFind(row.key);
+        if (at == rowOfKey_.cend()) {
+            added.push_back(&row);
+            continue;
+        }
+        // The same file name keeps its code, so the row keeps its place.
+        Pupil &p = report_.pupils[size_t(*at)];
+        report::count(summary_, p, -1);
+        p = row.pupil;
+        report::count(summary_, row.pupil, 1);
+        help_[size_t(*at)] = needsHelp(row.pupil, folderNow_);
+        refigure(size_t(*at));
+        emit dataChanged(index(*at, 0), index(*at, kColumns - 1));
+    }
+    return added;
+}
+
+void ClassModel::rebuild(const std::vector<const classfolder::Row *> &added, const QList<QByteArray> &removed) {
+    beginResetModel();
+    std::vector<Pupil> &pupils = report_.pupils;
+    std::vector<classfolder::Row> rows;
+    rows.reserve(pupils.size() + added.size());
+    for (const QByteArray &key : removed) rowOfKey_.remove(key);
+    for (size_t r = 0; r < pupils.size(); ++r)
+        if (rowOfKey_.contains(keys_[r])) rows.push_back(classfolder::Row{std::move(keys_[r]), std::move(pupils[r])});
+    for (const classfolder::Row *row : added) rows.push_back(*row);
+    std::sort(rows.begin(), rows.end(), classfolder::rowLess);
+    pupils.clear();
+    keys_.clear();
+    for (classfolder::Row &row : rows) {
+        keys_.push_back(std::move(row.key));
+        pupils.push_back(std::move(row.pupil));
+    }
+    reindex();
+    endResetModel();
+}
+
+void ClassModel::dropRows(const QList<QByteArray> &removed) {
+    for (const QByteArray &key : removed) {
+        const int r = rowOfKey_.value(key, -1);
+        if (r < 0) continue;
+        report::count(summary_, report_.pupils[size_t(r)], -1);
+        beginRemoveRows({}, r, r);
+        report_.pupils.erase(report_.pupils.begin() + r);
+        keys_.erase(keys_.begin() + r);
+        reindex();
+        endRemoveRows();
+    }
+}
+
+void ClassModel::placeRows(const std::vector<const classfolder::Row *> &added) {
+    for (const classfolder::Row *row : added) {
+        // Its place in code order, by a binary search.
+        qsizetype low = 0, high = qsizetype(keys_.size());
+        while (low < high) {
+            const qsizetype mid = (low + high) / 2;
+            if (classfolder::rowLess(classfolder::Row{keys_[size_t(mid)], report_.pupils[size_t(mid)]}, *row))
+                low = mid + 1;
+            else
+                high = mid;
+        }
+        const int r = int(low);
+        beginInsertRows({}, r, r);
+        report::count(summary_, row->pupil, 1);
+        report_.pupils.insert(report_.pupils.begin() + r, row->pupil);
+        keys_.insert(keys_.begin() + r, row->key);
+        reindex();
+        endInsertRows();
+    }
 }
 
 // Judges every row again (the folder's clock moves even where no file

@@ -139,6 +139,16 @@ signals:
 private:
     QVariant rosterData(int row, int column, int role) const;
     QVariant notStartedData(const Pupil &p, int column, int role) const;
+    QVariant questionData(const Pupil &p, int q, int role) const;  // the grid's cells
+    QVariant helpData(int row, int role) const;                    // 要支援
+    // apply()'s steps: every row anew; the rows of files that changed in
+    // place (returns the new ones); many rows added or removed at once; a
+    // few removed; a few added, each in its place.
+    void takeAll(const classfolder::ScanDelta &delta);
+    std::vector<const classfolder::Row *> changeRows(const std::vector<classfolder::Row> &changed);
+    void rebuild(const std::vector<const classfolder::Row *> &added, const QList<QByteArray> &removed);
+    void dropRows(const QList<QByteArray> &removed);
+    void placeRows(const std::vector<const classfolder::Row *> &added);
     void reindex();
     // The rows of the pupils on the list without a file, after a change.
     void placeNotStarted();
