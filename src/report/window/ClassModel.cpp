@@ -355,7 +355,40 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
     }
 }
 
-void ClassModel::apply(const classfolder::ScanDelta &delta) {
+namespace {
+
+ClassModel::RowLesson rowLessonOf(const Lesson &lesson, const QByteArray &key, const Pupil &p) {
+    const auto at = lesson.files.constFind(key);
+    const LessonFigures f = window::lessonFigures(p, at == lesson.files.cend() ? nullptr : &*at);
+    return {f, !p.playingOn.isEmpty() || f.advanced != 0 || f.misses != 0 || f.seconds != 0};
+}
+
+}  // namespace
+
+ClassModel::SetOutPtr ClassModel::setOut(const classfolder::ScanDelta &complete, const Lesson &lesson) {
+    auto rows = std::make_shared<SetOut>();
+    const size_t n = complete.changed.size();
+    rows->pupils.reserve(n);
+    rows->keys.reserve(n);
+    rows->help.reserve(n);
+    rows->lessonRows.reserve(n);
+    rows->rowOfKey.reserve(qsizetype(n));
+    rows->lessonStart = lesson.start;
+    for (const classfolder::Row &row : complete.changed) {
+        rows->rowOfKey.insert(row.key, int(rows->keys.size()));
+        rows->keys.push_back(row.key);
+        rows->pupils.push_back(row.pupil);
+        rows->help.push_back(needsHelp(row.pupil, complete.folderNow));
+        rows->lessonRows.push_back(rowLessonOf(lesson, row.key, row.pupil));
+        if (!row.pupil.playingOn.isEmpty()) rows->watched.insert(row.key);
+        if (rows->help.back().needed) rows->helpWhy.insert(row.key, rows->help.back().why());
+        report::count(rows->summary, row.pupil, 1);
+    }
+    report::average(rows->summary);
+    return rows;
+}
+
+void ClassModel::apply(const classfolder::ScanDelta &delta, SetOutPtr rows) {
     if (delta.aborted) return;
     folderNow_ = delta.folderNow;
     // The summary is counted afresh after a reset; otherwise the rows that
@@ -364,7 +397,7 @@ void ClassModel::apply(const classfolder::ScanDelta &delta) {
     bool afresh = delta.complete || delta.folder != report_.folder;
     const bool touched = afresh || !delta.changed.empty() || !delta.removed.isEmpty();
     if (afresh) {
-        takeAll(delta);
+        takeAll(delta, rows ? *rows : *setOut(delta, lesson_));
     } else {
         const std::vector<const classfolder::Row *> added = changeRows(delta.changed);
         if (qsizetype(added.size()) + delta.removed.size() > kRowByRowLimit) {
@@ -377,28 +410,28 @@ void ClassModel::apply(const classfolder::ScanDelta &delta) {
     }
     report_.readAt = delta.readAt;
     if (delta.error.isEmpty()) report_.assignment = delta.assignment;  // a folder that cannot be listed keeps its last
-    judgeHelp();
+    if (!afresh) judgeHelp();  // a reset judged every row
     placeNotStarted();
     if (!touched) return;
-    if (afresh)
-        summary_ = report::summarise(report_);
-    else
-        report::average(summary_);
+    if (!afresh) report::average(summary_);
     emit summaryChanged();
 }
 
-void ClassModel::takeAll(const classfolder::ScanDelta &delta) {
+void ClassModel::takeAll(const classfolder::ScanDelta &delta, SetOut &rows) {
     beginResetModel();
     report_.folder = delta.folder;
-    report_.pupils.clear();
-    keys_.clear();
-    report_.pupils.reserve(delta.changed.size());
-    keys_.reserve(delta.changed.size());
-    for (const classfolder::Row &row : delta.changed) {
-        keys_.push_back(row.key);
-        report_.pupils.push_back(row.pupil);
-    }
-    reindex();
+    report_.pupils.swap(rows.pupils);
+    keys_.swap(rows.keys);
+    rowOfKey_.swap(rows.rowOfKey);
+    help_.swap(rows.help);
+    helpWhy_.swap(rows.helpWhy);
+    helpCount_ = int(helpWhy_.size());
+    watched_.swap(rows.watched);
+    lessonRows_.swap(rows.lessonRows);
+    summary_ = rows.summary;
+    // The lesson began while the rows were being set out.
+    if (rows.lessonStart != lesson_.start)
+        for (size_t r = 0; r < lessonRows_.size(); ++r) refigure(r);
     endResetModel();
 }
 
@@ -416,6 +449,7 @@ std::vector<const classfolder::Row *> ClassModel::changeRows(const std::vector<c
         p = row.pupil;
         report::count(summary_, row.pupil, 1);
         help_[size_t(*at)] = needsHelp(row.pupil, folderNow_);
+        if (!row.pupil.playingOn.isEmpty()) watched_.insert(row.key);
         refigure(size_t(*at));
         emit dataChanged(index(*at, 0), index(*at, kColumns - 1));
     }
@@ -439,6 +473,7 @@ void ClassModel::rebuild(const std::vector<const classfolder::Row *> &added, con
         pupils.push_back(std::move(row.pupil));
     }
     reindex();
+    summary_ = report::summarise(report_);
     endResetModel();
 }
 
@@ -450,7 +485,12 @@ void ClassModel::dropRows(const QList<QByteArray> &removed) {
         beginRemoveRows({}, r, r);
         report_.pupils.erase(report_.pupils.begin() + r);
         keys_.erase(keys_.begin() + r);
-        reindex();
+        help_.erase(help_.begin() + r);
+        lessonRows_.erase(lessonRows_.begin() + r);
+        rowOfKey_.remove(key);
+        helpWhy_.remove(key);
+        watched_.remove(key);
+        renumberFrom(size_t(r));
         endRemoveRows();
     }
 }
@@ -471,7 +511,11 @@ void ClassModel::placeRows(const std::vector<const classfolder::Row *> &added) {
         report::count(summary_, row->pupil, 1);
         report_.pupils.insert(report_.pupils.begin() + r, row->pupil);
         keys_.insert(keys_.begin() + r, row->key);
-        reindex();
+        help_.insert(help_.begin() + r, needsHelp(row->pupil, folderNow_));
+        lessonRows_.insert(lessonRows_.begin() + r, RowLesson{});
+        refigure(size_t(r));
+        if (!row->pupil.playingOn.isEmpty()) watched_.insert(row->key);
+        renumberFrom(size_t(r));
         endInsertRows();
     }
 }
@@ -480,11 +524,17 @@ void ClassModel::placeRows(const std::vector<const classfolder::Row *> &added) {
 // changed); rows whose need changed are announced.
 void ClassModel::judgeHelp() {
     QHash<QByteArray, QString> why;
-    for (size_t r = 0; r < report_.pupils.size(); ++r) {
-        // Only a pupil playing now can need help.
-        if (report_.pupils[r].playingOn.isEmpty() && !help_[r].needed) continue;
+    // Only a pupil playing now can need help: the rows playing, or that
+    // needed help at the last look, are the ones judged.
+    for (auto key = watched_.begin(); key != watched_.end();) {
+        const size_t r = size_t(rowOfKey_.value(*key, -1));
+        if (r >= report_.pupils.size() || (report_.pupils[r].playingOn.isEmpty() && !help_[r].needed)) {
+            key = watched_.erase(key);
+            continue;
+        }
         help_[r] = needsHelp(report_.pupils[r], folderNow_);
         if (help_[r].needed) why.insert(keys_[r], help_[r].why());
+        ++key;
     }
     helpCount_ = int(why.size());
     const auto announce = [this](const QByteArray &key) {
@@ -543,10 +593,7 @@ bool ClassModel::hereThisLesson(int row) const {
 }
 
 void ClassModel::refigure(size_t row) {
-    const auto at = lesson_.files.constFind(keys_[row]);
-    const Pupil &p = report_.pupils[row];
-    const LessonFigures f = window::lessonFigures(p, at == lesson_.files.cend() ? nullptr : &*at);
-    lessonRows_[row] = {f, !p.playingOn.isEmpty() || f.advanced != 0 || f.misses != 0 || f.seconds != 0};
+    lessonRows_[row] = rowLessonOf(lesson_, keys_[row], report_.pupils[row]);
 }
 
 int ClassModel::rowOfCode(const QString &code) const {
@@ -555,16 +602,25 @@ int ClassModel::rowOfCode(const QString &code) const {
     return -1;
 }
 
-// After rows were added or removed: the keys' rows, and every row's need
-// judged afresh, so that a view asking while the rows change gets the
+// After many rows were added or removed: the keys' rows, and every row's
+// need judged afresh, so that a view asking while the rows change gets the
 // need of the row it asks about.
+void ClassModel::renumberFrom(size_t row) {
+    for (size_t r = row; r < keys_.size(); ++r) rowOfKey_[keys_[r]] = int(r);
+}
+
 void ClassModel::reindex() {
     help_.resize(report_.pupils.size());
     lessonRows_.resize(report_.pupils.size());
+    watched_.clear();
+    helpWhy_.clear();
     for (size_t r = 0; r < report_.pupils.size(); ++r) {
         help_[r] = needsHelp(report_.pupils[r], folderNow_);
         refigure(r);
+        if (!report_.pupils[r].playingOn.isEmpty()) watched_.insert(keys_[r]);
+        if (help_[r].needed) helpWhy_.insert(keys_[r], help_[r].why());
     }
+    helpCount_ = int(helpWhy_.size());
     rowOfKey_.clear();
     rowOfKey_.reserve(qsizetype(keys_.size()));
     for (size_t r = 0; r < keys_.size(); ++r) rowOfKey_.insert(keys_[r], int(r));

@@ -14,6 +14,7 @@
 
 #include <QAbstractTableModel>
 #include <QAbstractProxyModel>
+#include <QSet>
 #include <QThreadPool>
 
 #include <memory>
@@ -76,10 +77,31 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+    struct RowLesson {
+        LessonFigures figures;
+        bool here = false;
+    };
+    // The rows of a look that brought every row, set out as the model keeps
+    // them: worked out on any thread, taken in at once by apply().
+    struct SetOut {
+        std::vector<Pupil> pupils;
+        std::vector<QByteArray> keys;
+        QHash<QByteArray, int> rowOfKey;
+        std::vector<HelpNeed> help;
+        QHash<QByteArray, QString> helpWhy;
+        QSet<QByteArray> watched;
+        std::vector<RowLesson> lessonRows;
+        QDateTime lessonStart;  // the lesson the figures are of
+        ClassSummary summary;
+    };
+    using SetOutPtr = std::shared_ptr<SetOut>;
+    static SetOutPtr setOut(const classfolder::ScanDelta &complete, const Lesson &lesson);
+
     // Takes in what a look at the folder found.  A complete delta replaces
-    // every row; otherwise changed rows are updated in place, new ones
-    // inserted in code order and removed ones dropped.
-    void apply(const classfolder::ScanDelta &delta);
+    // every row (set out already when rows is given); otherwise changed
+    // rows are updated in place, new ones inserted in code order and
+    // removed ones dropped.
+    void apply(const classfolder::ScanDelta &delta, SetOutPtr rows = nullptr);
 
     // A row's pupil: a progress file, or after them (with a class list) a
     // pupil on the list with no file yet (kept unread, code only).
@@ -144,12 +166,14 @@ private:
     // apply()'s steps: every row anew; the rows of files that changed in
     // place (returns the new ones); many rows added or removed at once; a
     // few removed; a few added, each in its place.
-    void takeAll(const classfolder::ScanDelta &delta);
+    void takeAll(const classfolder::ScanDelta &delta, SetOut &rows);
     std::vector<const classfolder::Row *> changeRows(const std::vector<classfolder::Row> &changed);
     void rebuild(const std::vector<const classfolder::Row *> &added, const QList<QByteArray> &removed);
     void dropRows(const QList<QByteArray> &removed);
     void placeRows(const std::vector<const classfolder::Row *> &added);
     void reindex();
+    // The row's place moved by one from row on, after an insert or erase.
+    void renumberFrom(size_t row);
     // The rows of the pupils on the list without a file, after a change.
     void placeNotStarted();
     void judgeHelp();
@@ -165,11 +189,8 @@ private:
     std::vector<HelpNeed> help_;
     QHash<QByteArray, QString> helpWhy_;  // key → why, of the rows needing help
     int helpCount_ = 0;
+    QSet<QByteArray> watched_;  // keys of the rows playing or needing help
     Lesson lesson_;
-    struct RowLesson {
-        LessonFigures figures;
-        bool here = false;
-    };
     std::vector<RowLesson> lessonRows_;  // by row, as refigure() found
     std::vector<Pupil> notStarted_;      // the list's pupils with no file, by number
 };
