@@ -41,6 +41,7 @@
 #include <QTableView>
 #include <QTextDocument>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -57,6 +58,20 @@ const QString kTitle = QStringLiteral("ぽむりん紀行20 クラスの記録")
 constexpr int kProgressDelayMs = 300;  // a read shorter than this shows no progress bar
 
 }  // namespace
+
+// The lesson kept for the look's folder when it is recent, else a new one
+// from the look, kept in lessonFolder for the next start (error: why it
+// could not be).  On any thread.
+CarriedLesson carryOn(const QString &lessonFolder, const classfolder::ScanDelta &look) {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (!lessonFolder.isEmpty()) {
+        Lesson kept = loadLesson(lessonFile(lessonFolder, look.folder), look.folder, now);
+        if (kept.started()) return {std::move(kept), {}};
+    }
+    CarriedLesson made{ClassModel::lessonFromNow(look, now), {}};
+    if (!lessonFolder.isEmpty()) made.error = saveLesson(lessonFile(lessonFolder, look.folder), made.lesson);
+    return made;
+}
 
 QString QtWindowDialogs::chooseFolder(QWidget *parent, const QString &start) {
     return QFileDialog::getExistingDirectory(
@@ -117,8 +132,10 @@ void QtWindowDialogs::showError(QWidget *parent, const QString &text) {
 
 ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWidget *parent,
                          const QString &lessonFolder)
-    : QWidget(parent), dialogs_(dialogs), pageFolder_(pageFolder), lessonFolder_(lessonFolder) {
+    : QWidget(parent), dialogs_(dialogs), pageFolder_(pageFolder), lessonFolder_(lessonFolder),
+      setter_(std::make_unique<QThreadPool>()) {
     setWindowTitle(kTitle);
+    setter_->setMaxThreadCount(1);
     proxy_.setSourceModel(&model_);
     makeTopRow();
     makeStatusRow();
@@ -468,16 +485,58 @@ void ClassWindow::openPage() {
 }
 
 void ClassWindow::updated(const classfolder::DeltaPtr &delta) {
+    // Looks are taken in in the order they came: one that brings every row
+    // is set out on the worker thread first, and those after it wait.
+    arriving_.push_back(delta);
+    if (arriving_.size() == 1) takeNext();
+}
+
+void ClassWindow::takeNext() {
+    while (!arriving_.empty()) {
+        const classfolder::DeltaPtr delta = arriving_.front();
+        if (delta->complete && !delta->aborted) return setOutApart(delta);
+        takeIn(*delta, nullptr, nullptr);
+        arriving_.pop_front();
+    }
+}
+
+void ClassWindow::setOutApart(const classfolder::DeltaPtr &delta) {
+    // The lesson starts from the first look that read the folder, so that
+    // its rows are set out with its figures.
+    const bool starts = lessonStartsWith(*delta);
+    const QString lessonFolder = lessonFolder_;
+    const Lesson lesson = model_.lesson();
+    setter_->start([this, delta, starts, lessonFolder, lesson] {
+        auto carried = std::make_shared<CarriedLesson>();
+        if (starts) *carried = carryOn(lessonFolder, *delta);
+        ClassModel::SetOutPtr rows = ClassModel::setOut(*delta, starts ? carried->lesson : lesson);
+        QMetaObject::invokeMethod(
+            this,
+            [this, delta, starts, carried, rows] {
+                takeIn(*delta, starts ? carried.get() : nullptr, rows);
+                arriving_.pop_front();
+                takeNext();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+bool ClassWindow::lessonStartsWith(const classfolder::ScanDelta &look) const {
+    return lessonPending_ && look.complete && !look.aborted && look.error.isEmpty() && look.folder == live_.folder();
+}
+
+void ClassWindow::takeIn(const classfolder::ScanDelta &delta, const CarriedLesson *carried, ClassModel::SetOutPtr rows) {
     // The lesson starts from the first look that read the folder (a folder
     // opened is read afresh, so that look brings every row), before its rows
     // are taken in, so that the views sort them once, with its figures.
-    if (lessonPending_ && delta->complete && !delta->aborted && delta->error.isEmpty() &&
-        delta->folder == live_.folder()) {
+    if (lessonStartsWith(delta)) {
         lessonPending_ = false;
-        carryOnLesson(*delta);
+        const CarriedLesson now = carried ? *carried : carryOn(lessonFolder_, delta);
+        beginLesson(now.lesson, false);
+        lessonNotKept(now.error);
     }
-    model_.apply(*delta);
-    error_ = delta->error;
+    model_.apply(delta, std::move(rows));
+    error_ = delta.error;
     const bool shown = !model_.folder().isEmpty();
     lessonPage_->setLessonStartable(shown && !lessonPending_);
     csvButton_->setEnabled(shown);
@@ -511,20 +570,14 @@ void ClassWindow::startLesson() {
     beginLesson(model_.lessonFromNow(QDateTime::currentDateTimeUtc()), true);
 }
 
-void ClassWindow::carryOnLesson(const classfolder::ScanDelta &look) {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    if (!lessonFolder_.isEmpty()) {
-        Lesson kept = loadLesson(lessonFile(lessonFolder_, look.folder), look.folder, now);
-        if (kept.started()) return beginLesson(std::move(kept), false);
-    }
-    beginLesson(ClassModel::lessonFromNow(look, now), true);
-}
-
 void ClassWindow::beginLesson(Lesson lesson, bool save) {
     model_.setLesson(std::move(lesson));
     lessonPage_->showTotals();
-    if (!save || lessonFolder_.isEmpty()) return;
-    const QString error = saveLesson(lessonFile(lessonFolder_, model_.lesson().folder), model_.lesson());
+    if (save && !lessonFolder_.isEmpty())
+        lessonNotKept(saveLesson(lessonFile(lessonFolder_, model_.lesson().folder), model_.lesson()));
+}
+
+void ClassWindow::lessonNotKept(const QString &error) {
     if (!error.isEmpty())
         dialogs_.showError(
             this,

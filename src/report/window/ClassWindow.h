@@ -13,10 +13,13 @@
 #include "report/window/Projector.h"
 
 #include <QPointer>
+#include <QThreadPool>
 #include <QDate>
 #include <QUrl>
 #include <QWidget>
 
+#include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -83,6 +86,14 @@ public:
                                                      const QDate &today) override;
     bool confirm(QWidget *parent, const QString &question, const QString &yes) override;
 };
+
+// A lesson carried on from the teacher's data folder, or begun from a
+// look (error: why it could not be kept there).
+struct CarriedLesson {
+    Lesson lesson;
+    QString error;
+};
+CarriedLesson carryOn(const QString &lessonFolder, const classfolder::ScanDelta &look);
 
 class ClassWindow : public QWidget {
     Q_OBJECT
@@ -161,12 +172,18 @@ private:
     void connectPages();
     void connectFolder();
 
+    // A look at the folder: taken in at once, or after the one before it;
+    // one that brings every row is set out on the worker thread first.
     void updated(const classfolder::DeltaPtr &delta);
+    void takeNext();
+    void setOutApart(const classfolder::DeltaPtr &delta);
+    void takeIn(const classfolder::ScanDelta &delta, const CarriedLesson *carried, ClassModel::SetOutPtr rows);
+    // Whether the lesson starts from look (the first that read the folder).
+    bool lessonStartsWith(const classfolder::ScanDelta &look) const;
     // Says the look taken in is shown once the sorted views have its order.
     void refreshWhenSorted();
-    // The lesson kept for this folder when it is recent, else a new one.
-    void carryOnLesson(const classfolder::ScanDelta &look);
     void beginLesson(Lesson lesson, bool save);
+    void lessonNotKept(const QString &error);
     // The whole available area of the window's screen.
     void fitScreen();
     // Where the window's size and place are kept (the teacher's data folder).
@@ -209,6 +226,8 @@ private:
     ListPage *table_;
     MissPage *missPage_;
     bool refreshPending_ = false;  // a look taken in, its rows' order awaited
+    std::deque<classfolder::DeltaPtr> arriving_;  // looks not taken in yet, the first being set out
+    std::unique_ptr<QThreadPool> setter_;         // last: waited for before the rest goes
 };
 
 }  // namespace report::window
