@@ -313,15 +313,20 @@ void ClassSortProxy::rowsChanged(const QModelIndex &topLeft, const QModelIndex &
             endMoveRows();
         }
     }
-    // Only the rows shown are repainted, as one span when they are many.
+    // Many rows changed: one span.
     if (last - first + 1 > kOneByOneLimit) {
         if (!shown_.empty())
             emit dataChanged(index(0, topLeft.column()), index(int(shown_.size()) - 1, bottomRight.column()), roles);
         return;
     }
+    // Cell by cell: a view repaints a span of cells as its whole viewport,
+    // but a single cell as just that cell.
     for (int r = first; r <= last; ++r) {
         const int at = size_t(r) < rowOf_.size() ? rowOf_[size_t(r)] : -1;
-        if (at >= 0) emit dataChanged(index(at, topLeft.column()), index(at, bottomRight.column()), roles);
+        for (int c = topLeft.column(); at >= 0 && c <= bottomRight.column(); ++c) {
+            const QModelIndex cell = index(at, c);
+            emit dataChanged(cell, cell, roles);
+        }
     }
 }
 
