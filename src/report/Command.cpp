@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/Command.h"
 
+#include "platform/Options.h"
 #include "platform/Services.h"
 
 #include "report/AssignmentStatus.h"
@@ -82,30 +83,26 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
         assign(QStringLiteral("assign"), {}, QStringLiteral("questions")),
         testDay(QStringLiteral("test-day"), {}, QStringLiteral("day")), assignClear(QStringLiteral("assign-clear"));
     parser.addOptions({help, window, csvFile, htmlFile, pdfFile, scale, roster, assign, testDay, assignClear});
-    const bool parsed = parser.parse(QStringList{QStringLiteral("pomurin20-report")} + args);
-    // The first wrong argument is named.  An option is no file name
-    // ("--csv --html page.html"; a file whose name begins with "-" is
-    // given as --csv=-x.csv).
-    for (qsizetype i = 0; i < args.size() && args[i] != QLatin1String("--"); ++i) {
-        const QString &a = args[i];
-        if (!a.startsWith(QLatin1Char('-'))) continue;
-        const QString name = a.section(QLatin1Char('='), 0, 0);
-        if (parser.unknownOptionNames().contains(name.mid(name.startsWith(QLatin1String("--")) ? 2 : 1))) {
-            *error = QStringLiteral("知らないオプションです：%1").arg(a);
-            return std::nullopt;
-        }
-        const bool valued = a == QLatin1String("--csv") || a == QLatin1String("--html") ||
-                            a == QLatin1String("--pdf") || a == QLatin1String("--scale") ||
-                            a == QLatin1String("--roster") || a == QLatin1String("--assign") ||
-                            a == QLatin1String("--test-day");
-        if (valued && (i + 1 == args.size() || args[i + 1].startsWith(QLatin1Char('-')))) {
-            *error = QStringLiteral("%1 のあとに%2が要ります。")
-                         .arg(a, a == QLatin1String("--scale")    ? QStringLiteral("値")
-                                 : a == QLatin1String("--assign")   ? QStringLiteral("問題の番号")
-                                 : a == QLatin1String("--test-day") ? QStringLiteral("日付")
-                                                                    : QStringLiteral("ファイル名"));
-            return std::nullopt;
-        }
+    const QStringList line = QStringList{QStringLiteral("pomurin20-report")} + args;
+    const bool parsed = parser.parse(line);
+    // The first wrong argument is named.
+    const platform::OptionSlip slip =
+        platform::firstOptionSlip(line, parser,
+                                  {QStringLiteral("--csv"), QStringLiteral("--html"), QStringLiteral("--pdf"),
+                                   QStringLiteral("--scale"), QStringLiteral("--roster"), QStringLiteral("--assign"),
+                                   QStringLiteral("--test-day")});
+    if (slip.kind == platform::OptionSlip::Unknown) {
+        *error = QStringLiteral("知らないオプションです：%1").arg(slip.argument);
+        return std::nullopt;
+    }
+    if (slip.kind == platform::OptionSlip::NoValue) {
+        const QString &a = slip.argument;
+        *error = QStringLiteral("%1 のあとに%2が要ります。")
+                     .arg(a, a == QLatin1String("--scale")    ? QStringLiteral("値")
+                             : a == QLatin1String("--assign")   ? QStringLiteral("問題の番号")
+                             : a == QLatin1String("--test-day") ? QStringLiteral("日付")
+                                                                : QStringLiteral("ファイル名"));
+        return std::nullopt;
     }
     if (!parsed) {
         *error = parser.errorText();
