@@ -19,6 +19,7 @@
 #include <cmath>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <string_view>
 
 #include <sys/wait.h>
@@ -310,6 +311,39 @@ TEST(FolderScanner, ListingsAreComparedWhateverTheirOrder) {
                            {&before, "d.ucd", 4}, {&now, "x.ucd", 9}, {&now, "b.ucd", 2}, {&now, "d.ucd", 5}, {&now, "a.ucd", 1}})
         l->entries.push_back({quint32(l->names.size()), quint32(std::strlen(n)), quint64(i)}), l->names += n;
     EXPECT_EQ(compareListings(before, now), (ListingDiff{{0, 2}, {2}}));  // x.ucd new, d.ucd saved; c.ucd gone
+}
+
+// One listing names each file by its ending; the holds it found are read
+// on the folder's clock: a live one names its machine, one dated ahead is
+// named, a look-alike code's hold and a folder at a hold's name are not.
+TEST(ClassFolderListing, NamesEachFileByItsEndingAndGathersTheHolds) {
+    QDir().mkpath("class/d.ucd");
+    QDir().mkpath("class/9.ucd.hold");
+    for (const char *name : {"a.ucd", "a.review", "b.review-0123456789ab", "x.review-0123456789AB", "c.hold",
+                             ".ucd.hold", "課題.txt", "note.ucd.txt", "7.ucd", "7.ucd.hold", "8.ucd.hold-00000000beef",
+                             "3301 .ucd.hold"})
+        writeBytes(QString("class/") + name, "pomurin20 hold\nhost PC-7\npid 1\ntoken 00ff\n");
+    const timespec later[2] = {{std::time(nullptr) + 1800, 0}, {std::time(nullptr) + 1800, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, "class/8.ucd.hold-00000000beef", later, 0), 0);
+    const OpenFolder open("class");
+    Listing listed;
+    ASSERT_EQ(list(open, listed), 0);
+    std::map<std::string, std::pair<bool, int>> entries;  // name → review record, type
+    for (size_t i = 0; i < listed.entries.size(); ++i)
+        entries[std::string(listed.name(i))] = {listed.entries[i].review, listed.entries[i].type};
+    EXPECT_EQ(entries, (std::map<std::string, std::pair<bool, int>>{
+                           {"7.ucd", {false, DT_REG}}, {"a.ucd", {false, DT_REG}}, {"a.review", {true, DT_REG}},
+                           {"b.review-0123456789ab", {true, DT_REG}}, {"d.ucd", {false, DT_DIR}}}));
+    EXPECT_EQ(listed.progressFiles, 3);
+    EXPECT_EQ(QSet<QByteArray>(listed.holds.begin(), listed.holds.end()),
+              (QSet<QByteArray>{"7.ucd.hold", "8.ucd.hold-00000000beef", "9.ucd.hold", "3301 .ucd.hold"}));
+    FolderClock clock;
+    const PlayNow play = gatherPlay(open, listed.holds, clock, {std::time(nullptr), 0});
+    ASSERT_GT(play.folderNow, 0);
+    const QList<QByteArray> codes = play.playing.keys();
+    EXPECT_EQ(QSet<QByteArray>(codes.begin(), codes.end()), (QSet<QByteArray>{"7.ucd", "8.ucd"}));
+    EXPECT_EQ(std::tuple(play.playing["7.ucd"].host, play.playing["7.ucd"].ahead), std::tuple(QString("PC-7"), false));
+    EXPECT_EQ(std::tuple(play.playing["8.ucd"].host, play.playing["8.ucd"].ahead), std::tuple(QString(), true));
 }
 
 TEST(ClassModel, AFolderThatGoesAwayKeepsItsRowsAndSaysSo) {
