@@ -188,17 +188,31 @@ void QuizScreen::enableChoices() { board.setChoicesEnabled(true); }
 void QuizScreen::lockChoices() {
     board.setChoicesEnabled(false);
     board.say({QStringLiteral(" 間違いだぞ!!"), QStringLiteral(" [HELP]をクリックするんだ!!"),
-                QStringLiteral(" [次へ]をクリックしても無駄だぞ!!")},
-               4);  // dark red
+               QStringLiteral(" [次へ]をクリックしても無駄だぞ!!")},
+              4);  // dark red
 }
+
+namespace {
+
+// The first screen's tab order: the two lower boxes, the answers, then the rest.
+QList<QWidget *> firstTabOrder(const QuestionBoard &b) {
+    QList<QWidget *> order{b.choicesBox, b.speechBox};
+    for (int k = 1; k <= 8; ++k) order << b.answerButtons[k];
+    return order << b.helpButton << b.questionBox << b.quitButton << b.nextButton;
+}
+
+// The second screen's: the buttons and boxes, then the answers from その他 back.
+QList<QWidget *> secondTabOrder(const QuestionBoard &b) {
+    QList<QWidget *> order{b.nextButton, b.quitButton, b.questionBox, b.helpButton, b.speechBox, b.choicesBox};
+    for (int k = 8; k >= 1; --k) order << b.answerButtons[k];
+    return order;
+}
+
+}  // namespace
 
 const QuizLayout &FirstQuizScreen::layoutOf() {
     static const QuizLayout layout{
-        QStringLiteral("firstQuizScreen"), 6630, 0, 1, 15, {1, 6, 11}, {5, 10, 15}, false, [](const QuestionBoard &b) {
-            QList<QWidget *> order{b.choicesBox, b.speechBox};
-            for (int k = 1; k <= 8; ++k) order << b.answerButtons[k];
-            return order << b.helpButton << b.questionBox << b.quitButton << b.nextButton;
-        }};
+        QStringLiteral("firstQuizScreen"), 6630, 0, 1, 15, {1, 6, 11}, {5, 10, 15}, false, firstTabOrder};
     return layout;
 }
 
@@ -206,11 +220,7 @@ FirstQuizScreen::FirstQuizScreen() : QuizScreen(layoutOf()) {}
 
 const QuizLayout &SecondQuizScreen::layoutOf() {
     static const QuizLayout layout{
-        QStringLiteral("secondQuizScreen"), 6375, -120, 16, 30, {16, 21, 26}, {20, 25, 30}, true, [](const QuestionBoard &b) {
-            QList<QWidget *> order{b.nextButton, b.quitButton, b.questionBox, b.helpButton, b.speechBox, b.choicesBox};
-            for (int k = 8; k >= 1; --k) order << b.answerButtons[k];
-            return order;
-        }};
+        QStringLiteral("secondQuizScreen"), 6375, -120, 16, 30, {16, 21, 26}, {20, 25, 30}, true, secondTabOrder};
     return layout;
 }
 
