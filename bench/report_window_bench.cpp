@@ -26,7 +26,7 @@
 // look every 5 seconds.
 #include "report/window/ClassModel.h"
 #include "report/window/ClassWindow.h"
-#include "report/window/FolderScanner.h"
+#include "classfolder/FolderScanner.h"
 #include "state/ProgressFile.h"
 
 #include <QApplication>
@@ -183,20 +183,20 @@ int main(int argc, char **argv) {
         idleWindow.ms.push_back(cpuMs() - cpu);
 
         // The parts, without the window.
-        report::window::FolderScanner scanner;
+        classfolder::FolderScanner scanner;
         report::window::ClassModel model;
         report::window::ClassSortProxy proxy;
         proxy.setSourceModel(&model);
         proxy.sort(report::window::ClassModel::Code);
         t.restart();
-        const report::window::ScanDelta all = scanner.scan(dir.path());
+        const classfolder::ScanDelta all = scanner.scan(dir.path());
         scanAll.ms.push_back(t.nsecsElapsed() / 1e6);
         t.restart();
         model.apply(all);
         applyAll.ms.push_back(t.nsecsElapsed() / 1e6);
         save(fileOf(dir.path(), n), pupil(random, n + 2));
         t.restart();
-        const report::window::ScanDelta one = scanner.scan(dir.path());
+        const classfolder::ScanDelta one = scanner.scan(dir.path());
         scanOne.ms.push_back(t.nsecsElapsed() / 1e6);
         t.restart();
         model.apply(one);
@@ -211,7 +211,7 @@ int main(int argc, char **argv) {
         c = cpuMs();
         if (scanner.scan(dir.path()).read != 0) return 1;
         idleList.ms.push_back(cpuMs() - c);
-        scanner.setInodeProbe([](int) { return report::window::FolderScanner::Inodes::Unstable; });
+        scanner.setInodeProbe([](int) { return classfolder::FolderScanner::Inodes::Unstable; });
         c = cpuMs();
         if (scanner.scan(dir.path()).read != 0) return 1;
         idleFull.ms.push_back(cpuMs() - c);

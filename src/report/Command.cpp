@@ -11,6 +11,7 @@
 #include "report/Sheets.h"
 #include "report/WindowEntry.h"
 #include "report/Writers.h"
+#include "state/FolderNames.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -161,7 +162,7 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
                 return std::nullopt;
             }
     for (const QString &f : {o.csvFile, o.htmlFile, o.pdfFile}) {
-        if (isProgressFileName(f)) {
+        if (state::names::isClassFolderFile(f)) {
             *error = pupilFileRefusal(f);
             return std::nullopt;
         }

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/OutputFile.h"
 
-#include "state/Assignment.h"
+#include "state/FolderNames.h"
 
 #include "platform/Files.h"
 #include "platform/SystemError.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 #include <cerrno>
 
@@ -53,22 +52,12 @@ QString failureText(const FileError &e, const QString &name) {
 
 }  // namespace
 
-bool isProgressFileName(const QString &name) {
-    // A hold beside the usual one: ".ucd.hold-" and hex digits.
-    static const QRegularExpression beside(QStringLiteral("\\.ucd\\.hold-[0-9a-f]+$"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    return name.endsWith(QLatin1String(".ucd"), Qt::CaseInsensitive) ||
-           name.endsWith(QLatin1String(".ucd.hold"), Qt::CaseInsensitive) || name.contains(beside) ||
-           name.endsWith(QLatin1String(".review"), Qt::CaseInsensitive) ||
-           state::assignment::isAssignmentFileName(name);
-}
-
 QString pupilFileRefusal(const QString &name) {
-    if (name.endsWith(QLatin1String(".review"), Qt::CaseInsensitive))
+    if (state::names::isReviewFile(name))
         return QStringLiteral("「%1」は復習の記録の名前です。そこには書き込みません。").arg(name);
-    if (state::assignment::isAssignmentFileName(name))
+    if (state::names::isAssignmentFile(name))
         return QStringLiteral("「%1」はクラスの課題の名前です。そこには書き込みません。").arg(name);
-    if (isProgressFileName(name))
+    if (state::names::isClassFolderFile(name))
         return QStringLiteral("「%1」は進み具合のファイルの名前です。そこには書き込みません。").arg(name);
     return QString();
 }
@@ -85,7 +74,7 @@ QString writeOutputFile(const QString &name, const QByteArray &bytes) {
     const Place place = placeOf(name);
     if (place.base.isEmpty() || place.base == "." || place.base == "..")
         return QStringLiteral("「%1」はフォルダーの名前なので、書き込みません。").arg(name);
-    if (isProgressFileName(QFile::decodeName(place.base))) return pupilFileRefusal(name);
+    if (state::names::isClassFolderFile(QFile::decodeName(place.base))) return pupilFileRefusal(name);
 
     // Only a regular file is replaced, keeping its permissions without
     // set-id bits and the group this account gives it.

@@ -13,7 +13,7 @@ namespace report {
 // Writes bytes as the file `name`.  A file of that name is replaced only
 // when it is a regular file, and keeps its permissions (without set-id
 // bits); a link, folder, device, FIFO or socket in its place, or a
-// progress file's, hold's or review record's name (isProgressFileName), is refused and left
+// class folder's own file's name (pupilFileRefusal), is refused and left
 // alone.  The bytes go to a new
 // temporary file beside it (never following a link), which is synced and,
 // after the name has been looked at once more, renamed over it.  On any
@@ -26,14 +26,10 @@ QString writeOutputFile(const QString &name, const QByteArray &bytes);
 // folder however it is spelled, or one existing file (a hard link too).
 bool sameOutputFile(const QString &a, const QString &b);
 
-// Whether name (a path or the last part of one) ends like a progress file
-// (".ucd"), a code's hold (".ucd.hold" or ".ucd.hold-" and hex digits,
-// which would block that code), a review record (".review") or the class's
-// 課題 ("課題.txt"), in any case.
-bool isProgressFileName(const QString &name);
-
-// The sentence that refuses name as an output when it is a pupil's file
-// (isProgressFileName), else an empty string.
+// The sentence that refuses name as an output when it is one of a class
+// folder's own files in any letter case (state::names::isClassFolderFile:
+// a progress file, a hold, which would block its code, a review record or
+// the class's 課題), else an empty string.
 QString pupilFileRefusal(const QString &name);
 
 // The system's reason for err in Japanese where it is one a teacher may

@@ -18,10 +18,14 @@
 #include <optional>
 #include <vector>
 
+namespace classfolder {
+struct Pupil;
+}
+
 namespace report {
 
 struct ClassReport;
-struct Pupil;
+using classfolder::Pupil;
 
 struct RosterEntry {
     QString number;  // 出席番号 as written ("5", "05", "2-1-5")

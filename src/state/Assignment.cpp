@@ -3,6 +3,7 @@
 
 #include "platform/Files.h"
 #include "platform/Settings.h"
+#include "state/FolderNames.h"
 #include "state/ProgressFile.h"
 
 #include <QFile>
@@ -74,11 +75,7 @@ void checkMayWrite(const QString &folder) {
 
 }  // namespace
 
-QString fileName() { return QStringLiteral("課題.txt"); }
-
-bool isAssignmentFileName(const QString &name) {
-    return name.section(QLatin1Char('/'), -1).compare(fileName(), Qt::CaseInsensitive) == 0;
-}
+QString fileName() { return names::assignmentFile(); }
 
 bool Assignment::holds(int q) const { return std::find(questions.begin(), questions.end(), q) != questions.end(); }
 

@@ -32,8 +32,6 @@ namespace state::assignment {
 
 // The file's name in the class folder.
 QString fileName();
-// Whether name (a path or its last part) is the 課題's file name.
-bool isAssignmentFileName(const QString &name);
 
 struct Assignment {
     std::vector<int> questions;  // 1..30, ascending, each once; at least one

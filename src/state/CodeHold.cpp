@@ -2,6 +2,7 @@
 #include "state/CodeHold.h"
 
 #include "platform/Services.h"
+#include "state/FolderNames.h"
 #include "state/SaveFiles.h"
 #include "state/Session.h"
 
@@ -32,9 +33,6 @@ namespace state {
 namespace {
 
 constexpr qsizetype kMaxHoldFile = 4096;
-// The random hex digits of a hold's name beside its usual one: with
-// ".hold-" no longer than the longest ending a code leaves room for.
-constexpr int kBesideDigits = 12;
 // How long a program whose hold was placed at the same moment as another's
 // waits for the other to give its up.
 constexpr int kTieWaitMs = 500;
@@ -144,7 +142,7 @@ bool readHold(const QByteArray &path, CodeHold::Holder *holder, struct stat *st)
 // (any hold, for a code with no file yet), since another account's hold
 // there could block a classmate's code for as long as its owner liked.
 bool countsHere(const QByteArray &holdPath, const struct stat &hold) {
-    return CodeHold::ownerCounts(holdPath, CodeHold::progressNameOfHold(holdPath), hold.st_uid);
+    return CodeHold::ownerCounts(holdPath, names::progressOfHold(holdPath), hold.st_uid);
 }
 
 // Whether what stands at a hold's path does not count there and cannot be
@@ -160,18 +158,6 @@ qint64 nanoseconds(const timespec &t) { return qint64(t.tv_sec) * 1000000000 + t
 QByteArray lastPart(const QByteArray &path) { return path.mid(path.lastIndexOf('/') + 1); }
 
 }  // namespace
-
-QByteArray CodeHold::progressNameOfHold(const QByteArray &holdName) {
-    const qsizetype ending = sizeof files::kHoldEnding - 1;
-    if (holdName.endsWith(files::kHoldEnding)) return holdName.chopped(ending);
-    const qsizetype dash = holdName.size() - kBesideDigits - 1;
-    if (dash < ending || holdName[dash] != '-' ||
-        QByteArrayView(holdName).sliced(dash - ending, ending) != QByteArrayView(files::kHoldEnding))
-        return {};
-    for (qsizetype i = dash + 1; i < holdName.size(); ++i)
-        if (!((holdName[i] >= '0' && holdName[i] <= '9') || (holdName[i] >= 'a' && holdName[i] <= 'f'))) return {};
-    return holdName.left(dash - ending);
-}
 
 bool CodeHold::ownerCounts(const QByteArray &path, const QByteArray &progressFile, uid_t owner) {
     if (!files::stickyFolder(files::folderOf(path))) return true;
@@ -274,13 +260,13 @@ CodeHold::CodeHold(QObject *parent) : QObject(parent), timer_(this, kRenewSecond
 CodeHold::~CodeHold() { release(); }
 
 QString CodeHold::holdPathFor(const QString &progressPath) {
-    return QDir::cleanPath(QDir::current().absoluteFilePath(progressPath)) + QLatin1String(files::kHoldEnding);
+    return QDir::cleanPath(QDir::current().absoluteFilePath(progressPath)) + QLatin1String(names::kHoldEnding);
 }
 
 CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder) {
     const QString wanted = holdPathFor(progressPath);
     // The same code, held at its usual name or beside it: kept.
-    if (holding() && progressNameOfHold(QFile::encodeName(path_)) == progressNameOfHold(QFile::encodeName(wanted))) {
+    if (holding() && names::progressOfHold(QFile::encodeName(path_)) == names::progressOfHold(QFile::encodeName(wanted))) {
         renew();
         if (holding()) return Outcome::Held;
     }
@@ -359,7 +345,7 @@ CodeHold::Outcome CodeHold::holdBeside(const QByteArray &path, const QByteArray 
     // A name taken meanwhile gets another.  None can be read from the
     // temporary in advance: it is named after the usual hold.
     for (int attempt = 0; attempt < 4; ++attempt) {
-        const QByteArray beside = path + '-' + newToken().left(kBesideDigits);
+        const QByteArray beside = path + '-' + newToken().left(names::kBesideDigits);
         try {
             const timespec placed = files::createNew(QFile::decodeName(beside), content(token), lastPart(path)).changed;
             return settle(beside, token, placed, holder);
@@ -380,10 +366,10 @@ CodeHold::Outcome CodeHold::settle(const QByteArray &path, const QByteArray &tok
     since_ = nanoseconds(::lstat(path.constData(), &mine) == 0 ? mine.st_ctim : placed);
     // The pupil's other machine may hold the code at the usual name or
     // beside it: every hold of the code in the folder is looked at.
-    const QByteArray code = lastPart(progressNameOfHold(path)), usual = code + files::kHoldEnding;
+    const QByteArray code = lastPart(names::progressOfHold(path)), usual = code + names::kHoldEnding;
     std::pair<QByteArray, Holder> tied;  // a hold placed at the same moment as ours, and its holder
     for (const QByteArray &name : files::namesStartingWith(files::folderOf(path), usual)) {
-        if (name == lastPart(path) || progressNameOfHold(name) != code) continue;  // ours, or not this code's
+        if (name == lastPart(path) || names::progressOfHold(name) != code) continue;  // ours, or not this code's
         const QByteArray other = path.left(path.lastIndexOf('/') + 1) + name;
         Holder theirs;
         struct stat st {};
@@ -436,7 +422,7 @@ void CodeHold::renew() {
     try {
         // Temporaries are named after the usual hold, even for one beside it.
         files::ReplaceOptions options;
-        options.temporaryOf = lastPart(progressNameOfHold(path) + files::kHoldEnding);
+        options.temporaryOf = lastPart(names::progressOfHold(path) + names::kHoldEnding);
         // A question stands since the first renewal that named it, dated
         // by that renewal's change time on the folder's clock; later
         // renewals say so, so a window opened meanwhile counts from it.

@@ -178,10 +178,6 @@ public:
     static bool ownerCounts(const QByteArray &path, const QByteArray &progressFile, uid_t owner);
     // The hold file of a progress file.
     static QString holdPathFor(const QString &progressPath);
-    // The progress file a hold's name (or path) belongs to: the name
-    // without its ".hold" or ".hold-" and 12 hex digits; empty for a name
-    // that is no hold.
-    static QByteArray progressNameOfHold(const QByteArray &holdName);
 
 private:
     void lose(const Holder &taker);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "state/ProgressFile.h"
 
+#include "state/FolderNames.h"
 #include "state/SaveFiles.h"
 
 #include <QByteArrayView>
@@ -124,7 +125,7 @@ void read(const QString &path, Session &m, Seen *seen) {
 
 }  // namespace
 
-QString fileName(const QString &stem) { return stem + QStringLiteral(".ucd"); }
+QString fileName(const QString &stem) { return names::progressFile(stem); }
 
 QString formatNumber(double value, int significantDigits) {
     if (!std::isfinite(value) || value == 0) return QStringLiteral("0");
@@ -237,7 +238,7 @@ void save(const Session &m) {
     files::ReplaceOptions options;
     options.unchangedSince = seen ? &gSeen.file : nullptr;
     // The hold's temporaries are swept with the file's own.
-    options.alsoSweep = {QByteArray(files::kHoldEnding)};
+    options.alsoSweep = {QByteArray(names::kHoldEnding)};
     const QByteArray bytes = render(m);
     try {
         const files::Written written = files::replace(name, bytes, options);

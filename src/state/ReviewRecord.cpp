@@ -3,6 +3,7 @@
 
 #include "platform/Files.h"
 #include "state/CodeHold.h"
+#include "state/FolderNames.h"
 #include "state/ProgressFile.h"
 
 #include <QFile>
@@ -126,7 +127,7 @@ QDate Record::lastPractice() const {
     return latest;
 }
 
-QString fileName(const QString &stem) { return stem + QStringLiteral(".review"); }
+QString fileName(const QString &stem) { return names::reviewFile(stem); }
 
 QByteArray render(const Record &r) {
     QByteArray out = QByteArray(kHeading) + "\r\n";
@@ -192,9 +193,6 @@ void parse(const QByteArray &content, Record &r) {
 
 namespace {
 
-// The hex digits of a record's name beside its usual one.
-constexpr int kBesideDigits = 12;
-
 // Whether the entry at path may be the record of progressFile: a regular
 // file of an account that may own the code (see CodeHold::ownerCounts).
 bool countsAsRecord(const QByteArray &path, const QString &progressFile) {
@@ -208,24 +206,12 @@ QByteArray recordBeside(const QByteArray &usual, const QString &progressFile) {
     const QByteArray folder = usual.left(usual.lastIndexOf('/') + 1);
     const QByteArray name = usual.mid(folder.size());
     for (const QByteArray &other : platform::files::namesStartingWith(platform::files::folderOf(usual), name + '-'))
-        if (progressNameOfRecord(other) == progressNameOfRecord(name) && countsAsRecord(folder + other, progressFile))
+        if (names::progressOfReview(other) == names::progressOfReview(name) && countsAsRecord(folder + other, progressFile))
             return folder + other;
     return {};
 }
 
 }  // namespace
-
-QByteArray progressNameOfRecord(const QByteArray &recordName) {
-    static const QByteArray kEnding = ".review";
-    if (recordName.endsWith(kEnding))
-        return recordName.size() > kEnding.size() ? recordName.chopped(kEnding.size()) + ".ucd" : QByteArray();
-    const qsizetype dash = recordName.size() - kBesideDigits - 1;
-    if (dash <= kEnding.size() || recordName[dash] != '-' || recordName.mid(dash - kEnding.size(), kEnding.size()) != kEnding)
-        return {};
-    for (const char c : recordName.mid(dash + 1))
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return {};
-    return recordName.left(dash - kEnding.size()) + ".ucd";
-}
 
 QString recordPath(const QString &usual, const QString &progressFile) {
     const QByteArray path = QFile::encodeName(usual);
@@ -278,7 +264,7 @@ void save(const QString &stem, const Record &r) {
     // that none tells that name in advance.
     if (path.isEmpty())
         path = usual + QLatin1Char('-') +
-               QString::number(QRandomGenerator::system()->generate64() & 0xffffffffffffULL, 16).rightJustified(kBesideDigits, QLatin1Char('0'));
+               QString::number(QRandomGenerator::system()->generate64() & 0xffffffffffffULL, 16).rightJustified(names::kBesideDigits, QLatin1Char('0'));
     platform::files::ReplaceOptions options;
     if (path != usual) options.temporaryOf = QFile::encodeName(usual.mid(usual.lastIndexOf(QLatin1Char('/')) + 1));
     try {

@@ -86,9 +86,6 @@ QString fileName(const QString &stem);
 // (made when the record is first written there), or empty when no record
 // of the pupil's stands beside it.  Every reader of the record asks here.
 QString recordPath(const QString &usual, const QString &progressFile);
-// The progress file's name that a record's name belongs to (".review" or
-// ".review-" and 12 hex digits in place of ".ucd"); empty for another name.
-QByteArray progressNameOfRecord(const QByteArray &recordName);
 
 QByteArray render(const Record &r);
 // Reads content into r.  Throws ProgressError (a Japanese reason), leaving

@@ -5,15 +5,14 @@
 // modes of a class folder.
 
 #include "platform/Files.h"
+#include "state/FolderNames.h"
 
 namespace state::files {
 
 using namespace platform::files;
 
-// The hold file of a progress file is its name + this ending (see
-// CodeHold.h); with its own temporaries it is the longest name beside a
-// progress file, so codes are limited by it.
-inline constexpr char kHoldEnding[] = ".hold";
-constexpr int kLongestEnding = 5 + platform::files::kTempSuffix;
+// The hold's ending (FolderNames.h) with its own temporaries makes the
+// longest name beside a progress file, so codes are limited by it.
+constexpr int kLongestEnding = int(sizeof names::kHoldEnding) - 1 + platform::files::kTempSuffix;
 
 }  // namespace state::files

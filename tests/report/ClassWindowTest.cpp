@@ -39,6 +39,7 @@
 
 using namespace report;
 using namespace report::window;
+using namespace classfolder;
 using namespace report_test;
 
 namespace {

@@ -353,7 +353,7 @@ QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int ro
     }
 }
 
-void ClassModel::apply(const ScanDelta &delta) {
+void ClassModel::apply(const classfolder::ScanDelta &delta) {
     if (delta.aborted) return;
     folderNow_ = delta.folderNow;
     std::vector<Pupil> &pupils = report_.pupils;
@@ -369,15 +369,15 @@ void ClassModel::apply(const ScanDelta &delta) {
         keys_.clear();
         pupils.reserve(delta.changed.size());
         keys_.reserve(delta.changed.size());
-        for (const Row &row : delta.changed) {
+        for (const classfolder::Row &row : delta.changed) {
             keys_.push_back(row.key);
             pupils.push_back(row.pupil);
         }
         reindex();
         endResetModel();
     } else {
-        std::vector<const Row *> added;
-        for (const Row &row : delta.changed) {
+        std::vector<const classfolder::Row *> added;
+        for (const classfolder::Row &row : delta.changed) {
             const auto at = rowOfKey_.constFind(row.key);
             if (at == rowOfKey_.cend()) {
                 added.push_back(&row);
@@ -391,11 +391,11 @@ void ClassModel::apply(const ScanDelta &delta) {
             refigure(size_t(*at));
             emit dataChanged(index(*at, 0), index(*at, kColumns - 1));
         }
-        const auto placeOf = [this](const Row &row) {
+        const auto placeOf = [this](const classfolder::Row &row) {
             qsizetype low = 0, high = qsizetype(keys_.size());
             while (low < high) {
                 const qsizetype mid = (low + high) / 2;
-                if (rowLess(Row{keys_[size_t(mid)], report_.pupils[size_t(mid)]}, row))
+                if (classfolder::rowLess(classfolder::Row{keys_[size_t(mid)], report_.pupils[size_t(mid)]}, row))
                     low = mid + 1;
                 else
                     high = mid;
@@ -405,16 +405,16 @@ void ClassModel::apply(const ScanDelta &delta) {
         if (qsizetype(added.size()) + delta.removed.size() > kRowByRowLimit) {
             afresh = true;
             beginResetModel();
-            std::vector<Row> rows;
+            std::vector<classfolder::Row> rows;
             rows.reserve(pupils.size() + added.size());
             for (const QByteArray &key : delta.removed) rowOfKey_.remove(key);
             for (size_t r = 0; r < pupils.size(); ++r)
-                if (rowOfKey_.contains(keys_[r])) rows.push_back(Row{std::move(keys_[r]), std::move(pupils[r])});
-            for (const Row *row : added) rows.push_back(*row);
-            std::sort(rows.begin(), rows.end(), rowLess);
+                if (rowOfKey_.contains(keys_[r])) rows.push_back(classfolder::Row{std::move(keys_[r]), std::move(pupils[r])});
+            for (const classfolder::Row *row : added) rows.push_back(*row);
+            std::sort(rows.begin(), rows.end(), classfolder::rowLess);
             pupils.clear();
             keys_.clear();
-            for (Row &row : rows) {
+            for (classfolder::Row &row : rows) {
                 keys_.push_back(std::move(row.key));
                 pupils.push_back(std::move(row.pupil));
             }
@@ -431,7 +431,7 @@ void ClassModel::apply(const ScanDelta &delta) {
                 reindex();
                 endRemoveRows();
             }
-            for (const Row *row : added) {
+            for (const classfolder::Row *row : added) {
                 const int r = placeOf(*row);
                 beginInsertRows({}, r, r);
                 report::count(summary_, row->pupil, 1);
@@ -506,9 +506,9 @@ Lesson ClassModel::lessonFromNow(const QDateTime &start) const {
     });
 }
 
-Lesson ClassModel::lessonFromNow(const ScanDelta &complete, const QDateTime &start) {
+Lesson ClassModel::lessonFromNow(const classfolder::ScanDelta &complete, const QDateTime &start) {
     return lessonOf(complete.folder, start, complete.changed.size(), [&complete](const auto &add) {
-        for (const Row &row : complete.changed) add(row.key, row.pupil);
+        for (const classfolder::Row &row : complete.changed) add(row.key, row.pupil);
     });
 }
 

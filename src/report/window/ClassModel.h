@@ -8,7 +8,7 @@
 
 #include "report/ClassReport.h"
 #include "report/Roster.h"
-#include "report/window/FolderScanner.h"
+#include "classfolder/FolderScanner.h"
 #include "report/window/Lesson.h"
 #include "report/window/NeedsHelp.h"
 
@@ -51,7 +51,7 @@ public:
     // Takes in what a look at the folder found.  A complete delta replaces
     // every row; otherwise changed rows are updated in place, new ones
     // inserted in code order and removed ones dropped.
-    void apply(const ScanDelta &delta);
+    void apply(const classfolder::ScanDelta &delta);
 
     // A row's pupil: a progress file, or after them (with a class list) a
     // pupil on the list with no file yet (kept unread, code only).
@@ -94,7 +94,7 @@ public:
     Lesson lessonFromNow(const QDateTime &start) const;
     // The same from the rows of a look that brought every row, before they
     // are taken in.
-    static Lesson lessonFromNow(const ScanDelta &complete, const QDateTime &start);
+    static Lesson lessonFromNow(const classfolder::ScanDelta &complete, const QDateTime &start);
     LessonFigures lessonFigures(int row) const;
     // Whether the pupil of row is here this lesson: playing now, or with
     // something done since the lesson began.

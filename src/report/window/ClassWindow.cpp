@@ -274,7 +274,7 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, csvButton_, &QPushButton::click);
     // F5 opens the projector's view; the folder is looked at once with Ctrl+R.
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this), &QShortcut::activated, &live_,
-            &LiveFolder::rescan);
+            &classfolder::LiveFolder::rescan);
     connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, &ClassWindow::project);
     connect(projectButton_, &QPushButton::clicked, this, &ClassWindow::project);
     connect(rosterButton_, &QPushButton::clicked, this, &ClassWindow::readRoster);
@@ -303,9 +303,9 @@ ClassWindow::ClassWindow(WindowDialogs &dialogs, const QString &pageFolder, QWid
         });
     }
     chooseQuestion(1);
-    connect(&live_, &LiveFolder::updated, this, &ClassWindow::updated);
-    connect(&live_, &LiveFolder::busyChanged, this, &ClassWindow::setBusy);
-    connect(&live_, &LiveFolder::progress, this, [this](int done, int total) {
+    connect(&live_, &classfolder::LiveFolder::updated, this, &ClassWindow::updated);
+    connect(&live_, &classfolder::LiveFolder::busyChanged, this, &ClassWindow::setBusy);
+    connect(&live_, &classfolder::LiveFolder::progress, this, [this](int done, int total) {
         progress_->setRange(0, total);
         progress_->setValue(done);
     });
@@ -451,7 +451,7 @@ void ClassWindow::openPage() {
             this, QStringLiteral("ブラウザでページを開けませんでした。ページは「%1」にあります。").arg(pageFile()));
 }
 
-void ClassWindow::updated(const DeltaPtr &delta) {
+void ClassWindow::updated(const classfolder::DeltaPtr &delta) {
     // The lesson starts from the first look that read the folder (a folder
     // opened is read afresh, so that look brings every row), before its rows
     // are taken in, so that the views sort them once, with its figures.
@@ -487,7 +487,7 @@ void ClassWindow::startLesson() {
     beginLesson(model_.lessonFromNow(QDateTime::currentDateTimeUtc()), true);
 }
 
-void ClassWindow::carryOnLesson(const ScanDelta &look) {
+void ClassWindow::carryOnLesson(const classfolder::ScanDelta &look) {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     if (!lessonFolder_.isEmpty()) {
         Lesson kept = loadLesson(lessonFile(lessonFolder_, look.folder), look.folder, now);

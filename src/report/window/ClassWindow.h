@@ -9,7 +9,7 @@
 
 #include "report/window/AssignmentPage.h"
 #include "report/window/ClassModel.h"
-#include "report/window/LiveFolder.h"
+#include "classfolder/LiveFolder.h"
 #include "report/window/Projector.h"
 
 #include <QPointer>
@@ -106,7 +106,7 @@ public:
 
     ClassModel &model() { return model_; }
     ClassSortProxy &sorted() { return proxy_; }
-    LiveFolder &live() { return live_; }
+    classfolder::LiveFolder &live() { return live_; }
 
     // Takes a class list for the folder shown (or, before any, for the
     // next folder opened) and keeps it in the teacher's data folder.
@@ -151,9 +151,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void updated(const DeltaPtr &delta);
+    void updated(const classfolder::DeltaPtr &delta);
     // The lesson kept for this folder when it is recent, else a new one.
-    void carryOnLesson(const ScanDelta &look);
+    void carryOnLesson(const classfolder::ScanDelta &look);
     void beginLesson(Lesson lesson, bool save);
     // The whole available area of the window's screen.
     void fitScreen();
@@ -171,7 +171,7 @@ private:
     QString pageFolder_;
     ClassModel model_;
     ClassSortProxy proxy_;
-    LiveFolder live_;
+    classfolder::LiveFolder live_;
     QString lessonFolder_;
     bool lessonPending_ = false;  // the lesson starts with the folder's first look
     bool fitted_ = false;

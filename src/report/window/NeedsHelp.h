@@ -5,7 +5,7 @@
 // missed the question they are on three times or more.  The question and
 // its misses are the hold's word where it gives them (renewed every 30 s,
 // between the file's saves), else the file's.  Times are on
-// the folder's own clock (FolderClock), never the teacher's machine's.
+// the folder's own clock (classfolder::FolderClock), never the teacher's machine's.
 
 #include "report/ClassReport.h"
 

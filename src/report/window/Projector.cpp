@@ -56,61 +56,79 @@ void ClassWall::setFigures(const ClassFigures &figures) {
     update();
 }
 
+// What the wall's parts paint with: every text goes through text(), so
+// that the texts painted are known.
+struct ClassWall::Canvas {
+    QPainter &painter;
+    QFont base;
+    int f;  // the smallest text's pixel size
+    QStringList &painted;
+
+    QFont font(double times, bool bold) const {
+        QFont chosen = base;
+        chosen.setPixelSize(std::max(f, int(std::lround(f * times))));
+        chosen.setBold(bold);
+        return chosen;
+    }
+    void text(const QRectF &box, const QString &s, int flags = Qt::AlignLeft | Qt::AlignVCenter,
+              const QColor &colour = kInk) {
+        const QString shown = painter.fontMetrics().elidedText(s, Qt::ElideRight, int(box.width()));
+        painter.setPen(colour);
+        painter.drawText(box, flags, shown);
+        painted << shown;
+    }
+};
+
 void ClassWall::paintEvent(QPaintEvent *) {
     painted_.clear();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const int f = textSize();
-    const auto font = [this, f](double times, bool bold) {
-        QFont chosen = this->font();
-        chosen.setPixelSize(std::max(f, int(std::lround(f * times))));
-        chosen.setBold(bold);
-        return chosen;
-    };
-    // Every text goes through here, so that the texts painted are known.
-    const auto text = [&painter, this](const QRectF &box, const QString &s, int flags = Qt::AlignLeft | Qt::AlignVCenter,
-                                       const QColor &colour = kInk) {
-        const QString shown = painter.fontMetrics().elidedText(s, Qt::ElideRight, int(box.width()));
-        painter.setPen(colour);
-        painter.drawText(box, flags, shown);
-        painted_ << shown;
-    };
-    const double m = f, width = this->width() - 2 * m;
+    Canvas c{painter, font(), textSize(), painted_};
+    const double m = c.f, width = this->width() - 2 * m;
     double y = m;
+    painter.setFont(c.font(1.25, true));
+    c.text({m, y, width, 1.5 * c.f}, figures_.counts.join(QStringLiteral("　")));
+    y = paintQuestion(c, y + 2.0 * c.f, width);
+    // The misses per question on the left, each topic's on the right.
+    const double gap = m, chartWidth = (width - gap) * 0.62;
+    paintMissChart(c, y, chartWidth);
+    paintTopics(c, y, m + chartWidth + gap, width - chartWidth - gap);
+}
+
+double ClassWall::paintQuestion(Canvas &c, double y, double width) const {
+    const int q = figures_.question, f = c.f;
+    if (q < 1 || q > state::kQuestions) return y;
     const ClassSummary &s = figures_.summary;
-
-    painter.setFont(font(1.25, true));
-    text({m, y, width, 1.5 * f}, figures_.counts.join(QStringLiteral("　")));
-    y += 2.0 * f;
-
-    const int q = figures_.question;
-    if (q >= 1 && q <= state::kQuestions) {
-        painter.setFont(font(1.2, true));
-        text({m, y, width, 1.5 * f}, questionLabel(q));
-        y += 1.7 * f;
-        painter.setFont(font(1, false));
-        const QStringList lines = bank::problemText(q, 1).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), 2); ++i) {
-            text({m, y, width, 1.3 * f}, lines[i]);
-            y += 1.35 * f;
-        }
-        text({m, y, width, 1.3 * f},
-             s.reachedBy[q] ? QStringLiteral("この問題のミス：1 人あたり %1 回（%2 人が取り組みました）")
-                                  .arg(average(s.averageMisses[q]))
-                                  .arg(s.reachedBy[q])
-                            : QStringLiteral("この問題には、まだだれも進んでいません"),
-             Qt::AlignLeft | Qt::AlignVCenter, kMuted);
-        y += 1.6 * f;
+    const double m = f;
+    c.painter.setFont(c.font(1.2, true));
+    c.text({m, y, width, 1.5 * f}, questionLabel(q));
+    y += 1.7 * f;
+    c.painter.setFont(c.font(1, false));
+    const QStringList lines = bank::problemText(q, 1).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), 2); ++i) {
+        c.text({m, y, width, 1.3 * f}, lines[i]);
+        y += 1.35 * f;
     }
+    c.text({m, y, width, 1.3 * f},
+           s.reachedBy[q] ? QStringLiteral("この問題のミス：1 人あたり %1 回（%2 人が取り組みました）")
+                                .arg(average(s.averageMisses[q]))
+                                .arg(s.reachedBy[q])
+                          : QStringLiteral("この問題には、まだだれも進んでいません"),
+           Qt::AlignLeft | Qt::AlignVCenter, kMuted);
+    return y + 1.6 * f;
+}
 
-    // The misses per question, on the left.
-    const double gap = m, chartWidth = (width - gap) * 0.62, bottom = height() - m;
-    painter.setFont(font(1, true));
+void ClassWall::paintMissChart(Canvas &c, double y, double chartWidth) const {
+    const ClassSummary &s = figures_.summary;
+    const int q = figures_.question, f = c.f;
+    const double m = f, bottom = height() - m;
+    QPainter &painter = c.painter;
+    painter.setFont(c.font(1, true));
     double highest = 0;
     for (int k = 1; k <= state::kQuestions; ++k)
         if (s.reachedBy[k]) highest = std::max(highest, s.averageMisses[k]);
-    text({m, y, chartWidth, 1.4 * f},
-         QStringLiteral("問題ごとのミス（1 人あたり、いちばん多くて %1 回）").arg(average(highest)));
+    c.text({m, y, chartWidth, 1.4 * f},
+           QStringLiteral("問題ごとのミス（1 人あたり、いちばん多くて %1 回）").arg(average(highest)));
     const double plotTop = y + 1.8 * f, plotBottom = bottom - 1.5 * f;
     const double slot = chartWidth / state::kQuestions;
     for (size_t t = 0; t < bank::topics().size(); t += 2) {
@@ -121,7 +139,7 @@ void ClassWall::paintEvent(QPaintEvent *) {
     }
     painter.setPen(kRule);
     painter.drawLine(QPointF(m, plotBottom), QPointF(m + chartWidth, plotBottom));
-    painter.setFont(font(1, false));
+    painter.setFont(c.font(1, false));
     const bool everyNumber = painter.fontMetrics().horizontalAdvance(QStringLiteral("30")) + 4 <= slot;
     for (int k = 1; k <= state::kQuestions; ++k) {
         const double x = m + (k - 1) * slot;
@@ -130,26 +148,28 @@ void ClassWall::paintEvent(QPaintEvent *) {
             painter.fillRect(QRectF(x + slot * 0.15, plotBottom - h, slot * 0.7, h), k == q ? kChosenBar : kBar);
         }
         if (everyNumber || k == 1 || k % 5 == 0 || k == q)
-            text({x - slot, plotBottom + 0.1 * f, 3 * slot, 1.3 * f}, QString::number(k), Qt::AlignCenter,
-                 k == q ? kChosenBar : kInk);
+            c.text({x - slot, plotBottom + 0.1 * f, 3 * slot, 1.3 * f}, QString::number(k), Qt::AlignCenter,
+                   k == q ? kChosenBar : kInk);
     }
+}
 
-    // Each topic's misses per question, on the right.
-    const double left = m + chartWidth + gap, topicWidth = width - chartWidth - gap;
-    painter.setFont(font(1, true));
-    text({left, y, topicWidth, 1.4 * f}, QStringLiteral("分野ごとのミス（1 問あたり）"));
+void ClassWall::paintTopics(Canvas &c, double y, double left, double topicWidth) const {
+    const ClassSummary &s = figures_.summary;
+    const int q = figures_.question, f = c.f;
+    c.painter.setFont(c.font(1, true));
+    c.text({left, y, topicWidth, 1.4 * f}, QStringLiteral("分野ごとのミス（1 問あたり）"));
     double topicY = y + 1.8 * f, most = 0;
     std::vector<TopicFigures> figures;
     for (const bank::Topic &t : bank::topics()) {
         figures.push_back(topicFigures(s, t.first, t.last));
         most = std::max(most, figures.back().averageMisses);
     }
-    const QFontMetrics valueMetrics(font(1, false));
+    const QFontMetrics valueMetrics(c.font(1, false));
     const double valueWidth = valueMetrics.horizontalAdvance(QStringLiteral("00.0 回")) + 0.3 * f;
     for (size_t t = 0; t < figures.size(); ++t) {
         const bool weakest = most > 0 && figures[t].averageMisses == most;
-        painter.setFont(font(1, weakest));
-        text({left, topicY, topicWidth, 1.3 * f}, QString::fromUtf8(bank::topics()[t].name));
+        c.painter.setFont(c.font(1, weakest));
+        c.text({left, topicY, topicWidth, 1.3 * f}, QString::fromUtf8(bank::topics()[t].name));
         topicY += 1.3 * f;
         const double room = topicWidth - valueWidth;
         if (figures[t].pupils) {
@@ -157,12 +177,13 @@ void ClassWall::paintEvent(QPaintEvent *) {
             // The chosen question's topic in the chosen question's colour;
             // the class's weakest topic stands out in bold.
             const bool chosenTopic = q >= bank::topics()[t].first && q <= bank::topics()[t].last;
-            painter.fillRect(QRectF(left, topicY + 0.2 * f, std::max(w, 2.0), 0.9 * f), chosenTopic ? kChosenBar : kBar);
-            text({left + std::max(w, 2.0) + 0.3 * f, topicY, valueWidth, 1.3 * f},
-                 QStringLiteral("%1 回").arg(average(figures[t].averageMisses)));
+            c.painter.fillRect(QRectF(left, topicY + 0.2 * f, std::max(w, 2.0), 0.9 * f),
+                               chosenTopic ? kChosenBar : kBar);
+            c.text({left + std::max(w, 2.0) + 0.3 * f, topicY, valueWidth, 1.3 * f},
+                   QStringLiteral("%1 回").arg(average(figures[t].averageMisses)));
         } else {
-            text({left, topicY, topicWidth, 1.3 * f}, QStringLiteral("まだだれも進んでいません"),
-                 Qt::AlignLeft | Qt::AlignVCenter, kMuted);
+            c.text({left, topicY, topicWidth, 1.3 * f}, QStringLiteral("まだだれも進んでいません"),
+                   Qt::AlignLeft | Qt::AlignVCenter, kMuted);
         }
         topicY += 1.5 * f;
     }

@@ -3,7 +3,7 @@
 // played from the code box to the summary, and what it reads and writes.
 #include "bank/QuestionBank.h"
 #include "report/ClassReport.h"
-#include "report/window/FolderScanner.h"
+#include "classfolder/FolderScanner.h"
 #include "bank/Topics.h"
 #include "platform/PictureBox.h"
 #include "platform/Media.h"
@@ -458,7 +458,7 @@ TEST_F(ReviewRound, AClassmatesEntryAtTheRecordsNameSendsItBesideWhereEveryReade
         QStringList read;  // the pupil's 復習 as the CSV's reader, then the window's scanner, read it
         for (const report::Pupil &p : report::readFolder(".").pupils)
             if (p.code == kind) read << QString("%1 %2").arg(p.reviewPractised).arg(p.reviewProblem);
-        for (const report::window::Row &row : report::window::FolderScanner().scan(".").changed)
+        for (const classfolder::Row &row : classfolder::FolderScanner().scan(".").changed)
             if (row.pupil.code == kind) read << QString("%1 %2").arg(row.pupil.reviewPractised).arg(row.pupil.reviewProblem);
         EXPECT_EQ(read, QStringList({"1 ", "1 "}));
         platform::forms::resetForTests();

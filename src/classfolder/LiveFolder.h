@@ -7,7 +7,7 @@
 // look) and every few seconds in any case, for network folders whose
 // changes are never reported.
 
-#include "report/window/FolderScanner.h"
+#include "classfolder/FolderScanner.h"
 
 #include <QObject>
 #include <QThread>
@@ -18,7 +18,7 @@
 
 class QFileSystemWatcher;
 
-namespace report::window {
+namespace classfolder {
 
 using DeltaPtr = std::shared_ptr<const ScanDelta>;
 
@@ -36,7 +36,7 @@ public slots:
 
 signals:
     void progressed(quint64 generation, int done, int total);
-    void finished(quint64 generation, report::window::DeltaPtr delta);
+    void finished(quint64 generation, classfolder::DeltaPtr delta);
 
 private:
     std::shared_ptr<std::atomic<quint64>> current_;
@@ -70,13 +70,13 @@ public slots:
     void rescan();
 
 signals:
-    void updated(report::window::DeltaPtr delta);
+    void updated(classfolder::DeltaPtr delta);
     void progress(int done, int total);
     void busyChanged(bool busy);
 
 private:
     void start(bool fresh = false);
-    void readerFinished(quint64 generation, const report::window::DeltaPtr &delta);
+    void readerFinished(quint64 generation, const classfolder::DeltaPtr &delta);
     void watch();
 
     QString folder_;
@@ -88,6 +88,6 @@ private:
     bool busy_ = false, again_ = false, notifications_ = true;
 };
 
-}  // namespace report::window
+}  // namespace classfolder
 
-Q_DECLARE_METATYPE(report::window::DeltaPtr)
+Q_DECLARE_METATYPE(classfolder::DeltaPtr)

@@ -10,23 +10,29 @@
 // are, so that a file rewritten in place is found too.  Plain
 // C++ without a thread: the window runs it on a worker thread, tests and
 // the benchmark call it directly.  Files are only read, through the
-// report's reader; never written, renamed or locked.
+// pupil's reader; never written, renamed or locked.
+//
+// A look goes in stages: list the folder, gather the holds on the
+// folder's clock, compare the listing with the last one to choose what to
+// examine, examine and read what changed (on several threads), and merge
+// what was read into the rows.
 
-#include "report/ClassReport.h"
+#include "classfolder/Holds.h"
+#include "classfolder/Listing.h"
+#include "classfolder/Pupil.h"
+#include "state/Assignment.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QHash>
+#include <QList>
 #include <QSet>
 #include <QString>
 
 #include <functional>
-#include <memory>
-#include <string>
-#include <string_view>
 #include <vector>
 
-namespace report::window {
+namespace classfolder {
 
 // A row and the key that names it: the file name's bytes, unique in the
 // folder even where two names decode to the same code.
@@ -57,82 +63,10 @@ struct ScanDelta {
 // Orders rows by code as the report does, then by key.
 bool rowLess(const Row &a, const Row &b);
 
-// What a code's holds say at this look.
-struct Play {
-    QString host;  // the machine of its live hold; empty: nobody plays it
-    int question = -1, misses = 0;  // as the hold says (-1: it does not say)
-    qint64 changed = 0;  // the live hold's change time, seconds on the folder's clock
-    qint64 placed = 0;   // when its game placed it first, seconds (0: not said)
-    qint64 named = 0;    // since when it has named its question, seconds (0: not said)
-    bool ahead = false;  // a hold of the code is dated ahead of the folder's clock
-};
-
-// Takes what a code's holds say into p; true when anything the window
-// shows of it changed.  fileSince: since when the file has shown its
-// question.
-bool followPlay(Pupil &p, qint64 fileSince, const Play &play);
-
-// The folder's clock as the window can know it without writing anything
-// there, and with nothing a pupil writes able to move it far.  The folder's
-// own modification time is set by the file server whenever a file in it is
-// made, renamed or removed (every hold renewal and every save does so),
-// and only the folder's owner can date it otherwise; so it is the folder's
-// "now" up to the latest change, carried forward on the window's own
-// steady clock between changes.  The holds' change times refine it: a hold
-// at most kAheadSeconds past it (a renewal the folder's cached times have
-// not caught up with yet) is believed; one further ahead was dated by hand
-// (a file server whose change time is the modification time) and neither
-// moves the clock nor counts as play, however many there are.  The
-// teacher's wall clock bounds it coarsely: a folder last changed more than
-// kTrustSeconds off it (another day) has nobody playing.
-class FolderClock {
-public:
-    static constexpr qint64 kTrustSeconds = 3600;
-    static constexpr qint64 kAheadSeconds = 60;
-
-    // The folder's now, given its modification time (seconds; 0: unknown),
-    // the change times of the holds in it, the teacher's wall clock
-    // (seconds since the epoch) and a steady clock (milliseconds); 0 when no
-    // hold can be live.
-    qint64 now(qint64 folderChanged, const std::vector<qint64> &holdTimes, qint64 teacherWall, qint64 steadyMs);
-    // Whether a hold last written or changed at time (its later of the two)
-    // is dated ahead of the clock as the last now() found it.
-    bool datedAhead(qint64 time) const;
-
-private:
-    qint64 folderSeen_ = 0, seenAtMs_ = 0, now_ = 0;
-};
-
-// One listing of a folder's progress files and review records, in the
-// listing's order, kept to compare the next listing with.
-struct ListedNames {
-    struct Entry {
-        quint32 at = 0, length = 0;  // the name's place in names
-        quint64 inode = 0;           // the listing's inode number
-    };
-    std::string names;  // one after another
-    std::vector<Entry> entries;
-    std::string_view name(size_t i) const { return {names.data() + entries[i].at, entries[i].length}; }
-};
-
-// What changed from one listing to the next: entries of now that are new
-// or whose inode number changed, and entries of before no longer listed.
-// Cheap while the order stays (a name compared with the one at the same
-// step); a step out of order looks names up.
-struct ListingDiff {
-    std::vector<quint32> changed, removed;
-    bool operator==(const ListingDiff &) const = default;
-};
-ListingDiff compareListings(const ListedNames &before, const ListedNames &now);
-
 class FolderScanner {
 public:
-    // The teacher's machine's clocks: the wall clock (seconds since the
-    // epoch) and a steady one (milliseconds).  Tests put the wall clock off.
-    struct TeacherClock {
-        qint64 wallSeconds = 0;
-        qint64 steadyMs = 0;
-    };
+    // Tests put the teacher's wall clock off.
+    using TeacherClock = classfolder::TeacherClock;
     using ClockSource = std::function<TeacherClock()>;
     void setClock(ClockSource clock) { clock_ = std::move(clock); }
 
@@ -173,9 +107,16 @@ private:
         bool read = false;     // pupil holds what the file said when it was as seen
         qint64 fileSince = 0;  // since when the file has shown its question (folder's clock)
     };
+    // A name to examine, and whether the listing shows it (not only its
+    // review record).
+    struct Chosen {
+        QByteArray name;
+        bool listed = false;
+    };
     // A name the listing did not show unchanged, and what examining it found.
     struct Examined {
         QByteArray name;           // the progress file's
+        bool listed = false;       // as chosen
         quint64 listedReview = 0;  // the listing's inode number of its review record (0: none)
         bool gone = false;         // removed since the listing
         bool fresh = false;        // read in this look: pupil holds what it says
@@ -183,15 +124,28 @@ private:
         qint64 mtime = 0;          // the file's modification time, seconds
         Pupil pupil;
     };
-    int examineBatch(int dirFd, const QString &prefix, const QDate &today, bool shared, Examined *batch,
-                     int count) const;
+
+    // The stages of a look, in order.
+    ScanDelta startLook(const QString &folder);
+    bool examinesAll(const OpenFolder &folder, const Listing &listed);
+    std::vector<Chosen> compareWithLast(const Listing &listed, bool examineAll, const PlayNow &play, ScanDelta &delta);
+    bool readChosen(const OpenFolder &folder, std::vector<Chosen> &chosen, const PlayNow &play,
+                    const KeepGoing &keepGoing, ScanDelta &delta);
+    void mergeRows(Listing &listed, ScanDelta &delta);
+
+    // Within them.
+    void forget(const QByteArray &name, ScanDelta &delta);
+    void followUnread(const QHash<QByteArray, size_t> &taken, const PlayNow &play, ScanDelta &delta);
+    int examineBatch(const OpenFolder &folder, const QDate &today, bool shared, Examined *batch, int count) const;
+    void takeIn(Examined &e, const Play &live, ScanDelta &delta);
     TeacherClock teacherClock() const;
+
     QString folder_;
     bool listedOnce_ = false;
     int fastLooks_ = 0;  // looks since every file was last examined
     InodeProbe probe_;
     QHash<QByteArray, Cached> cache_;          // by progress file name
-    ListedNames listed_;                       // the last look's listing
+    Listing listed_;                           // the last look's listing
     QHash<QByteArray, quint64> reviewInodes_;  // progress file name → its review record's inode number (never 0)
     QSet<QByteArray> inPlace_;                 // files once seen changed under the same inode: examined at every look
     QSet<QByteArray> followed_;                // files a live hold named at the last look
@@ -200,4 +154,4 @@ private:
     ClockSource clock_;
 };
 
-}  // namespace report::window
+}  // namespace classfolder

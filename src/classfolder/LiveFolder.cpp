@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "report/window/LiveFolder.h"
+#include "classfolder/LiveFolder.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -7,7 +7,7 @@
 
 #include <utility>
 
-namespace report::window {
+namespace classfolder {
 
 void FolderReader::read(const QString &folder, quint64 generation, bool fresh) {
     if (fresh) scanner_.reset();
@@ -29,7 +29,7 @@ void FolderReader::read(const QString &folder, quint64 generation, bool fresh) {
 LiveFolder::LiveFolder(QObject *parent)
     : QObject(parent), generation_(std::make_shared<std::atomic<quint64>>(0)), thread_(new QThread),
       reader_(new FolderReader(generation_)), watcher_(new QFileSystemWatcher(this)) {
-    qRegisterMetaType<report::window::DeltaPtr>();
+    qRegisterMetaType<classfolder::DeltaPtr>();
     reader_->moveToThread(thread_);
     connect(thread_, &QThread::finished, reader_, &QObject::deleteLater);
     connect(reader_, &FolderReader::finished, this, &LiveFolder::readerFinished);
@@ -114,4 +114,4 @@ void LiveFolder::watch() {
     if (notifications_ && watcher_->directories().isEmpty() && QFileInfo(folder_).isDir()) watcher_->addPath(folder_);
 }
 
-}  // namespace report::window
+}  // namespace classfolder
