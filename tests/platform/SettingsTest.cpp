@@ -209,9 +209,8 @@ TEST(DisplayScale, AppliedBeforeTheFirstWindowOnScreensOfEachSizeAndDesktopScale
         config.close();
         qtScale ? env.insert("QT_SCALE_FACTOR", qtScale) : env.remove("QT_SCALE_FACTOR");
         QFile dat("窓の大きさと位置.dat");  // old: the place only as an earlier version kept it, in the data folder
-        if (program == QLatin1String("old"))
-            ASSERT_TRUE(dat.open(QIODevice::WriteOnly) && dat.write(QByteArray::fromBase64(platform::readSetting("pomurin20/"
-                "pomurin20-report.conf", "window", "place").toLatin1())) > 9 && dat.flush() && QFile::remove("pomurin20/pomurin20-report.conf"));
+        ASSERT_TRUE(program != QLatin1String("old") || (dat.open(QIODevice::WriteOnly) && dat.write(QByteArray::fromBase64(platform::readSetting(
+            "pomurin20/pomurin20-report.conf", "window", "place").toLatin1())) > 9 && dat.flush() && QFile::remove("pomurin20/pomurin20-report.conf")));
         env.insert("POMURIN_SCALE_CHILD", QByteArray(program) == "give" || QByteArray(program) == "old" ? "report" : program);
         program == QLatin1String("give") ? env.insert("POMURIN_GIVE_PLACE", "1") : env.remove("POMURIN_GIVE_PLACE");
         QProcess child;
