@@ -63,8 +63,7 @@ void printHelp() {
         "missing from it are taken from: %s\n"
         "A scale set for Qt in the environment (QT_SCALE_FACTOR) is used as it is when\n"
         "it is a number from 1 to 3; another value is named and not used.\n",
-        qPrintable(platform::settingFiles().join(QStringLiteral(", "))),
-        qPrintable(platform::userFolderPath()),
+        qPrintable(platform::settingFiles().join(QStringLiteral(", "))), qPrintable(platform::userFolderPath()),
         data.isEmpty() ? "(no installed data folder found)" : qPrintable(data.join(QStringLiteral(", "))));
 }
 

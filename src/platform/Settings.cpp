@@ -10,10 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QRegularExpression>
 #include <QGuiApplication>
+#include <QHash>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStringDecoder>
 #include <QWindow>
@@ -57,10 +57,10 @@ QByteArray unquoted(const QByteArray &v) {
 // with "[") or key = value.  Blank lines, comments and lines with no "="
 // say nothing.
 struct IniLine {
-    QByteArray text;                    // the line, blanks at its ends dropped
+    QByteArray text;  // the line, blanks at its ends dropped
     bool isSection = false;
-    std::optional<QByteArray> opened;   // a section line: the section it opens; none for "[class] x"
-    QByteArray key, value;              // key = value: blanks around both and quotes around the value dropped
+    std::optional<QByteArray> opened;  // a section line: the section it opens; none for "[class] x"
+    QByteArray key, value;             // key = value: blanks around both and quotes around the value dropped
 };
 
 // Every INI file of the program is read by these rules.
@@ -496,7 +496,8 @@ QString settingSlipsMessage() {
     for (const auto &[file, slips] : currentSettings().slips)
         files += QStringLiteral("%1\n・%2。\n").arg(file, slips.join(QStringLiteral("。\n・")));
     if (files.isEmpty()) return {};
-    return QStringLiteral("設定ファイルに書き間違いがあります：\n%1その設定は使わずに続けます。先生に知らせてください。")
+    return QStringLiteral(
+               "設定ファイルに書き間違いがあります：\n%1その設定は使わずに続けます。先生に知らせてください。")
         .arg(visibleText(files, true));
 }
 
@@ -512,7 +513,8 @@ const QString kWindowSection = QStringLiteral("window");
 QList<IniValue> windowMemory() {
     QByteArray text;
     QString problem;
-    return readIniText(windowMemoryFile(), files::Links::Refused, &text, &problem) ? iniValues(text) : QList<IniValue>();
+    return readIniText(windowMemoryFile(), files::Links::Refused, &text, &problem) ? iniValues(text)
+                                                                                   : QList<IniValue>();
 }
 
 // A value as a line of an INI file writes it, so that iniLines reads it back.

@@ -87,11 +87,10 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
     const QStringList line = QStringList{QStringLiteral("pomurin20-report")} + args;
     const bool parsed = parser.parse(line);
     // The first wrong argument is named.
-    const platform::OptionSlip slip =
-        platform::firstOptionSlip(line, parser,
-                                  {QStringLiteral("--csv"), QStringLiteral("--html"), QStringLiteral("--pdf"),
-                                   QStringLiteral("--scale"), QStringLiteral("--roster"), QStringLiteral("--assign"),
-                                   QStringLiteral("--test-day")});
+    const platform::OptionSlip slip = platform::firstOptionSlip(
+        line, parser,
+        {QStringLiteral("--csv"), QStringLiteral("--html"), QStringLiteral("--pdf"), QStringLiteral("--scale"),
+         QStringLiteral("--roster"), QStringLiteral("--assign"), QStringLiteral("--test-day")});
     if (slip.kind == platform::OptionSlip::Unknown) {
         *error = QStringLiteral("知らないオプションです：%1").arg(slip.argument);
         return std::nullopt;
@@ -99,7 +98,7 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
     if (slip.kind == platform::OptionSlip::NoValue) {
         const QString &a = slip.argument;
         *error = QStringLiteral("%1 のあとに%2が要ります。")
-                     .arg(a, a == QLatin1String("--scale")    ? QStringLiteral("値")
+                     .arg(a, a == QLatin1String("--scale")      ? QStringLiteral("値")
                              : a == QLatin1String("--assign")   ? QStringLiteral("問題の番号")
                              : a == QLatin1String("--test-day") ? QStringLiteral("日付")
                                                                 : QStringLiteral("ファイル名"));
