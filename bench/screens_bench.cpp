@@ -157,8 +157,8 @@ void handovers() {
     timeIt(samples[2], []() -> QAbstractButton * {
         QuizScreen *q = showQuiz(5);
         const state::Session &m = state::session();
-        q->answerButtons[bank::rightButton(m.question, m.variant)]->click();
-        return q->nextButton;
+        q->board.answerButtons[bank::rightButton(m.question, m.variant)]->click();
+        return q->board.nextButton;
     });
     timeIt(samples[3], [] {
         fresh(11);
@@ -169,15 +169,15 @@ void handovers() {
     timeIt(samples[4], []() -> QAbstractButton * {
         QuizScreen *q = showQuiz(12);
         const state::Session &m = state::session();
-        q->answerButtons[bank::rightButton(m.question, m.variant) == 8 ? 1 : 8]->click();
-        return q->helpButton;
+        q->board.answerButtons[bank::rightButton(m.question, m.variant) == 8 ? 1 : 8]->click();
+        return q->board.helpButton;
     });
     timeIt(samples[5], [] {
         fresh(12);
         screens::showScreen(screens::ScreenId::Tutor);
         return openForm<TutorScreen>(ScreenId::Tutor)->exitButton;
     });
-    timeIt(samples[6], [] { return showQuiz(23)->quitButton; });
+    timeIt(samples[6], [] { return showQuiz(23)->board.quitButton; });
     timeIt(samples[7], [] {
         fresh(30);
         auto *f = qobject_cast<RouletteScreen *>(screens::showScreen(screens::ScreenId::Roulette));

@@ -12,6 +12,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   libgtest-dev libbenchmark-dev poppler-utils
   desktop-file-utils appstream dpkg-dev file
+  clang-format
 )
 
 missing=()

@@ -16,6 +16,7 @@
 #include "platform/ClassFolder.h"
 #include "platform/DataFolder.h"
 #include "platform/Media.h"
+#include "platform/Options.h"
 #include "platform/Services.h"
 #include "platform/Settings.h"
 #include "screens/Program.h"
@@ -62,8 +63,7 @@ void printHelp() {
         "missing from it are taken from: %s\n"
         "A scale set for Qt in the environment (QT_SCALE_FACTOR) is used as it is when\n"
         "it is a number from 1 to 3; another value is named and not used.\n",
-        qPrintable(platform::classFolderSettingFiles().join(QStringLiteral(", "))),
-        qPrintable(platform::userFolderPath()),
+        qPrintable(platform::settingFiles().join(QStringLiteral(", "))), qPrintable(platform::userFolderPath()),
         data.isEmpty() ? "(no installed data folder found)" : qPrintable(data.join(QStringLiteral(", "))));
 }
 
@@ -100,21 +100,15 @@ std::optional<Options> parseCommandLine(int argc, char **argv) {
     const bool parsed = parser.parse(args);
 
     // The first wrong argument is named, as the order of the line has it.
-    // An option in a value's place is no value ("--folder --no-sound"; a
-    // value beginning with "-" is given as NAME=VALUE).
     std::map<qsizetype, QString> wrong;
-    const QStringList unknown = parser.unknownOptionNames();
-    for (qsizetype i = 1; i < args.size() && args[i] != QLatin1String("--"); ++i) {
-        const QString &arg = args[i];
-        const bool noValue = i + 1 == args.size() || args[i + 1].startsWith(QLatin1Char('-'));
-        if (arg == QLatin1String("--folder") && noValue)
-            wrong.emplace(i, QStringLiteral("--folder needs a folder"));
-        else if (arg == QLatin1String("--scale") && noValue)
-            wrong.emplace(i, QStringLiteral("--scale needs a value, auto or a number from 1 to 3"));
-        const QString name = arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0);
-        if (arg.startsWith(QLatin1Char('-')) && unknown.contains(name))
-            wrong.emplace(i, QStringLiteral("unknown argument '%1'").arg(platform::visibleText(arg)));
-    }
+    const platform::OptionSlip slip =
+        platform::firstOptionSlip(args, parser, {QStringLiteral("--folder"), QStringLiteral("--scale")});
+    if (slip.kind == platform::OptionSlip::Unknown)
+        wrong.emplace(slip.index, QStringLiteral("unknown argument '%1'").arg(platform::visibleText(slip.argument)));
+    else if (slip.kind == platform::OptionSlip::NoValue)
+        wrong.emplace(slip.index, slip.argument == QLatin1String("--folder")
+                                      ? QStringLiteral("--folder needs a folder")
+                                      : QStringLiteral("--scale needs a value, auto or a number from 1 to 3"));
     if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty())
         wrong.emplace(args.indexOf(extra.first(), 1),
                       QStringLiteral("unknown argument '%1'").arg(platform::visibleText(extra.first())));

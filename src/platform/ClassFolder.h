@@ -4,44 +4,16 @@
 // same place on every machine, where every pupil's progress files are kept
 // so that the teacher's class overview finds them all.
 //
-// An administrator names it in the INI file pomurin20/pomurin20.conf of the
-// XDG configuration folders ($XDG_CONFIG_HOME, default ~/.config, first,
-// then each of $XDG_CONFIG_DIRS, default /etc/xdg), key "folder" in section
-// [class].  A menu start (--user-folder) then works there instead of the
-// per-user folder; --folder DIR names one for a single start.  A folder
-// that cannot be used is reported before the title screen and nothing is
-// written anywhere else.
+// An administrator names it in the setting file (platform/Settings.h), key
+// "folder" in section [class].  A menu start (--user-folder) then works
+// there instead of the per-user folder; --folder DIR names one for a single
+// start.  A folder that cannot be used is reported before the title screen
+// and nothing is written anywhere else.
 
 #include <QString>
 #include <QStringList>
 
 namespace platform {
-
-// The setting files that are searched, in order.
-QStringList classFolderSettingFiles();
-
-// Reads a setting file without ever waiting: a regular file only (a FIFO
-// or device in its place is refused at once, never opened for good), a
-// UTF-8 byte-order mark dropped.  A file longer than 64 KiB, or that is not
-// UTF-8 text (UTF-16, say), is refused rather than read in part.  False
-// when there is no text to read; *problem then says why in Japanese for the
-// teacher, or is empty when the file is simply missing.
-bool readSettingText(const QString &path, QByteArray *text, QString *problem);
-
-// The value of key in [section] of the INI file at path, read as
-// readSettingText does, or empty when the file, the section or the key is
-// missing or the value is empty.  Blanks around names and values, comment
-// lines (";" or "#"), a comment after a section's name ("[class] ; 2-1組")
-// and a pair of double quotes around the value are ignored; the last value
-// of a key counts.
-QString readSetting(const QString &path, const QString &section, const QString &key);
-
-// The value of key in [section] in the first setting file that names it
-// (empty when none does); *file (when given) is that file.  The setting
-// files are read once, each in the search order, into one map, and again
-// only when one of them has changed.  The display and sound settings
-// (platform/Settings.h) are read this way.
-QString setting(const QString &section, const QString &key, QString *file = nullptr);
 
 // The class folder the configuration names ([class] folder): the first
 // setting file that names one wins.  Empty when none does.  *settingFile
@@ -59,12 +31,6 @@ QString configuredClassFolder(QString *settingFile = nullptr, QString *problem =
 // *source says where it was named, for the message of an unusable folder;
 // *problem (when given) what is wrong with a setting file that names none.
 QString classFolderFor(bool userFolderOption, const QString *folderOption, QString *source, QString *problem = nullptr);
-
-// The message shown at start for slips in the display and sound settings
-// (a heading in another case, a key or value the program does not take, a
-// setting before any heading), every setting file's named; empty when
-// there are none.  Such settings are not used; the game goes on.
-QString settingSlipsMessage();
 
 // The message shown at start for a setting file that names no usable
 // folder: which file and what is wrong, in the teacher's words.

@@ -71,6 +71,11 @@ QString xdgDataHome() {
     return QDir::isAbsolutePath(base) ? base : homeFolder() + QStringLiteral("/.local/share");
 }
 
+QString xdgCacheHome() {
+    const QString base = qEnvironmentVariable("XDG_CACHE_HOME");
+    return QDir::isAbsolutePath(base) ? base : homeFolder() + QStringLiteral("/.cache");
+}
+
 QString userFolderPath() { return QDir::cleanPath(xdgDataHome() + QLatin1Char('/') + QLatin1String(kFolderName)); }
 
 bool enterUserFolder(QString *error) {

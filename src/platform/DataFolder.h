@@ -23,6 +23,8 @@ QString xdgConfigHome();
 QStringList xdgConfigDirs();
 // $XDG_DATA_HOME, else <home>/.local/share:
 QString xdgDataHome();
+// $XDG_CACHE_HOME, else <home>/.cache:
+QString xdgCacheHome();
 
 // The per-user folder: $XDG_DATA_HOME/pomurin20 when XDG_DATA_HOME is set
 // to an absolute path, else <home>/.local/share/pomurin20.  home is $HOME

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The display scale and the sound switch: an administrator's settings in
-// the same pomurin20/pomurin20.conf as the class folder (the user's file
-// first, then the system's), and the options --scale VALUE and --no-sound
-// for one start.
+// The program's INI files and what they say.
 //
+// The setting file: an administrator's settings in pomurin20/pomurin20.conf
+// of the XDG configuration folders ($XDG_CONFIG_HOME, default ~/.config,
+// first, then each of $XDG_CONFIG_DIRS, default /etc/xdg): the class folder
+// (platform/ClassFolder.h), the display scale and the sound switch, with
+// the options --scale VALUE and --no-sound for one start.
+//
+//   [class]
+//   folder = /srv/class/2-1   (where the pupils' progress files are kept)
 //   [display]
 //   scale = auto          (or 1, 1.25, 1.5, 2, 2.5, 3: any number from 1 to 3)
 //   [class]
@@ -30,6 +35,68 @@
 #include <optional>
 
 namespace platform {
+
+// The setting files that are searched, in order.
+QStringList settingFiles();
+
+// Reads a setting file without ever waiting: a regular file only (a FIFO
+// or device in its place is refused at once, never opened for good), a
+// UTF-8 byte-order mark dropped.  A file longer than 64 KiB, or that is not
+// UTF-8 text (UTF-16, say), is refused rather than read in part.  False
+// when there is no text to read; *problem then says why in Japanese for the
+// teacher, or is empty when the file is simply missing.
+bool readSettingText(const QString &path, QByteArray *text, QString *problem);
+
+// The value of key in [section] of the INI file at path, read as
+// readSettingText does, or empty when the file, the section or the key is
+// missing or the value is empty.  Blanks around names and values, comment
+// lines (";" or "#"), a comment after a section's name ("[class] ; 2-1組")
+// and a pair of double quotes around the value are ignored; the last value
+// of a key counts.  A full-width "＝" before any "=" is read as "=".
+QString readSetting(const QString &path, const QString &section, const QString &key);
+
+// The value of key in [section] in the first setting file that names it
+// (empty when none does); *file (when given) is that file.  The setting
+// files are read once, each in the search order, into one map, and again
+// only when one of them has changed.
+QString setting(const QString &section, const QString &key, QString *file = nullptr);
+
+// What the setting files say of the class folder ([class] folder): the
+// folder and the file that named it; or, when a file before any that names
+// one cannot be read, or means a folder but misspells it ([Class],
+// Folder=, another key in [class], folder before any section), that file
+// and what is wrong with it, and no folder.  All empty when no file names
+// one.
+struct ClassFolderSetting {
+    QString folder, file, problem;
+};
+ClassFolderSetting classFolderSetting();
+
+// The message shown at start for slips in the display and sound settings
+// (a heading in another case, a key or value the program does not take, a
+// setting before any heading), every setting file's named; empty when
+// there are none.  Such settings are not used; the game goes on.
+QString settingSlipsMessage();
+
+// The teacher's window keeps what it remembers for the next start in its
+// own INI file, pomurin20/pomurin20-report.conf under $XDG_CONFIG_HOME,
+// beside the setting file and not in it:
+//
+//   [window]
+//   lastFolder=/srv/class/2-1   (the folder chosen last)
+//   place=AdnQywADAAA…          (the window's size and place, Qt's saved geometry in base64)
+//
+// It is read as readSetting reads, except that a link at its name is not
+// followed.
+QString windowMemoryFile();
+// The value kept under key in [window]; empty when there is none.
+QString rememberedValue(const QString &key);
+// Keeps value under key in [window], with the file's other keys; a value
+// with blanks at its ends is written in double quotes, so that it reads
+// back as it was.  An empty string, or the Japanese sentence that names
+// what failed.  A value with a line break in it is not kept (it could not
+// be read back).
+QString remember(const QString &key, const QString &value);
 
 // The scales auto chooses from, smallest first.
 inline constexpr double kScaleSteps[] = {1, 1.25, 1.5, 2, 2.5, 3};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/Command.h"
 
+#include "platform/Options.h"
 #include "platform/Services.h"
 
 #include "report/AssignmentStatus.h"
@@ -72,6 +73,39 @@ QString assignmentLineError(const Options &o) {
     return error;
 }
 
+// The sentence for the first wrong argument on the line, else empty.
+QString slipText(const platform::OptionSlip &slip) {
+    const QString &a = slip.argument;
+    switch (slip.kind) {
+    case platform::OptionSlip::Unknown: return QStringLiteral("知らないオプションです：%1").arg(a);
+    case platform::OptionSlip::NoValue:
+        return QStringLiteral("%1 のあとに%2が要ります。")
+            .arg(a, a == QLatin1String("--scale")      ? QStringLiteral("値")
+                    : a == QLatin1String("--assign")   ? QStringLiteral("問題の番号")
+                    : a == QLatin1String("--test-day") ? QStringLiteral("日付")
+                                                       : QStringLiteral("ファイル名"));
+    default: return QString();
+    }
+}
+
+// What is wrong with how the options read go together, else empty: the
+// window writes no files, only the window takes a scale, a folder is
+// needed, and no two outputs or a class folder's own file may be written.
+QString combinationError(const Options &o) {
+    if (o.window && !(o.csvFile.isEmpty() && o.htmlFile.isEmpty() && o.pdfFile.isEmpty()))
+        return QStringLiteral("--window は --csv、--html、--pdf と一緒には使えません（ウィンドウのボタンで書けます）。");
+    if (!o.window && !o.scale.isNull()) return QStringLiteral("--scale は --window と一緒に使います。");
+    if (!o.help && !o.window && o.folder.isEmpty()) return QStringLiteral("フォルダーを指定してください。");
+    const std::vector<Output> named = outputs(o);
+    for (size_t i = 0; i < named.size(); ++i)
+        for (size_t j = i + 1; j < named.size(); ++j)
+            if (named[i].file == named[j].file)
+                return QStringLiteral("%1 と %2 に同じファイルは使えません。").arg(named[i].kind, named[j].kind);
+    for (const QString &f : {o.csvFile, o.htmlFile, o.pdfFile})
+        if (state::names::isClassFolderFile(f)) return pupilFileRefusal(f);
+    return QString();
+}
+
 std::optional<Options> parse(const QStringList &args, QString *error) {
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
@@ -83,35 +117,16 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
         assign(QStringLiteral("assign"), {}, QStringLiteral("questions")),
         testDay(QStringLiteral("test-day"), {}, QStringLiteral("day")), assignClear(QStringLiteral("assign-clear"));
     parser.addOptions({help, window, csvFile, htmlFile, pdfFile, scale, roster, assign, testDay, assignClear});
-    const bool parsed = parser.parse(QStringList{QStringLiteral("pomurin20-report")} + args);
-    // The first wrong argument is named.  An option is no file name
-    // ("--csv --html page.html"; a file whose name begins with "-" is
-    // given as --csv=-x.csv).
-    for (qsizetype i = 0; i < args.size() && args[i] != QLatin1String("--"); ++i) {
-        const QString &a = args[i];
-        if (!a.startsWith(QLatin1Char('-'))) continue;
-        const QString name = a.section(QLatin1Char('='), 0, 0);
-        if (parser.unknownOptionNames().contains(name.mid(name.startsWith(QLatin1String("--")) ? 2 : 1))) {
-            *error = QStringLiteral("知らないオプションです：%1").arg(a);
-            return std::nullopt;
-        }
-        const bool valued = a == QLatin1String("--csv") || a == QLatin1String("--html") ||
-                            a == QLatin1String("--pdf") || a == QLatin1String("--scale") ||
-                            a == QLatin1String("--roster") || a == QLatin1String("--assign") ||
-                            a == QLatin1String("--test-day");
-        if (valued && (i + 1 == args.size() || args[i + 1].startsWith(QLatin1Char('-')))) {
-            *error = QStringLiteral("%1 のあとに%2が要ります。")
-                         .arg(a, a == QLatin1String("--scale")    ? QStringLiteral("値")
-                                 : a == QLatin1String("--assign")   ? QStringLiteral("問題の番号")
-                                 : a == QLatin1String("--test-day") ? QStringLiteral("日付")
-                                                                    : QStringLiteral("ファイル名"));
-            return std::nullopt;
-        }
-    }
-    if (!parsed) {
-        *error = parser.errorText();
-        return std::nullopt;
-    }
+    const QStringList line = QStringList{QStringLiteral("pomurin20-report")} + args;
+    const bool parsed = parser.parse(line);
+    // The first wrong argument is named.
+    const platform::OptionSlip slip = platform::firstOptionSlip(
+        line, parser,
+        {QStringLiteral("--csv"), QStringLiteral("--html"), QStringLiteral("--pdf"), QStringLiteral("--scale"),
+         QStringLiteral("--roster"), QStringLiteral("--assign"), QStringLiteral("--test-day")});
+    *error = slipText(slip);
+    if (error->isEmpty() && !parsed) *error = parser.errorText();
+    if (!error->isEmpty()) return std::nullopt;
     Options o;
     o.help = parser.isSet(help);
     o.window = parser.isSet(window);
@@ -144,32 +159,8 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
         return std::nullopt;
     }
     if (!folders.isEmpty()) o.folder = folders.first();
-    if (o.window && !(o.csvFile.isEmpty() && o.htmlFile.isEmpty() && o.pdfFile.isEmpty())) {
-        *error =
-            QStringLiteral("--window は --csv、--html、--pdf と一緒には使えません（ウィンドウのボタンで書けます）。");
-        return std::nullopt;
-    }
-    if (!o.window && !o.scale.isNull()) {
-        *error = QStringLiteral("--scale は --window と一緒に使います。");
-        return std::nullopt;
-    }
-    if (!o.help && !o.window && o.folder.isEmpty()) {
-        *error = QStringLiteral("フォルダーを指定してください。");
-        return std::nullopt;
-    }
-    const std::vector<Output> named = outputs(o);
-    for (size_t i = 0; i < named.size(); ++i)
-        for (size_t j = i + 1; j < named.size(); ++j)
-            if (named[i].file == named[j].file) {
-                *error = QStringLiteral("%1 と %2 に同じファイルは使えません。").arg(named[i].kind, named[j].kind);
-                return std::nullopt;
-            }
-    for (const QString &f : {o.csvFile, o.htmlFile, o.pdfFile}) {
-        if (state::names::isClassFolderFile(f)) {
-            *error = pupilFileRefusal(f);
-            return std::nullopt;
-        }
-    }
+    *error = combinationError(o);
+    if (!error->isEmpty()) return std::nullopt;
     return o;
 }
 

@@ -10,6 +10,7 @@
 #include "report/MissSteps.h"
 #include "report/Roster.h"
 #include "report/Writers.h"
+#include "state/FolderNames.h"
 #include "state/ProgressFile.h"
 
 #include <QBuffer>
@@ -331,7 +332,7 @@ void unreadableSheet(Page &page, const Pupil &p, const Context &c) {
     page.frame({kLeft, y + 4, kWidth, 120}, kAlert);
     page.text({kLeft + 12, y + 14, kWidth - 24, 18}, QStringLiteral("このファイルは読めませんでした。"), 12,
               kLeftAligned, kAlert, true);
-    page.text({kLeft + 12, y + 38, kWidth - 24, 14}, QStringLiteral("ファイル：%1.ucd").arg(visible(p.code)), 10);
+    page.text({kLeft + 12, y + 38, kWidth - 24, 14}, QStringLiteral("ファイル：%1").arg(visible(state::names::progressFile(p.code))), 10);
     page.text({kLeft + 12, y + 58, kWidth - 24, 60}, QStringLiteral("理由：%1").arg(visible(p.reason)), 10,
               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap);
 }

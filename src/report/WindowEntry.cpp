@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/WindowEntry.h"
 
+#include "platform/DataFolder.h"
 #include "platform/Services.h"
 #include "platform/Settings.h"
 #include "report/window/ClassWindow.h"
@@ -9,7 +10,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include <cstdio>
@@ -24,9 +24,9 @@ std::unique_ptr<window::ClassWindow> showWindow(window::WindowDialogs &dialogs, 
     platform::setDisplayScaleForScreen(scaleOption, screens::largestScreenSize(), &warnings);
     for (const QString &warning : warnings)
         std::fprintf(stderr, "pomurin20-report: %s\n", qPrintable(platform::visibleText(warning)));
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    auto classWindow = std::make_unique<window::ClassWindow>(dialogs, cache + QStringLiteral("/pomurin20-report"),
-                                                             nullptr, dataFolder);
+    // The pages the window makes for the browser: the user's cache.
+    auto classWindow = std::make_unique<window::ClassWindow>(
+        dialogs, platform::xdgCacheHome() + QStringLiteral("/pomurin20-report"), nullptr, dataFolder);
     classWindow->show();
     return classWindow;
 }
@@ -34,9 +34,9 @@ std::unique_ptr<window::ClassWindow> showWindow(window::WindowDialogs &dialogs, 
 int runWindow(const QString &givenFolder, const QString *scaleOption, std::shared_ptr<const Roster> roster) {
     platform::installJapaneseTranslations();  // the file dialogs' own buttons in Japanese
     window::QtWindowDialogs dialogs;
-    // The lesson's start and the window's place are the teacher's own, kept in their data folder.
+    // The lesson's start and the class lists are the teacher's own, kept in their data folder.
     const auto classWindow =
-        showWindow(dialogs, scaleOption, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        showWindow(dialogs, scaleOption, platform::xdgDataHome() + QStringLiteral("/pomurin20-report"));
     if (!givenFolder.isEmpty()) window::rememberChosenFolder(QDir(givenFolder).absolutePath());
     const QString folder = window::startFolder(givenFolder);
     if (roster) classWindow->useRoster(std::move(roster));  // for the folder opened next

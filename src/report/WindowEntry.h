@@ -18,8 +18,9 @@ class WindowDialogs;
 
 // The teacher's window as --window opens it, before any folder: drawn at
 // the game's display scale (scaleOption: --scale's value, or null), shown
-// at the size and place kept in dataFolder, else over the screen's free
-// area.  Needs a QApplication and no window yet.
+// at the size and place it kept last time, else over the screen's free
+// area; its lessons and class lists are kept in dataFolder.  Needs a
+// QApplication and no window yet.
 std::unique_ptr<window::ClassWindow> showWindow(window::WindowDialogs &dialogs, const QString *scaleOption,
                                                 const QString &dataFolder);
 

@@ -3,6 +3,7 @@
 // folder can be unusable, with the message the teacher hears of and
 // nothing written anywhere.
 #include "platform/ClassFolder.h"
+#include "platform/Settings.h"
 #include "platform/SystemError.h"
 #include "support/EnvVar.h"
 
@@ -54,17 +55,17 @@ protected:
 };
 
 TEST_F(ClassFolderSetting, SearchesTheUsersConfigurationThenEachSystemFolder) {
-    EXPECT_EQ(platform::classFolderSettingFiles(), QStringList({user, system1, system2}));
+    EXPECT_EQ(platform::settingFiles(), QStringList({user, system1, system2}));
     {
         const EnvVar own("XDG_CONFIG_HOME", (root + "/cfg").toUtf8());
         const EnvVar none("XDG_CONFIG_DIRS", QByteArray());
-        EXPECT_EQ(platform::classFolderSettingFiles(),
+        EXPECT_EQ(platform::settingFiles(),
                   QStringList({root + "/cfg/pomurin20/pomurin20.conf", "/etc/xdg/pomurin20/pomurin20.conf"}));
     }
     {
         // A relative value is no configuration folder: ~/.config is read.
         const EnvVar relative("XDG_CONFIG_HOME", "cfg");
-        EXPECT_EQ(platform::classFolderSettingFiles(), QStringList({user, system1, system2}));
+        EXPECT_EQ(platform::settingFiles(), QStringList({user, system1, system2}));
     }
 
     QString from;

@@ -37,6 +37,7 @@ TEST(CommandLines, AWrongLineEndsWithItsMessageARightOneShowsItsWindowAtTheScale
     for (const Row &row : std::initializer_list<Row>{
              {{"--folder", "class", "review"}, 2, {"pomurin20: unknown argument 'review' (try --help)"}},
              {{"--version", "extra"}, 2, {"pomurin20: unknown argument 'extra' (try --help)"}},
+             {{"--folder", "--no-sound", "--nope"}, 2, {"pomurin20: --folder needs a folder (try --help)"}},
              {{"--scale", "2", "--no-sound"}, -1, {title + "2\n"}},
              {{"--scale", "1,5", "--no-sound"}, -1, {"--scale \"1,5\" is not auto or a number from 1 to 3; auto is used", title + "1\n"}},
              {{"--review", "--no-sound"}, -1, {"window \"ユーザーコード入力（復習）\" shown"}}})
@@ -51,6 +52,7 @@ TEST(CommandLines, AWrongLineEndsWithItsMessageARightOneShowsItsWindowAtTheScale
              {{"--window", "--scale", "2", "class"}, -1, {"shown at device pixel ratio 2\n"}},
              {{"class", "extra"}, 2, {"フォルダーは 1 つだけ指定してください。\n使い方:"}},
              {{"class", "--csv", "--html", "x.html"}, 2, {"--csv のあとにファイル名が要ります。"}},
+             {{"class", "--csv=-x.csv", "--nope=1", "--pdf"}, 2, {"知らないオプションです：--nope=1\n使い方"}},
              {{"--window", "--scale", "1,5", "class"}, -1, {"pomurin20-report: --scale \"1,5\" is not auto or a number from 1 to 3; auto is used", "ratio 1\n"}},
              {{"class", "--csv", "class/a.ucd"}, 2, {"「class/a.ucd」は進み具合のファイルの名前です。そこには書き込みません。"}},
              {{"class", "--html", "class/a.ucd.hold"}, 2, {"「class/a.ucd.hold」は進み具合のファイルの名前です。そこには書き込みません。"}},

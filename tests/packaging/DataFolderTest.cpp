@@ -31,6 +31,8 @@ TEST(UserFolder, FollowsXdgDataHomeAndFallsBackToHome) {
     for (const QByteArray &unusable : {QByteArray(), QByteArray(""), QByteArray("relative/data")}) {
         const EnvVar xdg("XDG_DATA_HOME", unusable);
         EXPECT_EQ(platform::userFolderPath(), "/home/pupil/.local/share/pomurin20") << unusable.data();
+        const EnvVar cache("XDG_CACHE_HOME", unusable);
+        EXPECT_EQ(platform::xdgCacheHome(), "/home/pupil/.cache") << unusable.data();
     }
     // A HOME that is no absolute path is not trusted either.
     const EnvVar badHome("HOME", "");

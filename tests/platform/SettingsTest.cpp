@@ -191,6 +191,7 @@ TEST(DisplayScale, AppliedBeforeTheFirstWindowOnScreensOfEachSizeAndDesktopScale
         {2560, 1440, 96, nullptr, "report", "ratio 2 window 2556x1436"},
         {1920, 1080, 96, "1.25", "give", "ratio 1.25 window 1915x1075"},
         {1920, 1080, 96, nullptr, "report", "ratio 1.5 window 1050x750"},
+        {1920, 1080, 96, nullptr, "old", "ratio 1.5 window 1050x750"},  // kept only where an earlier version kept it
     };
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("POMURIN_SCALE_CHILD", "1");
@@ -207,7 +208,10 @@ TEST(DisplayScale, AppliedBeforeTheFirstWindowOnScreensOfEachSizeAndDesktopScale
                          .arg(width).arg(height).arg(dpi).toUtf8());
         config.close();
         qtScale ? env.insert("QT_SCALE_FACTOR", qtScale) : env.remove("QT_SCALE_FACTOR");
-        env.insert("POMURIN_SCALE_CHILD", program == QLatin1String("give") ? "report" : program);
+        QFile dat("窓の大きさと位置.dat");  // old: the place only as an earlier version kept it, in the data folder
+        ASSERT_TRUE(program != QLatin1String("old") || (dat.open(QIODevice::WriteOnly) && dat.write(QByteArray::fromBase64(platform::readSetting(
+            "pomurin20/pomurin20-report.conf", "window", "place").toLatin1())) > 9 && dat.flush() && QFile::remove("pomurin20/pomurin20-report.conf")));
+        env.insert("POMURIN_SCALE_CHILD", QByteArray(program) == "give" || QByteArray(program) == "old" ? "report" : program);
         program == QLatin1String("give") ? env.insert("POMURIN_GIVE_PLACE", "1") : env.remove("POMURIN_GIVE_PLACE");
         QProcess child;
         child.setProcessEnvironment(env);

@@ -333,6 +333,34 @@ TEST(FolderScanner, ListingsAreComparedWhateverTheirOrder) {
     EXPECT_EQ(compareListings(before, now), (ListingDiff{{0, 2}, {2}}));  // x.ucd new, d.ucd saved; c.ucd gone
 }
 
+// One listing names each file by its ending; the holds it found are read
+// on the folder's clock: a live one names its machine, one dated ahead is
+// named, a look-alike code's hold and a folder at a hold's name are not.
+TEST(ClassFolderListing, NamesEachFileByItsEndingAndGathersTheHolds) {
+    ASSERT_TRUE(QDir().mkpath("class/d.ucd") && QDir().mkpath("class/9.ucd.hold"));
+    for (const char *name : {"a.ucd", "a.review", "b.review-0123456789ab", "x.review-0123456789AB", "c.hold", ".ucd.hold",
+                             "課題.txt", "n.ucd.txt", "7.ucd", "7.ucd.hold", "8.ucd.hold-00000000beef", "3301 .ucd.hold"})
+        writeBytes(QString("class/") + name, "pomurin20 hold\nhost PC-7\npid 1\ntoken 00ff\n");
+    const timespec later[2] = {{std::time(nullptr) + 1800, 0}, {std::time(nullptr) + 1800, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, "class/8.ucd.hold-00000000beef", later, 0), 0);
+    const OpenFolder open("class");
+    Listing listed;
+    ASSERT_EQ(list(open, listed), 0);
+    QStringList seen;  // name, review record or not, the listing's type
+    for (size_t i = 0; i < listed.entries.size(); ++i)
+        seen << QString("%1 %2 %3").arg(listed.nameBytes(i)).arg(listed.entries[i].review).arg(listed.entries[i].type);
+    for (const QByteArray &hold : listed.holds) seen << hold;
+    seen.sort();
+    EXPECT_EQ(seen.join(", "), "3301 .ucd.hold, 7.ucd 0 8, 7.ucd.hold, 8.ucd.hold-00000000beef, 9.ucd.hold, a.review 1 8, "
+                               "a.ucd 0 8, b.review-0123456789ab 1 8, d.ucd 0 4");
+    EXPECT_EQ(listed.progressFiles, 3);
+    FolderClock clock;
+    const PlayNow play = gatherPlay(open, listed.holds, clock, {std::time(nullptr), 0});
+    EXPECT_EQ(std::tuple(play.playing.size(), play.playing.value("7.ucd").host, play.playing.value("7.ucd").ahead,
+                         play.playing.value("8.ucd").host, play.playing.value("8.ucd").ahead),
+              std::tuple(2, QString("PC-7"), false, QString(), true));
+}
+
 TEST(ClassModel, AFolderThatGoesAwayKeepsItsRowsAndSaysSo) {
     makeClass();
     Loaded l;

@@ -352,7 +352,7 @@ TEST_F(HeldCodeAtTheStartMenu, ACodeInPlayElsewhereIsAskedAgainAndAStaleHoldOnPm
     const QByteArray lastGood = readAll("pm.ucd");
     plantHold("pm", QSysInfo::machineHostName(), endedProcess(), 0, "0123456789abcdef0123456789abcdef");
     dialogs.yesNoAnswers = {true};
-    click(quiz->quitButton);  // 終了 saves before the history
+    click(quiz->board.quitButton);  // 終了 saves before the history
     settle();
     EXPECT_EQ(dialogs.calls.last(),
               "error|進み具合を保存できませんでした。\nこのコードは今ほかのコンピューター（" + QSysInfo::machineHostName() +
@@ -393,7 +393,7 @@ TEST_P(LostUpdate, AGameWhoseFileChangedUnderItNeverWritesOverIt) {
     ASSERT_EQ(::rename("c5.ucd.machine2", "c5.ucd"), 0);
     const QByteArray theirs = readAll("c5.ucd");
 
-    click(quiz->helpButton);  // HELP saves before the tutor opens
+    click(quiz->board.helpButton);  // HELP saves before the tutor opens
     settle();
     EXPECT_EQ(dialogs.calls.last(), "error|進み具合を保存できませんでした。\nこのコードは今ほかのところで使われています。\n"
                                     "前に保存したところまでは、そのまま残っています。|ぽむりん紀行20");

@@ -67,22 +67,22 @@ protected:
         auto *quiz = open<screens::QuizScreen>(screens::ScreenId::FirstQuiz);
         ASSERT_NE(quiz, nullptr);
         paintAll();
-        ASSERT_FALSE(quiz->questionBox->printed().isEmpty());  // the question is on screen
+        ASSERT_FALSE(quiz->board.questionBox->printed().isEmpty());  // the question is on screen
         state::Session &m = state::session();
         const int right = bank::rightButton(m.question, m.variant);
         ASSERT_GE(right, 1);
-        click(quiz->answerButtons[right]);
+        click(quiz->board.answerButtons[right]);
         EXPECT_EQ(m.score, 3000);
-        click(quiz->nextButton);  // 次へ: question 2
+        click(quiz->board.nextButton);  // 次へ: question 2
         settle();
         paintAll();
         // A wrong answer to question 2: the hold's next renewal names the question and its miss.
-        click(quiz->answerButtons[bank::rightButton(m.question, m.variant) == 1 ? 2 : 1]);
+        click(quiz->board.answerButtons[bank::rightButton(m.question, m.variant) == 1 ? 2 : 1]);
         state::codeHold().renewTimer().fire();
         QFile hold("taro.ucd.hold");
         EXPECT_TRUE(hold.open(QIODevice::ReadOnly) && hold.readAll().contains("\nquestion 2\nmisses 1\n"));
         dialogs.yesNoAnswers = {true, true};
-        click(quiz->quitButton);  // 終了, saves and shows the history
+        click(quiz->board.quitButton);  // 終了, saves and shows the history
         settle();
         auto *history = open<screens::HistoryScreen>(ScreenId::History);
         ASSERT_NE(history, nullptr);

@@ -63,9 +63,9 @@ protected:
             }
             EXPECT_EQ(q->objectName(), m.question <= 15 ? "firstQuizScreen" : "secondQuizScreen");
             clock.now += 10;
-            click(q->answerButtons[bank::rightButton(m.question, m.variant)]);
-            EXPECT_EQ(q->verdictLabel->text(), "正解");
-            click(q->nextButton);
+            click(q->board.answerButtons[bank::rightButton(m.question, m.variant)]);
+            EXPECT_EQ(q->board.verdictLabel->text(), "正解");
+            click(q->board.nextButton);
             settle();
         }
         ADD_FAILURE() << "the course never ended";
@@ -150,8 +150,8 @@ TEST_F(CourseTest, ContinuedRunFromTheSecondHalfReachesTheHistory) {
 
     // A wrong answer, the tutor, and back.
     const int right = bank::rightButton(23, m.variant);
-    click(q->answerButtons[right == 8 ? 1 : (right % 8) + 1]);
-    click(q->helpButton);
+    click(q->board.answerButtons[right == 8 ? 1 : (right % 8) + 1]);
+    click(q->board.helpButton);
     settle();
     click(open<TutorScreen>(ScreenId::Tutor)->exitButton);
     settle();

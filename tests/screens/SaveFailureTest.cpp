@@ -47,11 +47,11 @@ protected:
     }
 
     // A button of the quiz on question q, after a right (+1), wrong (-1) or no answer.
-    QPushButton *quizButton(int q, int answer, QPushButton *QuizScreen::*button) {
+    QPushButton *quizButton(int q, int answer, QPushButton *screens::QuestionBoard::*button) {
         QuizScreen *f = start(q);
         if (!f) return nullptr;
         if (answer != 0) click(answer > 0 ? rightButton(f) : wrongButton(f));
-        return f->*button;
+        return f->board.*button;
     }
 };
 
@@ -60,11 +60,11 @@ TEST_F(SaveFailureTest, MessageStaysUntilDismissedAndTheLastGoodSaveIsKept) {
     const std::pair<const char *, std::function<QPushButton *()>> cases[] = {
         {"roulette 次へ before question 30", [this] { return spunRouletteNext(11); }},
         {"roulette 次へ at the end", [this] { return spunRouletteNext(30); }},
-        {"quiz 次へ after question 5", [this] { return quizButton(5, +1, &QuizScreen::nextButton); }},
-        {"HELP", [this] { return quizButton(17, -1, &QuizScreen::helpButton); }},
+        {"quiz 次へ after question 5", [this] { return quizButton(5, +1, &screens::QuestionBoard::nextButton); }},
+        {"HELP", [this] { return quizButton(17, -1, &screens::QuestionBoard::helpButton); }},
         {"終了", [this] {
              dialogs.yesNoAnswers = {true};
-             return quizButton(8, 0, &QuizScreen::quitButton);
+             return quizButton(8, 0, &screens::QuestionBoard::quitButton);
          }},
         {"start menu 初めからやる", [this]() -> QPushButton * {
              screens::showScreen(ScreenId::StartMenu);

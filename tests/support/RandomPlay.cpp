@@ -205,15 +205,15 @@ bool RandomPlay::clickButton(Form *form) {
         const int right = bank::rightButton(m.question, m.variant);
         const bool answered = expect_.rightScoredOn == m.question;
         if (chance(answered ? 0.85 : 0.5)) {
-            if (answered && quiz->nextButton->isEnabled())
-                button = quiz->nextButton;
-            else if (right >= 1 && quiz->answerButtons[right]->isEnabled())
-                button = quiz->answerButtons[right];
-            else if (quiz->helpButton->isEnabled())
-                button = quiz->helpButton;  // locked after a wrong answer: off to the tutor
+            if (answered && quiz->board.nextButton->isEnabled())
+                button = quiz->board.nextButton;
+            else if (right >= 1 && quiz->board.answerButtons[right]->isEnabled())
+                button = quiz->board.answerButtons[right];
+            else if (quiz->board.helpButton->isEnabled())
+                button = quiz->board.helpButton;  // locked after a wrong answer: off to the tutor
         }
         for (int k = 1; k <= 8; ++k)
-            if (button == quiz->answerButtons[k]) {
+            if (button == quiz->board.answerButtons[k]) {
                 answer(quiz, k);
                 return true;
             }
@@ -240,7 +240,7 @@ void RandomPlay::answer(QuizScreen *quiz, int k) {
             .arg(n)
             .arg(m.variant)
             .arg(right));
-    QTest::mouseClick(quiz->answerButtons[k], Qt::LeftButton);
+    QTest::mouseClick(quiz->board.answerButtons[k], Qt::LeftButton);
     if (k == right) {
         // A right answer scores once; clicked again, it scores nothing.
         if (expect_.rightScoredOn != n) {
@@ -455,10 +455,10 @@ void RandomPlay::checkScreen() {
             for (int k = 1; k <= 8; ++k) {
                 const QString caption = QString::fromUtf8(k <= 7 ? q->variants[m.variant - 1].captions[k - 1]
                                                                  : bank::kOtherCaption);
-                if (!holds(quiz->answerButtons[k]->text() == caption, [&] {
+                if (!holds(quiz->board.answerButtons[k]->text() == caption, [&] {
                         return QStringLiteral("answer button %1 reads \"%2\", but question %3 variant %4 has \"%5\"")
                             .arg(k)
-                            .arg(quiz->answerButtons[k]->text())
+                            .arg(quiz->board.answerButtons[k]->text())
                             .arg(m.question)
                             .arg(m.variant)
                             .arg(caption);
@@ -466,9 +466,9 @@ void RandomPlay::checkScreen() {
                     return;
             }
             const QString shown = state::progress::formatNumber(m.score, 15);
-            if (!holds(quiz->scoreLabel->text() == shown, [&] {
+            if (!holds(quiz->board.scoreLabel->text() == shown, [&] {
                     return QStringLiteral("%1 shows the score \"%2\", the score is %3")
-                        .arg(name, quiz->scoreLabel->text(), shown);
+                        .arg(name, quiz->board.scoreLabel->text(), shown);
                 }))
                 return;
         }

@@ -659,12 +659,21 @@ void ClassWindow::clearAssignment() {
     live_.rescan();
 }
 
+// The key of the window's size and place in its own file.
+static const QString kPlaceKey = QStringLiteral("place");
+
 void ClassWindow::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
     if (std::exchange(fitted_, true)) return;
     // The size and place the teacher gave the window last time, else as
-    // large as the screen's free area.
-    const QByteArray kept = lessonFolder_.isEmpty() ? QByteArray() : readKeptPlace(placeFile());
+    // large as the screen's free area.  Only the program's window (the one
+    // with the teacher's data folder) keeps one.  A place an earlier version
+    // kept in the data folder counts until the window keeps one of its own.
+    QByteArray kept;
+    if (!lessonFolder_.isEmpty()) {
+        kept = QByteArray::fromBase64(platform::rememberedValue(kPlaceKey).toLatin1());
+        if (kept.isEmpty()) kept = readKeptPlace(placeFile());
+    }
     if (kept.isEmpty() || !restoreGeometry(kept)) fitScreen();
     placed_ = saveGeometry();
 }
@@ -674,9 +683,7 @@ void ClassWindow::closeEvent(QCloseEvent *event) {
     if (lessonFolder_.isEmpty() || !fitted_) return;
     const QByteArray now = saveGeometry();
     if (now == placed_) return;  // nothing the teacher changed
-    const QString error = QDir().mkpath(lessonFolder_)
-                              ? writeOutputFile(placeFile(), now)
-                              : QStringLiteral("フォルダー「%1」を作れません。").arg(lessonFolder_);
+    const QString error = platform::remember(kPlaceKey, QString::fromLatin1(now.toBase64()));
     if (!error.isEmpty())
         dialogs_.showError(this, QStringLiteral("窓の大きさと位置を次のために残せませんでした。\n%1").arg(error));
     else

@@ -186,7 +186,7 @@ private:
     void lessonNotKept(const QString &error);
     // The whole available area of the window's screen.
     void fitScreen();
-    // Where the window's size and place are kept (the teacher's data folder).
+    // Where an earlier version kept the window's size and place (the teacher's data folder).
     QString placeFile() const;
     void showStatus();
     void setBusy(bool busy);

@@ -56,15 +56,12 @@ void ClassWall::setFigures(const ClassFigures &figures) {
     update();
 }
 
-namespace {
-
-// What the wall paints with: its painter, the smallest text's size and
-// fonts in proportion to it; every text goes through text(), so that the
-// texts painted are known.
-struct WallPen {
+// What the wall's parts paint with: every text goes through text(), so
+// that the texts painted are known.
+struct ClassWall::Canvas {
     QPainter &painter;
-    const int f;
-    const QFont base;
+    QFont base;
+    int f;  // the smallest text's pixel size
     QStringList &painted;
 
     QFont font(double times, bool bold) const {
@@ -82,120 +79,114 @@ struct WallPen {
     }
 };
 
-// The counts, then the chosen question and how the class did on it; the
-// height below them.
-double paintHeading(WallPen &pen, const ClassFigures &figures, double m, double width) {
-    const int f = pen.f;
-    const ClassSummary &s = figures.summary;
-    double y = m;
-    pen.painter.setFont(pen.font(1.25, true));
-    pen.text({m, y, width, 1.5 * f}, figures.counts.join(QStringLiteral("　")));
-    y += 2.0 * f;
-    const int q = figures.question;
-    if (q < 1 || q > state::kQuestions) return y;
-    pen.painter.setFont(pen.font(1.2, true));
-    pen.text({m, y, width, 1.5 * f}, questionLabel(q));
-    y += 1.7 * f;
-    pen.painter.setFont(pen.font(1, false));
-    const QStringList lines = bank::problemText(q, 1).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), 2); ++i) {
-        pen.text({m, y, width, 1.3 * f}, lines[i]);
-        y += 1.35 * f;
-    }
-    pen.text({m, y, width, 1.3 * f},
-             s.reachedBy[q] ? QStringLiteral("この問題のミス：1 人あたり %1 回（%2 人が取り組みました）")
-                                  .arg(average(s.averageMisses[q]))
-                                  .arg(s.reachedBy[q])
-                            : QStringLiteral("この問題には、まだだれも進んでいません"),
-             Qt::AlignLeft | Qt::AlignVCenter, kMuted);
-    return y + 1.6 * f;
-}
-
-// The misses per question in box (its heading at the top), the chosen
-// question's bar in its own colour.
-void paintQuestionChart(WallPen &pen, const ClassFigures &figures, const QRectF &box) {
-    const int f = pen.f, q = figures.question;
-    const ClassSummary &s = figures.summary;
-    const double m = box.left(), y = box.top(), chartWidth = box.width();
-    pen.painter.setFont(pen.font(1, true));
-    double highest = 0;
-    for (int k = 1; k <= state::kQuestions; ++k)
-        if (s.reachedBy[k]) highest = std::max(highest, s.averageMisses[k]);
-    pen.text({m, y, chartWidth, 1.4 * f},
-             QStringLiteral("問題ごとのミス（1 人あたり、いちばん多くて %1 回）").arg(average(highest)));
-    const double plotTop = y + 1.8 * f, plotBottom = box.bottom() - 1.5 * f;
-    const double slot = chartWidth / state::kQuestions;
-    for (size_t t = 0; t < bank::topics().size(); t += 2) {
-        const bank::Topic &topic = bank::topics()[t];
-        pen.painter.fillRect(QRectF(m + (topic.first - 1) * slot, plotTop, (topic.last - topic.first + 1) * slot,
-                                    plotBottom - plotTop),
-                             kBand);
-    }
-    pen.painter.setPen(kRule);
-    pen.painter.drawLine(QPointF(m, plotBottom), QPointF(m + chartWidth, plotBottom));
-    pen.painter.setFont(pen.font(1, false));
-    const bool everyNumber = pen.painter.fontMetrics().horizontalAdvance(QStringLiteral("30")) + 4 <= slot;
-    for (int k = 1; k <= state::kQuestions; ++k) {
-        const double x = m + (k - 1) * slot;
-        if (s.reachedBy[k] && highest > 0) {
-            const double h = (plotBottom - plotTop) * s.averageMisses[k] / highest;
-            pen.painter.fillRect(QRectF(x + slot * 0.15, plotBottom - h, slot * 0.7, h), k == q ? kChosenBar : kBar);
-        }
-        if (everyNumber || k == 1 || k % 5 == 0 || k == q)
-            pen.text({x - slot, plotBottom + 0.1 * f, 3 * slot, 1.3 * f}, QString::number(k), Qt::AlignCenter,
-                     k == q ? kChosenBar : kInk);
-    }
-}
-
-// Each topic's misses per question from (left, y), topicWidth wide.
-void paintTopics(WallPen &pen, const ClassFigures &figures, double left, double y, double topicWidth) {
-    const int f = pen.f, q = figures.question;
-    pen.painter.setFont(pen.font(1, true));
-    pen.text({left, y, topicWidth, 1.4 * f}, QStringLiteral("分野ごとのミス（1 問あたり）"));
-    double topicY = y + 1.8 * f, most = 0;
-    std::vector<TopicFigures> topics;
-    for (const bank::Topic &t : bank::topics()) {
-        topics.push_back(topicFigures(figures.summary, t.first, t.last));
-        most = std::max(most, topics.back().averageMisses);
-    }
-    const QFontMetrics valueMetrics(pen.font(1, false));
-    const double valueWidth = valueMetrics.horizontalAdvance(QStringLiteral("00.0 回")) + 0.3 * f;
-    for (size_t t = 0; t < topics.size(); ++t) {
-        const bool weakest = most > 0 && topics[t].averageMisses == most;
-        pen.painter.setFont(pen.font(1, weakest));
-        pen.text({left, topicY, topicWidth, 1.3 * f}, QString::fromUtf8(bank::topics()[t].name));
-        topicY += 1.3 * f;
-        const double room = topicWidth - valueWidth;
-        if (topics[t].pupils) {
-            const double w = most > 0 ? room * topics[t].averageMisses / most : 0;
-            // The chosen question's topic in the chosen question's colour;
-            // the class's weakest topic stands out in bold.
-            const bool chosenTopic = q >= bank::topics()[t].first && q <= bank::topics()[t].last;
-            pen.painter.fillRect(QRectF(left, topicY + 0.2 * f, std::max(w, 2.0), 0.9 * f),
-                                 chosenTopic ? kChosenBar : kBar);
-            pen.text({left + std::max(w, 2.0) + 0.3 * f, topicY, valueWidth, 1.3 * f},
-                     QStringLiteral("%1 回").arg(average(topics[t].averageMisses)));
-        } else {
-            pen.text({left, topicY, topicWidth, 1.3 * f}, QStringLiteral("まだだれも進んでいません"),
-                     Qt::AlignLeft | Qt::AlignVCenter, kMuted);
-        }
-        topicY += 1.5 * f;
-    }
-}
-
-}  // namespace
-
 void ClassWall::paintEvent(QPaintEvent *) {
     painted_.clear();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    WallPen pen{painter, textSize(), font(), painted_};
-    const double m = pen.f, width = this->width() - 2 * m;
-    const double y = paintHeading(pen, figures_, m, width);
+    Canvas c{painter, font(), textSize(), painted_};
+    const double m = c.f, width = this->width() - 2 * m;
+    double y = m;
+    painter.setFont(c.font(1.25, true));
+    c.text({m, y, width, 1.5 * c.f}, figures_.counts.join(QStringLiteral("　")));
+    y = paintQuestion(c, y + 2.0 * c.f, width);
     // The misses per question on the left, each topic's on the right.
-    const double gap = m, chartWidth = (width - gap) * 0.62, bottom = height() - m;
-    paintQuestionChart(pen, figures_, QRectF(m, y, chartWidth, bottom - y));
-    paintTopics(pen, figures_, m + chartWidth + gap, y, width - chartWidth - gap);
+    const double gap = m, chartWidth = (width - gap) * 0.62;
+    paintMissChart(c, y, chartWidth);
+    paintTopics(c, y, m + chartWidth + gap, width - chartWidth - gap);
+}
+
+double ClassWall::paintQuestion(Canvas &c, double y, double width) const {
+    const int q = figures_.question, f = c.f;
+    if (q < 1 || q > state::kQuestions) return y;
+    const ClassSummary &s = figures_.summary;
+    const double m = f;
+    c.painter.setFont(c.font(1.2, true));
+    c.text({m, y, width, 1.5 * f}, questionLabel(q));
+    y += 1.7 * f;
+    c.painter.setFont(c.font(1, false));
+    const QStringList lines = bank::problemText(q, 1).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), 2); ++i) {
+        c.text({m, y, width, 1.3 * f}, lines[i]);
+        y += 1.35 * f;
+    }
+    c.text({m, y, width, 1.3 * f},
+           s.reachedBy[q] ? QStringLiteral("この問題のミス：1 人あたり %1 回（%2 人が取り組みました）")
+                                .arg(average(s.averageMisses[q]))
+                                .arg(s.reachedBy[q])
+                          : QStringLiteral("この問題には、まだだれも進んでいません"),
+           Qt::AlignLeft | Qt::AlignVCenter, kMuted);
+    return y + 1.6 * f;
+}
+
+void ClassWall::paintMissChart(Canvas &c, double y, double chartWidth) const {
+    const ClassSummary &s = figures_.summary;
+    const int q = figures_.question, f = c.f;
+    const double m = f, bottom = height() - m;
+    QPainter &painter = c.painter;
+    painter.setFont(c.font(1, true));
+    double highest = 0;
+    for (int k = 1; k <= state::kQuestions; ++k)
+        if (s.reachedBy[k]) highest = std::max(highest, s.averageMisses[k]);
+    c.text({m, y, chartWidth, 1.4 * f},
+           QStringLiteral("問題ごとのミス（1 人あたり、いちばん多くて %1 回）").arg(average(highest)));
+    const double plotTop = y + 1.8 * f, plotBottom = bottom - 1.5 * f;
+    const double slot = chartWidth / state::kQuestions;
+    for (size_t t = 0; t < bank::topics().size(); t += 2) {
+        const bank::Topic &topic = bank::topics()[t];
+        painter.fillRect(QRectF(m + (topic.first - 1) * slot, plotTop, (topic.last - topic.first + 1) * slot,
+                                plotBottom - plotTop),
+                         kBand);
+    }
+    painter.setPen(kRule);
+    painter.drawLine(QPointF(m, plotBottom), QPointF(m + chartWidth, plotBottom));
+    painter.setFont(c.font(1, false));
+    const bool everyNumber = painter.fontMetrics().horizontalAdvance(QStringLiteral("30")) + 4 <= slot;
+    for (int k = 1; k <= state::kQuestions; ++k) {
+        const double x = m + (k - 1) * slot;
+        if (s.reachedBy[k] && highest > 0) {
+            const double h = (plotBottom - plotTop) * s.averageMisses[k] / highest;
+            painter.fillRect(QRectF(x + slot * 0.15, plotBottom - h, slot * 0.7, h), k == q ? kChosenBar : kBar);
+        }
+        if (everyNumber || k == 1 || k % 5 == 0 || k == q)
+            c.text({x - slot, plotBottom + 0.1 * f, 3 * slot, 1.3 * f}, QString::number(k), Qt::AlignCenter,
+                   k == q ? kChosenBar : kInk);
+    }
+}
+
+void ClassWall::paintTopics(Canvas &c, double y, double left, double topicWidth) const {
+    const ClassSummary &s = figures_.summary;
+    const int q = figures_.question, f = c.f;
+    c.painter.setFont(c.font(1, true));
+    c.text({left, y, topicWidth, 1.4 * f}, QStringLiteral("分野ごとのミス（1 問あたり）"));
+    double topicY = y + 1.8 * f, most = 0;
+    std::vector<TopicFigures> figures;
+    for (const bank::Topic &t : bank::topics()) {
+        figures.push_back(topicFigures(s, t.first, t.last));
+        most = std::max(most, figures.back().averageMisses);
+    }
+    const QFontMetrics valueMetrics(c.font(1, false));
+    const double valueWidth = valueMetrics.horizontalAdvance(QStringLiteral("00.0 回")) + 0.3 * f;
+    for (size_t t = 0; t < figures.size(); ++t) {
+        const bool weakest = most > 0 && figures[t].averageMisses == most;
+        c.painter.setFont(c.font(1, weakest));
+        c.text({left, topicY, topicWidth, 1.3 * f}, QString::fromUtf8(bank::topics()[t].name));
+        topicY += 1.3 * f;
+        const double room = topicWidth - valueWidth;
+        if (figures[t].pupils) {
+            const double w = most > 0 ? room * figures[t].averageMisses / most : 0;
+            // The chosen question's topic in the chosen question's colour;
+            // the class's weakest topic stands out in bold.
+            const bool chosenTopic = q >= bank::topics()[t].first && q <= bank::topics()[t].last;
+            c.painter.fillRect(QRectF(left, topicY + 0.2 * f, std::max(w, 2.0), 0.9 * f),
+                               chosenTopic ? kChosenBar : kBar);
+            c.text({left + std::max(w, 2.0) + 0.3 * f, topicY, valueWidth, 1.3 * f},
+                   QStringLiteral("%1 回").arg(average(figures[t].averageMisses)));
+        } else {
+            c.text({left, topicY, topicWidth, 1.3 * f}, QStringLiteral("まだだれも進んでいません"),
+                   Qt::AlignLeft | Qt::AlignVCenter, kMuted);
+        }
+        topicY += 1.5 * f;
+    }
 }
 
 ProjectorWindow::ProjectorWindow(QWidget *parent) : QWidget(parent, Qt::Window) {

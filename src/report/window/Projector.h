@@ -44,6 +44,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    struct Canvas;
+    // The parts of the wall, top to bottom and left to right; each
+    // returns where the next starts.
+    double paintQuestion(Canvas &c, double y, double width) const;
+    void paintMissChart(Canvas &c, double y, double chartWidth) const;
+    void paintTopics(Canvas &c, double y, double left, double width) const;
+
     ClassFigures figures_;
     QStringList painted_;
 };

@@ -13,7 +13,7 @@ namespace report::window {
 QString configuredClassFolder();
 
 // The folder the teacher chose in the window last time (kept in
-// pomurin20/pomurin20-report.conf under $XDG_CONFIG_HOME); empty if none.
+// the window's own file, platform::windowMemoryFile()); empty if none.
 QString lastChosenFolder();
 void rememberChosenFolder(const QString &folder);
 

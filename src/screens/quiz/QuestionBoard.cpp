@@ -56,6 +56,12 @@ QuestionBoard::QuestionBoard(platform::Form &form, int dx, const QString &tallyC
     for (QWidget *box :
          {static_cast<QWidget *>(questionBox), static_cast<QWidget *>(choicesBox), static_cast<QWidget *>(speechBox)})
         box->setFocusPolicy(Qt::StrongFocus);
+
+    for (int k = 1; k <= 8; ++k)
+        connect(answerButtons[k], &QPushButton::clicked, this, [this, k] { emit answerClicked(k); });
+    connect(nextButton, &QPushButton::clicked, this, &QuestionBoard::nextClicked);
+    connect(helpButton, &QPushButton::clicked, this, &QuestionBoard::helpClicked);
+    connect(quitButton, &QPushButton::clicked, this, &QuestionBoard::quitClicked);
 }
 
 void QuestionBoard::showQuestion(int n, int v, bank::Path path) {
@@ -79,6 +85,13 @@ void QuestionBoard::setChoicesEnabled(bool enabled) {
     for (int k = 1; k <= 8; ++k) answerButtons[k]->setEnabled(enabled);
 }
 
+void QuestionBoard::setAnsweredRight(bool right) {
+    nextButton->setEnabled(right);
+    helpButton->setEnabled(!right);
+}
+
+void QuestionBoard::showTally(const QString &text) { platform::setCaption(scoreLabel, text); }
+
 void QuestionBoard::showVerdict(bool right) {
     platform::setCaption(verdictLabel, right ? QStringLiteral("正解") : QStringLiteral("違う"));
     platform::setTextColor(verdictLabel, platform::paletteColor(right ? 1 : 4));
@@ -96,6 +109,10 @@ void QuestionBoard::markAnswer(int k, const QString &mark) {
 void QuestionBoard::say(const QStringList &lines, int color) {
     speechBox->clear();
     speechBox->setColor(platform::paletteColor(color));
+    sayMore(lines);
+}
+
+void QuestionBoard::sayMore(const QStringList &lines) {
     for (const QString &line : lines) speechBox->print(line);
 }
 

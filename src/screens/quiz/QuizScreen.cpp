@@ -7,7 +7,6 @@
 #include "screens/common/QuitBox.h"
 #include "screens/common/SaveProgress.h"
 #include "screens/history/HistoryScreen.h"
-#include "screens/quiz/QuestionText.h"
 #include "state/ProgressFile.h"
 #include "state/Session.h"
 #include "state/SoundCues.h"
@@ -41,46 +40,28 @@ float secondsSoFar(float start) {
 QuizScreen::QuizScreen(const QuizLayout &layout)
     : Form(layout.name, QStringLiteral("  ぽむりん紀行20（√、因数分解、２次方程式・関数の巻） for Win"),
            layout.clientWidth, 5775),
-      layout_(layout), board_(*this, layout.shift, QStringLiteral("ぽむりん得点")) {
-    answerButtons = board_.answerButtons;
-    helpButton = board_.helpButton;
-    quitButton = board_.quitButton;
-    nextButton = board_.nextButton;
-    questionBox = board_.questionBox;
-    choicesBox = board_.choicesBox;
-    speechBox = board_.speechBox;
-    scoreCaption = board_.scoreCaption;
-    scoreLabel = board_.scoreLabel;
-    verdictCaption = board_.verdictCaption;
-    verdictLabel = board_.verdictLabel;
-    mascotPose1 = board_.mascotPose1;
-    mascotPose2 = board_.mascotPose2;
-    friendPose1 = board_.friendPose1;
-    friendPose2 = board_.friendPose2;
-    mascotTimer = board_.mascotTimer;
-    for (int k = 1; k <= 8; ++k)
-        connect(answerButtons[k], &QPushButton::clicked, this, [this, k] { answerClicked(k); });
-
+      board(*this, layout.shift, QStringLiteral("ぽむりん得点")), layout_(layout) {
     // The first focus is the first control in the screen's tab order, so
     // that no answer is given by a key pressed on arrival.
-    const QList<QWidget *> order = layout.tabOrder(*this);
+    const QList<QWidget *> order = layout.tabOrder(board);
     setTabOrder(order);
     setFirstFocus(order.first());
 
-    connect(nextButton, &QPushButton::clicked, this, &QuizScreen::nextClicked);
-    connect(helpButton, &QPushButton::clicked, this, &QuizScreen::helpClicked);
-    connect(quitButton, &QPushButton::clicked, this, &QuizScreen::quitClicked);
+    connect(&board, &QuestionBoard::answerClicked, this, &QuizScreen::answerClicked);
+    connect(&board, &QuestionBoard::nextClicked, this, &QuizScreen::nextClicked);
+    connect(&board, &QuestionBoard::helpClicked, this, &QuizScreen::helpClicked);
+    connect(&board, &QuestionBoard::quitClicked, this, &QuizScreen::quitClicked);
 }
 
 void QuizScreen::activate() {
     // Everything here runs under one trap: any failure (a missing or
     // damaged progress file above all) ends the program at once, silently.
     try {
-        nextButton->setEnabled(false);
+        board.setAnsweredRight(false);
         state::progress::load(M());
-        speechBox->print(QStringLiteral("「解答群の ｘ^2 は、ｘの２乗を表しているぞ！」"));
-        speechBox->print(QStringLiteral("「解答群から正解を選び、ｸﾘｯｸしろよ！」"));
-        speechBox->print(QStringLiteral("「分からなかったら〔HELP〕をｸﾘｯｸするんだな！」"));
+        board.sayMore({QStringLiteral("「解答群の ｘ^2 は、ｘの２乗を表しているぞ！」"),
+                       QStringLiteral("「解答群から正解を選び、ｸﾘｯｸしろよ！」"),
+                       QStringLiteral("「分からなかったら〔HELP〕をｸﾘｯｸするんだな！」")});
         if (inRange(M().question)) questionBlock(M().question);
     } catch (const std::exception &) {
         unload();
@@ -96,14 +77,13 @@ void QuizScreen::questionBlock(int n) {
         m.answerTimes[n] = platform::clock().secondsSinceMidnight();
         m.clockStarted[n] = true;
     }
-    nextButton->setEnabled(false);
-    helpButton->setEnabled(true);
+    board.setAnsweredRight(false);
     if (n != layout_.first || layout_.setUpFirstQuestion) {
         m.question = static_cast<short>(n);
         m.answeredRight = false;
-        board_.clearQuestion();
+        board.clearQuestion();
     }
-    showQuestion(n, m.variant, bank::Path::Activation);
+    board.showQuestion(n, m.variant, bank::Path::Activation);
     showScore();
 }
 
@@ -117,9 +97,7 @@ void QuizScreen::pickVariant(int n) {
     m.variantDrawn[n] = true;
 }
 
-void QuizScreen::showQuestion(int n, int v, bank::Path path) { board_.showQuestion(n, v, path); }
-
-void QuizScreen::showScore() { platform::setCaption(scoreLabel, state::progress::formatNumber(M().score, 15)); }
+void QuizScreen::showScore() { board.showTally(state::progress::formatNumber(M().score, 15)); }
 
 void QuizScreen::nextClicked() {
     state::Session &m = M();
@@ -132,8 +110,7 @@ void QuizScreen::nextClicked() {
     if (!inRange(n)) return;
     if (contains(layout_.handOvers, n)) {
         m.answerTimes[n] = elapsedSince(m.answerTimes[n]);
-        nextButton->setEnabled(false);
-        helpButton->setEnabled(true);
+        board.setAnsweredRight(false);
         m.question = static_cast<short>(std::min(n + 1, state::kQuestions));
         m.answeredRight = false;
         leaveFor(ScreenId::Roulette);
@@ -143,12 +120,11 @@ void QuizScreen::nextClicked() {
     if (m.variant < 1 || m.variant > 3) return;
     m.answerTimes[n] = elapsedSince(m.answerTimes[n]);
     m.answerTimes[n + 1] = platform::clock().secondsSinceMidnight();
-    nextButton->setEnabled(false);
-    helpButton->setEnabled(true);
+    board.setAnsweredRight(false);
     m.question = static_cast<short>(n + 1);
     m.answeredRight = false;
-    board_.clearQuestion();
-    showQuestion(n + 1, m.variant, bank::Path::Next);
+    board.clearQuestion();
+    board.showQuestion(n + 1, m.variant, bank::Path::Next);
 }
 
 bool QuizScreen::leaveFor(ScreenId screen) {
@@ -191,16 +167,15 @@ void QuizScreen::answerClicked(int k) {
     if (bank::isRight(n, v, k)) {
         if (m.answeredRight) return;  // a right answer is scored once
         cues::answerChime(player(), cues::kRight);
-        nextButton->setEnabled(true);
-        helpButton->setEnabled(false);
-        board_.showVerdict(true);
+        board.setAnsweredRight(true);
+        board.showVerdict(true);
         m.answeredRight = true;
         m.score += 3000;
         showScore();
     } else {
         if (m.misses[n] < SHRT_MAX) m.misses[n] += 1;
         cues::answerChime(player(), cues::kWrong);
-        board_.showVerdict(false);
+        board.showVerdict(false);
         m.answeredRight = false;
         m.score -= 3000;
         showScore();
@@ -208,22 +183,36 @@ void QuizScreen::answerClicked(int k) {
     }
 }
 
-void QuizScreen::enableChoices() { board_.setChoicesEnabled(true); }
+void QuizScreen::enableChoices() { board.setChoicesEnabled(true); }
 
 void QuizScreen::lockChoices() {
-    board_.setChoicesEnabled(false);
-    board_.say({QStringLiteral(" 間違いだぞ!!"), QStringLiteral(" [HELP]をクリックするんだ!!"),
-                QStringLiteral(" [次へ]をクリックしても無駄だぞ!!")},
-               4);  // dark red
+    board.setChoicesEnabled(false);
+    board.say({QStringLiteral(" 間違いだぞ!!"), QStringLiteral(" [HELP]をクリックするんだ!!"),
+               QStringLiteral(" [次へ]をクリックしても無駄だぞ!!")},
+              4);  // dark red
 }
+
+namespace {
+
+// The first screen's tab order: the two lower boxes, the answers, then the rest.
+QList<QWidget *> firstTabOrder(const QuestionBoard &b) {
+    QList<QWidget *> order{b.choicesBox, b.speechBox};
+    for (int k = 1; k <= 8; ++k) order << b.answerButtons[k];
+    return order << b.helpButton << b.questionBox << b.quitButton << b.nextButton;
+}
+
+// The second screen's: the buttons and boxes, then the answers from その他 back.
+QList<QWidget *> secondTabOrder(const QuestionBoard &b) {
+    QList<QWidget *> order{b.nextButton, b.quitButton, b.questionBox, b.helpButton, b.speechBox, b.choicesBox};
+    for (int k = 8; k >= 1; --k) order << b.answerButtons[k];
+    return order;
+}
+
+}  // namespace
 
 const QuizLayout &FirstQuizScreen::layoutOf() {
     static const QuizLayout layout{
-        QStringLiteral("firstQuizScreen"), 6630, 0, 1, 15, {1, 6, 11}, {5, 10, 15}, false, [](QuizScreen &f) {
-            QList<QWidget *> order{f.choicesBox, f.speechBox};
-            for (int k = 1; k <= 8; ++k) order << f.answerButtons[k];
-            return order << f.helpButton << f.questionBox << f.quitButton << f.nextButton;
-        }};
+        QStringLiteral("firstQuizScreen"), 6630, 0, 1, 15, {1, 6, 11}, {5, 10, 15}, false, firstTabOrder};
     return layout;
 }
 
@@ -231,11 +220,7 @@ FirstQuizScreen::FirstQuizScreen() : QuizScreen(layoutOf()) {}
 
 const QuizLayout &SecondQuizScreen::layoutOf() {
     static const QuizLayout layout{
-        QStringLiteral("secondQuizScreen"), 6375, -120, 16, 30, {16, 21, 26}, {20, 25, 30}, true, [](QuizScreen &f) {
-            QList<QWidget *> order{f.nextButton, f.quitButton, f.questionBox, f.helpButton, f.speechBox, f.choicesBox};
-            for (int k = 8; k >= 1; --k) order << f.answerButtons[k];
-            return order;
-        }};
+        QStringLiteral("secondQuizScreen"), 6375, -120, 16, 30, {16, 21, 26}, {20, 25, 30}, true, secondTabOrder};
     return layout;
 }
 

@@ -13,13 +13,7 @@
 #include <array>
 #include <functional>
 
-namespace platform {
-class PictureBox;
-}
-
 namespace screens {
-
-class QuizScreen;
 
 struct QuizLayout {
     QString name;  // the window's object name
@@ -31,7 +25,7 @@ struct QuizLayout {
     bool setUpFirstQuestion;          // whether activation resets the screen for the first question
     // The controls that take the focus, in tab order; the first one has
     // the focus when the screen opens.
-    std::function<QList<QWidget *>(QuizScreen &)> tabOrder;
+    std::function<QList<QWidget *>(const QuestionBoard &)> tabOrder;
 };
 
 class QuizScreen : public platform::Form {
@@ -44,26 +38,18 @@ public:
     void helpClicked();         // HELP
     void quitClicked();         // 終了
     void answerClicked(int k);  // answer button k, 1..8
-    void mascotTicked() { board_.mascotTicked(); }
+    void mascotTicked() { board.mascotTicked(); }
 
     // Draws question n's variant once per run (into the session).
     void pickVariant(int n);
-    // Prints question n in variant v and puts the captions on the answer buttons.
-    void showQuestion(int n, int v, bank::Path path);
     void enableChoices();
     // After a wrong answer: no answer button works until the tutor was seen.
     void lockChoices();
 
-    // The board's controls, by their names.
-    std::array<QPushButton *, 9> answerButtons{};  // [1..8]; [8] is "その他"
-    QPushButton *helpButton, *quitButton, *nextButton;
-    platform::PictureBox *questionBox;  // the question's text
-    platform::PictureBox *choicesBox;   // "解答群" and the answer buttons
-    platform::PictureBox *speechBox;    // what the mascot says
-    QLabel *scoreCaption, *scoreLabel, *verdictCaption, *verdictLabel;
-    platform::ImageBox *mascotPose1, *mascotPose2, *friendPose1, *friendPose2;
-    platform::Timer *mascotTimer;
     const QuizLayout &layout() const { return layout_; }
+
+    // What the learner sees of the question, and its controls by their names.
+    QuestionBoard board;
 
 private:
     bool inRange(int n) const { return n >= layout_.first && n <= layout_.last; }
@@ -73,7 +59,6 @@ private:
     bool leaveFor(ScreenId screen);
 
     QuizLayout layout_;
-    QuestionBoard board_;
 };
 
 class FirstQuizScreen : public QuizScreen {

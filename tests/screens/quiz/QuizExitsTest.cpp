@@ -32,11 +32,11 @@ TEST_F(QuizExitTest, HelpAfterAWrongAnswerSavesAndComesBackReady) {
         QuizScreen *f = start(n, 3, 6000);
         ASSERT_NE(f, nullptr);
         click(wrongButton(f));
-        ASSERT_FALSE(f->answerButtons[1]->isEnabled());
+        ASSERT_FALSE(f->board.answerButtons[1]->isEnabled());
         media.log.clear();
 
         QPointer<QuizScreen> gone(f);
-        click(f->helpButton);
+        click(f->board.helpButton);
         EXPECT_EQ(media.log.mid(0, 4), kClickChime);
         ScreenTest::settle();
         EXPECT_EQ(open<QuizScreen>(screenFor(n)), nullptr);
@@ -55,9 +55,9 @@ TEST_F(QuizExitTest, HelpAfterAWrongAnswerSavesAndComesBackReady) {
         ASSERT_NE(back, nullptr);
         EXPECT_EQ(random.seeds.size(), seedsBefore);  // no second draw
         EXPECT_EQ(m.variant, 3);
-        EXPECT_EQ(back->answerButtons[1]->text(), QString::fromUtf8(expected::variant(n, 3).captions[0]));
-        for (int k = 1; k <= 8; ++k) EXPECT_TRUE(back->answerButtons[k]->isEnabled()) << k;
-        EXPECT_EQ(back->scoreLabel->text(), "3000");
+        EXPECT_EQ(back->board.answerButtons[1]->text(), QString::fromUtf8(expected::variant(n, 3).captions[0]));
+        for (int k = 1; k <= 8; ++k) EXPECT_TRUE(back->board.answerButtons[k]->isEnabled()) << k;
+        EXPECT_EQ(back->board.scoreLabel->text(), "3000");
         click(rightButton(back));
         EXPECT_EQ(m.score, 6000);
         platform::forms::resetForTests();
@@ -69,7 +69,7 @@ TEST_F(QuizExitTest, HelpAfterAWrongAnswerSavesAndComesBackReady) {
 TEST_F(QuizExitTest, HelpAfterARightAnswerOnlyBeeps) {
     QuizScreen *f = start(7, 2);
     click(rightButton(f));
-    EXPECT_FALSE(f->helpButton->isEnabled());
+    EXPECT_FALSE(f->board.helpButton->isEnabled());
     const QByteArray before = fileBytes();
     media.log.clear();
     f->helpClicked();
@@ -100,7 +100,7 @@ TEST_F(QuizExitTest, QuitOnQuestion12FillsTheHistory) {
     media.log.clear();
     dialogs.yesNoAnswers = {true};
 
-    click(f->quitButton);
+    click(f->board.quitButton);
     EXPECT_EQ(dialogs.calls, QStringList{"yesno|終了していいですか？|ぽむりん紀行20"});
     // The quiz screen's player closes with the screen.
     EXPECT_EQ(media.log, kQuitChime + QStringList{"Close"} + kHistoryTune);
@@ -139,7 +139,7 @@ TEST_F(QuizExitTest, QuitOnQuestionOneBeforeAnyAnswer) {
     QuizScreen *f = start(1);
     clock.now = 500.5f;
     dialogs.yesNoAnswers = {true};
-    click(f->quitButton);
+    click(f->board.quitButton);
     ScreenTest::settle();
     auto *h = open<HistoryScreen>(ScreenId::History);
     ASSERT_NE(h, nullptr);
@@ -160,7 +160,7 @@ TEST_F(QuizExitTest, QuitOnTheSecondScreenAcrossMidnight) {
     QuizScreen *f = start(23, 2, -6000);
     ASSERT_EQ(f->objectName(), "secondQuizScreen");
     dialogs.yesNoAnswers = {true};
-    click(f->quitButton);
+    click(f->board.quitButton);
     ScreenTest::settle();
     EXPECT_EQ(open<QuizScreen>(screens::ScreenId::SecondQuiz), nullptr);
     auto *h = open<HistoryScreen>(ScreenId::History);
@@ -184,14 +184,14 @@ TEST_F(QuizExitTest, NoInTheQuitBoxChangesNothing) {
         const double score = m.score;
         media.log.clear();
         dialogs.yesNoAnswers = {false};
-        click(f->quitButton);
+        click(f->board.quitButton);
         EXPECT_EQ(media.log, kQuitChime);
         ScreenTest::settle();
         ASSERT_EQ(open<QuizScreen>(screenFor(n)), f);  // f is used below
         EXPECT_EQ(screens::findScreen(screens::ScreenId::History), nullptr);
         EXPECT_EQ(fileBytes(), before);
         EXPECT_EQ(m.score, score);
-        EXPECT_FALSE(f->answerButtons[1]->isEnabled());  // still locked after the wrong answer
+        EXPECT_FALSE(f->board.answerButtons[1]->isEnabled());  // still locked after the wrong answer
         EXPECT_FALSE(platform::forms::programEnded());
         platform::forms::resetForTests();
     }
@@ -208,7 +208,7 @@ TEST_F(QuizExitTest, EveryFifthQuestionHandsOverToTheRoulette) {
         click(rightButton(f));
         clock.now = 1061.7f;
         media.log.clear();
-        click(f->nextButton);
+        click(f->board.nextButton);
         EXPECT_EQ(media.log.mid(0, 4), kClickChime);
         ScreenTest::settle();
         EXPECT_EQ(open<QuizScreen>(screenFor(n)), nullptr);
@@ -224,18 +224,18 @@ TEST_F(QuizExitTest, EveryFifthQuestionHandsOverToTheRoulette) {
 
 TEST_F(QuizExitTest, EachScreenKeepsItsOwnTabOrder) {
     QuizScreen *f = start(3);
-    QList<QWidget *> expected{f->choicesBox, f->speechBox};
-    for (int k = 1; k <= 8; ++k) expected << f->answerButtons[k];
-    expected << f->helpButton << f->questionBox << f->quitButton << f->nextButton;
-    EXPECT_EQ(focusChain(f->choicesBox), expected);
-    EXPECT_EQ(f->firstFocus(), f->choicesBox);
+    QList<QWidget *> expected{f->board.choicesBox, f->board.speechBox};
+    for (int k = 1; k <= 8; ++k) expected << f->board.answerButtons[k];
+    expected << f->board.helpButton << f->board.questionBox << f->board.quitButton << f->board.nextButton;
+    EXPECT_EQ(focusChain(f->board.choicesBox), expected);
+    EXPECT_EQ(f->firstFocus(), f->board.choicesBox);
     platform::forms::resetForTests();
 
     QuizScreen *g = start(18);
-    QList<QWidget *> second{g->nextButton, g->quitButton, g->questionBox, g->helpButton, g->speechBox, g->choicesBox};
-    for (int k = 8; k >= 1; --k) second << g->answerButtons[k];
-    EXPECT_EQ(focusChain(g->nextButton), second);
-    EXPECT_EQ(g->firstFocus(), g->nextButton);
+    QList<QWidget *> second{g->board.nextButton, g->board.quitButton, g->board.questionBox, g->board.helpButton, g->board.speechBox, g->board.choicesBox};
+    for (int k = 8; k >= 1; --k) second << g->board.answerButtons[k];
+    EXPECT_EQ(focusChain(g->board.nextButton), second);
+    EXPECT_EQ(g->firstFocus(), g->board.nextButton);
 }
 
 // A key pressed on arrival never answers: the first screen opens with the
@@ -250,12 +250,12 @@ TEST_F(QuizExitTest, SpaceOnArrivalDoesNotAnswer) {
         ASSERT_NE(focus, nullptr);
         // SecondQuizScreen's first control, "次へ", is disabled on arrival; the focus
         // moves on to "終了".
-        EXPECT_EQ(focus, n == 2 ? static_cast<QWidget *>(f->choicesBox) : f->quitButton);
-        for (int k = 1; k <= 8; ++k) EXPECT_NE(focus, f->answerButtons[k]) << k;
+        EXPECT_EQ(focus, n == 2 ? static_cast<QWidget *>(f->board.choicesBox) : f->board.quitButton);
+        for (int k = 1; k <= 8; ++k) EXPECT_NE(focus, f->board.answerButtons[k]) << k;
         QTest::keyClick(focus, Qt::Key_Space);
         EXPECT_EQ(m.score, 0);
         EXPECT_EQ(m.misses[n], 0);
-        EXPECT_TRUE(f->verdictLabel->text().isEmpty());
+        EXPECT_TRUE(f->board.verdictLabel->text().isEmpty());
         platform::forms::resetForTests();
     }
 }

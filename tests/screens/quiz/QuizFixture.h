@@ -46,10 +46,10 @@ protected:
     // The right button of the question on screen, from the independent table.
     QPushButton *rightButton(screens::QuizScreen *f) {
         if (!state::Session::inRange(m.question) || m.variant < 1 || m.variant > 3) return nullptr;
-        return f->answerButtons[expected::variant(m.question, m.variant).right];
+        return f->board.answerButtons[expected::variant(m.question, m.variant).right];
     }
     // "その他" is wrong in every question.
-    QPushButton *wrongButton(screens::QuizScreen *f) { return f->answerButtons[8]; }
+    QPushButton *wrongButton(screens::QuizScreen *f) { return f->board.answerButtons[8]; }
 
     static QByteArray fileBytes() {
         QFile f("learner.ucd");

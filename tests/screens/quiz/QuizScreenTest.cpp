@@ -21,27 +21,27 @@ TEST_F(QuizTest, FirstScreenLayoutMatchesTheDesign) {
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->windowTitle(), "  ぽむりん紀行20（√、因数分解、２次方程式・関数の巻） for Win");
     EXPECT_EQ(f->size(), QSize(442, 385));
-    EXPECT_EQ(f->quitButton->geometry(), QRect(8, 0, 57, 25));
-    EXPECT_EQ(f->helpButton->text(), "HELP");
-    EXPECT_EQ(f->nextButton->geometry(), QRect(376, 0, 57, 25));
-    EXPECT_EQ(f->questionBox->geometry(), QRect(8, 24, 425, 129));
-    EXPECT_EQ(f->questionBox->ConsoleModel::font().family(), "IPAPGothic");
-    EXPECT_EQ(f->questionBox->lineHeight(), 225);
-    EXPECT_EQ(f->choicesBox->geometry(), QRect(8, 168, 425, 97));
-    EXPECT_EQ(f->answerButtons[1]->parentWidget(), f->choicesBox);
+    EXPECT_EQ(f->board.quitButton->geometry(), QRect(8, 0, 57, 25));
+    EXPECT_EQ(f->board.helpButton->text(), "HELP");
+    EXPECT_EQ(f->board.nextButton->geometry(), QRect(376, 0, 57, 25));
+    EXPECT_EQ(f->board.questionBox->geometry(), QRect(8, 24, 425, 129));
+    EXPECT_EQ(f->board.questionBox->ConsoleModel::font().family(), "IPAPGothic");
+    EXPECT_EQ(f->board.questionBox->lineHeight(), 225);
+    EXPECT_EQ(f->board.choicesBox->geometry(), QRect(8, 168, 425, 97));
+    EXPECT_EQ(f->board.answerButtons[1]->parentWidget(), f->board.choicesBox);
     // Answer buttons stand at their twips from the answer area's client
     // area, inside its 2-pixel sunken frame.
-    EXPECT_EQ(f->choicesBox->contentsRect().topLeft(), QPoint(2, 2));
-    EXPECT_EQ(f->answerButtons[1]->geometry(), QRect(18, 18, 193, 17));
-    EXPECT_EQ(f->answerButtons[8]->geometry(), QRect(218, 66, 193, 17));
-    EXPECT_EQ(f->scoreCaption->text(), "ぽむりん得点");
-    EXPECT_EQ(f->verdictCaption->text(), "ぽむりん答え");
-    EXPECT_EQ(f->scoreLabel->palette().color(QPalette::WindowText), QColor(0, 64, 64));
-    EXPECT_EQ(f->scoreLabel->alignment(), Qt::AlignCenter);
-    EXPECT_EQ(f->speechBox->geometry(), QRect(80, 328, 281, 41));
-    EXPECT_EQ(f->mascotPose1->geometry(), QRect(384, 328, 41, 41));
-    EXPECT_EQ(f->friendPose1->geometry(), QRect(16, 328, 41, 41));
-    EXPECT_EQ(f->mascotTimer->interval(), 500);
+    EXPECT_EQ(f->board.choicesBox->contentsRect().topLeft(), QPoint(2, 2));
+    EXPECT_EQ(f->board.answerButtons[1]->geometry(), QRect(18, 18, 193, 17));
+    EXPECT_EQ(f->board.answerButtons[8]->geometry(), QRect(218, 66, 193, 17));
+    EXPECT_EQ(f->board.scoreCaption->text(), "ぽむりん得点");
+    EXPECT_EQ(f->board.verdictCaption->text(), "ぽむりん答え");
+    EXPECT_EQ(f->board.scoreLabel->palette().color(QPalette::WindowText), QColor(0, 64, 64));
+    EXPECT_EQ(f->board.scoreLabel->alignment(), Qt::AlignCenter);
+    EXPECT_EQ(f->board.speechBox->geometry(), QRect(80, 328, 281, 41));
+    EXPECT_EQ(f->board.mascotPose1->geometry(), QRect(384, 328, 41, 41));
+    EXPECT_EQ(f->board.friendPose1->geometry(), QRect(16, 328, 41, 41));
+    EXPECT_EQ(f->board.mascotTimer->interval(), 500);
 }
 
 TEST_F(QuizTest, SecondScreenStandsFurtherLeft) {
@@ -49,24 +49,24 @@ TEST_F(QuizTest, SecondScreenStandsFurtherLeft) {
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->objectName(), "secondQuizScreen");
     EXPECT_EQ(f->size(), QSize(425, 385));
-    EXPECT_EQ(f->quitButton->geometry().x(), 0);
-    EXPECT_EQ(f->questionBox->geometry().x(), 0);
-    EXPECT_EQ(f->answerButtons[1]->geometry(), QRect(18, 18, 193, 17));  // inside choicesBox, unmoved
-    EXPECT_EQ(f->mascotPose1->geometry().x(), 376);
+    EXPECT_EQ(f->board.quitButton->geometry().x(), 0);
+    EXPECT_EQ(f->board.questionBox->geometry().x(), 0);
+    EXPECT_EQ(f->board.answerButtons[1]->geometry(), QRect(18, 18, 193, 17));  // inside choicesBox, unmoved
+    EXPECT_EQ(f->board.mascotPose1->geometry().x(), 376);
 }
 
 TEST_F(QuizTest, ActivationPrintsTheSpeechLinesAndTheScore) {
     QuizScreen *f = start(3, 1, -3000);
-    EXPECT_EQ(lines(*f->speechBox), QStringList({"「解答群の ｘ^2 は、ｘの２乗を表しているぞ！」",
+    EXPECT_EQ(lines(*f->board.speechBox), QStringList({"「解答群の ｘ^2 は、ｘの２乗を表しているぞ！」",
                                                 "「解答群から正解を選び、ｸﾘｯｸしろよ！」",
                                                 "「分からなかったら〔HELP〕をｸﾘｯｸするんだな！」"}));
     // A screen reader reads the box as the learner sees it.
-    EXPECT_EQ(f->speechBox->accessibleDescription(), lines(*f->speechBox).join("\n"));
-    EXPECT_TRUE(f->questionBox->accessibleDescription().contains("　【問題３】"));
-    EXPECT_EQ(f->scoreLabel->text(), "-3000");
-    EXPECT_FALSE(f->nextButton->isEnabled());
-    EXPECT_TRUE(f->helpButton->isEnabled());
-    EXPECT_EQ(lines(*f->choicesBox), QStringList{"　解答群"});
+    EXPECT_EQ(f->board.speechBox->accessibleDescription(), lines(*f->board.speechBox).join("\n"));
+    EXPECT_TRUE(f->board.questionBox->accessibleDescription().contains("　【問題３】"));
+    EXPECT_EQ(f->board.scoreLabel->text(), "-3000");
+    EXPECT_FALSE(f->board.nextButton->isEnabled());
+    EXPECT_TRUE(f->board.helpButton->isEnabled());
+    EXPECT_EQ(lines(*f->board.choicesBox), QStringList{"　解答群"});
     EXPECT_TRUE(media.log.isEmpty());  // the quiz screen has no tune
 }
 
@@ -80,28 +80,28 @@ TEST_P(AllVariants, AreDrawnAndJudgedAsTheTableGives) {
     ASSERT_NE(f, nullptr);
     ASSERT_EQ(m.variant, e.v);
     std::vector<expected::AreaLine> shown;
-    for (const platform::PrintedText &p : f->questionBox->printed()) {
+    for (const platform::PrintedText &p : f->board.questionBox->printed()) {
         EXPECT_EQ(p.x, 0) << p.text.toStdString();
         const int palette = p.color == platform::paletteColor(12) ? 12 : p.color == platform::paletteColor(0) ? 0 : -1;
         shown.push_back({p.text.toStdString(), static_cast<int>(p.y), palette});
     }
     EXPECT_EQ(shown, expected::questionArea(e, false));
-    EXPECT_EQ(lines(*f->choicesBox), QStringList{"　解答群"});
-    for (int k = 1; k <= 7; ++k) EXPECT_EQ(f->answerButtons[k]->text(), QString::fromUtf8(e.captions[k - 1])) << k;
-    EXPECT_EQ(f->answerButtons[8]->text(), "その他");
+    EXPECT_EQ(lines(*f->board.choicesBox), QStringList{"　解答群"});
+    for (int k = 1; k <= 7; ++k) EXPECT_EQ(f->board.answerButtons[k]->text(), QString::fromUtf8(e.captions[k - 1])) << k;
+    EXPECT_EQ(f->board.answerButtons[8]->text(), "その他");
 
     // Every other button, answerButton8 included, is wrong; each wrong click
     // counts a miss and locks the buttons until they are enabled again.
     int misses = 0;
     for (int k = 1; k <= 8; ++k) {
         if (k == e.right) continue;
-        click(f->answerButtons[k]);
+        click(f->board.answerButtons[k]);
         EXPECT_EQ(m.misses[e.n], ++misses) << "Command" << k;
-        EXPECT_EQ(f->verdictLabel->text(), "違う") << "Command" << k;
+        EXPECT_EQ(f->board.verdictLabel->text(), "違う") << "Command" << k;
         f->enableChoices();
     }
-    click(f->answerButtons[e.right]);
-    EXPECT_EQ(f->verdictLabel->text(), "正解");
+    click(f->board.answerButtons[e.right]);
+    EXPECT_EQ(f->board.verdictLabel->text(), "正解");
     EXPECT_TRUE(m.answeredRight);
     EXPECT_EQ(m.misses[e.n], 7);
     EXPECT_EQ(m.score, 3000 - 7 * 3000);
@@ -113,18 +113,18 @@ INSTANTIATE_TEST_SUITE_P(Questions, AllVariants, ::testing::ValuesIn(expected::k
 TEST_F(QuizTest, ButtonStatesThroughUnansweredRightAndWrong) {
     QuizScreen *f = start(2, 1);
     // Unanswered.
-    EXPECT_FALSE(f->nextButton->isEnabled());
-    EXPECT_TRUE(f->helpButton->isEnabled());
-    EXPECT_TRUE(f->verdictLabel->text().isEmpty());
+    EXPECT_FALSE(f->board.nextButton->isEnabled());
+    EXPECT_TRUE(f->board.helpButton->isEnabled());
+    EXPECT_TRUE(f->board.verdictLabel->text().isEmpty());
 
     // Right: once only.
     click(rightButton(f));
     EXPECT_EQ(media.log, QStringList({"Close", "Open Chimes.wav", "Sound"}));
-    EXPECT_TRUE(f->nextButton->isEnabled());
-    EXPECT_FALSE(f->helpButton->isEnabled());
-    EXPECT_EQ(f->verdictLabel->text(), "正解");
-    EXPECT_EQ(f->verdictLabel->palette().color(QPalette::WindowText), QColor(0, 0, 128));
-    EXPECT_EQ(f->scoreLabel->text(), "3000");
+    EXPECT_TRUE(f->board.nextButton->isEnabled());
+    EXPECT_FALSE(f->board.helpButton->isEnabled());
+    EXPECT_EQ(f->board.verdictLabel->text(), "正解");
+    EXPECT_EQ(f->board.verdictLabel->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    EXPECT_EQ(f->board.scoreLabel->text(), "3000");
     media.log.clear();
     click(rightButton(f));
     EXPECT_TRUE(media.log.isEmpty());
@@ -136,13 +136,13 @@ TEST_F(QuizTest, ButtonStatesThroughUnansweredRightAndWrong) {
     EXPECT_FALSE(m.answeredRight);
     EXPECT_EQ(m.score, 0);
     EXPECT_EQ(m.misses[2], 1);
-    EXPECT_EQ(f->verdictLabel->text(), "違う");
-    EXPECT_EQ(f->verdictLabel->palette().color(QPalette::WindowText), QColor(128, 0, 0));
-    for (int k = 1; k <= 8; ++k) EXPECT_FALSE(f->answerButtons[k]->isEnabled());
-    EXPECT_TRUE(f->nextButton->isEnabled());  // enabled, but only beeps now
-    EXPECT_FALSE(f->helpButton->isEnabled());
+    EXPECT_EQ(f->board.verdictLabel->text(), "違う");
+    EXPECT_EQ(f->board.verdictLabel->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+    for (int k = 1; k <= 8; ++k) EXPECT_FALSE(f->board.answerButtons[k]->isEnabled());
+    EXPECT_TRUE(f->board.nextButton->isEnabled());  // enabled, but only beeps now
+    EXPECT_FALSE(f->board.helpButton->isEnabled());
     media.log.clear();
-    click(f->nextButton);
+    click(f->board.nextButton);
     EXPECT_EQ(beep.count, 1);
     EXPECT_EQ(media.log, QStringList({"Stop", "Close", "Open pinpon.wav", "Sound"}));
     EXPECT_EQ(m.question, 2);
@@ -152,17 +152,17 @@ TEST_F(QuizTest, WrongAnswerLocksChoicesCountsMissAndScolds) {
     QuizScreen *f = start(4, 2);
     click(wrongButton(f));
     EXPECT_EQ(m.score, -3000);
-    EXPECT_EQ(f->scoreLabel->text(), "-3000");
+    EXPECT_EQ(f->board.scoreLabel->text(), "-3000");
     EXPECT_EQ(m.misses[4], 1);
-    EXPECT_EQ(lines(*f->speechBox), QStringList({" 間違いだぞ!!", " [HELP]をクリックするんだ!!",
+    EXPECT_EQ(lines(*f->board.speechBox), QStringList({" 間違いだぞ!!", " [HELP]をクリックするんだ!!",
                                                 " [次へ]をクリックしても無駄だぞ!!"}));
-    for (const auto &p : f->speechBox->printed()) EXPECT_EQ(p.color, QColor(128, 0, 0));
+    for (const auto &p : f->board.speechBox->printed()) EXPECT_EQ(p.color, QColor(128, 0, 0));
     click(rightButton(f));  // locked: a click on a disabled button does nothing
     EXPECT_EQ(m.score, -3000);
-    EXPECT_FALSE(f->nextButton->isEnabled());
-    EXPECT_TRUE(f->helpButton->isEnabled());
+    EXPECT_FALSE(f->board.nextButton->isEnabled());
+    EXPECT_TRUE(f->board.helpButton->isEnabled());
     f->enableChoices();
-    for (int k = 1; k <= 8; ++k) EXPECT_TRUE(f->answerButtons[k]->isEnabled());
+    for (int k = 1; k <= 8; ++k) EXPECT_TRUE(f->board.answerButtons[k]->isEnabled());
     click(wrongButton(f));
     EXPECT_EQ(m.misses[4], 2);
     EXPECT_EQ(m.score, -6000);
@@ -184,21 +184,21 @@ TEST_F(QuizTest, NextOnTheOrdinaryPathLeavesTheNewQuestionUnanswered) {
         SCOPED_TRACE(n);
         QuizScreen *f = start(n, 1);
         click(rightButton(f));
-        ASSERT_TRUE(f->nextButton->isEnabled());
-        ASSERT_FALSE(f->helpButton->isEnabled());
+        ASSERT_TRUE(f->board.nextButton->isEnabled());
+        ASSERT_FALSE(f->board.helpButton->isEnabled());
         random.values = {0.9};
-        click(f->nextButton);
+        click(f->board.nextButton);
         EXPECT_EQ(m.question, n + 1);
         EXPECT_EQ(m.variant, 3);
         EXPECT_FALSE(m.answeredRight);
-        EXPECT_TRUE(f->helpButton->isEnabled());
-        EXPECT_FALSE(f->nextButton->isEnabled());
-        EXPECT_TRUE(f->verdictLabel->text().isEmpty());
-        EXPECT_EQ(f->answerButtons[1]->text(), QString::fromUtf8(expected::variant(n + 1, 3).captions[0]));
+        EXPECT_TRUE(f->board.helpButton->isEnabled());
+        EXPECT_FALSE(f->board.nextButton->isEnabled());
+        EXPECT_TRUE(f->board.verdictLabel->text().isEmpty());
+        EXPECT_EQ(f->board.answerButtons[1]->text(), QString::fromUtf8(expected::variant(n + 1, 3).captions[0]));
         click(rightButton(f));
         EXPECT_EQ(m.score, 6000);
-        EXPECT_TRUE(f->nextButton->isEnabled());
-        EXPECT_FALSE(f->helpButton->isEnabled());
+        EXPECT_TRUE(f->board.nextButton->isEnabled());
+        EXPECT_FALSE(f->board.helpButton->isEnabled());
         platform::forms::resetForTests();
         state::resetSession();
     }
@@ -229,12 +229,12 @@ TEST_F(QuizTest, QuestionOutsideTheScreensRangeDrawsOnlyTheSpeech) {
         screens::showScreen(c.screen);
         auto *f = open<QuizScreen>(c.screen);
         ASSERT_NE(f, nullptr);
-        EXPECT_TRUE(f->questionBox->printed().isEmpty());
-        EXPECT_EQ(f->speechBox->printed().size(), 3);
-        EXPECT_TRUE(f->answerButtons[1]->text().isEmpty());
-        EXPECT_TRUE(f->scoreLabel->text().isEmpty());
+        EXPECT_TRUE(f->board.questionBox->printed().isEmpty());
+        EXPECT_EQ(f->board.speechBox->printed().size(), 3);
+        EXPECT_TRUE(f->board.answerButtons[1]->text().isEmpty());
+        EXPECT_TRUE(f->board.scoreLabel->text().isEmpty());
         EXPECT_EQ(random.seeds.size(), 0);  // no variant drawn
-        click(f->answerButtons[3]);  // no question: nothing happens
+        click(f->board.answerButtons[3]);  // no question: nothing happens
         EXPECT_EQ(m.score, 0);
         f->unload();
     }
@@ -278,12 +278,12 @@ TEST_F(QuizTest, EachQuestionDrawsItsVariantOncePerRun) {
         f = reopen();
         EXPECT_EQ(m.variant, 3);
         EXPECT_EQ(random.seeds.size(), 1);
-        EXPECT_EQ(f->answerButtons[1]->text(), QString::fromUtf8(expected::variant(n, 3).captions[0]));
+        EXPECT_EQ(f->board.answerButtons[1]->text(), QString::fromUtf8(expected::variant(n, 3).captions[0]));
 
         // "次へ" draws for the next question and counts the draw there.
         click(rightButton(f));
         random.values = {0.5};
-        click(f->nextButton);
+        click(f->board.nextButton);
         EXPECT_EQ(m.variant, 2);
         EXPECT_EQ(random.seeds.size(), 2);
         for (int q = 1; q <= state::kQuestions; ++q)
@@ -295,7 +295,7 @@ TEST_F(QuizTest, EachQuestionDrawsItsVariantOncePerRun) {
         f = reopen();
         EXPECT_EQ(m.variant, 2);
         EXPECT_EQ(random.seeds.size(), 2);
-        EXPECT_EQ(f->answerButtons[1]->text(), QString::fromUtf8(expected::variant(n + 1, 2).captions[0]));
+        EXPECT_EQ(f->board.answerButtons[1]->text(), QString::fromUtf8(expected::variant(n + 1, 2).captions[0]));
     }
     // A new run starts with no variant drawn.
     state::resetSession();
@@ -317,17 +317,17 @@ TEST_F(QuizTest, NewRunTimesBlockOpenersOnActivationAndOthersOnNext) {
     click(rightButton(f));
     clock.now = 142.9f;
     random.values = {0.5};
-    click(f->nextButton);
+    click(f->board.nextButton);
     EXPECT_EQ(m.answerTimes[1], 42.0f);  // whole seconds, rounded down
     EXPECT_EQ(m.answerTimes[2], 142.9f);
     EXPECT_EQ(m.question, 2);
     EXPECT_EQ(m.variant, 2);
-    EXPECT_TRUE(f->verdictLabel->text().isEmpty());
-    EXPECT_FALSE(f->nextButton->isEnabled());
+    EXPECT_TRUE(f->board.verdictLabel->text().isEmpty());
+    EXPECT_FALSE(f->board.nextButton->isEnabled());
     // Drawn on the next path, from a cleared box.
-    EXPECT_EQ(f->questionBox->printed()[0].text, "　【問題２】");
-    EXPECT_EQ(f->questionBox->printed()[0].y, 225);
-    EXPECT_EQ(lines(*f->choicesBox), QStringList{"　解答群"});
+    EXPECT_EQ(f->board.questionBox->printed()[0].text, "　【問題２】");
+    EXPECT_EQ(f->board.questionBox->printed()[0].y, 225);
+    EXPECT_EQ(lines(*f->board.choicesBox), QStringList{"　解答群"});
 
     // Back from the tutor: question 2 is no block opener, the start stays.
     state::progress::save(m);
@@ -385,16 +385,16 @@ TEST_F(QuizTest, NegativeElapsedTimeAcrossMidnightIsKept) {
     QuizScreen *f = start(6);
     click(rightButton(f));
     clock.now = 5;
-    click(f->nextButton);
+    click(f->board.nextButton);
     EXPECT_EQ(m.answerTimes[6], -86385.0f);
 }
 
 TEST_F(QuizTest, InstructionOfQuestionsNineAndTenDependsOnThePath) {
     QuizScreen *f = start(9);
-    EXPECT_EQ(f->questionBox->printed()[1].text, "　　　　分母にルートがない形にせよ。");
+    EXPECT_EQ(f->board.questionBox->printed()[1].text, "　　　　分母にルートがない形にせよ。");
     click(rightButton(f));
-    click(f->nextButton);
-    EXPECT_EQ(f->questionBox->printed()[1].text, "　　　　分母に√がない形にせよ。");
+    click(f->board.nextButton);
+    EXPECT_EQ(f->board.questionBox->printed()[1].text, "　　　　分母に√がない形にせよ。");
     EXPECT_EQ(m.question, 10);
 }
 
@@ -404,12 +404,12 @@ TEST_F(QuizTest, NextAfterTheFifthQuestionSavesTheAdvancedState) {
     QuizScreen *f = start(5);
     click(rightButton(f));
     clock.now = 1061.5f;
-    click(f->nextButton);
+    click(f->board.nextButton);
     EXPECT_EQ(m.question, 6);
     EXPECT_FALSE(m.answeredRight);
     EXPECT_EQ(m.answerTimes[5], 61.0f);
-    EXPECT_FALSE(f->nextButton->isEnabled());
-    EXPECT_TRUE(f->helpButton->isEnabled());
+    EXPECT_FALSE(f->board.nextButton->isEnabled());
+    EXPECT_TRUE(f->board.helpButton->isEnabled());
     QFile file("learner.ucd");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().startsWith("6,3000\r\n0,0\r\n0,0\r\n0,0\r\n0,0\r\n0,61\r\n"));
@@ -421,7 +421,7 @@ TEST_F(QuizTest, LastQuestionKeepsQuestionNumberThirty) {
     QuizScreen *f = start(30, 2);
     click(rightButton(f));
     clock.now = 20;
-    click(f->nextButton);
+    click(f->board.nextButton);
     EXPECT_EQ(m.question, 30);
     EXPECT_EQ(m.answerTimes[30], 10.0f);
 }
@@ -440,7 +440,7 @@ TEST_F(QuizTest, FailedSaveOnHandOverIsReportedAndEnds) {
     click(rightButton(f));
     QFile::remove("learner.ucd");
     QDir().mkdir("learner.ucd");  // the save cannot replace a directory
-    click(f->nextButton);
+    click(f->board.nextButton);
     ASSERT_EQ(dialogs.calls.size(), 1);
     EXPECT_TRUE(dialogs.calls[0].startsWith("error|進み具合を保存できませんでした。\n「learner.ucd」"));
     EXPECT_TRUE(platform::forms::programEnded());
@@ -456,12 +456,12 @@ TEST_F(QuizTest, MissCountStopsAtItsLimit) {
 
 TEST_F(QuizTest, MascotPairsBlinkTogether) {
     QuizScreen *f = start(1);
-    f->mascotTimer->fire();
-    EXPECT_TRUE(f->mascotPose2->isVisible() && f->friendPose2->isVisible());
-    EXPECT_FALSE(f->mascotPose1->isVisible() || f->friendPose1->isVisible());
-    f->mascotTimer->fire();
-    EXPECT_TRUE(f->mascotPose1->isVisible() && f->friendPose1->isVisible());
-    EXPECT_FALSE(f->mascotPose2->isVisible() || f->friendPose2->isVisible());
+    f->board.mascotTimer->fire();
+    EXPECT_TRUE(f->board.mascotPose2->isVisible() && f->board.friendPose2->isVisible());
+    EXPECT_FALSE(f->board.mascotPose1->isVisible() || f->board.friendPose1->isVisible());
+    f->board.mascotTimer->fire();
+    EXPECT_TRUE(f->board.mascotPose1->isVisible() && f->board.friendPose1->isVisible());
+    EXPECT_FALSE(f->board.mascotPose2->isVisible() || f->board.friendPose2->isVisible());
 }
 
 }  // namespace
