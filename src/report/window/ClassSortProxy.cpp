@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/window/ClassModel.h"
 
-
 #include <algorithm>
-#include <utility>
 #include <numeric>
+#include <utility>
 
 namespace report::window {
 
@@ -109,7 +108,8 @@ void ClassSortProxy::setSourceModel(QAbstractItemModel *model) {
         connections_ << connect(model, &QAbstractItemModel::rowsRemoved, this,
                                 [this](const QModelIndex &, int first, int last) { rowsLeft(first, last); });
         connections_ << connect(model, &QAbstractItemModel::dataChanged, this, &ClassSortProxy::rowsChanged);
-        connections_ << connect(model, &QAbstractItemModel::headerDataChanged, this, &QAbstractItemModel::headerDataChanged);
+        connections_ << connect(model, &QAbstractItemModel::headerDataChanged, this,
+                                &QAbstractItemModel::headerDataChanged);
         shown_ = orderNow();
     }
     renumber();
@@ -181,7 +181,8 @@ void ClassSortProxy::reorder(bool reset) {
         renumber();
     }
     job_ = ++jobs_;
-    if (!std::exchange(launchQueued_, true)) QMetaObject::invokeMethod(this, &ClassSortProxy::launch, Qt::QueuedConnection);
+    if (!std::exchange(launchQueued_, true))
+        QMetaObject::invokeMethod(this, &ClassSortProxy::launch, Qt::QueuedConnection);
 }
 
 void ClassSortProxy::launch() {
