@@ -445,8 +445,6 @@ std::vector<const classfolder::Row *> ClassModel::changeRows(const std::vector<c
         }
         // The same file name keeps its code, so the row keeps its place.
         Pupil &p = report_.pupils[size_t(*at)];
-        // 状態 is announced only when it changed: a view sizes that column
-        // to its contents, measuring many rows each time.
         const bool stateSame = p.state == row.pupil.state && p.reason == row.pupil.reason &&
                                p.holdAhead == row.pupil.holdAhead;
         report::count(summary_, p, -1);
@@ -455,12 +453,9 @@ std::vector<const classfolder::Row *> ClassModel::changeRows(const std::vector<c
         help_[size_t(*at)] = needsHelp(row.pupil, folderNow_);
         if (!row.pupil.playingOn.isEmpty()) watched_.insert(row.key);
         refigure(size_t(*at));
-        if (stateSame) {
-            emit dataChanged(index(*at, 0), index(*at, State - 1));
-            emit dataChanged(index(*at, State + 1), index(*at, kColumns - 1));
-        } else {
-            emit dataChanged(index(*at, 0), index(*at, kColumns - 1));
-        }
+        stateSameIn_ = stateSame ? *at : -1;
+        emit dataChanged(index(*at, 0), index(*at, kColumns - 1));
+        stateSameIn_ = -1;
     }
     return added;
 }

@@ -149,6 +149,10 @@ public:
     // Whether the pupil of row is here this lesson: playing now, or with
     // something done since the lesson began.
     bool hereThisLesson(int row) const;
+    // While a changed row is announced: whether its 状態 is as it was (the
+    // views size that column to its contents, measuring many rows each time
+    // it is announced).
+    bool stateSameIn(int row) const { return row == stateSameIn_; }
     // What the order of row rests on when the rows are sorted by column.
     RowFacts sortFacts(int row, int column) const;
 
@@ -189,6 +193,7 @@ private:
     std::vector<HelpNeed> help_;
     QHash<QByteArray, QString> helpWhy_;  // key → why, of the rows needing help
     int helpCount_ = 0;
+    int stateSameIn_ = -1;
     QSet<QByteArray> watched_;  // keys of the rows playing or needing help
     Lesson lesson_;
     std::vector<RowLesson> lessonRows_;  // by row, as refigure() found

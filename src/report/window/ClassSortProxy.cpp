@@ -321,10 +321,11 @@ void ClassSortProxy::rowsChanged(const QModelIndex &topLeft, const QModelIndex &
         return;
     }
     // Cell by cell: a view repaints a span of cells as its whole viewport,
-    // but a single cell as just that cell.
+    // but a single cell as just that cell; 状態 when it changed.
     for (int r = first; r <= last; ++r) {
         const int at = size_t(r) < rowOf_.size() ? rowOf_[size_t(r)] : -1;
         for (int c = topLeft.column(); at >= 0 && c <= bottomRight.column(); ++c) {
+            if (c == ClassModel::State && classModel()->stateSameIn(r)) continue;
             const QModelIndex cell = index(at, c);
             emit dataChanged(cell, cell, roles);
         }
