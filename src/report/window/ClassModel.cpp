@@ -445,15 +445,17 @@ std::vector<const classfolder::Row *> ClassModel::changeRows(const std::vector<c
         }
         // The same file name keeps its code, so the row keeps its place.
         Pupil &p = report_.pupils[size_t(*at)];
+        // この時間 greys 状態 too for a pupil not here.
         const bool stateSame = p.state == row.pupil.state && p.reason == row.pupil.reason &&
                                p.holdAhead == row.pupil.holdAhead;
+        const bool hereBefore = hereThisLesson(*at);
         report::count(summary_, p, -1);
         p = row.pupil;
         report::count(summary_, row.pupil, 1);
         help_[size_t(*at)] = needsHelp(row.pupil, folderNow_);
         if (!row.pupil.playingOn.isEmpty()) watched_.insert(row.key);
         refigure(size_t(*at));
-        stateSameIn_ = stateSame ? *at : -1;
+        stateSameIn_ = stateSame && hereBefore == hereThisLesson(*at) ? *at : -1;
         emit dataChanged(index(*at, 0), index(*at, kColumns - 1));
         stateSameIn_ = -1;
     }
