@@ -36,7 +36,10 @@ int list(const OpenFolder &folder, Listing &into) {
         if (!entry) return errno;
         const size_t length = std::strlen(entry->d_name);
         into.inodeless = into.inodeless || entry->d_ino == 0;
-        const Kind kind = state::names::classify({entry->d_name, qsizetype(length)}).kind;
+        // Most names are progress files: known from their last bytes alone.
+        const Kind kind = length >= 4 && std::memcmp(entry->d_name + length - 4, state::names::kProgressEnding, 4) == 0
+                              ? Kind::Progress
+                              : state::names::kindOf({entry->d_name, qsizetype(length)});
         if (kind == Kind::Progress || kind == Kind::Review) {
             into.entries.push_back(
                 {quint32(into.names.size()), quint32(length), quint64(entry->d_ino), entry->d_type, kind == Kind::Review});

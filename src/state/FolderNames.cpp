@@ -45,18 +45,14 @@ bool isAssignmentFile(const QString &name) {
     return name.section(QLatin1Char('/'), -1).compare(assignmentFile(), Qt::CaseInsensitive) == 0;
 }
 
-Named classify(QByteArrayView name) {
-    if (isProgressFile(name)) return {Kind::Progress, {}};
-    if (name.contains(kReview)) {
-        if (QByteArrayView stem = stemBefore(name, kReview); !stem.isEmpty())
-            return {Kind::Review, stem.toByteArray() + kProgressEnding};
-    }
+Kind kindOf(QByteArrayView name) {
+    if (isProgressFile(name)) return Kind::Progress;
+    if (name.contains(kReview) && !stemBefore(name, kReview).isEmpty()) return Kind::Review;
     if (name.contains(".ucd.hold")) {
-        // Only a hold of a progress file's name counts.
         const QByteArrayView of = stemBefore(name, kHold);
-        if (of.size() > kProgress.size() && of.endsWith(kProgress)) return {Kind::Hold, of.toByteArray()};
+        if (of.size() > kProgress.size() && of.endsWith(kProgress)) return Kind::Hold;
     }
-    return {};
+    return Kind::Other;
 }
 
 bool isReviewFile(const QString &name) { return name.endsWith(QLatin1String(kReviewEnding), Qt::CaseInsensitive); }

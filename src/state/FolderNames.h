@@ -49,13 +49,10 @@ QByteArray progressOfReview(const QByteArray &recordName);
 // class's 課題.
 bool isAssignmentFile(const QString &name);
 
-// What a name in a class folder is, from its bytes as listed.
+// What a name in a class folder is, from its bytes as listed: a hold
+// counts only when it is the hold of a progress file's name.
 enum class Kind { Other, Progress, Hold, Review };
-struct Named {
-    Kind kind = Kind::Other;
-    QByteArray progress;  // for a hold or a review record: its progress file's name
-};
-Named classify(QByteArrayView name);
+Kind kindOf(QByteArrayView name);
 
 // Whether an output file at name (any letter case) would take the place
 // of one of a class folder's own files.

@@ -5,6 +5,7 @@
 #include "platform/Services.h"
 #include "report/MissSteps.h"
 #include "report/Writers.h"
+#include "state/FolderNames.h"
 #include "state/ProgressFile.h"
 
 #include <QBrush>
@@ -295,10 +296,10 @@ QVariant ClassModel::data(const QModelIndex &index, int role) const {
         if (column == Review && !p.reviewProblem.isEmpty()) return plainTip(visible(p.reviewProblem));
         if (column == State && !p.wasRead()) return wideTip(stateText(p) + QLatin1Char('\n') + whatToDo(p));
         if (column == State && p.holdAhead)
-            return wideTip(QStringLiteral("%1.ucd.hold の時刻がクラスのフォルダーの時計より先になっています。ゲームが"
+            return wideTip(QStringLiteral("%1 の時刻がクラスのフォルダーの時計より先になっています。ゲームが"
                                           "書いたものではないので、プレイ中とはみなしません。\nクラスのフォルダーの外へ"
                                           "移してください。")
-                               .arg(visible(p.code)));
+                               .arg(visible(state::names::holdFile(state::names::progressFile(p.code)))));
         // What the review would ask today: the questions due, counted so
         // for a pupil who never used it too (a question missed is due at once).
         if (column == Review && p.wasRead())
