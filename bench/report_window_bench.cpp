@@ -26,9 +26,9 @@
 // look every 5 seconds.  Last, one pupil's save again once the window has
 // settled, painting only what changed, and a save's processor time in
 // listings of the folder.
+#include "classfolder/FolderScanner.h"
 #include "report/window/ClassModel.h"
 #include "report/window/ClassWindow.h"
-#include "classfolder/FolderScanner.h"
 #include "state/ProgressFile.h"
 
 #include <QApplication>

@@ -49,8 +49,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -220,8 +220,9 @@ int reviewClass(const QStringList &args) {
         if (!s) break;
         const review::Round::Item *item = review::current().round->current();
         const QString q = QString::number(item->question);
-        order << QStringLiteral("問%1（%2%3）").arg(q, QString::fromUtf8(bank::topicOf(item->question)->name),
-                                                  review::assigned(item->question) ? QStringLiteral("・課題") : QString());
+        order << QStringLiteral("問%1（%2%3）")
+                     .arg(q, QString::fromUtf8(bank::topicOf(item->question)->name),
+                          review::assigned(item->question) ? QStringLiteral("・課題") : QString());
         if (first) tell(prefix, "first");
         if (missed.removeOne(q)) s->answerClicked(bank::rightButton(item->question, item->variant) % 8 + 1);
         answerRight();

@@ -53,11 +53,11 @@ struct ScanDelta {
     // "Now" on the folder's own clock, in seconds since the epoch; 0 when
     // no hold can be live (nobody is playing).  See FolderClock.
     qint64 folderNow = 0;
-    int files = 0;         // progress files in the folder
-    int read = 0;          // files read this time
-    QString error;         // the folder could not be listed (Japanese); rows as before
+    int files = 0;                        // progress files in the folder
+    int read = 0;                         // files read this time
+    QString error;                        // the folder could not be listed (Japanese); rows as before
     state::assignment::Found assignment;  // the class's 課題, read at every look
-    bool aborted = false;  // stopped by the caller; nothing else is valid
+    bool aborted = false;                 // stopped by the caller; nothing else is valid
 };
 
 // Orders rows by code as the report does, then by key.

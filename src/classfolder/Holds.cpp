@@ -49,7 +49,8 @@ bool followPlay(Pupil &p, qint64 fileSince, const Play &play) {
 qint64 FolderClock::now(qint64 folderChanged, const std::vector<qint64> &holdTimes, qint64 teacherWall,
                         qint64 steadyMs) {
     now_ = 0;
-    if (folderChanged <= 0 || folderChanged < teacherWall - kTrustSeconds || folderChanged > teacherWall + kTrustSeconds) {
+    if (folderChanged <= 0 || folderChanged < teacherWall - kTrustSeconds ||
+        folderChanged > teacherWall + kTrustSeconds) {
         folderSeen_ = 0;
         return 0;
     }

@@ -17,12 +17,12 @@ class OpenFolder;
 
 // What a code's holds say at this look.
 struct Play {
-    QString host;  // the machine of its live hold; empty: nobody plays it
+    QString host;                   // the machine of its live hold; empty: nobody plays it
     int question = -1, misses = 0;  // as the hold says (-1: it does not say)
-    qint64 changed = 0;  // the live hold's change time, seconds on the folder's clock
-    qint64 placed = 0;   // when its game placed it first, seconds (0: not said)
-    qint64 named = 0;    // since when it has named its question, seconds (0: not said)
-    bool ahead = false;  // a hold of the code is dated ahead of the folder's clock
+    qint64 changed = 0;             // the live hold's change time, seconds on the folder's clock
+    qint64 placed = 0;              // when its game placed it first, seconds (0: not said)
+    qint64 named = 0;               // since when it has named its question, seconds (0: not said)
+    bool ahead = false;             // a hold of the code is dated ahead of the folder's clock
 };
 
 // Takes what a code's holds say into p; true when anything the window

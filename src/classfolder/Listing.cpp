@@ -41,8 +41,8 @@ int list(const OpenFolder &folder, Listing &into) {
                               ? Kind::Progress
                               : state::names::kindOf({entry->d_name, qsizetype(length)});
         if (kind == Kind::Progress || kind == Kind::Review) {
-            into.entries.push_back(
-                {quint32(into.names.size()), quint32(length), quint64(entry->d_ino), entry->d_type, kind == Kind::Review});
+            into.entries.push_back({quint32(into.names.size()), quint32(length), quint64(entry->d_ino), entry->d_type,
+                                    kind == Kind::Review});
             into.names.append(entry->d_name, length);
             into.progressFiles += kind == Kind::Progress ? 1 : 0;
         } else if (kind == Kind::Hold) {

@@ -31,7 +31,8 @@ QString visiblePath(const QString &path) {
     const auto marked = [](QStringView blanks) {
         QString out;
         for (const QChar c : blanks)
-            out += QStringLiteral("<U+%1>").arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+            out += QStringLiteral("<U+%1>").arg(
+                QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
         return out;
     };
     return marked(QStringView(shown).first(from)) + shown.mid(from, to - from) + marked(QStringView(shown).sliced(to));

@@ -32,7 +32,8 @@ AssignmentProgress assignmentProgress(const Pupil &p, const state::assignment::A
 QString stageText(const AssignmentProgress &progress) {
     switch (progress.stage) {
     case AssignmentProgress::Stage::Done: return QStringLiteral("済");
-    case AssignmentProgress::Stage::Partway: return QStringLiteral("途中 (%1／%2)").arg(progress.done).arg(progress.total);
+    case AssignmentProgress::Stage::Partway:
+        return QStringLiteral("途中 (%1／%2)").arg(progress.done).arg(progress.total);
     case AssignmentProgress::Stage::NotStarted: break;
     }
     return QStringLiteral("未着手");

@@ -22,8 +22,8 @@ namespace report {
 
 // The rows of a class folder, as its reader makes them.
 using classfolder::codeLess;
-using classfolder::folderFailure;
 using classfolder::FolderError;
+using classfolder::folderFailure;
 using classfolder::lookAlikeReason;
 using classfolder::Pupil;
 using classfolder::readEntry;

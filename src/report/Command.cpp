@@ -69,7 +69,8 @@ QString assignmentLineError(const Options &o) {
     if (o.window || !(o.csvFile.isEmpty() && o.htmlFile.isEmpty() && o.pdfFile.isEmpty()))
         return QStringLiteral("--assign、--assign-clear は --window、--csv、--html、--pdf と一緒には使えません。");
     QString error;
-    if (!o.assign.isNull()) assignmentFrom(o.assign, o.testDay, QDateTime(platform::clock().today(), QTime(0, 0)), &error);
+    if (!o.assign.isNull())
+        assignmentFrom(o.assign, o.testDay, QDateTime(platform::clock().today(), QTime(0, 0)), &error);
     return error;
 }
 
@@ -93,7 +94,8 @@ QString slipText(const platform::OptionSlip &slip) {
 // needed, and no two outputs or a class folder's own file may be written.
 QString combinationError(const Options &o) {
     if (o.window && !(o.csvFile.isEmpty() && o.htmlFile.isEmpty() && o.pdfFile.isEmpty()))
-        return QStringLiteral("--window は --csv、--html、--pdf と一緒には使えません（ウィンドウのボタンで書けます）。");
+        return QStringLiteral(
+            "--window は --csv、--html、--pdf と一緒には使えません（ウィンドウのボタンで書けます）。");
     if (!o.window && !o.scale.isNull()) return QStringLiteral("--scale は --window と一緒に使います。");
     if (!o.help && !o.window && o.folder.isEmpty()) return QStringLiteral("フォルダーを指定してください。");
     const std::vector<Output> named = outputs(o);
@@ -130,8 +132,10 @@ std::optional<Options> parse(const QStringList &args, QString *error) {
     Options o;
     o.help = parser.isSet(help);
     o.window = parser.isSet(window);
-    for (const auto &[option, file] :
-         {std::pair{&csvFile, &o.csvFile}, {&htmlFile, &o.htmlFile}, {&pdfFile, &o.pdfFile}, {&roster, &o.rosterFile}}) {
+    for (const auto &[option, file] : {std::pair{&csvFile, &o.csvFile},
+                                       {&htmlFile, &o.htmlFile},
+                                       {&pdfFile, &o.pdfFile},
+                                       {&roster, &o.rosterFile}}) {
         if (!parser.isSet(*option)) continue;
         *file = parser.value(*option);
         if (file->isEmpty()) {
@@ -217,7 +221,8 @@ int runCommandLine(const CommandLine &line, QTextStream &out, QTextStream &err) 
     if (!options->rosterFile.isEmpty()) {
         const RosterRead read = readRosterFile(options->rosterFile);
         if (!read.roster) {
-            err << QStringLiteral("名簿「%1」は読み込みませんでした：\n").arg(platform::visibleText(options->rosterFile));
+            err << QStringLiteral("名簿「%1」は読み込みませんでした：\n")
+                       .arg(platform::visibleText(options->rosterFile));
             for (const QString &problem : read.problems) err << platform::visibleText(problem, true) << '\n';
             return kFailed;
         }
@@ -228,9 +233,10 @@ int runCommandLine(const CommandLine &line, QTextStream &out, QTextStream &err) 
         QString error;
         const QDateTime now = QDateTime::currentDateTime();
         return runAssign(options->folder,
-                         options->assignClear ? std::nullopt
-                                              : assignmentFrom(options->assign, options->testDay,
-                                                               QDateTime(platform::clock().today(), now.time()), &error),
+                         options->assignClear
+                             ? std::nullopt
+                             : assignmentFrom(options->assign, options->testDay,
+                                              QDateTime(platform::clock().today(), now.time()), &error),
                          out, err);
     }
 

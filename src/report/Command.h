@@ -15,14 +15,14 @@ enum ExitStatus { kDone = 0, kFailed = 1, kUsage = 2 };
 struct CommandLine {
     QString folder, csvFile, htmlFile, pdfFile;
     QString rosterFile;  // --roster: the class list, empty when not given
-    QString scale;  // --scale: the window's display scale, null when not given
+    QString scale;       // --scale: the window's display scale, null when not given
     bool help = false;
     bool window = false;  // --window: the teacher's window instead of the table
     // --assign QUESTIONS [--test-day DAY] sets the class's 課題 (assign
     // not null), --assign-clear ends it, instead of the table.
     QString assign, testDay;
     bool assignClear = false;
-    QString error;        // why the command line is wrong; empty when it is not
+    QString error;  // why the command line is wrong; empty when it is not
     // Whether it asks for the teacher's window, or for the sheets per
     // pupil (see below).
     bool wantsWindow() const;

@@ -192,13 +192,15 @@ RosterRead parseRoster(const QByteArray &bytes) {
         } else {
             e.code = state::progress::normalizedCode(e.code);
             if (const int first = rowOfCode.value(e.code); first)
-                result.problems << row + QStringLiteral("コード「%1」が %2 行目と同じです。").arg(visible(e.code)).arg(first);
+                result.problems
+                    << row + QStringLiteral("コード「%1」が %2 行目と同じです。").arg(visible(e.code)).arg(first);
             else
                 rowOfCode.insert(e.code, r->row);
         }
         if (!e.number.isEmpty()) {
             if (const int first = rowOfNumber.value(e.number); first)
-                result.problems << row + QStringLiteral("出席番号「%1」が %2 行目と同じです。").arg(visible(e.number)).arg(first);
+                result.problems
+                    << row + QStringLiteral("出席番号「%1」が %2 行目と同じです。").arg(visible(e.number)).arg(first);
             else
                 rowOfNumber.insert(e.number, r->row);
         }
@@ -293,7 +295,9 @@ RosterPtr keptRoster(const QString &file, const QString &classFolder) {
     if (root.value(QStringLiteral("folder")).toString() != classFolder) return nullptr;
     // Read back as a list is read, so a file changed by hand is held to the same rules.
     QString csv = QStringLiteral("出席番号,氏名,コード\n");
-    const auto quoted = [](QString f) { return QLatin1Char('"') + f.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"'); };
+    const auto quoted = [](QString f) {
+        return QLatin1Char('"') + f.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+    };
     for (const QJsonValue &v : root.value(QStringLiteral("pupils")).toArray()) {
         const QJsonArray e = v.toArray();
         if (e.size() != 3) return nullptr;

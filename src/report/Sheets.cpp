@@ -99,7 +99,7 @@ struct Context {
     QString className, readAt;
     std::vector<std::optional<double>> medians;
     int pages = 0;
-    const Roster *roster = nullptr;  // names the pupils when there is one
+    const Roster *roster = nullptr;                        // names the pupils when there is one
     const state::assignment::Found *assignment = nullptr;  // the class's 課題
 };
 
@@ -116,8 +116,8 @@ double header(Page &page, const Context &c, const QString &code) {
                   kInk, true, Qt::ElideRight);
         page.text({kLeft + 74, kTop + 18, kWidth - 234, 30}, visible(known->name), 22, kLeftAligned, kInk, true,
                   Qt::ElideRight);
-        page.text({kRight - 156, kTop + 28, 156, 14}, QStringLiteral("コード %1").arg(visible(code)), 8,
-                  kRightAligned, kGrey, false, Qt::ElideMiddle);
+        page.text({kRight - 156, kTop + 28, 156, 14}, QStringLiteral("コード %1").arg(visible(code)), 8, kRightAligned,
+                  kGrey, false, Qt::ElideMiddle);
     } else if (!code.isNull()) {
         page.text({kLeft, kTop + 18, 60, 30}, QStringLiteral("コード"), 11, kLeftAligned, kGrey);
         page.text({kLeft + 60, kTop + 18, kWidth - 60, 30}, visible(code), 22, kLeftAligned, kInk, true);
@@ -158,8 +158,7 @@ double summaryBoxes(Page &page, double y, const Pupil &p) {
     } boxes[] = {
         {QStringLiteral("到達問題"), reached, under},
         {QStringLiteral("得点"), state::progress::formatNumber(p.score, 15) + QStringLiteral(" 点"), QString()},
-        {QStringLiteral("合計時間"), durationText(p.secondsTotal()),
-         QStringLiteral("解き終えた問題の時間の合計")},
+        {QStringLiteral("合計時間"), durationText(p.secondsTotal()), QStringLiteral("解き終えた問題の時間の合計")},
     };
     for (int i = 0; i < 3; ++i) {
         const double x = kLeft + i * (width + gap);
@@ -288,9 +287,7 @@ double questionTable(Page &page, double y, const Pupil &p) {
                 } else {
                     page.text(cell(2, top), QString::number(p.missCount[q]), 8.5, kRightAligned);
                 }
-                page.text(cell(3, top),
-                          done ? durationText(p.seconds(q)) : QStringLiteral("—"),
-                          8, kRightAligned);
+                page.text(cell(3, top), done ? durationText(p.seconds(q)) : QStringLiteral("—"), 8, kRightAligned);
             }
             page.rule(x0, top + rowHeight, x0 + blockWidth, top + rowHeight);
         }
@@ -332,7 +329,8 @@ void unreadableSheet(Page &page, const Pupil &p, const Context &c) {
     page.frame({kLeft, y + 4, kWidth, 120}, kAlert);
     page.text({kLeft + 12, y + 14, kWidth - 24, 18}, QStringLiteral("このファイルは読めませんでした。"), 12,
               kLeftAligned, kAlert, true);
-    page.text({kLeft + 12, y + 38, kWidth - 24, 14}, QStringLiteral("ファイル：%1").arg(visible(state::names::progressFile(p.code))), 10);
+    page.text({kLeft + 12, y + 38, kWidth - 24, 14},
+              QStringLiteral("ファイル：%1").arg(visible(state::names::progressFile(p.code))), 10);
     page.text({kLeft + 12, y + 58, kWidth - 24, 60}, QStringLiteral("理由：%1").arg(visible(p.reason)), 10,
               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap);
 }
@@ -393,7 +391,8 @@ QByteArray sheetsPdf(const ClassReport &report, const std::function<bool(int, in
 
         Context c;
         // A sheet for a parent names the class, never where its files lie.
-        c.className = visible(className.isEmpty() ? platform::className(QDir(report.folder).absolutePath()) : className);
+        c.className =
+            visible(className.isEmpty() ? platform::className(QDir(report.folder).absolutePath()) : className);
         c.readAt = report.readAt.toString(QStringLiteral("yyyy年M月d日 HH:mm"));
         c.medians = topicMedians(report);
         c.assignment = &report.assignment;

@@ -11,8 +11,8 @@
 
 #include <QByteArray>
 
-#include <optional>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace report {

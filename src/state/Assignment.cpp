@@ -24,11 +24,11 @@ constexpr char kHeading[] = "pomurin20 課題 1";
 constexpr char kSetFormat[] = "yyyy-MM-dd HH:mm:ss";
 constexpr qint64 kMaxBytes = 4096;  // four short lines; more is no file this program wrote
 
-QString pathIn(const QString &folder) {
-    return folder.isEmpty() ? fileName() : folder + QLatin1Char('/') + fileName();
-}
+QString pathIn(const QString &folder) { return folder.isEmpty() ? fileName() : folder + QLatin1Char('/') + fileName(); }
 
-QByteArray folderBytes(const QString &folder) { return QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder); }
+QByteArray folderBytes(const QString &folder) {
+    return QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+}
 
 // The questions "17,18,19": ascending, each once, 1..30.
 bool toQuestions(const QByteArray &field, std::vector<int> *out) {
@@ -61,15 +61,17 @@ bool teacherOwns(const QByteArray &folder, uid_t owner) {
 // left for the teacher to look at).
 void checkMayWrite(const QString &folder) {
     if (!teacherOwns(folderBytes(folder), ::geteuid()))
-        refuse(QStringLiteral("このアカウント（%1）は先生のアカウントではないので、課題を出せません"
-                              "（フォルダーの持ち主か、設定ファイルの [class] teachers に書かれたアカウントが出せます）。")
-                   .arg(accountName(::geteuid())));
+        refuse(
+            QStringLiteral("このアカウント（%1）は先生のアカウントではないので、課題を出せません"
+                           "（フォルダーの持ち主か、設定ファイルの [class] teachers に書かれたアカウントが出せます）。")
+                .arg(accountName(::geteuid())));
     const QString path = pathIn(folder);
     struct stat st {};
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return;
     if (!S_ISREG(st.st_mode))
-        refuse(QStringLiteral("「%1」は%2で、課題のファイルではありません。確かめてから、フォルダーから消してください。")
-                   .arg(path, platform::files::kindOf(st.st_mode)));
+        refuse(
+            QStringLiteral("「%1」は%2で、課題のファイルではありません。確かめてから、フォルダーから消してください。")
+                .arg(path, platform::files::kindOf(st.st_mode)));
     if (!teacherOwns(folderBytes(folder), st.st_uid)) refuse(read(folder).problem);
 }
 
@@ -132,8 +134,10 @@ Found read(const QString &folder) {
     const QString path = pathIn(folder);
     const platform::files::ReadResult file = platform::files::read(path, {kMaxBytes});
     if (file.outcome == platform::files::ReadResult::Outcome::Missing) return found;
-    const QString todo = QStringLiteral("課題は出ていないものとして扱います。「課題を出す…」で出しなおすか、ファイル「%1」を確かめてください。")
-                             .arg(fileName());
+    const QString todo =
+        QStringLiteral(
+            "課題は出ていないものとして扱います。「課題を出す…」で出しなおすか、ファイル「%1」を確かめてください。")
+            .arg(fileName());
     if (file.outcome != platform::files::ReadResult::Outcome::Read) {
         found.kind = Found::Kind::Unusable;
         found.problem = file.text(path, QStringLiteral("課題のファイル")) + todo;
@@ -141,8 +145,9 @@ Found read(const QString &folder) {
     }
     if (!teacherOwns(folderBytes(folder), file.status.st_uid)) {
         found.kind = Found::Kind::NotTeacher;
-        found.problem = QStringLiteral("課題のファイルを先生でない人（%1）が作りました。この課題は使いません。"
-                                       "ファイル「%2」を確かめて、フォルダーから消してください。")
+        found.problem = QStringLiteral(
+                            "課題のファイルを先生でない人（%1）が作りました。この課題は使いません。"
+                            "ファイル「%2」を確かめて、フォルダーから消してください。")
                             .arg(accountName(file.status.st_uid), fileName());
         return found;
     }
@@ -183,8 +188,8 @@ void clear(const QString &folder) {
     if (::lstat(path.constData(), &st) != 0 && errno == ENOENT) return;
     if (!S_ISREG(st.st_mode) || ::unlink(path.constData()) != 0)
         refuse(QStringLiteral("課題のファイル「%1」を消せません（%2）。")
-                   .arg(pathIn(folder), S_ISREG(st.st_mode) ? platform::files::reasonOf(errno)
-                                                            : platform::files::kindOf(st.st_mode)));
+                   .arg(pathIn(folder),
+                        S_ISREG(st.st_mode) ? platform::files::reasonOf(errno) : platform::files::kindOf(st.st_mode)));
 }
 
 QString dayText(const QDate &day) { return QStringLiteral("%1月%2日").arg(day.month()).arg(day.day()); }

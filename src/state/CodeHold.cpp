@@ -85,8 +85,8 @@ QByteArray content(const QByteArray &token, qint64 since = 0, const CodeHold::Pl
            (boot.isEmpty() ? "" : "\nboot " + boot) + (processes.isEmpty() ? "" : "\npidns " + processes) + "\npid " +
            QByteArray::number(::getpid()) + "\ntoken " + token + "\nquestion " + QByteArray::number(place.question) +
            "\nmisses " + QByteArray::number(place.misses) + (since ? "\nsince " + QByteArray::number(since) : "") +
-           (questionSince ? "\nquestionsince " + QByteArray::number(questionSince) : "") +
-           "\ntime " + QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
+           (questionSince ? "\nquestionsince " + QByteArray::number(questionSince) : "") + "\ntime " +
+           QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n";
 }
 
 // The holder named by a hold file's content; unknown lines are ignored.
@@ -266,7 +266,8 @@ QString CodeHold::holdPathFor(const QString &progressPath) {
 CodeHold::Outcome CodeHold::acquire(const QString &progressPath, Holder *holder) {
     const QString wanted = holdPathFor(progressPath);
     // The same code, held at its usual name or beside it: kept.
-    if (holding() && names::progressOfHold(QFile::encodeName(path_)) == names::progressOfHold(QFile::encodeName(wanted))) {
+    if (holding() &&
+        names::progressOfHold(QFile::encodeName(path_)) == names::progressOfHold(QFile::encodeName(wanted))) {
         renew();
         if (holding()) return Outcome::Held;
     }

@@ -74,8 +74,7 @@ constexpr char kSetFormat[] = "yyyy-MM-dd HH:mm:ss";
 void takeAssignmentLine(QList<QByteArray> &lines, AssignmentAnswers *answers) {
     if (lines.isEmpty() || lines.first() != kWithAssignment) return;
     lines.first() = kHeading;
-    if (lines.size() < 2 || !lines.last().startsWith(kAssignmentLine))
-        damaged(QStringLiteral("課題の行がありません"));
+    if (lines.size() < 2 || !lines.last().startsWith(kAssignmentLine)) damaged(QStringLiteral("課題の行がありません"));
     const QList<QByteArray> fields = lines.takeLast().split(',');
     AssignmentAnswers read;
     read.set = QDateTime::fromString(QString::fromLatin1(fields.value(1)), QString::fromLatin1(kSetFormat));
@@ -206,7 +205,8 @@ QByteArray recordBeside(const QByteArray &usual, const QString &progressFile) {
     const QByteArray folder = usual.left(usual.lastIndexOf('/') + 1);
     const QByteArray name = usual.mid(folder.size());
     for (const QByteArray &other : platform::files::namesStartingWith(platform::files::folderOf(usual), name + '-'))
-        if (names::progressOfReview(other) == names::progressOfReview(name) && countsAsRecord(folder + other, progressFile))
+        if (names::progressOfReview(other) == names::progressOfReview(name) &&
+            countsAsRecord(folder + other, progressFile))
             return folder + other;
     return {};
 }
@@ -264,7 +264,8 @@ void save(const QString &stem, const Record &r) {
     // that none tells that name in advance.
     if (path.isEmpty())
         path = usual + QLatin1Char('-') +
-               QString::number(QRandomGenerator::system()->generate64() & 0xffffffffffffULL, 16).rightJustified(names::kBesideDigits, QLatin1Char('0'));
+               QString::number(QRandomGenerator::system()->generate64() & 0xffffffffffffULL, 16)
+                   .rightJustified(names::kBesideDigits, QLatin1Char('0'));
     platform::files::ReplaceOptions options;
     if (path != usual) options.temporaryOf = QFile::encodeName(usual.mid(usual.lastIndexOf(QLatin1Char('/')) + 1));
     try {
@@ -298,7 +299,8 @@ namespace {
 // course was begun anew since, of which the record saw nothing, so any miss
 // there is new.
 bool missedInCourseSince(const Entry &e, int courseMisses) {
-    return e.courseMisses >= 0 && (courseMisses > e.courseMisses || (courseMisses < e.courseMisses && courseMisses > 0));
+    return e.courseMisses >= 0 &&
+           (courseMisses > e.courseMisses || (courseMisses < e.courseMisses && courseMisses > 0));
 }
 }  // namespace
 
@@ -360,7 +362,9 @@ std::vector<Candidate> candidates(const Record &r, const Misses &misses, int rea
 
 // The misses a question is ordered by: the course's now, or those the
 // record saw when more (a course begun anew).
-int missesOf(const Record &r, const Misses &misses, int q) { return std::max<int>(misses[q], r.entries[q].courseMisses); }
+int missesOf(const Record &r, const Misses &misses, int q) {
+    return std::max<int>(misses[q], r.entries[q].courseMisses);
+}
 
 }  // namespace
 

@@ -9,12 +9,12 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -75,14 +75,16 @@ void AssignmentPage::show(const ClassReport &report) {
     clearButton_->setEnabled(found.isSet());
     table_->clear();
     if (!found.isSet()) {
-        summary_->setText(QStringLiteral("課題は出ていません。問題を選んで「課題を出す…」を押すと、クラスに課題を出せます。"));
+        summary_->setText(
+            QStringLiteral("課題は出ていません。問題を選んで「課題を出す…」を押すと、クラスに課題を出せます。"));
         table_->setRowCount(0);
         table_->setColumnCount(0);
         return;
     }
     const state::assignment::Assignment &a = found.assignment;
     const AssignmentCount count = assignmentCount(report);
-    summary_->setText(QStringLiteral("課題：%1\n済 %2／%3 人").arg(assignmentSummary(a)).arg(count.done).arg(count.pupils));
+    summary_->setText(
+        QStringLiteral("課題：%1\n済 %2／%3 人").arg(assignmentSummary(a)).arg(count.done).arg(count.pupils));
     // With a class list, each pupil's number and name come first.
     const Roster *roster = report.roster.get();
     const int lead = roster ? 2 : 0;
@@ -107,7 +109,8 @@ void AssignmentPage::show(const ClassReport &report) {
             const RosterEntry *e = roster->find(p->code);
             return e ? e - roster->entries().data() : qsizetype(roster->entries().size());
         };
-        std::stable_sort(lines.begin(), lines.end(), [&place](const Line &x, const Line &y) { return place(x.pupil) < place(y.pupil); });
+        std::stable_sort(lines.begin(), lines.end(),
+                         [&place](const Line &x, const Line &y) { return place(x.pupil) < place(y.pupil); });
     }
     std::stable_sort(lines.begin(), lines.end(),
                      [](const Line &x, const Line &y) { return int(x.progress.stage) < int(y.progress.stage); });
@@ -155,7 +158,8 @@ AssignDialog::AssignDialog(const AssignmentChoice &proposed, const QDate &today,
             auto *item = new QTreeWidgetItem(topic, {questionLabel(q)});
             item->setData(0, Qt::UserRole, q);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            const bool ticked = std::find(proposed.questions.begin(), proposed.questions.end(), q) != proposed.questions.end();
+            const bool ticked =
+                std::find(proposed.questions.begin(), proposed.questions.end(), q) != proposed.questions.end();
             item->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
         }
         topic->setExpanded(true);
@@ -223,8 +227,9 @@ void AssignDialog::showChoice() {
     for (int q : c.questions) numbers << QString::number(q);
     preview_->setText(QStringLiteral("出す課題：%1（問%2）%3")
                           .arg(bank::questionsText(c.questions), numbers.join(QStringLiteral("・")),
-                               c.testDay.isValid() ? QStringLiteral("、テストの日 %1").arg(c.testDay.toString(Qt::ISODate))
-                                                   : QStringLiteral("、テストの日なし")));
+                               c.testDay.isValid()
+                                   ? QStringLiteral("、テストの日 %1").arg(c.testDay.toString(Qt::ISODate))
+                                   : QStringLiteral("、テストの日なし")));
 }
 
 }  // namespace report::window

@@ -146,7 +146,8 @@ QVariant ClassModel::rosterData(int row, int column, int role) const {
                                 .arg(visible(pupil(row).code)));
         return {};
     case Qt::TextAlignmentRole:
-        return column == Number && entry ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
+        return column == Number && entry ? int(Qt::AlignRight | Qt::AlignVCenter)
+                                         : int(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::BackgroundRole: return entry ? QVariant() : QVariant(QBrush(kNotListedBackground));
     case Qt::ForegroundRole:
         if (!entry) return QBrush(kNotListedText);
@@ -164,8 +165,9 @@ QVariant ClassModel::notStartedData(const Pupil &p, int column, int role) const 
         if (column == Code) return visible(p.code);
         return said ? kNotStarted : QVariant(QString());
     case Qt::ToolTipRole:
-        return said ? QVariant(plainTip(QStringLiteral("コード「%1」の進み具合のファイルがまだありません（まだ始めていません）")
-                                            .arg(visible(p.code))))
+        return said ? QVariant(plainTip(
+                          QStringLiteral("コード「%1」の進み具合のファイルがまだありません（まだ始めていません）")
+                              .arg(visible(p.code))))
                     : QVariant();
     case Qt::ForegroundRole: return QBrush(kAbsentText);
     case Qt::TextAlignmentRole: return int(Qt::AlignLeft | Qt::AlignVCenter);
@@ -411,7 +413,7 @@ void ClassModel::apply(const classfolder::ScanDelta &delta, SetOutPtr rows) {
     }
     report_.readAt = delta.readAt;
     if (delta.error.isEmpty()) report_.assignment = delta.assignment;  // a folder that cannot be listed keeps its last
-    if (!afresh) judgeHelp();  // a reset judged every row
+    if (!afresh) judgeHelp();                                          // a reset judged every row
     placeNotStarted();
     if (!touched) return;
     if (!afresh) report::average(summary_);
@@ -447,8 +449,8 @@ std::vector<const classfolder::Row *> ClassModel::changeRows(const std::vector<c
         // The same file name keeps its code, so the row keeps its place.
         Pupil &p = report_.pupils[size_t(*at)];
         // この時間 greys 状態 too for a pupil not here.
-        const bool stateSame = p.state == row.pupil.state && p.reason == row.pupil.reason &&
-                               p.holdAhead == row.pupil.holdAhead;
+        const bool stateSame =
+            p.state == row.pupil.state && p.reason == row.pupil.reason && p.holdAhead == row.pupil.holdAhead;
         const bool hereBefore = hereThisLesson(*at);
         report::count(summary_, p, -1);
         p = row.pupil;
@@ -599,9 +601,7 @@ bool ClassModel::hereThisLesson(int row) const {
     return size_t(row) < lessonRows_.size() && lessonRows_[size_t(row)].here;
 }
 
-void ClassModel::refigure(size_t row) {
-    lessonRows_[row] = rowLessonOf(lesson_, keys_[row], report_.pupils[row]);
-}
+void ClassModel::refigure(size_t row) { lessonRows_[row] = rowLessonOf(lesson_, keys_[row], report_.pupils[row]); }
 
 int ClassModel::rowOfCode(const QString &code) const {
     for (size_t r = 0; r < report_.pupils.size(); ++r)

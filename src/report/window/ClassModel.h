@@ -6,14 +6,14 @@
 // one column per question holding the misses grid.  Updated from the scanner's deltas: a changed file changes its row
 // only.  ClassSortProxy sorts it by any column.
 
+#include "classfolder/FolderScanner.h"
 #include "report/ClassReport.h"
 #include "report/Roster.h"
-#include "classfolder/FolderScanner.h"
 #include "report/window/Lesson.h"
 #include "report/window/NeedsHelp.h"
 
-#include <QAbstractTableModel>
 #include <QAbstractProxyModel>
+#include <QAbstractTableModel>
 #include <QSet>
 #include <QThreadPool>
 
@@ -117,7 +117,9 @@ public:
     // there is no list or the code is not on it).  Any page may name
     // pupils by it.
     const RosterPtr &roster() const { return report_.roster; }
-    const RosterEntry *rosterEntry(int row) const { return report_.roster ? report_.roster->find(pupil(row).code) : nullptr; }
+    const RosterEntry *rosterEntry(int row) const {
+        return report_.roster ? report_.roster->find(pupil(row).code) : nullptr;
+    }
     // Takes a class list (null: none); the pupils on it without a file
     // become rows.
     void setRoster(RosterPtr roster);
@@ -256,9 +258,9 @@ private:
     void rowsChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles);
 
     RowRule rule_;
-    std::vector<int> shown_;   // proxy row → source row
-    std::vector<int> rowOf_;   // source row → proxy row, -1: not shown
-    quint64 job_ = 0;          // the order awaited from the worker, 0: none
+    std::vector<int> shown_;  // proxy row → source row
+    std::vector<int> rowOf_;  // source row → proxy row, -1: not shown
+    quint64 job_ = 0;         // the order awaited from the worker, 0: none
     quint64 jobs_ = 0;
     bool launchQueued_ = false;
     int backgroundFrom_ = 2000;

@@ -12,7 +12,6 @@
 #include "report/window/ChartPage.h"
 #include "report/window/Explanation.h"
 #include "report/window/LessonPage.h"
-#include "state/ProgressFile.h"
 #include "report/window/ListPage.h"
 #include "report/window/MissGrid.h"
 #include "report/window/MissPage.h"
@@ -20,6 +19,7 @@
 #include "report/window/StartFolder.h"
 #include "report/window/Tables.h"
 #include "report/window/TopicTable.h"
+#include "state/ProgressFile.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -209,7 +209,6 @@ void ClassWindow::makeStatusRow() {
     progressDelay_->setSingleShot(true);
     progressDelay_->setInterval(kProgressDelayMs);
     connect(progressDelay_, &QTimer::timeout, progress_, &QWidget::show);
-
 }
 
 // The question to explain, and what may be done with it.
@@ -230,7 +229,6 @@ void ClassWindow::makeQuestionRow() {
     assignButton_->setToolTip(QStringLiteral(
         "選んだ問題（分野ごとの行、問題ごとのミスの列、グラフの棒）をクラスの課題にします。問題は次の画面でも選べます"));
     assignButton_->setEnabled(false);
-
 }
 
 // The pages, each with its own set-up, one tab a page.
@@ -289,7 +287,6 @@ void ClassWindow::layOut() {
     setTabOrder(assignButton_, projectButton_);
     setTabOrder(projectButton_, tabs_);
     resize(1040, 720);  // until shown: then the screen's free area, or the size the teacher kept
-
 }
 
 // The buttons of the top rows and the keys that do the same.
@@ -525,7 +522,8 @@ bool ClassWindow::lessonStartsWith(const classfolder::ScanDelta &look) const {
     return lessonPending_ && look.complete && !look.aborted && look.error.isEmpty() && look.folder == live_.folder();
 }
 
-void ClassWindow::takeIn(const classfolder::ScanDelta &delta, const CarriedLesson *carried, ClassModel::SetOutPtr rows) {
+void ClassWindow::takeIn(const classfolder::ScanDelta &delta, const CarriedLesson *carried,
+                         ClassModel::SetOutPtr rows) {
     // The lesson starts from the first look that read the folder (a folder
     // opened is read afresh, so that look brings every row), before its rows
     // are taken in, so that the views sort them once, with its figures.
@@ -616,11 +614,10 @@ void ClassWindow::assign() {
     }
     // The folder as it is now: a 課題 set meanwhile by another teacher is replaced only when asked.
     const state::assignment::Found before = state::assignment::read(folder);
-    if (before.isSet() &&
-        !dialogs_.confirm(this,
-                          QStringLiteral("いま出ている課題（%1）を、新しい課題に置きかえますか？")
-                              .arg(assignmentSummary(before.assignment)),
-                          QStringLiteral("置きかえる")))
+    if (before.isSet() && !dialogs_.confirm(this,
+                                            QStringLiteral("いま出ている課題（%1）を、新しい課題に置きかえますか？")
+                                                .arg(assignmentSummary(before.assignment)),
+                                            QStringLiteral("置きかえる")))
         return;
     state::assignment::Assignment a;
     a.questions = choice->questions;
@@ -723,7 +720,8 @@ void ClassWindow::showStatus() {
     if (!error_.isEmpty()) parts << error_;
     if (error_.isEmpty() || model_.rowCount()) parts << countsLine(model_.summary());
     if (const QString assigned = assignmentCountText(model_.report()); !assigned.isEmpty()) parts << assigned;
-    if (!model_.report().assignment.problem.isEmpty()) parts << QStringLiteral("課題のファイルに問題があります（課題のページ）");
+    if (!model_.report().assignment.problem.isEmpty())
+        parts << QStringLiteral("課題のファイルに問題があります（課題のページ）");
     parts << QStringLiteral("要支援 %1 人").arg(model_.helpCount());
     if (model_.roster()) parts << QStringLiteral("未着手 %1 人").arg(model_.notStartedCount());
     if (model_.readAt().isValid())
@@ -763,7 +761,8 @@ void ClassWindow::useRoster(RosterPtr roster) {
     // Kept for this folder only, in the teacher's own folder: it names pupils.
     const QString error = keepRoster(kept, live_.folder(), *roster);
     if (!error.isEmpty())
-        dialogs_.showError(this, QStringLiteral("名簿を次のために残せませんでした（窓を閉じるまで使います）。\n%1").arg(error));
+        dialogs_.showError(
+            this, QStringLiteral("名簿を次のために残せませんでした（窓を閉じるまで使います）。\n%1").arg(error));
 }
 
 void ClassWindow::readRoster() {
@@ -774,10 +773,10 @@ void ClassWindow::readRoster() {
         // Refused whole: the list in use stays as it was.
         constexpr qsizetype kShown = 20;
         QStringList lines = read.problems.mid(0, kShown);
-        if (read.problems.size() > kShown)
-            lines << QStringLiteral("ほかに %1 件").arg(read.problems.size() - kShown);
-        dialogs_.showError(this, QStringLiteral("名簿「%1」は読み込みませんでした。直してから、もう一度読み込んでください。\n%2")
-                                     .arg(QDir::toNativeSeparators(file), lines.join(QLatin1Char('\n'))));
+        if (read.problems.size() > kShown) lines << QStringLiteral("ほかに %1 件").arg(read.problems.size() - kShown);
+        dialogs_.showError(
+            this, QStringLiteral("名簿「%1」は読み込みませんでした。直してから、もう一度読み込んでください。\n%2")
+                      .arg(QDir::toNativeSeparators(file), lines.join(QLatin1Char('\n'))));
         return;
     }
     useRoster(read.roster);

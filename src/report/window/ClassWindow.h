@@ -7,14 +7,14 @@
 // per pupil (PDF) and open the page in the browser, and to show the class the math doctor's
 // explanation of a question.
 
+#include "classfolder/LiveFolder.h"
 #include "report/window/AssignmentPage.h"
 #include "report/window/ClassModel.h"
-#include "classfolder/LiveFolder.h"
 #include "report/window/Projector.h"
 
+#include <QDate>
 #include <QPointer>
 #include <QThreadPool>
-#include <QDate>
 #include <QUrl>
 #include <QWidget>
 
@@ -225,7 +225,7 @@ private:
     QTabWidget *tabs_;
     ListPage *table_;
     MissPage *missPage_;
-    bool refreshPending_ = false;  // a look taken in, its rows' order awaited
+    bool refreshPending_ = false;                 // a look taken in, its rows' order awaited
     std::deque<classfolder::DeltaPtr> arriving_;  // looks not taken in yet, the first being set out
     std::unique_ptr<QThreadPool> setter_;         // last: waited for before the rest goes
 };

@@ -82,13 +82,14 @@ void LessonPage::showTotals() {
         total.seconds += f.seconds;
         here += model_.hereThisLesson(r) ? 1 : 0;
     }
-    totals_->setText(QStringLiteral("授業の始め %1 から　来ている人 %2 人　進んだ問題 %3 問・増えたミス %4 回・プレイ時間 %5")
-                         .arg(lesson.start.toLocalTime().toString(QStringLiteral("HH:mm")))
-                         .arg(here)
-                         .arg(total.advanced)
-                         .arg(total.misses)
-                         .arg(durationText(total.seconds)) +
-                     (unread ? QStringLiteral("　読めないファイル %1 件").arg(unread) : QString()));
+    totals_->setText(
+        QStringLiteral("授業の始め %1 から　来ている人 %2 人　進んだ問題 %3 問・増えたミス %4 回・プレイ時間 %5")
+            .arg(lesson.start.toLocalTime().toString(QStringLiteral("HH:mm")))
+            .arg(here)
+            .arg(total.advanced)
+            .arg(total.misses)
+            .arg(durationText(total.seconds)) +
+        (unread ? QStringLiteral("　読めないファイル %1 件").arg(unread) : QString()));
 }
 
 }  // namespace report::window

@@ -104,8 +104,9 @@ void MissGrid::setModel(QAbstractItemModel *model) {
     setColumnWidth(ClassModel::Code, fontMetrics().horizontalAdvance(QStringLiteral("あいうえおかき")) + 12);
     // The reason in short (the tooltip has it whole), and the heading's
     // words beside the sort mark.
-    setColumnWidth(ClassModel::Help, std::max(fontMetrics().horizontalAdvance(QStringLiteral("問30で99回ミス")) + 12,
-                                              horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("要支援")) + 30));
+    setColumnWidth(ClassModel::Help,
+                   std::max(fontMetrics().horizontalAdvance(QStringLiteral("問30で99回ミス")) + 12,
+                            horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("要支援")) + 30));
 }
 
 QWidget *makeMissLegend(QWidget *parent) {

@@ -133,9 +133,9 @@ void ClassWall::paintMissChart(Canvas &c, double y, double chartWidth) const {
     const double slot = chartWidth / state::kQuestions;
     for (size_t t = 0; t < bank::topics().size(); t += 2) {
         const bank::Topic &topic = bank::topics()[t];
-        painter.fillRect(QRectF(m + (topic.first - 1) * slot, plotTop, (topic.last - topic.first + 1) * slot,
-                                plotBottom - plotTop),
-                         kBand);
+        painter.fillRect(
+            QRectF(m + (topic.first - 1) * slot, plotTop, (topic.last - topic.first + 1) * slot, plotBottom - plotTop),
+            kBand);
     }
     painter.setPen(kRule);
     painter.drawLine(QPointF(m, plotBottom), QPointF(m + chartWidth, plotBottom));
@@ -207,8 +207,8 @@ ProjectorWindow::ProjectorWindow(QWidget *parent) : QWidget(parent, Qt::Window) 
 void ProjectorWindow::setFigures(const ClassFigures &figures) { wall_->setFigures(figures); }
 
 void ProjectorWindow::showBeside(QWidget *teacherWindow) {
-    QScreen *teachers = teacherWindow && teacherWindow->screen() ? teacherWindow->screen()
-                                                                  : QGuiApplication::primaryScreen();
+    QScreen *teachers =
+        teacherWindow && teacherWindow->screen() ? teacherWindow->screen() : QGuiApplication::primaryScreen();
     QScreen *wall = teachers;
     for (QScreen *other : QGuiApplication::screens())
         if (other != teachers) {

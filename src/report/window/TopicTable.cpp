@@ -62,7 +62,8 @@ std::vector<int> TopicTable::selectedQuestions() const {
     std::vector<int> questions;
     for (const QModelIndex &row : selectionModel()->selectedRows())
         if (row.row() >= 0 && size_t(row.row()) < topics.size())
-            for (int q = topics[size_t(row.row())].first; q <= topics[size_t(row.row())].last; ++q) questions.push_back(q);
+            for (int q = topics[size_t(row.row())].first; q <= topics[size_t(row.row())].last; ++q)
+                questions.push_back(q);
     return questions;
 }
 

@@ -35,7 +35,7 @@ QString refusedCodeText(const QString &code) {
                             : QStringLiteral("コードに使えない文字（見えない文字など）が入っています。");
     return why + QStringLiteral("\n別のコードを入れてください。");
 }
-}
+}  // namespace
 
 std::optional<QString> askForCode(QWidget *parent, const QString &prompt, const QString &title, EmptyCode empty,
                                   const std::function<bool(const QString &stem)> &open) {

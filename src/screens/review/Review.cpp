@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/review/Review.h"
 
+#include "bank/Topics.h"
 #include "platform/Forms.h"
 #include "platform/Services.h"
 #include "screens/common/ClaimCode.h"
 #include "screens/common/CodeBox.h"
 #include "screens/review/ReviewMix.h"
-#include "bank/Topics.h"
 #include "state/CodeHold.h"
 #include "state/ProgressFile.h"
 
@@ -33,8 +33,9 @@ bool readCode(const QString &typed, Review &r) {
     try {
         state::progress::loadFrom(file, progress);
     } catch (const state::ProgressMissing &) {
-        say(nullptr, typed.isEmpty() ? QStringLiteral("コードが空なので pm の記録を探しましたが、まだありません。")
-                                     : QStringLiteral("このコードの記録はまだありません。\n別のコードを入れてください。"));
+        say(nullptr, typed.isEmpty()
+                         ? QStringLiteral("コードが空なので pm の記録を探しましたが、まだありません。")
+                         : QStringLiteral("このコードの記録はまだありません。\n別のコードを入れてください。"));
         return false;
     } catch (const state::ProgressError &e) {
         say(nullptr, screens::unreadableProgressText(file, QString::fromUtf8(e.what())));
@@ -84,12 +85,13 @@ bool start() {
     r.assignment.reset();
     if (found.isSet()) r.assignment = found.assignment;
     if (r.assignment && !assignmentLeft(*r.assignment, r.record).empty()) {
-        const QString by = r.assignment->testDay.isValid()
-                               ? QStringLiteral("（%1のテストまで）").arg(state::assignment::dayText(r.assignment->testDay))
-                               : QString();
+        const QString by =
+            r.assignment->testDay.isValid()
+                ? QStringLiteral("（%1のテストまで）").arg(state::assignment::dayText(r.assignment->testDay))
+                : QString();
         platform::dialogs().choose(
-            nullptr, QStringLiteral("先生からの課題：%1%2").arg(bank::questionsText(r.assignment->questions), by), kTitle,
-            {QStringLiteral("はじめる")});
+            nullptr, QStringLiteral("先生からの課題：%1%2").arg(bank::questionsText(r.assignment->questions), by),
+            kTitle, {QStringLiteral("はじめる")});
     }
     return beginRound(nullptr);
 }
@@ -128,9 +130,9 @@ bool beginRound(QWidget *parent) {
             !ahead.empty() &&
             platform::dialogs().choose(
                 parent,
-                done +
-                    QStringLiteral("今日復習する問題はありません。\n次の復習は%1です。\n先取りで練習することもできます。")
-                        .arg(dayText(nextDueDay(r.progress, r.record, r.assignment, today))),
+                done + QStringLiteral(
+                           "今日復習する問題はありません。\n次の復習は%1です。\n先取りで練習することもできます。")
+                           .arg(dayText(nextDueDay(r.progress, r.record, r.assignment, today))),
                 kTitle, {QStringLiteral("先取りで練習"), QStringLiteral("終了")}) == 0;
         if (ahead.empty()) platform::dialogs().choose(parent, nothing, kTitle, {QStringLiteral("終了")});
         if (!practiseAhead) {

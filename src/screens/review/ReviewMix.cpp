@@ -79,8 +79,7 @@ std::vector<int> chooseAhead(const state::Session &progress, const state::review
                              const std::optional<state::assignment::Assignment> &a, const QDate &today) {
     if (!a) return questionsAhead(progress, record, today);
     const state::review::TestDayPull pull = pullOf(*a);
-    std::vector<int> later =
-        state::review::laterQuestions(record, progress.misses, progress.question, today, &pull);
+    std::vector<int> later = state::review::laterQuestions(record, progress.misses, progress.question, today, &pull);
     if (later.size() > size_t(kRoundLength)) later.resize(kRoundLength);
     return later;
 }

@@ -49,7 +49,6 @@ QDate nextDueDay(const state::Session &progress, const state::review::Record &re
 // Counts an answer to question q of 課題 a in the record: right at the
 // first try marks it done, else answered (done stays done).  Answers to
 // an earlier 課題 are dropped.
-void noteAssignmentAnswer(state::review::Record &r, const state::assignment::Assignment &a, int q,
-                          bool rightFirstTime);
+void noteAssignmentAnswer(state::review::Record &r, const state::assignment::Assignment &a, int q, bool rightFirstTime);
 
 }  // namespace review

@@ -60,9 +60,9 @@ void ReviewScreen::showItem() {
     board.nextButton->setEnabled(false);
     board.helpButton->setEnabled(true);
     showTally();
-    board.say({item->comeback              ? QStringLiteral("「さっき間違えた問題だ。今度はできるかな？」")
+    board.say({item->comeback ? QStringLiteral("「さっき間違えた問題だ。今度はできるかな？」")
                : review::assignedAndLeft(item->question) ? QStringLiteral("「先生からの課題だ。できるかな？」")
-                                                  : QStringLiteral("「前に間違えた問題だ。今度はできるかな？」"),
+                                                         : QStringLiteral("「前に間違えた問題だ。今度はできるかな？」"),
                QStringLiteral("「解答群から正解を選び、ｸﾘｯｸしろよ！」"),
                QStringLiteral("「分からなかったら〔HELP〕をｸﾘｯｸするんだな！」")},
               kBlack);
@@ -82,7 +82,7 @@ void ReviewScreen::answerClicked(int k) {
         board.answerButtons[k]->setEnabled(true);
         board.nextButton->setEnabled(true);
         board.helpButton->setEnabled(false);
-        board.say({r.round->missedNow()                ? QStringLiteral(" 正解だ!! よく直したな!!")
+        board.say({r.round->missedNow()           ? QStringLiteral(" 正解だ!! よく直したな!!")
                    : r.round->current()->comeback ? QStringLiteral(" 正解だ!! 今度はできたな!!")
                                                   : QStringLiteral(" 正解だ!! 一度でできたな!!"),
                    r.round->onLast() ? QStringLiteral(" [次へ]をクリックして、まとめを見るんだ!!")

@@ -85,9 +85,9 @@ void ReviewSummary::activate() {
     if (rows < int(done.size())) {
         const auto rest = done.begin() + rows;
         platform::setCaption(titleLabels[rows], QStringLiteral("ほか %1 問").arg(done.end() - rest));
-        platform::setCaption(resultLabels[rows], QStringLiteral("○ %1").arg(std::count_if(rest, done.end(), [](const auto &p) {
-                                                     return p.rightFirstTime;
-                                                 })));
+        platform::setCaption(resultLabels[rows],
+                             QStringLiteral("○ %1").arg(
+                                 std::count_if(rest, done.end(), [](const auto &p) { return p.rightFirstTime; })));
     }
     QString word = wordFor(r.round->practised(), r.round->rightFirstTime());
     if (r.assignmentInRound && review::assignmentDone())
