@@ -187,6 +187,20 @@ bool writeSheets(const QString &name, const ClassReport &report, QTextStream &er
     return writeFile(name, pdf, err);
 }
 
+// The table on out and every file asked for; false when any did not
+// reach its reader.  A table that did not (a full disk, a closed pipe)
+// is a failure, and the files asked for are still written.
+bool writeOutputs(const CommandLine &options, const ClassReport &report, QTextStream &out, QTextStream &err) {
+    out << rosterTable(report);
+    out.flush();
+    bool written = out.status() == QTextStream::Ok;
+    if (!written) err << QStringLiteral("一覧を書き出せません（標準出力に書き込めません）。\n");
+    if (!options.csvFile.isEmpty()) written = writeFile(options.csvFile, csv(report), err) && written;
+    if (!options.htmlFile.isEmpty()) written = writeFile(options.htmlFile, html(report), err) && written;
+    if (!options.pdfFile.isEmpty()) written = writeSheets(options.pdfFile, report, err) && written;
+    return written;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments) {
@@ -275,16 +289,7 @@ int runCommandLine(const CommandLine &line, QTextStream &out, QTextStream &err) 
     }
     report.roster = roster;
     orderByRoster(report);
-    out << rosterTable(report);
-    out.flush();
-    // A table that did not reach its reader (a full disk, a closed pipe)
-    // is a failure; the files asked for are still written.
-    bool written = out.status() == QTextStream::Ok;
-    if (!written) err << QStringLiteral("一覧を書き出せません（標準出力に書き込めません）。\n");
-    if (!options->csvFile.isEmpty()) written = writeFile(options->csvFile, csv(report), err) && written;
-    if (!options->htmlFile.isEmpty()) written = writeFile(options->htmlFile, html(report), err) && written;
-    if (!options->pdfFile.isEmpty()) written = writeSheets(options->pdfFile, report, err) && written;
-    return written ? kDone : kFailed;
+    return writeOutputs(*options, report, out, err) ? kDone : kFailed;
 }
 
 bool wantsWindow(const QStringList &arguments) { return parseCommandLine(arguments).wantsWindow(); }
