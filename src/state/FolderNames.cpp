@@ -7,9 +7,7 @@ namespace state::names {
 
 namespace {
 
-// Sized by hand: a view that scans for the end is no constant in every build.
-constexpr QByteArrayView kProgress(kProgressEnding, sizeof kProgressEnding - 1),
-    kHold(kHoldEnding, sizeof kHoldEnding - 1), kReview(kReviewEnding, sizeof kReviewEnding - 1);
+const QByteArrayView kProgress(kProgressEnding), kHold(kHoldEnding), kReview(kReviewEnding);
 
 bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
 
